@@ -1,0 +1,187 @@
+#include "graphReport.h"
+
+#include "framework/qvtCommon.h"
+#include "platform/Dialogs.h"
+
+#include <cstdio>
+
+namespace corvane::cli {
+
+namespace {
+
+std::string statusOf(TQVTReferenceEvent::Kind kind)
+{
+    switch (kind) {
+    case TQVTReferenceEvent::Shared:
+        return "shared";
+    case TQVTReferenceEvent::Circular:
+        return "circular";
+    case TQVTReferenceEvent::Missing:
+        return "missing";
+    case TQVTReferenceEvent::TooDeep:
+        return "too deep";
+    default:
+        return "loaded";
+    }
+}
+
+std::string jsonString(const std::string& text)
+{
+    std::string out = "\"";
+    for (const unsigned char c : text) {
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (c < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                out += escaped;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string referenceLabel(const ReferenceNode& node)
+{
+    if (node.key.empty())
+        return {};
+    return node.index >= 0 ? node.key + "[" + std::to_string(node.index) + "]" : node.key;
+}
+
+void printNode(std::ostream& out, const ReferenceNode& node, int depth)
+{
+    out << std::string(static_cast<std::size_t>(depth) * 2, ' ');
+    const std::string label = referenceLabel(node);
+    if (!label.empty())
+        out << label << " -> ";
+    if (node.status == "missing") {
+        out << "(missing)\n";
+        return;
+    }
+    out << '"' << node.section << '"';
+    if (!node.typeID.empty())
+        out << "  typeID \"" << node.typeID << '"';
+    if (!node.className.empty())
+        out << "  " << node.className;
+    if (node.status != "loaded")
+        out << "  (" << node.status << ")";
+    out << '\n';
+    for (const auto& child : node.children)
+        printNode(out, *child, depth + 1);
+}
+
+void printJsonNode(std::ostream& out, const ReferenceNode& node, int depth)
+{
+    const std::string pad(static_cast<std::size_t>(depth) * 2, ' ');
+    out << pad << "{\"key\": " << jsonString(node.key) << ", \"index\": " << node.index
+        << ", \"section\": " << jsonString(node.section) << ", \"typeID\": " << jsonString(node.typeID)
+        << ", \"class\": " << jsonString(node.className) << ", \"status\": " << jsonString(node.status)
+        << ", \"children\": [";
+    if (!node.children.empty()) {
+        out << '\n';
+        for (std::size_t i = 0; i < node.children.size(); ++i) {
+            printJsonNode(out, *node.children[i], depth + 1);
+            out << (i + 1 < node.children.size() ? ",\n" : "\n");
+        }
+        out << pad;
+    }
+    out << "]}";
+}
+
+void printJsonStrings(std::ostream& out, const std::vector<std::string>& lines)
+{
+    out << '[';
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        out << (i ? ", " : "") << jsonString(lines[i]);
+    out << ']';
+}
+
+} // namespace
+
+GraphReport::GraphReport(TQVTEntityFactory& factory)
+{
+    factory.OnReference = [this](const TQVTReferenceEvent& event) { onReference(event); };
+    SetShowMessageHandler([this](const std::string& text) { messages.push_back(text); });
+    SetLogObserver([this](const std::string& line) { logLines.push_back(line); });
+}
+
+GraphReport::~GraphReport()
+{
+    SetShowMessageHandler(nullptr);
+    SetLogObserver(nullptr);
+}
+
+void GraphReport::onReference(const TQVTReferenceEvent& event)
+{
+    if (event.kind == TQVTReferenceEvent::Leave) {
+        if (open.empty())
+            return;
+        ReferenceNode* node = open.back();
+        open.pop_back();
+        if (event.object)
+            node->className = event.object->ClassName();
+        else
+            node->status = "failed";
+        return;
+    }
+    auto node = std::make_unique<ReferenceNode>();
+    node->key = event.key;
+    node->index = event.index;
+    node->section = event.name;
+    node->typeID = event.typeID;
+    node->status = statusOf(event.kind);
+    if (event.object)
+        node->className = event.object->ClassName();
+    ReferenceNode* raw = node.get();
+    if (open.empty())
+        roots.push_back(std::move(node));
+    else
+        open.back()->children.push_back(std::move(node));
+    if (event.kind == TQVTReferenceEvent::Enter)
+        open.push_back(raw);
+}
+
+void GraphReport::printText(std::ostream& out) const
+{
+    for (const auto& root : roots)
+        printNode(out, *root, 0);
+    out << "\nMessages (" << messages.size() << "):\n";
+    for (const auto& message : messages)
+        out << "  " << message << '\n';
+    out << "\nLog (" << logLines.size() << "):\n";
+    for (const auto& line : logLines)
+        out << "  " << line << '\n';
+}
+
+void GraphReport::printJson(std::ostream& out, bool rootLoaded) const
+{
+    out << "{\n\"loaded\": " << (rootLoaded ? "true" : "false") << ",\n\"graph\": [\n";
+    for (std::size_t i = 0; i < roots.size(); ++i) {
+        printJsonNode(out, *roots[i], 1);
+        out << (i + 1 < roots.size() ? ",\n" : "\n");
+    }
+    out << "],\n\"messages\": ";
+    printJsonStrings(out, messages);
+    out << ",\n\"log\": ";
+    printJsonStrings(out, logLines);
+    out << "\n}\n";
+}
+
+} // namespace corvane::cli

@@ -1,0 +1,19 @@
+#pragma once
+// The built-in document: an empty schedule that serves when no file is named.
+
+#include "framework/media/qvtMedia.h"
+
+namespace corvane {
+
+class TQVTDefaultMedia : public TQVTDummyMedia {
+public:
+    using TQVTDummyMedia::TQVTDummyMedia;
+
+    // Both answer found = true in every case; unknown pairs give the default or an empty array.
+    bool getStrProperty(const std::string& section, const std::string& key, const std::string& def,
+                        std::string& value) override;
+    bool getStrArrayProperty(const std::string& section, const std::string& key,
+                             std::vector<std::string>& value) override;
+};
+
+} // namespace corvane

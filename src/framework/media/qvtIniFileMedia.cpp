@@ -1,0 +1,202 @@
+#include "framework/media/qvtIniFileMedia.h"
+
+#include "framework/qvtCommon.h"
+#include "platform/Colors.h"
+#include "platform/Graphics.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace corvane {
+
+namespace {
+
+std::string directoryOf(const std::string& path)
+{
+    std::error_code ec;
+    std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    if (ec)
+        absolute = path;
+    return absolute.parent_path().string();
+}
+
+std::string elementKey(const std::string& key, std::size_t i)
+{
+    return key + "#" + std::to_string(i);
+}
+
+// A section name from a file must not lead a side file out of the document's folder.
+std::string sideFileName(const std::string& name)
+{
+    std::string safe = name;
+    std::replace_if(safe.begin(), safe.end(), [](char c) { return c == '/' || c == '\\' || c == '\0'; }, '_');
+    if (safe == "." || safe == "..")
+        safe = "_";
+    return safe;
+}
+
+} // namespace
+
+TQVTINIFIle::TQVTINIFIle(std::string path)
+    : TQVTDummyMedia(path), iniFile(path), FDirectory(directoryOf(path))
+{
+}
+
+TQVTINIFIle::~TQVTINIFIle() = default;
+
+bool TQVTINIFIle::getIntProperty(const std::string& section, const std::string& key, int def, int& value)
+{
+    value = iniFile.ReadInteger(section, key, def);
+    return iniFile.ValueExists(section, key);
+}
+
+bool TQVTINIFIle::getStrProperty(const std::string& section, const std::string& key, const std::string& def,
+                                 std::string& value)
+{
+    value = iniFile.ReadString(section, key, def);
+    return iniFile.ValueExists(section, key);
+}
+
+bool TQVTINIFIle::getBoolProperty(const std::string& section, const std::string& key, bool def, bool& value)
+{
+    value = iniFile.ReadBool(section, key, def);
+    return iniFile.ValueExists(section, key);
+}
+
+bool TQVTINIFIle::getRealProperty(const std::string& section, const std::string& key, double def, double& value)
+{
+    value = iniFile.ReadFloat(section, key, def);
+    return iniFile.ValueExists(section, key);
+}
+
+int TQVTINIFIle::arrayCount(const std::string& section, const std::string& key) const
+{
+    const int count = iniFile.ReadInteger(section, key + "#count", -1);
+    if (count < 0)
+        return -1;
+    // An array never has more elements than its section has keys, whatever the count claims.
+    const auto keys = iniFile.KeyCount(section);
+    return static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(count), keys));
+}
+
+template <typename T, typename Read>
+bool TQVTINIFIle::readArray(const std::string& section, const std::string& key, std::vector<T>& value,
+                            Read read) const
+{
+    value.clear();
+    const int count = arrayCount(section, key);
+    if (count < 0)
+        return false;
+    value.reserve(static_cast<std::size_t>(count));
+    for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i)
+        value.push_back(read(elementKey(key, i)));
+    return true;
+}
+
+template <typename T, typename Write>
+void TQVTINIFIle::writeArray(const std::string& section, const std::string& key, const std::vector<T>& value,
+                             Write write)
+{
+    iniFile.WriteInteger(section, key + "#count", static_cast<int>(value.size()));
+    for (std::size_t i = 0; i < value.size(); ++i)
+        write(elementKey(key, i), value[i]);
+}
+
+bool TQVTINIFIle::getIntArrayProperty(const std::string& section, const std::string& key, std::vector<int>& value)
+{
+    return readArray(section, key, value, [&](const std::string& k) { return iniFile.ReadInteger(section, k, 0); });
+}
+
+bool TQVTINIFIle::getStrArrayProperty(const std::string& section, const std::string& key,
+                                      std::vector<std::string>& value)
+{
+    return readArray(section, key, value, [&](const std::string& k) { return iniFile.ReadString(section, k, ""); });
+}
+
+bool TQVTINIFIle::getBoolArrayProperty(const std::string& section, const std::string& key, std::vector<bool>& value)
+{
+    return readArray(section, key, value, [&](const std::string& k) { return iniFile.ReadBool(section, k, false); });
+}
+
+bool TQVTINIFIle::getRealArrayProperty(const std::string& section, const std::string& key,
+                                       std::vector<double>& value)
+{
+    return readArray(section, key, value, [&](const std::string& k) { return iniFile.ReadFloat(section, k, 0.0); });
+}
+
+void TQVTINIFIle::setIntProperty(const std::string& section, const std::string& key, int value)
+{
+    iniFile.WriteInteger(section, key, value);
+}
+
+void TQVTINIFIle::setStrProperty(const std::string& section, const std::string& key, const std::string& value)
+{
+    iniFile.WriteString(section, key, value);
+}
+
+void TQVTINIFIle::setBoolProperty(const std::string& section, const std::string& key, bool value)
+{
+    iniFile.WriteBool(section, key, value);
+}
+
+void TQVTINIFIle::setRealProperty(const std::string& section, const std::string& key, double value)
+{
+    iniFile.WriteFloat(section, key, value);
+}
+
+void TQVTINIFIle::setIntArrayProperty(const std::string& section, const std::string& key,
+                                      const std::vector<int>& value)
+{
+    writeArray(section, key, value, [&](const std::string& k, int v) { iniFile.WriteInteger(section, k, v); });
+}
+
+void TQVTINIFIle::setStrArrayProperty(const std::string& section, const std::string& key,
+                                      const std::vector<std::string>& value)
+{
+    writeArray(section, key, value,
+               [&](const std::string& k, const std::string& v) { iniFile.WriteString(section, k, v); });
+}
+
+void TQVTINIFIle::setBoolArrayProperty(const std::string& section, const std::string& key,
+                                       const std::vector<bool>& value)
+{
+    writeArray(section, key, value, [&](const std::string& k, bool v) { iniFile.WriteBool(section, k, v); });
+}
+
+void TQVTINIFIle::setRealArrayProperty(const std::string& section, const std::string& key,
+                                       const std::vector<double>& value)
+{
+    writeArray(section, key, value, [&](const std::string& k, double v) { iniFile.WriteFloat(section, k, v); });
+}
+
+bool TQVTINIFIle::getColorProperty(const std::string& section, const std::string& key, TColor def, TColor& value)
+{
+    const std::string text = iniFile.ReadString(section, key, "");
+    value = def;
+    if (!text.empty() && !TryStringToColor(text, value)) {
+        value = def;
+        addlog("Invalid colour \"" + text + "\" in section \"" + section + "\", key \"" + key +
+               "\"; the default is used.");
+    }
+    return true;
+}
+
+void TQVTINIFIle::setColorProperty(const std::string& section, const std::string& key, TColor value)
+{
+    iniFile.WriteString(section, key, ColorToString(value));
+}
+
+std::string TQVTINIFIle::setGraphic(const std::string& name, const std::string& mimeType, const TGraphic& graphic)
+{
+    const std::string fileName = (std::filesystem::path(FDirectory) / sideFileName(name)).string();
+    if (mimeType == "image/bmp" || mimeType == "image/jpg")
+        graphic.SaveToFile(fileName);
+    return fileName;
+}
+
+void TQVTINIFIle::flush()
+{
+    iniFile.UpdateFile();
+}
+
+} // namespace corvane

@@ -1,0 +1,44 @@
+#pragma once
+// Dependencies between two bars and the colours they are drawn in.
+
+#include "framework/qvtGanttObject.h"
+
+#include <memory>
+#include <string>
+
+namespace corvane {
+
+class TQVTGanttBar;
+
+class TQVTBarConnection : public TQVTGanttObject {
+public:
+    static constexpr const char* TypeID = "Bar Connection";
+
+    void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+
+    std::shared_ptr<TQVTGanttBar> barFrom;
+    std::shared_ptr<TQVTGanttBar> barTo;
+};
+
+class TQVTBarConnectionPersistence : public TQVTPersistence {
+public:
+    std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
+                                            TQVTEntityFactory& factory) override;
+    std::string getTypeID() const override;
+};
+
+class TQVTConnectionSettings : public TQVTGanttObject {
+public:
+    static constexpr const char* TypeID = "Connection Settings";
+
+    void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+};
+
+class TQVTConnectionSettingsPersistence : public TQVTPersistence {
+public:
+    std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
+                                            TQVTEntityFactory& factory) override;
+    std::string getTypeID() const override;
+};
+
+} // namespace corvane

@@ -1,0 +1,57 @@
+#pragma once
+// The schedule document: the root object of a stored graph.
+
+#include "framework/qvtDocumentSetup.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+class TQVTBarConnection;
+class TQVTConnectionSettings;
+class TQVTDocumentCalendar;
+class TQVTGanttTable;
+class TQVTImageBarSettings;
+class TQVTLegend;
+class TQVTProgressBarSettings;
+class TQVTTaskBarSettings;
+class TQVTTextHaloSettings;
+class TQVTTextSettings;
+class TQVTTimeScale;
+class TQVTTreeGrid;
+
+class TQVTGanttDocument : public TQVTDocumentSetup {
+public:
+    static constexpr const char* TypeID = "Document";
+
+    void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+
+    TQVTGanttObject* getTextBarSettings();
+    TQVTProgressBarSettings* GetProgressBarSettings();
+
+    TQVTDocumentSetup* DocumentSetup = nullptr;
+    std::shared_ptr<TQVTGanttTable> Ftable;
+    std::shared_ptr<TQVTDocumentCalendar> Fcalendar;
+    std::vector<std::shared_ptr<TQVTTimeScale>> FScales;
+    std::shared_ptr<TQVTTextHaloSettings> FTextHaloSettings;
+    std::shared_ptr<TQVTTaskBarSettings> FTaskBarSettings;
+    std::shared_ptr<TQVTProgressBarSettings> FProgressBarSettings;
+    std::vector<std::shared_ptr<TQVTBarConnection>> connections;
+    std::shared_ptr<TQVTTreeGrid> FTree;
+    std::shared_ptr<TQVTConnectionSettings> FConnectionSettings;
+    std::shared_ptr<TQVTImageBarSettings> FImageBarSettings;
+    std::shared_ptr<TQVTTextSettings> FTextBarSettings;
+    std::shared_ptr<TQVTTextSettings> FHintTextSettings;
+    std::shared_ptr<TQVTLegend> FLegend;
+};
+
+class TQVTDocumentPersistence : public TQVTPersistence {
+public:
+    std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
+                                            TQVTEntityFactory& factory) override;
+    std::string getTypeID() const override;
+};
+
+} // namespace corvane

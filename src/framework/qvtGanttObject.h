@@ -1,0 +1,140 @@
+#pragma once
+// Document objects, their loaders and their painters.
+
+#include "platform/Classes.h"
+#include "platform/Types.h"
+
+#include <memory>
+#include <string>
+
+namespace corvane {
+
+class IQVTMedia;
+class TQVTControllerIntf;
+class TQVTDocumentSetup;
+class TQVTDrawer;
+class TQVTEntityFactory;
+class TQVTGanttObject;
+class TQVTOperation;
+class TQVTPersistence;
+class TQVTVisualContext;
+
+enum TQVTViewType : std::uint8_t { vtGanttGraph, vtPertGraph };
+
+// Abstract interface of in-place editors.
+class TQVTObjectEditorIntf {
+public:
+    virtual ~TQVTObjectEditorIntf() = default;
+    virtual std::shared_ptr<TQVTOperation> edit(TQVTGanttObject* obj) = 0;
+    virtual std::shared_ptr<TQVTOperation> FinishEditing() = 0;
+    virtual bool IsModal() = 0;
+    virtual TQVTControllerIntf* GetController() = 0;
+    virtual void SetController(TQVTControllerIntf* controller) = 0;
+};
+
+// Abstract control class of the chart controls; the widgets implement it.
+class TQVTControllerIntf {
+public:
+    virtual ~TQVTControllerIntf() = default;
+};
+
+// Base of every piece of a schedule document. Always created without an owner component
+// and held by std::shared_ptr.
+class TQVTGanttObject : public TComponent, public std::enable_shared_from_this<TQVTGanttObject> {
+public:
+    TQVTGanttObject();
+    ~TQVTGanttObject() override;
+
+    virtual TQVTDrawer* getDrawer(TQVTViewType viewType) const;
+    virtual TQVTPersistence* getPersistence() const;
+    // Writes the object into section name; the base writes nothing.
+    virtual void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory);
+    virtual std::unique_ptr<TQVTObjectEditorIntf> CreateEditor();
+    virtual std::unique_ptr<TQVTObjectEditorIntf> DefaultEditor();
+    virtual void setParent(TQVTGanttObject* parent);
+
+    TQVTGanttObject* getParent() const { return FParent; }
+    // The document the object belongs to; throws EInvalidCast when the topmost ancestor is none.
+    TQVTDocumentSetup* GetDocumentSetup();
+    // The section name the object was loaded from, or "AutoID:" and a number unique among live objects.
+    std::string getUID() const;
+    // The name of the object's class, such as "TQVTGanttTable".
+    std::string ClassName() const;
+
+    int QVTTag = 0;
+    void* Data = nullptr;
+
+protected:
+    friend class TQVTPersistence;
+
+    std::unique_ptr<TQVTDrawer> FDrawer;
+    std::unique_ptr<TQVTDrawer> FDrawerPert;
+    std::unique_ptr<TQVTPersistence> persistence;
+    TQVTGanttObject* FParent = nullptr;
+    TQVTDocumentSetup* FRoot = nullptr;
+
+private:
+    std::int32_t FIdentity;
+};
+
+// Loads one object from a section of a store.
+class TQVTPersistence {
+public:
+    TQVTPersistence() = default;
+    virtual ~TQVTPersistence() = default;
+
+    TQVTPersistence(const TQVTPersistence&) = delete;
+    TQVTPersistence& operator=(const TQVTPersistence&) = delete;
+
+    // The loading template: remembers the section name, lets doLoad build the object, hands
+    // this persistence to it and points its Gantt drawer at it. Answers none when doLoad does.
+    static std::shared_ptr<TQVTGanttObject> load(std::unique_ptr<TQVTPersistence> self, const std::string& name,
+                                                 IQVTMedia& media, TQVTEntityFactory& factory);
+
+    virtual std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
+                                                    TQVTEntityFactory& factory) = 0;
+    // Saving goes through the objects; every persistence writes nothing here.
+    virtual bool doSave(const std::string& name, IQVTMedia& media);
+    virtual std::string getTypeID() const = 0;
+
+    // Loads the object named by the reference key of this persistence's section.
+    std::shared_ptr<TQVTGanttObject> loadChild(const std::string& key, IQVTMedia& media,
+                                               TQVTEntityFactory& factory, TQVTGanttObject* parent);
+    // Typed form of loadChild: none when the child is missing or of another class.
+    template <typename T>
+    std::shared_ptr<T> loadChildAs(const std::string& key, IQVTMedia& media, TQVTEntityFactory& factory,
+                                   TQVTGanttObject* parent)
+    {
+        return std::dynamic_pointer_cast<T>(loadChild(key, media, factory, parent));
+    }
+    bool save(IQVTMedia& media);
+
+    std::string ID;
+};
+
+// Paints one object.
+class TQVTDrawer {
+public:
+    TQVTDrawer() = default;
+    explicit TQVTDrawer(TQVTGanttObject* target) : target(target) {}
+    virtual ~TQVTDrawer() = default;
+
+    virtual TRect getRect();
+    virtual bool Draw(TQVTVisualContext& vc);
+    virtual TQVTGanttObject* locateObject(int x, int y);
+    virtual int getHeight();
+    virtual void setHighlighted(bool value);
+    virtual bool supportsHighlighting();
+    bool isHighLighted() const { return highlightedMode; }
+
+    TQVTGanttObject* target = nullptr;
+
+protected:
+    bool highlightedMode = false;
+};
+
+// Keeps identities of objects created from now on clear of a loaded "AutoID:" section name,
+// so that a new object is never saved over a section that another object was loaded from.
+void reserveAutoIdentity(const std::string& uid);
+
+} // namespace corvane

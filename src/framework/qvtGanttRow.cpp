@@ -1,0 +1,32 @@
+#include "framework/qvtGanttRow.h"
+
+#include "framework/media/qvtMedia.h"
+#include "framework/qvtEntityFactory.h"
+#include "framework/qvtGanttBar.h"
+#include "framework/qvtPertBar.h"
+
+namespace corvane {
+
+void TQVTGanttRow::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
+{
+    media.setStrProperty(name, "typeID", TypeID);
+    factory.saveObjectList(name, "bars", media, FBarList);
+    // The PERT box writes its own "pert bar" reference into this section.
+    factory.saveObject(name, media, FPertBar.get());
+}
+
+std::shared_ptr<TQVTGanttObject> TQVTGanttRowPersistence::doLoad(const std::string& name, IQVTMedia& media,
+                                                                 TQVTEntityFactory& factory)
+{
+    auto row = std::make_shared<TQVTGanttRow>();
+    row->FBarList = factory.loadObjectListAs<TQVTGanttBar>(name, "bars", media, row.get());
+    row->FPertBar = loadChildAs<TQVTPertBar>("pert bar", media, factory, row.get());
+    return row;
+}
+
+std::string TQVTGanttRowPersistence::getTypeID() const
+{
+    return TQVTGanttRow::TypeID;
+}
+
+} // namespace corvane

@@ -1,0 +1,33 @@
+#pragma once
+// One line of the chart: the bars of one task and its PERT box.
+
+#include "framework/qvtGanttObject.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+class TQVTGanttBar;
+class TQVTPertBar;
+
+class TQVTGanttRow : public TQVTGanttObject {
+public:
+    static constexpr const char* TypeID = "Gantt Row";
+
+    void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+
+    std::vector<std::shared_ptr<TQVTGanttBar>> FBarList;
+    int FOrder = 0;
+    std::shared_ptr<TQVTPertBar> FPertBar;
+};
+
+class TQVTGanttRowPersistence : public TQVTPersistence {
+public:
+    std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
+                                            TQVTEntityFactory& factory) override;
+    std::string getTypeID() const override;
+};
+
+} // namespace corvane

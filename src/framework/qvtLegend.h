@@ -1,0 +1,78 @@
+#pragma once
+// The table of explanatory texts painted below the chart.
+
+#include "framework/qvtTreeCells.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+class TQVTTextSettings;
+
+class TQVTLegendCell : public TQVTCell {
+public:
+    static constexpr const char* TypeID = "Legend Cell";
+
+    void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+
+    std::shared_ptr<TQVTTextSettings> FTextSettings;
+};
+
+class TQVTLegendCellPersistence : public TQVTPersistence {
+public:
+    std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
+                                            TQVTEntityFactory& factory) override;
+    std::string getTypeID() const override;
+};
+
+class TqvtLegendRow : public TQVTGanttObject {
+public:
+    static constexpr const char* TypeID = "Legend Row";
+
+    void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+
+    std::vector<std::shared_ptr<TQVTLegendCell>> FCells;
+};
+
+class TqvtLegendRowPersistence : public TQVTPersistence {
+public:
+    std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
+                                            TQVTEntityFactory& factory) override;
+    std::string getTypeID() const override;
+};
+
+class TQVTLegendBorder : public TQVTCell {
+public:
+    static constexpr const char* TypeID = "Custom Legend Border";
+
+    void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+};
+
+class TQVTLegendBorderPersistence : public TQVTPersistence {
+public:
+    std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
+                                            TQVTEntityFactory& factory) override;
+    std::string getTypeID() const override;
+};
+
+class TQVTLegend : public TQVTGanttObject {
+public:
+    static constexpr const char* TypeID = "Legend";
+
+    void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+
+    std::vector<std::shared_ptr<TqvtLegendRow>> FRows;
+    std::shared_ptr<TQVTTextSettings> FDefaultCellSettings;
+    std::vector<std::shared_ptr<TQVTLegendBorder>> FBorders;
+};
+
+class TQVTLegendPersistence : public TQVTPersistence {
+public:
+    std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
+                                            TQVTEntityFactory& factory) override;
+    std::string getTypeID() const override;
+};
+
+} // namespace corvane

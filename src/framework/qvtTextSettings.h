@@ -1,0 +1,32 @@
+#pragma once
+// Font, background and alignment of a piece of text.
+
+#include "framework/qvtGanttObject.h"
+
+#include <memory>
+#include <string>
+
+namespace corvane {
+
+// Abstract text settings: what text layout asks about a text.
+class IQVTTextSettings : public TQVTGanttObject {
+public:
+    ~IQVTTextSettings() override = default;
+};
+
+// Text settings that are a document object of their own.
+class TQVTTextSettings : public IQVTTextSettings {
+public:
+    static constexpr const char* TypeID = "Text Settings";
+
+    void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+};
+
+class TQVTTextSettingsPersistence : public TQVTPersistence {
+public:
+    std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
+                                            TQVTEntityFactory& factory) override;
+    std::string getTypeID() const override;
+};
+
+} // namespace corvane

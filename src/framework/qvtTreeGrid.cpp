@@ -1,0 +1,71 @@
+#include "framework/qvtTreeGrid.h"
+
+#include "framework/media/qvtMedia.h"
+#include "framework/qvtEntityFactory.h"
+#include "framework/qvtTreeHeader.h"
+#include "framework/qvtTreeResizePane.h"
+#include "framework/qvtTreeRow.h"
+
+namespace corvane {
+
+void TQVTTreeNode::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
+{
+    media.setStrProperty(name, "typeID", TypeID);
+    if (FRow)
+        factory.saveChild(name, "row", FRow.get(), media);
+    else
+        media.setStrProperty(name, "row", EmptyRow);
+    factory.saveObjectList(name, "children", media, Fchildren);
+}
+
+std::shared_ptr<TQVTGanttObject> TQVTTreeNodePersistence::doLoad(const std::string& name, IQVTMedia& media,
+                                                                 TQVTEntityFactory& factory)
+{
+    auto node = std::make_shared<TQVTTreeNode>();
+    std::string rowName;
+    media.getStrProperty(name, "row", {}, rowName);
+    // The root node's marker names no section: loading it would report a broken document.
+    if (rowName != TQVTTreeNode::EmptyRow)
+        node->FRow = loadChildAs<TQVTTreeRow>("row", media, factory, node.get());
+    node->Fchildren = factory.loadObjectListAs<TQVTTreeNode>(name, "children", media, node.get());
+    return node;
+}
+
+std::string TQVTTreeNodePersistence::getTypeID() const
+{
+    return TQVTTreeNode::TypeID;
+}
+
+void TQVTTreeGrid::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
+{
+    const std::string uid = getUID();
+    media.setStrProperty(name, "tree", uid);
+    // Stored documents carry this spelling; keys are matched without regard to case.
+    media.setStrProperty(uid, "TypeID", TypeID);
+    factory.saveChild(uid, "header", FHeader.get(), media);
+    factory.saveChild(uid, "root node", FRootNode.get(), media);
+    factory.saveChild(uid, "vertical pane", FRowsResizePane.get(), media);
+    factory.saveChild(uid, "default row settings", FDefaultRowSettings.get(), media);
+    factory.saveChild(uid, "default col settings", FDefaultColSettings.get(), media);
+}
+
+std::shared_ptr<TQVTGanttObject> TQVTTreeGridPersistence::doLoad(const std::string&, IQVTMedia& media,
+                                                                 TQVTEntityFactory& factory)
+{
+    auto grid = std::make_shared<TQVTTreeGrid>();
+    grid->FHeader = loadChildAs<TQVTTreeHeader>("header", media, factory, grid.get());
+    grid->FRootNode = loadChildAs<TQVTTreeNode>("root node", media, factory, grid.get());
+    grid->FRowsResizePane = loadChildAs<TQVTTreeRowsResizePane>("vertical pane", media, factory, grid.get());
+    grid->FDefaultRowSettings =
+        loadChildAs<TQVTTreeRowSettings>("default row settings", media, factory, grid.get());
+    grid->FDefaultColSettings =
+        loadChildAs<TQVTTreeColSettings>("default col settings", media, factory, grid.get());
+    return grid;
+}
+
+std::string TQVTTreeGridPersistence::getTypeID() const
+{
+    return TQVTTreeGrid::TypeID;
+}
+
+} // namespace corvane

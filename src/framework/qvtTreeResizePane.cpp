@@ -1,0 +1,23 @@
+#include "framework/qvtTreeResizePane.h"
+
+#include "framework/media/qvtMedia.h"
+
+namespace corvane {
+
+void TQVTTreeRowsResizePane::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory&)
+{
+    media.setStrProperty(name, "typeID", TypeID);
+}
+
+std::shared_ptr<TQVTGanttObject> TQVTTreeRowsResizePanePersistence::doLoad(const std::string&, IQVTMedia&,
+                                                                           TQVTEntityFactory&)
+{
+    return std::make_shared<TQVTTreeRowsResizePane>();
+}
+
+std::string TQVTTreeRowsResizePanePersistence::getTypeID() const
+{
+    return TQVTTreeRowsResizePane::TypeID;
+}
+
+} // namespace corvane

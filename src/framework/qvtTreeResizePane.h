@@ -1,0 +1,25 @@
+#pragma once
+// The narrow pane left of the task table that selects rows and resizes their height.
+
+#include "framework/qvtGanttObject.h"
+
+#include <memory>
+#include <string>
+
+namespace corvane {
+
+class TQVTTreeRowsResizePane : public TQVTGanttObject {
+public:
+    static constexpr const char* TypeID = "Vertical resize pane";
+
+    void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+};
+
+class TQVTTreeRowsResizePanePersistence : public TQVTPersistence {
+public:
+    std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
+                                            TQVTEntityFactory& factory) override;
+    std::string getTypeID() const override;
+};
+
+} // namespace corvane

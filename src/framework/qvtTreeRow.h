@@ -1,0 +1,62 @@
+#pragma once
+// Rows of the task table and the settings shared by rows and columns.
+
+#include "framework/qvtGanttObject.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+class TQVTTreeCell;
+
+// Colours and font of tree rows.
+class TQVTTreeRowSettings : public TQVTGanttObject {
+public:
+    static constexpr const char* TypeID = "Tree Row Settings";
+
+    void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+};
+
+class TQVTTreeRowSettingsPersistence : public TQVTPersistence {
+public:
+    std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
+                                            TQVTEntityFactory& factory) override;
+    std::string getTypeID() const override;
+};
+
+// Alignment and width of a tree column.
+class TQVTTreeColSettings : public TQVTGanttObject {
+public:
+    static constexpr const char* TypeID = "Tree Column Settings";
+
+    void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+};
+
+class TQVTTreeColSettingsPersistence : public TQVTPersistence {
+public:
+    std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
+                                            TQVTEntityFactory& factory) override;
+    std::string getTypeID() const override;
+};
+
+// One row of the task table: one cell per header column.
+class TQVTTreeRow : public TQVTGanttObject {
+public:
+    static constexpr const char* TypeID = "Tree Row";
+
+    void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+
+    std::vector<std::shared_ptr<TQVTTreeCell>> FCells;
+    std::shared_ptr<TQVTTreeRowSettings> Fsettings;
+};
+
+class TQVTTreeRowPersistence : public TQVTPersistence {
+public:
+    std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
+                                            TQVTEntityFactory& factory) override;
+    std::string getTypeID() const override;
+};
+
+} // namespace corvane

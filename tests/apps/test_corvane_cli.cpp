@@ -1,0 +1,93 @@
+// The command-line tool on real files: exit codes, output, and no crash on broken documents.
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <sys/wait.h>
+
+using corvane::test::ScratchDir;
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    std::string out;
+};
+
+ToolRun run(const std::string& arguments)
+{
+    ToolRun result;
+    const std::string command = std::string(CORVANE_TOOL) + " " + arguments + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return result;
+    std::array<char, 4096> buffer{};
+    std::size_t n = 0;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        result.out.append(buffer.data(), n);
+    const int status = ::pclose(pipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
+std::string quoted(const std::string& path)
+{
+    return "'" + path + "'";
+}
+
+} // namespace
+
+TEST(CorvaneCli, InfoShowsTheBuiltInGraph)
+{
+    const ToolRun info = run("info");
+    EXPECT_EQ(info.exitCode, 0) << info.out;
+    EXPECT_NE(info.out.find("\"root\"  typeID \"Document\"  TQVTGanttDocument"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("rows[0] -> \"Default Gantt Row\""), std::string::npos);
+    EXPECT_NE(info.out.find("(shared)"), std::string::npos);
+    EXPECT_NE(info.out.find("Messages (0)"), std::string::npos);
+
+    const ToolRun json = run("info --json default");
+    EXPECT_EQ(json.exitCode, 0);
+    EXPECT_EQ(json.out.rfind("{\n\"loaded\": true", 0), 0u) << json.out;
+    EXPECT_NE(json.out.find("\"class\": \"TQVTTreeAutoCell\""), std::string::npos);
+}
+
+TEST(CorvaneCli, ExitCodesTellUsageErrorsFromDocumentsThatDidNotLoad)
+{
+    EXPECT_EQ(run("").exitCode, 64);
+    EXPECT_EQ(run("frobnicate").exitCode, 64);
+    EXPECT_EQ(run("info --bogus").exitCode, 64);
+    EXPECT_EQ(run("convert only-one").exitCode, 64);
+    const ToolRun missing = run("info /nonexistent/plan.ini");
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_NE(missing.out.find("no such file"), std::string::npos) << missing.out;
+    const ToolRun unknown = run("info " + quoted(std::string(CORVANE_TEST_DATA) + "/broken/unknown-root-type.ini"));
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_NE(unknown.out.find("Warning: Unknown type idSpreadsheet"), std::string::npos);
+}
+
+TEST(CorvaneCli, ConvertWritesADocumentThatLoadsAgain)
+{
+    ScratchDir dir;
+    const auto target = dir.file("copy.ini");
+    EXPECT_EQ(run("convert default " + quoted(target)).exitCode, 0);
+    const ToolRun info = run("info " + quoted(target));
+    EXPECT_EQ(info.exitCode, 0) << info.out;
+    EXPECT_NE(info.out.find("TQVTTreeAutoCellNumber"), std::string::npos);
+    EXPECT_EQ(run("convert default " + quoted(dir.file("copy.txt"))).exitCode, 64);
+}
+
+TEST(CorvaneCli, NeverCrashesOnTheBrokenCorpus)
+{
+    ScratchDir dir;
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(CORVANE_TEST_DATA) + "/broken")) {
+        const std::string file = entry.path().string();
+        SCOPED_TRACE(file);
+        const int info = run("info --json " + quoted(file)).exitCode;
+        EXPECT_TRUE(info == 0 || info == 2) << info;
+        const int convert = run("convert " + quoted(file) + " " + quoted(dir.file("out.ini"))).exitCode;
+        EXPECT_TRUE(convert == 0 || convert == 2) << convert;
+    }
+}

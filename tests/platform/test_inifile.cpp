@@ -1,0 +1,419 @@
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cfloat>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/IniFiles.h"
+#include "platform/Types.h"
+
+namespace corvane {
+namespace {
+
+namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+
+class IniFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        FDir = fs::temp_directory_path() /
+               ("corvane_inifile_" + std::to_string(::getpid()) + "_" + info->name());
+        fs::remove_all(FDir);
+        fs::create_directories(FDir);
+    }
+    void TearDown() override
+    {
+        fs::permissions(FDir, fs::perms::owner_all);
+        fs::remove_all(FDir);
+    }
+
+    std::string PathOf(const std::string& name) const { return (FDir / name).string(); }
+
+    std::string Put(const std::string& name, const std::string& bytes) const
+    {
+        std::ofstream(PathOf(name), std::ios::binary) << bytes;
+        return PathOf(name);
+    }
+
+    static std::string Get(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    Strings FilesInDir() const
+    {
+        Strings names;
+        for (const auto& entry : fs::directory_iterator(FDir))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }
+
+    fs::path FDir;
+};
+
+// Root ignores folder permissions, so it checks them as an ordinary user.
+class TUnprivileged {
+public:
+    TUnprivileged() : FWasRoot(::geteuid() == 0)
+    {
+        if (FWasRoot && ::seteuid(65534) != 0)
+            ADD_FAILURE() << "cannot drop privileges";
+    }
+    ~TUnprivileged()
+    {
+        if (FWasRoot && ::seteuid(0) != 0)
+            ADD_FAILURE() << "cannot restore privileges";
+    }
+
+private:
+    bool FWasRoot;
+};
+
+TEST_F(IniFile, MissingFileIsEmptyAndNotCreatedUnlessWritten)
+{
+    {
+        TIniFile ini(PathOf("none.ini"));
+        EXPECT_EQ(ini.ReadString("s", "k", "def"), "def");
+        EXPECT_FALSE(ini.SectionExists("s"));
+        EXPECT_FALSE(ini.Modified());
+    }
+    EXPECT_FALSE(fs::exists(PathOf("none.ini")));
+    {
+        TIniFile ini(PathOf("none.ini"));
+        ini.WriteInteger("s", "k", 7);
+    }
+    EXPECT_EQ(Get(PathOf("none.ini")), "[s]\nk=7\n");
+}
+
+TEST_F(IniFile, NamesMatchWithoutCaseAndWritesAreSeenAtOnce)
+{
+    TIniFile ini(Put("a.ini", "[Main]\nStart Date=1\nrows#count=2\n\n[Other]\nx=1\n"));
+    EXPECT_EQ(ini.ReadInteger("MAIN", "start date", 0), 1);
+    EXPECT_EQ(ini.ReadInteger("main", "ROWS#COUNT", 0), 2);
+    ini.WriteString("main", "START DATE", "5");
+    ini.WriteString("MAIN", "rows#0", "Row A");
+    ini.WriteString("new", "k", "v");
+    EXPECT_EQ(ini.ReadString("Main", "Start Date", ""), "5");
+    EXPECT_EQ(ini.ReadString("main", "Rows#0", ""), "Row A");
+    EXPECT_EQ(ini.KeyCount("main"), 3u);
+    EXPECT_EQ(ini.KeyCount("absent"), 0u);
+
+    Strings names;
+    ini.ReadSection("MAIN", names);
+    EXPECT_EQ(names, (Strings{"Start Date", "rows#count", "rows#0"}));
+    ini.ReadSections(names);
+    EXPECT_EQ(names, (Strings{"Main", "Other", "new"}));
+
+    // The key keeps its spelling; new keys go before the section's trailing blank line.
+    ini.UpdateFile();
+    EXPECT_EQ(Get(ini.FileName()),
+              "[Main]\nStart Date=5\nrows#count=2\nrows#0=Row A\n\n[Other]\nx=1\n[new]\nk=v\n");
+}
+
+TEST_F(IniFile, WriteBackKeepsEverythingItDoesNotChange)
+{
+    const std::string text = "; preamble\nstray=line\n\n[A]\n; about a\n  spaced key =  spaced value  \n"
+                             "junk without equals\n[broken header\n=empty key\nk=old\n\n\n[B] ; note\nz=1";
+    TIniFile ini(Put("a.ini", text));
+    EXPECT_EQ(ini.ReadString("a", "spaced key", ""), "spaced value");
+    EXPECT_EQ(ini.ReadString("a", "", "def"), "empty key");
+    EXPECT_EQ(ini.ReadString("b", "z", ""), "1");
+    EXPECT_FALSE(ini.ValueExists("a", "stray"));
+    EXPECT_FALSE(ini.ValueExists("a", "[broken header"));
+
+    ini.WriteString("a", "k", "new");
+    ini.WriteString("a", "added", "1");
+    ini.UpdateFile();
+    EXPECT_EQ(Get(ini.FileName()),
+              "; preamble\nstray=line\n\n[A]\n; about a\n  spaced key =  spaced value  \n"
+              "junk without equals\n[broken header\n=empty key\nk=new\nadded=1\n\n\n[B] ; note\nz=1\n");
+}
+
+TEST_F(IniFile, FirstDuplicateWinsAndDeletingRemovesAllCopies)
+{
+    TIniFile ini(Put("a.ini", "[a]\nk=1\nK=2\nj=3\n[A]\nk=4\nonly=5\n"));
+    EXPECT_EQ(ini.ReadInteger("a", "k", 0), 1);
+    EXPECT_FALSE(ini.ValueExists("a", "only"));
+    EXPECT_EQ(ini.KeyCount("a"), 2u);
+    Strings names;
+    ini.ReadSections(names);
+    EXPECT_EQ(names, Strings{"a"});
+
+    ini.WriteInteger("a", "k", 9);
+    EXPECT_EQ(ini.ReadInteger("a", "k", 0), 9);
+    ini.DeleteKey("A", "K");
+    EXPECT_FALSE(ini.ValueExists("a", "k"));
+    ini.UpdateFile();
+    EXPECT_EQ(Get(ini.FileName()), "[a]\nj=3\n[A]\nk=4\nonly=5\n");
+
+    ini.EraseSection("a");
+    EXPECT_FALSE(ini.SectionExists("a"));
+    ini.WriteString("a", "fresh", "1");
+    ini.UpdateFile();
+    EXPECT_EQ(Get(ini.FileName()), "[a]\nfresh=1\n");
+}
+
+// Random edits with names in random letter case, checked against a plain map.
+TEST_F(IniFile, AgreesWithAModelUnderRandomEdits)
+{
+    using Model = std::map<std::string, std::map<std::string, std::string>>;
+    std::mt19937 random(7);
+    const auto pick = [&](const char* stem, int count) {
+        std::string name = stem + std::to_string(random() % count);
+        for (char& c : name)
+            if (random() % 2)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return name;
+    };
+    const auto lower = [](std::string name) {
+        for (char& c : name)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return name;
+    };
+    const auto agrees = [&](const TIniFile& ini, const Model& model) {
+        for (int s = 0; s < 40; ++s) {
+            const std::string section = "sec" + std::to_string(s);
+            const auto found = model.find(section);
+            for (int k = 0; k < 300; ++k) {
+                const std::string key = "rows#" + std::to_string(k);
+                const bool stored = found != model.end() && found->second.contains(key);
+                ASSERT_EQ(ini.ReadString(section, key, "?"), stored ? found->second.at(key) : "?")
+                    << section << '/' << key;
+            }
+            ASSERT_EQ(ini.KeyCount(section), found == model.end() ? 0 : found->second.size());
+        }
+    };
+
+    Model model;
+    TIniFile ini(PathOf("a.ini"));
+    for (int step = 0; step < 20000; ++step) {
+        const std::string section = pick("sec", 40);
+        const std::string key = pick("rows#", 300);
+        switch (random() % 10) {
+        case 0:
+            ini.DeleteKey(section, key);
+            model[lower(section)].erase(lower(key));
+            break;
+        case 1:
+            if (random() % 20 == 0) {
+                ini.EraseSection(section);
+                model.erase(lower(section));
+            }
+            break;
+        default:
+            ini.WriteInteger(section, key, step);
+            model[lower(section)][lower(key)] = std::to_string(step);
+        }
+    }
+    agrees(ini, model);
+    ini.UpdateFile();
+    agrees(TIniFile(ini.FileName()), model);
+}
+
+TEST_F(IniFile, AwkwardValuesRoundTripExactly)
+{
+    const Strings values = {"  leading", "trailing\t", "\"quoted\"", "\"", "\"\"", "a=b=c", "x ; y",
+                            "; looks like a comment", "[not a section]", "", " ", "\"half", "tab\tinside"};
+    {
+        TIniFile ini(PathOf("a.ini"));
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            ini.WriteString("s", "k" + std::to_string(i), values[i]);
+            EXPECT_EQ(ini.ReadString("s", "k" + std::to_string(i), "?"), values[i]);
+        }
+    }
+    TIniFile ini(PathOf("a.ini"));
+    for (std::size_t i = 0; i < values.size(); ++i)
+        EXPECT_EQ(ini.ReadString("s", "k" + std::to_string(i), "?"), values[i]) << i;
+    // Writing the value already there changes nothing.
+    ini.WriteString("s", "k0", values[0]);
+    EXPECT_FALSE(ini.Modified());
+}
+
+TEST_F(IniFile, NamesAndValuesCannotInjectLines)
+{
+    {
+        TIniFile ini(PathOf("a.ini"));
+        ini.WriteString("s", "v", "a\r\n[evil]\nx=1");
+        ini.WriteString("s]\n[t", "k", "1");
+        ini.WriteString("s", "key=with=equals", "2");
+        ini.WriteString("s", "[hdr]", "3");
+        ini.WriteString("s", "; comment", "4");
+        EXPECT_EQ(ini.ReadString("s", "v", ""), "a  [evil] x=1");
+        EXPECT_EQ(ini.ReadInteger("s] [t", "k", 0), 1);
+    }
+    TIniFile ini(PathOf("a.ini"));
+    Strings names;
+    ini.ReadSections(names);
+    EXPECT_EQ(names, (Strings{"s", "s] [t"}));
+    ini.ReadSection("s", names);
+    EXPECT_EQ(names, (Strings{"v", "key with equals", "hdr]", "comment"}));
+    EXPECT_EQ(ini.ReadString("s", "v", ""), "a  [evil] x=1");
+    // The same names find the cleaned keys.
+    EXPECT_EQ(ini.ReadInteger("s", "key=with=equals", 0), 2);
+    EXPECT_EQ(ini.ReadInteger("s", "[hdr]", 0), 3);
+}
+
+TEST_F(IniFile, UpdateFileReplacesTheFileAtomically)
+{
+    const std::string original = "[s]\nk=1\n";
+    const std::string path = Put("a.ini", original);
+    ::chmod(path.c_str(), 0640);
+    TIniFile ini(path);
+    ini.WriteInteger("s", "k", 2);
+    EXPECT_EQ(Get(path), original);
+    ini.UpdateFile();
+    EXPECT_EQ(Get(path), "[s]\nk=2\n");
+    EXPECT_EQ(FilesInDir(), Strings{"a.ini"});
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));
+    EXPECT_FALSE(ini.Modified());
+
+    ::chmod(path.c_str(), 0644);
+    ini.WriteInteger("s", "k", 3);
+    fs::permissions(FDir, fs::perms(0555));
+    {
+        TUnprivileged unprivileged;
+        EXPECT_THROW(ini.UpdateFile(), EFileError);
+    }
+    EXPECT_TRUE(ini.Modified());
+    EXPECT_EQ(Get(path), "[s]\nk=2\n");
+    EXPECT_EQ(FilesInDir(), Strings{"a.ini"});
+}
+
+TEST_F(IniFile, UnreadableFileThrows)
+{
+    fs::create_directories(PathOf("folder.ini"));
+    try {
+        TIniFile ini(PathOf("folder.ini"));
+        FAIL() << "no exception";
+    } catch (const EFileError& e) {
+        const std::string message = e.what();
+        EXPECT_NE(message.find("folder.ini"), std::string::npos);
+        EXPECT_EQ(message.find('\n'), std::string::npos);
+    }
+}
+
+// UTF-16 bytes with their byte order mark.
+std::string Utf16(std::u16string_view text, bool bigEndian)
+{
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : text) {
+        const auto high = static_cast<char>(unit >> 8);
+        const auto low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+TEST_F(IniFile, ReadsUnicodeAndWindows1252WritesUtf8)
+{
+    struct Case {
+        std::string bytes, expected;
+    };
+    const std::vector<Case> cases = {
+        {"\xEF\xBB\xBF[s]\nk=\xC3\xA4\n", "\xC3\xA4"},
+        {Utf16(u"[s]\nk=\u00E4\U0001F600\n", false), "\xC3\xA4\xF0\x9F\x98\x80"},
+        {Utf16(u"[s]\nk=\u00E4", true), "\xC3\xA4"},
+        // A lone surrogate and an odd last byte.
+        {Utf16(u"[s]\nk=\xD800x", false) + 'A', "\xEF\xBF\xBDx\xEF\xBF\xBD"},
+        {"[s]\nk=\xE4\x80\x9F\x81\n", "\xC3\xA4\xE2\x82\xAC\xC5\xB8\xC2\x81"},
+        // An overlong form and an encoded surrogate are not UTF-8.
+        {"[s]\nk=\xC0\xAF\xED\xA0\x80\n", "\xC3\x80\xC2\xAF\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
+    };
+    for (const Case& c : cases) {
+        TIniFile ini(Put("a.ini", c.bytes));
+        EXPECT_EQ(ini.ReadString("S", "K", "?"), c.expected);
+        ini.WriteString("s", "n", "1");
+        ini.UpdateFile();
+        EXPECT_EQ(Get(ini.FileName()), "[s]\nk=" + c.expected + "\nn=1\n");
+    }
+}
+
+TEST_F(IniFile, KeepsTheLineEndOfTheFile)
+{
+    struct Case {
+        std::string text, written;
+    };
+    const std::vector<Case> cases = {
+        {"[s]\r\nk=1\r\n", "[s]\r\nk=1\r\nn=2\r\n"},
+        {"[s]\rk=1\r", "[s]\rk=1\rn=2\r"},
+        {"[s]\nk=1\r\n", "[s]\nk=1\nn=2\n"},
+        {"[s]\r\nk=1", "[s]\r\nk=1\r\nn=2\r\n"},
+    };
+    for (const Case& c : cases) {
+        TIniFile ini(Put("a.ini", c.text));
+        EXPECT_EQ(ini.ReadInteger("s", "k", 0), 1);
+        ini.WriteInteger("s", "n", 2);
+        ini.UpdateFile();
+        EXPECT_EQ(Get(ini.FileName()), c.written);
+    }
+}
+
+TEST_F(IniFile, SurvivesHostileInput)
+{
+    std::mt19937 random(42);
+    std::string noise(1 << 16, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random());
+    const Strings inputs = {
+        "", noise, std::string("[s\0]\nk\0=v\0w\n\0\0", 14), "[s]\nlong=" + std::string(1 << 20, 'x'),
+        std::string(1 << 20, '['), std::string(1 << 20, '\r'), "[s]\nk=trunc"};
+    for (const std::string& input : inputs) {
+        {
+            TIniFile ini(Put("a.ini", input));
+            Strings names;
+            ini.ReadSections(names);
+            ini.WriteString("probe", "k", "v");
+        }
+        TIniFile ini(PathOf("a.ini"));
+        EXPECT_EQ(ini.ReadString("probe", "k", ""), "v");
+    }
+    TIniFile ini(Put("a.ini", inputs.back()));
+    EXPECT_EQ(ini.ReadString("s", "k", ""), "trunc");
+}
+
+TEST_F(IniFile, NumbersParseStrictlyAndFallBackToTheDefault)
+{
+    TIniFile ini(PathOf("a.ini"));
+    const std::vector<std::pair<std::string, int>> integers = {
+        {" 12 ", 12}, {"-7", -7}, {"+7", 7}, {"$FF", 255}, {"0x1f", 31}, {"$FFFFFFFF", -1},
+        {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1}, {"\t 12 \t", 12},
+        {"12abc", -99}, {"99999999999", -99}, {"2147483648", -99}, {"$100000000", -99},
+        {"", -99}, {"- 1", -99}, {"--1", -99}, {"0x", -99}, {"1.5", -99}, {"true", -99}};
+    for (const auto& [text, expected] : integers) {
+        ini.WriteString("s", "k", text);
+        EXPECT_EQ(ini.ReadInteger("s", "k", -99), expected) << text;
+    }
+    EXPECT_TRUE(ini.ReadBool("s", "absent", true));
+    ini.WriteBool("s", "b", false);
+    EXPECT_FALSE(ini.ReadBool("s", "b", true));
+
+    const std::vector<std::pair<std::string, double>> reals = {
+        {"3,5", 3.5}, {"3.5", 3.5}, {" -1e3 ", -1000}, {"+2.5", 2.5}, {".5", 0.5},
+        {"1,5e2", 150}, {"abc", -99}, {"1.2.3", -99}, {"inf", -99}, {"nan", -99}, {"1e999", -99}, {"", -99}};
+    for (const auto& [text, expected] : reals) {
+        ini.WriteString("s", "f", text);
+        EXPECT_EQ(ini.ReadFloat("s", "f", -99), expected) << text;
+    }
+    for (const double value : {0.1, 1.0 / 3, 45000.75, -0.0, 1e300, DBL_MIN, DBL_MAX, 5e-324}) {
+        ini.WriteFloat("s", "f", value);
+        EXPECT_EQ(ini.ReadString("s", "f", "").find(','), std::string::npos);
+        EXPECT_EQ(ini.ReadFloat("s", "f", -99), value);
+        EXPECT_EQ(std::signbit(ini.ReadFloat("s", "f", 1)), std::signbit(value));
+    }
+}
+
+} // namespace
+} // namespace corvane
