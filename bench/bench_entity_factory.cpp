@@ -29,9 +29,9 @@ const std::string& generatedDocument()
     static const std::string path = [] {
         const auto file = (benchFolder() / "generated.ini").string();
         std::ofstream out(file);
-        out << "[root]\ntypeID=Document\ntree=Tree\n[Tree]\nTypeID=Tree Grid\nroot node=Root\n"
+        out << "[root]\ntypeID=Document\ntree=Tree\n[Tree]\nTypeID=Tree Grid\nroot node=TreeRoot\n"
                "[RS]\ntypeID=Tree Row Settings\n[CS]\ntypeID=Tree Column Settings\n"
-               "[Root]\ntypeID=Tree Node\nchildren#count="
+               "[TreeRoot]\ntypeID=Tree Node\nchildren#count="
             << Nodes << '\n';
         for (int i = 0; i < Nodes; ++i)
             out << "children#" << i << "=Node#" << i << '\n';
@@ -62,16 +62,20 @@ void BM_LoadGeneratedDocument(benchmark::State& state)
     SetShowMessageHandler([](const std::string&) {});
     const std::string& path = generatedDocument();
     std::size_t sections = 0;
+    std::size_t references = 0;
     for (auto _ : state) {
         TQVTINIFIle media(path);
         TQVTEntityFactory factory;
-        std::size_t loaded = 0;
-        factory.OnReference = [&loaded](const TQVTReferenceEvent& e) { loaded += e.kind == TQVTReferenceEvent::Leave; };
+        sections = references = 0;
+        factory.OnReference = [&](const TQVTReferenceEvent& e) {
+            sections += e.kind == TQVTReferenceEvent::Leave;
+            references += e.kind == TQVTReferenceEvent::Shared || (e.kind == TQVTReferenceEvent::Enter && !e.key.empty());
+        };
         auto root = factory.loadObject("root", media, nullptr);
         benchmark::DoNotOptimize(root);
-        sections = loaded;
     }
     state.counters["sections"] = static_cast<double>(sections);
+    state.counters["references"] = static_cast<double>(references);
     state.counters["peak_MiB"] = static_cast<double>(peakResidentKiB()) / 1024.0;
 }
 BENCHMARK(BM_LoadGeneratedDocument)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -65,8 +65,9 @@ TLogObserver SetLogObserver(TLogObserver observer)
 
 std::string RectToString(const TRect& rect)
 {
-    return "(" + std::to_string(rect.Left) + "," + std::to_string(rect.Top) + "," +
-           std::to_string(rect.Right) + "," + std::to_string(rect.Bottom) + ")";
+    char text[64];
+    std::snprintf(text, sizeof text, "(%d,%d,%d,%d)", rect.Left, rect.Top, rect.Right, rect.Bottom);
+    return text;
 }
 
 bool inRect(const TRect& rect, int x, int y)
