@@ -22,11 +22,6 @@ std::shared_ptr<TQVTGanttObject> TQVTBarConnectionPersistence::doLoad(const std:
     return connection;
 }
 
-std::string TQVTBarConnectionPersistence::getTypeID() const
-{
-    return TQVTBarConnection::TypeID;
-}
-
 void TQVTConnectionSettings::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory&)
 {
     media.setStrProperty(name, "typeID", TypeID);
@@ -36,11 +31,6 @@ std::shared_ptr<TQVTGanttObject> TQVTConnectionSettingsPersistence::doLoad(const
                                                                            TQVTEntityFactory&)
 {
     return std::make_shared<TQVTConnectionSettings>();
-}
-
-std::string TQVTConnectionSettingsPersistence::getTypeID() const
-{
-    return TQVTConnectionSettings::TypeID;
 }
 
 } // namespace corvane

@@ -20,11 +20,10 @@ public:
     std::shared_ptr<TQVTGanttBar> barTo;
 };
 
-class TQVTBarConnectionPersistence : public TQVTPersistence {
+class TQVTBarConnectionPersistence : public TQVTPersistenceOf<TQVTBarConnection> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 class TQVTConnectionSettings : public TQVTGanttObject {
@@ -34,11 +33,10 @@ public:
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 };
 
-class TQVTConnectionSettingsPersistence : public TQVTPersistence {
+class TQVTConnectionSettingsPersistence : public TQVTPersistenceOf<TQVTConnectionSettings> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 } // namespace corvane

@@ -16,11 +16,6 @@ std::shared_ptr<TQVTGanttObject> TQVTFixedDateExceptionPersistence::doLoad(const
     return std::make_shared<TQVTFixedDateException>();
 }
 
-std::string TQVTFixedDateExceptionPersistence::getTypeID() const
-{
-    return TQVTFixedDateException::TypeID;
-}
-
 void TQVTRecurringDateException::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory&)
 {
     media.setStrProperty(name, "typeID", TypeID);
@@ -30,11 +25,6 @@ std::shared_ptr<TQVTGanttObject> TQVTRecurringDateExceptionPersistence::doLoad(c
                                                                                TQVTEntityFactory&)
 {
     return std::make_shared<TQVTRecurringDateException>();
-}
-
-std::string TQVTRecurringDateExceptionPersistence::getTypeID() const
-{
-    return TQVTRecurringDateException::TypeID;
 }
 
 void TQVTDateCategory::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
@@ -67,11 +57,6 @@ std::shared_ptr<TQVTGanttObject> TQVTDateCategoryPersistence::doLoad(const std::
     auto category = std::make_shared<TQVTDateCategory>();
     category->FDates = factory.loadObjectListAs<TQVTDateException>(name, "exceptions", media, category.get());
     return category;
-}
-
-std::string TQVTDateCategoryPersistence::getTypeID() const
-{
-    return TQVTDateCategory::TypeID;
 }
 
 TQVTWeekendsDateCategory::TQVTWeekendsDateCategory()
@@ -114,11 +99,6 @@ std::shared_ptr<TQVTGanttObject> TQVTDocumentCalendarPersistence::doLoad(const s
     auto calendar = std::make_shared<TQVTDocumentCalendar>();
     calendar->FCategories = factory.loadObjectListAs<TQVTDateCategory>(name, "categories", media, calendar.get());
     return calendar;
-}
-
-std::string TQVTDocumentCalendarPersistence::getTypeID() const
-{
-    return TQVTDocumentCalendar::TypeID;
 }
 
 } // namespace corvane

@@ -31,11 +31,10 @@ public:
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 };
 
-class TQVTFixedDateExceptionPersistence : public TQVTPersistence {
+class TQVTFixedDateExceptionPersistence : public TQVTPersistenceOf<TQVTFixedDateException> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 class TQVTRecurringDateException : public TQVTFixedDateException {
@@ -45,11 +44,10 @@ public:
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 };
 
-class TQVTRecurringDateExceptionPersistence : public TQVTPersistence {
+class TQVTRecurringDateExceptionPersistence : public TQVTPersistenceOf<TQVTRecurringDateException> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 class TQVTDateCategory : public IQVTDateCategory {
@@ -72,11 +70,10 @@ private:
     std::vector<std::shared_ptr<TQVTFixedDateException>> storedDates() const;
 };
 
-class TQVTDateCategoryPersistence : public TQVTPersistence {
+class TQVTDateCategoryPersistence : public TQVTPersistenceOf<TQVTDateCategory> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 class TQVTWeekendsDateCategory : public TQVTDateCategory {
@@ -117,11 +114,10 @@ public:
     std::vector<std::shared_ptr<TQVTDateCategory>> FCategories;
 };
 
-class TQVTDocumentCalendarPersistence : public TQVTPersistence {
+class TQVTDocumentCalendarPersistence : public TQVTPersistenceOf<TQVTDocumentCalendar> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 } // namespace corvane

@@ -73,9 +73,4 @@ std::shared_ptr<TQVTGanttObject> TQVTDocumentPersistence::doLoad(const std::stri
     return document;
 }
 
-std::string TQVTDocumentPersistence::getTypeID() const
-{
-    return TQVTGanttDocument::TypeID;
-}
-
 } // namespace corvane

@@ -47,11 +47,10 @@ public:
     std::shared_ptr<TQVTLegend> FLegend;
 };
 
-class TQVTDocumentPersistence : public TQVTPersistence {
+class TQVTDocumentPersistence : public TQVTPersistenceOf<TQVTGanttDocument> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 } // namespace corvane

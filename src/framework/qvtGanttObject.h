@@ -112,6 +112,13 @@ public:
     std::string ID;
 };
 
+// A persistence whose type identifier is its object class's TypeID.
+template <typename Object, typename Base = TQVTPersistence>
+class TQVTPersistenceOf : public Base {
+public:
+    std::string getTypeID() const override { return Object::TypeID; }
+};
+
 // Paints one object.
 class TQVTDrawer {
 public:

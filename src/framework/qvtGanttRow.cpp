@@ -24,9 +24,4 @@ std::shared_ptr<TQVTGanttObject> TQVTGanttRowPersistence::doLoad(const std::stri
     return row;
 }
 
-std::string TQVTGanttRowPersistence::getTypeID() const
-{
-    return TQVTGanttRow::TypeID;
-}
-
 } // namespace corvane

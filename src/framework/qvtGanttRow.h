@@ -23,11 +23,10 @@ public:
     std::shared_ptr<TQVTPertBar> FPertBar;
 };
 
-class TQVTGanttRowPersistence : public TQVTPersistence {
+class TQVTGanttRowPersistence : public TQVTPersistenceOf<TQVTGanttRow> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 } // namespace corvane

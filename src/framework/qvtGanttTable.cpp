@@ -36,9 +36,4 @@ std::shared_ptr<TQVTGanttObject> TQVTGanttTablePersistence::doLoad(const std::st
     return table;
 }
 
-std::string TQVTGanttTablePersistence::getTypeID() const
-{
-    return TQVTGanttTable::TypeID;
-}
-
 } // namespace corvane

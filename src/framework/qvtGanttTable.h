@@ -27,11 +27,10 @@ public:
     std::vector<std::shared_ptr<TQVTGanttRow>> FRows;
 };
 
-class TQVTGanttTablePersistence : public TQVTPersistence {
+class TQVTGanttTablePersistence : public TQVTPersistenceOf<TQVTGanttTable> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 } // namespace corvane

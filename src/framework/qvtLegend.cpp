@@ -20,11 +20,6 @@ std::shared_ptr<TQVTGanttObject> TQVTLegendCellPersistence::doLoad(const std::st
     return cell;
 }
 
-std::string TQVTLegendCellPersistence::getTypeID() const
-{
-    return TQVTLegendCell::TypeID;
-}
-
 void TqvtLegendRow::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
 {
     media.setStrProperty(name, "typeID", TypeID);
@@ -39,11 +34,6 @@ std::shared_ptr<TQVTGanttObject> TqvtLegendRowPersistence::doLoad(const std::str
     return row;
 }
 
-std::string TqvtLegendRowPersistence::getTypeID() const
-{
-    return TqvtLegendRow::TypeID;
-}
-
 void TQVTLegendBorder::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory&)
 {
     media.setStrProperty(name, "typeID", TypeID);
@@ -53,11 +43,6 @@ std::shared_ptr<TQVTGanttObject> TQVTLegendBorderPersistence::doLoad(const std::
                                                                      TQVTEntityFactory&)
 {
     return std::make_shared<TQVTLegendBorder>();
-}
-
-std::string TQVTLegendBorderPersistence::getTypeID() const
-{
-    return TQVTLegendBorder::TypeID;
 }
 
 void TQVTLegend::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
@@ -77,11 +62,6 @@ std::shared_ptr<TQVTGanttObject> TQVTLegendPersistence::doLoad(const std::string
         loadChildAs<TQVTTextSettings>("default cell settings", media, factory, legend.get());
     legend->FBorders = factory.loadObjectListAs<TQVTLegendBorder>(name, "borders", media, legend.get());
     return legend;
-}
-
-std::string TQVTLegendPersistence::getTypeID() const
-{
-    return TQVTLegend::TypeID;
 }
 
 } // namespace corvane

@@ -20,11 +20,10 @@ public:
     std::shared_ptr<TQVTTextSettings> FTextSettings;
 };
 
-class TQVTLegendCellPersistence : public TQVTPersistence {
+class TQVTLegendCellPersistence : public TQVTPersistenceOf<TQVTLegendCell> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 class TqvtLegendRow : public TQVTGanttObject {
@@ -36,11 +35,10 @@ public:
     std::vector<std::shared_ptr<TQVTLegendCell>> FCells;
 };
 
-class TqvtLegendRowPersistence : public TQVTPersistence {
+class TqvtLegendRowPersistence : public TQVTPersistenceOf<TqvtLegendRow> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 class TQVTLegendBorder : public TQVTCell {
@@ -50,11 +48,10 @@ public:
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 };
 
-class TQVTLegendBorderPersistence : public TQVTPersistence {
+class TQVTLegendBorderPersistence : public TQVTPersistenceOf<TQVTLegendBorder> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 class TQVTLegend : public TQVTGanttObject {
@@ -68,11 +65,10 @@ public:
     std::vector<std::shared_ptr<TQVTLegendBorder>> FBorders;
 };
 
-class TQVTLegendPersistence : public TQVTPersistence {
+class TQVTLegendPersistence : public TQVTPersistenceOf<TQVTLegend> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 } // namespace corvane

@@ -17,11 +17,6 @@ std::shared_ptr<TQVTGanttObject> TQVTPertBarSettingsPersistence::doLoad(const st
     return std::make_shared<TQVTPertBarSettings>();
 }
 
-std::string TQVTPertBarSettingsPersistence::getTypeID() const
-{
-    return TQVTPertBarSettings::TypeID;
-}
-
 void TQVTPertBarSection::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
 {
     media.setStrProperty(name, "typeID", TypeID);
@@ -35,11 +30,6 @@ std::shared_ptr<TQVTGanttObject> TQVTPertBarSectionPersistence::doLoad(const std
     auto section = std::make_shared<TQVTPertBarSection>();
     section->FSettings = loadChildAs<TQVTTextSettings>("settings", media, factory, section.get());
     return section;
-}
-
-std::string TQVTPertBarSectionPersistence::getTypeID() const
-{
-    return TQVTPertBarSection::TypeID;
 }
 
 void TQVTPertBar::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
@@ -67,11 +57,6 @@ std::shared_ptr<TQVTGanttBar> TQVTPertBarPersistence::doLoadBar(const std::strin
     bar->FAdditionalSections =
         factory.loadObjectListAs<TQVTPertBarSection>(name, "AdditionalSections", media, bar.get());
     return bar;
-}
-
-std::string TQVTPertBarPersistence::getTypeID() const
-{
-    return TQVTPertBar::TypeID;
 }
 
 } // namespace corvane

@@ -18,11 +18,10 @@ public:
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 };
 
-class TQVTPertBarSettingsPersistence : public TQVTPersistence {
+class TQVTPertBarSettingsPersistence : public TQVTPersistenceOf<TQVTPertBarSettings> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 class TQVTPertBarSection : public TQVTGanttObject {
@@ -34,11 +33,10 @@ public:
     std::shared_ptr<TQVTTextSettings> FSettings;
 };
 
-class TQVTPertBarSectionPersistence : public TQVTPersistence {
+class TQVTPertBarSectionPersistence : public TQVTPersistenceOf<TQVTPertBarSection> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 class TQVTPertBar : public TQVTGanttBar {
@@ -55,10 +53,7 @@ public:
     std::vector<std::shared_ptr<TQVTPertBarSection>> FAdditionalSections;
 };
 
-class TQVTPertBarPersistence : public TQVTGanttBarPersistence {
-public:
-    std::string getTypeID() const override;
-
+class TQVTPertBarPersistence : public TQVTPersistenceOf<TQVTPertBar, TQVTGanttBarPersistence> {
 protected:
     std::shared_ptr<TQVTGanttBar> doLoadBar(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;

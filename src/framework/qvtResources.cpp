@@ -21,11 +21,6 @@ std::shared_ptr<TQVTGanttObject> TQVTVisualGoodiePersistence::doLoad(const std::
     return goodie;
 }
 
-std::string TQVTVisualGoodiePersistence::getTypeID() const
-{
-    return TQVTVisualGoodie::TypeID;
-}
-
 void TQVTPictureResource::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory&)
 {
     media.setStrProperty(name, "typeID", TypeID);
@@ -35,11 +30,6 @@ std::shared_ptr<TQVTGanttObject> TQVTPictureResourcePersistence::doLoad(const st
                                                                         TQVTEntityFactory&)
 {
     return std::make_shared<TQVTPictureResource>(name);
-}
-
-std::string TQVTPictureResourcePersistence::getTypeID() const
-{
-    return TQVTPictureResource::TypeID;
 }
 
 } // namespace corvane

@@ -21,11 +21,10 @@ public:
     std::shared_ptr<TQVTPictureResource> FEndGlyph;
 };
 
-class TQVTVisualGoodiePersistence : public TQVTPersistence {
+class TQVTVisualGoodiePersistence : public TQVTPersistenceOf<TQVTVisualGoodie> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 class TQVTResource : public TQVTGanttObject {
@@ -50,11 +49,10 @@ public:
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 };
 
-class TQVTPictureResourcePersistence : public TQVTResourcePersistence {
+class TQVTPictureResourcePersistence : public TQVTPersistenceOf<TQVTPictureResource, TQVTResourcePersistence> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 } // namespace corvane

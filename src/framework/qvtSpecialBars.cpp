@@ -22,11 +22,6 @@ std::shared_ptr<TQVTGanttBar> TQVTSummaryBarPersistence::doLoadBar(const std::st
     return std::make_shared<TQVTSummaryBar>();
 }
 
-std::string TQVTSummaryBarPersistence::getTypeID() const
-{
-    return TQVTSummaryBar::TypeID;
-}
-
 void TQVTImageBarSettings::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory&)
 {
     media.setStrProperty(name, "typeID", TypeID);
@@ -36,11 +31,6 @@ std::shared_ptr<TQVTGanttObject> TQVTImageBarSettingsPersistence::doLoad(const s
                                                                          TQVTEntityFactory&)
 {
     return std::make_shared<TQVTImageBarSettings>();
-}
-
-std::string TQVTImageBarSettingsPersistence::getTypeID() const
-{
-    return TQVTImageBarSettings::TypeID;
 }
 
 void TQVTImageBar::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
@@ -71,11 +61,6 @@ std::shared_ptr<TQVTImageBar> TQVTImageBarPersistence::createBar() const
     return std::make_shared<TQVTImageBar>();
 }
 
-std::string TQVTImageBarPersistence::getTypeID() const
-{
-    return TQVTImageBar::TypeID;
-}
-
 void TQVTMilestoneBar::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
 {
     saveImageBar(name, TypeID, media, factory);
@@ -84,11 +69,6 @@ void TQVTMilestoneBar::doSave(const std::string& name, IQVTMedia& media, TQVTEnt
 std::shared_ptr<TQVTImageBar> TQVTMilestoneBarPersistence::createBar() const
 {
     return std::make_shared<TQVTMilestoneBar>();
-}
-
-std::string TQVTMilestoneBarPersistence::getTypeID() const
-{
-    return TQVTMilestoneBar::TypeID;
 }
 
 void TQVTTextBar::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
@@ -109,11 +89,6 @@ std::shared_ptr<TQVTGanttBar> TQVTTextBarPersistence::doLoadBar(const std::strin
     auto bar = std::make_shared<TQVTTextBar>();
     bar->FSettings = loadChildAs<IQVTTextSettings>("settings", media, factory, bar.get());
     return bar;
-}
-
-std::string TQVTTextBarPersistence::getTypeID() const
-{
-    return TQVTTextBar::TypeID;
 }
 
 } // namespace corvane

@@ -18,10 +18,7 @@ public:
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 };
 
-class TQVTSummaryBarPersistence : public TQVTGanttBarPersistence {
-public:
-    std::string getTypeID() const override;
-
+class TQVTSummaryBarPersistence : public TQVTPersistenceOf<TQVTSummaryBar, TQVTGanttBarPersistence> {
 protected:
     std::shared_ptr<TQVTGanttBar> doLoadBar(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
@@ -34,11 +31,10 @@ public:
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 };
 
-class TQVTImageBarSettingsPersistence : public TQVTPersistence {
+class TQVTImageBarSettingsPersistence : public TQVTPersistenceOf<TQVTImageBarSettings> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 class TQVTImageBar : public TQVTGanttBar {
@@ -56,10 +52,7 @@ protected:
     void saveImageBar(const std::string& name, const char* typeID, IQVTMedia& media, TQVTEntityFactory& factory);
 };
 
-class TQVTImageBarPersistence : public TQVTGanttBarPersistence {
-public:
-    std::string getTypeID() const override;
-
+class TQVTImageBarPersistence : public TQVTPersistenceOf<TQVTImageBar, TQVTGanttBarPersistence> {
 protected:
     std::shared_ptr<TQVTGanttBar> doLoadBar(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) final;
@@ -73,10 +66,7 @@ public:
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 };
 
-class TQVTMilestoneBarPersistence : public TQVTImageBarPersistence {
-public:
-    std::string getTypeID() const override;
-
+class TQVTMilestoneBarPersistence : public TQVTPersistenceOf<TQVTMilestoneBar, TQVTImageBarPersistence> {
 protected:
     std::shared_ptr<TQVTImageBar> createBar() const override;
 };
@@ -91,10 +81,7 @@ public:
     std::shared_ptr<IQVTTextSettings> FSettings;
 };
 
-class TQVTTextBarPersistence : public TQVTGanttBarPersistence {
-public:
-    std::string getTypeID() const override;
-
+class TQVTTextBarPersistence : public TQVTPersistenceOf<TQVTTextBar, TQVTGanttBarPersistence> {
 protected:
     std::shared_ptr<TQVTGanttBar> doLoadBar(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;

@@ -22,11 +22,6 @@ std::shared_ptr<TQVTGanttObject> TQVTTaskBarSettingsPersistence::doLoad(const st
     return settings;
 }
 
-std::string TQVTTaskBarSettingsPersistence::getTypeID() const
-{
-    return TQVTTaskBarSettings::TypeID;
-}
-
 void TQVTTaskBar::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
 {
     media.setStrProperty(name, "typeID", TypeID);
@@ -42,11 +37,6 @@ std::shared_ptr<TQVTGanttBar> TQVTTaskBarPersistence::doLoadBar(const std::strin
     return bar;
 }
 
-std::string TQVTTaskBarPersistence::getTypeID() const
-{
-    return TQVTTaskBar::TypeID;
-}
-
 void TQVTProgressBarSettings::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory&)
 {
     media.setStrProperty(name, "typeID", TypeID);
@@ -56,11 +46,6 @@ std::shared_ptr<TQVTGanttObject> TQVTProgressBarSettingsPersistence::doLoad(cons
                                                                             TQVTEntityFactory&)
 {
     return std::make_shared<TQVTProgressBarSettings>();
-}
-
-std::string TQVTProgressBarSettingsPersistence::getTypeID() const
-{
-    return TQVTProgressBarSettings::TypeID;
 }
 
 void TQVTProgressBar::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
@@ -82,11 +67,6 @@ std::shared_ptr<TQVTGanttBar> TQVTProgressBarPersistence::doLoadBar(const std::s
     auto bar = std::make_shared<TQVTProgressBar>();
     bar->FSettings = loadChildAs<TQVTProgressBarSettings>("settings", media, factory, bar.get());
     return bar;
-}
-
-std::string TQVTProgressBarPersistence::getTypeID() const
-{
-    return TQVTProgressBar::TypeID;
 }
 
 } // namespace corvane

@@ -19,11 +19,10 @@ public:
     std::shared_ptr<TQVTVisualGoodie> FVisualGoodie;
 };
 
-class TQVTTaskBarSettingsPersistence : public TQVTPersistence {
+class TQVTTaskBarSettingsPersistence : public TQVTPersistenceOf<TQVTTaskBarSettings> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 class TQVTTaskBar : public TQVTGanttBar {
@@ -35,10 +34,7 @@ public:
     std::shared_ptr<TQVTTaskBarSettings> FSettings;
 };
 
-class TQVTTaskBarPersistence : public TQVTGanttBarPersistence {
-public:
-    std::string getTypeID() const override;
-
+class TQVTTaskBarPersistence : public TQVTPersistenceOf<TQVTTaskBar, TQVTGanttBarPersistence> {
 protected:
     std::shared_ptr<TQVTGanttBar> doLoadBar(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
@@ -51,11 +47,10 @@ public:
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 };
 
-class TQVTProgressBarSettingsPersistence : public TQVTPersistence {
+class TQVTProgressBarSettingsPersistence : public TQVTPersistenceOf<TQVTProgressBarSettings> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 class TQVTProgressBar : public TQVTGanttBar {
@@ -68,10 +63,7 @@ public:
     std::shared_ptr<TQVTProgressBarSettings> FSettings;
 };
 
-class TQVTProgressBarPersistence : public TQVTGanttBarPersistence {
-public:
-    std::string getTypeID() const override;
-
+class TQVTProgressBarPersistence : public TQVTPersistenceOf<TQVTProgressBar, TQVTGanttBarPersistence> {
 protected:
     std::shared_ptr<TQVTGanttBar> doLoadBar(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;

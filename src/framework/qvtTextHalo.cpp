@@ -22,11 +22,6 @@ std::shared_ptr<TQVTGanttObject> TQVTTextHaloPersistence::doLoad(const std::stri
     return halo;
 }
 
-std::string TQVTTextHaloPersistence::getTypeID() const
-{
-    return TQVTTextHalo::TypeID;
-}
-
 void TQVTTextHaloSettings::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory&)
 {
     media.setStrProperty(name, "typeID", TypeID);
@@ -36,11 +31,6 @@ std::shared_ptr<TQVTGanttObject> TQVTTextHaloSettingsPersistence::doLoad(const s
                                                                          TQVTEntityFactory&)
 {
     return std::make_shared<TQVTTextHaloSettings>();
-}
-
-std::string TQVTTextHaloSettingsPersistence::getTypeID() const
-{
-    return TQVTTextHaloSettings::TypeID;
 }
 
 } // namespace corvane

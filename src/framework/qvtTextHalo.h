@@ -21,11 +21,10 @@ public:
     std::shared_ptr<TQVTTextHaloSettings> FTextHaloSettings;
 };
 
-class TQVTTextHaloPersistence : public TQVTPersistence {
+class TQVTTextHaloPersistence : public TQVTPersistenceOf<TQVTTextHalo> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 class TQVTTextHaloSettings : public TQVTGanttObject {
@@ -35,11 +34,10 @@ public:
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 };
 
-class TQVTTextHaloSettingsPersistence : public TQVTPersistence {
+class TQVTTextHaloSettingsPersistence : public TQVTPersistenceOf<TQVTTextHaloSettings> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 } // namespace corvane

@@ -15,9 +15,4 @@ std::shared_ptr<TQVTGanttObject> TQVTTextSettingsPersistence::doLoad(const std::
     return std::make_shared<TQVTTextSettings>();
 }
 
-std::string TQVTTextSettingsPersistence::getTypeID() const
-{
-    return TQVTTextSettings::TypeID;
-}
-
 } // namespace corvane

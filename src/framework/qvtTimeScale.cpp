@@ -22,9 +22,4 @@ std::shared_ptr<TQVTGanttObject> TQVTTimeScalePersistence::doLoad(const std::str
     return scale;
 }
 
-std::string TQVTTimeScalePersistence::getTypeID() const
-{
-    return TQVTTimeScale::TypeID;
-}
-
 } // namespace corvane

@@ -20,11 +20,10 @@ public:
     std::shared_ptr<TQVTGanttTable> FGrid;
 };
 
-class TQVTTimeScalePersistence : public TQVTPersistence {
+class TQVTTimeScalePersistence : public TQVTPersistenceOf<TQVTTimeScale> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 } // namespace corvane

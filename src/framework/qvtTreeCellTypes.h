@@ -119,13 +119,12 @@ protected:
 
 // Loader of a cell type without references of its own.
 template <typename T>
-class TQVTTreeCellTypePersistenceFor : public TQVTPersistence {
+class TQVTTreeCellTypePersistenceFor : public TQVTPersistenceOf<T> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string&, IQVTMedia&, TQVTEntityFactory&) override
     {
         return std::make_shared<T>();
     }
-    std::string getTypeID() const override { return T::TypeID; }
 };
 
 class TQVTTreeSimpleTextCellTypePersistence : public TQVTTreeCellTypePersistenceFor<TQVTTreeSimpleTextCellType> {};

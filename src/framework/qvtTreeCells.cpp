@@ -25,11 +25,6 @@ std::shared_ptr<TQVTGanttObject> TQVTTreeCellPersistence::doLoad(const std::stri
     return cell;
 }
 
-std::string TQVTTreeCellPersistence::getTypeID() const
-{
-    return TQVTTreeCell::TypeID;
-}
-
 std::shared_ptr<TQVTTreeCell> TQVTTreeCellPersistence::createCell() const
 {
     return std::make_shared<TQVTTreeCell>();

@@ -103,21 +103,17 @@ protected:
 };
 
 // Loads the references every tree cell has into the cell that createCell makes.
-class TQVTTreeCellPersistence : public TQVTPersistence {
+class TQVTTreeCellPersistence : public TQVTPersistenceOf<TQVTTreeCell> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 
 protected:
     virtual std::shared_ptr<TQVTTreeCell> createCell() const;
 };
 
 template <typename Cell>
-class TQVTTreeCellPersistenceFor : public TQVTTreeCellPersistence {
-public:
-    std::string getTypeID() const override { return Cell::TypeID; }
-
+class TQVTTreeCellPersistenceFor : public TQVTPersistenceOf<Cell, TQVTTreeCellPersistence> {
 protected:
     std::shared_ptr<TQVTTreeCell> createCell() const override { return std::make_shared<Cell>(); }
 };

@@ -31,11 +31,6 @@ std::shared_ptr<TQVTGanttObject> TQVTTreeNodePersistence::doLoad(const std::stri
     return node;
 }
 
-std::string TQVTTreeNodePersistence::getTypeID() const
-{
-    return TQVTTreeNode::TypeID;
-}
-
 void TQVTTreeGrid::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
 {
     const std::string uid = getUID();
@@ -61,11 +56,6 @@ std::shared_ptr<TQVTGanttObject> TQVTTreeGridPersistence::doLoad(const std::stri
     grid->FDefaultColSettings =
         loadChildAs<TQVTTreeColSettings>("default col settings", media, factory, grid.get());
     return grid;
-}
-
-std::string TQVTTreeGridPersistence::getTypeID() const
-{
-    return TQVTTreeGrid::TypeID;
 }
 
 } // namespace corvane

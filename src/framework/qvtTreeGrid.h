@@ -28,11 +28,10 @@ public:
     std::vector<std::shared_ptr<TQVTTreeNode>> Fchildren;
 };
 
-class TQVTTreeNodePersistence : public TQVTPersistence {
+class TQVTTreeNodePersistence : public TQVTPersistenceOf<TQVTTreeNode> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 class TQVTTreeGrid : public TQVTGanttObject {
@@ -50,11 +49,10 @@ public:
     std::shared_ptr<TQVTTreeColSettings> FDefaultColSettings;
 };
 
-class TQVTTreeGridPersistence : public TQVTPersistence {
+class TQVTTreeGridPersistence : public TQVTPersistenceOf<TQVTTreeGrid> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 } // namespace corvane

@@ -23,11 +23,6 @@ std::shared_ptr<TQVTGanttObject> TQVTTreeHeaderCellPersistence::doLoad(const std
     return cell;
 }
 
-std::string TQVTTreeHeaderCellPersistence::getTypeID() const
-{
-    return TQVTTreeHeaderCell::TypeID;
-}
-
 void TQVTTreeHeader::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
 {
     media.setStrProperty(name, "typeID", TypeID);
@@ -40,11 +35,6 @@ std::shared_ptr<TQVTGanttObject> TQVTTreeHeaderPersistence::doLoad(const std::st
     auto header = std::make_shared<TQVTTreeHeader>();
     header->FCells = factory.loadObjectListAs<TQVTTreeHeaderCell>(name, "cells", media, header.get());
     return header;
-}
-
-std::string TQVTTreeHeaderPersistence::getTypeID() const
-{
-    return TQVTTreeHeader::TypeID;
 }
 
 } // namespace corvane

@@ -23,11 +23,10 @@ public:
     std::shared_ptr<TQVTTreeCellType> FDataType;
 };
 
-class TQVTTreeHeaderCellPersistence : public TQVTPersistence {
+class TQVTTreeHeaderCellPersistence : public TQVTPersistenceOf<TQVTTreeHeaderCell> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 class TQVTTreeHeader : public TQVTGanttObject {
@@ -39,11 +38,10 @@ public:
     std::vector<std::shared_ptr<TQVTTreeHeaderCell>> FCells;
 };
 
-class TQVTTreeHeaderPersistence : public TQVTPersistence {
+class TQVTTreeHeaderPersistence : public TQVTPersistenceOf<TQVTTreeHeader> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 } // namespace corvane

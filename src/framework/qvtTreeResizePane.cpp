@@ -15,9 +15,4 @@ std::shared_ptr<TQVTGanttObject> TQVTTreeRowsResizePanePersistence::doLoad(const
     return std::make_shared<TQVTTreeRowsResizePane>();
 }
 
-std::string TQVTTreeRowsResizePanePersistence::getTypeID() const
-{
-    return TQVTTreeRowsResizePane::TypeID;
-}
-
 } // namespace corvane

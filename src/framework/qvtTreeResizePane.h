@@ -15,11 +15,10 @@ public:
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 };
 
-class TQVTTreeRowsResizePanePersistence : public TQVTPersistence {
+class TQVTTreeRowsResizePanePersistence : public TQVTPersistenceOf<TQVTTreeRowsResizePane> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 } // namespace corvane

@@ -17,11 +17,6 @@ std::shared_ptr<TQVTGanttObject> TQVTTreeRowSettingsPersistence::doLoad(const st
     return std::make_shared<TQVTTreeRowSettings>();
 }
 
-std::string TQVTTreeRowSettingsPersistence::getTypeID() const
-{
-    return TQVTTreeRowSettings::TypeID;
-}
-
 void TQVTTreeColSettings::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory&)
 {
     media.setStrProperty(name, "typeID", TypeID);
@@ -31,11 +26,6 @@ std::shared_ptr<TQVTGanttObject> TQVTTreeColSettingsPersistence::doLoad(const st
                                                                         TQVTEntityFactory&)
 {
     return std::make_shared<TQVTTreeColSettings>();
-}
-
-std::string TQVTTreeColSettingsPersistence::getTypeID() const
-{
-    return TQVTTreeColSettings::TypeID;
 }
 
 void TQVTTreeRow::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
@@ -52,11 +42,6 @@ std::shared_ptr<TQVTGanttObject> TQVTTreeRowPersistence::doLoad(const std::strin
     row->FCells = factory.loadObjectListAs<TQVTTreeCell>(name, "cells", media, row.get());
     row->Fsettings = loadChildAs<TQVTTreeRowSettings>("settings", media, factory, row.get());
     return row;
-}
-
-std::string TQVTTreeRowPersistence::getTypeID() const
-{
-    return TQVTTreeRow::TypeID;
 }
 
 } // namespace corvane

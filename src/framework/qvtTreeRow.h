@@ -19,11 +19,10 @@ public:
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 };
 
-class TQVTTreeRowSettingsPersistence : public TQVTPersistence {
+class TQVTTreeRowSettingsPersistence : public TQVTPersistenceOf<TQVTTreeRowSettings> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 // Alignment and width of a tree column.
@@ -34,11 +33,10 @@ public:
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 };
 
-class TQVTTreeColSettingsPersistence : public TQVTPersistence {
+class TQVTTreeColSettingsPersistence : public TQVTPersistenceOf<TQVTTreeColSettings> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 // One row of the task table: one cell per header column.
@@ -52,11 +50,10 @@ public:
     std::shared_ptr<TQVTTreeRowSettings> Fsettings;
 };
 
-class TQVTTreeRowPersistence : public TQVTPersistence {
+class TQVTTreeRowPersistence : public TQVTPersistenceOf<TQVTTreeRow> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-    std::string getTypeID() const override;
 };
 
 } // namespace corvane

@@ -17,45 +17,22 @@
 #include "framework/qvtTextSettings.h"
 #include "framework/qvtTimeScale.h"
 #include "framework/qvtTreeGrid.h"
+#include "support/DocumentFileTest.h"
+#include "support/GraphText.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cxxabi.h>
 #include <functional>
-#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 using namespace corvane;
-using corvane::test::Capture;
-using corvane::test::ScratchDir;
+using namespace corvane::test;
 
 namespace {
-
-struct Reference {
-    std::string key;
-    bool list;
-    std::vector<const TQVTGanttObject*> items;
-};
-
-template <typename T>
-Reference one(const char* key, const std::shared_ptr<T>& child)
-{
-    return {key, false, {child.get()}};
-}
-
-template <typename T>
-Reference many(const char* key, const std::vector<std::shared_ptr<T>>& children)
-{
-    Reference ref{key, true, {}};
-    for (const auto& child : children)
-        ref.items.push_back(child.get());
-    return ref;
-}
 
 // The references of an object, in the order its loader follows them. The tree grid belongs to
 // the task table and is shown without its inside.
@@ -122,83 +99,14 @@ std::vector<Reference> referencesOf(const TQVTGanttObject& obj)
     return {};
 }
 
-std::string className(const TQVTGanttObject& obj)
-{
-    int status = 0;
-    std::unique_ptr<char, void (*)(void*)> name(abi::__cxa_demangle(typeid(obj).name(), nullptr, nullptr, &status),
-                                                std::free);
-    std::string text = status == 0 ? name.get() : typeid(obj).name();
-    return text.substr(text.rfind("::") + 2);
-}
-
-// Writes a graph as text without the "TQVT" prefixes: Class(key=child,list=[a,b]), "-" for none.
-// An object reached more than once carries "#n" where it is first written and stands as "#n"
-// wherever it recurs. Checks on the way that every object's parent is the holder that reached
-// it first.
-class GraphText {
-public:
-    explicit GraphText(const TQVTGanttObject* top)
-    {
-        count(top, top ? top->getParent() : nullptr);
-        text = write(top);
-    }
-
-    std::string text;
-
-private:
-    static std::string shortName(const TQVTGanttObject& obj)
-    {
-        const std::string name = className(obj);
-        return name.compare(0, 4, "TQVT") == 0 || name.compare(0, 4, "Tqvt") == 0 ? name.substr(4) : name;
-    }
-
-    void count(const TQVTGanttObject* obj, const TQVTGanttObject* holder)
-    {
-        if (!obj || visits[obj]++ > 0)
-            return;
-        EXPECT_EQ(obj->getParent(), holder) << className(*obj) << " has the wrong parent";
-        for (const Reference& ref : referencesOf(*obj))
-            for (const TQVTGanttObject* child : ref.items)
-                count(child, obj);
-    }
-
-    std::string write(const TQVTGanttObject* obj)
-    {
-        if (!obj)
-            return "-";
-        if (const auto found = labels.find(obj); found != labels.end())
-            return found->second;
-        std::string out = shortName(*obj);
-        if (visits[obj] > 1) {
-            const std::string label = "#" + std::to_string(labels.size() + 1);
-            labels[obj] = label;
-            out += label;
-        }
-        const auto refs = referencesOf(*obj);
-        if (refs.empty())
-            return out;
-        out += "(";
-        for (const Reference& ref : refs) {
-            out += (&ref == &refs.front() ? "" : ",") + ref.key + "=";
-            if (!ref.list) {
-                out += write(ref.items.front());
-                continue;
-            }
-            out += "[";
-            for (std::size_t i = 0; i < ref.items.size(); ++i)
-                out += (i == 0 ? "" : ",") + write(ref.items[i]);
-            out += "]";
-        }
-        return out + ")";
-    }
-
-    std::map<const TQVTGanttObject*, int> visits;
-    std::map<const TQVTGanttObject*, std::string> labels;
-};
-
+// Writes obj's graph with the class names shorn of their "TQVT" prefixes.
 std::string graphOf(const TQVTGanttObject* obj)
 {
-    return GraphText(obj).text;
+    const auto shortName = [](const TQVTGanttObject& object) {
+        const std::string name = object.ClassName();
+        return name.compare(0, 4, "TQVT") == 0 || name.compare(0, 4, "Tqvt") == 0 ? name.substr(4) : name;
+    };
+    return GraphText(obj, obj ? obj->getParent() : nullptr, referencesOf, shortName).text;
 }
 
 TQVTGanttDocument& documentOf(const std::shared_ptr<TQVTGanttObject>& obj)
@@ -229,43 +137,14 @@ std::vector<std::string> sectionsNotStartingWithTheirType(const std::string& ini
     return wrong;
 }
 
-class ChartStructure : public ::testing::Test {
+class ChartStructure : public DocumentFileTest {
 protected:
-    std::shared_ptr<TQVTGanttObject> loadFrom(const std::string& ini, const std::string& section = "root")
-    {
-        const auto path = dir.file("in" + std::to_string(files++) + ".ini");
-        corvane::test::writeFile(path, ini);
-        return loadFile(path, section);
-    }
-
-    std::shared_ptr<TQVTGanttObject> loadFile(const std::string& path, const std::string& section = "root")
-    {
-        auto media = TQVTMediaFactory::CreateMedia("file://" + path);
-        TQVTEntityFactory factory;
-        return factory.loadObject(section, *media, nullptr);
-    }
-
-    // Saves obj as "root" of a fresh file and answers the file's path.
-    std::string saveToFile(const std::shared_ptr<TQVTGanttObject>& obj)
-    {
-        const auto path = dir.file("out" + std::to_string(files++) + ".ini");
-        auto media = TQVTMediaFactory::CreateMedia("file://" + path);
-        TQVTEntityFactory factory;
-        factory.saveObject("root", *media, obj.get());
-        media->flush();
-        return path;
-    }
-
     std::shared_ptr<TQVTGanttObject> roundTrip(const std::shared_ptr<TQVTGanttObject>& obj)
     {
         const auto path = saveToFile(obj);
-        EXPECT_EQ(sectionsNotStartingWithTheirType(corvane::test::readFile(path)), std::vector<std::string>{});
+        EXPECT_EQ(sectionsNotStartingWithTheirType(readFile(path)), std::vector<std::string>{});
         return loadFile(path);
     }
-
-    ScratchDir dir;
-    Capture capture;
-    int files = 0;
 };
 
 struct LeafCase {
@@ -312,7 +191,7 @@ TEST_F(ChartStructure, EveryIdentifierCreatesItsClassAndIsSavedAgain)
         SCOPED_TRACE(c.typeID);
         const auto obj = loadFrom(std::string("[S]\ntypeID=") + c.typeID + "\n", "S");
         ASSERT_NE(obj, nullptr);
-        EXPECT_EQ(className(*obj), c.className);
+        EXPECT_EQ(obj->ClassName(), c.className);
         EXPECT_EQ(obj->getPersistence()->getTypeID(), c.typeID);
 
         const auto media = TQVTMediaFactory::CreateMedia("file://" + saveToFile(obj));
@@ -341,7 +220,7 @@ TEST_F(ChartStructure, PredefinedCategoriesAreChosenBySectionName)
         SCOPED_TRACE(section);
         const auto obj = loadFrom(std::string("[") + section + "]\ntypeID=Predefined Date Category\n", section);
         ASSERT_NE(obj, nullptr);
-        EXPECT_EQ(className(*obj), expected);
+        EXPECT_EQ(obj->ClassName(), expected);
     }
 }
 
@@ -667,7 +546,7 @@ TEST_F(ChartStructure, GraphsLoadAndSurviveASave)
 
 TEST_F(ChartStructure, ASavedDocumentNamesItsChildrenInItsOwnSection)
 {
-    const auto text = corvane::test::readFile(saveToFile(loadFrom(PertIni)));
+    const auto text = readFile(saveToFile(loadFrom(PertIni)));
     EXPECT_NE(text.find("[root]\ntypeID=Document\ntable=T\n"), std::string::npos) << text;
     EXPECT_NE(text.find("[T]\nTypeID=Gantt Table\nrows#count=2\n"), std::string::npos) << text;
     EXPECT_NE(text.find("[R2]\ntypeID=Gantt Row\nbars#count=0\npert bar=PB2\n"), std::string::npos) << text;

@@ -10,43 +10,20 @@
 #include "framework/qvtTreeHeader.h"
 #include "framework/qvtTreeResizePane.h"
 #include "framework/qvtTreeRow.h"
+#include "support/DocumentFileTest.h"
+#include "support/GraphText.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cxxabi.h>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 using namespace corvane;
-using corvane::test::Capture;
-using corvane::test::ScratchDir;
+using namespace corvane::test;
 
 namespace {
-
-struct Reference {
-    std::string key;
-    bool list;
-    std::vector<const TQVTGanttObject*> items;
-};
-
-template <typename T>
-Reference one(const char* key, const std::shared_ptr<T>& child)
-{
-    return {key, false, {child.get()}};
-}
-
-template <typename T>
-Reference many(const char* key, const std::vector<std::shared_ptr<T>>& children)
-{
-    Reference ref{key, true, {}};
-    for (const auto& child : children)
-        ref.items.push_back(child.get());
-    return ref;
-}
 
 // The references of an object, in the order its loader follows them.
 std::vector<Reference> referencesOf(const TQVTGanttObject& obj)
@@ -69,106 +46,13 @@ std::vector<Reference> referencesOf(const TQVTGanttObject& obj)
     return {};
 }
 
-std::string className(const TQVTGanttObject& obj)
-{
-    int status = 0;
-    std::unique_ptr<char, void (*)(void*)> name(abi::__cxa_demangle(typeid(obj).name(), nullptr, nullptr, &status),
-                                                std::free);
-    std::string text = status == 0 ? name.get() : typeid(obj).name();
-    return text.substr(text.rfind("::") + 2);
-}
-
-// Writes a graph as text: Class(key=child,list=[a,b]), "-" for none. An object reached more
-// than once carries "#n" where it is first written and stands as "#n" wherever it recurs.
-// Checks on the way that every object's parent is the holder that reached it first.
-class GraphText {
-public:
-    explicit GraphText(const TQVTGanttObject* root)
-    {
-        count(root, nullptr);
-        text = write(root);
-    }
-
-    std::string text;
-
-private:
-    void count(const TQVTGanttObject* obj, const TQVTGanttObject* holder)
-    {
-        if (!obj || visits[obj]++ > 0)
-            return;
-        EXPECT_EQ(obj->getParent(), holder) << className(*obj) << " has the wrong parent";
-        for (const Reference& ref : referencesOf(*obj))
-            for (const TQVTGanttObject* child : ref.items)
-                count(child, obj);
-    }
-
-    std::string write(const TQVTGanttObject* obj)
-    {
-        if (!obj)
-            return "-";
-        if (const auto found = labels.find(obj); found != labels.end())
-            return found->second;
-        std::string out = className(*obj);
-        if (visits[obj] > 1) {
-            const std::string label = "#" + std::to_string(labels.size() + 1);
-            labels[obj] = label;
-            out += label;
-        }
-        const auto refs = referencesOf(*obj);
-        if (refs.empty())
-            return out;
-        out += "(";
-        for (const Reference& ref : refs) {
-            out += (&ref == &refs.front() ? "" : ",") + ref.key + "=";
-            if (!ref.list) {
-                out += write(ref.items.front());
-                continue;
-            }
-            out += "[";
-            for (std::size_t i = 0; i < ref.items.size(); ++i)
-                out += (i == 0 ? "" : ",") + write(ref.items[i]);
-            out += "]";
-        }
-        return out + ")";
-    }
-
-    std::map<const TQVTGanttObject*, int> visits;
-    std::map<const TQVTGanttObject*, std::string> labels;
-};
-
 std::string graphOf(const std::shared_ptr<TQVTGanttObject>& obj)
 {
-    return GraphText(obj.get()).text;
+    return GraphText(obj.get(), nullptr, referencesOf, &TQVTGanttObject::ClassName).text;
 }
 
-class TreeStructure : public ::testing::Test {
+class TreeStructure : public DocumentFileTest {
 protected:
-    // Loads section from a store holding ini.
-    std::shared_ptr<TQVTGanttObject> loadFrom(const std::string& ini, const std::string& section)
-    {
-        const auto path = dir.file("in" + std::to_string(files++) + ".ini");
-        corvane::test::writeFile(path, ini);
-        return loadFile(path, section);
-    }
-
-    std::shared_ptr<TQVTGanttObject> loadFile(const std::string& path, const std::string& section)
-    {
-        auto media = TQVTMediaFactory::CreateMedia("file://" + path);
-        TQVTEntityFactory factory;
-        return factory.loadObject(section, *media, nullptr);
-    }
-
-    // Saves obj as "root" of a fresh file and answers the file's path.
-    std::string saveToFile(const std::shared_ptr<TQVTGanttObject>& obj)
-    {
-        const auto path = dir.file("out" + std::to_string(files++) + ".ini");
-        auto media = TQVTMediaFactory::CreateMedia("file://" + path);
-        TQVTEntityFactory factory;
-        factory.saveObject("root", *media, obj.get());
-        media->flush();
-        return path;
-    }
-
     // The section an object saved as "root" is found in again: the tree grid names its own.
     static std::string savedSection(const std::string& path, const std::shared_ptr<TQVTGanttObject>& obj)
     {
@@ -185,10 +69,6 @@ protected:
         const auto path = saveToFile(obj);
         return loadFile(path, savedSection(path, obj));
     }
-
-    ScratchDir dir;
-    Capture capture;
-    int files = 0;
 };
 
 struct LeafCase {
@@ -438,7 +318,7 @@ TEST_F(TreeStructure, GraphsLoadAndSurviveASave)
 TEST_F(TreeStructure, TheGridWritesItsReferenceIntoTheDocumentAndItsOwnSection)
 {
     const auto grid = loadFrom(GridIni, "G");
-    const auto text = corvane::test::readFile(saveToFile(grid));
+    const auto text = readFile(saveToFile(grid));
     EXPECT_NE(text.find("[root]\ntree=G\n"), std::string::npos) << text;
     EXPECT_NE(text.find("[G]\nTypeID=Tree Grid\nheader=H\n"), std::string::npos) << text;
     EXPECT_NE(text.find("[Top]\ntypeID=Tree Node\nrow=empty\n"), std::string::npos) << text;
