@@ -1,9 +1,10 @@
 #include "graphReport.h"
 
+#include "json.h"
+
 #include "framework/qvtCommon.h"
 #include "platform/Dialogs.h"
 
-#include <cstdio>
 
 namespace corvane::cli {
 
@@ -23,39 +24,6 @@ std::string statusOf(TQVTReferenceEvent::Kind kind)
     default:
         return "loaded";
     }
-}
-
-std::string jsonString(const std::string& text)
-{
-    std::string out = "\"";
-    for (const unsigned char c : text) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out += escaped;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
 }
 
 std::string referenceLabel(const ReferenceNode& node)
@@ -103,14 +71,6 @@ void printJsonNode(std::ostream& out, const ReferenceNode& node, int depth)
         out << pad;
     }
     out << "]}";
-}
-
-void printJsonStrings(std::ostream& out, const std::vector<std::string>& lines)
-{
-    out << '[';
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        out << (i ? ", " : "") << jsonString(lines[i]);
-    out << ']';
 }
 
 } // namespace
@@ -170,18 +130,17 @@ void GraphReport::printText(std::ostream& out) const
         out << "  " << line << '\n';
 }
 
-void GraphReport::printJson(std::ostream& out, bool rootLoaded) const
+void GraphReport::printJson(std::ostream& out, bool rootLoaded, const std::string& extraMembers) const
 {
-    out << "{\n\"loaded\": " << (rootLoaded ? "true" : "false") << ",\n\"graph\": [\n";
+    out << "{\n\"loaded\": " << (rootLoaded ? "true" : "false") << ",\n";
+    if (!extraMembers.empty())
+        out << extraMembers << ",\n";
+    out << "\"graph\": [\n";
     for (std::size_t i = 0; i < roots.size(); ++i) {
         printJsonNode(out, *roots[i], 1);
         out << (i + 1 < roots.size() ? ",\n" : "\n");
     }
-    out << "],\n\"messages\": ";
-    printJsonStrings(out, messages);
-    out << ",\n\"log\": ";
-    printJsonStrings(out, logLines);
-    out << "\n}\n";
+    out << "],\n\"messages\": " << jsonStrings(messages) << ",\n\"log\": " << jsonStrings(logLines) << "\n}\n";
 }
 
 } // namespace corvane::cli

@@ -29,7 +29,8 @@ public:
     GraphReport& operator=(const GraphReport&) = delete;
 
     void printText(std::ostream& out) const;
-    void printJson(std::ostream& out, bool rootLoaded) const;
+    // extraMembers: further "name": value members of the top-level object, or empty.
+    void printJson(std::ostream& out, bool rootLoaded, const std::string& extraMembers = {}) const;
 
 private:
     void onReference(const TQVTReferenceEvent& event);

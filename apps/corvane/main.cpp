@@ -1,5 +1,6 @@
 // corvane: inspect and convert schedule documents from the command line.
 
+#include "calendarReport.h"
 #include "graphReport.h"
 
 #include "framework/media/qvtIniFileMedia.h"
@@ -75,10 +76,15 @@ int info(const std::vector<std::string>& args)
     TQVTEntityFactory factory;
     cli::GraphReport report(factory);
     const auto root = loadRoot(factory, *media);
-    if (json)
-        report.printJson(std::cout, root != nullptr);
-    else
+    cli::CalendarSummary calendar;
+    const bool hasCalendar = cli::summarizeCalendar(root.get(), calendar);
+    if (json) {
+        report.printJson(std::cout, root != nullptr, hasCalendar ? cli::calendarJsonMember(calendar) : std::string());
+    } else {
         report.printText(std::cout);
+        if (hasCalendar)
+            cli::printCalendarText(std::cout, calendar);
+    }
     return root ? ExitLoaded : ExitNotLoaded;
 }
 

@@ -5,6 +5,9 @@
 #include "framework/qvtGanttBar.h"
 #include "framework/qvtPertBar.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace corvane {
 
 void TQVTGanttRow::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
@@ -13,6 +16,23 @@ void TQVTGanttRow::doSave(const std::string& name, IQVTMedia& media, TQVTEntityF
     factory.saveObjectList(name, "bars", media, FBarList);
     // The PERT box writes its own "pert bar" reference into this section.
     factory.saveObject(name, media, FPertBar.get());
+}
+
+void TQVTGanttRow::AddBlockedDate(TDateTime date)
+{
+    BlockedDates.push_back(date);
+}
+
+void TQVTGanttRow::ClearBlockedDates()
+{
+    BlockedDates.clear();
+}
+
+bool TQVTGanttRow::IsBlocked(TDateTime date) const
+{
+    const TDateTime day = std::trunc(date);
+    return std::any_of(BlockedDates.begin(), BlockedDates.end(),
+                       [day](TDateTime blocked) { return std::trunc(blocked) == day; });
 }
 
 std::shared_ptr<TQVTGanttObject> TQVTGanttRowPersistence::doLoad(const std::string& name, IQVTMedia& media,

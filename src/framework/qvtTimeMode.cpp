@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 #include "framework/qvtLocalization.h"
@@ -201,9 +202,12 @@ std::string DecadeText(TDateTime dt, TQVTTimeFormat format)
 {
     if (format != tmfDecade)
         return {};
-    const std::string from = FormatDateTime("yyyy", dt);
-    const std::string to = FormatDateTime("yyyy", Add(dt, 1, tmDecade));
-    return FirstChars(from, 3) + "0-" + FirstChars(to, 3) + "0";
+    // Counted rather than formatted from dt + 10 years, which the calendar clamps to 9999:
+    // the last decade reads 9990-10000, not 9990-9990.
+    const int decade = YearOf(dt) / kYearsPerDecade;
+    char text[32];
+    std::snprintf(text, sizeof text, "%03d0-%03d0", decade, decade + 1);
+    return text;
 }
 
 } // namespace

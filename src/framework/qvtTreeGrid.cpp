@@ -39,17 +39,26 @@ void TQVTTreeGrid::doSave(const std::string& name, IQVTMedia& media, TQVTEntityF
     media.setStrProperty(uid, "TypeID", TypeID);
     factory.saveChild(uid, "header", FHeader.get(), media);
     factory.saveChild(uid, "root node", FRootNode.get(), media);
+    media.setColorProperty(uid, "row selected color", FSelectedRowColor);
+    media.setColorProperty(uid, "row selected font color", FSelectedRowFontColor);
+    media.setColorProperty(uid, "row focused color", FFocusedRowColor);
+    media.setColorProperty(uid, "row focused font color", FFocusedRowFontColor);
     factory.saveChild(uid, "vertical pane", FRowsResizePane.get(), media);
     factory.saveChild(uid, "default row settings", FDefaultRowSettings.get(), media);
     factory.saveChild(uid, "default col settings", FDefaultColSettings.get(), media);
 }
 
-std::shared_ptr<TQVTGanttObject> TQVTTreeGridPersistence::doLoad(const std::string&, IQVTMedia& media,
+std::shared_ptr<TQVTGanttObject> TQVTTreeGridPersistence::doLoad(const std::string& name, IQVTMedia& media,
                                                                  TQVTEntityFactory& factory)
 {
     auto grid = std::make_shared<TQVTTreeGrid>();
     grid->FHeader = loadChildAs<TQVTTreeHeader>("header", media, factory, grid.get());
     grid->FRootNode = loadChildAs<TQVTTreeNode>("root node", media, factory, grid.get());
+    // A missing key keeps the colour the grid is built with.
+    media.getColorProperty(name, "row selected color", grid->FSelectedRowColor, grid->FSelectedRowColor);
+    media.getColorProperty(name, "row selected font color", grid->FSelectedRowFontColor, grid->FSelectedRowFontColor);
+    media.getColorProperty(name, "row focused color", grid->FFocusedRowColor, grid->FFocusedRowColor);
+    media.getColorProperty(name, "row focused font color", grid->FFocusedRowFontColor, grid->FFocusedRowFontColor);
     grid->FRowsResizePane = loadChildAs<TQVTTreeRowsResizePane>("vertical pane", media, factory, grid.get());
     grid->FDefaultRowSettings =
         loadChildAs<TQVTTreeRowSettings>("default row settings", media, factory, grid.get());

@@ -2,6 +2,7 @@
 // The task table: a tree of nodes, one tree row per task.
 
 #include "framework/qvtGanttObject.h"
+#include "platform/Colors.h"
 
 #include <memory>
 #include <string>
@@ -47,6 +48,11 @@ public:
     std::shared_ptr<TQVTTreeRowsResizePane> FRowsResizePane;
     std::shared_ptr<TQVTTreeRowSettings> FDefaultRowSettings;
     std::shared_ptr<TQVTTreeColSettings> FDefaultColSettings;
+    // Background and text colours of selected and focused rows.
+    TColor FSelectedRowColor = 0xC56AC5;
+    TColor FSelectedRowFontColor = clWhite;
+    TColor FFocusedRowColor = 0x808080;
+    TColor FFocusedRowFontColor = 0xFFFFFF;
 };
 
 class TQVTTreeGridPersistence : public TQVTPersistenceOf<TQVTTreeGrid> {

@@ -2,6 +2,7 @@
 // Rows of the task table and the settings shared by rows and columns.
 
 #include "framework/qvtGanttObject.h"
+#include "framework/qvtTextSettings.h"
 
 #include <memory>
 #include <string>
@@ -16,7 +17,17 @@ class TQVTTreeRowSettings : public TQVTGanttObject {
 public:
     static constexpr const char* TypeID = "Tree Row Settings";
 
+    TQVTTreeRowSettings(); // Arial 10 points, black
+
+    // Copies colours, font and the height flag.
+    void Assign(const TQVTTreeRowSettings& source);
+
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+
+    TColor FColor = 0xEFDAC5;      // background
+    TColor FGroupColor = 0xFFBAB5; // background of rows that have children
+    TFont FFont;
+    bool FAutoHeight = false; // the row height follows its cells
 };
 
 class TQVTTreeRowSettingsPersistence : public TQVTPersistenceOf<TQVTTreeRowSettings> {
@@ -30,7 +41,14 @@ class TQVTTreeColSettings : public TQVTGanttObject {
 public:
     static constexpr const char* TypeID = "Tree Column Settings";
 
+    // Copies alignments and width.
+    void Assign(const TQVTTreeColSettings& source);
+
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+
+    int FHAlign = haLeft; // alignment codes of the text settings
+    int FVAlign = vaCenter;
+    int FWidth = 200; // pixels
 };
 
 class TQVTTreeColSettingsPersistence : public TQVTPersistenceOf<TQVTTreeColSettings> {

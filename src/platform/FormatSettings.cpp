@@ -9,6 +9,7 @@ namespace corvane {
 
 namespace {
 
+// British conventions: day before month.
 TFormatSettings English()
 {
     return {
@@ -17,14 +18,14 @@ TFormatSettings English()
         {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"},
         {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
         {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"},
-        "M/d/yyyy",
-        "dddd, MMMM d, yyyy",
+        "dd/MM/yyyy",
+        "dd MMMM yyyy",
         '/',
         ':',
         "AM",
         "PM",
-        "h:mm AMPM",
-        "h:mm:ss AMPM",
+        "HH:mm",
+        "HH:mm:ss",
         '.',
     };
 }

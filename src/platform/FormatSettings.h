@@ -28,7 +28,7 @@ struct TFormatSettings {
 // The process-wide settings, English until SetFormatSettings is called.
 TFormatSettings& FormatSettings();
 
-// Fills the settings for "en", "de" or "fr"; any other language gives English.
+// Fills the settings for "en" (British conventions), "de" or "fr"; any other language gives English.
 void SetFormatSettings(const std::string& lang);
 
 // Formats with the process-wide settings. Specifiers, matched without regard to case:

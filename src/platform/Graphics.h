@@ -9,6 +9,8 @@
 
 namespace corvane {
 
+class TCanvas;
+
 // Pictures whose header claims more pixels than this are refused on load,
 // so that a small hostile file cannot make us allocate gigabytes.
 constexpr long long MaxPicturePixels = 100'000'000;
@@ -74,6 +76,10 @@ public:
     // SetPixel resolves system colours (ColorToRGB).
     TColor Pixel(int x, int y) const;
     void SetPixel(int x, int y, TColor color);
+
+    // Paints into the bitmap; lives as long as the bitmap and follows its
+    // size changes. A copy of the bitmap gets a canvas of its own.
+    TCanvas& Canvas();
 };
 
 // Saved in JPEG format with CompressionQuality (1 to 100).

@@ -91,3 +91,23 @@ TEST(CorvaneCli, NeverCrashesOnTheBrokenCorpus)
         EXPECT_TRUE(convert == 0 || convert == 2) << convert;
     }
 }
+
+TEST(CorvaneCli, InfoShowsTheCalendarWithItsCategoriesAndExceptions)
+{
+    const std::string sample = quoted(std::string(CORVANE_SOURCE_DIR) + "/examples/every-type.ini");
+    const ToolRun info = run("info " + sample);
+    EXPECT_EQ(info.exitCode, 0) << info.out;
+    EXPECT_NE(info.out.find("Calendar \"Plan Calendar\": time mode tmDay, 4 categories"), std::string::npos)
+        << info.out;
+    EXPECT_NE(info.out.find("1. \"Weekends\"  colour $027FFFFF  working no  visible yes"), std::string::npos);
+    EXPECT_NE(info.out.find("4. \"Maintenance\"  colour clSilver"), std::string::npos);
+    EXPECT_NE(info.out.find("TQVTRecurringDateException \"Service window\"  2026-01-01 00:00 .. 2028-01-01 00:00"
+                            "  every 1 tmMonth, days 1..1, hours 6..12"),
+              std::string::npos);
+
+    const ToolRun json = run("info --json " + sample);
+    EXPECT_NE(json.out.find("\"calendar\": {\"section\": \"Plan Calendar\", \"timeMode\": \"tmDay\""),
+              std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find("\"unit\": \"tmMonth\", \"period\": 1"), std::string::npos);
+}

@@ -1,8 +1,6 @@
 #include "framework/qvtTimeMode.h"
 
-#include "framework/qvtLocalization.h"
 #include "platform/DateUtils.h"
-#include "platform/FormatSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -234,120 +232,6 @@ TEST(TimeModeObject, BoundaryMethodsUseTheVirtualOperations)
     EXPECT_EQ(obj.StartOfNextPeriod(11.5), 12.0);
     EXPECT_EQ(obj.StartOfPreviousPeriod(11.5), 8.0);
     EXPECT_EQ(obj.getUnitPeriod(), 2.0);
-}
-
-class PeriodText : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        SetFormatSettings("en");
-        CreateDefaultRessources_ENG();
-    }
-    void TearDown() override
-    {
-        SetFormatSettings("en");
-        ClearRessources();
-    }
-
-    const TDateTime feb5 = D(2024, 2, 5, 9, 30); // a Monday
-};
-
-TEST_F(PeriodText, EveryFormatOfTheEnglishExamples)
-{
-    struct Case {
-        TQVTTimeMode mode;
-        TQVTTimeFormat format;
-        const char* text;
-    };
-    const Case cases[] = {
-        {tmHour, tmfHourStandard, "9"},
-        {tmHour, tmfHourAMPM, "9 AM"},
-        {tmHour, tmfHourTime, "09:00"},
-        {tmDay, tmfDayFull, "Monday"},
-        {tmDay, tmfDayShort, "M"},
-        {tmDay, tmfDayOfYear, "36"},
-        {tmDay, tmfDayOfMonth, "5"},
-        {tmDay, tmfDayOfWeek, "1"},
-        {tmDay, tmfDayShortDayNumber, "Mo 5"},
-        {tmWeek, tmfWeekYear, "6. CW"},
-        {tmWeek, tmfWeekYearNr, "6"},
-        {tmWeek, tmfWeekMonth, "2. W"},
-        {tmWeek, tmfWeekMonthNr, "2"},
-        {tmWeek, tmfWeekStartDay, "2/5/2024"},
-        {tmMonth, tmfMonthFull, "February"},
-        {tmMonth, tmfMonthMedium, "Feb"},
-        {tmMonth, tmfMonthShort, "F"},
-        {tmMonth, tmfMonthFullYear, "February 2024"},
-        {tmMonth, tmfMonthMediumYear, "Feb 2024"},
-        {tmMonth, tmfMonthShortYear, "F2024"},
-        {tmMonth, tmfMonthNumber, "2"},
-        {tmMonth, tmfMonthNumberYear, "2 2024"},
-        {tmQuarter, tmfQuarterFull, "1. Quarter"},
-        {tmQuarter, tmfQuarterShort, "1. Q"},
-        {tmQuarter, tmfQuarterFullYear, "1. Quarter 2024"},
-        {tmQuarter, tmfQuarterShortYear, "1. Q 2024"},
-        {tmQuarter, tmfQuarterRoman, "I"},
-        {tmQuarter, tmfYearFull, "2024"},
-        {tmQuarter, tmfYearShort, "24"},
-        {tmYear, tmfYearFull, "2024"},
-        {tmYear, tmfYearShort, "24"},
-        {tmDecade, tmfDecade, "2020-2030"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(PeriodToString(feb5, c.mode, c.format), c.text) << int(c.mode) << '/' << int(c.format);
-}
-
-TEST_F(PeriodText, FormatsOutsideTheModeGiveNothing)
-{
-    for (int f = 0; f <= tmfDayShortDayNumber; ++f) {
-        const auto format = static_cast<TQVTTimeFormat>(f);
-        EXPECT_EQ(PeriodToString(feb5, tmNone, format), "") << f;
-        EXPECT_EQ(PeriodToString(feb5, kBeyondDecade, format), "") << f;
-    }
-    EXPECT_EQ(PeriodToString(feb5, tmDay, tmfMonthFull), "");
-    EXPECT_EQ(PeriodToString(feb5, tmYear, tmfQuarterRoman), "");
-}
-
-TEST_F(PeriodText, WeeksQuartersAndDecadesAtTheirBoundaries)
-{
-    EXPECT_EQ(PeriodToString(D(2021, 1, 1), tmWeek, tmfWeekYear), "53. CW");
-    EXPECT_EQ(PeriodToString(D(2024, 1, 31), tmWeek, tmfWeekMonth), "1. W");
-    EXPECT_EQ(PeriodToString(D(2024, 2, 1), tmWeek, tmfWeekMonthNr), "1");
-    EXPECT_EQ(PeriodToString(D(2024, 2, 29), tmWeek, tmfWeekMonthNr), "5");
-    EXPECT_EQ(PeriodToString(D(2024, 2, 11, 23), tmWeek, tmfWeekStartDay), "2/5/2024");
-    EXPECT_EQ(PeriodToString(D(2024, 11, 15), tmQuarter, tmfQuarterRoman), "IV");
-    EXPECT_EQ(PeriodToString(D(2024, 3, 31), tmQuarter, tmfQuarterRoman), "I");
-    EXPECT_EQ(PeriodToString(D(2029, 12, 31, 23), tmDecade, tmfDecade), "2020-2030");
-    EXPECT_EQ(PeriodToString(D(2024, 2, 5, 0, 15), tmHour, tmfHourAMPM), "12 AM");
-}
-
-TEST_F(PeriodText, FollowsTheLocaleAndTheStringTable)
-{
-    SetFormatSettings("de");
-    CreateDefaultRessources_GER();
-    EXPECT_EQ(PeriodToString(feb5, tmWeek, tmfWeekYear), "6. KW");
-    EXPECT_EQ(PeriodToString(feb5, tmQuarter, tmfQuarterFullYear), "1. Quartal 2024");
-    EXPECT_EQ(PeriodToString(feb5, tmWeek, tmfWeekStartDay), "05.02.2024");
-    EXPECT_EQ(PeriodToString(D(2024, 3, 3), tmDay, tmfDayShortDayNumber), "So 3");
-
-    SetFormatSettings("fr");
-    CreateDefaultRessources_FRA();
-    EXPECT_EQ(PeriodToString(feb5, tmQuarter, tmfQuarterShort), "1. T");
-    EXPECT_EQ(PeriodToString(feb5, tmMonth, tmfMonthShortYear), "f2024");
-
-    // The first character is a code point, not a byte.
-    FormatSettings().ShortMonthNames[1] = "\u00e9t\u00e9";
-    EXPECT_EQ(PeriodToString(feb5, tmMonth, tmfMonthShort), "\u00e9");
-    FormatSettings().ShortDayNames[1] = "\u00c9t";
-    EXPECT_EQ(PeriodToString(feb5, tmDay, tmfDayShortDayNumber), "\u00c9t 5");
-}
-
-TEST_F(PeriodText, MethodUsesTheObjectMode)
-{
-    auto obj = std::make_shared<TQVTTimeModeObject>();
-    obj->SetTimeMode(tmMonth);
-    EXPECT_EQ(obj->PeriodToString(feb5, tmfMonthFullYear), "February 2024");
-    EXPECT_EQ(obj->PeriodToString(feb5, tmfDayFull), "");
 }
 
 } // namespace

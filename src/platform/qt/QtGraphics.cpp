@@ -1,5 +1,7 @@
 #include "platform/qt/QtGraphics.h"
 
+#include "platform/qt/QtCanvas.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -130,6 +132,19 @@ std::string LowerAscii(std::string text)
 
 // TGraphic
 
+TGraphic::TImageData::TImageData() = default;
+
+TGraphic::TImageData::TImageData(const TImageData& other) : Image(other.Image) {}
+
+TGraphic::TImageData::~TImageData() = default;
+
+void TGraphic::TImageData::SetImage(QImage image)
+{
+    if (Canvas)
+        Canvas->Suspend();
+    Image = std::move(image);
+}
+
 TGraphic::TGraphic() : FImage(std::make_unique<TImageData>()) {}
 
 TGraphic::TGraphic(const TGraphic& other)
@@ -159,7 +174,7 @@ void TGraphic::SetSize(int width, int height)
         throw Exception("A picture of " + std::to_string(width) + " x " + std::to_string(height) +
                         " pixels exceeds the limit of " + std::to_string(MaxPicturePixels));
     if (width == 0 || height == 0) {
-        FImage->Image = QImage();
+        FImage->SetImage(QImage());
         return;
     }
     QImage resized(width, height, GraphicPixelFormat);
@@ -172,7 +187,7 @@ void TGraphic::SetSize(int width, int height)
     const auto keptBytes = static_cast<std::size_t>(std::min(width, old.width())) * 4;
     for (int y = 0; y < keptHeight; ++y)
         std::memcpy(resized.scanLine(y), old.constScanLine(y), keptBytes);
-    FImage->Image = resized;
+    FImage->SetImage(std::move(resized));
 }
 
 bool TGraphic::Empty() const
@@ -182,7 +197,7 @@ bool TGraphic::Empty() const
 
 void TGraphic::Assign(const TGraphic& source)
 {
-    FImage->Image = source.FImage->Image;
+    FImage->SetImage(source.FImage->Image);
     FTransparent = source.FTransparent;
 }
 
@@ -190,7 +205,7 @@ void TGraphic::Assign(const TGraphic& source)
 
 void TBitmap::LoadFromFile(const std::string& fileName)
 {
-    ImageData().Image = ReadPicture(fileName, "bmp", BmpPixelsComplete);
+    ImageData().SetImage(ReadPicture(fileName, "bmp", BmpPixelsComplete));
 }
 
 void TBitmap::SaveToFile(const std::string& fileName) const
@@ -221,11 +236,19 @@ void TBitmap::SetPixel(int x, int y, TColor color)
         image.setPixel(x, y, ToQRgb(color));
 }
 
+TCanvas& TBitmap::Canvas()
+{
+    TImageData& data = ImageData();
+    if (!data.Canvas)
+        data.Canvas = std::make_unique<QtBitmapCanvas>(data.Image);
+    return *data.Canvas;
+}
+
 // TJPEGImage
 
 void TJPEGImage::LoadFromFile(const std::string& fileName)
 {
-    ImageData().Image = ReadPicture(fileName, "jpeg");
+    ImageData().SetImage(ReadPicture(fileName, "jpeg"));
 }
 
 void TJPEGImage::SaveToFile(const std::string& fileName) const

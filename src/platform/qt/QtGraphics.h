@@ -4,6 +4,8 @@
 
 #include <QImage>
 
+#include <memory>
+
 #include "platform/Colors.h"
 #include "platform/Graphics.h"
 
@@ -12,8 +14,21 @@ namespace corvane {
 // Every graphic keeps its pixels in this opaque 24-bit-colour format.
 constexpr QImage::Format GraphicPixelFormat = QImage::Format_RGB32;
 
+class QtBitmapCanvas;
+
 struct TGraphic::TImageData {
+    TImageData();
+    // A copy gets the pixels, not the canvas.
+    TImageData(const TImageData& other);
+    ~TImageData();
+
+    // Every change of Image goes through here, so that a canvas painting on
+    // the old pixels lets go of them first.
+    void SetImage(QImage image);
+
     QImage Image;
+    // TBitmap::Canvas(), made when first asked for; destroyed before Image.
+    std::unique_ptr<QtBitmapCanvas> Canvas;
 };
 
 // System colours are resolved; the top byte of a plain colour is ignored.
