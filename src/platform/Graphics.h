@@ -98,8 +98,20 @@ public:
     int CompressionQuality = 90;
 };
 
+// Saved in PNG format: lossless, for reference pictures and exports.
+class TPngImage : public TGraphic {
+public:
+    TPngImage() = default;
+    TPngImage(const TPngImage&) = default;
+
+    void LoadFromFile(const std::string& fileName) override;
+    void SaveToFile(const std::string& fileName) const override;
+    std::string MimeType() const override;
+    std::unique_ptr<TGraphic> Clone() const override;
+};
+
 // A new empty graphic of the class for the file's extension (".bmp" bitmap,
-// ".jpg" or ".jpeg" JPEG image, any letter case); nullptr for any other.
+// ".jpg" or ".jpeg" JPEG image, ".png" PNG image, any letter case); nullptr for any other.
 std::unique_ptr<TGraphic> CreateGraphicForFile(const std::string& fileName);
 
 // Holds at most one graphic of any class.

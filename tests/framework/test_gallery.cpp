@@ -9,160 +9,32 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdint>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "framework/qvtCanvasVC.h"
 #include "framework/qvtTextArranger.h"
 #include "framework/qvtTextSettings.h"
+#include "platform/Graphics.h"
 
 namespace corvane {
 namespace {
 
-// PNG files of 8-bit RGB pixels, compressed with stored (uncompressed)
-// deflate blocks: enough to keep a reference picture that any viewer opens.
-namespace png {
-
-using Bytes = std::vector<std::uint8_t>;
-
-std::uint32_t crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0)
+void savePng(const TBitmap& bitmap, const std::string& fileName)
 {
-    static const auto table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t n = 0; n < 256; ++n) {
-            std::uint32_t c = n;
-            for (int k = 0; k < 8; ++k)
-                c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    crc = ~crc;
-    for (std::size_t i = 0; i < size; ++i)
-        crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
+    TPngImage png;
+    png.Assign(bitmap);
+    png.SaveToFile(fileName);
 }
 
-void put32(Bytes& out, std::uint32_t v)
+TBitmap loadPng(const std::string& fileName)
 {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(static_cast<std::uint8_t>(v >> shift));
-}
-
-std::uint32_t get32(const Bytes& in, std::size_t at)
-{
-    return std::uint32_t(in[at]) << 24 | std::uint32_t(in[at + 1]) << 16 | std::uint32_t(in[at + 2]) << 8 |
-           in[at + 3];
-}
-
-void chunk(Bytes& out, const char* type, const Bytes& data)
-{
-    put32(out, static_cast<std::uint32_t>(data.size()));
-    const std::size_t start = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    put32(out, crc32(out.data() + start, out.size() - start));
-}
-
-const Bytes Signature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-
-void save(TBitmap& bitmap, const std::string& fileName)
-{
-    const int w = bitmap.Width(), h = bitmap.Height();
-    Bytes raw;
-    for (int y = 0; y < h; ++y) {
-        raw.push_back(0); // no filter
-        for (int x = 0; x < w; ++x) {
-            const TColor c = bitmap.Pixel(x, y);
-            raw.insert(raw.end(), {std::uint8_t(c), std::uint8_t(c >> 8), std::uint8_t(c >> 16)});
-        }
-    }
-    Bytes z = {0x78, 0x01};
-    std::uint32_t a = 1, b = 0;
-    for (std::uint8_t v : raw) {
-        a = (a + v) % 65521;
-        b = (b + a) % 65521;
-    }
-    for (std::size_t at = 0; at < raw.size() || at == 0; at += 65535) {
-        const std::size_t n = std::min<std::size_t>(65535, raw.size() - at);
-        z.push_back(at + n == raw.size() ? 1 : 0);
-        z.insert(z.end(), {std::uint8_t(n), std::uint8_t(n >> 8), std::uint8_t(~n), std::uint8_t(~n >> 8)});
-        z.insert(z.end(), raw.begin() + static_cast<long>(at), raw.begin() + static_cast<long>(at + n));
-    }
-    put32(z, b << 16 | a);
-
-    Bytes header;
-    put32(header, static_cast<std::uint32_t>(w));
-    put32(header, static_cast<std::uint32_t>(h));
-    header.insert(header.end(), {8, 2, 0, 0, 0});
-    Bytes file = Signature;
-    chunk(file, "IHDR", header);
-    chunk(file, "IDAT", z);
-    chunk(file, "IEND", {});
-    std::ofstream(fileName, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
-                                                    static_cast<std::streamsize>(file.size()));
-}
-
-// Reads what save writes; nullopt for anything else.
-std::optional<TBitmap> load(const std::string& fileName)
-{
-    std::ifstream in(fileName, std::ios::binary);
-    const Bytes file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (file.size() < 8 || !std::equal(Signature.begin(), Signature.end(), file.begin()))
-        return std::nullopt;
-    std::uint32_t w = 0, h = 0;
-    Bytes z;
-    for (std::size_t at = 8; at + 12 <= file.size();) {
-        const std::uint32_t size = get32(file, at);
-        if (size > file.size() - at - 12)
-            return std::nullopt;
-        const std::string type(file.begin() + static_cast<long>(at + 4), file.begin() + static_cast<long>(at + 8));
-        const auto data = file.begin() + static_cast<long>(at + 8);
-        if (type == "IHDR") {
-            w = get32(file, at + 8);
-            h = get32(file, at + 12);
-            if (size != 13 || data[8] != 8 || data[9] != 2 || data[12] != 0 || w > 4096 || h > 4096)
-                return std::nullopt;
-        } else if (type == "IDAT") {
-            z.insert(z.end(), data, data + size);
-        }
-        at += 12 + size;
-    }
-    Bytes raw;
-    for (std::size_t at = 2; at + 5 <= z.size();) {
-        if ((z[at] & 0x06) != 0)
-            return std::nullopt; // compressed: not one of ours
-        const std::size_t n = z[at + 1] | std::size_t(z[at + 2]) << 8;
-        if (at + 5 + n > z.size())
-            return std::nullopt;
-        raw.insert(raw.end(), z.begin() + static_cast<long>(at + 5), z.begin() + static_cast<long>(at + 5 + n));
-        if (z[at] & 1)
-            break;
-        at += 5 + n;
-    }
-    if (w == 0 || raw.size() != std::size_t(h) * (3 * w + 1))
-        return std::nullopt;
+    TPngImage png;
+    png.LoadFromFile(fileName);
     TBitmap bitmap;
-    bitmap.SetSize(static_cast<int>(w), static_cast<int>(h));
-    for (std::uint32_t y = 0; y < h; ++y) {
-        const std::uint8_t* row = raw.data() + y * (3 * w + 1);
-        if (row[0] != 0)
-            return std::nullopt;
-        for (std::uint32_t x = 0; x < w; ++x) {
-            const std::uint8_t* p = row + 1 + 3 * x;
-            bitmap.SetPixel(static_cast<int>(x), static_cast<int>(y), TColor(p[0]) | TColor(p[1]) << 8 | TColor(p[2]) << 16);
-        }
-    }
+    bitmap.Assign(png);
     return bitmap;
 }
-
-} // namespace png
 
 constexpr int Width = 480;
 constexpr int Height = 400;
@@ -324,22 +196,21 @@ TEST(Gallery, MatchesTheReferencePicture)
     TBitmap bitmap;
     bitmap.SetSize(Width, Height);
     paintGallery(bitmap);
-    png::save(bitmap, std::string(CORVANE_BINARY_DIR) + "/gallery.png");
+    savePng(bitmap, std::string(CORVANE_BINARY_DIR) + "/gallery.png");
 
     const std::string reference = std::string(CORVANE_TEST_DATA) + "/gallery.png";
     if (std::getenv("CORVANE_UPDATE_GALLERY")) {
-        png::save(bitmap, reference);
+        savePng(bitmap, reference);
         GTEST_SKIP() << "reference written to " << reference;
     }
-    std::optional<TBitmap> expected = png::load(reference);
-    ASSERT_TRUE(expected) << "cannot read " << reference;
-    ASSERT_EQ(expected->Width(), Width);
-    ASSERT_EQ(expected->Height(), Height);
+    const TBitmap expected = loadPng(reference);
+    ASSERT_EQ(expected.Width(), Width);
+    ASSERT_EQ(expected.Height(), Height);
     int differing = 0;
     std::string first;
     for (int y = 0; y < Height; ++y)
         for (int x = 0; x < Width; ++x)
-            if (bitmap.Pixel(x, y) != expected->Pixel(x, y) && differing++ == 0)
+            if (bitmap.Pixel(x, y) != expected.Pixel(x, y) && differing++ == 0)
                 first = "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
     EXPECT_EQ(differing, 0) << "first at " << first << "; the picture is " << CORVANE_BINARY_DIR << "/gallery.png";
 }

@@ -356,7 +356,8 @@ TEST(Graphics, CreateGraphicForFileByExtension)
     EXPECT_EQ(CreateGraphicForFile("/x/B.BMP")->MimeType(), "image/bmp");
     EXPECT_EQ(CreateGraphicForFile("c.jpg")->MimeType(), "image/jpg");
     EXPECT_EQ(CreateGraphicForFile("d.Jpeg")->MimeType(), "image/jpg");
-    for (const char* name : {"", "e.png", "noext", "dir.bmp/file", "f.bmp.txt", ".bmp", "g.jp"})
+    EXPECT_EQ(CreateGraphicForFile("e.PNG")->MimeType(), "image/png");
+    for (const char* name : {"", "noext", "dir.bmp/file", "f.bmp.txt", ".bmp", "g.jp"})
         EXPECT_EQ(CreateGraphicForFile(name), nullptr) << name;
 }
 

@@ -273,6 +273,28 @@ std::unique_ptr<TGraphic> TJPEGImage::Clone() const
     return std::make_unique<TJPEGImage>(*this);
 }
 
+// TPngImage
+
+void TPngImage::LoadFromFile(const std::string& fileName)
+{
+    ImageData().SetImage(ReadPicture(fileName, "png"));
+}
+
+void TPngImage::SaveToFile(const std::string& fileName) const
+{
+    WritePicture(ImageData().Image, fileName, "png", -1);
+}
+
+std::string TPngImage::MimeType() const
+{
+    return "image/png";
+}
+
+std::unique_ptr<TGraphic> TPngImage::Clone() const
+{
+    return std::make_unique<TPngImage>(*this);
+}
+
 // Creation by file name
 
 std::unique_ptr<TGraphic> CreateGraphicForFile(const std::string& fileName)
@@ -282,6 +304,8 @@ std::unique_ptr<TGraphic> CreateGraphicForFile(const std::string& fileName)
         return std::make_unique<TBitmap>();
     if (extension == ".jpg" || extension == ".jpeg")
         return std::make_unique<TJPEGImage>();
+    if (extension == ".png")
+        return std::make_unique<TPngImage>();
     return nullptr;
 }
 
