@@ -2,6 +2,7 @@
 
 #include "framework/media/qvtMedia.h"
 #include "framework/qvtEntityFactory.h"
+#include "framework/qvtGanttDocument.h"
 #include "platform/Colors.h"
 
 #include <algorithm>
@@ -691,6 +692,17 @@ void TQVTDocumentCalendar::AddPredefinedCategories()
     auto vacations = std::make_shared<TQVTDateCategory>("Vacations");
     vacations->setWorking(true);
     addDateCategory(std::move(vacations));
+}
+
+void TQVTDocumentCalendar::SetTimeMode(TQVTTimeMode mode)
+{
+    TQVTTimeModeObject::SetTimeMode(mode);
+    TQVTDocumentSetup* setup = FindDocumentSetup(this);
+    if (!setup)
+        return;
+    setup->setStartDate(StartOfPeriod(setup->getStartDate()));
+    if (auto* document = dynamic_cast<TQVTGanttDocument*>(setup))
+        document->UpdateTimeScales();
 }
 
 void TQVTDocumentCalendar::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)

@@ -171,6 +171,8 @@ public:
     // Saved by the document: writes "calendar" = its identifier into the document's section name,
     // then its own section.
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+    // Stores the mode, snaps the document's start date to it and updates the time scales.
+    void SetTimeMode(TQVTTimeMode mode) override;
 
     bool isWorking(TDateTime dt, int row, TQVTTimeMode mode) override;
     std::string getDateLabel(TDateTime dt, TQVTTimeMode mode) override;

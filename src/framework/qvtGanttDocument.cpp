@@ -12,6 +12,9 @@
 #include "framework/qvtTextSettings.h"
 #include "framework/qvtTimeScale.h"
 #include "framework/qvtTreeGrid.h"
+#include "platform/DateUtils.h"
+
+#include <algorithm>
 
 namespace corvane {
 
@@ -34,6 +37,48 @@ void TQVTGanttDocument::doSave(const std::string& name, IQVTMedia& media, TQVTEn
         factory.saveObjectList(name, "time scales", media, FScales);
     // Older versions never wrote the legend, so a document saved into a new file lost it.
     factory.saveChild(name, "legend", FLegend.get(), media);
+}
+
+TQVTDocumentSetup* FindDocumentSetup(TQVTGanttObject* obj)
+{
+    while (obj && obj->getParent())
+        obj = obj->getParent();
+    return dynamic_cast<TQVTDocumentSetup*>(obj);
+}
+
+void TQVTGanttDocument::setStartDate(TDateTime value)
+{
+    const TQVTTimeMode mode = Fcalendar ? Fcalendar->getTimeMode() : tmNone;
+    switch (mode) {
+    case tmWeek:
+        value = value - DayOfTheWeek(value) + 1;
+        break;
+    case tmMonth:
+        value = value - DayOf(value) + 1;
+        break;
+    case tmQuarter:
+        value = EncodeDate(YearOf(value), (MonthOf(value) - 1) / 3 * 3 + 1, 1);
+        break;
+    case tmYear:
+        value = EncodeDate(YearOf(value), 1, 1);
+        break;
+    case tmDecade:
+        // There is no year 0: the first decade starts with year 1.
+        value = EncodeDate(std::max(1, YearOf(value) / 10 * 10), 1, 1);
+        break;
+    default:
+        break;
+    }
+    FStartDate = value;
+}
+
+void TQVTGanttDocument::UpdateTimeScales()
+{
+    if (!Fcalendar)
+        return;
+    for (const auto& scale : FScales)
+        if (scale)
+            scale->Update(Fcalendar->getTimeMode());
 }
 
 TQVTGanttObject* TQVTGanttDocument::getTextBarSettings()

@@ -28,10 +28,19 @@ public:
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 
+    TDateTime getStartDate() override { return FStartDate; }
+    void setStartDate(TDateTime value) override;
+    TDateTime getEndDate() override { return FEndDate; }
+    void setEndDate(TDateTime value) override { FEndDate = value; }
+    // Tells every time scale the calendar's current time mode.
+    void UpdateTimeScales();
+
     TQVTGanttObject* getTextBarSettings();
     TQVTProgressBarSettings* GetProgressBarSettings();
 
     TQVTDocumentSetup* DocumentSetup = nullptr;
+    TDateTime FStartDate = 0;
+    TDateTime FEndDate = 0;
     std::shared_ptr<TQVTGanttTable> Ftable;
     std::shared_ptr<TQVTDocumentCalendar> Fcalendar;
     std::vector<std::shared_ptr<TQVTTimeScale>> FScales;

@@ -2,6 +2,8 @@
 // the stored defaults and hostile values.
 
 #include "framework/qvtCalendar.h"
+#include "framework/qvtGanttDocument.h"
+#include "framework/qvtTimeScale.h"
 #include "platform/DateUtils.h"
 #include "support/DocumentFileTest.h"
 
@@ -192,3 +194,40 @@ DateTo=45000
     EXPECT_NEAR(calendar.addEffective(start, 2, true), start + 2 + 2.0 / 24, 1e-9);
     EXPECT_NEAR(calendar.diffEffective(start, start + 1), 23.0 / 24, 1e-9);
 }
+
+namespace corvane {
+namespace {
+
+// Changing the calendar's unit snaps the document's start date and relates the time scales anew.
+TEST(CalendarTimeMode, SnapsTheDocumentStartAndUpdatesTheTimeScales)
+{
+    TQVTGanttDocument document;
+    document.Fcalendar = std::make_shared<TQVTDocumentCalendar>();
+    document.Fcalendar->setParent(&document);
+    auto scale = std::make_shared<TQVTTimeScale>();
+    document.FScales.push_back(scale);
+    scale->Update(tmDay);
+    const TDateTime wednesday = EncodeDate(2026, 8, 19) + 0.5;
+    document.setStartDate(wednesday);
+    EXPECT_EQ(document.getStartDate(), wednesday) << "days do not snap";
+
+    document.Fcalendar->SetTimeMode(tmWeek);
+    EXPECT_EQ(document.getStartDate(), EncodeDate(2026, 8, 17));
+    EXPECT_EQ(scale->getTimeMode(), tmWeek);
+
+    document.Fcalendar->SetTimeMode(tmQuarter);
+    EXPECT_EQ(document.getStartDate(), EncodeDate(2026, 7, 1));
+    EXPECT_EQ(scale->getTimeMode(), tmQuarter);
+
+    document.Fcalendar->SetTimeMode(tmDecade);
+    EXPECT_EQ(document.getStartDate(), EncodeDate(2020, 1, 1));
+    document.setStartDate(EncodeDate(5, 6, 7));
+    EXPECT_EQ(document.getStartDate(), EncodeDate(1, 1, 1)) << "there is no year 0";
+
+    TQVTDocumentCalendar alone;
+    alone.SetTimeMode(tmMonth);
+    EXPECT_EQ(alone.getTimeMode(), tmMonth);
+}
+
+} // namespace
+} // namespace corvane

@@ -2,6 +2,7 @@
 #include "framework/media/qvtIniFileMedia.h"
 #include "framework/qvtDocumentSetup.h"
 #include "framework/qvtEntityFactory.h"
+#include "framework/qvtGanttDocument.h"
 #include "framework/qvtTextSettings.h"
 #include "support/TestSupport.h"
 
@@ -197,8 +198,6 @@ public:
     }
 };
 
-class Document0 : public TQVTDocumentSetup {};
-
 } // namespace
 
 TEST(GanttObject, PertDrawerFallsBackToTheGanttDrawer)
@@ -215,7 +214,7 @@ TEST(GanttObject, PertDrawerFallsBackToTheGanttDrawer)
 
 TEST(GanttObject, DocumentLookupIsCachedAndFailsOutsideADocument)
 {
-    Document0 document;
+    TQVTGanttDocument document;
     Painted child(false);
     Painted grandChild(false);
     child.setParent(&document);
