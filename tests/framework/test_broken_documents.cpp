@@ -83,6 +83,9 @@ TEST(BrokenDocuments, AbsurdCountsAndTextNumbersGiveShortLists)
     int height = 0;
     EXPECT_TRUE(numbers->getIntProperty("R1", "height", 17, height));
     EXPECT_EQ(height, 17);
+    double notAReal = 0;
+    EXPECT_TRUE(numbers->getRealProperty("R1", "start", 2.5, notAReal));
+    EXPECT_EQ(notAReal, 2.5);
 
     auto german = TQVTMediaFactory::CreateMedia("file://" + corpusFile("german-decimals.ini"));
     double start = 0;
