@@ -1,7 +1,7 @@
 // Working-time arithmetic on a calendar of a real plan: weekends, 1,000 one-day holidays over
 // twenty years and 20 recurring exceptions.
 
-#include "framework/qvtCalendar.h"
+#include "framework/time/qvtCalendar.h"
 #include "platform/DateUtils.h"
 
 #include <benchmark/benchmark.h>

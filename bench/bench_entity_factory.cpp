@@ -1,6 +1,6 @@
 // Loading and saving a generated document of 100,000 sections and 200,000 references.
 #include "framework/media/qvtIniFileMedia.h"
-#include "framework/qvtEntityFactory.h"
+#include "framework/objects/qvtEntityFactory.h"
 #include "platform/Dialogs.h"
 
 #include <benchmark/benchmark.h>

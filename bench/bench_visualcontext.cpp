@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "framework/qvtCanvasVC.h"
+#include "framework/rendering/qvtCanvasVC.h"
 
 namespace corvane {
 namespace {

@@ -2,9 +2,9 @@
 
 #include "json.h"
 
-#include "framework/qvtCalendar.h"
-#include "framework/qvtDateException.h"
-#include "framework/qvtGanttDocument.h"
+#include "framework/time/qvtCalendar.h"
+#include "framework/time/qvtDateException.h"
+#include "framework/chart/qvtGanttDocument.h"
 #include "platform/Colors.h"
 #include "platform/FormatSettings.h"
 

@@ -2,7 +2,7 @@
 
 #include "json.h"
 
-#include "framework/qvtCommon.h"
+#include "framework/objects/qvtCommon.h"
 #include "platform/Dialogs.h"
 
 

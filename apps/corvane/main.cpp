@@ -5,7 +5,7 @@
 
 #include "framework/media/qvtIniFileMedia.h"
 #include "framework/media/qvtMedia.h"
-#include "framework/qvtEntityFactory.h"
+#include "framework/objects/qvtEntityFactory.h"
 
 #include <filesystem>
 #include <iostream>

@@ -2,7 +2,7 @@
 // A fixture that loads objects from document files it writes and saves objects into new ones.
 
 #include "framework/media/qvtMedia.h"
-#include "framework/qvtEntityFactory.h"
+#include "framework/objects/qvtEntityFactory.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

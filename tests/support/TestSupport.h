@@ -1,7 +1,7 @@
 #pragma once
 // Helpers shared by the tests: scratch folders, files, captured messages and log lines.
 
-#include "framework/qvtCommon.h"
+#include "framework/objects/qvtCommon.h"
 #include "platform/Dialogs.h"
 
 #include <atomic>

@@ -1,6 +1,6 @@
 #include "framework/media/qvtIniFileMedia.h"
 
-#include "framework/qvtCommon.h"
+#include "framework/objects/qvtCommon.h"
 #include "platform/Colors.h"
 #include "platform/Graphics.h"
 

@@ -1,0 +1,47 @@
+#include "framework/chart/qvtGanttRow.h"
+
+#include "framework/media/qvtMedia.h"
+#include "framework/objects/qvtEntityFactory.h"
+#include "framework/chart/qvtGanttBar.h"
+#include "framework/pert/qvtPertBar.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace corvane {
+
+void TQVTGanttRow::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
+{
+    media.setStrProperty(name, "typeID", TypeID);
+    factory.saveObjectList(name, "bars", media, FBarList);
+    // The PERT box writes its own "pert bar" reference into this section.
+    factory.saveObject(name, media, FPertBar.get());
+}
+
+void TQVTGanttRow::AddBlockedDate(TDateTime date)
+{
+    BlockedDates.push_back(date);
+}
+
+void TQVTGanttRow::ClearBlockedDates()
+{
+    BlockedDates.clear();
+}
+
+bool TQVTGanttRow::IsBlocked(TDateTime date) const
+{
+    const TDateTime day = std::trunc(date);
+    return std::any_of(BlockedDates.begin(), BlockedDates.end(),
+                       [day](TDateTime blocked) { return std::trunc(blocked) == day; });
+}
+
+std::shared_ptr<TQVTGanttObject> TQVTGanttRowPersistence::doLoad(const std::string& name, IQVTMedia& media,
+                                                                 TQVTEntityFactory& factory)
+{
+    auto row = std::make_shared<TQVTGanttRow>();
+    row->FBarList = factory.loadObjectListAs<TQVTGanttBar>(name, "bars", media, row.get());
+    row->FPertBar = loadChildAs<TQVTPertBar>("pert bar", media, factory, row.get());
+    return row;
+}
+
+} // namespace corvane

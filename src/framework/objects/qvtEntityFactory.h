@@ -1,0 +1,128 @@
+#pragma once
+// Turns sections of a store into live objects by their "typeID" and writes objects back.
+
+#include "framework/objects/qvtGanttObject.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace corvane {
+
+using TQVTObjectList = std::vector<std::shared_ptr<TQVTGanttObject>>;
+
+// One row of the table of type identifiers.
+struct TQVTEntityType {
+    const char* typeID;
+    std::unique_ptr<TQVTPersistence> (*create)();
+};
+
+// The 62 type identifiers, in table order.
+const std::vector<TQVTEntityType>& QVTEntityTypes();
+
+// What happened to one reference while loading; tools use it to show the graph.
+struct TQVTReferenceEvent {
+    enum Kind : std::uint8_t {
+        Enter,    // a section starts loading (its children follow)
+        Leave,    // the section that entered last has finished; object may be none
+        Shared,   // the section was loaded before and is shared
+        Circular, // the section is still loading or failed before
+        Missing,  // the parent's reference key is absent
+        TooDeep   // nesting deeper than the factory follows
+    };
+    Kind kind;
+    std::string parentSection; // empty for a top-level load
+    std::string key;           // the reference key; empty for a top-level load
+    int index = -1;            // position in a reference list; -1 for a single reference
+    std::string name;          // the referenced section
+    std::string typeID;
+    std::shared_ptr<TQVTGanttObject> object;
+};
+
+class TQVTEntityFactory {
+public:
+    // Loads nested deeper than this are refused like circular references, so that a hostile
+    // chain of references cannot exhaust the stack.
+    static constexpr int MaxLoadDepth = 256;
+
+    TQVTEntityFactory() = default;
+    ~TQVTEntityFactory();
+    TQVTEntityFactory(const TQVTEntityFactory&) = delete;
+    TQVTEntityFactory& operator=(const TQVTEntityFactory&) = delete;
+
+    void Flush();
+
+    std::shared_ptr<TQVTGanttObject> loadObject(const std::string& name, IQVTMedia& media, TQVTGanttObject* parent);
+    // One entry per name of the string array key of section; failed names give empty entries.
+    TQVTObjectList loadObjectList(const std::string& section, const std::string& key, IQVTMedia& media,
+                                  TQVTGanttObject* parent);
+    template <typename T>
+    std::vector<std::shared_ptr<T>> loadObjectListAs(const std::string& section, const std::string& key,
+                                                     IQVTMedia& media, TQVTGanttObject* parent)
+    {
+        std::vector<std::shared_ptr<T>> typed;
+        for (auto& obj : loadObjectList(section, key, media, parent))
+            typed.push_back(std::dynamic_pointer_cast<T>(obj));
+        return typed;
+    }
+
+    void saveObject(const std::string& name, IQVTMedia& media, TQVTGanttObject* obj);
+    void saveObjectList(const std::string& section, const std::string& key, IQVTMedia& media,
+                        const TQVTObjectList& list);
+    template <typename T>
+    void saveObjectList(const std::string& section, const std::string& key, IQVTMedia& media,
+                        const std::vector<std::shared_ptr<T>>& list)
+    {
+        saveObjectList(section, key, media, TQVTObjectList(list.begin(), list.end()));
+    }
+    // Writes key = the child's identifier into section, then the child into its own section;
+    // nothing when child is none.
+    void saveChild(const std::string& section, const std::string& key, TQVTGanttObject* child, IQVTMedia& media);
+
+    std::unique_ptr<TQVTPersistence> createPersistence(const std::string& typeID) const;
+
+    std::shared_ptr<TQVTGanttObject> getLoadedObject(const std::string& name) const;
+    int getObjectIndex(const std::string& name) const;
+    void objectLoaded(const std::string& name, std::shared_ptr<TQVTGanttObject> obj);
+    void startLoading(const std::string& name);
+    bool stillLoading(const std::string& name) const;
+    void updateAutoId(const std::string& name);
+    std::string getAutoId(const std::string& prefix);
+
+    // Set by loadChild and loadObjectList just before they load: which reference is followed.
+    void setReferenceContext(std::string parentSection, std::string key, int index);
+
+    std::function<void(const TQVTReferenceEvent&)> OnReference;
+
+private:
+    struct LoadedEntry {
+        std::string name;
+        std::shared_ptr<TQVTGanttObject> object;
+    };
+    struct ReferenceContext {
+        std::string parentSection;
+        std::string key;
+        int index = -1;
+    };
+
+    void report(TQVTReferenceEvent::Kind kind, const ReferenceContext& context, const std::string& name,
+                const std::string& typeID = {}, std::shared_ptr<TQVTGanttObject> object = nullptr) const;
+    std::shared_ptr<TQVTGanttObject> loadNew(const std::string& name, IQVTMedia& media, TQVTGanttObject* parent,
+                                             const ReferenceContext& context);
+
+    int maxAutoID = 0;
+    // The objects are recorded, and kept alive, until Flush.
+    std::vector<LoadedEntry> loadedObjects;
+    std::unordered_map<std::string, std::size_t> loadedIndex; // name -> first entry
+    ReferenceContext pendingReference;
+    int loadDepth = 0;
+    std::unordered_set<const TQVTGanttObject*> saving;
+    int saveDepth = 0;
+
+    friend class TQVTPersistence;
+};
+
+} // namespace corvane

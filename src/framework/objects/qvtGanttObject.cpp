@@ -1,0 +1,185 @@
+#include "framework/objects/qvtGanttObject.h"
+
+#include "framework/media/qvtMedia.h"
+#include "framework/objects/qvtCommon.h"
+#include "framework/objects/qvtDocumentSetup.h"
+#include "framework/objects/qvtEntityFactory.h"
+#include "framework/objects/qvtObjectEditor.h"
+
+#include <atomic>
+#include <charconv>
+#include <cstdlib>
+#include <cxxabi.h>
+#include <limits>
+#include <typeindex>
+
+namespace corvane {
+
+namespace {
+
+constexpr std::string_view AutoIdPrefix = "AutoID:";
+
+std::atomic<std::int32_t>& nextIdentity()
+{
+    static std::atomic<std::int32_t> next{1};
+    return next;
+}
+
+} // namespace
+
+void reserveAutoIdentity(const std::string& uid)
+{
+    if (uid.compare(0, AutoIdPrefix.size(), AutoIdPrefix) != 0)
+        return;
+    std::int32_t value = 0;
+    const char* first = uid.data() + AutoIdPrefix.size();
+    const char* last = uid.data() + uid.size();
+    const auto [end, ec] = std::from_chars(first, last, value);
+    if (ec != std::errc() || end != last || value == std::numeric_limits<std::int32_t>::max())
+        return;
+    auto& next = nextIdentity();
+    std::int32_t current = next.load();
+    while (current <= value && !next.compare_exchange_weak(current, value + 1)) {
+    }
+}
+
+TQVTGanttObject::TQVTGanttObject() : TComponent(nullptr), FIdentity(nextIdentity().fetch_add(1))
+{
+    FParent = nullptr;
+}
+
+TQVTGanttObject::~TQVTGanttObject() = default;
+
+TQVTDrawer* TQVTGanttObject::getDrawer(TQVTViewType viewType) const
+{
+    if (viewType == vtPertGraph && FDrawerPert)
+        return FDrawerPert.get();
+    return FDrawer.get();
+}
+
+TQVTPersistence* TQVTGanttObject::getPersistence() const
+{
+    return persistence.get();
+}
+
+void TQVTGanttObject::doSave(const std::string&, IQVTMedia&, TQVTEntityFactory&) {}
+
+std::unique_ptr<TQVTObjectEditorIntf> TQVTGanttObject::CreateEditor()
+{
+    if (const TQVTEditorClass editorClass = EditorsRegistry().FindEditor(std::type_index(typeid(*this))))
+        return editorClass();
+    return DefaultEditor();
+}
+
+std::unique_ptr<TQVTObjectEditorIntf> TQVTGanttObject::DefaultEditor()
+{
+    return std::make_unique<TQVTDummyEditor>();
+}
+
+void TQVTGanttObject::setParent(TQVTGanttObject* parent)
+{
+    FParent = parent;
+}
+
+TQVTDocumentSetup* TQVTGanttObject::GetDocumentSetup()
+{
+    if (FRoot)
+        return FRoot;
+    TQVTGanttObject* top = this;
+    while (top->FParent)
+        top = top->FParent;
+    auto* document = dynamic_cast<TQVTDocumentSetup*>(top);
+    if (!document)
+        throw EInvalidCast("Invalid class typecast: the topmost object is not a document");
+    FRoot = document;
+    return FRoot;
+}
+
+std::string TQVTGanttObject::getUID() const
+{
+    if (persistence && !persistence->ID.empty())
+        return persistence->ID;
+    return std::string(AutoIdPrefix) + std::to_string(FIdentity);
+}
+
+std::string TQVTGanttObject::ClassName() const
+{
+    int status = 0;
+    const char* mangled = typeid(*this).name();
+    char* demangled = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
+    std::string name = status == 0 && demangled ? demangled : mangled;
+    std::free(demangled);
+    const auto scope = name.rfind("::");
+    return scope == std::string::npos ? name : name.substr(scope + 2);
+}
+
+std::shared_ptr<TQVTGanttObject> TQVTPersistence::load(std::unique_ptr<TQVTPersistence> self,
+                                                       const std::string& name, IQVTMedia& media,
+                                                       TQVTEntityFactory& factory)
+{
+    self->ID = name;
+    std::shared_ptr<TQVTGanttObject> obj = self->doLoad(name, media, factory);
+    if (!obj)
+        return nullptr;
+    obj->persistence = std::move(self);
+    if (TQVTDrawer* drawer = obj->getDrawer(vtGanttGraph))
+        drawer->target = obj.get();
+    return obj;
+}
+
+bool TQVTPersistence::doSave(const std::string&, IQVTMedia&)
+{
+    return false;
+}
+
+std::shared_ptr<TQVTGanttObject> TQVTPersistence::loadChild(const std::string& key, IQVTMedia& media,
+                                                            TQVTEntityFactory& factory, TQVTGanttObject* parent)
+{
+    std::string value;
+    media.getStrProperty(ID, key, "Missing", value);
+    if (value == "Missing") {
+        addlog("Unable to locate child object named: \"" + key + "\". Parent name = \"" + ID + "\"");
+        factory.report(TQVTReferenceEvent::Missing, {ID, key, -1}, value);
+        return nullptr;
+    }
+    factory.setReferenceContext(ID, key, -1);
+    return factory.loadObject(value, media, parent);
+}
+
+bool TQVTPersistence::save(IQVTMedia& media)
+{
+    media.setStrProperty(ID, "typeID", getTypeID());
+    return doSave(ID, media);
+}
+
+TRect TQVTDrawer::getRect()
+{
+    return TRect{};
+}
+
+bool TQVTDrawer::Draw(TQVTVisualContext&)
+{
+    return false;
+}
+
+TQVTGanttObject* TQVTDrawer::locateObject(int, int)
+{
+    return nullptr;
+}
+
+int TQVTDrawer::getHeight()
+{
+    return 0;
+}
+
+void TQVTDrawer::setHighlighted(bool value)
+{
+    highlightedMode = value;
+}
+
+bool TQVTDrawer::supportsHighlighting()
+{
+    return false;
+}
+
+} // namespace corvane

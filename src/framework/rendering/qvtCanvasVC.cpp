@@ -1,0 +1,460 @@
+#include "framework/rendering/qvtCanvasVC.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/ColorUtils.h"
+
+namespace corvane {
+
+namespace {
+
+int red(TColor c) { return static_cast<int>(c & 0xFF); }
+int green(TColor c) { return static_cast<int>((c >> 8) & 0xFF); }
+int blue(TColor c) { return static_cast<int>((c >> 16) & 0xFF); }
+
+TColor rgb(int r, int g, int b)
+{
+    return static_cast<TColor>(r) | static_cast<TColor>(g) << 8 | static_cast<TColor>(b) << 16;
+}
+
+// Nearest integer, ties to even, as the platform rounds.
+int roundEven(double value)
+{
+    return static_cast<int>(std::lrint(value));
+}
+
+// (0, 0, 0, 0) when the two do not overlap.
+TRect intersection(const TRect& a, const TRect& b)
+{
+    const TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
+                  std::min(a.Bottom, b.Bottom)};
+    return r.Left < r.Right && r.Top < r.Bottom ? r : TRect{};
+}
+
+} // namespace
+
+TQVTCanvasVC::TQVTCanvasVC(TCanvas& canvas)
+    : ClipRectStack{NoClipping}
+    , Fcanvas(&canvas)
+{
+}
+
+TQVTCanvasVC::~TQVTCanvasVC() = default;
+
+void TQVTCanvasVC::outline()
+{
+    const TRect r = GetClipRect();
+    Fcanvas->Pen().Color = clBlack;
+    Fcanvas->MoveTo(r.Left, r.Top);
+    Fcanvas->LineTo(r.Right, r.Bottom);
+    Fcanvas->MoveTo(r.Right, r.Top);
+    Fcanvas->LineTo(r.Left, r.Bottom);
+}
+
+TRect TQVTCanvasVC::clippingArea()
+{
+    const TRect clip = Fcanvas->ClipRect();
+    const TRect area = getVisibleArea();
+    return TRect{std::max(clip.Left, area.Left), std::max(clip.Top, area.Top), std::min(clip.Right, area.Right),
+                 std::min(clip.Bottom, area.Bottom)};
+}
+
+TRect TQVTCanvasVC::getVisibleArea()
+{
+    // Buffer bitmaps take their size from here and must never be negative.
+    if (FvisibleArea.Right < 0)
+        FvisibleArea.Right = 1;
+    if (FvisibleArea.Bottom < 0)
+        FvisibleArea.Bottom = 1;
+    return FvisibleArea;
+}
+
+void TQVTCanvasVC::setDrawingColor(TColor color)
+{
+    Fcanvas->Pen().Color = color;
+}
+
+void TQVTCanvasVC::setPenStyle(TPenStyle style)
+{
+    Fcanvas->Pen().Style = style;
+}
+
+void TQVTCanvasVC::setPenWidth(int width)
+{
+    Fcanvas->Pen().Width = width;
+}
+
+void TQVTCanvasVC::drawLine(int x1, int y1, int x2, int y2)
+{
+    Fcanvas->MoveTo(x1, y1);
+    // The gaps of dashed pens stay unpainted.
+    Fcanvas->SetBkMode(TBkMode::Transparent);
+    Fcanvas->LineTo(x2, y2);
+}
+
+void TQVTCanvasVC::drawLine(TPoint p1, TPoint p2)
+{
+    drawLine(p1.X, p1.Y, p2.X, p2.Y);
+}
+
+void TQVTCanvasVC::drawLine(TRect r)
+{
+    drawLine(r.Left, r.Top, r.Right, r.Bottom);
+}
+
+void TQVTCanvasVC::FillArea(TRect r, TColor color, TBrushStyle style)
+{
+    const TBrush saved = Fcanvas->Brush();
+    Fcanvas->Brush() = TBrush{color, style};
+    Fcanvas->Pen().Color = color;
+    Fcanvas->SetBkMode(TBkMode::Transparent);
+    Fcanvas->Rectangle(r);
+    Fcanvas->Brush() = saved;
+}
+
+TRect TQVTCanvasVC::centerText(TRect r, const std::string& text, bool transparent)
+{
+    const TSize size = Fcanvas->TextExtent(text);
+    const int x = (r.Left + r.Right - size.cx) / 2;
+    const int y = (r.Top + r.Bottom - size.cy) / 2;
+    if (transparent)
+        Fcanvas->SetBkMode(TBkMode::Transparent);
+    Fcanvas->TextOut(x, y, text);
+    return TRect{x, y, x + size.cx, y + size.cy};
+}
+
+void TQVTCanvasVC::centerTextVertical(TRect r, const std::string& text)
+{
+    const TSize size = Fcanvas->TextExtent(text);
+    textOutOriented((r.Left + r.Right - size.cy) / 2, (r.Top + r.Bottom + size.cx) / 2, text, 90);
+}
+
+void TQVTCanvasVC::setFont(const std::string& name, int size, TColor color, bool bold, bool italic,
+                           bool underline, int height)
+{
+    Fcanvas->Brush().Style = bsClear;
+    TFont& font = Fcanvas->Font();
+    // Setting the size already gives the pixel height at screen resolution,
+    // which is what a height of 0 asks for.
+    font.SetSize(size);
+    font.Color = color;
+    font.Name = name;
+    if (height != 0)
+        font.SetHeight(height);
+    const auto apply = [&font](TFontStyle style, bool on) {
+        if (on)
+            font.Style.Include(style);
+        else
+            font.Style.Exclude(style);
+    };
+    apply(fsBold, bold);
+    apply(fsItalic, italic);
+    apply(fsUnderline, underline);
+}
+
+void TQVTCanvasVC::textOutOriented(int x, int y, const std::string& text, int angle)
+{
+    // The turned font lives for this one text only.
+    TFont& font = Fcanvas->Font();
+    const int previous = font.Orientation;
+    font.Orientation = angle * 10;
+    Fcanvas->Brush().Style = bsClear;
+    Fcanvas->TextOut(x, y, text);
+    font.Orientation = previous;
+}
+
+void TQVTCanvasVC::setVisibleArea(TRect r)
+{
+    FvisibleArea = r;
+}
+
+void TQVTCanvasVC::fillBounds(TRect outer, TRect inner, TColor color, TBrushStyle style)
+{
+    FillArea(TRect{outer.Left, outer.Top, outer.Right, inner.Top}, color, style);
+    FillArea(TRect{outer.Left, inner.Bottom, outer.Right, outer.Bottom}, color, style);
+    FillArea(TRect{outer.Left, outer.Top, inner.Left, outer.Bottom}, color, style);
+    FillArea(TRect{inner.Right, outer.Top, outer.Right, outer.Bottom}, color, style);
+}
+
+void TQVTCanvasVC::drawRect(TRect r, TPenStyle style, TColor color)
+{
+    Fcanvas->Brush().Style = bsClear;
+    TPen& pen = Fcanvas->Pen();
+    const TPen saved = pen;
+    pen.Style = style;
+    pen.Color = color;
+    Fcanvas->Rectangle(r);
+    pen.Style = saved.Style;
+    pen.Color = saved.Color;
+}
+
+void TQVTCanvasVC::saveArea(TRect r)
+{
+    savedArea.reset();
+    // Outlines drawn after saving may reach a little to the right.
+    r.Right += 10;
+    const int width = r.Right - r.Left;
+    const int height = r.Bottom - r.Top;
+    savedArea = std::make_unique<TBitmap>();
+    savedArea->SetSize(std::max(width + 1, 0), std::max(height + 1, 0));
+    savedArea->Canvas().CopyRect(TRect{0, 0, width, height}, *Fcanvas, r);
+    savedRect = r;
+}
+
+void TQVTCanvasVC::restoreArea()
+{
+    if (!savedArea)
+        return;
+    const TRect source{0, 0, savedRect.Right - savedRect.Left, savedRect.Bottom - savedRect.Top};
+    Fcanvas->CopyRect(savedRect, savedArea->Canvas(), source);
+}
+
+bool TQVTCanvasVC::fullyVisible(TRect r)
+{
+    const TRect& area = FvisibleArea;
+    return area.Left <= r.Left && area.Right >= r.Right && area.Top <= r.Top && area.Bottom >= r.Bottom;
+}
+
+bool TQVTCanvasVC::visible(TRect r)
+{
+    if (r.Left >= r.Right || r.Top >= r.Bottom)
+        return false;
+    const TRect& area = FvisibleArea;
+    return area.Right >= r.Left && area.Left <= r.Right && area.Bottom >= r.Top && area.Top <= r.Bottom;
+}
+
+void TQVTCanvasVC::startBuffering()
+{
+    const TRect area = getVisibleArea();
+    std::unique_ptr<TBitmap> buffer = newBuffer(area.Right, area.Bottom);
+    // A second start replaces the buffer but keeps the real canvas to return to.
+    if (!zBuffer)
+        bufferedCanvas = Fcanvas;
+    zBuffer = std::move(buffer);
+    Fcanvas = &zBuffer->Canvas();
+}
+
+void TQVTCanvasVC::displayBuffer()
+{
+    if (!zBuffer)
+        return;
+    const TRect area = getVisibleArea();
+    bufferedCanvas->CopyRect(area, *Fcanvas, area);
+    Fcanvas = bufferedCanvas;
+    bufferedCanvas = nullptr;
+    spareBuffer = std::move(zBuffer);
+}
+
+std::unique_ptr<TBitmap> TQVTCanvasVC::newBuffer(int width, int height)
+{
+    // Fresh memory for a full-screen buffer on every paint costs more in page
+    // faults than the painting itself, so the last buffer is cleared instead.
+    if (!spareBuffer || spareBuffer->Width() != width || spareBuffer->Height() != height) {
+        auto buffer = std::make_unique<TBitmap>();
+        buffer->SetSize(width, height);
+        return buffer;
+    }
+    std::unique_ptr<TBitmap> buffer = std::move(spareBuffer);
+    TCanvas& canvas = buffer->Canvas();
+    canvas.SelectClipRect(std::nullopt);
+    canvas.SetMapping(TMapping{});
+    canvas.Pen() = TPen{};
+    canvas.Font() = TFont{};
+    canvas.Brush() = TBrush{};
+    canvas.MoveTo(0, 0);
+    canvas.FillRect(Rect(0, 0, width, height));
+    canvas.SetBkMode(TBkMode::Opaque);
+    canvas.SetBkColor(clWhite);
+    return buffer;
+}
+
+void TQVTCanvasVC::drawVertArrow(int x, int y1, int y2)
+{
+    drawLine(x, y1, x, y2);
+    drawTriangle(x, y2, 8, y1 < y2 ? 2 : 0);
+}
+
+void TQVTCanvasVC::drawHorzArrow(int y, int x1, int x2)
+{
+    drawLine(x1, y, x2, y);
+    drawTriangle(x2, y, 8, x1 < x2 ? 1 : 3);
+}
+
+void TQVTCanvasVC::drawGraphic(int x, int y, const TGraphic& graphic)
+{
+    Fcanvas->Draw(x, y, graphic);
+}
+
+void TQVTCanvasVC::stretchGraphic(TRect r, const TGraphic& graphic)
+{
+    Fcanvas->StretchDraw(r, graphic);
+}
+
+void TQVTCanvasVC::drawTriangle(int x, int y, int size, int direction)
+{
+    // Unit step from the tip towards the base; the zero component becomes a
+    // half, which spreads the base to both sides of the axis.
+    double dy = ((direction + 1) % 2) * (direction - 1);
+    double dx = (direction % 2) * (2 - direction);
+    if (dx == 0)
+        dx = 0.5;
+    if (dy == 0)
+        dy = 0.5;
+    const TPoint p1{roundEven(x - size * dx), roundEven(y - size * dy)};
+    const TPoint p2 = dx == 0.5 ? TPoint{roundEven(x + size * dx), roundEven(y - size * dy)}
+                                : TPoint{roundEven(x - size * dx), roundEven(y + size * dy)};
+    Fcanvas->Brush() = TBrush{Fcanvas->Pen().Color, bsSolid};
+    Fcanvas->Polygon({TPoint{x, y}, p1, p2});
+}
+
+void TQVTCanvasVC::drawPolygon(const TPointArray& points, TColor color)
+{
+    const TBrush saved = Fcanvas->Brush();
+    Fcanvas->Brush() = TBrush{color, bsSolid};
+    Fcanvas->Polygon(points);
+    Fcanvas->Brush() = saved;
+}
+
+int TQVTCanvasVC::TextWidth(const std::string& text)
+{
+    return Fcanvas->TextWidth(text);
+}
+
+int TQVTCanvasVC::TextHeight(const std::string& text)
+{
+    return Fcanvas->TextHeight(text);
+}
+
+TRect TQVTCanvasVC::SetClipRect(TRect r)
+{
+    const TRect previous = ClipRectStack.back();
+    if (r == NoClipping) {
+        ClipRectStack.push_back(r);
+        return previous;
+    }
+    const TRect clip = previous == NoClipping ? r : intersection(r, previous);
+    ClipRectStack.push_back(clip);
+    selectClip(clip);
+    return previous;
+}
+
+TRect TQVTCanvasVC::ResetClipRect()
+{
+    // An unmatched reset must not pop the no-clipping entry.
+    if (ClipRectStack.size() > 1)
+        ClipRectStack.pop_back();
+    const TRect top = ClipRectStack.back();
+    if (top == NoClipping) {
+        Fcanvas->SelectClipRect(std::nullopt);
+        return top;
+    }
+    return selectClip(top);
+}
+
+TRect TQVTCanvasVC::selectClip(const TRect& r)
+{
+    const TRect device = Fcanvas->LPtoDP(r);
+    Fcanvas->SelectClipRect(device);
+    return device;
+}
+
+TRect TQVTCanvasVC::GetClipRect()
+{
+    return Fcanvas->GetClipBox().value_or(TRect{});
+}
+
+void TQVTCanvasVC::drawPixel(int x, int y, TColor color)
+{
+    Fcanvas->SetPixel(x, y, color);
+}
+
+void TQVTCanvasVC::gradientFill(TRect r, TColor color1, TColor color2, bool horizontal)
+{
+    const int start = horizontal ? r.Left : r.Top;
+    const int last = (horizontal ? r.Right : r.Bottom) - 1;
+    const double steps = std::max(1, last - start);
+    double value[3] = {double(red(color1)), double(green(color1)), double(blue(color1))};
+    const double increment[3] = {(red(color2) - value[0]) / steps, (green(color2) - value[1]) / steps,
+                                 (blue(color2) - value[2]) / steps};
+    for (int i = start; i <= last; ++i) {
+        Fcanvas->Pen().Color = rgb(roundEven(value[0]), roundEven(value[1]), roundEven(value[2]));
+        for (int c = 0; c < 3; ++c)
+            value[c] += increment[c];
+        if (horizontal)
+            drawLine(i, r.Top, i, r.Bottom);
+        else
+            drawLine(r.Left, i, r.Right, i);
+    }
+}
+
+void TQVTCanvasVC::brighten(TRect r, TColor color, bool horizontal)
+{
+    // Each line takes the colour of its first pixel: meant for gradients.
+    if (horizontal) {
+        for (int x = r.Left; x < r.Right; ++x) {
+            Fcanvas->Pen().Color = addColor(color, Fcanvas->Pixel(x, r.Top));
+            drawLine(x, r.Top, x, r.Bottom);
+        }
+    } else {
+        for (int y = r.Top; y < r.Bottom; ++y) {
+            Fcanvas->Pen().Color = addColor(color, Fcanvas->Pixel(r.Left, y));
+            drawLine(r.Left, y, r.Right, y);
+        }
+    }
+}
+
+void TQVTCanvasVC::Draw3dFrame(TRect r, TColor color)
+{
+    const TBrush saved = Fcanvas->Brush();
+    const int h = r.Bottom - r.Top;
+    const TColor light = ColorAdjustLuma(color, 60);
+    const TColor base = ColorAdjustLuma(color, 0);
+    const TColor highlight = ColorAdjustLuma(color, 100);
+
+    Fcanvas->Pen().Color = highlight;
+    Fcanvas->MoveTo(r.Left, r.Top + 1);
+    Fcanvas->LineTo(r.Right, r.Top + 1);
+    gradientFill(TRect{r.Left, r.Top + 2, r.Right, r.Top + roundEven(h * 0.65)}, light, base, false);
+    // Giving a clear brush a colour makes it solid on the platform.
+    Fcanvas->Brush().Color = base;
+    if (Fcanvas->Brush().Style == bsClear)
+        Fcanvas->Brush().Style = bsSolid;
+    Fcanvas->FillRect(TRect{r.Left, r.Top + roundEven(h / 2.0), r.Right, r.Bottom});
+    Fcanvas->Pen().Width = 1;
+    Fcanvas->Pen().Color = base;
+    Fcanvas->Brush().Style = bsClear;
+    Fcanvas->Rectangle(r);
+    Fcanvas->Brush() = saved;
+}
+
+void TQVTCanvasVC::DrawPattern(TRect r, TColor color1, TColor color2, TBrushStyle style)
+{
+    const TBrush saved = Fcanvas->Brush();
+    Fcanvas->Brush() = TBrush{style == bsSolid ? color2 : color1, bsSolid};
+    Fcanvas->FillRect(r);
+    if (style != bsSolid && style != bsClear) {
+        // Hatch lines in color2 over the background color1.
+        Fcanvas->Brush() = TBrush{color2, style};
+        Fcanvas->SetBkColor(color1);
+        Fcanvas->SetBkMode(TBkMode::Opaque);
+    }
+    Fcanvas->Rectangle(r);
+    Fcanvas->Brush() = saved;
+}
+
+void TQVTCanvasVC::DrawRessourceLabelRect(TRect r, TColor color)
+{
+    Fcanvas->Pen().Color = color;
+    Fcanvas->Pen().Width = 2;
+    drawRect(r, psSolid, color);
+    Fcanvas->Pen().Width = 1;
+}
+
+TColor TQVTCanvasVC::addColor(TColor color1, TColor color2)
+{
+    return rgb(std::min(red(color1) + red(color2), 255), std::min(green(color1) + green(color2), 255),
+               std::min(blue(color1) + blue(color2), 255));
+}
+
+} // namespace corvane

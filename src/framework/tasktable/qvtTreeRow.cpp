@@ -1,0 +1,84 @@
+#include "framework/tasktable/qvtTreeRow.h"
+
+#include "framework/media/qvtMedia.h"
+#include "framework/objects/qvtEntityFactory.h"
+#include "framework/tasktable/qvtTreeCells.h"
+
+namespace corvane {
+
+TQVTTreeRowSettings::TQVTTreeRowSettings()
+{
+    FFont.SetSize(10);
+}
+
+void TQVTTreeRowSettings::Assign(const TQVTTreeRowSettings& source)
+{
+    FColor = source.FColor;
+    FGroupColor = source.FGroupColor;
+    FFont = source.FFont;
+    FAutoHeight = source.FAutoHeight;
+}
+
+void TQVTTreeRowSettings::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory&)
+{
+    media.setStrProperty(name, "typeID", TypeID);
+    saveFontKeys(name, media, FFont);
+    media.setColorProperty(name, "backgroundColor", FColor);
+    media.setColorProperty(name, "group color", FGroupColor);
+    media.setBoolProperty(name, "auto height", FAutoHeight);
+}
+
+// Missing keys keep the values the settings are built with.
+std::shared_ptr<TQVTGanttObject> TQVTTreeRowSettingsPersistence::doLoad(const std::string& name, IQVTMedia& media,
+                                                                        TQVTEntityFactory&)
+{
+    auto settings = std::make_shared<TQVTTreeRowSettings>();
+    loadFontKeys(name, media, settings->FFont);
+    media.getColorProperty(name, "backgroundColor", settings->FColor, settings->FColor);
+    media.getColorProperty(name, "group color", settings->FGroupColor, settings->FGroupColor);
+    media.getBoolProperty(name, "auto height", settings->FAutoHeight, settings->FAutoHeight);
+    return settings;
+}
+
+void TQVTTreeColSettings::Assign(const TQVTTreeColSettings& source)
+{
+    FHAlign = source.FHAlign;
+    FVAlign = source.FVAlign;
+    FWidth = source.FWidth;
+}
+
+void TQVTTreeColSettings::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory&)
+{
+    media.setStrProperty(name, "typeID", TypeID);
+    media.setIntProperty(name, "alignHorizontal", FHAlign);
+    media.setIntProperty(name, "alignVertical", FVAlign);
+    media.setIntProperty(name, "width", FWidth);
+}
+
+std::shared_ptr<TQVTGanttObject> TQVTTreeColSettingsPersistence::doLoad(const std::string& name, IQVTMedia& media,
+                                                                        TQVTEntityFactory&)
+{
+    auto settings = std::make_shared<TQVTTreeColSettings>();
+    media.getIntProperty(name, "alignHorizontal", settings->FHAlign, settings->FHAlign);
+    media.getIntProperty(name, "alignVertical", settings->FVAlign, settings->FVAlign);
+    media.getIntProperty(name, "width", settings->FWidth, settings->FWidth);
+    return settings;
+}
+
+void TQVTTreeRow::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
+{
+    media.setStrProperty(name, "typeID", TypeID);
+    factory.saveChild(name, "settings", Fsettings.get(), media);
+    factory.saveObjectList(name, "cells", media, FCells);
+}
+
+std::shared_ptr<TQVTGanttObject> TQVTTreeRowPersistence::doLoad(const std::string& name, IQVTMedia& media,
+                                                                TQVTEntityFactory& factory)
+{
+    auto row = std::make_shared<TQVTTreeRow>();
+    row->FCells = factory.loadObjectListAs<TQVTTreeCell>(name, "cells", media, row.get());
+    row->Fsettings = loadChildAs<TQVTTreeRowSettings>("settings", media, factory, row.get());
+    return row;
+}
+
+} // namespace corvane

@@ -1,0 +1,137 @@
+#include "framework/time/qvtTimeScale.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "framework/media/qvtMedia.h"
+#include "framework/objects/qvtCommon.h"
+#include "framework/objects/qvtEntityFactory.h"
+#include "framework/chart/qvtGanttTable.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr int kDefaultHeight = 14;
+constexpr int kDefaultFontSize = 7;
+constexpr TColor kDefaultFontColor = 0xFFFFFF;
+constexpr TColor kDefaultBaseColor = 0x02C56A31;
+constexpr TColor kDefaultLineColor = 0xFFFFFF;
+constexpr int kDefaultRelativeTM = 0;
+// Text height of "A" at the label font before the tier has been painted on a visual context.
+constexpr double kUnpaintedTextHeight = 8;
+// Larger heights or font sizes in a file are damage: they would overflow the sums of tier
+// heights and make the label font fitting count down for ever.
+constexpr int kMaxStoredSize = 4096;
+
+// Offsets live in 64 bits here: stored offsets are arbitrary 32-bit numbers.
+TQVTTimeMode ModeAt(std::int64_t ordinal)
+{
+    return ordinal >= tmNone && ordinal <= tmDecade ? static_cast<TQVTTimeMode>(ordinal) : tmNone;
+}
+
+std::int32_t ClampedOffset(std::int64_t offset)
+{
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(offset, std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max()));
+}
+
+// A stored height or font size; values outside 1 .. kMaxStoredSize keep the default.
+int LoadSize(IQVTMedia& media, const std::string& section, const char* key, int def)
+{
+    int value = def;
+    media.getIntProperty(section, key, def, value);
+    if (value >= 1 && value <= kMaxStoredSize)
+        return value;
+    addlog("Invalid value " + std::to_string(value) + " in section \"" + section + "\", key \"" + key +
+           "\"; the default is used.");
+    return def;
+}
+
+} // namespace
+
+TQVTTimeScale::TQVTTimeScale()
+{
+    FTimeMode = tmNone;
+}
+
+TQVTTimeScale::TQVTTimeScale(TQVTTimeMode mode, TQVTGanttObject* parent) : TQVTTimeScale()
+{
+    setParent(parent);
+    SetTimeMode(mode);
+}
+
+void TQVTTimeScale::SetTimeMode(TQVTTimeMode mode)
+{
+    // An unrelated tier has no offset to move: taking -1 as one would make a tier created for
+    // days show weeks once it meets a calendar in days.
+    if (FRelativeTM >= 0) {
+        const std::int64_t offset = std::int64_t{FRelativeTM} + mode - FTimeMode;
+        if (offset < 0)
+            return;
+        FRelativeTM = ClampedOffset(offset);
+    }
+    FTimeMode = ModeAt(mode);
+    FTimeFormat = DefaultTimeFormat(FTimeMode);
+}
+
+void TQVTTimeScale::Update(TQVTTimeMode calendarMode)
+{
+    if (FRelativeTM >= 0)
+        FTimeMode = ModeAt(std::int64_t{calendarMode} + FRelativeTM);
+    else
+        FRelativeTM = std::max(FTimeMode - calendarMode, 0);
+    FTimeFormat = DefaultTimeFormat(FTimeMode);
+}
+
+void TQVTTimeScale::SetHeight(int h)
+{
+    if (h > 0)
+        scaleHeight = h;
+}
+
+void TQVTTimeScale::SetFontSize(int s)
+{
+    if (s > 0)
+        fontSize = s;
+    // The drawer measures the label height on the visual context it last painted on; this is
+    // its measure before the first paint.
+    scaleHeight = static_cast<int>(std::nearbyint(1.2 * kUnpaintedTextHeight));
+}
+
+std::string TQVTTimeScale::PeriodToString(TDateTime dt) const
+{
+    return PeriodToString(dt, FTimeFormat);
+}
+
+void TQVTTimeScale::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory&)
+{
+    media.setStrProperty(name, "typeID", TypeID);
+    media.setIntProperty(name, "scale height", scaleHeight);
+    media.setIntProperty(name, "font size", fontSize);
+    media.setColorProperty(name, "font color", FfontColor);
+    media.setColorProperty(name, "base color", baseColor);
+    media.setColorProperty(name, "line color", FlineColor);
+    media.setIntProperty(name, "relative time mode", FRelativeTM);
+    // Only the reference: the table writes its section when the document saves it.
+    if (FGrid)
+        media.setStrProperty(name, "grid", FGrid->getUID());
+}
+
+std::shared_ptr<TQVTGanttObject> TQVTTimeScalePersistence::doLoad(const std::string& name, IQVTMedia& media,
+                                                                  TQVTEntityFactory& factory)
+{
+    auto scale = std::make_shared<TQVTTimeScale>();
+    scale->scaleHeight = LoadSize(media, name, "scale height", kDefaultHeight);
+    scale->fontSize = LoadSize(media, name, "font size", kDefaultFontSize);
+    media.getColorProperty(name, "font color", kDefaultFontColor, scale->FfontColor);
+    media.getColorProperty(name, "base color", kDefaultBaseColor, scale->baseColor);
+    media.getColorProperty(name, "line color", kDefaultLineColor, scale->FlineColor);
+    // Any offset is safe: a negative one relates the tier anew, one beyond decades gives no unit.
+    media.getIntProperty(name, "relative time mode", kDefaultRelativeTM, scale->FRelativeTM);
+    scale->FGrid = loadChildAs<TQVTGanttTable>("grid", media, factory, scale.get());
+    return scale;
+}
+
+} // namespace corvane

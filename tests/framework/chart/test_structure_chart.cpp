@@ -1,0 +1,678 @@
+// Object graphs of the chart model: what loads from which sections, and what a save gives back.
+
+#include "framework/media/qvtDefaultMedia.h"
+#include "framework/media/qvtMedia.h"
+#include "framework/chart/qvtBarConnection.h"
+#include "framework/time/qvtCalendar.h"
+#include "framework/objects/qvtEntityFactory.h"
+#include "framework/chart/qvtGanttDocument.h"
+#include "framework/chart/qvtGanttRow.h"
+#include "framework/chart/qvtGanttTable.h"
+#include "framework/chart/qvtLegend.h"
+#include "framework/pert/qvtPertBar.h"
+#include "framework/chart/qvtResources.h"
+#include "framework/chart/qvtSpecialBars.h"
+#include "framework/chart/qvtTaskBar.h"
+#include "framework/chart/qvtTextHalo.h"
+#include "framework/rendering/qvtTextSettings.h"
+#include "framework/time/qvtTimeScale.h"
+#include "framework/tasktable/qvtTreeGrid.h"
+#include "support/DocumentFileTest.h"
+#include "support/GraphText.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+// The references of an object, in the order its loader follows them. The tree grid belongs to
+// the task table and is shown without its inside.
+std::vector<Reference> referencesOf(const TQVTGanttObject& obj)
+{
+    if (const auto* doc = dynamic_cast<const TQVTGanttDocument*>(&obj))
+        return {one("table", doc->Ftable),
+                one("calendar", doc->Fcalendar),
+                many("time scales", doc->FScales),
+                one("task bar settings", doc->FTaskBarSettings),
+                one("image bar settings", doc->FImageBarSettings),
+                one("text bar settings", doc->FTextBarSettings),
+                one("textual halo settings", doc->FTextHaloSettings),
+                one("hint text settings", doc->FHintTextSettings),
+                one("progress bar settings", doc->FProgressBarSettings),
+                one("connection settings", doc->FConnectionSettings),
+                many("connections", doc->connections),
+                one("tree", doc->FTree),
+                one("legend", doc->FLegend)};
+    if (const auto* table = dynamic_cast<const TQVTGanttTable*>(&obj))
+        return {many("rows", table->FRows), many("rowszorder", table->FRowsZOrder),
+                many("pertconnections", table->FPertBarConnections),
+                one("default pert settings", table->FDefaultPertBarSettings)};
+    if (const auto* row = dynamic_cast<const TQVTGanttRow*>(&obj))
+        return {many("bars", row->FBarList), one("pert bar", row->FPertBar)};
+    if (const auto* bar = dynamic_cast<const TQVTTaskBar*>(&obj))
+        return {one("settings", bar->FSettings), one("text halo", bar->FTextHalo)};
+    if (const auto* bar = dynamic_cast<const TQVTProgressBar*>(&obj))
+        return {one("settings", bar->FSettings), one("text halo", bar->FTextHalo)};
+    if (const auto* bar = dynamic_cast<const TQVTImageBar*>(&obj))
+        return {one("resource", bar->FPictureResource), one("settings", bar->FSettings),
+                one("text halo", bar->FTextHalo)};
+    if (const auto* bar = dynamic_cast<const TQVTTextBar*>(&obj))
+        return {one("settings", bar->FSettings), one("text halo", bar->FTextHalo)};
+    if (const auto* bar = dynamic_cast<const TQVTPertBar*>(&obj))
+        return {one("settings", bar->FSettings),         one("MainSection", bar->FMainSection),
+                one("TopSection", bar->FTopSection),     one("BottomSection", bar->FBottomSection),
+                many("AdditionalSections", bar->FAdditionalSections), one("text halo", bar->FTextHalo)};
+    if (const auto* bar = dynamic_cast<const TQVTGanttBar*>(&obj))
+        return {one("text halo", bar->FTextHalo)};
+    if (const auto* section = dynamic_cast<const TQVTPertBarSection*>(&obj))
+        return {one("settings", section->FSettings)};
+    if (const auto* settings = dynamic_cast<const TQVTTaskBarSettings*>(&obj))
+        return {one("goodie", settings->FVisualGoodie)};
+    if (const auto* goodie = dynamic_cast<const TQVTVisualGoodie*>(&obj))
+        return {one("start glyph", goodie->FStartGlyph), one("end glyph", goodie->FEndGlyph)};
+    if (const auto* halo = dynamic_cast<const TQVTTextHalo*>(&obj))
+        return {one("text settings", halo->FTextSettings), one("textual halo settings", halo->FTextHaloSettings)};
+    if (const auto* connection = dynamic_cast<const TQVTBarConnection*>(&obj))
+        return {one("from", connection->barFrom), one("to", connection->barTo)};
+    if (const auto* calendar = dynamic_cast<const TQVTDocumentCalendar*>(&obj))
+        return {many("categories", calendar->FCategories)};
+    if (const auto* category = dynamic_cast<const TQVTDateCategory*>(&obj))
+        return {many("exceptions", category->FDates)};
+    if (const auto* scale = dynamic_cast<const TQVTTimeScale*>(&obj))
+        return {one("grid", scale->FGrid)};
+    if (const auto* legend = dynamic_cast<const TQVTLegend*>(&obj))
+        return {many("rows", legend->FRows), one("default cell settings", legend->FDefaultCellSettings),
+                many("borders", legend->FBorders)};
+    if (const auto* row = dynamic_cast<const TqvtLegendRow*>(&obj))
+        return {many("cells", row->FCells)};
+    if (const auto* cell = dynamic_cast<const TQVTLegendCell*>(&obj))
+        return {one("text settings", cell->FTextSettings)};
+    return {};
+}
+
+// Writes obj's graph with the class names shorn of their "TQVT" prefixes.
+std::string graphOf(const TQVTGanttObject* obj)
+{
+    const auto shortName = [](const TQVTGanttObject& object) {
+        const std::string name = object.ClassName();
+        return name.compare(0, 4, "TQVT") == 0 || name.compare(0, 4, "Tqvt") == 0 ? name.substr(4) : name;
+    };
+    return GraphText(obj, obj ? obj->getParent() : nullptr, referencesOf, shortName).text;
+}
+
+TQVTGanttDocument& documentOf(const std::shared_ptr<TQVTGanttObject>& obj)
+{
+    return dynamic_cast<TQVTGanttDocument&>(*obj);
+}
+
+// Sections whose first key is not the type identifier; the chart table and the tree grid spell it "TypeID".
+std::vector<std::string> sectionsNotStartingWithTheirType(const std::string& iniText)
+{
+    std::vector<std::string> wrong;
+    std::istringstream in(iniText);
+    std::string line;
+    std::string section;
+    bool expectType = false;
+    while (std::getline(in, line)) {
+        if (line.empty())
+            continue;
+        if (line.front() == '[') {
+            section = line;
+            expectType = true;
+            continue;
+        }
+        if (expectType && line.rfind("typeID=", 0) != 0 && line.rfind("TypeID=", 0) != 0)
+            wrong.push_back(section + " " + line);
+        expectType = false;
+    }
+    return wrong;
+}
+
+class ChartStructure : public DocumentFileTest {
+protected:
+    std::shared_ptr<TQVTGanttObject> roundTrip(const std::shared_ptr<TQVTGanttObject>& obj)
+    {
+        const auto path = saveToFile(obj);
+        EXPECT_EQ(sectionsNotStartingWithTheirType(readFile(path)), std::vector<std::string>{});
+        return loadFile(path);
+    }
+};
+
+struct LeafCase {
+    const char* typeID;
+    const char* className;
+    const char* ownReference; // key the object writes into the section that saves it, or none
+};
+
+TEST_F(ChartStructure, EveryIdentifierCreatesItsClassAndIsSavedAgain)
+{
+    const LeafCase cases[] = {
+        {"Document", "TQVTGanttDocument", nullptr},
+        {"Gantt Table", "TQVTGanttTable", "table"},
+        {"Document Calendar", "TQVTDocumentCalendar", "calendar"},
+        {"Task Bar Settings", "TQVTTaskBarSettings", nullptr},
+        {"Task Bar", "TQVTTaskBar", nullptr},
+        {"Date Category", "TQVTDateCategory", nullptr},
+        {"Fixed Date Exception", "TQVTFixedDateException", nullptr},
+        {"Recurring Date Exception", "TQVTRecurringDateException", nullptr},
+        {"Bar Connection", "TQVTBarConnection", nullptr},
+        {"Picture Resource", "TQVTPictureResource", nullptr},
+        {"Image Bar", "TQVTImageBar", nullptr},
+        {"Milestone Bar", "TQVTMilestoneBar", nullptr},
+        {"Image Bar Settings", "TQVTImageBarSettings", nullptr},
+        {"Summary Bar", "TQVTSummaryBar", nullptr},
+        {"Text Bar", "TQVTTextBar", nullptr},
+        {"Gantt Row", "TQVTGanttRow", nullptr},
+        {"Connection Settings", "TQVTConnectionSettings", nullptr},
+        {"progress bar", "TQVTProgressBar", nullptr},
+        {"Progress Bar Settings", "TQVTProgressBarSettings", nullptr},
+        {"Pert Bar", "TQVTPertBar", "pert bar"},
+        {"Pert Bar Settings", "TQVTPertBarSettings", nullptr},
+        {"textual halo", "TQVTTextHalo", nullptr},
+        {"Pert Bar Section", "TQVTPertBarSection", nullptr},
+        {"Visual Goodie", "TQVTVisualGoodie", nullptr},
+        {"Time Scale", "TQVTTimeScale", nullptr},
+        {"Legend Row", "TqvtLegendRow", nullptr},
+        {"Legend Cell", "TQVTLegendCell", nullptr},
+        {"Custom Legend Border", "TQVTLegendBorder", nullptr},
+        {"Legend", "TQVTLegend", nullptr},
+        {"Textual Halo Settings", "TQVTTextHaloSettings", nullptr},
+    };
+    for (const LeafCase& c : cases) {
+        SCOPED_TRACE(c.typeID);
+        const auto obj = loadFrom(std::string("[S]\ntypeID=") + c.typeID + "\n", "S");
+        ASSERT_NE(obj, nullptr);
+        EXPECT_EQ(obj->ClassName(), c.className);
+        EXPECT_EQ(obj->getPersistence()->getTypeID(), c.typeID);
+
+        const auto media = TQVTMediaFactory::CreateMedia("file://" + saveToFile(obj));
+        std::string section = "root";
+        if (c.ownReference) {
+            media->getStrProperty("root", c.ownReference, "", section);
+            EXPECT_EQ(section, "S");
+        }
+        std::string saved;
+        media->getStrProperty(section, "typeID", "", saved);
+        EXPECT_EQ(saved, c.typeID);
+    }
+    EXPECT_TRUE(capture.messages.empty());
+}
+
+TEST_F(ChartStructure, PredefinedCategoriesAreChosenBySectionName)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"Weekends", "TQVTWeekendsDateCategory"},
+        {"Holidays", "TQVTHolidaysDateCategory"},
+        {"Vacations", "TQVTVacationsDateCategory"},
+        {"holidays", "TQVTWeekendsDateCategory"},
+        {"Special", "TQVTWeekendsDateCategory"},
+    };
+    for (const auto& [section, expected] : cases) {
+        SCOPED_TRACE(section);
+        const auto obj = loadFrom(std::string("[") + section + "]\ntypeID=Predefined Date Category\n", section);
+        ASSERT_NE(obj, nullptr);
+        EXPECT_EQ(obj->ClassName(), expected);
+    }
+}
+
+struct GraphCase {
+    const char* name;
+    const char* ini;
+    // Picks the object to show from the loaded document.
+    std::function<const TQVTGanttObject*(const TQVTGanttDocument&)> focus;
+    const char* graph;
+    const char* reloaded; // the graph after a save and a reload; none when it is the same
+};
+
+const char* const DocumentIni = R"(
+[root]
+typeID=Document
+table=T
+calendar=Cal
+time scales#count=2
+time scales#0=TS1
+time scales#1=TS2
+task bar settings=TBS
+image bar settings=IBS
+text bar settings=Text
+textual halo settings=THS
+hint text settings=Hint
+progress bar settings=PBS
+connection settings=CS
+connections#count=1
+connections#0=C1
+tree=Tree
+legend=L
+[T]
+TypeID=Gantt Table
+rows#count=1
+rows#0=R1
+[R1]
+typeID=Gantt Row
+bars#count=2
+bars#0=B1
+bars#1=B2
+[B1]
+typeID=Task Bar
+settings=TBS
+text halo=H1
+[H1]
+typeID=textual halo
+text settings=Text
+textual halo settings=THS
+[B2]
+typeID=Milestone Bar
+resource=P
+settings=IBS
+[P]
+typeID=Picture Resource
+[C1]
+typeID=Bar Connection
+from=B1
+to=B2
+[Cal]
+typeID=Document Calendar
+[TS1]
+typeID=Time Scale
+grid=T
+[TS2]
+typeID=Time Scale
+[TBS]
+typeID=Task Bar Settings
+goodie=G
+[G]
+typeID=Visual Goodie
+start glyph=P
+end glyph=P
+[IBS]
+typeID=Image Bar Settings
+[Text]
+typeID=Text Settings
+[Hint]
+typeID=Text Settings
+[THS]
+typeID=Textual Halo Settings
+[PBS]
+typeID=Progress Bar Settings
+[CS]
+typeID=Connection Settings
+[Tree]
+TypeID=Tree Grid
+[L]
+typeID=Legend
+rows#count=1
+rows#0=LR
+default cell settings=Text
+borders#count=1
+borders#0=LB
+[LR]
+typeID=Legend Row
+cells#count=2
+cells#0=LC1
+cells#1=LC2
+[LC1]
+typeID=Legend Cell
+text settings=Text
+[LC2]
+typeID=Legend Cell
+[LB]
+typeID=Custom Legend Border
+)";
+
+const char* const PertIni = R"(
+[root]
+typeID=Document
+table=T
+[T]
+TypeID=Gantt Table
+rows#count=2
+rows#0=R1
+rows#1=R2
+rowszorder#count=2
+rowszorder#0=R2
+rowszorder#1=R1
+pertconnections#count=1
+pertconnections#0=PC
+default pert settings=PS
+[R1]
+typeID=Gantt Row
+bars#count=1
+bars#0=B1
+pert bar=PB1
+[B1]
+typeID=Task Bar
+[PB1]
+typeID=Pert Bar
+settings=PS
+MainSection=Main
+TopSection=Top
+AdditionalSections#count=2
+AdditionalSections#0=More
+AdditionalSections#1=More
+[Main]
+typeID=Pert Bar Section
+settings=Font
+[Top]
+typeID=Pert Bar Section
+[More]
+typeID=Pert Bar Section
+settings=Font
+[Font]
+typeID=Text Settings
+[R2]
+typeID=Gantt Row
+pert bar=PB2
+[PB2]
+typeID=Pert Bar
+[PS]
+typeID=Pert Bar Settings
+[PC]
+typeID=Bar Connection
+from=PB1
+to=PB2
+)";
+
+const char* const BarsIni = R"(
+[root]
+typeID=Document
+table=T
+image bar settings=IBS
+text bar settings=Text
+progress bar settings=PBS
+[T]
+TypeID=Gantt Table
+rows#count=2
+rows#0=R1
+rows#1=R2
+[R1]
+typeID=Gantt Row
+bars#count=4
+bars#0=Sum
+bars#1=Image
+bars#2=Own
+bars#3=Own
+[Sum]
+typeID=Summary Bar
+text halo=H
+[H]
+typeID=textual halo
+[Image]
+typeID=Image Bar
+resource=Pic
+settings=IBS
+text halo=H2
+[H2]
+typeID=textual halo
+text settings=Text
+[Pic]
+typeID=Picture Resource
+[Own]
+typeID=progress bar
+settings=OwnPBS
+[OwnPBS]
+typeID=Progress Bar Settings
+[R2]
+typeID=Gantt Row
+bars#count=2
+bars#0=Plain
+bars#1=Words
+[Plain]
+typeID=progress bar
+[Words]
+typeID=Text Bar
+[IBS]
+typeID=Image Bar Settings
+[Text]
+typeID=Text Settings
+[PBS]
+typeID=Progress Bar Settings
+)";
+
+const char* const CalendarIni = R"(
+[root]
+typeID=Document
+calendar=Cal
+[Cal]
+typeID=Document Calendar
+categories#count=5
+categories#0=Weekends
+categories#1=Holidays
+categories#2=Vacations
+categories#3=Special
+categories#4=Mine
+[Weekends]
+typeID=Predefined Date Category
+Color=$027FFFFF
+[Holidays]
+typeID=Predefined Date Category
+exceptions#count=1
+exceptions#0=Easter
+[Vacations]
+typeID=Predefined Date Category
+[Special]
+typeID=Predefined Date Category
+[Mine]
+typeID=Date Category
+exceptions#count=2
+exceptions#0=Easter
+exceptions#1=Fridays
+[Easter]
+typeID=Fixed Date Exception
+[Fridays]
+typeID=Recurring Date Exception
+)";
+
+const GraphCase GraphCases[] = {
+    {"document with every reference", DocumentIni, nullptr,
+     "GanttDocument(table=GanttTable#1(rows=[GanttRow(bars=["
+     "TaskBar#2(settings=TaskBarSettings#3(goodie=VisualGoodie(start glyph=PictureResource#4,end glyph=#4)),"
+     "text halo=TextHalo(text settings=TextSettings#5,textual halo settings=TextHaloSettings#6)),"
+     "MilestoneBar#7(resource=#4,settings=ImageBarSettings#8,text halo=-)],pert bar=-)],"
+     "rowszorder=[],pertconnections=[],default pert settings=-),"
+     "calendar=DocumentCalendar(categories=[]),"
+     "time scales=[TimeScale(grid=#1),TimeScale(grid=-)],"
+     "task bar settings=#3,image bar settings=#8,text bar settings=#5,textual halo settings=#6,"
+     "hint text settings=TextSettings,progress bar settings=ProgressBarSettings,"
+     "connection settings=ConnectionSettings,connections=[BarConnection(from=#2,to=#7)],tree=TreeGrid,"
+     "legend=Legend(rows=[LegendRow(cells=[LegendCell(text settings=#5),LegendCell(text settings=-)])],"
+     "default cell settings=#5,borders=[LegendBorder]))",
+     nullptr},
+    {"PERT boxes with sections", PertIni,
+     [](const TQVTGanttDocument& doc) -> const TQVTGanttObject* { return doc.Ftable.get(); },
+     "GanttTable(rows=[GanttRow#1(bars=[TaskBar(settings=-,text halo=-)],"
+     "pert bar=PertBar#2(settings=PertBarSettings#3,MainSection=PertBarSection(settings=TextSettings#4),"
+     "TopSection=PertBarSection(settings=-),BottomSection=-,"
+     "AdditionalSections=[PertBarSection#5(settings=#4),#5],text halo=-)),"
+     "GanttRow#6(bars=[],pert bar=PertBar#7(settings=-,MainSection=-,TopSection=-,BottomSection=-,"
+     "AdditionalSections=[],text halo=-))],"
+     "rowszorder=[#6,#1],pertconnections=[BarConnection(from=#2,to=#7)],default pert settings=#3)",
+     // The z-order and the PERT connections are never written.
+     "GanttTable(rows=[GanttRow(bars=[TaskBar(settings=-,text halo=-)],"
+     "pert bar=PertBar(settings=PertBarSettings#1,MainSection=PertBarSection(settings=TextSettings#2),"
+     "TopSection=PertBarSection(settings=-),BottomSection=-,"
+     "AdditionalSections=[PertBarSection#3(settings=#2),#3],text halo=-)),"
+     "GanttRow(bars=[],pert bar=PertBar(settings=-,MainSection=-,TopSection=-,BottomSection=-,"
+     "AdditionalSections=[],text halo=-))],"
+     "rowszorder=[],pertconnections=[],default pert settings=#1)"},
+    {"bars of every other kind", BarsIni,
+     [](const TQVTGanttDocument& doc) -> const TQVTGanttObject* { return doc.Ftable.get(); },
+     "GanttTable(rows=[GanttRow(bars=[SummaryBar(text halo=TextHalo(text settings=-,textual halo settings=-)),"
+     "ImageBar(resource=PictureResource,settings=ImageBarSettings,"
+     "text halo=TextHalo(text settings=TextSettings,textual halo settings=-)),"
+     "ProgressBar#1(settings=ProgressBarSettings,text halo=-),#1],pert bar=-),"
+     "GanttRow(bars=[ProgressBar(settings=-,text halo=-),TextBar(settings=-,text halo=-)],pert bar=-)],"
+     "rowszorder=[],pertconnections=[],default pert settings=-)",
+     // Bars without settings of their own name the document's, so those come back as theirs.
+     "GanttTable(rows=[GanttRow(bars=[SummaryBar(text halo=TextHalo(text settings=-,textual halo settings=-)),"
+     "ImageBar(resource=PictureResource,settings=ImageBarSettings,"
+     "text halo=TextHalo(text settings=TextSettings#1,textual halo settings=-)),"
+     "ProgressBar#2(settings=ProgressBarSettings,text halo=-),#2],pert bar=-),"
+     "GanttRow(bars=[ProgressBar(settings=ProgressBarSettings,text halo=-),"
+     "TextBar(settings=#1,text halo=-)],pert bar=-)],"
+     "rowszorder=[],pertconnections=[],default pert settings=-)"},
+    {"calendar categories and exceptions", CalendarIni,
+     [](const TQVTGanttDocument& doc) -> const TQVTGanttObject* { return doc.Fcalendar.get(); },
+     "DocumentCalendar(categories=[WeekendsDateCategory(exceptions=[Weekend]),"
+     "HolidaysDateCategory(exceptions=[FixedDateException#1]),VacationsDateCategory(exceptions=[]),"
+     "WeekendsDateCategory(exceptions=[Weekend]),DateCategory(exceptions=[#1,RecurringDateException])])",
+     nullptr},
+};
+
+TEST_F(ChartStructure, GraphsLoadAndSurviveASave)
+{
+    for (const GraphCase& c : GraphCases) {
+        SCOPED_TRACE(c.name);
+        const auto loaded = loadFrom(c.ini);
+        ASSERT_NE(loaded, nullptr);
+        const auto show = [&c](const std::shared_ptr<TQVTGanttObject>& root) {
+            return graphOf(c.focus ? c.focus(documentOf(root)) : root.get());
+        };
+        EXPECT_EQ(show(loaded), c.graph);
+        const auto reloaded = roundTrip(loaded);
+        ASSERT_NE(reloaded, nullptr);
+        EXPECT_EQ(show(reloaded), c.reloaded ? c.reloaded : c.graph);
+    }
+    EXPECT_TRUE(capture.messages.empty());
+}
+
+TEST_F(ChartStructure, ASavedDocumentNamesItsChildrenInItsOwnSection)
+{
+    const auto text = readFile(saveToFile(loadFrom(PertIni)));
+    EXPECT_NE(text.find("[root]\ntypeID=Document\ntable=T\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[T]\nTypeID=Gantt Table\nrows#count=2\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[R2]\ntypeID=Gantt Row\nbars#count=0\npert bar=PB2\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[PB2]\ntypeID=Pert Bar\n"), std::string::npos) << text;
+}
+
+TEST_F(ChartStructure, HintsFallBackOnTheTextBarSettings)
+{
+    const auto loaded = loadFrom(R"(
+[root]
+typeID=Document
+text bar settings=Text
+hint text settings=Nowhere
+[Text]
+typeID=Text Settings
+)");
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(documentOf(loaded).FHintTextSettings, documentOf(loaded).FTextBarSettings);
+    EXPECT_NE(documentOf(loaded).FHintTextSettings, nullptr);
+
+    const auto path = saveToFile(loaded);
+    std::string hint;
+    TQVTMediaFactory::CreateMedia("file://" + path)->getStrProperty("root", "hint text settings", "", hint);
+    EXPECT_EQ(hint, "Text");
+    const auto reloaded = loadFile(path);
+    EXPECT_EQ(documentOf(reloaded).FHintTextSettings, documentOf(reloaded).FTextBarSettings);
+}
+
+TEST_F(ChartStructure, ReferencesOfTheWrongClassOrThatCannotBeLoadedStayNone)
+{
+    const auto loaded = loadFrom(R"(
+[root]
+typeID=Document
+table=Cal
+calendar=Cal
+task bar settings=Row
+connections#count=2
+connections#0=Loop
+connections#1=Loop
+[Cal]
+typeID=Document Calendar
+categories#count=1
+categories#0=root
+[Row]
+typeID=Gantt Row
+bars#count=1
+bars#0=Row
+[Loop]
+typeID=Bar Connection
+from=Loop
+to=Nothing
+)");
+    ASSERT_NE(loaded, nullptr);
+    // A calendar named as table (and kept as calendar), a row named as settings, connections naming
+    // themselves as bars, a calendar naming the document as category and a row naming itself as bar.
+    EXPECT_EQ(graphOf(loaded.get()),
+              "GanttDocument(table=-,calendar=DocumentCalendar(categories=[-]),time scales=[],task bar settings=-,image bar settings=-,"
+              "text bar settings=-,textual halo settings=-,hint text settings=-,progress bar settings=-,"
+              "connection settings=-,connections=[BarConnection#1(from=-,to=-),#1],tree=-,legend=-)");
+    EXPECT_EQ(capture.messages, (std::vector<std::string>{
+                                    "Warning! Circular reference. Involved object: root",
+                                    "Warning! Circular reference. Involved object: Row",
+                                    "Warning! Circular reference. Involved object: Loop",
+                                    "Warning: Unknown type idMISSING",
+                                    "Error loading Nothing",
+                                }));
+}
+
+TEST_F(ChartStructure, ObjectsBuiltAtRunTimeAreSavedUnderNewSections)
+{
+    auto doc = std::make_shared<TQVTGanttDocument>();
+    doc->Ftable = std::make_shared<TQVTGanttTable>();
+    doc->Fcalendar = std::make_shared<TQVTDocumentCalendar>();
+    doc->Fcalendar->FCategories = {std::make_shared<TQVTDateCategory>(),
+                                   std::make_shared<TQVTWeekendsDateCategory>()};
+    doc->Fcalendar->FCategories[0]->FDates = {std::make_shared<TQVTFixedDateException>()};
+    auto row = std::make_shared<TQVTGanttRow>();
+    auto bar = std::make_shared<TQVTTaskBar>();
+    bar->FTextHalo = std::make_shared<TQVTTextHalo>();
+    row->FBarList = {bar};
+    row->FPertBar = std::make_shared<TQVTPertBar>();
+    doc->Ftable->FRows = {row};
+    auto scale = std::make_shared<TQVTTimeScale>();
+    scale->FGrid = doc->Ftable;
+    doc->FScales = {scale};
+    auto connection = std::make_shared<TQVTBarConnection>();
+    connection->barFrom = bar;
+    connection->barTo = row->FPertBar;
+    doc->connections = {connection};
+
+    const auto reloaded = roundTrip(doc);
+    ASSERT_NE(reloaded, nullptr);
+    EXPECT_EQ(graphOf(reloaded.get()),
+              "GanttDocument(table=GanttTable#1(rows=[GanttRow(bars=[TaskBar#2(settings=-,"
+              "text halo=TextHalo(text settings=-,textual halo settings=-))],pert bar=PertBar#3(settings=-,"
+              "MainSection=-,TopSection=-,BottomSection=-,AdditionalSections=[],text halo=-))],"
+              "rowszorder=[],pertconnections=[],default pert settings=-),"
+              "calendar=DocumentCalendar(categories=[DateCategory(exceptions=[FixedDateException]),"
+              "WeekendsDateCategory(exceptions=[Weekend])]),time scales=[TimeScale(grid=#1)],"
+              "task bar settings=-,image bar settings=-,text bar settings=-,textual halo settings=-,"
+              "hint text settings=-,progress bar settings=-,connection settings=-,"
+              "connections=[BarConnection(from=#2,to=#3)],tree=-,legend=-)");
+    EXPECT_EQ(documentOf(reloaded).Ftable->getUID(), doc->Ftable->getUID());
+    EXPECT_EQ(documentOf(reloaded).Ftable->FRows.at(0)->FPertBar->getUID(), row->FPertBar->getUID());
+    EXPECT_EQ(doc->Ftable->getUID().rfind("AutoID:", 0), 0u);
+    EXPECT_TRUE(capture.messages.empty());
+}
+
+TEST_F(ChartStructure, TheBuiltInDocumentGivesTheDefaultChart)
+{
+    TQVTDefaultMedia media;
+    TQVTEntityFactory factory;
+    const auto root = factory.loadObject("root", media, nullptr);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(graphOf(root.get()),
+              "GanttDocument(table=GanttTable#1(rows=[GanttRow(bars=[],pert bar=-)],rowszorder=[],"
+              "pertconnections=[],default pert settings=PertBarSettings),"
+              "calendar=DocumentCalendar(categories=[WeekendsDateCategory(exceptions=[Weekend]),"
+              "HolidaysDateCategory(exceptions=[])]),"
+              "time scales=[TimeScale(grid=#1)],task bar settings=TaskBarSettings(goodie=-),"
+              "image bar settings=ImageBarSettings,text bar settings=TextSettings,"
+              "textual halo settings=TextHaloSettings,hint text settings=TextSettings,"
+              "progress bar settings=ProgressBarSettings,connection settings=ConnectionSettings,connections=[],"
+              "tree=TreeGrid,legend=Legend(rows=[],default cell settings=-,borders=[]))");
+    EXPECT_EQ(documentOf(root).DocumentSetup, root.get());
+    EXPECT_TRUE(capture.messages.empty());
+}
+
+} // namespace

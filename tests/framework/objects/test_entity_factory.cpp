@@ -1,0 +1,249 @@
+#include "framework/media/qvtDefaultMedia.h"
+#include "framework/media/qvtIniFileMedia.h"
+#include "framework/objects/qvtDocumentSetup.h"
+#include "framework/objects/qvtEntityFactory.h"
+#include "framework/chart/qvtGanttDocument.h"
+#include "framework/rendering/qvtTextSettings.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace corvane;
+using corvane::test::Capture;
+using corvane::test::ScratchDir;
+
+namespace {
+
+// A document file in a scratch folder, opened as the INI store.
+struct Document {
+    explicit Document(const std::string& text) : media(path(text)) {}
+
+    std::string path(const std::string& text)
+    {
+        const auto file = dir.file("doc.ini");
+        corvane::test::writeFile(file, text);
+        return file;
+    }
+
+    ScratchDir dir;
+    TQVTINIFIle media;
+    TQVTEntityFactory factory;
+
+    std::shared_ptr<TQVTGanttObject> load(const std::string& name) { return factory.loadObject(name, media, nullptr); }
+};
+
+} // namespace
+
+TEST(EntityFactory, SharesASectionReferencedTwiceAndKeepsItsFirstParent)
+{
+    Document doc("[N]\ntypeID=Tree Node\nchildren#count=3\nchildren#0=A\nchildren#1=A\nchildren#2=B\n"
+                 "[A]\ntypeID=Tree Node\nrow=RowA\n[B]\ntypeID=Tree Node\nrow=RowB\n"
+                 "[RowA]\ntypeID=Tree Row\nsettings=S\n[RowB]\ntypeID=Tree Row\nsettings=S\n"
+                 "[S]\ntypeID=Tree Row Settings\n");
+    std::map<std::string, int> entered;
+    std::vector<std::string> shared;
+    doc.factory.OnReference = [&](const TQVTReferenceEvent& e) {
+        if (e.kind == TQVTReferenceEvent::Enter)
+            ++entered[e.name];
+        if (e.kind == TQVTReferenceEvent::Shared)
+            shared.push_back(e.parentSection + "." + e.key + "=" + e.name);
+    };
+    Capture capture;
+    const auto root = doc.load("N");
+    ASSERT_NE(root, nullptr);
+    EXPECT_TRUE(capture.messages.empty());
+    for (const auto& [name, count] : entered)
+        EXPECT_EQ(count, 1) << name;
+    EXPECT_EQ(shared, (std::vector<std::string>{"N.children=A", "RowB.settings=S"}));
+
+    const auto list = doc.factory.loadObjectList("N", "children", doc.media, nullptr);
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[0], list[1]);
+    const auto settings = doc.factory.getLoadedObject("S");
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(settings->getParent(), doc.factory.getLoadedObject("RowA").get());
+    EXPECT_EQ(settings->getUID(), "S");
+    EXPECT_EQ(root->getParent(), nullptr);
+}
+
+TEST(EntityFactory, ReportsCircularReferencesOnceAndStillLoadsTheOuterObject)
+{
+    Document doc("[N]\ntypeID=Tree Node\nchildren#count=1\nchildren#0=M\n"
+                 "[M]\ntypeID=Tree Node\nchildren#count=2\nchildren#0=N\nchildren#1=M\n");
+    Capture capture;
+    const auto root = doc.load("N");
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(capture.messages, (std::vector<std::string>{"Warning! Circular reference. Involved object: N",
+                                                          "Warning! Circular reference. Involved object: M"}));
+    EXPECT_NE(doc.factory.getLoadedObject("M"), nullptr);
+    EXPECT_FALSE(doc.factory.stillLoading("N"));
+}
+
+TEST(EntityFactory, UnknownTypesFailAndStayFailedUntilFlush)
+{
+    Document doc("[N]\ntypeID=Tree Node\nchildren#count=3\nchildren#0=X\nchildren#1=X\nchildren#2=P\n"
+                 "[X]\ntypeID=Progress Bar\n[P]\ntypeID=progress bar\n");
+    Capture capture;
+    ASSERT_NE(doc.load("N"), nullptr);
+    EXPECT_EQ(capture.messages, (std::vector<std::string>{"Warning: Unknown type idProgress Bar", "Error loading X",
+                                                          "Warning! Circular reference. Involved object: X"}));
+    EXPECT_TRUE(doc.factory.stillLoading("X"));
+    const auto progress = doc.factory.getLoadedObject("P");
+    ASSERT_NE(progress, nullptr);
+    EXPECT_EQ(progress->ClassName(), "TQVTProgressBar");
+    EXPECT_EQ(progress->getPersistence()->getTypeID(), "progress bar");
+
+    doc.factory.Flush();
+    EXPECT_EQ(doc.factory.getObjectIndex("X"), -1);
+    capture.messages.clear();
+    EXPECT_EQ(doc.load("X"), nullptr);
+    EXPECT_EQ(capture.messages.size(), 2u) << "after Flush the section is tried again";
+}
+
+TEST(EntityFactory, MissingAndEmptyChildReferences)
+{
+    Document doc("[RowA]\ntypeID=Tree Row\n[RowB]\ntypeID=Tree Row\nsettings=\n");
+    Capture capture;
+    ASSERT_NE(doc.load("RowA"), nullptr);
+    EXPECT_TRUE(capture.messages.empty()) << "a missing child key is only logged";
+    EXPECT_NE(std::find(capture.log.begin(), capture.log.end(),
+                        "Unable to locate child object named: \"settings\". Parent name = \"RowA\""),
+              capture.log.end());
+
+    ASSERT_NE(doc.load("RowB"), nullptr);
+    EXPECT_EQ(capture.messages, (std::vector<std::string>{"Warning: Unknown type idMISSING", "Error loading "}));
+}
+
+TEST(EntityFactory, RunTimeObjectsAreSavedUnderAutoIdsThatSurviveReloading)
+{
+    ScratchDir dir;
+    const auto path = dir.file("auto.ini");
+    auto created = std::make_shared<TQVTTextSettings>();
+    const std::string uid = created->getUID();
+    ASSERT_EQ(uid.rfind("AutoID:", 0), 0u);
+    EXPECT_NE(uid, std::make_shared<TQVTTextSettings>()->getUID());
+    {
+        TQVTINIFIle media(path);
+        TQVTEntityFactory factory;
+        factory.saveObjectList("root", "items", media, TQVTObjectList{created});
+        media.flush();
+    }
+    TQVTINIFIle media(path);
+    TQVTEntityFactory factory;
+    const auto loaded = factory.loadObjectList("root", "items", media, nullptr);
+    ASSERT_EQ(loaded.size(), 1u);
+    ASSERT_NE(loaded[0], nullptr);
+    EXPECT_EQ(loaded[0]->getUID(), uid);
+    EXPECT_EQ(loaded[0]->ClassName(), "TQVTTextSettings");
+
+    const int number = std::stoi(uid.substr(7));
+    const int later = std::stoi(std::make_shared<TQVTTextSettings>()->getUID().substr(7));
+    EXPECT_GT(later, number) << "new objects never take a loaded auto identity";
+}
+
+TEST(EntityFactory, AutoIdNumbersSkipLoadedNamesAndIgnoreOddSuffixes)
+{
+    TQVTEntityFactory factory;
+    EXPECT_EQ(factory.getAutoId("Row"), "Row#0");
+    EXPECT_EQ(factory.getAutoId("Row"), "Row#1");
+    for (const std::string odd : {"Row#abc", "Row#", "Row#99999999999", "Row#1.5", "Row# 3", "#-4"})
+        EXPECT_NO_THROW(factory.updateAutoId(odd)) << odd;
+    EXPECT_EQ(factory.getAutoId("Row"), "Row#2");
+    factory.updateAutoId("Bar#41#7");
+    EXPECT_EQ(factory.getAutoId("Row"), "Row#3") << "only the text after the first # counts";
+    factory.updateAutoId("Bar#41");
+    EXPECT_EQ(factory.getAutoId("Bar"), "Bar#42");
+    factory.updateAutoId("Bar#2147483647");
+    EXPECT_EQ(factory.getAutoId("Bar"), "Bar#43") << "no number above the largest integer";
+}
+
+TEST(EntityFactory, OddSectionNamesDoNotStopALoad)
+{
+    Document doc("[N#x]\ntypeID=Tree Node\nchildren#count=1\nchildren#0=M#99999999999\n[M#99999999999]\ntypeID=Tree Node\n");
+    Capture capture;
+    EXPECT_NE(doc.load("N#x"), nullptr);
+    EXPECT_NE(doc.factory.getLoadedObject("M#99999999999"), nullptr);
+    EXPECT_TRUE(capture.messages.empty());
+}
+
+TEST(EntityFactory, AChainOfHundredThousandReferencesIsCutAtTheDepthLimit)
+{
+    std::string text;
+    const int length = 100000;
+    for (int i = 0; i < length; ++i) {
+        text += "[N" + std::to_string(i) + "]\ntypeID=Tree Node\n";
+        if (i + 1 < length)
+            text += "children#count=1\nchildren#0=N" + std::to_string(i + 1) + "\n";
+    }
+    Document doc(text);
+    Capture capture;
+    EXPECT_NE(doc.load("N0"), nullptr);
+    const std::string cut = "N" + std::to_string(TQVTEntityFactory::MaxLoadDepth);
+    EXPECT_EQ(capture.messages, (std::vector<std::string>{"Warning! Circular reference. Involved object: " + cut}));
+    EXPECT_NE(doc.factory.getLoadedObject("N" + std::to_string(TQVTEntityFactory::MaxLoadDepth - 1)), nullptr);
+    EXPECT_EQ(doc.factory.getObjectIndex(cut), -1);
+}
+
+namespace {
+
+class Painted : public TQVTGanttObject {
+public:
+    explicit Painted(bool pert)
+    {
+        FDrawer = std::make_unique<TQVTDrawer>(this);
+        if (pert)
+            FDrawerPert = std::make_unique<TQVTDrawer>(this);
+    }
+};
+
+} // namespace
+
+TEST(GanttObject, PertDrawerFallsBackToTheGanttDrawer)
+{
+    Painted plain(false);
+    Painted both(true);
+    EXPECT_EQ(plain.getDrawer(vtPertGraph), plain.getDrawer(vtGanttGraph));
+    EXPECT_NE(both.getDrawer(vtPertGraph), both.getDrawer(vtGanttGraph));
+    EXPECT_FALSE(both.getDrawer(vtGanttGraph)->isHighLighted());
+    both.getDrawer(vtGanttGraph)->setHighlighted(true);
+    EXPECT_TRUE(both.getDrawer(vtGanttGraph)->isHighLighted());
+    EXPECT_EQ(both.getDrawer(vtGanttGraph)->getRect(), TRect{});
+}
+
+TEST(GanttObject, DocumentLookupIsCachedAndFailsOutsideADocument)
+{
+    TQVTGanttDocument document;
+    Painted child(false);
+    Painted grandChild(false);
+    child.setParent(&document);
+    grandChild.setParent(&child);
+    EXPECT_EQ(grandChild.GetDocumentSetup(), &document);
+    grandChild.setParent(nullptr);
+    EXPECT_EQ(grandChild.GetDocumentSetup(), &document) << "the cache is never reset";
+    Painted orphan(false);
+    EXPECT_THROW(orphan.GetDocumentSetup(), EInvalidCast);
+}
+
+TEST(GanttObject, ObjectsWithoutARegisteredEditorGetTheDummyEditor)
+{
+    Painted object(false);
+    auto editor = object.CreateEditor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->IsModal());
+    EXPECT_EQ(editor->edit(&object), nullptr);
+}
+
+TEST(Persistence, SaveWritesTheTypeIdentifierIntoItsSection)
+{
+    Document doc("[S]\ntypeID=Text Settings\n");
+    const auto settings = doc.load("S");
+    ASSERT_NE(settings, nullptr);
+    ScratchDir dir;
+    TQVTINIFIle target(dir.file("out.ini"));
+    EXPECT_FALSE(settings->getPersistence()->save(target));
+    std::string typeID;
+    EXPECT_TRUE(target.getStrProperty("S", "typeID", "", typeID));
+    EXPECT_EQ(typeID, "Text Settings");
+}

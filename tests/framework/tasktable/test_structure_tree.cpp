@@ -1,0 +1,402 @@
+// Object graphs of the task table: what loads from which sections, and what a save gives back.
+
+#include "framework/media/qvtDefaultMedia.h"
+#include "framework/media/qvtMedia.h"
+#include "framework/objects/qvtEntityFactory.h"
+#include "framework/rendering/qvtTextSettings.h"
+#include "framework/tasktable/qvtTreeCellTypes.h"
+#include "framework/tasktable/qvtTreeCells.h"
+#include "framework/tasktable/qvtTreeGrid.h"
+#include "framework/tasktable/qvtTreeHeader.h"
+#include "framework/tasktable/qvtTreeResizePane.h"
+#include "framework/tasktable/qvtTreeRow.h"
+#include "support/DocumentFileTest.h"
+#include "support/GraphText.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+// The references of an object, in the order its loader follows them.
+std::vector<Reference> referencesOf(const TQVTGanttObject& obj)
+{
+    if (const auto* grid = dynamic_cast<const TQVTTreeGrid*>(&obj))
+        return {one("header", grid->FHeader), one("root node", grid->FRootNode),
+                one("vertical pane", grid->FRowsResizePane), one("default row settings", grid->FDefaultRowSettings),
+                one("default col settings", grid->FDefaultColSettings)};
+    if (const auto* node = dynamic_cast<const TQVTTreeNode*>(&obj))
+        return {one("row", node->FRow), many("children", node->Fchildren)};
+    if (const auto* row = dynamic_cast<const TQVTTreeRow*>(&obj))
+        return {many("cells", row->FCells), one("settings", row->Fsettings)};
+    if (const auto* header = dynamic_cast<const TQVTTreeHeader*>(&obj))
+        return {many("cells", header->FCells)};
+    if (const auto* column = dynamic_cast<const TQVTTreeHeaderCell*>(&obj))
+        return {one("settings", column->FSettings), one("dataType", column->FDataType)};
+    if (const auto* cell = dynamic_cast<const TQVTTreeCell*>(&obj))
+        return {one("rowSettings", cell->FRowSettings), one("colSettings", cell->FColSettings),
+                one("dataType", cell->FDataType)};
+    return {};
+}
+
+std::string graphOf(const std::shared_ptr<TQVTGanttObject>& obj)
+{
+    return GraphText(obj.get(), nullptr, referencesOf, &TQVTGanttObject::ClassName).text;
+}
+
+class TreeStructure : public DocumentFileTest {
+protected:
+    // The section an object saved as "root" is found in again: the tree grid names its own.
+    static std::string savedSection(const std::string& path, const std::shared_ptr<TQVTGanttObject>& obj)
+    {
+        if (!dynamic_cast<TQVTTreeGrid*>(obj.get()))
+            return "root";
+        std::string section;
+        TQVTMediaFactory::CreateMedia("file://" + path)->getStrProperty("root", "tree", "", section);
+        return section;
+    }
+
+    // Saves obj and loads it back.
+    std::shared_ptr<TQVTGanttObject> roundTrip(const std::shared_ptr<TQVTGanttObject>& obj)
+    {
+        const auto path = saveToFile(obj);
+        return loadFile(path, savedSection(path, obj));
+    }
+};
+
+struct LeafCase {
+    const char* typeID;
+    const char* className;
+};
+
+TEST_F(TreeStructure, EveryObjectWithoutReferencesLoadsAndSavesUnderItsIdentifier)
+{
+    const LeafCase cases[] = {
+        {"Text Settings", "TQVTTextSettings"},
+        {"Tree Row Settings", "TQVTTreeRowSettings"},
+        {"Tree Column Settings", "TQVTTreeColSettings"},
+        {"Vertical resize pane", "TQVTTreeRowsResizePane"},
+        {"Simple Text Type", "TQVTTreeSimpleTextCellType"},
+        {"Multiline Text Type", "TQVTTreeMultilineTextCellType"},
+        {"Date Time Type", "TQVTTreeDateTimeCellType"},
+        {"Spin Type", "TQVTTreeSpinCellType"},
+        {"Currency Type", "TQVTTreeCurrencyCellType"},
+        {"Combo Type", "TQVTTreeComboCellType"},
+        {"Image Combo Type", "TQVTTreeImageComboCellType"},
+        {"Button Edit Type", "TQVTTreeButtonEditCellType"},
+        {"Tree AutoCellType.Number", "TQVTTreeAutoCellNumber"},
+        {"Tree AutoCellType.StartDate", "TQVTTreeAutoCellStartDate"},
+        {"Tree AutoCellType.EndDate", "TQVTTreeAutoCellEndDate"},
+        {"AutoCellType.TaskName", "TQVTTreeAutoCellTaskNameType"},
+    };
+    for (const LeafCase& c : cases) {
+        SCOPED_TRACE(c.typeID);
+        const auto obj = loadFrom(std::string("[S]\ntypeID=") + c.typeID + "\n", "S");
+        ASSERT_NE(obj, nullptr);
+        EXPECT_EQ(graphOf(obj), c.className);
+        EXPECT_EQ(obj->getPersistence()->getTypeID(), c.typeID);
+
+        const auto path = saveToFile(obj);
+        std::string saved;
+        TQVTMediaFactory::CreateMedia("file://" + path)->getStrProperty("root", "typeID", "", saved);
+        EXPECT_EQ(saved, c.typeID);
+        EXPECT_EQ(graphOf(loadFile(path, "root")), c.className);
+    }
+    EXPECT_TRUE(capture.messages.empty());
+}
+
+TEST_F(TreeStructure, TheBaseAutomaticTypeIsStoredAsTheNumberType)
+{
+    const auto reloaded = roundTrip(std::make_shared<TQVTTreeAutoCellType>());
+    EXPECT_EQ(graphOf(reloaded), "TQVTTreeAutoCellNumber");
+}
+
+struct GraphCase {
+    const char* name;
+    const char* section;
+    const char* ini;
+    const char* graph;
+};
+
+// Every cell class with its three references; the settings are shared with a second cell.
+const char* const CellsIni = R"(
+[Types]
+typeID=Spin Type
+[RS]
+typeID=Tree Row Settings
+[CS]
+typeID=Tree Column Settings
+[Row]
+typeID=Tree Row
+settings=RS
+cells#count=10
+cells#0=C0
+cells#1=C1
+cells#2=C2
+cells#3=C3
+cells#4=C4
+cells#5=C5
+cells#6=C6
+cells#7=C7
+cells#8=C8
+cells#9=C9
+[C0]
+typeID=Tree Cell
+rowSettings=RS
+colSettings=CS
+dataType=Types
+[C1]
+typeID=Tree Simple Text Cell
+[C2]
+typeID=Tree Multiline Text Cell
+[C3]
+typeID=Tree Date Time Cell
+[C4]
+typeID=Tree Spin Cell
+rowSettings=RS
+colSettings=CS
+dataType=Types
+[C5]
+typeID=Tree Currency Cell
+[C6]
+typeID=Tree Combo Cell
+[C7]
+typeID=Tree Image Combo Cell
+[C8]
+typeID=Tree Button Edit Cell
+[C9]
+typeID=Tree Auto Cell
+dataType=Types
+)";
+
+const char* const GridIni = R"(
+[G]
+TypeID=Tree Grid
+header=H
+root node=Top
+vertical pane=P
+default row settings=RS
+default col settings=CS
+[H]
+typeID=Tree Header
+cells#count=2
+cells#0=HC0
+cells#1=HC1
+[HC0]
+typeID=Tree Header Cell
+settings=CS
+dataType=Number
+[HC1]
+typeID=Tree Header Cell
+settings=CS1
+dataType=Text
+[CS]
+typeID=Tree Column Settings
+[CS1]
+typeID=Tree Column Settings
+[RS]
+typeID=Tree Row Settings
+[Number]
+typeID=Tree AutoCellType.Number
+[Text]
+typeID=Simple Text Type
+[P]
+typeID=Vertical resize pane
+[Top]
+typeID=Tree Node
+row=empty
+children#count=2
+children#0=A
+children#1=B
+[A]
+typeID=Tree Node
+row=RowA
+children#count=1
+children#0=A1
+[A1]
+typeID=Tree Node
+row=RowA1
+[B]
+typeID=Tree Node
+row=RowB
+collapsed=1
+[RowA]
+typeID=Tree Row
+settings=RS
+cells#count=2
+cells#0=A.0
+cells#1=A.1
+[A.0]
+typeID=Tree Auto Cell
+rowSettings=RS
+colSettings=CS
+dataType=Number
+[A.1]
+typeID=Tree Simple Text Cell
+rowSettings=RS
+colSettings=CS1
+dataType=Text
+[RowA1]
+typeID=Tree Row
+settings=RS1
+[RS1]
+typeID=Tree Row Settings
+[RowB]
+typeID=Tree Row
+)";
+
+const GraphCase GraphCases[] = {
+    {"row with every cell class", "Row", CellsIni,
+     "TQVTTreeRow(cells=["
+     "TQVTTreeCell(rowSettings=TQVTTreeRowSettings#1,colSettings=TQVTTreeColSettings#2,"
+     "dataType=TQVTTreeSpinCellType#3),"
+     "TQVTTreeSimpleTextCell(rowSettings=-,colSettings=-,dataType=-),"
+     "TQVTTreeMultilineTextCell(rowSettings=-,colSettings=-,dataType=-),"
+     "TQVTTreeDateTimeCell(rowSettings=-,colSettings=-,dataType=-),"
+     "TQVTTreeSpinCell(rowSettings=#1,colSettings=#2,dataType=#3),"
+     "TQVTTreeCurrencyCell(rowSettings=-,colSettings=-,dataType=-),"
+     "TQVTTreeComboCell(rowSettings=-,colSettings=-,dataType=-),"
+     "TQVTTreeImageComboCell(rowSettings=-,colSettings=-,dataType=-),"
+     "TQVTTreeButtonEditCell(rowSettings=-,colSettings=-,dataType=-),"
+     "TQVTTreeAutoCell(rowSettings=-,colSettings=-,dataType=#3)],settings=#1)"},
+    {"header whose list names one cell twice", "H",
+     R"(
+[H]
+typeID=Tree Header
+cells#count=3
+cells#0=HC
+cells#1=HC
+cells#2=Other
+[HC]
+typeID=Tree Header Cell
+settings=CS
+dataType=Date
+[Other]
+typeID=Tree Header Cell
+settings=CS
+[CS]
+typeID=Tree Column Settings
+[Date]
+typeID=Date Time Type
+)",
+     "TQVTTreeHeader(cells=[TQVTTreeHeaderCell#1(settings=TQVTTreeColSettings#2,dataType=TQVTTreeDateTimeCellType),"
+     "#1,TQVTTreeHeaderCell(settings=#2,dataType=-)])"},
+    {"tree grid", "G", GridIni,
+     "TQVTTreeGrid(header=TQVTTreeHeader(cells=["
+     "TQVTTreeHeaderCell(settings=TQVTTreeColSettings#1,dataType=TQVTTreeAutoCellNumber#2),"
+     "TQVTTreeHeaderCell(settings=TQVTTreeColSettings#3,dataType=TQVTTreeSimpleTextCellType#4)]),"
+     "root node=TQVTTreeNode(row=-,children=["
+     "TQVTTreeNode(row=TQVTTreeRow(cells=["
+     "TQVTTreeAutoCell(rowSettings=TQVTTreeRowSettings#5,colSettings=#1,dataType=#2),"
+     "TQVTTreeSimpleTextCell(rowSettings=#5,colSettings=#3,dataType=#4)],settings=#5),"
+     "children=[TQVTTreeNode(row=TQVTTreeRow(cells=[],settings=TQVTTreeRowSettings),children=[])]),"
+     "TQVTTreeNode(row=TQVTTreeRow(cells=[],settings=-),children=[])]),"
+     "vertical pane=TQVTTreeRowsResizePane,default row settings=#5,default col settings=#1)"},
+};
+
+TEST_F(TreeStructure, GraphsLoadAndSurviveASave)
+{
+    for (const GraphCase& c : GraphCases) {
+        SCOPED_TRACE(c.name);
+        const auto loaded = loadFrom(c.ini, c.section);
+        ASSERT_NE(loaded, nullptr);
+        EXPECT_EQ(graphOf(loaded), c.graph);
+        const auto reloaded = roundTrip(loaded);
+        ASSERT_NE(reloaded, nullptr);
+        EXPECT_EQ(graphOf(reloaded), c.graph);
+    }
+    EXPECT_TRUE(capture.messages.empty()) << capture.messages.front();
+}
+
+TEST_F(TreeStructure, TheGridWritesItsReferenceIntoTheDocumentAndItsOwnSection)
+{
+    const auto grid = loadFrom(GridIni, "G");
+    const auto text = readFile(saveToFile(grid));
+    EXPECT_NE(text.find("[root]\ntree=G\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[G]\nTypeID=Tree Grid\nheader=H\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[Top]\ntypeID=Tree Node\nrow=empty\n"), std::string::npos) << text;
+}
+
+TEST_F(TreeStructure, ObjectsBuiltAtRunTimeAreSavedUnderNewSectionsAndShareThem)
+{
+    auto rowSettings = std::make_shared<TQVTTreeRowSettings>();
+    auto colSettings = std::make_shared<TQVTTreeColSettings>();
+    auto type = std::make_shared<TQVTTreeComboCellType>();
+    auto cell = std::make_shared<TQVTTreeComboCell>();
+    cell->FRowSettings = rowSettings;
+    cell->FColSettings = colSettings;
+    cell->FDataType = type;
+    auto row = std::make_shared<TQVTTreeRow>();
+    row->FCells = {cell};
+    row->Fsettings = rowSettings;
+    auto node = std::make_shared<TQVTTreeNode>();
+    node->FRow = row;
+    auto root = std::make_shared<TQVTTreeNode>();
+    root->Fchildren = {node};
+
+    const auto reloaded = roundTrip(root);
+    ASSERT_NE(reloaded, nullptr);
+    // The objects built here have no parents; the loaded ones have, and GraphText checks them.
+    EXPECT_EQ(graphOf(reloaded), "TQVTTreeNode(row=-,children=[TQVTTreeNode(row=TQVTTreeRow(cells=["
+                                 "TQVTTreeComboCell(rowSettings=TQVTTreeRowSettings#1,colSettings=TQVTTreeColSettings,"
+                                 "dataType=TQVTTreeComboCellType)],settings=#1),children=[])])");
+    const auto loadedRow = std::dynamic_pointer_cast<TQVTTreeNode>(reloaded)->Fchildren.at(0)->FRow;
+    EXPECT_EQ(loadedRow->getUID(), row->getUID());
+    EXPECT_EQ(loadedRow->getUID().rfind("AutoID:", 0), 0u);
+    EXPECT_TRUE(capture.messages.empty());
+}
+
+TEST_F(TreeStructure, ReferencesThatCannotBeResolvedStayNone)
+{
+    const auto loaded = loadFrom(R"(
+[Cell]
+typeID=Tree Date Time Cell
+rowSettings=CS
+colSettings=Unknown
+[CS]
+typeID=Tree Column Settings
+[Unknown]
+typeID=Tree Column Setting
+[Node]
+typeID=Tree Node
+row=Node
+children#count=2
+children#0=Cell
+children#1=Node
+)",
+                                 "Node");
+    // A column settings object named as row settings, an unknown type, a node naming itself
+    // as its row and child, and a cell in a list of nodes all come back as none.
+    EXPECT_EQ(graphOf(loaded), "TQVTTreeNode(row=-,children=[-,-])");
+    EXPECT_EQ(capture.messages,
+              (std::vector<std::string>{"Warning! Circular reference. Involved object: Node",
+                                        "Warning: Unknown type idTree Column Setting", "Error loading Unknown",
+                                        "Warning! Circular reference. Involved object: Node"}));
+}
+
+TEST_F(TreeStructure, TheBuiltInDocumentGivesTheDefaultTree)
+{
+    TQVTDefaultMedia media;
+    TQVTEntityFactory factory;
+    const auto tree = factory.loadObject("Default Tree", media, nullptr);
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(graphOf(tree), "TQVTTreeGrid(header=TQVTTreeHeader(cells=["
+                             "TQVTTreeHeaderCell(settings=TQVTTreeColSettings#1,dataType=TQVTTreeAutoCellNumber#2)]),"
+                             "root node=TQVTTreeNode(row=-,children=["
+                             "TQVTTreeNode(row=TQVTTreeRow(cells=["
+                             "TQVTTreeAutoCell(rowSettings=TQVTTreeRowSettings#3,colSettings=#1,dataType=#2)],"
+                             "settings=#3),children=[])]),"
+                             "vertical pane=TQVTTreeRowsResizePane,default row settings=#3,default col settings=#1)");
+    EXPECT_TRUE(capture.messages.empty());
+    // The root node has no row to refer to.
+    EXPECT_EQ(capture.log.size(), 1u);
+}
+
+} // namespace

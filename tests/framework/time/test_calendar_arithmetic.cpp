@@ -1,0 +1,370 @@
+// The document calendar: categories, matching, the non-working searches and the working-time
+// arithmetic, checked against hand-computed dates, a day walk and a straightforward search.
+
+#include "framework/time/qvtCalendar.h"
+#include "framework/chart/qvtGanttDocument.h"
+#include "framework/chart/qvtGanttRow.h"
+#include "framework/chart/qvtGanttTable.h"
+#include "platform/DateUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+using namespace corvane;
+
+namespace {
+
+TDateTime at(int y, int m, int d, int h = 0)
+{
+    return EncodeDateTime(y, m, d, h, 0, 0, 0);
+}
+
+constexpr double kHour = 1.0 / 24;
+const TDateTime kFri = at(2026, 12, 4);
+const TDateTime kSat = at(2026, 12, 5);
+const TDateTime kSun = at(2026, 12, 6);
+const TDateTime kMon = at(2026, 12, 7);
+const TDateTime kTue = at(2026, 12, 8);
+
+std::shared_ptr<TQVTDateCategory> category(const std::string& name, bool working,
+                                           std::vector<std::shared_ptr<TQVTDateException>> dates)
+{
+    auto c = std::make_shared<TQVTDateCategory>(name, 0x123456);
+    c->setWorking(working);
+    for (auto& d : dates)
+        c->addDate(std::move(d));
+    return c;
+}
+
+std::shared_ptr<TQVTDateCategory> weekends()
+{
+    return std::make_shared<TQVTWeekendsDateCategory>();
+}
+
+// The search as the straightforward loop over every exception of every non-working category,
+// which the calendar's indexes must reproduce exactly.
+class StraightforwardCalendar : public TQVTDocumentCalendar {
+public:
+    bool findNextNonWorkingException(TDateTime from, TDateTime& start, double& length, int row) override
+    {
+        bool found = false;
+        start = NoNonWorkingTime;
+        length = 0;
+        forEachNonWorking([&](TQVTDateException& e) {
+            TDateTime s = 0;
+            double l = 0;
+            if (e.findNextOccurence(from, s, l, row) && (!found || s < start)) {
+                found = true;
+                start = s;
+                length = l;
+            }
+        });
+        return found;
+    }
+    bool findPreviousNonWorkingException(TDateTime from, TDateTime& end, double& length, int row) override
+    {
+        bool found = false;
+        end = 0;
+        length = 0;
+        forEachNonWorking([&](TQVTDateException& e) {
+            TDateTime x = 0;
+            double l = 0;
+            if (e.findPreviousOccurence(from, x, l, row) && (!found || x > end)) {
+                found = true;
+                end = x;
+                length = l;
+            }
+        });
+        return found;
+    }
+
+private:
+    template <typename F>
+    void forEachNonWorking(F f)
+    {
+        for (int i = 0; i < getCategoriesCount(); ++i) {
+            TQVTDateCategory* c = getDateCategory(i);
+            for (int j = 0; !c->getWorking() && j < c->getDatesCount(); ++j)
+                f(*c->getDateByIndex(j));
+        }
+    }
+};
+
+// Builds the same random calendar into several calendars.
+void randomCalendar(std::mt19937& rng, std::initializer_list<TQVTDocumentCalendar*> calendars)
+{
+    const TDateTime base = at(2020, 1, 1);
+    std::uniform_real_distribution<double> day(0, 3 * 365);
+    std::uniform_int_distribution<int> small(0, 9);
+    const bool withWeekends = small(rng) < 7;
+    const int holidays = small(rng) * 3;
+    const int recurring = small(rng) / 2;
+    std::vector<std::vector<std::shared_ptr<TQVTDateException>>> made(calendars.size());
+    for (int i = 0; i < holidays; ++i) {
+        const TDateTime from = base + std::floor(day(rng) * 24) / 24;
+        const double length = small(rng) == 0 ? 0 : std::floor(day(rng) / 40 * 24 + 1) / 24;
+        for (auto& m : made)
+            m.push_back(std::make_shared<TQVTFixedDateException>(from, from + length, ""));
+    }
+    for (int i = 0; i < recurring; ++i) {
+        const auto unit = static_cast<TQVTTimeMode>(1 + small(rng) % 7);
+        const auto period = static_cast<std::uint16_t>(1 + small(rng) % 3);
+        const auto d1 = static_cast<std::uint16_t>(1 + small(rng) * 3);
+        const auto d2 = static_cast<std::uint16_t>(1 + small(rng) * 3);
+        const auto h1 = static_cast<std::uint8_t>(small(rng) * 2);
+        const auto h2 = static_cast<std::uint8_t>(small(rng) * 2);
+        const TDateTime from = base + day(rng) / 3;
+        for (auto& m : made)
+            m.push_back(std::make_shared<TQVTRecurringDateException>(unit, period, d1, d2, h1, h2, "", from,
+                                                                     from + 2 * 365));
+    }
+    std::size_t k = 0;
+    for (TQVTDocumentCalendar* calendar : calendars) {
+        if (withWeekends)
+            calendar->addDateCategory(weekends());
+        // Exceptions split over a non-working and a working category, in alternation.
+        std::vector<std::shared_ptr<TQVTDateException>> off, on;
+        for (std::size_t i = 0; i < made[k].size(); ++i)
+            (i % 4 == 3 ? on : off).push_back(made[k][i]);
+        calendar->addDateCategory(category("Off", false, off));
+        calendar->addDateCategory(category("On", true, on));
+        ++k;
+    }
+}
+
+} // namespace
+
+TEST(CalendarCategories, ManagementByNameAndIndex)
+{
+    TQVTDocumentCalendar calendar;
+    calendar.AddPredefinedCategories();
+    calendar.addDateCategory(nullptr);
+    calendar.addDateCategory(category("Holidays", false, {}));
+    ASSERT_EQ(calendar.getCategoriesCount(), 3);
+    EXPECT_EQ(calendar.getDateCategory(0)->getName(), "Weekends");
+    EXPECT_FALSE(calendar.getDateCategory(0)->getWorking());
+    EXPECT_EQ(calendar.getDateCategory(0)->getDatesCount(), 1);
+    EXPECT_TRUE(calendar.getDateCategory(1)->getWorking());
+    EXPECT_EQ(calendar.getDateCategory(3), nullptr);
+    EXPECT_EQ(calendar.getDateCategory(-1), nullptr);
+
+    calendar.moveUp("Holidays");
+    calendar.moveUp("Weekends");
+    calendar.moveDown("Holidays");
+    calendar.moveDown("Nobody");
+    EXPECT_EQ(calendar.getCategoryIndexByName("Weekends"), 0);
+    EXPECT_EQ(calendar.getCategoryIndexByName("Holidays"), 2);
+    EXPECT_EQ(calendar.getCategoryIndexByName("Vacations"), 1);
+    EXPECT_EQ(calendar.getCategoryIndexByName("vacations"), -1);
+    calendar.moveUp("Holidays");
+    EXPECT_EQ(calendar.getCategoryIndexByName("Holidays"), 1);
+    calendar.removeDateCategory("Nobody");
+    calendar.removeDateCategory("Weekends");
+    EXPECT_EQ(calendar.getCategoriesCount(), 2);
+    EXPECT_TRUE(calendar.isWorking(kSat + 0.5, -1, tmDay));
+}
+
+TEST(CalendarMatching, FirstMatchingCategoryDecidesAtTheCalendarsResolution)
+{
+    TQVTDocumentCalendar calendar;
+    calendar.addDateCategory(weekends());
+    EXPECT_FALSE(calendar.isWorking(kSat + 10 * kHour, -1, tmDay));
+    EXPECT_TRUE(calendar.isWorking(kSat + 10 * kHour, -1, tmWeek));
+    EXPECT_FALSE(calendar.isWorking(kSat + 10 * kHour, -1, tmNone));
+    calendar.SetTimeMode(tmWeek);
+    EXPECT_TRUE(calendar.isWorking(kSat + 10 * kHour, -1, tmNone));
+    calendar.SetTimeMode(tmDay);
+
+    auto holidays = category("Holidays", false, {std::make_shared<TQVTFixedDateException>(kMon, "Feast"),
+                                                 std::make_shared<TQVTFixedDateException>(kMon, kTue + 1, "Long")});
+    calendar.addDateCategory(holidays);
+    EXPECT_EQ(calendar.getDateLabel(kMon + 0.5, tmDay), "Feast");
+    EXPECT_EQ(calendar.getDateLabel(kTue + 0.5, tmDay), "Long");
+    EXPECT_EQ(calendar.getDateLabel(kFri, tmDay), "");
+    EXPECT_EQ(calendar.matchCategory(kTue, -1, tmNone), holidays.get());
+    holidays->removeDate(0);
+    EXPECT_EQ(calendar.getDateLabel(kMon + 0.5, tmDay), "Long");
+
+    // A working category ahead of the weekends wins, though the arithmetic never consults it.
+    calendar.addDateCategory(category("Vacations", true, {std::make_shared<TQVTFixedDateException>(kSat, "Fair")}));
+    calendar.moveUp("Vacations");
+    calendar.moveUp("Vacations");
+    EXPECT_TRUE(calendar.isWorking(kSat + 0.5, -1, tmDay));
+    EXPECT_EQ(calendar.addEffective(kFri + 0.5, 1, false), kTue + 1.5);
+}
+
+TEST(CalendarArithmetic, WeekendExamples)
+{
+    TQVTDocumentCalendar calendar;
+    calendar.addDateCategory(weekends());
+    EXPECT_EQ(calendar.addEffective(kFri + 0.5, 1, false), kMon + 0.5);
+    EXPECT_EQ(calendar.addEffective(kFri, 1, false), kSat);
+    EXPECT_EQ(calendar.addEffective(kFri, 1, true), kMon);
+    EXPECT_EQ(calendar.addEffective(kMon + 0.5, -1, false), kFri + 0.5);
+    EXPECT_EQ(calendar.diffEffective(kFri + 0.5, kMon + 0.5), 1);
+    EXPECT_EQ(calendar.diffEffective(kMon + 0.5, kFri + 0.5), -1);
+    EXPECT_EQ(calendar.diffEffective(kSat, kSun), 0);
+    EXPECT_EQ(calendar.substrEffective(kMon + 0.5, 1), kFri + 0.5);
+    EXPECT_EQ(calendar.substrEffective(kFri + 0.5, -1), kMon + 0.5);
+    EXPECT_EQ(calendar.findFirstEffective(kSun + 15 * kHour), kMon);
+    EXPECT_EQ(calendar.findFirstEffective(kTue + 0.3), kTue + 0.3);
+}
+
+TEST(CalendarArithmetic, EmptyCalendarIsAllWorkingTime)
+{
+    TQVTDocumentCalendar calendar;
+    TDateTime start = 1;
+    double length = 1;
+    EXPECT_FALSE(calendar.findNextNonWorkingException(kFri, start, length, -1));
+    EXPECT_EQ(start, IQVTCalendar::NoNonWorkingTime);
+    EXPECT_EQ(length, 0);
+    EXPECT_FALSE(calendar.findPreviousNonWorkingException(kFri, start, length, -1));
+    EXPECT_EQ(start, 0);
+    EXPECT_EQ(calendar.addEffective(kFri, 2.5, true), kFri + 2.5);
+    EXPECT_EQ(calendar.diffEffective(kFri, kTue), 4);
+    EXPECT_TRUE(calendar.isWorking(kSat, -1, tmDay));
+}
+
+TEST(CalendarArithmetic, WeekendsAgreeWithADayWalkOverTenYears)
+{
+    TQVTDocumentCalendar calendar;
+    calendar.addDateCategory(weekends());
+    const TDateTime first = at(2020, 1, 1);
+    std::vector<TDateTime> workdays; // every weekday of ten years, in order
+    for (TDateTime d = first; d < first + 3653; d += 1) {
+        if (DayOfTheWeek(d) <= 5)
+            workdays.push_back(d);
+    }
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<std::size_t> pick(0, workdays.size() - 1);
+    for (int i = 0; i < 200; ++i) {
+        std::size_t a = pick(rng);
+        std::size_t b = pick(rng);
+        if (a > b)
+            std::swap(a, b);
+        const double hours = (i % 24) * kHour;
+        EXPECT_NEAR(calendar.diffEffective(workdays[a] + hours, workdays[b] + hours), double(b - a), 1e-6);
+        // Adding n working days to a weekday's noon lands on the n-th weekday after it.
+        EXPECT_NEAR(calendar.addEffective(workdays[a] + 0.5, double(b - a), false), workdays[b] + 0.5, 1e-6);
+        EXPECT_NEAR(calendar.substrEffective(workdays[b] + 0.5, double(b - a)), workdays[a] + 0.5, 1e-6);
+    }
+}
+
+TEST(CalendarArithmetic, IndexedSearchesEqualTheStraightforwardOnes)
+{
+    std::mt19937 rng(20261206);
+    for (int round = 0; round < 60; ++round) {
+        TQVTDocumentCalendar indexed;
+        StraightforwardCalendar plain;
+        randomCalendar(rng, {&indexed, &plain});
+        std::uniform_real_distribution<double> moment(at(2019, 6, 1), at(2023, 6, 1));
+        for (int i = 0; i < 40; ++i) {
+            const TDateTime t = std::floor(moment(rng) * 48) / 48;
+            TDateTime s1 = 0, s2 = 0;
+            double l1 = 0, l2 = 0;
+            ASSERT_EQ(indexed.findNextNonWorkingException(t, s1, l1, -1), plain.findNextNonWorkingException(t, s2, l2, -1));
+            ASSERT_EQ(s1, s2);
+            ASSERT_EQ(l1, l2);
+            ASSERT_EQ(indexed.findPreviousNonWorkingException(t, s1, l1, -1),
+                      plain.findPreviousNonWorkingException(t, s2, l2, -1));
+            ASSERT_EQ(s1, s2);
+            ASSERT_EQ(l1, l2);
+            const double d = moment(rng) / 40000;
+            ASSERT_EQ(indexed.addEffective(t, d, true), plain.addEffective(t, d, true));
+            ASSERT_EQ(indexed.substrEffective(t, d), plain.substrEffective(t, d));
+            ASSERT_EQ(indexed.diffEffective(t, t + d * 2), plain.diffEffective(t, t + d * 2));
+            ASSERT_EQ(indexed.isWorking(t, -1, tmHour), [&] {
+                const TQVTDateCategory* c = nullptr;
+                for (int k = 0; !c && k < plain.getCategoriesCount(); ++k) {
+                    TQVTDateCategory* candidate = plain.getDateCategory(k);
+                    for (int j = 0; !c && j < candidate->getDatesCount(); ++j)
+                        c = candidate->getDateByIndex(j)->Matches(t, -1, tmHour) ? candidate : nullptr;
+                }
+                return !c || c->getWorking();
+            }());
+        }
+    }
+}
+
+TEST(CalendarArithmetic, IdentitiesHoldOnRandomCalendars)
+{
+    std::mt19937 rng(4242);
+    for (int round = 0; round < 80; ++round) {
+        TQVTDocumentCalendar calendar;
+        randomCalendar(rng, {&calendar});
+        std::uniform_real_distribution<double> moment(at(2019, 6, 1), at(2023, 6, 1));
+        std::uniform_real_distribution<double> duration(0, 400);
+        for (int i = 0; i < 25; ++i) {
+            const TDateTime a = moment(rng);
+            if (!calendar.isWorking(a, -1, tmHour))
+                continue;
+            const double d = std::floor(duration(rng) * 24) / 24;
+            const TDateTime b = calendar.addEffective(a, d, false);
+            ASSERT_NEAR(calendar.diffEffective(a, b), d, 1e-6) << "round " << round;
+            ASSERT_NEAR(calendar.diffEffective(b, a), -d, 1e-6);
+            // Going back lands on a or on the end of the working time just before it.
+            const TDateTime back = calendar.substrEffective(b, d);
+            ASSERT_NEAR(calendar.findFirstEffective(back), calendar.findFirstEffective(a), 1e-6) << "round " << round;
+            ASSERT_NEAR(calendar.diffEffective(back, a), 0, 1e-6);
+            ASSERT_TRUE(calendar.isWorking(calendar.findFirstEffective(a + d), -1, tmHour));
+        }
+    }
+}
+
+TEST(CalendarArithmetic, ZeroLengthOccurrencesTakeNoTime)
+{
+    TQVTDocumentCalendar calendar;
+    calendar.addDateCategory(category(
+        "Odd", false,
+        {std::make_shared<TQVTFixedDateException>(kMon, kMon, ""), std::make_shared<TQVTFixedDateException>(kTue, kMon, ""),
+         std::make_shared<TQVTRecurringDateException>(tmWeek, 1, 2, 2, 9, 9, "", at(2020, 1, 1), at(2030, 1, 1)),
+         std::make_shared<TQVTRecurringDateException>(tmDay, 1, 0, 0, 5, 5, "", at(2020, 1, 1), at(2030, 1, 1))}));
+    EXPECT_EQ(calendar.addEffective(kFri, 7, true), kFri + 7);
+    EXPECT_EQ(calendar.substrEffective(kFri + 7, 7), kFri);
+    EXPECT_EQ(calendar.diffEffective(kFri, kFri + 7), 7);
+    EXPECT_EQ(calendar.findFirstEffective(kMon), kMon);
+    EXPECT_TRUE(calendar.isWorking(kMon, -1, tmNone));
+}
+
+TEST(CalendarArithmetic, HugeDurationsEndAfterTheLastSearchedYear)
+{
+    TQVTDocumentCalendar calendar;
+    calendar.addDateCategory(weekends());
+    EXPECT_EQ(calendar.addEffective(kFri, HUGE_VAL, false), HUGE_VAL);
+    EXPECT_TRUE(std::isnan(calendar.addEffective(kFri, NAN, false)));
+    EXPECT_GT(calendar.addEffective(kFri, 1e7, false), 2958466.0);
+    EXPECT_LT(calendar.substrEffective(kFri, 1e7), -693594.0);
+}
+
+TEST(CalendarRows, BlockedDaysExemptARowFromHolidaysAndSingleWeekdays)
+{
+    auto document = std::make_shared<TQVTGanttDocument>();
+    document->Ftable = std::make_shared<TQVTGanttTable>();
+    document->Ftable->setParent(document.get());
+    for (int i = 0; i < 3; ++i) {
+        document->Ftable->FRows.push_back(std::make_shared<TQVTGanttRow>());
+        document->Ftable->FRows.back()->setParent(document->Ftable.get());
+    }
+    document->Fcalendar = std::make_shared<TQVTDocumentCalendar>();
+    document->Fcalendar->setParent(document.get());
+    TQVTDocumentCalendar& calendar = *document->Fcalendar;
+    calendar.addDateCategory(weekends());
+    calendar.addDateCategory(category("Holidays", false,
+                                      {std::make_shared<TQVTFixedDateException>(kTue, "Feast"),
+                                       std::make_shared<TQVTSaturday>()}));
+    document->Ftable->FRows[1]->AddBlockedDate(kTue + 0.25);
+    document->Ftable->FRows[2]->AddBlockedDate(kSat);
+
+    EXPECT_FALSE(calendar.isWorking(kTue + 0.5, 0, tmDay));
+    EXPECT_TRUE(calendar.isWorking(kTue + 0.5, 1, tmDay));
+    EXPECT_EQ(calendar.addEffective(0, kMon + 0.5, 1, false), kTue + 1.5);
+    EXPECT_EQ(calendar.addEffective(1, kMon + 0.5, 1, false), kTue + 0.5);
+    EXPECT_EQ(calendar.diffEffective(1, kMon, kTue + 1), 2);
+    EXPECT_EQ(calendar.substrEffective(1, kTue + 1.5, 1), kTue + 0.5);
+    EXPECT_EQ(calendar.substrEffective(0, kTue + 1.5, 1), kMon + 0.5);
+    // The weekend rule ignores rows, the Saturday rule does not: both cover that Saturday.
+    EXPECT_FALSE(calendar.isWorking(kSat + 0.5, 2, tmDay));
+    EXPECT_EQ(calendar.diffEffective(2, kFri, kMon), 1);
+}

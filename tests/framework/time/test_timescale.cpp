@@ -1,0 +1,286 @@
+// Time-scale tiers: their units relative to the calendar, sizes, labels and stored keys.
+#include "framework/time/qvtTimeScale.h"
+
+#include "framework/chart/qvtGanttTable.h"
+#include "platform/DateUtils.h"
+#include "platform/FormatSettings.h"
+#include "support/DocumentFileTest.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace corvane;
+
+namespace {
+
+// A tier related to a calendar in calendarMode with the given offset.
+std::shared_ptr<TQVTTimeScale> Tier(std::int32_t offset, TQVTTimeMode calendarMode)
+{
+    auto scale = std::make_shared<TQVTTimeScale>();
+    scale->FRelativeTM = offset;
+    scale->Update(calendarMode);
+    return scale;
+}
+
+TEST(TimeScale, StartsUnrelatedWithoutAUnit)
+{
+    const TQVTTimeScale scale;
+    EXPECT_EQ(scale.getTimeMode(), tmNone);
+    EXPECT_EQ(scale.FRelativeTM, TQVTTimeScale::NotRelated);
+    EXPECT_EQ(scale.FTimeFormat, tmfNone);
+    EXPECT_EQ(scale.FScaleOrder, 0);
+    EXPECT_EQ(scale.baseColor, 0u);
+    EXPECT_EQ(scale.scaleHeight, 14);
+    EXPECT_EQ(scale.fontSize, 7);
+    EXPECT_EQ(scale.FfontColor, 0xFFFFFFu);
+    EXPECT_EQ(scale.FlineColor, 0xFFFFFFu);
+    EXPECT_TRUE(scale.FShowDates);
+    EXPECT_EQ(scale.FGrid, nullptr);
+}
+
+TEST(TimeScale, TiersFollowTheCalendarMode)
+{
+    auto days = Tier(0, tmDay);
+    auto weeks = Tier(1, tmDay);
+    EXPECT_EQ(days->getTimeMode(), tmDay);
+    EXPECT_EQ(days->FTimeFormat, tmfDayFull);
+    EXPECT_EQ(weeks->getTimeMode(), tmWeek);
+    EXPECT_EQ(weeks->FTimeFormat, tmfWeekYear);
+
+    days->Update(tmWeek);
+    weeks->Update(tmWeek);
+    EXPECT_EQ(days->getTimeMode(), tmWeek);
+    EXPECT_EQ(weeks->getTimeMode(), tmMonth);
+    EXPECT_EQ(weeks->FTimeFormat, tmfMonthFull);
+
+    // Beyond decades there is no unit, and coming back restores it.
+    weeks->Update(tmDecade);
+    EXPECT_EQ(weeks->getTimeMode(), tmNone);
+    EXPECT_EQ(weeks->FTimeFormat, tmfNone);
+    weeks->Update(tmYear);
+    EXPECT_EQ(weeks->getTimeMode(), tmDecade);
+}
+
+TEST(TimeScale, UpdateResetsTheFormatTheApplicationChose)
+{
+    auto scale = Tier(0, tmMonth);
+    scale->FTimeFormat = tmfMonthShortYear;
+    scale->Update(tmMonth);
+    EXPECT_EQ(scale->FTimeFormat, tmfMonthFull);
+}
+
+TEST(TimeScale, AnUnrelatedTierIsRelatedByItsMode)
+{
+    TQVTTimeScale scale;
+    scale.SetTimeMode(tmMonth);
+    EXPECT_EQ(scale.FRelativeTM, TQVTTimeScale::NotRelated);
+    scale.Update(tmDay);
+    EXPECT_EQ(scale.FRelativeTM, 2);
+    EXPECT_EQ(scale.getTimeMode(), tmMonth);
+
+    // A mode below the calendar's is related with offset 0 and kept until the next update.
+    TQVTTimeScale hours;
+    hours.SetTimeMode(tmHour);
+    hours.Update(tmDay);
+    EXPECT_EQ(hours.FRelativeTM, 0);
+    EXPECT_EQ(hours.getTimeMode(), tmHour);
+    hours.Update(tmDay);
+    EXPECT_EQ(hours.getTimeMode(), tmDay);
+}
+
+TEST(TimeScale, ConstructedWithAModeAndParent)
+{
+    auto parent = std::make_shared<TQVTGanttTable>();
+    auto scale = std::make_shared<TQVTTimeScale>(tmWeek, parent.get());
+    EXPECT_EQ(scale->getParent(), parent.get());
+    EXPECT_EQ(scale->getTimeMode(), tmWeek);
+    EXPECT_EQ(scale->FTimeFormat, tmfWeekYear);
+    scale->Update(tmDay);
+    EXPECT_EQ(scale->getTimeMode(), tmWeek);
+}
+
+TEST(TimeScale, SetTimeModeMovesTheOffsetButNotBelowTheCalendar)
+{
+    auto scale = Tier(0, tmDay);
+    scale->FTimeFormat = tmfDayShort;
+    scale->SetTimeMode(tmHour);
+    EXPECT_EQ(scale->getTimeMode(), tmDay);
+    EXPECT_EQ(scale->FRelativeTM, 0);
+    EXPECT_EQ(scale->FTimeFormat, tmfDayShort);
+
+    scale->SetTimeMode(tmMonth);
+    EXPECT_EQ(scale->getTimeMode(), tmMonth);
+    EXPECT_EQ(scale->FRelativeTM, 2);
+    EXPECT_EQ(scale->FTimeFormat, tmfMonthFull);
+    scale->Update(tmWeek);
+    EXPECT_EQ(scale->getTimeMode(), tmQuarter);
+
+    scale->SetTimeMode(static_cast<TQVTTimeMode>(9));
+    EXPECT_EQ(scale->getTimeMode(), tmNone);
+    EXPECT_EQ(scale->FTimeFormat, tmfNone);
+}
+
+TEST(TimeScale, ExtremeOffsetsAndModesAreSafe)
+{
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    auto far = Tier(kMax, tmDecade);
+    EXPECT_EQ(far->getTimeMode(), tmNone);
+    far->SetTimeMode(static_cast<TQVTTimeMode>(255));
+    EXPECT_EQ(far->FRelativeTM, kMax);
+    EXPECT_EQ(far->getTimeMode(), tmNone);
+
+    auto negative = Tier(std::numeric_limits<std::int32_t>::min(), tmDay);
+    EXPECT_EQ(negative->FRelativeTM, 0);
+
+    auto unknownCalendar = Tier(0, static_cast<TQVTTimeMode>(200));
+    EXPECT_EQ(unknownCalendar->getTimeMode(), tmNone);
+}
+
+TEST(TimeScale, HeightAndFontSize)
+{
+    TQVTTimeScale scale;
+    scale.SetHeight(0);
+    scale.SetHeight(-3);
+    EXPECT_EQ(scale.scaleHeight, 14);
+    scale.SetHeight(20);
+    EXPECT_EQ(scale.scaleHeight, 20);
+
+    // Until painted, the label text is 8 pixels high and the tier 1.2 times that.
+    scale.SetFontSize(0);
+    EXPECT_EQ(scale.fontSize, 7);
+    EXPECT_EQ(scale.scaleHeight, 10);
+    scale.SetFontSize(12);
+    EXPECT_EQ(scale.fontSize, 12);
+    scale.SetFontSize(-1);
+    EXPECT_EQ(scale.fontSize, 12);
+}
+
+TEST(TimeScale, LabelsUseTheTierFormat)
+{
+    SetFormatSettings("en");
+    auto scale = Tier(2, tmDay);
+    const TDateTime feb5 = EncodeDate(2024, 2, 5);
+    EXPECT_EQ(scale->PeriodToString(feb5), "February");
+    scale->FTimeFormat = tmfMonthShortYear;
+    EXPECT_EQ(scale->PeriodToString(feb5), "F2024");
+    EXPECT_EQ(scale->PeriodToString(feb5, tmfMonthNumber), "2");
+}
+
+class TimeScaleFile : public corvane::test::DocumentFileTest {
+protected:
+    std::shared_ptr<TQVTTimeScale> load(const std::string& keys)
+    {
+        auto scale = std::dynamic_pointer_cast<TQVTTimeScale>(loadFrom("[root]\ntypeID=Time Scale\n" + keys));
+        EXPECT_NE(scale, nullptr);
+        return scale;
+    }
+
+    bool logged(const std::string& key) const
+    {
+        return std::any_of(capture.log.begin(), capture.log.end(),
+                           [&](const std::string& line) { return line.find('"' + key + '"') != std::string::npos; });
+    }
+};
+
+TEST_F(TimeScaleFile, MissingKeysTakeTheDefaults)
+{
+    auto scale = load("");
+    ASSERT_NE(scale, nullptr);
+    EXPECT_EQ(scale->scaleHeight, 14);
+    EXPECT_EQ(scale->fontSize, 7);
+    EXPECT_EQ(scale->FfontColor, 0xFFFFFFu);
+    EXPECT_EQ(scale->baseColor, 0x02C56A31u);
+    EXPECT_EQ(scale->FlineColor, 0xFFFFFFu);
+    EXPECT_EQ(scale->FRelativeTM, 0);
+    EXPECT_EQ(scale->getTimeMode(), tmNone);
+    EXPECT_TRUE(capture.messages.empty());
+}
+
+TEST_F(TimeScaleFile, EveryKeyRoundTripsInOrder)
+{
+    auto table = std::make_shared<TQVTGanttTable>();
+    auto scale = std::make_shared<TQVTTimeScale>();
+    scale->scaleHeight = 22;
+    scale->fontSize = 9;
+    scale->FfontColor = 0x0000FF;
+    scale->baseColor = 0x02123456;
+    scale->FlineColor = 0;
+    scale->FRelativeTM = 3;
+    scale->FGrid = table;
+    const std::string text = corvane::test::readFile(saveToFile(scale));
+
+    std::size_t at = 0;
+    const std::vector<std::string> lines = {"typeID=Time Scale",    "scale height=22",      "font size=9",
+                                            "font color=clRed",     "base color=$02123456", "line color=clBlack",
+                                            "relative time mode=3", "grid=" + table->getUID()};
+    for (const std::string& line : lines) {
+        const std::size_t found = text.find(line + '\n', at);
+        ASSERT_NE(found, std::string::npos) << line << " after offset " << at << " in\n" << text;
+        at = found + line.size();
+    }
+
+    scale->FGrid = nullptr;
+    auto loaded = loadFile(saveToFile(scale));
+    auto reloaded = std::dynamic_pointer_cast<TQVTTimeScale>(loaded);
+    ASSERT_NE(reloaded, nullptr);
+    EXPECT_EQ(reloaded->scaleHeight, 22);
+    EXPECT_EQ(reloaded->fontSize, 9);
+    EXPECT_EQ(reloaded->FfontColor, 0x0000FFu);
+    EXPECT_EQ(reloaded->baseColor, 0x02123456u);
+    EXPECT_EQ(reloaded->FlineColor, 0u);
+    EXPECT_EQ(reloaded->FRelativeTM, 3);
+}
+
+TEST_F(TimeScaleFile, AnUnrelatedTierStaysUnrelated)
+{
+    auto scale = std::make_shared<TQVTTimeScale>(tmMonth, nullptr);
+    auto reloaded = std::dynamic_pointer_cast<TQVTTimeScale>(loadFile(saveToFile(scale)));
+    ASSERT_NE(reloaded, nullptr);
+    EXPECT_EQ(reloaded->FRelativeTM, TQVTTimeScale::NotRelated);
+}
+
+TEST_F(TimeScaleFile, BrokenValuesKeepTheDefaults)
+{
+    auto scale = load("scale height=abc\nfont size=-4\nfont color=sky\nbase color=\nline color=$12\n"
+                      "relative time mode=xyz\n");
+    ASSERT_NE(scale, nullptr);
+    EXPECT_EQ(scale->scaleHeight, 14);
+    EXPECT_EQ(scale->fontSize, 7);
+    EXPECT_EQ(scale->FfontColor, 0xFFFFFFu);
+    EXPECT_EQ(scale->baseColor, 0x02C56A31u);
+    EXPECT_EQ(scale->FlineColor, 0x12u);
+    EXPECT_EQ(scale->FRelativeTM, 0);
+    EXPECT_TRUE(logged("font size"));
+    EXPECT_TRUE(logged("font color"));
+
+    // Sizes that would overflow the sums of tier heights, or a font that could never fit.
+    scale = load("scale height=2000000000\nfont size=99999999999\n");
+    ASSERT_NE(scale, nullptr);
+    EXPECT_EQ(scale->scaleHeight, 14);
+    EXPECT_EQ(scale->fontSize, 7);
+}
+
+TEST_F(TimeScaleFile, AnyStoredOffsetIsSafe)
+{
+    auto far = load("relative time mode=2147483647\n");
+    ASSERT_NE(far, nullptr);
+    far->Update(tmDecade);
+    EXPECT_EQ(far->getTimeMode(), tmNone);
+    far->SetTimeMode(tmDecade);
+    EXPECT_EQ(far->FRelativeTM, 2147483647);
+
+    auto negative = load("relative time mode=-7\n");
+    ASSERT_NE(negative, nullptr);
+    negative->Update(tmDay);
+    EXPECT_EQ(negative->FRelativeTM, 0);
+    EXPECT_EQ(negative->getTimeMode(), tmNone);
+    negative->Update(tmDay);
+    EXPECT_EQ(negative->getTimeMode(), tmDay);
+}
+
+} // namespace
