@@ -12,7 +12,7 @@ bootstrap:
 	./scripts/bootstrap
 
 $(BUILD_RELEASE)/build.ninja: | bootstrap
-	cmake -S . -B $(BUILD_RELEASE) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DCORVANE_TESTS=OFF -DCORVANE_BENCH=ON
+	cmake -S . -B $(BUILD_RELEASE) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DCORVANE_TESTS=OFF -DCORVANE_BENCH=ON -DCORVANE_WERROR=ON
 
 release: bootstrap $(BUILD_RELEASE)/build.ninja
 	cmake --build $(BUILD_RELEASE) -j $(JOBS)
@@ -26,7 +26,7 @@ demo: bootstrap $(BUILD_RELEASE)/build.ninja
 	./$(BUILD_RELEASE)/apps/corvane/corvane info examples/every-type.ini
 
 test: bootstrap
-	cmake -S . -B $(BUILD_TEST) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=ON
+	cmake -S . -B $(BUILD_TEST) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=ON -DCORVANE_WERROR=ON
 	cmake --build $(BUILD_TEST) -j $(JOBS)
 	cd $(BUILD_TEST) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 

@@ -1,8 +1,8 @@
 // Working-time arithmetic on a calendar of a real plan: weekends, 1,000 one-day holidays over
 // twenty years and 20 recurring exceptions.
 
-#include "framework/time/qvtCalendar.h"
-#include "platform/DateUtils.h"
+#include "corvane/framework/time/qvtCalendar.h"
+#include "corvane/platform/DateUtils.h"
 
 #include <benchmark/benchmark.h>
 

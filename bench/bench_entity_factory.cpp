@@ -1,7 +1,7 @@
 // Loading and saving a generated document of 100,000 sections and 200,000 references.
-#include "framework/media/qvtIniFileMedia.h"
-#include "framework/objects/qvtEntityFactory.h"
-#include "platform/Dialogs.h"
+#include "corvane/framework/media/qvtIniFileMedia.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/platform/Dialogs.h"
 
 #include <benchmark/benchmark.h>
 

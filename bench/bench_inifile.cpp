@@ -9,7 +9,7 @@
 
 #include <unistd.h>
 
-#include "platform/IniFiles.h"
+#include "corvane/platform/IniFiles.h"
 
 namespace corvane {
 namespace {

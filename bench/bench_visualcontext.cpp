@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "framework/rendering/qvtCanvasVC.h"
+#include "corvane/framework/rendering/qvtCanvasVC.h"
 
 namespace corvane {
 namespace {

@@ -2,11 +2,11 @@
 
 #include "json.h"
 
-#include "framework/time/qvtCalendar.h"
-#include "framework/time/qvtDateException.h"
-#include "framework/chart/qvtGanttDocument.h"
-#include "platform/Colors.h"
-#include "platform/FormatSettings.h"
+#include "corvane/framework/time/qvtCalendar.h"
+#include "corvane/framework/time/qvtDateException.h"
+#include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/platform/Colors.h"
+#include "corvane/platform/FormatSettings.h"
 
 namespace corvane::cli {
 

@@ -1,7 +1,7 @@
 #pragma once
 // What `corvane info` shows of a document's calendar.
 
-#include "framework/objects/qvtGanttObject.h"
+#include "corvane/framework/objects/qvtGanttObject.h"
 
 #include <ostream>
 #include <string>

@@ -2,8 +2,8 @@
 
 #include "json.h"
 
-#include "framework/objects/qvtCommon.h"
-#include "platform/Dialogs.h"
+#include "corvane/framework/objects/qvtCommon.h"
+#include "corvane/platform/Dialogs.h"
 
 
 namespace corvane::cli {

@@ -1,7 +1,7 @@
 #pragma once
 // Records what the entity factory does while loading and prints it as a tree or as JSON.
 
-#include "framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
 
 #include <memory>
 #include <ostream>

@@ -3,9 +3,9 @@
 #include "calendarReport.h"
 #include "graphReport.h"
 
-#include "framework/media/qvtIniFileMedia.h"
-#include "framework/media/qvtMedia.h"
-#include "framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/media/qvtIniFileMedia.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
 
 #include <filesystem>
 #include <iostream>

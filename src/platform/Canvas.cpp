@@ -1,4 +1,4 @@
-#include "platform/Canvas.h"
+#include "corvane/platform/Canvas.h"
 
 #include <algorithm>
 #include <cmath>

@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/Colors.h"
-#include "platform/Types.h"
+#include "corvane/platform/Colors.h"
+#include "corvane/platform/Types.h"
 
 namespace corvane {
 

@@ -1,4 +1,4 @@
-#include "platform/Classes.h"
+#include "corvane/platform/Classes.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "platform/ColorUtils.h"
+#include "corvane/platform/ColorUtils.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // Colour arithmetic on the desktop's hue-luminance-saturation scale, where
 // hue, luminance and saturation each run from 0 to 240.
 
-#include "platform/Types.h"
+#include "corvane/platform/Types.h"
 
 namespace corvane {
 

@@ -1,4 +1,4 @@
-#include "platform/Colors.h"
+#include "corvane/platform/Colors.h"
 
 #include <array>
 #include <charconv>

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/Types.h"
+#include "corvane/platform/Types.h"
 
 namespace corvane {
 

@@ -1,4 +1,4 @@
-#include "platform/DateUtils.h"
+#include "corvane/platform/DateUtils.h"
 
 #include <algorithm>
 #include <chrono>

@@ -14,7 +14,7 @@
 
 #include <cstdint>
 
-#include "platform/Types.h"
+#include "corvane/platform/Types.h"
 
 namespace corvane {
 

@@ -1,4 +1,4 @@
-#include "platform/Dialogs.h"
+#include "corvane/platform/Dialogs.h"
 
 #include <iostream>
 #include <utility>

@@ -1,9 +1,9 @@
-#include "platform/FormatSettings.h"
+#include "corvane/platform/FormatSettings.h"
 
 #include <cctype>
 #include <string_view>
 
-#include "platform/DateUtils.h"
+#include "corvane/platform/DateUtils.h"
 
 namespace corvane {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/Types.h"
+#include "corvane/platform/Types.h"
 
 namespace corvane {
 

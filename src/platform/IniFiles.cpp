@@ -1,4 +1,4 @@
-#include "platform/IniFiles.h"
+#include "corvane/platform/IniFiles.h"
 
 #include <algorithm>
 #include <array>
@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/Types.h"
+#include "corvane/platform/Types.h"
 
 namespace corvane {
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/Canvas.h"
-#include "platform/Colors.h"
-#include "platform/Graphics.h"
+#include "corvane/platform/Canvas.h"
+#include "corvane/platform/Colors.h"
+#include "corvane/platform/Graphics.h"
 
 namespace corvane {
 namespace {

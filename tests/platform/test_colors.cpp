@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Colors.h"
+#include "corvane/platform/Colors.h"
 
 namespace corvane {
 namespace {

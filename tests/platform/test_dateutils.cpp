@@ -1,5 +1,5 @@
-#include "platform/DateUtils.h"
-#include "platform/FormatSettings.h"
+#include "corvane/platform/DateUtils.h"
+#include "corvane/platform/FormatSettings.h"
 
 #include <gtest/gtest.h>
 

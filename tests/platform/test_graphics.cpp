@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Colors.h"
-#include "platform/Graphics.h"
+#include "corvane/platform/Colors.h"
+#include "corvane/platform/Graphics.h"
 
 namespace corvane {
 namespace {

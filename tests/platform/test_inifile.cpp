@@ -13,8 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/IniFiles.h"
-#include "platform/Types.h"
+#include "corvane/platform/IniFiles.h"
+#include "corvane/platform/Types.h"
 
 namespace corvane {
 namespace {

@@ -1,8 +1,8 @@
 #pragma once
 // A fixture that loads objects from document files it writes and saves objects into new ones.
 
-#include "framework/media/qvtMedia.h"
-#include "framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

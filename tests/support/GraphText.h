@@ -1,7 +1,7 @@
 #pragma once
 // Object graphs written as text, so that a test can compare a whole loaded graph at once.
 
-#include "framework/objects/qvtGanttObject.h"
+#include "corvane/framework/objects/qvtGanttObject.h"
 
 #include <gtest/gtest.h>
 

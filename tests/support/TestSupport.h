@@ -1,8 +1,8 @@
 #pragma once
 // Helpers shared by the tests: scratch folders, files, captured messages and log lines.
 
-#include "framework/objects/qvtCommon.h"
-#include "platform/Dialogs.h"
+#include "corvane/framework/objects/qvtCommon.h"
+#include "corvane/platform/Dialogs.h"
 
 #include <atomic>
 #include <filesystem>

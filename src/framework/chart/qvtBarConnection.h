@@ -1,7 +1,7 @@
 #pragma once
 // Dependencies between two bars and the colours they are drawn in.
 
-#include "framework/objects/qvtGanttObject.h"
+#include "corvane/framework/objects/qvtGanttObject.h"
 
 #include <memory>
 #include <string>

@@ -1,8 +1,8 @@
-#include "framework/chart/qvtGanttBar.h"
+#include "corvane/framework/chart/qvtGanttBar.h"
 
-#include "framework/chart/qvtGanttDocument.h"
-#include "framework/chart/qvtTextHalo.h"
-#include "platform/Types.h"
+#include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/framework/chart/qvtTextHalo.h"
+#include "corvane/platform/Types.h"
 
 namespace corvane {
 

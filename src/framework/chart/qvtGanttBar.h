@@ -1,7 +1,7 @@
 #pragma once
 // The base of every bar kind and of the bar loaders.
 
-#include "framework/objects/qvtGanttObject.h"
+#include "corvane/framework/objects/qvtGanttObject.h"
 
 #include <memory>
 #include <string>

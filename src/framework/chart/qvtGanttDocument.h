@@ -1,7 +1,7 @@
 #pragma once
 // The schedule document: the root object of a stored graph.
 
-#include "framework/objects/qvtDocumentSetup.h"
+#include "corvane/framework/objects/qvtDocumentSetup.h"
 
 #include <memory>
 #include <string>

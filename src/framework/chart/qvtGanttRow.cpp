@@ -1,9 +1,9 @@
-#include "framework/chart/qvtGanttRow.h"
+#include "corvane/framework/chart/qvtGanttRow.h"
 
-#include "framework/media/qvtMedia.h"
-#include "framework/objects/qvtEntityFactory.h"
-#include "framework/chart/qvtGanttBar.h"
-#include "framework/pert/qvtPertBar.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/chart/qvtGanttBar.h"
+#include "corvane/framework/pert/qvtPertBar.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 // One line of the chart: the bars of one task and its PERT box.
 
-#include "framework/objects/qvtGanttObject.h"
+#include "corvane/framework/objects/qvtGanttObject.h"
 
 #include <memory>
 #include <string>

@@ -1,10 +1,10 @@
-#include "framework/chart/qvtGanttTable.h"
+#include "corvane/framework/chart/qvtGanttTable.h"
 
-#include "framework/media/qvtMedia.h"
-#include "framework/chart/qvtBarConnection.h"
-#include "framework/objects/qvtEntityFactory.h"
-#include "framework/chart/qvtGanttRow.h"
-#include "framework/pert/qvtPertBar.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/chart/qvtBarConnection.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/chart/qvtGanttRow.h"
+#include "corvane/framework/pert/qvtPertBar.h"
 
 namespace corvane {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The chart table: the rows of a document and the PERT layout shared by them.
 
-#include "framework/objects/qvtGanttObject.h"
+#include "corvane/framework/objects/qvtGanttObject.h"
 
 #include <memory>
 #include <string>

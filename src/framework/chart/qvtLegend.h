@@ -1,7 +1,7 @@
 #pragma once
 // The table of explanatory texts painted below the chart.
 
-#include "framework/tasktable/qvtTreeCells.h"
+#include "corvane/framework/tasktable/qvtTreeCells.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
-#include "framework/chart/qvtResources.h"
+#include "corvane/framework/chart/qvtResources.h"
 
-#include "framework/media/qvtMedia.h"
-#include "framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
 
 namespace corvane {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Fill styles of task bars and the named pictures stored beside a document.
 
-#include "framework/objects/qvtGanttObject.h"
+#include "corvane/framework/objects/qvtGanttObject.h"
 
 #include <memory>
 #include <string>

@@ -1,11 +1,11 @@
-#include "framework/chart/qvtSpecialBars.h"
+#include "corvane/framework/chart/qvtSpecialBars.h"
 
-#include "framework/media/qvtMedia.h"
-#include "framework/chart/qvtGanttDocument.h"
-#include "framework/objects/qvtEntityFactory.h"
-#include "framework/chart/qvtResources.h"
-#include "framework/chart/qvtTextHalo.h"
-#include "framework/rendering/qvtTextSettings.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/chart/qvtResources.h"
+#include "corvane/framework/chart/qvtTextHalo.h"
+#include "corvane/framework/rendering/qvtTextSettings.h"
 
 namespace corvane {
 

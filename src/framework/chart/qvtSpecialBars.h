@@ -1,7 +1,7 @@
 #pragma once
 // Summary, image, milestone and text bars, and the settings of image bars.
 
-#include "framework/chart/qvtGanttBar.h"
+#include "corvane/framework/chart/qvtGanttBar.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 // Task bars, progress bars and their settings.
 
-#include "framework/chart/qvtGanttBar.h"
+#include "corvane/framework/chart/qvtGanttBar.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 // The labels around a bar and the shareable choice of which of them are painted.
 
-#include "framework/objects/qvtGanttObject.h"
+#include "corvane/framework/objects/qvtGanttObject.h"
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "framework/media/qvtDefaultMedia.h"
+#include "corvane/framework/media/qvtDefaultMedia.h"
 
 #include <map>
 #include <utility>

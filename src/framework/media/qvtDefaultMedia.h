@@ -1,7 +1,7 @@
 #pragma once
 // The built-in document: an empty schedule that serves when no file is named.
 
-#include "framework/media/qvtMedia.h"
+#include "corvane/framework/media/qvtMedia.h"
 
 namespace corvane {
 

@@ -1,8 +1,8 @@
-#include "framework/media/qvtIniFileMedia.h"
+#include "corvane/framework/media/qvtIniFileMedia.h"
 
-#include "framework/objects/qvtCommon.h"
-#include "platform/Colors.h"
-#include "platform/Graphics.h"
+#include "corvane/framework/objects/qvtCommon.h"
+#include "corvane/platform/Colors.h"
+#include "corvane/platform/Graphics.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,8 +1,8 @@
 #pragma once
 // The document file: an INI file, with pictures in side files in the same folder.
 
-#include "framework/media/qvtMedia.h"
-#include "platform/IniFiles.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/platform/IniFiles.h"
 
 namespace corvane {
 

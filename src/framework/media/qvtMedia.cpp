@@ -1,7 +1,7 @@
-#include "framework/media/qvtMedia.h"
+#include "corvane/framework/media/qvtMedia.h"
 
-#include "framework/media/qvtDefaultMedia.h"
-#include "framework/media/qvtIniFileMedia.h"
+#include "corvane/framework/media/qvtDefaultMedia.h"
+#include "corvane/framework/media/qvtIniFileMedia.h"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The store that every document object reads its keys from and writes them to.
 
-#include "platform/Types.h"
+#include "corvane/platform/Types.h"
 
 #include <memory>
 #include <string>

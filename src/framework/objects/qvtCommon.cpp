@@ -1,4 +1,4 @@
-#include "framework/objects/qvtCommon.h"
+#include "corvane/framework/objects/qvtCommon.h"
 
 #include <chrono>
 #include <cmath>

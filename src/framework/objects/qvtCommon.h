@@ -1,7 +1,7 @@
 #pragma once
 // Small helpers shared by the drawing, printing and loading code.
 
-#include "platform/Types.h"
+#include "corvane/platform/Types.h"
 
 #include <algorithm>
 #include <functional>

@@ -1,7 +1,7 @@
 #pragma once
 // The abstract document: what every object reaches through GetDocumentSetup.
 
-#include "framework/objects/qvtGanttObject.h"
+#include "corvane/framework/objects/qvtGanttObject.h"
 
 namespace corvane {
 

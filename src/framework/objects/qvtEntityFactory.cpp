@@ -1,8 +1,8 @@
-#include "framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
 
-#include "framework/media/qvtMedia.h"
-#include "framework/objects/qvtCommon.h"
-#include "platform/Dialogs.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtCommon.h"
+#include "corvane/platform/Dialogs.h"
 
 #include <charconv>
 #include <limits>

@@ -1,7 +1,7 @@
 #pragma once
 // Turns sections of a store into live objects by their "typeID" and writes objects back.
 
-#include "framework/objects/qvtGanttObject.h"
+#include "corvane/framework/objects/qvtGanttObject.h"
 
 #include <functional>
 #include <memory>

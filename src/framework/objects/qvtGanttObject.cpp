@@ -1,10 +1,10 @@
-#include "framework/objects/qvtGanttObject.h"
+#include "corvane/framework/objects/qvtGanttObject.h"
 
-#include "framework/media/qvtMedia.h"
-#include "framework/objects/qvtCommon.h"
-#include "framework/objects/qvtDocumentSetup.h"
-#include "framework/objects/qvtEntityFactory.h"
-#include "framework/objects/qvtObjectEditor.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtCommon.h"
+#include "corvane/framework/objects/qvtDocumentSetup.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/objects/qvtObjectEditor.h"
 
 #include <atomic>
 #include <charconv>

@@ -1,8 +1,8 @@
 #pragma once
 // Document objects, their loaders and their painters.
 
-#include "platform/Classes.h"
-#include "platform/Types.h"
+#include "corvane/platform/Classes.h"
+#include "corvane/platform/Types.h"
 
 #include <memory>
 #include <string>

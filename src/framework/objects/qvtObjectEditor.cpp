@@ -1,4 +1,4 @@
-#include "framework/objects/qvtObjectEditor.h"
+#include "corvane/framework/objects/qvtObjectEditor.h"
 
 namespace corvane {
 

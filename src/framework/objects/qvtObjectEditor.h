@@ -1,7 +1,7 @@
 #pragma once
 // Editors of document objects and the registry that assigns editor classes to object classes.
 
-#include "framework/objects/qvtGanttObject.h"
+#include "corvane/framework/objects/qvtGanttObject.h"
 
 #include <functional>
 #include <typeindex>

@@ -1,8 +1,8 @@
-#include "framework/pert/qvtPertBar.h"
+#include "corvane/framework/pert/qvtPertBar.h"
 
-#include "framework/media/qvtMedia.h"
-#include "framework/objects/qvtEntityFactory.h"
-#include "framework/rendering/qvtTextSettings.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/rendering/qvtTextSettings.h"
 
 namespace corvane {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The boxes of the PERT chart, their settings and their text sections.
 
-#include "framework/chart/qvtGanttBar.h"
+#include "corvane/framework/chart/qvtGanttBar.h"
 
 #include <memory>
 #include <string>

@@ -1,9 +1,9 @@
-#include "framework/rendering/qvtCanvasVC.h"
+#include "corvane/framework/rendering/qvtCanvasVC.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "platform/ColorUtils.h"
+#include "corvane/platform/ColorUtils.h"
 
 namespace corvane {
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "framework/rendering/qvtVisualContext.h"
-#include "platform/Graphics.h"
+#include "corvane/framework/rendering/qvtVisualContext.h"
+#include "corvane/platform/Graphics.h"
 
 namespace corvane {
 

@@ -1,8 +1,8 @@
-#include "framework/rendering/qvtTextArranger.h"
+#include "corvane/framework/rendering/qvtTextArranger.h"
 
-#include "framework/rendering/qvtTextSettings.h"
-#include "framework/rendering/qvtVisualContext.h"
-#include "platform/Graphics.h"
+#include "corvane/framework/rendering/qvtTextSettings.h"
+#include "corvane/framework/rendering/qvtVisualContext.h"
+#include "corvane/platform/Graphics.h"
 
 #include <algorithm>
 #include <climits>

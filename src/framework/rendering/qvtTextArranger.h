@@ -1,7 +1,7 @@
 #pragma once
 // Breaks a text into lines for a width, measures it and paints it into a rectangle.
 
-#include "platform/Types.h"
+#include "corvane/platform/Types.h"
 
 #include <string>
 #include <vector>

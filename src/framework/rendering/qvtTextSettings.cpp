@@ -1,8 +1,8 @@
-#include "framework/rendering/qvtTextSettings.h"
+#include "corvane/framework/rendering/qvtTextSettings.h"
 
-#include "framework/media/qvtMedia.h"
-#include "framework/tasktable/qvtTreeGrid.h"
-#include "framework/tasktable/qvtTreeRow.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/tasktable/qvtTreeGrid.h"
+#include "corvane/framework/tasktable/qvtTreeRow.h"
 
 #include <algorithm>
 

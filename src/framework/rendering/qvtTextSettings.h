@@ -1,8 +1,8 @@
 #pragma once
 // Font, background and alignment of a piece of text.
 
-#include "framework/objects/qvtGanttObject.h"
-#include "platform/Canvas.h"
+#include "corvane/framework/objects/qvtGanttObject.h"
+#include "corvane/platform/Canvas.h"
 
 #include <memory>
 #include <string>

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/Canvas.h"
-#include "platform/Types.h"
+#include "corvane/platform/Canvas.h"
+#include "corvane/platform/Types.h"
 
 namespace corvane {
 

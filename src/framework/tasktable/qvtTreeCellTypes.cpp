@@ -1,6 +1,6 @@
-#include "framework/tasktable/qvtTreeCellTypes.h"
+#include "corvane/framework/tasktable/qvtTreeCellTypes.h"
 
-#include "framework/media/qvtMedia.h"
+#include "corvane/framework/media/qvtMedia.h"
 
 namespace corvane {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Data types of task-table columns: one type object is shared by all cells of a column.
 
-#include "framework/objects/qvtGanttObject.h"
+#include "corvane/framework/objects/qvtGanttObject.h"
 
 #include <memory>
 #include <string>

@@ -1,9 +1,9 @@
-#include "framework/tasktable/qvtTreeCells.h"
+#include "corvane/framework/tasktable/qvtTreeCells.h"
 
-#include "framework/media/qvtMedia.h"
-#include "framework/objects/qvtEntityFactory.h"
-#include "framework/tasktable/qvtTreeCellTypes.h"
-#include "framework/tasktable/qvtTreeRow.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/tasktable/qvtTreeCellTypes.h"
+#include "corvane/framework/tasktable/qvtTreeRow.h"
 
 namespace corvane {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Cells of the task table, one class per column data type.
 
-#include "framework/objects/qvtGanttObject.h"
+#include "corvane/framework/objects/qvtGanttObject.h"
 
 #include <memory>
 #include <string>

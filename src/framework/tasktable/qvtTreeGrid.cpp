@@ -1,10 +1,10 @@
-#include "framework/tasktable/qvtTreeGrid.h"
+#include "corvane/framework/tasktable/qvtTreeGrid.h"
 
-#include "framework/media/qvtMedia.h"
-#include "framework/objects/qvtEntityFactory.h"
-#include "framework/tasktable/qvtTreeHeader.h"
-#include "framework/tasktable/qvtTreeResizePane.h"
-#include "framework/tasktable/qvtTreeRow.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/tasktable/qvtTreeHeader.h"
+#include "corvane/framework/tasktable/qvtTreeResizePane.h"
+#include "corvane/framework/tasktable/qvtTreeRow.h"
 
 namespace corvane {
 

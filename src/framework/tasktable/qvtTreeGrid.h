@@ -1,8 +1,8 @@
 #pragma once
 // The task table: a tree of nodes, one tree row per task.
 
-#include "framework/objects/qvtGanttObject.h"
-#include "platform/Colors.h"
+#include "corvane/framework/objects/qvtGanttObject.h"
+#include "corvane/platform/Colors.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 // The column header of the task table.
 
-#include "framework/objects/qvtGanttObject.h"
+#include "corvane/framework/objects/qvtGanttObject.h"
 
 #include <memory>
 #include <string>

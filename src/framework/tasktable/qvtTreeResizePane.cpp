@@ -1,6 +1,6 @@
-#include "framework/tasktable/qvtTreeResizePane.h"
+#include "corvane/framework/tasktable/qvtTreeResizePane.h"
 
-#include "framework/media/qvtMedia.h"
+#include "corvane/framework/media/qvtMedia.h"
 
 namespace corvane {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The narrow pane left of the task table that selects rows and resizes their height.
 
-#include "framework/objects/qvtGanttObject.h"
+#include "corvane/framework/objects/qvtGanttObject.h"
 
 #include <memory>
 #include <string>

@@ -1,8 +1,8 @@
-#include "framework/tasktable/qvtTreeRow.h"
+#include "corvane/framework/tasktable/qvtTreeRow.h"
 
-#include "framework/media/qvtMedia.h"
-#include "framework/objects/qvtEntityFactory.h"
-#include "framework/tasktable/qvtTreeCells.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/tasktable/qvtTreeCells.h"
 
 namespace corvane {
 

@@ -1,8 +1,8 @@
 #pragma once
 // Rows of the task table and the settings shared by rows and columns.
 
-#include "framework/objects/qvtGanttObject.h"
-#include "framework/rendering/qvtTextSettings.h"
+#include "corvane/framework/objects/qvtGanttObject.h"
+#include "corvane/framework/rendering/qvtTextSettings.h"
 
 #include <memory>
 #include <string>

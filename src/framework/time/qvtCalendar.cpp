@@ -1,9 +1,9 @@
-#include "framework/time/qvtCalendar.h"
+#include "corvane/framework/time/qvtCalendar.h"
 
-#include "framework/media/qvtMedia.h"
-#include "framework/objects/qvtEntityFactory.h"
-#include "framework/chart/qvtGanttDocument.h"
-#include "platform/Colors.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/platform/Colors.h"
 
 #include <algorithm>
 #include <climits>

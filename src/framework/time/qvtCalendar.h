@@ -1,8 +1,8 @@
 #pragma once
 // The working-time calendar of a document: ordered date categories made of date exceptions.
 
-#include "framework/time/qvtDateException.h"
-#include "framework/time/qvtTimeMode.h"
+#include "corvane/framework/time/qvtDateException.h"
+#include "corvane/framework/time/qvtTimeMode.h"
 
 #include <cstdint>
 #include <memory>

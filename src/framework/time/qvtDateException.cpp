@@ -1,12 +1,12 @@
-#include "framework/time/qvtDateException.h"
+#include "corvane/framework/time/qvtDateException.h"
 
-#include "framework/media/qvtMedia.h"
-#include "framework/objects/qvtCommon.h"
-#include "framework/objects/qvtEntityFactory.h"
-#include "framework/chart/qvtGanttDocument.h"
-#include "framework/chart/qvtGanttRow.h"
-#include "framework/chart/qvtGanttTable.h"
-#include "platform/DateUtils.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtCommon.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/framework/chart/qvtGanttRow.h"
+#include "corvane/framework/chart/qvtGanttTable.h"
+#include "corvane/platform/DateUtils.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 // Date exceptions: the sets of time intervals that date categories are made of.
 
-#include "framework/time/qvtTimeMode.h"
+#include "corvane/framework/time/qvtTimeMode.h"
 
 #include <memory>
 #include <string>

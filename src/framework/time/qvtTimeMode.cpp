@@ -1,13 +1,13 @@
-#include "framework/time/qvtTimeMode.h"
+#include "corvane/framework/time/qvtTimeMode.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 
-#include "framework/localization/qvtLocalization.h"
-#include "platform/DateUtils.h"
-#include "platform/FormatSettings.h"
+#include "corvane/framework/localization/qvtLocalization.h"
+#include "corvane/platform/DateUtils.h"
+#include "corvane/platform/FormatSettings.h"
 
 namespace corvane {
 

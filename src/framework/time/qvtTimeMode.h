@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "framework/objects/qvtGanttObject.h"
-#include "platform/Types.h"
+#include "corvane/framework/objects/qvtGanttObject.h"
+#include "corvane/platform/Types.h"
 
 namespace corvane {
 

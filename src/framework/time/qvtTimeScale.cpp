@@ -1,13 +1,13 @@
-#include "framework/time/qvtTimeScale.h"
+#include "corvane/framework/time/qvtTimeScale.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "framework/media/qvtMedia.h"
-#include "framework/objects/qvtCommon.h"
-#include "framework/objects/qvtEntityFactory.h"
-#include "framework/chart/qvtGanttTable.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtCommon.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/chart/qvtGanttTable.h"
 
 namespace corvane {
 

@@ -1,7 +1,7 @@
 #pragma once
 // One tier of period labels above (and optionally below) the chart.
 
-#include "framework/time/qvtTimeMode.h"
+#include "corvane/framework/time/qvtTimeMode.h"
 
 #include <cstdint>
 #include <memory>

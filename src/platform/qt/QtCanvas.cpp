@@ -1,4 +1,4 @@
-#include "platform/qt/QtCanvas.h"
+#include "corvane/platform/qt/QtCanvas.h"
 
 #include <QPolygonF>
 

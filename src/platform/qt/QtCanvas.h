@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/Canvas.h"
-#include "platform/qt/QtGraphics.h"
+#include "corvane/platform/Canvas.h"
+#include "corvane/platform/qt/QtGraphics.h"
 
 namespace corvane {
 

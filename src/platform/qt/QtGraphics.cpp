@@ -1,6 +1,6 @@
-#include "platform/qt/QtGraphics.h"
+#include "corvane/platform/qt/QtGraphics.h"
 
-#include "platform/qt/QtCanvas.h"
+#include "corvane/platform/qt/QtCanvas.h"
 
 #include <QFile>
 #include <QFileInfo>

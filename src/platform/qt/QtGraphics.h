@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "platform/Colors.h"
-#include "platform/Graphics.h"
+#include "corvane/platform/Colors.h"
+#include "corvane/platform/Graphics.h"
 
 namespace corvane {
 

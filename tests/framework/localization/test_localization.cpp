@@ -1,4 +1,4 @@
-#include "framework/localization/qvtLocalization.h"
+#include "corvane/framework/localization/qvtLocalization.h"
 
 #include <gtest/gtest.h>
 

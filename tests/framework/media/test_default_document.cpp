@@ -1,6 +1,6 @@
-#include "framework/media/qvtDefaultMedia.h"
-#include "framework/media/qvtIniFileMedia.h"
-#include "framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/media/qvtDefaultMedia.h"
+#include "corvane/framework/media/qvtIniFileMedia.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

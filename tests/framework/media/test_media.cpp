@@ -1,7 +1,7 @@
-#include "framework/media/qvtDefaultMedia.h"
-#include "framework/media/qvtIniFileMedia.h"
-#include "framework/media/qvtMedia.h"
-#include "platform/Graphics.h"
+#include "corvane/framework/media/qvtDefaultMedia.h"
+#include "corvane/framework/media/qvtIniFileMedia.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/platform/Graphics.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

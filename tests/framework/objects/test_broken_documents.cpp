@@ -1,6 +1,6 @@
 // Every document of the broken corpus loads what can be loaded and reports the rest.
-#include "framework/media/qvtMedia.h"
-#include "framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
-#include "framework/media/qvtDefaultMedia.h"
-#include "framework/media/qvtIniFileMedia.h"
-#include "framework/objects/qvtDocumentSetup.h"
-#include "framework/objects/qvtEntityFactory.h"
-#include "framework/chart/qvtGanttDocument.h"
-#include "framework/rendering/qvtTextSettings.h"
+#include "corvane/framework/media/qvtDefaultMedia.h"
+#include "corvane/framework/media/qvtIniFileMedia.h"
+#include "corvane/framework/objects/qvtDocumentSetup.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/framework/rendering/qvtTextSettings.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The sample document uses every type identifier; it loads without a message and survives a save.
-#include "framework/media/qvtIniFileMedia.h"
-#include "framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/media/qvtIniFileMedia.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

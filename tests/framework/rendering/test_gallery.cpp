@@ -12,10 +12,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "framework/rendering/qvtCanvasVC.h"
-#include "framework/rendering/qvtTextArranger.h"
-#include "framework/rendering/qvtTextSettings.h"
-#include "platform/Graphics.h"
+#include "corvane/framework/rendering/qvtCanvasVC.h"
+#include "corvane/framework/rendering/qvtTextArranger.h"
+#include "corvane/framework/rendering/qvtTextSettings.h"
+#include "corvane/platform/Graphics.h"
 
 namespace corvane {
 namespace {

@@ -1,10 +1,10 @@
 // Text layout: line breaking for a width, measuring, and painting aligned lines into a
 // rectangle, checked on the pixels of a bitmap.
 
-#include "framework/rendering/qvtCanvasVC.h"
-#include "framework/rendering/qvtTextArranger.h"
-#include "framework/rendering/qvtTextSettings.h"
-#include "platform/Graphics.h"
+#include "corvane/framework/rendering/qvtCanvasVC.h"
+#include "corvane/framework/rendering/qvtTextArranger.h"
+#include "corvane/framework/rendering/qvtTextSettings.h"
+#include "corvane/platform/Graphics.h"
 
 #include <gtest/gtest.h>
 

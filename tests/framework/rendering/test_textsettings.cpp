@@ -1,9 +1,9 @@
 // Text settings, tree row and column settings and the tree grid's selection colours: what
 // files give, what saving writes, and what a tree cell's settings answer.
 
-#include "framework/rendering/qvtTextSettings.h"
-#include "framework/tasktable/qvtTreeGrid.h"
-#include "framework/tasktable/qvtTreeRow.h"
+#include "corvane/framework/rendering/qvtTextSettings.h"
+#include "corvane/framework/tasktable/qvtTreeGrid.h"
+#include "corvane/framework/tasktable/qvtTreeRow.h"
 #include "support/DocumentFileTest.h"
 #include "support/TestSupport.h"
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "framework/rendering/qvtCanvasVC.h"
-#include "platform/ColorUtils.h"
+#include "corvane/framework/rendering/qvtCanvasVC.h"
+#include "corvane/platform/ColorUtils.h"
 
 namespace corvane {
 namespace {

@@ -1,11 +1,11 @@
 // The document calendar: categories, matching, the non-working searches and the working-time
 // arithmetic, checked against hand-computed dates, a day walk and a straightforward search.
 
-#include "framework/time/qvtCalendar.h"
-#include "framework/chart/qvtGanttDocument.h"
-#include "framework/chart/qvtGanttRow.h"
-#include "framework/chart/qvtGanttTable.h"
-#include "platform/DateUtils.h"
+#include "corvane/framework/time/qvtCalendar.h"
+#include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/framework/chart/qvtGanttRow.h"
+#include "corvane/framework/chart/qvtGanttTable.h"
+#include "corvane/platform/DateUtils.h"
 
 #include <gtest/gtest.h>
 

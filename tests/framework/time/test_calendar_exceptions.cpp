@@ -1,11 +1,11 @@
 // Date exceptions on their own: matching at each resolution, the next/previous searches around
 // and inside occurrences, recurring units, wrapping occurrences and degenerate data.
 
-#include "framework/time/qvtCalendar.h"
-#include "framework/chart/qvtGanttDocument.h"
-#include "framework/chart/qvtGanttRow.h"
-#include "framework/chart/qvtGanttTable.h"
-#include "platform/DateUtils.h"
+#include "corvane/framework/time/qvtCalendar.h"
+#include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/framework/chart/qvtGanttRow.h"
+#include "corvane/framework/chart/qvtGanttTable.h"
+#include "corvane/platform/DateUtils.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // The calendar in document files: every category and exception kind through a save and a load,
 // the stored defaults and hostile values.
 
-#include "framework/time/qvtCalendar.h"
-#include "framework/chart/qvtGanttDocument.h"
-#include "framework/time/qvtTimeScale.h"
-#include "platform/DateUtils.h"
+#include "corvane/framework/time/qvtCalendar.h"
+#include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/framework/time/qvtTimeScale.h"
+#include "corvane/platform/DateUtils.h"
 #include "support/DocumentFileTest.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // Period labels in every mode and format, in English, German and French.
-#include "framework/time/qvtTimeMode.h"
+#include "corvane/framework/time/qvtTimeMode.h"
 
-#include "framework/localization/qvtLocalization.h"
-#include "platform/DateUtils.h"
-#include "platform/FormatSettings.h"
+#include "corvane/framework/localization/qvtLocalization.h"
+#include "corvane/platform/DateUtils.h"
+#include "corvane/platform/FormatSettings.h"
 
 #include <gtest/gtest.h>
 

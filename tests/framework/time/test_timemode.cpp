@@ -1,6 +1,6 @@
-#include "framework/time/qvtTimeMode.h"
+#include "corvane/framework/time/qvtTimeMode.h"
 
-#include "platform/DateUtils.h"
+#include "corvane/platform/DateUtils.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Time-scale tiers: their units relative to the calendar, sizes, labels and stored keys.
-#include "framework/time/qvtTimeScale.h"
+#include "corvane/framework/time/qvtTimeScale.h"
 
-#include "framework/chart/qvtGanttTable.h"
-#include "platform/DateUtils.h"
-#include "platform/FormatSettings.h"
+#include "corvane/framework/chart/qvtGanttTable.h"
+#include "corvane/platform/DateUtils.h"
+#include "corvane/platform/FormatSettings.h"
 #include "support/DocumentFileTest.h"
 
 #include <gtest/gtest.h>

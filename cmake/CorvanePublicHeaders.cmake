@@ -1,0 +1,70 @@
+# The headers an application may include, relative to src/. Only these are installed and
+# reach the umbrella header <corvane/corvane.h>. Internal headers end in "_p.h"; every other
+# header under src/ must be listed here (the configure step checks it).
+set(CORVANE_PUBLIC_HEADERS
+  platform/Canvas.h
+  platform/Classes.h
+  platform/ColorUtils.h
+  platform/Colors.h
+  platform/DateUtils.h
+  platform/Dialogs.h
+  platform/FormatSettings.h
+  platform/Graphics.h
+  platform/IniFiles.h
+  platform/Types.h
+  framework/objects/qvtCommon.h
+  framework/objects/qvtDocumentSetup.h
+  framework/objects/qvtEntityFactory.h
+  framework/objects/qvtGanttObject.h
+  framework/objects/qvtObjectEditor.h
+  framework/media/qvtDefaultMedia.h
+  framework/media/qvtIniFileMedia.h
+  framework/media/qvtMedia.h
+  framework/localization/qvtLocalization.h
+  framework/time/qvtCalendar.h
+  framework/time/qvtDateException.h
+  framework/time/qvtTimeMode.h
+  framework/time/qvtTimeScale.h
+  framework/rendering/qvtCanvasVC.h
+  framework/rendering/qvtTextArranger.h
+  framework/rendering/qvtTextSettings.h
+  framework/rendering/qvtVisualContext.h
+  framework/chart/qvtBarConnection.h
+  framework/chart/qvtGanttBar.h
+  framework/chart/qvtGanttDocument.h
+  framework/chart/qvtGanttRow.h
+  framework/chart/qvtGanttTable.h
+  framework/chart/qvtLegend.h
+  framework/chart/qvtResources.h
+  framework/chart/qvtSpecialBars.h
+  framework/chart/qvtTaskBar.h
+  framework/chart/qvtTextHalo.h
+  framework/tasktable/qvtTreeCellTypes.h
+  framework/tasktable/qvtTreeCells.h
+  framework/tasktable/qvtTreeGrid.h
+  framework/tasktable/qvtTreeHeader.h
+  framework/tasktable/qvtTreeResizePane.h
+  framework/tasktable/qvtTreeRow.h
+  framework/pert/qvtPertBar.h
+)
+
+# Headers of the Qt implementation of the platform stand-ins; never installed.
+set(CORVANE_QT_PLATFORM_HEADER_DIR platform/qt)
+
+function(corvane_check_header_list)
+  file(GLOB_RECURSE all RELATIVE ${PROJECT_SOURCE_DIR}/src
+       ${PROJECT_SOURCE_DIR}/src/platform/*.h ${PROJECT_SOURCE_DIR}/src/framework/*.h)
+  foreach(h IN LISTS all)
+    if(h MATCHES "_p\\.h$" OR h MATCHES "^${CORVANE_QT_PLATFORM_HEADER_DIR}/")
+      continue()
+    endif()
+    if(NOT h IN_LIST CORVANE_PUBLIC_HEADERS)
+      message(FATAL_ERROR "${h} is neither in cmake/CorvanePublicHeaders.cmake nor internal (_p.h)")
+    endif()
+  endforeach()
+  foreach(h IN LISTS CORVANE_PUBLIC_HEADERS)
+    if(NOT EXISTS ${PROJECT_SOURCE_DIR}/src/${h})
+      message(FATAL_ERROR "cmake/CorvanePublicHeaders.cmake names ${h}, which does not exist")
+    endif()
+  endforeach()
+endfunction()
