@@ -7,16 +7,19 @@ set(CORVANE_PUBLIC_HEADERS
   platform/ColorUtils.h
   platform/Colors.h
   platform/DateUtils.h
+  platform/DiagnosticLog.h
   platform/Dialogs.h
   platform/FormatSettings.h
   platform/Graphics.h
   platform/IniFiles.h
+  platform/RealText.h
   platform/Types.h
   framework/objects/qvtCommon.h
   framework/objects/qvtDocumentSetup.h
   framework/objects/qvtEntityFactory.h
   framework/objects/qvtGanttObject.h
   framework/objects/qvtObjectEditor.h
+  framework/objects/qvtOperation.h
   framework/media/qvtDefaultMedia.h
   framework/media/qvtIniFileMedia.h
   framework/media/qvtMedia.h
@@ -45,7 +48,9 @@ set(CORVANE_PUBLIC_HEADERS
   framework/tasktable/qvtTreeHeader.h
   framework/tasktable/qvtTreeResizePane.h
   framework/tasktable/qvtTreeRow.h
+  framework/tasktable/qvtTreeTextSettings.h
   framework/pert/qvtPertBar.h
+  framework/interaction/qvtUndoRedoStack.h
 )
 
 # Headers of the Qt implementation of the platform stand-ins; never installed.

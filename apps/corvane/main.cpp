@@ -105,10 +105,14 @@ int convert(const std::vector<std::string>& args)
         return ExitNotLoaded;
     }
     IQVTMediaPtr targetMedia = TQVTMediaFactory::CreateMedia(target);
-    if (!dynamic_cast<TQVTINIFIle*>(targetMedia.get()))
+    auto* targetFile = dynamic_cast<TQVTINIFIle*>(targetMedia.get());
+    if (!targetFile)
         throw UsageError{"DST must name an INI document file (.ini)"};
-    factory.saveObject("root", *targetMedia, root.get());
-    targetMedia->flush();
+    // The copy holds the source's document only: nothing of an older DST survives. The old
+    // DST is replaced by the flush alone, so a save that fails leaves it as it was.
+    targetFile->clear();
+    factory.saveObject("root", *targetFile, root.get());
+    targetFile->flush();
     return ExitLoaded;
 }
 

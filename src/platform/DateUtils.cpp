@@ -10,12 +10,12 @@ namespace {
 
 namespace chr = std::chrono;
 
-constexpr std::int64_t kMSecsPerDay = 86'400'000;
-constexpr std::int64_t kMinDay = -693'593;  // 1 January 0001
-constexpr std::int64_t kMaxDay = 2'958'465; // 31 December 9999
-constexpr std::int64_t kUnixEpochDay = 25'569;
-constexpr int kMinYear = 1;
-constexpr int kMaxYear = 9999;
+constexpr std::int64_t MSecsPerDay = 86'400'000;
+constexpr std::int64_t MinDay = -693'593;  // 1 January 0001
+constexpr std::int64_t MaxDay = 2'958'465; // 31 December 9999
+constexpr std::int64_t UnixEpochDay = 25'569;
+constexpr int MinYear = 1;
+constexpr int MaxYear = 9999;
 
 struct DayTime {
     std::int64_t day;
@@ -27,31 +27,31 @@ DayTime Split(TDateTime dt)
     if (std::isnan(dt))
         return {0, 0};
     // Bounds the truncation below; anything outside the calendar is clamped afterwards.
-    dt = std::clamp(dt, static_cast<double>(kMinDay - 2), static_cast<double>(kMaxDay + 2));
+    dt = std::clamp(dt, static_cast<double>(MinDay - 2), static_cast<double>(MaxDay + 2));
     const double whole = std::trunc(dt);
     auto day = static_cast<std::int64_t>(whole);
-    auto ms = static_cast<std::int64_t>(std::nearbyint(std::fabs(dt - whole) * kMSecsPerDay));
-    if (ms == kMSecsPerDay) {
+    auto ms = static_cast<std::int64_t>(std::nearbyint(std::fabs(dt - whole) * MSecsPerDay));
+    if (ms == MSecsPerDay) {
         ms = 0;
         day += dt < 0 ? -1 : 1;
     }
-    if (day > kMaxDay)
-        return {kMaxDay, kMSecsPerDay - 1};
-    if (day < kMinDay)
-        return {kMinDay, 0};
+    if (day > MaxDay)
+        return {MaxDay, MSecsPerDay - 1};
+    if (day < MinDay)
+        return {MinDay, 0};
     return {day, ms};
 }
 
 // Before day 0 the time of day counts away from zero.
 TDateTime Compose(std::int64_t day, std::int64_t ms)
 {
-    const double time = static_cast<double>(ms) / kMSecsPerDay;
+    const double time = static_cast<double>(ms) / MSecsPerDay;
     return day < 0 ? static_cast<double>(day) - time : static_cast<double>(day) + time;
 }
 
 chr::sys_days ToSysDays(std::int64_t day)
 {
-    return chr::sys_days{chr::days{day - kUnixEpochDay}};
+    return chr::sys_days{chr::days{day - UnixEpochDay}};
 }
 
 chr::year_month_day Civil(std::int64_t day)
@@ -63,7 +63,7 @@ std::int64_t DayNumber(int year, int month, int day)
 {
     const chr::year_month_day ymd{chr::year{year}, chr::month{static_cast<unsigned>(month)},
                                   chr::day{static_cast<unsigned>(day)}};
-    return chr::sys_days{ymd}.time_since_epoch().count() + kUnixEpochDay;
+    return chr::sys_days{ymd}.time_since_epoch().count() + UnixEpochDay;
 }
 
 int IsoWeekday(std::int64_t day)
@@ -80,15 +80,15 @@ bool IsLeapYear(int year)
 
 int DaysInAMonth(int year, int month)
 {
-    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    static constexpr int Days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (month < 1 || month > 12)
         return 0;
-    return kDays[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
+    return Days[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
 }
 
 TDateTime EncodeDate(int year, int month, int day)
 {
-    if (year < kMinYear || year > kMaxYear || day < 1 || day > DaysInAMonth(year, month))
+    if (year < MinYear || year > MaxYear || day < 1 || day > DaysInAMonth(year, month))
         throw EConvertError("Invalid argument to date encode");
     return static_cast<double>(DayNumber(year, month, day));
 }
@@ -99,7 +99,7 @@ TDateTime EncodeTime(int hour, int minute, int second, int millisecond)
         millisecond < 0 || millisecond > 999)
         throw EConvertError("Invalid argument to time encode");
     const std::int64_t ms = ((hour * 60LL + minute) * 60 + second) * 1000 + millisecond;
-    return static_cast<double>(ms) / kMSecsPerDay;
+    return static_cast<double>(ms) / MSecsPerDay;
 }
 
 TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second,
@@ -202,7 +202,7 @@ TDateTime DateOf(TDateTime dt)
 
 TDateTime TimeOf(TDateTime dt)
 {
-    return static_cast<double>(Split(dt).ms) / kMSecsPerDay;
+    return static_cast<double>(Split(dt).ms) / MSecsPerDay;
 }
 
 TDateTime IncMonth(TDateTime dt, std::int64_t months)
@@ -211,13 +211,13 @@ TDateTime IncMonth(TDateTime dt, std::int64_t months)
         return dt;
     const DayTime dayTime = Split(dt);
     const chr::year_month_day ymd = Civil(dayTime.day);
-    constexpr std::int64_t kFirst = std::int64_t{kMinYear} * 12;
-    constexpr std::int64_t kLast = std::int64_t{kMaxYear} * 12 + 11;
+    constexpr std::int64_t First = std::int64_t{MinYear} * 12;
+    constexpr std::int64_t Last = std::int64_t{MaxYear} * 12 + 11;
     // Clamping the step first keeps the sum far from overflow.
-    const std::int64_t step = std::clamp(months, kFirst - kLast, kLast - kFirst);
+    const std::int64_t step = std::clamp(months, First - Last, Last - First);
     const std::int64_t current = std::int64_t{static_cast<int>(ymd.year())} * 12 +
                                  static_cast<unsigned>(ymd.month()) - 1;
-    const std::int64_t index = std::clamp(current + step, kFirst, kLast);
+    const std::int64_t index = std::clamp(current + step, First, Last);
     const auto year = static_cast<int>(index / 12);
     const auto month = static_cast<int>(index % 12) + 1;
     const int day = std::min(static_cast<int>(static_cast<unsigned>(ymd.day())),

@@ -107,8 +107,8 @@ Token ReadToken(const std::string& format, std::size_t pos)
     if (StartsWithNoCase(format, pos, "ampm"))
         return {Kind::AmPmStrings, 'a', pos, 4};
     const char letter = Lower(c);
-    static constexpr std::string_view kFields = "dmyhnsz";
-    if (kFields.find(letter) == std::string_view::npos)
+    static constexpr std::string_view Fields = "dmyhnsz";
+    if (Fields.find(letter) == std::string_view::npos)
         return {Kind::Literal, c, pos, 1};
     std::size_t end = pos + 1;
     while (end < format.size() && Lower(format[end]) == letter)

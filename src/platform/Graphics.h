@@ -17,10 +17,6 @@ constexpr long long MaxPicturePixels = 100'000'000;
 
 class TGraphic {
 public:
-    // The platform image behind every graphic; defined by the platform
-    // implementation, which draws graphics and paints into bitmaps.
-    struct TImageData;
-
     virtual ~TGraphic();
     TGraphic& operator=(const TGraphic&) = delete;
 
@@ -49,14 +45,17 @@ public:
     virtual std::string MimeType() const = 0;
     virtual std::unique_ptr<TGraphic> Clone() const = 0;
 
-    TImageData& ImageData() { return *FImage; }
-    const TImageData& ImageData() const { return *FImage; }
-
 protected:
     TGraphic();
     TGraphic(const TGraphic& other);
 
 private:
+    // The platform image behind every graphic. Only the platform
+    // implementation, which draws graphics and paints into bitmaps, defines
+    // it and reaches it (through TGraphicAccess).
+    struct TImageData;
+    friend struct TGraphicAccess;
+
     std::unique_ptr<TImageData> FImage;
     bool FTransparent = false;
 };

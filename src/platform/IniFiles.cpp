@@ -1,5 +1,10 @@
 #include "corvane/platform/IniFiles.h"
 
+#include "corvane/platform/IniFiles_p.h"
+#include "corvane/platform/RealText.h"
+#include "corvane/platform/ScopeGuard_p.h"
+#include "corvane/platform/Types.h"
+
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -7,12 +12,11 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include "corvane/platform/Types.h"
 
 namespace corvane {
 namespace {
@@ -357,27 +361,90 @@ int WriteAll(int fd, std::string_view data)
 }
 
 // A new file beside the target, created exclusively so that no other file is overwritten.
-int CreateTempFile(const std::string& target, std::string& tempName)
+int CreateTempFile(const std::filesystem::path& target, std::string& tempName)
 {
     static std::atomic<unsigned> counter{0};
     for (;;) {
-        tempName = target + '.' + std::to_string(::getpid()) + '-' + std::to_string(counter++) + ".tmp";
+        tempName = target.string() + '.' + std::to_string(::getpid()) + '-' + std::to_string(counter++) + ".tmp";
         const int fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
 }
 
+// Linux gives up after as many links in a row.
+constexpr int MaxLinkHops = 40;
+
+// The file a chain of symbolic links leads to, so that replacing it leaves the links in place.
+std::filesystem::path ResolveLinks(const std::string& fileName)
+{
+    std::filesystem::path path = fileName;
+    for (int hop = 0; hop < MaxLinkHops; ++hop) {
+        std::error_code error;
+        const std::filesystem::path target = std::filesystem::read_symlink(path, error);
+        if (error.value() == EINVAL || error.value() == ENOENT) // no link, or nothing there yet
+            return path;
+        if (error)
+            ThrowFileError("Cannot write", fileName, error.value());
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    ThrowFileError("Cannot write", fileName, ELOOP);
+}
+
+// Makes a rename in the folder survive a power loss. A folder that may be written to but not
+// read cannot be opened for this; the rename stands all the same.
+int SyncFolderOf(const std::filesystem::path& file)
+{
+    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
+    TFileHandle handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    // EINVAL: the file system cannot sync folders.
+    if (handle.Get() < 0 || ::fsync(handle.Get()) == 0 || errno == EINVAL)
+        return 0;
+    return errno;
+}
+
+// Writes data to a new file beside the file that fileName leads to and renames it over that
+// file, so that the file holds either all of its old or all of its new content.
+void ReplaceFile(const std::string& fileName, std::string_view data)
+{
+    const std::filesystem::path target = ResolveLinks(fileName);
+    std::string tempName;
+    TFileHandle file(CreateTempFile(target, tempName));
+    if (file.Get() < 0)
+        ThrowFileError("Cannot write", fileName, errno);
+    bool renamed = false;
+    const ScopeGuard removeTemp([&] {
+        if (!renamed)
+            ::unlink(tempName.c_str());
+    });
+    // Replacing the file must not widen who may read it.
+    struct stat info {};
+    // Best effort: some file systems have no permissions to keep.
+    if (::stat(target.c_str(), &info) == 0)
+        ::fchmod(file.Get(), info.st_mode & 07777);
+    int error = WriteAll(file.Get(), data);
+    if (error == 0 && ::fsync(file.Get()) != 0)
+        error = errno;
+    const int closeError = file.Close();
+    error = error != 0 ? error : closeError;
+    if (error == 0 && ::rename(tempName.c_str(), target.c_str()) != 0)
+        error = errno;
+    if (error != 0)
+        ThrowFileError("Cannot write", fileName, error);
+    renamed = true;
+    if (const int syncError = SyncFolderOf(target); syncError != 0)
+        ThrowFileError("Cannot write", fileName, syncError);
+}
+
 } // namespace
 
-// ---- TIniFile::TNameIndex ---------------------------------------------------
+// ---- TIniNameIndex ---------------------------------------------------------
 // Linear probing, at most three quarters full. Slots keep the hash, so that a
 // probe reads an item's name only when the hash matches.
 
 // The slot holding the name, or the free slot that ends its probe run.
 template <class NameAt>
-std::size_t TIniFile::TNameIndex::SlotOf(std::string_view name, std::uint32_t hash,
-                                         const NameAt& nameAt) const
+std::size_t TIniNameIndex::SlotOf(std::string_view name, std::uint32_t hash, const NameAt& nameAt) const
 {
     const std::size_t mask = FSlots.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
@@ -388,7 +455,7 @@ std::size_t TIniFile::TNameIndex::SlotOf(std::string_view name, std::uint32_t ha
 }
 
 template <class NameAt>
-std::size_t TIniFile::TNameIndex::Find(std::string_view name, const NameAt& nameAt) const
+std::size_t TIniNameIndex::Find(std::string_view name, const NameAt& nameAt) const
 {
     if (FSlots.empty())
         return NotFound;
@@ -398,7 +465,7 @@ std::size_t TIniFile::TNameIndex::Find(std::string_view name, const NameAt& name
 
 // Positions stay below Free because files are limited to MaxFileSize bytes.
 template <class NameAt>
-bool TIniFile::TNameIndex::Insert(std::string_view name, std::size_t position, const NameAt& nameAt)
+bool TIniNameIndex::Insert(std::string_view name, std::size_t position, const NameAt& nameAt)
 {
     if ((FCount + 1) * 4 > FSlots.size() * 3)
         Grow();
@@ -411,7 +478,7 @@ bool TIniFile::TNameIndex::Insert(std::string_view name, std::size_t position, c
     return true;
 }
 
-void TIniFile::TNameIndex::Grow()
+void TIniNameIndex::Grow()
 {
     std::vector<TSlot> old = std::move(FSlots);
     FSlots.assign(std::max<std::size_t>(8, old.size() * 2), TSlot{});
@@ -428,7 +495,7 @@ void TIniFile::TNameIndex::Grow()
 
 // Moves later entries of the probe run back, so that no search stops early.
 template <class NameAt>
-void TIniFile::TNameIndex::Erase(std::string_view name, const NameAt& nameAt)
+void TIniNameIndex::Erase(std::string_view name, const NameAt& nameAt)
 {
     if (FSlots.empty())
         return;
@@ -448,9 +515,9 @@ void TIniFile::TNameIndex::Erase(std::string_view name, const NameAt& nameAt)
     }
 }
 
-// ---- TIniFile ---------------------------------------------------------------
+// ---- TIniImage --------------------------------------------------------------
 
-void TIniFile::TLine::Assign(std::string text)
+void TIniLine::Assign(std::string text)
 {
     if (Own)
         *Own = std::move(text);
@@ -459,37 +526,17 @@ void TIniFile::TLine::Assign(std::string text)
     Text = *Own;
 }
 
-std::string_view TIniFile::TSection::KeyAt(std::size_t line) const
+std::string_view TIniSection::KeyAt(std::size_t line) const
 {
     return KeyOf(Lines[line].Text);
 }
 
-TIniFile::TIniFile(std::string fileName)
-    : FFileName(std::move(fileName)), FText(DecodeText(ReadFileBytes(FFileName)))
+TIniImage::TIniImage(std::string text) : FText(std::move(text))
 {
     Parse();
 }
 
-TIniFile::~TIniFile()
-{
-    try {
-        UpdateFile();
-    } catch (...) {
-        // A destructor cannot report; callers who care call UpdateFile themselves.
-    }
-}
-
-const std::string& TIniFile::FileName() const
-{
-    return FFileName;
-}
-
-bool TIniFile::Modified() const
-{
-    return FModified;
-}
-
-void TIniFile::Parse()
+void TIniImage::Parse()
 {
     const std::string_view text = FText;
     std::size_t pos = 0;
@@ -518,14 +565,14 @@ void TIniFile::Parse()
     }
 }
 
-std::string_view TIniFile::SectionNameAt(std::size_t index) const
+std::string_view TIniImage::SectionNameAt(std::size_t index) const
 {
     return FSections[index].Name;
 }
 
-void TIniFile::AddSection(std::string name, std::string_view header)
+void TIniImage::AddSection(std::string name, std::string_view header)
 {
-    TSection& section = FSections.emplace_back();
+    TIniSection& section = FSections.emplace_back();
     section.Name = std::move(name);
     section.Header = header;
     section.Shadowed = !FSectionIndex.Insert(section.Name, FSections.size() - 1,
@@ -533,13 +580,13 @@ void TIniFile::AddSection(std::string name, std::string_view header)
     FHasDuplicateSections = FHasDuplicateSections || section.Shadowed;
 }
 
-void TIniFile::AddLine(TSection& section, std::string_view text)
+void TIniImage::AddLine(TIniSection& section, std::string_view text)
 {
     for (const std::string_view blank : section.Trailing)
-        section.Lines.push_back(TLine{blank, nullptr, TLineKind::Other});
+        section.Lines.push_back(TIniLine{blank, nullptr, TIniLineKind::Other});
     section.Trailing.clear();
 
-    TLine& line = section.Lines.emplace_back(TLine{text, nullptr, TLineKind::Other});
+    TIniLine& line = section.Lines.emplace_back(TIniLine{text, nullptr, TIniLineKind::Other});
     const std::string_view trimmed = Trim(text);
     // Lines of a shadowed section are never looked up; '[' without ']' is no key.
     if (section.Shadowed || trimmed.starts_with(';') || trimmed.starts_with('[') ||
@@ -547,44 +594,181 @@ void TIniFile::AddLine(TSection& section, std::string_view text)
         return;
     const bool first = section.Keys.Insert(KeyOf(text), section.Lines.size() - 1,
                                            [&section](std::size_t i) { return section.KeyAt(i); });
-    line.Kind = first ? TLineKind::Key : TLineKind::Shadowed;
+    line.Kind = first ? TIniLineKind::Key : TIniLineKind::Shadowed;
     section.HasDuplicateKeys = section.HasDuplicateKeys || !first;
 }
 
-std::size_t TIniFile::SectionIndexOf(const std::string& section) const
+std::size_t TIniImage::SectionIndexOf(const std::string& section) const
 {
     return FSectionIndex.Find(CleanSectionName(section), [this](std::size_t i) { return SectionNameAt(i); });
 }
 
-const TIniFile::TLine* TIniFile::FindLine(const std::string& section, const std::string& ident) const
+const TIniLine* TIniImage::FindLine(const std::string& section, const std::string& ident) const
 {
     const std::size_t index = SectionIndexOf(section);
-    if (index == TNameIndex::NotFound)
+    if (index == TIniNameIndex::NotFound)
         return nullptr;
-    const TSection& s = FSections[index];
+    const TIniSection& s = FSections[index];
     const std::size_t line = s.Keys.Find(CleanKey(ident), [&s](std::size_t i) { return s.KeyAt(i); });
-    return line == TNameIndex::NotFound ? nullptr : &s.Lines[line];
+    return line == TIniNameIndex::NotFound ? nullptr : &s.Lines[line];
 }
 
-TIniFile::TSection& TIniFile::ObtainSection(const std::string& section)
+TIniSection& TIniImage::ObtainSection(const std::string& section)
 {
     const std::size_t index = SectionIndexOf(section);
-    if (index != TNameIndex::NotFound)
+    if (index != TIniNameIndex::NotFound)
         return FSections[index];
     AddSection(CleanSectionName(section), {});
     return FSections.back();
 }
 
+bool TIniImage::SectionExists(const std::string& section) const
+{
+    return SectionIndexOf(section) != TIniNameIndex::NotFound;
+}
+
+void TIniImage::ReadSection(const std::string& section, std::vector<std::string>& idents) const
+{
+    idents.clear();
+    const std::size_t index = SectionIndexOf(section);
+    if (index == TIniNameIndex::NotFound)
+        return;
+    for (const TIniLine& line : FSections[index].Lines)
+        if (line.Kind == TIniLineKind::Key)
+            idents.emplace_back(KeyOf(line.Text));
+}
+
+void TIniImage::ReadSections(std::vector<std::string>& sections) const
+{
+    sections.clear();
+    for (const TIniSection& s : FSections)
+        if (!s.Erased && !s.Shadowed)
+            sections.push_back(s.Name);
+}
+
+std::size_t TIniImage::KeyCount(const std::string& section) const
+{
+    const std::size_t index = SectionIndexOf(section);
+    return index == TIniNameIndex::NotFound ? 0 : FSections[index].Keys.Size();
+}
+
+bool TIniImage::WriteString(const std::string& section, const std::string& ident, const std::string& value)
+{
+    const std::string key = CleanKey(ident);
+    std::string text = WithoutLineBreaks(value);
+    TIniSection& s = ObtainSection(section);
+    const auto keyAt = [&s](std::size_t i) { return s.KeyAt(i); };
+    const std::size_t found = s.Keys.Find(key, keyAt);
+    if (found == TIniNameIndex::NotFound) {
+        TIniLine& line = s.Lines.emplace_back();
+        line.Kind = TIniLineKind::Key;
+        line.Assign(key + '=' + EncodeValue(std::move(text)));
+        s.Keys.Insert(key, s.Lines.size() - 1, keyAt);
+        return true;
+    }
+    TIniLine& line = s.Lines[found];
+    if (ValueOf(line.Text) == text)
+        return false;
+    // The key keeps its spelling in the file.
+    line.Assign(std::string(KeyOf(line.Text)) + '=' + EncodeValue(std::move(text)));
+    return true;
+}
+
+// Later duplicates go too, so that the name does not come back on the next read.
+bool TIniImage::EraseSection(const std::string& section)
+{
+    const std::string name = CleanSectionName(section);
+    const auto nameAt = [this](std::size_t i) { return SectionNameAt(i); };
+    const std::size_t first = FSectionIndex.Find(name, nameAt);
+    if (first == TIniNameIndex::NotFound)
+        return false;
+    FSectionIndex.Erase(name, nameAt);
+    for (std::size_t i = first; i < FSections.size(); ++i) {
+        TIniSection& s = FSections[i];
+        if (i == first || (s.Shadowed && EqualNoCase(s.Name, name))) {
+            s = TIniSection{};
+            s.Erased = true;
+        }
+        if (!FHasDuplicateSections)
+            break;
+    }
+    return true;
+}
+
+// Later duplicates of the key go too, so that it does not come back on the next read.
+bool TIniImage::DeleteKey(const std::string& section, const std::string& ident)
+{
+    const std::size_t index = SectionIndexOf(section);
+    if (index == TIniNameIndex::NotFound)
+        return false;
+    TIniSection& s = FSections[index];
+    const std::string key = CleanKey(ident);
+    const auto keyAt = [&s](std::size_t i) { return s.KeyAt(i); };
+    const std::size_t found = s.Keys.Find(key, keyAt);
+    if (found == TIniNameIndex::NotFound)
+        return false;
+    s.Keys.Erase(key, keyAt);
+    s.Lines[found] = TIniLine{{}, nullptr, TIniLineKind::Deleted};
+    if (s.HasDuplicateKeys)
+        for (TIniLine& line : s.Lines)
+            if (line.Kind == TIniLineKind::Shadowed && EqualNoCase(KeyOf(line.Text), key))
+                line = TIniLine{{}, nullptr, TIniLineKind::Deleted};
+    return true;
+}
+
+std::string TIniImage::Text() const
+{
+    std::string out;
+    out.reserve(FText.size() + FText.size() / 8);
+    const auto put = [&](std::string_view line) {
+        out += line;
+        out += FLineEnd;
+    };
+    for (const std::string_view line : FPreamble)
+        put(line);
+    for (const TIniSection& s : FSections) {
+        if (s.Erased)
+            continue;
+        put(s.Header.empty() ? '[' + s.Name + ']' : std::string(s.Header));
+        for (const TIniLine& line : s.Lines)
+            if (line.Kind != TIniLineKind::Deleted)
+                put(line.Text);
+        for (const std::string_view blank : s.Trailing)
+            put(blank);
+    }
+    return out;
+}
+
+// ---- TIniFile ---------------------------------------------------------------
+
+TIniFile::TIniFile(std::string fileName)
+    : FFileName(std::move(fileName)),
+      FImage(std::make_unique<TIniImage>(DecodeText(ReadFileBytes(FFileName))))
+{
+}
+
+TIniFile::~TIniFile() = default;
+
+const std::string& TIniFile::FileName() const
+{
+    return FFileName;
+}
+
+bool TIniFile::Modified() const
+{
+    return FModified;
+}
+
 std::string TIniFile::ReadString(const std::string& section, const std::string& ident,
                                  const std::string& def) const
 {
-    const TLine* line = FindLine(section, ident);
+    const TIniLine* line = FImage->FindLine(section, ident);
     return line ? std::string(ValueOf(line->Text)) : def;
 }
 
 int TIniFile::ReadInteger(const std::string& section, const std::string& ident, int def) const
 {
-    const TLine* line = FindLine(section, ident);
+    const TIniLine* line = FImage->FindLine(section, ident);
     int value = def;
     return line && ParseInteger(ValueOf(line->Text), value) ? value : def;
 }
@@ -596,31 +780,15 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& ident, bo
 
 double TIniFile::ReadFloat(const std::string& section, const std::string& ident, double def) const
 {
-    const TLine* line = FindLine(section, ident);
+    const TIniLine* line = FImage->FindLine(section, ident);
     double value = def;
     return line && ParseFloat(ValueOf(line->Text), value) ? value : def;
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& ident, const std::string& value)
 {
-    const std::string key = CleanKey(ident);
-    std::string text = WithoutLineBreaks(value);
-    TSection& s = ObtainSection(section);
-    const auto keyAt = [&s](std::size_t i) { return s.KeyAt(i); };
-    const std::size_t found = s.Keys.Find(key, keyAt);
-    if (found == TNameIndex::NotFound) {
-        TLine& line = s.Lines.emplace_back();
-        line.Kind = TLineKind::Key;
-        line.Assign(key + '=' + EncodeValue(std::move(text)));
-        s.Keys.Insert(key, s.Lines.size() - 1, keyAt);
-    } else {
-        TLine& line = s.Lines[found];
-        if (ValueOf(line.Text) == text)
-            return;
-        // The key keeps its spelling in the file.
-        line.Assign(std::string(KeyOf(line.Text)) + '=' + EncodeValue(std::move(text)));
-    }
-    FModified = true;
+    if (FImage->WriteString(section, ident, value))
+        FModified = true;
 }
 
 void TIniFile::WriteInteger(const std::string& section, const std::string& ident, int value)
@@ -635,136 +803,57 @@ void TIniFile::WriteBool(const std::string& section, const std::string& ident, b
 
 void TIniFile::WriteFloat(const std::string& section, const std::string& ident, double value)
 {
-    std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    WriteString(section, ident, std::string(buffer.data(), result.ptr));
+    WriteString(section, ident, RealToText(value));
 }
 
 bool TIniFile::ValueExists(const std::string& section, const std::string& ident) const
 {
-    return FindLine(section, ident) != nullptr;
+    return FImage->FindLine(section, ident) != nullptr;
 }
 
 bool TIniFile::SectionExists(const std::string& section) const
 {
-    return SectionIndexOf(section) != TNameIndex::NotFound;
+    return FImage->SectionExists(section);
 }
 
 void TIniFile::ReadSection(const std::string& section, std::vector<std::string>& idents) const
 {
-    idents.clear();
-    const std::size_t index = SectionIndexOf(section);
-    if (index == TNameIndex::NotFound)
-        return;
-    for (const TLine& line : FSections[index].Lines)
-        if (line.Kind == TLineKind::Key)
-            idents.emplace_back(KeyOf(line.Text));
+    FImage->ReadSection(section, idents);
 }
 
 void TIniFile::ReadSections(std::vector<std::string>& sections) const
 {
-    sections.clear();
-    for (const TSection& s : FSections)
-        if (!s.Erased && !s.Shadowed)
-            sections.push_back(s.Name);
+    FImage->ReadSections(sections);
 }
 
 std::size_t TIniFile::KeyCount(const std::string& section) const
 {
-    const std::size_t index = SectionIndexOf(section);
-    return index == TNameIndex::NotFound ? 0 : FSections[index].Keys.Size();
+    return FImage->KeyCount(section);
 }
 
-// Later duplicates go too, so that the name does not come back on the next read.
 void TIniFile::EraseSection(const std::string& section)
 {
-    const std::string name = CleanSectionName(section);
-    const auto nameAt = [this](std::size_t i) { return SectionNameAt(i); };
-    const std::size_t first = FSectionIndex.Find(name, nameAt);
-    if (first == TNameIndex::NotFound)
-        return;
-    FSectionIndex.Erase(name, nameAt);
-    for (std::size_t i = first; i < FSections.size(); ++i) {
-        TSection& s = FSections[i];
-        if (i == first || (s.Shadowed && EqualNoCase(s.Name, name))) {
-            s = TSection{};
-            s.Erased = true;
-        }
-        if (!FHasDuplicateSections)
-            break;
-    }
-    FModified = true;
+    if (FImage->EraseSection(section))
+        FModified = true;
 }
 
-// Later duplicates of the key go too, so that it does not come back on the next read.
 void TIniFile::DeleteKey(const std::string& section, const std::string& ident)
 {
-    const std::size_t index = SectionIndexOf(section);
-    if (index == TNameIndex::NotFound)
-        return;
-    TSection& s = FSections[index];
-    const std::string key = CleanKey(ident);
-    const auto keyAt = [&s](std::size_t i) { return s.KeyAt(i); };
-    const std::size_t found = s.Keys.Find(key, keyAt);
-    if (found == TNameIndex::NotFound)
-        return;
-    s.Keys.Erase(key, keyAt);
-    s.Lines[found] = TLine{{}, nullptr, TLineKind::Deleted};
-    if (s.HasDuplicateKeys)
-        for (TLine& line : s.Lines)
-            if (line.Kind == TLineKind::Shadowed && EqualNoCase(KeyOf(line.Text), key))
-                line = TLine{{}, nullptr, TLineKind::Deleted};
-    FModified = true;
+    if (FImage->DeleteKey(section, ident))
+        FModified = true;
 }
 
-std::string TIniFile::Image() const
+void TIniFile::Clear()
 {
-    std::string out;
-    out.reserve(FText.size() + FText.size() / 8);
-    const auto put = [&](std::string_view line) {
-        out += line;
-        out += FLineEnd;
-    };
-    for (const std::string_view line : FPreamble)
-        put(line);
-    for (const TSection& s : FSections) {
-        if (s.Erased)
-            continue;
-        put(s.Header.empty() ? '[' + s.Name + ']' : std::string(s.Header));
-        for (const TLine& line : s.Lines)
-            if (line.Kind != TLineKind::Deleted)
-                put(line.Text);
-        for (const std::string_view blank : s.Trailing)
-            put(blank);
-    }
-    return out;
+    FImage = std::make_unique<TIniImage>(std::string());
+    FModified = true;
 }
 
 void TIniFile::UpdateFile()
 {
     if (!FModified)
         return;
-    const std::string image = Image();
-    std::string tempName;
-    TFileHandle file(CreateTempFile(FFileName, tempName));
-    if (file.Get() < 0)
-        ThrowFileError("Cannot write", FFileName, errno);
-    // Replacing the file must not widen who may read it.
-    struct stat info {};
-    // Best effort: some file systems have no permissions to keep.
-    if (::stat(FFileName.c_str(), &info) == 0)
-        ::fchmod(file.Get(), info.st_mode & 07777);
-    int error = WriteAll(file.Get(), image);
-    if (error == 0 && ::fsync(file.Get()) != 0)
-        error = errno;
-    const int closeError = file.Close();
-    error = error != 0 ? error : closeError;
-    if (error == 0 && ::rename(tempName.c_str(), FFileName.c_str()) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(tempName.c_str());
-        ThrowFileError("Cannot write", FFileName, error);
-    }
+    ReplaceFile(FFileName, FImage->Text());
     FModified = false;
 }
 

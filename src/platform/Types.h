@@ -61,4 +61,10 @@ public:
     using Exception::Exception;
 };
 
+// A call that the object's current state does not allow.
+class EInvalidOperation : public Exception {
+public:
+    using Exception::Exception;
+};
+
 } // namespace corvane

@@ -111,3 +111,26 @@ TEST(CorvaneCli, InfoShowsTheCalendarWithItsCategoriesAndExceptions)
         << json.out;
     EXPECT_NE(json.out.find("\"unit\": \"tmMonth\", \"period\": 1"), std::string::npos);
 }
+
+// ---- convert over existing files ----
+
+TEST(CorvaneCli, ConvertIntoAnExistingFileWritesTheSameBytesAsIntoANewOne)
+{
+    ScratchDir dir;
+    const std::string sample = quoted(std::string(CORVANE_SOURCE_DIR) + "/examples/every-type.ini");
+    ASSERT_EQ(run("convert " + sample + " " + quoted(dir.file("new.ini"))).exitCode, 0);
+    const std::string expected = corvane::test::readFile(dir.file("new.ini"));
+
+    corvane::test::writeFile(dir.file("older.ini"), "; an older plan\r\n[root]\r\ntypeID=Document\r\nstale=1\r\n"
+                                                    "[Removed Legend]\r\ntypeID=Legend\r\n");
+    corvane::test::writeFile(dir.file("unrelated.ini"), "not a document at all\n\xE4\xF6\xFC\n[x");
+    corvane::test::writeFile(dir.file("real.ini"), "[root]\nstale=1\n");
+    std::filesystem::create_symlink("real.ini", dir.path() / "link.ini");
+    for (const std::string name : {"older.ini", "unrelated.ini", "link.ini"}) {
+        SCOPED_TRACE(name);
+        const ToolRun convert = run("convert " + sample + " " + quoted(dir.file(name)));
+        EXPECT_EQ(convert.exitCode, 0) << convert.out;
+        EXPECT_EQ(corvane::test::readFile(dir.file(name)), expected);
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.ini"));
+}

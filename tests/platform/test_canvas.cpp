@@ -531,6 +531,34 @@ TEST_F(CanvasTest, HugeCoordinatesNeitherCrashNorHang)
     EXPECT_EQ(C().Pixel(far, far), 0u);
 }
 
+TEST_F(CanvasTest, ClipsBeyondTheSurfaceReachEveryKindOfDrawing)
+{
+    // Qt's own rectangles cannot hold this clip; what it lets through must
+    // still be painted, by the painter as by the pixel writers.
+    C().SelectClipRect(Rect(INT_MIN, INT_MIN, INT_MAX, INT_MAX));
+    EXPECT_EQ(C().GetClipBox(), Rect(INT_MIN, INT_MIN, INT_MAX, INT_MAX));
+    C().Brush().Color = Red;
+    C().Pen().Color = Blue;
+    C().Polygon({{5, 5}, {30, 5}, {30, 30}});
+    EXPECT_EQ(At(25, 10), Red);
+    C().TextOut(0, 30, "Text"); // in the font's black
+    EXPECT_FALSE(PixelsOf(clBlack).empty());
+    TBitmap picture;
+    picture.SetSize(2, 2);
+    picture.SetPixel(0, 0, Green);
+    C().Draw(2, 2, picture);
+    EXPECT_EQ(At(2, 2), Green);
+
+    // A clip beside the surface lets nothing through.
+    Bitmap.SetSize(0, 0);
+    Bitmap.SetSize(40, 40);
+    C().SelectClipRect(Rect(100, 100, 150, 150));
+    C().Polygon({{INT_MIN, INT_MIN}, {INT_MAX, INT_MIN}, {INT_MAX, INT_MAX}});
+    C().TextOut(0, 0, "Text");
+    C().Draw(0, 0, picture);
+    ExpectEverywhere([](int, int, TColor c) { return c == clWhite; });
+}
+
 // The bitmap behind the canvas
 
 TEST_F(CanvasTest, BitmapChangesReachTheCanvas)

@@ -150,17 +150,17 @@ TEST(DateUtils, TimeJustBeforeMidnightCarriesIntoTheNextDay)
 
 TEST(DateUtils, UndecodableValuesAreClamped)
 {
-    constexpr double kInf = std::numeric_limits<double>::infinity();
+    constexpr double Inf = std::numeric_limits<double>::infinity();
     const double nan = std::nan("");
     EXPECT_EQ(DecodedText(nan), "1899-12-30 00:00:00.000");
-    EXPECT_EQ(DecodedText(kInf), "9999-12-31 23:59:59.999");
+    EXPECT_EQ(DecodedText(Inf), "9999-12-31 23:59:59.999");
     EXPECT_EQ(DecodedText(1e300), "9999-12-31 23:59:59.999");
     EXPECT_EQ(DecodedText(2958465.9999999999), "9999-12-31 23:59:59.999");
-    EXPECT_EQ(DecodedText(-kInf), "0001-01-01 00:00:00.000");
+    EXPECT_EQ(DecodedText(-Inf), "0001-01-01 00:00:00.000");
     EXPECT_EQ(DecodedText(-693594.5), "0001-01-01 00:00:00.000");
     EXPECT_EQ(DayOfTheWeek(nan), 6);
-    EXPECT_EQ(WeekOfTheYear(kInf), 52);
-    EXPECT_EQ(WeekOfTheYear(-kInf), 1);
+    EXPECT_EQ(WeekOfTheYear(Inf), 52);
+    EXPECT_EQ(WeekOfTheYear(-Inf), 1);
     EXPECT_EQ(DateOf(nan), 0.0);
 }
 

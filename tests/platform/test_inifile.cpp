@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cfloat>
 #include <filesystem>
@@ -52,11 +53,13 @@ protected:
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
-    Strings FilesInDir() const
+    // Sorted names of the entries in a folder below the test's own.
+    Strings FilesInDir(const std::string& folder = {}) const
     {
         Strings names;
-        for (const auto& entry : fs::directory_iterator(FDir))
+        for (const auto& entry : fs::directory_iterator(FDir / folder))
             names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
         return names;
     }
 
@@ -81,20 +84,51 @@ private:
     bool FWasRoot;
 };
 
-TEST_F(IniFile, MissingFileIsEmptyAndNotCreatedUnlessWritten)
+TEST_F(IniFile, MissingFileIsEmptyAndCreatedOnlyByUpdateFile)
 {
     {
         TIniFile ini(PathOf("none.ini"));
         EXPECT_EQ(ini.ReadString("s", "k", "def"), "def");
         EXPECT_FALSE(ini.SectionExists("s"));
         EXPECT_FALSE(ini.Modified());
-    }
-    EXPECT_FALSE(fs::exists(PathOf("none.ini")));
-    {
-        TIniFile ini(PathOf("none.ini"));
         ini.WriteInteger("s", "k", 7);
     }
+    EXPECT_FALSE(fs::exists(PathOf("none.ini")));
+    TIniFile ini(PathOf("none.ini"));
+    ini.WriteInteger("s", "k", 7);
+    ini.UpdateFile();
     EXPECT_EQ(Get(PathOf("none.ini")), "[s]\nk=7\n");
+}
+
+// A save that fails half way must not reach the file when the image is dropped.
+TEST_F(IniFile, ReleasingWithoutUpdateFileLeavesTheFileAsItWas)
+{
+    const std::string original = "; kept\r\n[a]\r\nk=1\r\n[b]\r\nj=2\r\n";
+    const std::string path = Put("a.ini", original);
+    {
+        TIniFile ini(path);
+        ini.WriteInteger("a", "k", 9);
+        ini.DeleteKey("b", "j");
+        ini.EraseSection("a");
+        ini.WriteString("c", "new", "1");
+        EXPECT_TRUE(ini.Modified());
+    }
+    EXPECT_EQ(Get(path), original);
+    EXPECT_EQ(FilesInDir(), Strings{"a.ini"});
+}
+
+TEST_F(IniFile, ClearWritesTheSameBytesAsANewFile)
+{
+    TIniFile fresh(PathOf("new.ini"));
+    TIniFile old(Put("old.ini", "; comment\r\nstray\r\n[s]\r\nk=old\r\nother=1\r\n[t]\r\nx=1\r\n"));
+    old.Clear();
+    EXPECT_FALSE(old.SectionExists("t"));
+    for (TIniFile* ini : {&fresh, &old}) {
+        ini->WriteString("s", "k", "v");
+        ini->UpdateFile();
+    }
+    EXPECT_EQ(Get(PathOf("old.ini")), "[s]\nk=v\n");
+    EXPECT_EQ(Get(PathOf("old.ini")), Get(PathOf("new.ini")));
 }
 
 TEST_F(IniFile, NamesMatchWithoutCaseAndWritesAreSeenAtOnce)
@@ -232,6 +266,7 @@ TEST_F(IniFile, AwkwardValuesRoundTripExactly)
             ini.WriteString("s", "k" + std::to_string(i), values[i]);
             EXPECT_EQ(ini.ReadString("s", "k" + std::to_string(i), "?"), values[i]);
         }
+        ini.UpdateFile();
     }
     TIniFile ini(PathOf("a.ini"));
     for (std::size_t i = 0; i < values.size(); ++i)
@@ -252,6 +287,7 @@ TEST_F(IniFile, NamesAndValuesCannotInjectLines)
         ini.WriteString("s", "; comment", "4");
         EXPECT_EQ(ini.ReadString("s", "v", ""), "a  [evil] x=1");
         EXPECT_EQ(ini.ReadInteger("s] [t", "k", 0), 1);
+        ini.UpdateFile();
     }
     TIniFile ini(PathOf("a.ini"));
     Strings names;
@@ -289,6 +325,42 @@ TEST_F(IniFile, UpdateFileReplacesTheFileAtomically)
     EXPECT_TRUE(ini.Modified());
     EXPECT_EQ(Get(path), "[s]\nk=2\n");
     EXPECT_EQ(FilesInDir(), Strings{"a.ini"});
+}
+
+TEST_F(IniFile, UpdateFileThroughLinksReplacesTheFileTheyLeadTo)
+{
+    fs::create_directories(FDir / "real");
+    fs::create_directories(FDir / "links");
+    const std::string target = Put("real/doc.ini", "[s]\nk=1\n");
+    ::chmod(target.c_str(), 0640);
+    // A relative link to an absolute one: links/doc.ini -> chain.ini -> <dir>/real/doc.ini.
+    fs::create_symlink(target, FDir / "links" / "chain.ini");
+    fs::create_symlink("chain.ini", FDir / "links" / "doc.ini");
+    fs::create_symlink("../real/missing.ini", FDir / "links" / "dangling.ini");
+
+    TIniFile ini(PathOf("links/doc.ini"));
+    EXPECT_EQ(ini.ReadInteger("s", "k", 0), 1);
+    ini.WriteInteger("s", "k", 2);
+    ini.UpdateFile();
+    EXPECT_TRUE(fs::is_symlink(FDir / "links" / "doc.ini"));
+    EXPECT_TRUE(fs::is_symlink(FDir / "links" / "chain.ini"));
+    EXPECT_EQ(Get(target), "[s]\nk=2\n");
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));
+
+    TIniFile dangling(PathOf("links/dangling.ini"));
+    dangling.WriteInteger("s", "k", 3);
+    dangling.UpdateFile();
+    EXPECT_TRUE(fs::is_symlink(FDir / "links" / "dangling.ini"));
+    EXPECT_EQ(Get(PathOf("real/missing.ini")), "[s]\nk=3\n");
+
+    // Links that lead back to themselves fail instead of looping.
+    TIniFile looped(PathOf("links/loop.ini"));
+    fs::create_symlink("loop.ini", FDir / "links" / "loop.ini");
+    looped.WriteInteger("s", "k", 4);
+    EXPECT_THROW(looped.UpdateFile(), EFileError);
+
+    EXPECT_EQ(FilesInDir("links"), (Strings{"chain.ini", "dangling.ini", "doc.ini", "loop.ini"}));
+    EXPECT_EQ(FilesInDir("real"), (Strings{"doc.ini", "missing.ini"}));
 }
 
 TEST_F(IniFile, UnreadableFileThrows)
@@ -376,6 +448,7 @@ TEST_F(IniFile, SurvivesHostileInput)
             Strings names;
             ini.ReadSections(names);
             ini.WriteString("probe", "k", "v");
+            ini.UpdateFile();
         }
         TIniFile ini(PathOf("a.ini"));
         EXPECT_EQ(ini.ReadString("probe", "k", ""), "v");

@@ -21,10 +21,17 @@ namespace corvane {
 void TQVTGanttDocument::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
 {
     media.setStrProperty(name, "typeID", TypeID);
-    // These three write their own reference key into this section.
-    factory.saveObject(name, media, Ftable.get());
-    factory.saveObject(name, media, Fcalendar.get());
-    factory.saveObject(name, media, FTree.get());
+    // These three write their own reference key into this section; one that is gone loses
+    // its key, so that it does not come back from the file saved over.
+    const auto saveSelfReferencing = [&](const char* key, TQVTGanttObject* part) {
+        if (part)
+            factory.saveObject(name, media, part);
+        else
+            media.deleteProperty(name, key);
+    };
+    saveSelfReferencing("table", Ftable.get());
+    saveSelfReferencing("calendar", Fcalendar.get());
+    saveSelfReferencing("tree", FTree.get());
     factory.saveChild(name, "task bar settings", FTaskBarSettings.get(), media);
     factory.saveChild(name, "image bar settings", FImageBarSettings.get(), media);
     factory.saveChild(name, "text bar settings", FTextBarSettings.get(), media);
@@ -37,13 +44,6 @@ void TQVTGanttDocument::doSave(const std::string& name, IQVTMedia& media, TQVTEn
         factory.saveObjectList(name, "time scales", media, FScales);
     // Older versions never wrote the legend, so a document saved into a new file lost it.
     factory.saveChild(name, "legend", FLegend.get(), media);
-}
-
-TQVTDocumentSetup* FindDocumentSetup(TQVTGanttObject* obj)
-{
-    while (obj && obj->getParent())
-        obj = obj->getParent();
-    return dynamic_cast<TQVTDocumentSetup*>(obj);
 }
 
 void TQVTGanttDocument::setStartDate(TDateTime value)

@@ -1,6 +1,7 @@
 #pragma once
 // The schedule document: the root object of a stored graph.
 
+#include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/objects/qvtDocumentSetup.h"
 
 #include <memory>
@@ -12,7 +13,6 @@ namespace corvane {
 class TQVTBarConnection;
 class TQVTConnectionSettings;
 class TQVTDocumentCalendar;
-class TQVTGanttTable;
 class TQVTImageBarSettings;
 class TQVTLegend;
 class TQVTProgressBarSettings;
@@ -32,8 +32,8 @@ public:
     void setStartDate(TDateTime value) override;
     TDateTime getEndDate() override { return FEndDate; }
     void setEndDate(TDateTime value) override { FEndDate = value; }
-    // Tells every time scale the calendar's current time mode.
-    void UpdateTimeScales();
+    TQVTGanttTable* GetTable() override { return Ftable.get(); }
+    void UpdateTimeScales() override;
 
     TQVTGanttObject* getTextBarSettings();
     TQVTProgressBarSettings* GetProgressBarSettings();

@@ -4,9 +4,7 @@
 #include "corvane/framework/objects/qvtEntityFactory.h"
 #include "corvane/framework/chart/qvtGanttBar.h"
 #include "corvane/framework/pert/qvtPertBar.h"
-
-#include <algorithm>
-#include <cmath>
+#include "corvane/framework/time/qvtBlockedDays_p.h"
 
 namespace corvane {
 
@@ -30,9 +28,8 @@ void TQVTGanttRow::ClearBlockedDates()
 
 bool TQVTGanttRow::IsBlocked(TDateTime date) const
 {
-    const TDateTime day = std::trunc(date);
-    return std::any_of(BlockedDates.begin(), BlockedDates.end(),
-                       [day](TDateTime blocked) { return std::trunc(blocked) == day; });
+    // The calendar leaves out the same days.
+    return TQVTBlockedDays(BlockedDates).IsBlocked(date);
 }
 
 std::shared_ptr<TQVTGanttObject> TQVTGanttRowPersistence::doLoad(const std::string& name, IQVTMedia& media,

@@ -19,6 +19,14 @@ void TQVTGanttTable::doSave(const std::string& name, IQVTMedia& media, TQVTEntit
     factory.saveChild(uid, "default pert settings", FDefaultPertBarSettings.get(), media);
 }
 
+std::span<const TDateTime> TQVTGanttTable::getBlockedDates(int row) const
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= FRows.size())
+        return {};
+    const TQVTGanttRow* r = FRows[static_cast<std::size_t>(row)].get();
+    return r ? std::span<const TDateTime>(r->BlockedDates) : std::span<const TDateTime>();
+}
+
 std::shared_ptr<TQVTGanttObject> TQVTGanttTablePersistence::doLoad(const std::string& name, IQVTMedia& media,
                                                                    TQVTEntityFactory& factory)
 {

@@ -1,7 +1,7 @@
 #pragma once
 // The chart table: the rows of a document and the PERT layout shared by them.
 
-#include "corvane/framework/objects/qvtGanttObject.h"
+#include "corvane/framework/objects/qvtDocumentSetup.h"
 
 #include <memory>
 #include <string>
@@ -13,9 +13,11 @@ class TQVTBarConnection;
 class TQVTGanttRow;
 class TQVTPertBarSettings;
 
-class TQVTGanttTable : public TQVTGanttObject {
+class TQVTGanttTable : public IQVTChartTable {
 public:
     static constexpr const char* TypeID = "Gantt Table";
+
+    std::span<const TDateTime> getBlockedDates(int row) const override;
 
     // Saved by the document: writes "table" = its identifier into the document's section name,
     // then its own section.

@@ -44,7 +44,7 @@ void Fill(std::span<const TDefaultText> texts)
 // The three fillings share one key order; French has no print-to-file texts, so a switch
 // to French keeps the previous ones. "pp_ps_preview" is set twice; the second text stands.
 
-constexpr TDefaultText kGerman[] = {
+constexpr TDefaultText German[] = {
     {"autonumbercolumn", "Nr."},
     {"insertnewpertbarmsg1", "Ziehen Sie mit der Maus ein Rechteck auf,"},
     {"insertnewpertbarmsg2", "um ein neues Objekt anzulegen."},
@@ -188,7 +188,7 @@ constexpr TDefaultText kGerman[] = {
     {"df_fixedtaskbar", "fixiert"},
 };
 
-constexpr TDefaultText kEnglish[] = {
+constexpr TDefaultText English[] = {
     {"autonumbercolumn", "No"},
     {"insertnewpertbarmsg1", "Insert a new pert bar by dragging the mouse."},
     {"insertnewpertbarmsg2", ""},
@@ -332,7 +332,7 @@ constexpr TDefaultText kEnglish[] = {
     {"df_fixedtaskbar", "Fix"},
 };
 
-constexpr TDefaultText kFrench[] = {
+constexpr TDefaultText French[] = {
     {"autonumbercolumn", "No"},
     {"insertnewpertbarmsg1", "Faites glisser la souris pour insérer une nouvelle tâche PERT."},
     {"insertnewpertbarmsg2", ""},
@@ -501,17 +501,17 @@ std::string GetRessourceValue(std::string_view key)
 
 void CreateDefaultRessources_GER()
 {
-    Fill(kGerman);
+    Fill(German);
 }
 
 void CreateDefaultRessources_ENG()
 {
-    Fill(kEnglish);
+    Fill(English);
 }
 
 void CreateDefaultRessources_FRA()
 {
-    Fill(kFrench);
+    Fill(French);
 }
 
 void ClearRessources()

@@ -1,7 +1,7 @@
 #include "corvane/framework/media/qvtIniFileMedia.h"
 
-#include "corvane/framework/objects/qvtCommon.h"
 #include "corvane/platform/Colors.h"
+#include "corvane/platform/DiagnosticLog.h"
 #include "corvane/platform/Graphics.h"
 
 #include <algorithm>
@@ -192,6 +192,16 @@ std::string TQVTINIFIle::setGraphic(const std::string& name, const std::string& 
     if (mimeType == "image/bmp" || mimeType == "image/jpg")
         graphic.SaveToFile(fileName);
     return fileName;
+}
+
+void TQVTINIFIle::deleteProperty(const std::string& section, const std::string& key)
+{
+    iniFile.DeleteKey(section, key);
+}
+
+void TQVTINIFIle::clear()
+{
+    iniFile.Clear();
 }
 
 void TQVTINIFIle::flush()

@@ -10,6 +10,7 @@ class TQVTINIFIle : public TQVTDummyMedia {
 public:
     // Reads the file once; a missing file reads as empty. Never changes the current directory.
     explicit TQVTINIFIle(std::string path);
+    /// Discards what was not flushed.
     ~TQVTINIFIle() override;
 
     bool getIntProperty(const std::string& section, const std::string& key, int def, int& value) override;
@@ -35,7 +36,10 @@ public:
     bool getColorProperty(const std::string& section, const std::string& key, TColor def, TColor& value) override;
     void setColorProperty(const std::string& section, const std::string& key, TColor value) override;
     std::string setGraphic(const std::string& name, const std::string& mimeType, const TGraphic& graphic) override;
+    void deleteProperty(const std::string& section, const std::string& key) override;
 
+    /// Forgets what the file holds: the next flush replaces it with only what is set from now on.
+    void clear();
     void flush() override;
     std::string getDirectory() const override { return FDirectory; }
 

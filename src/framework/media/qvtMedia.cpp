@@ -80,6 +80,8 @@ std::string TQVTDummyMedia::setGraphic(const std::string&, const std::string&, c
     return "dummy filename that does not exists.";
 }
 
+void TQVTDummyMedia::deleteProperty(const std::string&, const std::string&) {}
+
 std::string TQVTMediaFactory::GetProtocol(const std::string& storage)
 {
     const auto colon = storage.find(':');

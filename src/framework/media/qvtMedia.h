@@ -43,9 +43,12 @@ public:
     virtual void setColorProperty(const std::string& section, const std::string& key, TColor value) = 0;
     // Stores a picture beside the store; answers the file name it was stored under.
     virtual std::string setGraphic(const std::string& name, const std::string& mimeType, const TGraphic& graphic) = 0;
+    /// Removes the key; nothing when it is absent.
+    virtual void deleteProperty(const std::string& section, const std::string& key) = 0;
 
-    // Writes what was set through to the backing file (no-op for stores without one).
-    // Throws EFileError when that fails, so a failed save is never taken for a success.
+    /// Writes what was set through to the backing file (no-op for stores without one); nothing
+    /// reaches the file otherwise, so a save that fails half way leaves the file as it was.
+    /// Throws EFileError when writing fails, so a failed save is never taken for a success.
     virtual void flush() {}
     // Folder against which relative file names inside the document are resolved.
     virtual std::string getDirectory() const { return {}; }
@@ -81,6 +84,7 @@ public:
     bool getColorProperty(const std::string& section, const std::string& key, TColor def, TColor& value) override;
     void setColorProperty(const std::string& section, const std::string& key, TColor value) override;
     std::string setGraphic(const std::string& name, const std::string& mimeType, const TGraphic& graphic) override;
+    void deleteProperty(const std::string& section, const std::string& key) override;
 
     const std::string& path() const { return FPath; }
 

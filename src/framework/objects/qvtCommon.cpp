@@ -1,39 +1,14 @@
 #include "corvane/framework/objects/qvtCommon.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
-#include <filesystem>
-#include <fstream>
+#include <cstdlib>
+#include <cxxabi.h>
 #include <limits>
 
 namespace corvane {
 
-std::string LogFile;
-
 namespace {
-
-TLogObserver& observerSlot()
-{
-    static TLogObserver observer;
-    return observer;
-}
-
-std::string logTimestamp()
-{
-    using namespace std::chrono;
-    const auto now = system_clock::now();
-    const std::time_t seconds = system_clock::to_time_t(now);
-    const auto millis = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char text[80];
-    std::snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d:%02d,%03d", local.tm_mday,
-                  local.tm_mon + 1, local.tm_year + 1900, local.tm_hour, local.tm_min,
-                  local.tm_sec, static_cast<int>(millis));
-    return text;
-}
 
 int roundToInt(double value)
 {
@@ -45,22 +20,14 @@ int roundToInt(double value)
 
 } // namespace
 
-void addlog(const std::string& message, bool reset)
+std::string ClassNameOf(const std::type_info& type)
 {
-    if (const auto& observer = observerSlot())
-        observer(message);
-    if (LogFile.empty())
-        return;
-    std::error_code ec;
-    const bool append = !reset && std::filesystem::exists(LogFile, ec);
-    std::ofstream out(LogFile, append ? std::ios::app : std::ios::trunc);
-    if (out)
-        out << logTimestamp() << " PRINT " << message << '\n';
-}
-
-TLogObserver SetLogObserver(TLogObserver observer)
-{
-    return std::exchange(observerSlot(), std::move(observer));
+    int status = 0;
+    char* demangled = abi::__cxa_demangle(type.name(), nullptr, nullptr, &status);
+    std::string name = status == 0 && demangled ? demangled : type.name();
+    std::free(demangled);
+    const auto scope = name.rfind("::");
+    return scope == std::string::npos ? name : name.substr(scope + 2);
 }
 
 std::string RectToString(const TRect& rect)

@@ -1,32 +1,24 @@
 #pragma once
 // Small helpers shared by the drawing, printing and loading code.
 
+#include "corvane/platform/DiagnosticLog.h"
 #include "corvane/platform/Types.h"
 
 #include <algorithm>
-#include <functional>
 #include <string>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
 namespace corvane {
 
-// Name of the diagnostic log file; empty (the default) logs nothing to disk.
-extern std::string LogFile;
-
-// Appends one line "dd.mm.yyyy hh:nn:ss,zzz PRINT <message>" to LogFile; rewrites the file
-// when reset is true or the file does not exist yet.
-void addlog(const std::string& message, bool reset = false);
-
-// Sees every message given to addlog (with or without a LogFile); the command-line tool
-// and tests use it. Answers the previous observer.
-using TLogObserver = std::function<void(const std::string& message)>;
-TLogObserver SetLogObserver(TLogObserver observer);
-
 struct TQVTDoublePoint {
     double X = 0.0;
     double Y = 0.0;
 };
+
+/// The unqualified name of a class, such as "TQVTGanttTable".
+std::string ClassNameOf(const std::type_info& type);
 
 std::string RectToString(const TRect& rect);
 // Edges included on all four sides.

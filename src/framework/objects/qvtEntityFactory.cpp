@@ -3,11 +3,28 @@
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtCommon.h"
 #include "corvane/platform/Dialogs.h"
+#include "corvane/platform/ScopeGuard_p.h"
 
+#include <algorithm>
+#include <cassert>
 #include <charconv>
 #include <limits>
 
 namespace corvane {
+
+namespace {
+
+// Stores match section names without regard to ASCII case, so the index of loaded sections does too.
+std::string sectionKey(const std::string& name)
+{
+    std::string key = name;
+    for (char& c : key)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return key;
+}
+
+} // namespace
 
 TQVTEntityFactory::~TQVTEntityFactory()
 {
@@ -40,32 +57,60 @@ std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadObject(const std::string
     const ReferenceContext context = std::exchange(pendingReference, ReferenceContext{});
     const int index = getObjectIndex(name);
     if (index >= 0) {
-        const auto& entry = loadedObjects[static_cast<std::size_t>(index)];
+        // Copied before any callback runs: a callback that loads may reallocate the list.
+        const LoadedEntry entry = loadedObjects[static_cast<std::size_t>(index)];
         if (!entry.object) {
             ShowMessage("Warning! Circular reference. Involved object: " + name);
             report(TQVTReferenceEvent::Circular, context, name);
             return nullptr;
         }
+        // Sharing a deep structure below a deep reference would nest ownership past the cap,
+        // and freeing it would then recurse without limit.
+        if (loadDepth + entry.height > MaxLoadDepth) {
+            refuseTooDeep(name, context);
+            return nullptr;
+        }
+        noteChildHeight(entry.height);
         report(TQVTReferenceEvent::Shared, context, name, {}, entry.object);
         return entry.object;
     }
     if (loadDepth >= MaxLoadDepth) {
-        ShowMessage("Warning! Circular reference. Involved object: " + name);
-        addlog("References nested deeper than " + std::to_string(MaxLoadDepth) + " levels are not followed: \"" +
-               name + "\"");
-        report(TQVTReferenceEvent::TooDeep, context, name);
+        refuseTooDeep(name, context);
         return nullptr;
     }
     ++loadDepth;
-    std::shared_ptr<TQVTGanttObject> obj;
-    try {
-        obj = loadNew(name, media, parent, context);
-    } catch (...) {
+    childHeights.push_back(0);
+    const ScopeGuard leave([this] {
         --loadDepth;
-        throw;
+        childHeights.pop_back();
+    });
+    return loadNew(name, media, parent, context);
+}
+
+void TQVTEntityFactory::refuseTooDeep(const std::string& name, const ReferenceContext& context) const
+{
+    ShowMessage("Warning! Circular reference. Involved object: " + name);
+    addlog("References nested deeper than " + std::to_string(MaxLoadDepth) + " levels are not followed: \"" + name +
+           "\"");
+    report(TQVTReferenceEvent::TooDeep, context, name);
+}
+
+void TQVTEntityFactory::noteChildHeight(int height)
+{
+    if (!childHeights.empty())
+        childHeights.back() = std::max(childHeights.back(), height);
+}
+
+void TQVTEntityFactory::recordHeight(std::size_t index)
+{
+    // The last frame belongs to the section that has just loaded, the one before to its parent.
+    assert(!childHeights.empty());
+    const int height = childHeights.back() + 1;
+    loadedObjects[index].height = height;
+    if (childHeights.size() > 1) {
+        int& parentHeight = childHeights[childHeights.size() - 2];
+        parentHeight = std::max(parentHeight, height);
     }
-    --loadDepth;
-    return obj;
 }
 
 std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadNew(const std::string& name, IQVTMedia& media,
@@ -88,6 +133,7 @@ std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadNew(const std::string& n
     if (obj) {
         obj->setParent(parent);
         objectLoaded(name, obj);
+        recordHeight(static_cast<std::size_t>(getObjectIndex(name)));
     }
     report(TQVTReferenceEvent::Leave, context, name, typeID, obj);
     return obj;
@@ -111,25 +157,22 @@ void TQVTEntityFactory::saveObject(const std::string& name, IQVTMedia& media, TQ
 {
     if (!obj)
         return;
-    // A run-time graph may hold a cycle or a very deep chain; neither may hang or overflow a save.
-    if (saving.contains(obj))
+    // Within one top-level save every object is written once: a shared object is not written
+    // again for every path that reaches it, and a cycle of a run-time graph ends here.
+    if (savedObjects.contains(obj))
         return;
     if (saveDepth >= MaxLoadDepth) {
         addlog("Objects nested deeper than " + std::to_string(MaxLoadDepth) + " levels are not saved: \"" + name +
                "\"");
         return;
     }
-    saving.insert(obj);
+    savedObjects.insert(obj);
     ++saveDepth;
-    try {
-        obj->doSave(name, media, *this);
-    } catch (...) {
-        --saveDepth;
-        saving.erase(obj);
-        throw;
-    }
-    --saveDepth;
-    saving.erase(obj);
+    const ScopeGuard leave([this] {
+        if (--saveDepth == 0)
+            savedObjects.clear();
+    });
+    obj->doSave(name, media, *this);
 }
 
 void TQVTEntityFactory::saveObjectList(const std::string& section, const std::string& key, IQVTMedia& media,
@@ -147,8 +190,11 @@ void TQVTEntityFactory::saveObjectList(const std::string& section, const std::st
 void TQVTEntityFactory::saveChild(const std::string& section, const std::string& key, TQVTGanttObject* child,
                                   IQVTMedia& media)
 {
-    if (!child)
+    if (!child) {
+        // Saved over its own file, a reference removed since loading must not come back.
+        media.deleteProperty(section, key);
         return;
+    }
     const std::string uid = child->getUID();
     media.setStrProperty(section, key, uid);
     saveObject(uid, media, child);
@@ -174,7 +220,7 @@ std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::getLoadedObject(const std::s
 
 int TQVTEntityFactory::getObjectIndex(const std::string& name) const
 {
-    const auto it = loadedIndex.find(name);
+    const auto it = loadedIndex.find(sectionKey(name));
     return it == loadedIndex.end() ? -1 : static_cast<int>(it->second);
 }
 
@@ -185,13 +231,13 @@ void TQVTEntityFactory::objectLoaded(const std::string& name, std::shared_ptr<TQ
         loadedObjects[static_cast<std::size_t>(index)].object = std::move(obj);
         return;
     }
-    loadedIndex.emplace(name, loadedObjects.size());
+    loadedIndex.emplace(sectionKey(name), loadedObjects.size());
     loadedObjects.push_back(LoadedEntry{name, std::move(obj)});
 }
 
 void TQVTEntityFactory::startLoading(const std::string& name)
 {
-    loadedIndex.emplace(name, loadedObjects.size());
+    loadedIndex.emplace(sectionKey(name), loadedObjects.size());
     loadedObjects.push_back(LoadedEntry{name, nullptr});
     updateAutoId(name);
 }
@@ -207,26 +253,27 @@ void TQVTEntityFactory::updateAutoId(const std::string& name)
     const auto hash = name.find('#');
     if (hash == std::string::npos)
         return;
-    // A suffix that is not a 32-bit decimal integer simply is no auto-ID.
+    // A suffix that is not a decimal integer that fits 63 bits simply is no auto-ID.
     const char* first = name.data() + hash + 1;
     const char* last = name.data() + name.size();
     if (first != last && *first == '+')
         ++first;
-    int value = 0;
+    std::int64_t value = 0;
     const auto [end, ec] = std::from_chars(first, last, value);
-    if (ec != std::errc() || end != last || first == last)
+    if (ec != std::errc() || end != last || first == last || value < 0)
         return;
-    // maxAutoID is the next number to hand out, so a loaded "x#5" is never handed out again.
-    if (value >= maxAutoID && value < std::numeric_limits<int>::max())
-        maxAutoID = value + 1;
+    // nextAutoID is the next number to hand out, so a loaded "x#5" is never handed out again.
+    // It cannot pass 2^63 through loading, and handing out 2^63 names more is out of reach.
+    const auto next = static_cast<std::uint64_t>(value) + 1;
+    if (next > nextAutoID)
+        nextAutoID = next;
 }
 
 std::string TQVTEntityFactory::getAutoId(const std::string& prefix)
 {
-    std::string id = prefix + "#" + std::to_string(maxAutoID);
-    if (maxAutoID < std::numeric_limits<int>::max())
-        ++maxAutoID;
-    return id;
+    if (nextAutoID == std::numeric_limits<std::uint64_t>::max())
+        throw EInvalidOperation("No automatic identifiers are left");
+    return prefix + "#" + std::to_string(nextAutoID++);
 }
 
 } // namespace corvane

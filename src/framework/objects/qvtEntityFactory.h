@@ -101,6 +101,7 @@ private:
     struct LoadedEntry {
         std::string name;
         std::shared_ptr<TQVTGanttObject> object;
+        int height = 1; // levels of references below and including the section
     };
     struct ReferenceContext {
         std::string parentSection;
@@ -112,14 +113,18 @@ private:
                 const std::string& typeID = {}, std::shared_ptr<TQVTGanttObject> object = nullptr) const;
     std::shared_ptr<TQVTGanttObject> loadNew(const std::string& name, IQVTMedia& media, TQVTGanttObject* parent,
                                              const ReferenceContext& context);
+    void refuseTooDeep(const std::string& name, const ReferenceContext& context) const;
+    void noteChildHeight(int height);
+    void recordHeight(std::size_t index);
 
-    int maxAutoID = 0;
+    std::uint64_t nextAutoID = 0;
     // The objects are recorded, and kept alive, until Flush.
     std::vector<LoadedEntry> loadedObjects;
-    std::unordered_map<std::string, std::size_t> loadedIndex; // name -> first entry
+    std::unordered_map<std::string, std::size_t> loadedIndex; // name folded to lower case -> first entry
     ReferenceContext pendingReference;
     int loadDepth = 0;
-    std::unordered_set<const TQVTGanttObject*> saving;
+    std::vector<int> childHeights; // per section still loading: the greatest height below it so far
+    std::unordered_set<const TQVTGanttObject*> savedObjects; // written in the current top-level save
     int saveDepth = 0;
 
     friend class TQVTPersistence;

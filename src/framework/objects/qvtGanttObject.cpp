@@ -8,8 +8,6 @@
 
 #include <atomic>
 #include <charconv>
-#include <cstdlib>
-#include <cxxabi.h>
 #include <limits>
 #include <typeindex>
 
@@ -19,11 +17,14 @@ namespace {
 
 constexpr std::string_view AutoIdPrefix = "AutoID:";
 
-std::atomic<std::int32_t>& nextIdentity()
+std::atomic<std::int64_t>& nextIdentity()
 {
-    static std::atomic<std::int32_t> next{1};
+    static std::atomic<std::int64_t> next{1};
     return next;
 }
+
+// Changes whenever any object changes its parent, which invalidates every cached document.
+std::uint64_t parentGeneration = 1;
 
 } // namespace
 
@@ -31,22 +32,19 @@ void reserveAutoIdentity(const std::string& uid)
 {
     if (uid.compare(0, AutoIdPrefix.size(), AutoIdPrefix) != 0)
         return;
-    std::int32_t value = 0;
+    std::int64_t value = 0;
     const char* first = uid.data() + AutoIdPrefix.size();
     const char* last = uid.data() + uid.size();
     const auto [end, ec] = std::from_chars(first, last, value);
-    if (ec != std::errc() || end != last || value == std::numeric_limits<std::int32_t>::max())
+    if (ec != std::errc() || end != last || value == std::numeric_limits<std::int64_t>::max())
         return;
     auto& next = nextIdentity();
-    std::int32_t current = next.load();
+    std::int64_t current = next.load();
     while (current <= value && !next.compare_exchange_weak(current, value + 1)) {
     }
 }
 
-TQVTGanttObject::TQVTGanttObject() : TComponent(nullptr), FIdentity(nextIdentity().fetch_add(1))
-{
-    FParent = nullptr;
-}
+TQVTGanttObject::TQVTGanttObject() : TComponent(nullptr), FIdentity(nextIdentity().fetch_add(1)) {}
 
 TQVTGanttObject::~TQVTGanttObject() = default;
 
@@ -78,21 +76,29 @@ std::unique_ptr<TQVTObjectEditorIntf> TQVTGanttObject::DefaultEditor()
 
 void TQVTGanttObject::setParent(TQVTGanttObject* parent)
 {
-    FParent = parent;
+    // A cycle of parents would make every walk to the document endless.
+    for (const TQVTGanttObject* ancestor = parent; ancestor; ancestor = ancestor->getParent())
+        if (ancestor == this)
+            throw EInvalidOperation("An object cannot become its own ancestor");
+    FParent = parent ? parent->weak_from_this() : std::weak_ptr<TQVTGanttObject>();
+    ++parentGeneration;
 }
 
 TQVTDocumentSetup* TQVTGanttObject::GetDocumentSetup()
 {
-    if (FRoot)
-        return FRoot;
+    if (FRootGeneration == parentGeneration)
+        if (const auto root = FRoot.lock())
+            return static_cast<TQVTDocumentSetup*>(root.get());
     TQVTGanttObject* top = this;
-    while (top->FParent)
-        top = top->FParent;
+    while (TQVTGanttObject* parent = top->getParent())
+        top = parent;
     auto* document = dynamic_cast<TQVTDocumentSetup*>(top);
     if (!document)
         throw EInvalidCast("Invalid class typecast: the topmost object is not a document");
-    FRoot = document;
-    return FRoot;
+    // A document that is not held by a shared_ptr is found again on every call rather than cached.
+    FRoot = top->weak_from_this();
+    FRootGeneration = parentGeneration;
+    return document;
 }
 
 std::string TQVTGanttObject::getUID() const
@@ -104,13 +110,7 @@ std::string TQVTGanttObject::getUID() const
 
 std::string TQVTGanttObject::ClassName() const
 {
-    int status = 0;
-    const char* mangled = typeid(*this).name();
-    char* demangled = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
-    std::string name = status == 0 && demangled ? demangled : mangled;
-    std::free(demangled);
-    const auto scope = name.rfind("::");
-    return scope == std::string::npos ? name : name.substr(scope + 2);
+    return ClassNameOf(typeid(*this));
 }
 
 std::shared_ptr<TQVTGanttObject> TQVTPersistence::load(std::unique_ptr<TQVTPersistence> self,

@@ -51,10 +51,15 @@ public:
     virtual void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory);
     virtual std::unique_ptr<TQVTObjectEditorIntf> CreateEditor();
     virtual std::unique_ptr<TQVTObjectEditorIntf> DefaultEditor();
+    /// Makes parent the object's owner in the document's structure. The link is weak: it answers
+    /// none once the parent is gone, and a parent that is not held by a shared_ptr is no parent.
+    /// Throws EInvalidOperation when the object would become its own ancestor.
     virtual void setParent(TQVTGanttObject* parent);
 
-    TQVTGanttObject* getParent() const { return FParent; }
-    // The document the object belongs to; throws EInvalidCast when the topmost ancestor is none.
+    /// The parent, or none when there is none or it has been freed.
+    TQVTGanttObject* getParent() const { return FParent.lock().get(); }
+    /// The document the object belongs to; throws EInvalidCast when the topmost ancestor is none.
+    /// The answer is cached until any object anywhere changes its parent.
     TQVTDocumentSetup* GetDocumentSetup();
     // The section name the object was loaded from, or "AutoID:" and a number unique among live objects.
     std::string getUID() const;
@@ -70,11 +75,14 @@ protected:
     std::unique_ptr<TQVTDrawer> FDrawer;
     std::unique_ptr<TQVTDrawer> FDrawerPert;
     std::unique_ptr<TQVTPersistence> persistence;
-    TQVTGanttObject* FParent = nullptr;
-    TQVTDocumentSetup* FRoot = nullptr;
+    // Back references never own and never dangle: they are weak, and the cached document is
+    // valid only for the reparenting generation it was found in.
+    std::weak_ptr<TQVTGanttObject> FParent;
+    std::weak_ptr<TQVTGanttObject> FRoot;
+    std::uint64_t FRootGeneration = 0;
 
 private:
-    std::int32_t FIdentity;
+    std::int64_t FIdentity;
 };
 
 // Loads one object from a section of a store.

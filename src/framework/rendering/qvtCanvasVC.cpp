@@ -1,7 +1,11 @@
 #include "corvane/framework/rendering/qvtCanvasVC.h"
 
 #include <algorithm>
+#include <array>
+#include <cassert>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 #include "corvane/platform/ColorUtils.h"
 
@@ -19,9 +23,29 @@ TColor rgb(int r, int g, int b)
 }
 
 // Nearest integer, ties to even, as the platform rounds.
-int roundEven(double value)
+std::int64_t roundEven(double value)
 {
-    return static_cast<int>(std::lrint(value));
+    return std::llrint(value);
+}
+
+// Rectangle arithmetic is done in 64 bits, as the edges may lie anywhere in
+// the 32-bit range; a result beyond that range is invisible and is clamped.
+int saturate(std::int64_t value)
+{
+    return static_cast<int>(
+        std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+int addClamped(int value, std::int64_t offset)
+{
+    return saturate(value + offset);
+}
+
+// Where text of the extent starts so that it is centred between lo and hi;
+// the division truncates toward zero as the platform's does.
+int centred(int lo, int hi, std::int64_t extent)
+{
+    return saturate((std::int64_t{lo} + hi - extent) / 2);
 }
 
 // (0, 0, 0, 0) when the two do not overlap.
@@ -31,6 +55,96 @@ TRect intersection(const TRect& a, const TRect& b)
                   std::min(a.Bottom, b.Bottom)};
     return r.Left < r.Right && r.Top < r.Bottom ? r : TRect{};
 }
+
+// The lines first..last of a ramp of one-pixel lines; none when last < first.
+struct LineRange {
+    std::int64_t first;
+    std::int64_t last;
+};
+
+// The lines of r that gradients and brightening draw: columns Left to
+// Right - 1 when horizontal, else rows Top to Bottom - 1.
+LineRange rampLines(const TRect& r, bool horizontal)
+{
+    return horizontal ? LineRange{r.Left, std::int64_t{r.Right} - 1} : LineRange{r.Top, std::int64_t{r.Bottom} - 1};
+}
+
+// Line `line` of a ramp across r.
+void drawRampLine(TQVTVisualContext& vc, const TRect& r, std::int64_t line, bool horizontal)
+{
+    const int at = static_cast<int>(line);
+    if (horizontal)
+        vc.drawLine(at, r.Top, at, r.Bottom);
+    else
+        vc.drawLine(r.Left, at, r.Right, at);
+}
+
+// How far, in logical units, a line of the canvas's pen can paint beyond its
+// own position: the pen's width, and a device pixel's worth at either side
+// for the rounding of the mapping.
+std::int64_t penReach(const TCanvas& canvas)
+{
+    const TMapping& mapping = canvas.Mapping();
+    const double scale = std::min(std::abs(mapping.ScaleX), std::abs(mapping.ScaleY));
+    // No rectangle has more lines than this; a degenerate mapping may reach them all.
+    constexpr double allLines = 4294967296.0;
+    const double pixel = scale > 0 ? std::min(std::ceil(1 / scale), allLines) : allLines;
+    return std::max(canvas.Pen().Width, 0) + 2 * static_cast<std::int64_t>(pixel) + 1;
+}
+
+// The lines that can paint a visible pixel: those within the clip box (in
+// logical units) widened by the reach of the pen. The others would only be
+// walked to be clipped away, which takes minutes for a rectangle that spans
+// the integer range.
+LineRange visibleLines(const TCanvas& canvas, const TRect& clip, LineRange lines, bool horizontal)
+{
+    if (clip.Left >= clip.Right || clip.Top >= clip.Bottom)
+        return {lines.first, lines.first - 1};
+    const std::int64_t reach = penReach(canvas);
+    const LineRange visible = rampLines(clip, horizontal);
+    return {std::max(lines.first, visible.first - reach), std::min(lines.last, visible.last + reach)};
+}
+
+// The colours of a ramp of lines. They are summed step by step as the
+// platform does, so that a line has the same colour whichever lines are
+// drawn; a line far beyond the last one asked for is reached by multiplying.
+class ColorRamp {
+public:
+    ColorRamp(TColor from, TColor to, std::int64_t steps)
+        : FFrom{double(red(from)), double(green(from)), double(blue(from))}
+        , FIncrement{(red(to) - FFrom[0]) / double(steps), (green(to) - FFrom[1]) / double(steps),
+                     (blue(to) - FFrom[2]) / double(steps)}
+        , FValue(FFrom)
+    {
+    }
+
+    // The colour of line `line`, 0 being the first; lines are asked for in increasing order.
+    TColor at(std::int64_t line)
+    {
+        assert(line >= FLine);
+        if (line - FLine > MaxSummedSteps) {
+            for (int c = 0; c < 3; ++c)
+                FValue[c] = FFrom[c] + double(line) * FIncrement[c];
+            FLine = line;
+        }
+        for (; FLine < line; ++FLine)
+            for (int c = 0; c < 3; ++c)
+                FValue[c] += FIncrement[c];
+        return rgb(channel(FValue[0]), channel(FValue[1]), channel(FValue[2]));
+    }
+
+private:
+    // A few milliseconds of sums; a ramp whose visible lines lie further
+    // along is far larger than any surface.
+    static constexpr std::int64_t MaxSummedSteps = 1 << 20;
+
+    static int channel(double value) { return static_cast<int>(roundEven(value)); }
+
+    std::array<double, 3> FFrom;
+    std::array<double, 3> FIncrement;
+    std::array<double, 3> FValue;
+    std::int64_t FLine = 0;
+};
 
 } // namespace
 
@@ -116,18 +230,18 @@ void TQVTCanvasVC::FillArea(TRect r, TColor color, TBrushStyle style)
 TRect TQVTCanvasVC::centerText(TRect r, const std::string& text, bool transparent)
 {
     const TSize size = Fcanvas->TextExtent(text);
-    const int x = (r.Left + r.Right - size.cx) / 2;
-    const int y = (r.Top + r.Bottom - size.cy) / 2;
+    const int x = centred(r.Left, r.Right, size.cx);
+    const int y = centred(r.Top, r.Bottom, size.cy);
     if (transparent)
         Fcanvas->SetBkMode(TBkMode::Transparent);
     Fcanvas->TextOut(x, y, text);
-    return TRect{x, y, x + size.cx, y + size.cy};
+    return TRect{x, y, addClamped(x, size.cx), addClamped(y, size.cy)};
 }
 
 void TQVTCanvasVC::centerTextVertical(TRect r, const std::string& text)
 {
     const TSize size = Fcanvas->TextExtent(text);
-    textOutOriented((r.Left + r.Right - size.cy) / 2, (r.Top + r.Bottom + size.cx) / 2, text, 90);
+    textOutOriented(centred(r.Left, r.Right, size.cy), centred(r.Top, r.Bottom, -std::int64_t{size.cx}), text, 90);
 }
 
 void TQVTCanvasVC::setFont(const std::string& name, int size, TColor color, bool bold, bool italic,
@@ -193,12 +307,19 @@ void TQVTCanvasVC::saveArea(TRect r)
 {
     savedArea.reset();
     // Outlines drawn after saving may reach a little to the right.
-    r.Right += 10;
-    const int width = r.Right - r.Left;
-    const int height = r.Bottom - r.Top;
-    savedArea = std::make_unique<TBitmap>();
-    savedArea->SetSize(std::max(width + 1, 0), std::max(height + 1, 0));
-    savedArea->Canvas().CopyRect(TRect{0, 0, width, height}, *Fcanvas, r);
+    r.Right = addClamped(r.Right, 10);
+    // Beyond the surface there are no pixels to save, and a far-reaching
+    // rectangle would ask for a bitmap of gigabytes.
+    const TSize surface = Fcanvas->DeviceSize();
+    r = intersection(r, Fcanvas->DPtoLP(Rect(0, 0, surface.cx, surface.cy)));
+    // In 64 bits: under a mapping that shrinks a great deal the surface may
+    // span the integer range (and a bitmap of that size is refused).
+    const int width = saturate(std::int64_t{r.Right} - r.Left);
+    const int height = saturate(std::int64_t{r.Bottom} - r.Top);
+    auto area = std::make_unique<TBitmap>();
+    area->SetSize(addClamped(width, 1), addClamped(height, 1));
+    area->Canvas().CopyRect(TRect{0, 0, width, height}, *Fcanvas, r);
+    savedArea = std::move(area);
     savedRect = r;
 }
 
@@ -301,9 +422,10 @@ void TQVTCanvasVC::drawTriangle(int x, int y, int size, int direction)
         dx = 0.5;
     if (dy == 0)
         dy = 0.5;
-    const TPoint p1{roundEven(x - size * dx), roundEven(y - size * dy)};
-    const TPoint p2 = dx == 0.5 ? TPoint{roundEven(x + size * dx), roundEven(y - size * dy)}
-                                : TPoint{roundEven(x - size * dx), roundEven(y + size * dy)};
+    const auto at = [](double coordinate) { return saturate(roundEven(coordinate)); };
+    const TPoint p1{at(x - size * dx), at(y - size * dy)};
+    const TPoint p2 = dx == 0.5 ? TPoint{at(x + size * dx), at(y - size * dy)}
+                                : TPoint{at(x - size * dx), at(y + size * dy)};
     Fcanvas->Brush() = TBrush{Fcanvas->Pen().Color, bsSolid};
     Fcanvas->Polygon({TPoint{x, y}, p1, p2});
 }
@@ -371,56 +493,54 @@ void TQVTCanvasVC::drawPixel(int x, int y, TColor color)
 
 void TQVTCanvasVC::gradientFill(TRect r, TColor color1, TColor color2, bool horizontal)
 {
-    const int start = horizontal ? r.Left : r.Top;
-    const int last = (horizontal ? r.Right : r.Bottom) - 1;
-    const double steps = std::max(1, last - start);
-    double value[3] = {double(red(color1)), double(green(color1)), double(blue(color1))};
-    const double increment[3] = {(red(color2) - value[0]) / steps, (green(color2) - value[1]) / steps,
-                                 (blue(color2) - value[2]) / steps};
-    for (int i = start; i <= last; ++i) {
-        Fcanvas->Pen().Color = rgb(roundEven(value[0]), roundEven(value[1]), roundEven(value[2]));
-        for (int c = 0; c < 3; ++c)
-            value[c] += increment[c];
-        if (horizontal)
-            drawLine(i, r.Top, i, r.Bottom);
-        else
-            drawLine(r.Left, i, r.Right, i);
+    const LineRange lines = rampLines(r, horizontal);
+    if (lines.last < lines.first)
+        return;
+    ColorRamp ramp(color1, color2, std::max<std::int64_t>(1, lines.last - lines.first));
+    const LineRange drawn = visibleLines(*Fcanvas, Fcanvas->ClipRect(), lines, horizontal);
+    for (std::int64_t line = drawn.first; line <= drawn.last; ++line) {
+        Fcanvas->Pen().Color = ramp.at(line - lines.first);
+        drawRampLine(*this, r, line, horizontal);
     }
+    // As if every line had been drawn, the pen ends in the last line's colour.
+    Fcanvas->Pen().Color = ramp.at(lines.last - lines.first);
 }
 
 void TQVTCanvasVC::brighten(TRect r, TColor color, bool horizontal)
 {
-    // Each line takes the colour of its first pixel: meant for gradients.
-    if (horizontal) {
-        for (int x = r.Left; x < r.Right; ++x) {
-            Fcanvas->Pen().Color = addColor(color, Fcanvas->Pixel(x, r.Top));
-            drawLine(x, r.Top, x, r.Bottom);
-        }
-    } else {
-        for (int y = r.Top; y < r.Bottom; ++y) {
-            Fcanvas->Pen().Color = addColor(color, Fcanvas->Pixel(r.Left, y));
-            drawLine(r.Left, y, r.Right, y);
-        }
+    const TRect clip = Fcanvas->ClipRect();
+    const LineRange drawn = visibleLines(*Fcanvas, clip, rampLines(r, horizontal), horizontal);
+    // Each line takes the colour of its first visible pixel: meant for
+    // gradients. A pixel outside the clip or the surface is not the one that
+    // is brightened.
+    const int across = horizontal ? std::max(clip.Top, std::min(r.Top, clip.Bottom - 1))
+                                  : std::max(clip.Left, std::min(r.Left, clip.Right - 1));
+    for (std::int64_t line = drawn.first; line <= drawn.last; ++line) {
+        const int at = static_cast<int>(line);
+        const TColor under = horizontal ? Fcanvas->Pixel(at, across) : Fcanvas->Pixel(across, at);
+        Fcanvas->Pen().Color = addColor(color, under);
+        drawRampLine(*this, r, line, horizontal);
     }
 }
 
 void TQVTCanvasVC::Draw3dFrame(TRect r, TColor color)
 {
     const TBrush saved = Fcanvas->Brush();
-    const int h = r.Bottom - r.Top;
+    const std::int64_t h = std::int64_t{r.Bottom} - r.Top;
     const TColor light = ColorAdjustLuma(color, 60);
     const TColor base = ColorAdjustLuma(color, 0);
     const TColor highlight = ColorAdjustLuma(color, 100);
 
     Fcanvas->Pen().Color = highlight;
-    Fcanvas->MoveTo(r.Left, r.Top + 1);
-    Fcanvas->LineTo(r.Right, r.Top + 1);
-    gradientFill(TRect{r.Left, r.Top + 2, r.Right, r.Top + roundEven(h * 0.65)}, light, base, false);
+    Fcanvas->MoveTo(r.Left, addClamped(r.Top, 1));
+    Fcanvas->LineTo(r.Right, addClamped(r.Top, 1));
+    gradientFill(TRect{r.Left, addClamped(r.Top, 2), r.Right, addClamped(r.Top, roundEven(h * 0.65))}, light, base,
+                 false);
     // Giving a clear brush a colour makes it solid on the platform.
     Fcanvas->Brush().Color = base;
     if (Fcanvas->Brush().Style == bsClear)
         Fcanvas->Brush().Style = bsSolid;
-    Fcanvas->FillRect(TRect{r.Left, r.Top + roundEven(h / 2.0), r.Right, r.Bottom});
+    Fcanvas->FillRect(TRect{r.Left, addClamped(r.Top, roundEven(h / 2.0)), r.Right, r.Bottom});
     Fcanvas->Pen().Width = 1;
     Fcanvas->Pen().Color = base;
     Fcanvas->Brush().Style = bsClear;

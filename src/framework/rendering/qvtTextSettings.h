@@ -9,10 +9,6 @@
 
 namespace corvane {
 
-class TQVTTreeColSettings;
-class TQVTTreeGrid;
-class TQVTTreeRowSettings;
-
 // Alignment codes; any other value lays out like the first of each.
 enum TQVTHAlign : int { haLeft = 0, haRight = 1, haCenter = 2 };
 enum TQVTVAlign : int { vaTop = 0, vaBottom = 1, vaCenter = 2 };
@@ -88,42 +84,6 @@ class TQVTTextSettingsPersistence : public TQVTPersistenceOf<TQVTTextSettings> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
-};
-
-// The text settings of one tree cell: answered from its row's settings, its column's
-// settings and the selection colours of the tree grid the row settings belong to.
-class TQVTTreeTextSettings : public IQVTTextSettings {
-public:
-    TQVTTreeTextSettings(TQVTTreeRowSettings* rowSettings, TQVTTreeColSettings* colSettings);
-
-    bool GetTransparent() override { return false; }
-    TColor GetColor() override;
-    TFont* GetFont() override;
-    int GetHAlign() override;
-    int GetVAlign() override;
-    bool getGroupRow() override { return groupRow; }
-    void SetColor(TColor color) override;
-    void SetFont(const TFont& font) override;
-    void SetHAlign(int align) override;
-    void SetVAlign(int align) override;
-    void setGroupRow(bool value) override { groupRow = value; }
-    void setSelected(bool value) override { selected = value; }
-    void setFocused(bool value) override { focused = value; }
-    bool getSelected() override { return selected; }
-    bool getFocused() override { return focused; }
-    void SetTransparent(bool) override {}
-
-    TQVTTreeRowSettings* RowSettings;
-    TQVTTreeColSettings* ColSettings;
-
-private:
-    // The grid among the row settings' owners; none outside a grid.
-    TQVTTreeGrid* grid() const;
-
-    bool groupRow = false;
-    bool focused = false;
-    bool selected = false;
-    TFont resultFont;
 };
 
 // The font keys shared by text settings and tree row settings: "fontColor", "fontName"

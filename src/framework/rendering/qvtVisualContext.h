@@ -56,7 +56,12 @@ public:
     virtual TRect ResetClipRect() = 0;
     virtual TRect GetClipRect() = 0;
     virtual void drawPixel(int x, int y, TColor color) = 0;
+    /// A ramp of one-pixel lines in the pen, from color1 on the first line to color2 on the last:
+    /// columns Left to Right - 1 when horizontal, else rows Top to Bottom - 1. The pen is left in
+    /// the last line's colour.
     virtual void gradientFill(TRect r, TColor color1, TColor color2, bool horizontal) = 0;
+    /// Adds color, channel by channel up to 255, to the lines of r (as gradientFill's). Each line
+    /// takes the colour of its first visible pixel: meant for areas of uniform lines, as gradients.
     virtual void brighten(TRect r, TColor color, bool horizontal) = 0;
     virtual void Draw3dFrame(TRect r, TColor color) = 0;
     virtual void DrawPattern(TRect r, TColor color1, TColor color2, TBrushStyle style) = 0;

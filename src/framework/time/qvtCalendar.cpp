@@ -1,11 +1,13 @@
 #include "corvane/framework/time/qvtCalendar.h"
 
 #include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtDocumentSetup.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
-#include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/framework/time/qvtBlockedDays_p.h"
 #include "corvane/platform/Colors.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <typeinfo>
@@ -16,8 +18,8 @@ namespace {
 
 // Occurrences outside the years 1 to 9999 are not searched, so that the working-time
 // arithmetic ends after a bounded number of steps on any duration.
-constexpr TDateTime kFirstDate = -693593.0; // 1 January 0001
-constexpr TDateTime kLastDate = 2958466.0;  // 1 January 10000
+constexpr TDateTime FirstDate = -693593.0; // 1 January 0001
+constexpr TDateTime LastDate = 2958466.0;  // 1 January 10000
 
 // Fixed intervals sorted by start (then by priority), with the running maximum of their ends,
 // so that the intervals holding a moment are found by a short backward scan.
@@ -122,7 +124,7 @@ struct NextBest {
 
     void consider(TDateTime s, double l, int o)
     {
-        if (!(l > 0) || !(s >= from) || !(s + l > from) || !(s < kLastDate))
+        if (!(l > 0) || !(s >= from) || !(s + l > from) || !(s < LastDate))
             return;
         if (!found || s < start || (s == start && o < order)) {
             found = true;
@@ -142,7 +144,7 @@ struct PreviousBest {
 
     void consider(TDateTime e, double l, int o)
     {
-        if (!(l > 0) || !(e <= from) || !(e - l < from) || !(e > kFirstDate))
+        if (!(l > 0) || !(e <= from) || !(e - l < from) || !(e > FirstDate))
             return;
         if (!found || e > end || (e == end && o < order)) {
             found = true;
@@ -161,6 +163,12 @@ bool reusable(const TQVTDateException& exception)
 }
 
 } // namespace
+
+std::uint64_t NewChangeStamp()
+{
+    static std::atomic<std::uint64_t> counter{0};
+    return ++counter;
+}
 
 // ---- working-time arithmetic ----
 
@@ -263,8 +271,6 @@ TDateTime IQVTCalendar::findFirstEffective(TDateTime dt, int row)
 
 struct TQVTDateCategory::MatchIndex {
     std::uint64_t revision = 0;
-    std::size_t count = 0;
-    const void* data = nullptr;
     IntervalIndex fixed;
     // The other exceptions with their list index, in list order.
     std::vector<std::pair<int, TQVTDateException*>> others;
@@ -275,7 +281,16 @@ TQVTDateCategory::TQVTDateCategory(std::string name, TColor color) : FName(std::
 void TQVTDateCategory::setWorking(bool working)
 {
     FWorking = working;
-    ++FRevision;
+    FWorkingStamp = NewChangeStamp();
+}
+
+void TQVTDateCategory::setParent(TQVTGanttObject* parent)
+{
+    TQVTGanttObject::setParent(parent);
+    for (const auto& date : FDates) {
+        if (date && !date->getParent())
+            date->setParent(this);
+    }
 }
 
 TQVTDateException* TQVTDateCategory::getDateByIndex(int i) const
@@ -289,26 +304,21 @@ void TQVTDateCategory::addDate(std::shared_ptr<TQVTDateException> exception)
         return;
     exception->setParent(this);
     FDates.push_back(std::move(exception));
-    ++FRevision;
 }
 
 void TQVTDateCategory::removeDate(int i)
 {
     if (i < 0 || i >= getDatesCount())
         return;
-    FDates.erase(FDates.begin() + i);
-    ++FRevision;
+    FDates.erase(static_cast<std::size_t>(i));
 }
 
 const TQVTDateCategory::MatchIndex& TQVTDateCategory::matchIndex() const
 {
-    if (FMatchIndex && FMatchIndex->revision == FRevision && FMatchIndex->count == FDates.size() &&
-        FMatchIndex->data == FDates.data())
+    if (FMatchIndex && FMatchIndex->revision == revision())
         return *FMatchIndex;
     auto index = std::make_shared<MatchIndex>();
-    index->revision = FRevision;
-    index->count = FDates.size();
-    index->data = FDates.data();
+    index->revision = revision();
     for (std::size_t i = 0; i < FDates.size(); ++i) {
         TQVTDateException* exception = FDates[i].get();
         if (const auto* fixed = plainFixed(exception))
@@ -323,7 +333,7 @@ const TQVTDateCategory::MatchIndex& TQVTDateCategory::matchIndex() const
 
 TQVTDateException* TQVTDateCategory::matchDate(TDateTime dt, int row, TQVTTimeMode mode)
 {
-    if (BlockingRow(*this, row)) {
+    if (!BlockedDaysOf(*this, row).empty()) {
         for (const auto& exception : FDates) {
             if (exception && exception->Matches(dt, row, mode))
                 return exception.get();
@@ -423,13 +433,6 @@ std::string TQVTPredefinedDateCategoryPersistence::getTypeID() const
 // ---- TQVTDocumentCalendar ----
 
 struct TQVTDocumentCalendar::NonWorkingIndex {
-    struct Stamp {
-        const TQVTDateCategory* category;
-        std::uint64_t revision;
-        std::size_t count;
-        const void* data;
-        bool operator==(const Stamp&) const = default;
-    };
     // The last answer of an exception's search, reused while the search moves on within the
     // range where the answer cannot change.
     struct Answer {
@@ -494,7 +497,7 @@ struct TQVTDocumentCalendar::NonWorkingIndex {
         }
     }
 
-    std::vector<Stamp> stamps;
+    std::uint64_t revision = 0;
     IntervalIndex fixed;
     // The other exceptions of non-working categories, in priority order.
     std::vector<Other> others;
@@ -508,34 +511,26 @@ struct TQVTDocumentCalendar::NonWorkingIndex {
 TQVTDocumentCalendar::TQVTDocumentCalendar() = default;
 TQVTDocumentCalendar::~TQVTDocumentCalendar() = default;
 
-namespace {
-
-template <typename Stamp>
-Stamp stampOf(const TQVTDateCategory& category)
+// Every change takes a fresh stamp, larger than all before, and leaves it in the list or in a
+// category still listed (a category that leaves takes the list's change with it), so the largest
+// stamp grows with every change.
+std::uint64_t TQVTDocumentCalendar::revision() const
 {
-    return {&category, category.revision(), category.FDates.size(), category.FDates.data()};
+    std::uint64_t latest = FCategories.stamp();
+    for (const auto& category : FCategories) {
+        if (category)
+            latest = std::max(latest, category->revision());
+    }
+    return latest;
 }
-
-} // namespace
 
 TQVTDocumentCalendar::NonWorkingIndex& TQVTDocumentCalendar::nonWorkingIndex()
 {
-    using Stamp = NonWorkingIndex::Stamp;
-    if (FIndex) {
-        std::size_t i = 0;
-        bool same = true;
-        for (const auto& category : FCategories) {
-            if (category)
-                same = same && i < FIndex->stamps.size() && FIndex->stamps[i++] == stampOf<Stamp>(*category);
-        }
-        if (same && i == FIndex->stamps.size())
-            return *FIndex;
-    }
+    const std::uint64_t current = revision();
+    if (FIndex && FIndex->revision == current)
+        return *FIndex;
     auto index = std::make_shared<NonWorkingIndex>();
-    for (const auto& category : FCategories) {
-        if (category)
-            index->stamps.push_back(stampOf<Stamp>(*category));
-    }
+    index->revision = current;
     for (const auto& category : FCategories) {
         if (!category || category->getWorking())
             continue;
@@ -561,7 +556,7 @@ bool TQVTDocumentCalendar::findNextNonWorkingException(TDateTime from, TDateTime
     NextBest best{from};
     TDateTime s = 0;
     double l = 0;
-    if (BlockingRow(*this, row)) {
+    if (!BlockedDaysOf(*this, row).empty()) {
         for (std::size_t i = 0; i < index.all.size(); ++i) {
             if (index.all[i]->findNextOccurence(from, s, l, row))
                 best.consider(s, l, static_cast<int>(i));
@@ -585,7 +580,7 @@ bool TQVTDocumentCalendar::findPreviousNonWorkingException(TDateTime from, TDate
     PreviousBest best{from};
     TDateTime e = 0;
     double l = 0;
-    if (BlockingRow(*this, row)) {
+    if (!BlockedDaysOf(*this, row).empty()) {
         for (std::size_t i = 0; i < index.all.size(); ++i) {
             if (index.all[i]->findPreviousOccurence(from, e, l, row))
                 best.consider(e, l, static_cast<int>(i));
@@ -667,21 +662,21 @@ void TQVTDocumentCalendar::removeDateCategory(const std::string& name)
 {
     const int i = getCategoryIndexByName(name);
     if (i >= 0)
-        FCategories.erase(FCategories.begin() + i);
+        FCategories.erase(static_cast<std::size_t>(i));
 }
 
 void TQVTDocumentCalendar::moveUp(const std::string& name)
 {
     const int i = getCategoryIndexByName(name);
     if (i > 0)
-        std::swap(FCategories[static_cast<std::size_t>(i)], FCategories[static_cast<std::size_t>(i - 1)]);
+        FCategories.swapItems(static_cast<std::size_t>(i), static_cast<std::size_t>(i - 1));
 }
 
 void TQVTDocumentCalendar::moveDown(const std::string& name)
 {
     const int i = getCategoryIndexByName(name);
     if (i >= 0 && i + 1 < getCategoriesCount())
-        std::swap(FCategories[static_cast<std::size_t>(i)], FCategories[static_cast<std::size_t>(i + 1)]);
+        FCategories.swapItems(static_cast<std::size_t>(i), static_cast<std::size_t>(i + 1));
 }
 
 void TQVTDocumentCalendar::AddPredefinedCategories()
@@ -701,8 +696,7 @@ void TQVTDocumentCalendar::SetTimeMode(TQVTTimeMode mode)
     if (!setup)
         return;
     setup->setStartDate(StartOfPeriod(setup->getStartDate()));
-    if (auto* document = dynamic_cast<TQVTGanttDocument*>(setup))
-        document->UpdateTimeScales();
+    setup->UpdateTimeScales();
 }
 
 void TQVTDocumentCalendar::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
@@ -710,7 +704,7 @@ void TQVTDocumentCalendar::doSave(const std::string& name, IQVTMedia& media, TQV
     const std::string uid = getUID();
     media.setStrProperty(name, "calendar", uid);
     media.setStrProperty(uid, "typeID", TypeID);
-    factory.saveObjectList(uid, "categories", media, FCategories);
+    factory.saveObjectList(uid, "categories", media, FCategories.items());
 }
 
 std::shared_ptr<TQVTGanttObject> TQVTDocumentCalendarPersistence::doLoad(const std::string& name, IQVTMedia& media,

@@ -4,14 +4,75 @@
 #include "corvane/framework/time/qvtDateException.h"
 #include "corvane/framework/time/qvtTimeMode.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace corvane {
 
 class TQVTDateCategory;
+
+/// A value of the process-wide change counter, larger than every one taken before: a stamp
+/// never stands for two different states.
+std::uint64_t NewChangeStamp();
+
+/// An owning list of calendar objects. Every change through it takes a fresh change stamp, so
+/// that an index built over the list tells any later content from the one it saw, even when
+/// new objects and buffers take the addresses of old ones. Its items are read-only through it.
+template <typename T>
+class TQVTStampedList {
+public:
+    using value_type = std::shared_ptr<T>;
+    using const_iterator = typename std::vector<value_type>::const_iterator;
+
+    TQVTStampedList() = default;
+    TQVTStampedList(const TQVTStampedList&) = delete;
+    TQVTStampedList& operator=(const TQVTStampedList&) = delete;
+
+    /// Replaces the whole content.
+    TQVTStampedList& operator=(std::vector<value_type> items)
+    {
+        FItems = std::move(items);
+        touch();
+        return *this;
+    }
+    void push_back(value_type item)
+    {
+        FItems.push_back(std::move(item));
+        touch();
+    }
+    /// Requires i < size().
+    void erase(std::size_t i)
+    {
+        FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(i));
+        touch();
+    }
+    /// Exchanges items i and j; requires both < size().
+    void swapItems(std::size_t i, std::size_t j)
+    {
+        std::swap(FItems[i], FItems[j]);
+        touch();
+    }
+
+    std::size_t size() const { return FItems.size(); }
+    bool empty() const { return FItems.empty(); }
+    const value_type& operator[](std::size_t i) const { return FItems[i]; }
+    const_iterator begin() const { return FItems.begin(); }
+    const_iterator end() const { return FItems.end(); }
+    const std::vector<value_type>& items() const { return FItems; }
+    /// The stamp of the latest change, or of the construction.
+    std::uint64_t stamp() const { return FStamp; }
+
+private:
+    void touch() { FStamp = NewChangeStamp(); }
+
+    std::vector<value_type> FItems;
+    std::uint64_t FStamp = NewChangeStamp();
+};
 
 class IQVTDateCategory : public TQVTGanttObject {
 public:
@@ -92,11 +153,14 @@ public:
     TQVTDateException* matchDate(TDateTime dt, int row, TQVTTimeMode mode) override;
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
-    // Counts the changes made through the operations above; the calendar's indexes follow it.
-    std::uint64_t revision() const { return FRevision; }
+    /// Also becomes the parent of exceptions that have none (those added by a constructor,
+    /// before the category could be anybody's parent).
+    void setParent(TQVTGanttObject* parent) override;
+    /// The stamp of the latest change of the exceptions or the working flag; the calendar's
+    /// indexes follow it.
+    std::uint64_t revision() const { return std::max(FWorkingStamp, FDates.stamp()); }
 
-    // Change it through addDate and removeDate so that the indexes see the change.
-    std::vector<std::shared_ptr<TQVTDateException>> FDates;
+    TQVTStampedList<TQVTDateException> FDates;
 
 protected:
     // Predefined categories are recreated from their section name.
@@ -115,7 +179,7 @@ private:
     bool holdsWeekend() const;
     const MatchIndex& matchIndex() const;
 
-    std::uint64_t FRevision = 0;
+    std::uint64_t FWorkingStamp = 0;
     mutable std::shared_ptr<MatchIndex> FMatchIndex;
 };
 
@@ -191,11 +255,13 @@ public:
     // Appends a non-working "Weekends" category with one TQVTWeekend and a working "Vacations".
     void AddPredefinedCategories();
 
-    // Change it through the operations above so that the index sees the change.
-    std::vector<std::shared_ptr<TQVTDateCategory>> FCategories;
+    TQVTStampedList<TQVTDateCategory> FCategories;
 
 private:
     struct NonWorkingIndex;
+
+    // The stamp of the latest change of the categories or of any of them.
+    std::uint64_t revision() const;
 
     // The non-working exceptions in priority order, with the fixed intervals sorted; rebuilt
     // when a category changes.

@@ -3,12 +3,13 @@
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtCommon.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
-#include "corvane/framework/chart/qvtGanttDocument.h"
-#include "corvane/framework/chart/qvtGanttRow.h"
-#include "corvane/framework/chart/qvtGanttTable.h"
+#include "corvane/framework/time/qvtBlockedDays_p.h"
 #include "corvane/platform/DateUtils.h"
+#include "corvane/platform/RealText.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -16,37 +17,12 @@ namespace corvane {
 
 namespace {
 
-constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // Occurrences skipped because blocked days cover them, per search; bounds hostile data.
-constexpr int kMaxSkippedOccurrences = 1 << 20;
+constexpr int MaxSkippedOccurrences = 1 << 20;
 // Steps from an estimated occurrence index to the exact one; a few suffice for sane data.
-constexpr int kMaxIndexSteps = 64;
+constexpr int MaxIndexSteps = 64;
 // Steps from the last occurrence found before estimating afresh.
-constexpr int kCachedSteps = 4;
-
-// Start of the first blocked day after the (unblocked) day holding t, or +infinity.
-TDateTime nextBlockedDay(const TQVTGanttRow& row, TDateTime t)
-{
-    TDateTime best = kInfinity;
-    for (const TDateTime blocked : row.BlockedDates) {
-        const TDateTime day = std::trunc(blocked);
-        if (day > t && day < best)
-            best = day;
-    }
-    return best;
-}
-
-// End of the last blocked day that ends at or before t, or -infinity.
-TDateTime previousBlockedDayEnd(const TQVTGanttRow& row, TDateTime t)
-{
-    TDateTime best = -kInfinity;
-    for (const TDateTime blocked : row.BlockedDates) {
-        const TDateTime end = std::trunc(blocked) + 1;
-        if (end <= t && end > best)
-            best = end;
-    }
-    return best;
-}
+constexpr int CachedSteps = 4;
 
 // Midnight of the day that holds the moment just before t.
 TDateTime dayBefore(TDateTime t)
@@ -79,11 +55,8 @@ bool TQVTDateException::Matches(TDateTime dt, int row, TQVTTimeMode mode)
 {
     if (!visibleIn(mode))
         return false;
-    if (usesRows()) {
-        const TQVTGanttRow* r = BlockingRow(*this, row);
-        if (r && r->IsBlocked(dt))
-            return false;
-    }
+    if (usesRows() && BlockedDaysOf(*this, row).IsBlocked(dt))
+        return false;
     TDateTime start = 0;
     TDateTime end = 0;
     return nextRaw(dt, start, end) && start <= dt;
@@ -91,19 +64,19 @@ bool TQVTDateException::Matches(TDateTime dt, int row, TQVTTimeMode mode)
 
 bool TQVTDateException::findNextOccurence(TDateTime from, TDateTime& start, double& length, int row)
 {
-    const TQVTGanttRow* r = usesRows() ? BlockingRow(*this, row) : nullptr;
+    const TQVTBlockedDays blocked = usesRows() ? BlockedDaysOf(*this, row) : TQVTBlockedDays();
     TDateTime x = from;
-    for (int skipped = 0; skipped < kMaxSkippedOccurrences; ++skipped) {
+    for (int skipped = 0; skipped < MaxSkippedOccurrences; ++skipped) {
         TDateTime os = 0;
         TDateTime oe = 0;
         if (!nextRaw(x, os, oe))
             return false;
         TDateTime c = std::max(os, x);
-        while (r && c < oe && r->IsBlocked(c))
+        while (c < oe && blocked.IsBlocked(c))
             c = std::trunc(c) + 1;
         if (c < oe) {
             start = c;
-            length = (r ? std::min(oe, nextBlockedDay(*r, c)) : oe) - c;
+            length = std::min(oe, blocked.nextBlockedDay(c)) - c;
             return true;
         }
         x = oe;
@@ -113,19 +86,19 @@ bool TQVTDateException::findNextOccurence(TDateTime from, TDateTime& start, doub
 
 bool TQVTDateException::findPreviousOccurence(TDateTime from, TDateTime& end, double& length, int row)
 {
-    const TQVTGanttRow* r = usesRows() ? BlockingRow(*this, row) : nullptr;
+    const TQVTBlockedDays blocked = usesRows() ? BlockedDaysOf(*this, row) : TQVTBlockedDays();
     TDateTime x = from;
-    for (int skipped = 0; skipped < kMaxSkippedOccurrences; ++skipped) {
+    for (int skipped = 0; skipped < MaxSkippedOccurrences; ++skipped) {
         TDateTime os = 0;
         TDateTime oe = 0;
         if (!previousRaw(x, os, oe))
             return false;
         TDateTime c = std::min(oe, x);
-        while (r && c > os && r->IsBlocked(dayBefore(c)))
+        while (c > os && blocked.IsBlocked(dayBefore(c)))
             c = dayBefore(c);
         if (c > os) {
             end = c;
-            length = c - (r ? std::max(os, previousBlockedDayEnd(*r, c)) : os);
+            length = c - std::max(os, blocked.previousBlockedDayEnd(c));
             return true;
         }
         x = os;
@@ -146,23 +119,6 @@ bool TQVTDateException::previousRaw(TDateTime, TDateTime&, TDateTime&) const
 bool TQVTDateException::visibleIn(TQVTTimeMode) const
 {
     return true;
-}
-
-const TQVTGanttRow* BlockingRow(TQVTGanttObject& obj, int row)
-{
-    if (row < 0)
-        return nullptr;
-    TQVTDocumentSetup* setup = nullptr;
-    try {
-        setup = obj.GetDocumentSetup();
-    } catch (const EInvalidCast&) {
-        return nullptr;
-    }
-    const auto* document = dynamic_cast<const TQVTGanttDocument*>(setup);
-    if (!document || !document->Ftable || static_cast<std::size_t>(row) >= document->Ftable->FRows.size())
-        return nullptr;
-    const TQVTGanttRow* r = document->Ftable->FRows[static_cast<std::size_t>(row)].get();
-    return r && !r->BlockedDates.empty() ? r : nullptr;
 }
 
 // ---- Weekend, Saturday, Sunday ----
@@ -200,7 +156,7 @@ bool TQVTSaturday::findNextOccurence(TDateTime from, TDateTime& start, double& l
 {
     const bool found = TQVTWeekend::findNextOccurence(from, start, length, row);
     if (found)
-        addlog("SatFNO: " + std::to_string(from) + " " + std::to_string(start) + " " + std::to_string(length));
+        addlog("SatFNO: " + RealToText(from) + " " + RealToText(start) + " " + RealToText(length));
     return found;
 }
 
@@ -208,7 +164,7 @@ bool TQVTSaturday::findPreviousOccurence(TDateTime from, TDateTime& end, double&
 {
     const bool found = TQVTWeekend::findPreviousOccurence(from, end, length, row);
     if (found)
-        addlog("SatFPO: " + std::to_string(from) + " " + std::to_string(end) + " " + std::to_string(length));
+        addlog("SatFPO: " + RealToText(from) + " " + RealToText(end) + " " + RealToText(length));
     return found;
 }
 
@@ -373,7 +329,7 @@ std::int64_t TQVTRecurringDateException::firstCandidate(TDateTime dt) const
     // Occurrence j ends about (offset of the first occurrence + length) after its period starts.
     const double reach = occurrenceStart(0) - FDateFrom + occurrenceLength();
     std::int64_t j = std::max<std::int64_t>(0, floorDiv(periodIndex(dt - reach - 3), FRecurringPeriod));
-    for (int i = 0; i < kMaxIndexSteps && j > 0 && occurrenceStart(j - 1) + occurrenceLength() > dt; ++i)
+    for (int i = 0; i < MaxIndexSteps && j > 0 && occurrenceStart(j - 1) + occurrenceLength() > dt; ++i)
         --j;
     return j;
 }
@@ -393,23 +349,23 @@ bool TQVTRecurringDateException::nextRaw(TDateTime from, TDateTime& start, TDate
         return true;
     }
     // The first occurrence ending after from (ends grow with the index), stepping from k:
-    // its index, kBeyond when the occurrences end first, kUnsettled when the steps run out.
-    constexpr std::int64_t kBeyond = -1;
-    constexpr std::int64_t kUnsettled = -2;
+    // its index, Beyond when the occurrences end first, Unsettled when the steps run out.
+    constexpr std::int64_t Beyond = -1;
+    constexpr std::int64_t Unsettled = -2;
     const auto settle = [&](std::int64_t k, int steps) {
         for (int i = 0; i < steps; ++i, ++k) {
             if (occurrence(k, start, end) && end > from)
                 return k;
             if (start >= FDateTo)
-                return kBeyond;
+                return Beyond;
         }
-        return kUnsettled;
+        return Unsettled;
     };
-    std::int64_t j = kUnsettled;
+    std::int64_t j = Unsettled;
     if (FNext.index >= 0 && from >= FNextFrom)
-        j = settle(FNext.index + 1, kCachedSteps);
-    if (j == kUnsettled)
-        j = settle(firstCandidate(from), kMaxIndexSteps);
+        j = settle(FNext.index + 1, CachedSteps);
+    if (j == Unsettled)
+        j = settle(firstCandidate(from), MaxIndexSteps);
     if (j < 0)
         return false;
     FNext = {j, start, end};
@@ -431,9 +387,9 @@ bool TQVTRecurringDateException::previousRaw(TDateTime from, TDateTime& start, T
         } else {
             const double offset = occurrenceStart(0) - FDateFrom;
             j = std::max<std::int64_t>(0, floorDiv(periodIndex(limit - offset + 3), FRecurringPeriod));
-            for (int i = 0; i < kMaxIndexSteps && j > 0 && !startsBefore(j); ++i)
+            for (int i = 0; i < MaxIndexSteps && j > 0 && !startsBefore(j); ++i)
                 --j;
-            for (int i = 0; i < kMaxIndexSteps && startsBefore(j + 1); ++i)
+            for (int i = 0; i < MaxIndexSteps && startsBefore(j + 1); ++i)
                 ++j;
         }
     }

@@ -8,12 +8,6 @@
 
 namespace corvane {
 
-class TQVTGanttRow;
-
-// The chart row with that index in the document of obj when the row has blocked dates; none
-// otherwise (no row, no document, no such row, nothing blocked).
-const TQVTGanttRow* BlockingRow(TQVTGanttObject& obj, int row);
-
 class IQVTDateException : public TQVTGanttObject {
 public:
     virtual TQVTGanttObject* getObject() = 0;

@@ -13,21 +13,21 @@ namespace corvane {
 
 namespace {
 
-constexpr int kMonthsPerQuarter = 3;
-constexpr int kYearsPerDecade = 10;
-constexpr double kMonthDays = 30.4375;
-constexpr double kYearDays = 365.25;
+constexpr int MonthsPerQuarter = 3;
+constexpr int YearsPerDecade = 10;
+constexpr double MonthDays = 30.4375;
+constexpr double YearDays = 365.25;
 // Rounds half days up and absorbs floating-point error in whole days.
-constexpr double kDayBias = 0.00001;
+constexpr double DayBias = 0.00001;
 
 // Nearest integer, ties to even; NaN gives 0 and out-of-range values are clamped.
 std::int32_t RoundToInt(double x)
 {
     if (std::isnan(x))
         return 0;
-    constexpr double kMin = std::numeric_limits<std::int32_t>::min();
-    constexpr double kMax = std::numeric_limits<std::int32_t>::max();
-    return static_cast<std::int32_t>(std::clamp(std::nearbyint(x), kMin, kMax));
+    constexpr double Min = std::numeric_limits<std::int32_t>::min();
+    constexpr double Max = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(std::clamp(std::nearbyint(x), Min, Max));
 }
 
 struct Ymd {
@@ -180,8 +180,8 @@ std::string YearText(TDateTime dt, TQVTTimeFormat format)
 
 std::string QuarterText(TDateTime dt, TQVTTimeFormat format)
 {
-    static const char* const kRoman[] = {"I", "II", "III", "IV"};
-    const int quarter = (MonthOf(dt) - 1) / kMonthsPerQuarter + 1;
+    static const char* const Roman[] = {"I", "II", "III", "IV"};
+    const int quarter = (MonthOf(dt) - 1) / MonthsPerQuarter + 1;
     switch (format) {
     case tmfQuarterFull:
         return Numbered(quarter, "df_quarterlongstring");
@@ -192,7 +192,7 @@ std::string QuarterText(TDateTime dt, TQVTTimeFormat format)
     case tmfQuarterShortYear:
         return Numbered(quarter, "df_quartershortstring") + " " + FormatDateTime("yyyy", dt);
     case tmfQuarterRoman:
-        return kRoman[quarter - 1];
+        return Roman[quarter - 1];
     default:
         return YearText(dt, format);
     }
@@ -204,7 +204,7 @@ std::string DecadeText(TDateTime dt, TQVTTimeFormat format)
         return {};
     // Counted rather than formatted from dt + 10 years, which the calendar clamps to 9999:
     // the last decade reads 9990-10000, not 9990-9990.
-    const int decade = YearOf(dt) / kYearsPerDecade;
+    const int decade = YearOf(dt) / YearsPerDecade;
     char text[32];
     std::snprintf(text, sizeof text, "%03d0-%03d0", decade, decade + 1);
     return text;
@@ -224,11 +224,11 @@ TDateTime Add(TDateTime dt, int n, TQVTTimeMode mode)
     case tmMonth:
         return IncMonth(dt, n);
     case tmQuarter:
-        return IncMonth(dt, std::int64_t{kMonthsPerQuarter} * n);
+        return IncMonth(dt, std::int64_t{MonthsPerQuarter} * n);
     case tmYear:
         return IncMonth(dt, std::int64_t{12} * n);
     case tmDecade:
-        return IncMonth(dt, std::int64_t{12 * kYearsPerDecade} * n);
+        return IncMonth(dt, std::int64_t{12 * YearsPerDecade} * n);
     default:
         return dt;
     }
@@ -248,9 +248,9 @@ TDateTime RealAdd(TDateTime dt, double x, TQVTTimeMode mode)
 {
     if (!std::isfinite(x))
         return dt;
-    constexpr double kMin = std::numeric_limits<int>::min();
-    constexpr double kMax = std::numeric_limits<int>::max();
-    const int whole = static_cast<int>(std::clamp(std::trunc(x), kMin, kMax));
+    constexpr double Min = std::numeric_limits<int>::min();
+    constexpr double Max = std::numeric_limits<int>::max();
+    const int whole = static_cast<int>(std::clamp(std::trunc(x), Min, Max));
     const TDateTime base = Add(dt, whole, mode);
     return base + (x - whole) * (Next(base, mode) - base);
 }
@@ -261,17 +261,17 @@ std::int32_t Diff(TDateTime a, TDateTime b, TQVTTimeMode mode)
     case tmHour:
         return RoundToInt((a - b) * 24);
     case tmDay:
-        return RoundToInt(a - b + kDayBias);
+        return RoundToInt(a - b + DayBias);
     case tmWeek:
-        return RoundToInt(a - b + kDayBias) / 7;
+        return RoundToInt(a - b + DayBias) / 7;
     case tmMonth:
         return MonthDiff(a, b);
     case tmQuarter:
-        return MonthDiff(a, b) / kMonthsPerQuarter;
+        return MonthDiff(a, b) / MonthsPerQuarter;
     case tmYear:
         return YearDiff(a, b);
     case tmDecade:
-        return YearDiff(a, b) / kYearsPerDecade;
+        return YearDiff(a, b) / YearsPerDecade;
     default:
         return 0;
     }
@@ -292,16 +292,16 @@ double RealDiff(TDateTime a, TDateTime b, TQVTTimeMode mode)
         units = s / 7;
         break;
     case tmMonth:
-        units = s / kMonthDays;
+        units = s / MonthDays;
         break;
     case tmQuarter:
-        units = s / kMonthDays / kMonthsPerQuarter;
+        units = s / MonthDays / MonthsPerQuarter;
         break;
     case tmYear:
-        units = s / kYearDays;
+        units = s / YearDays;
         break;
     case tmDecade:
-        units = s / kYearDays / kYearsPerDecade;
+        units = s / YearDays / YearsPerDecade;
         break;
     default:
         return 0;
@@ -322,14 +322,14 @@ TDateTime StartOfPeriod(TDateTime dt, TQVTTimeMode mode)
     }
     case tmQuarter: {
         const Ymd d = Decoded(dt);
-        return EncodeDate(d.year, d.month - (d.month - 1) % kMonthsPerQuarter, 1);
+        return EncodeDate(d.year, d.month - (d.month - 1) % MonthsPerQuarter, 1);
     }
     case tmYear:
         return EncodeDate(YearOf(dt), 1, 1);
     case tmDecade: {
         // There is no year 0: the calendar's first decade starts in year 1.
         const int year = YearOf(dt);
-        return EncodeDate(std::max(1, year - year % kYearsPerDecade), 1, 1);
+        return EncodeDate(std::max(1, year - year % YearsPerDecade), 1, 1);
     }
     default:
         return dt;
@@ -364,11 +364,11 @@ std::uint16_t DaysIn(TQVTTimeMode mode)
     case tmMonth:
         return 30;
     case tmQuarter:
-        return 30 * kMonthsPerQuarter;
+        return 30 * MonthsPerQuarter;
     case tmYear:
         return 365;
     case tmDecade:
-        return 365 * kYearsPerDecade;
+        return 365 * YearsPerDecade;
     default:
         return 0;
     }

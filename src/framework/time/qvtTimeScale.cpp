@@ -7,23 +7,22 @@
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtCommon.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
-#include "corvane/framework/chart/qvtGanttTable.h"
 
 namespace corvane {
 
 namespace {
 
-constexpr int kDefaultHeight = 14;
-constexpr int kDefaultFontSize = 7;
-constexpr TColor kDefaultFontColor = 0xFFFFFF;
-constexpr TColor kDefaultBaseColor = 0x02C56A31;
-constexpr TColor kDefaultLineColor = 0xFFFFFF;
-constexpr int kDefaultRelativeTM = 0;
+constexpr int DefaultHeight = 14;
+constexpr int DefaultFontSize = 7;
+constexpr TColor DefaultFontColor = 0xFFFFFF;
+constexpr TColor DefaultBaseColor = 0x02C56A31;
+constexpr TColor DefaultLineColor = 0xFFFFFF;
+constexpr int DefaultRelativeTM = 0;
 // Text height of "A" at the label font before the tier has been painted on a visual context.
-constexpr double kUnpaintedTextHeight = 8;
+constexpr double UnpaintedTextHeight = 8;
 // Larger heights or font sizes in a file are damage: they would overflow the sums of tier
 // heights and make the label font fitting count down for ever.
-constexpr int kMaxStoredSize = 4096;
+constexpr int MaxStoredSize = 4096;
 
 // Offsets live in 64 bits here: stored offsets are arbitrary 32-bit numbers.
 TQVTTimeMode ModeAt(std::int64_t ordinal)
@@ -37,12 +36,12 @@ std::int32_t ClampedOffset(std::int64_t offset)
                                                               std::numeric_limits<std::int32_t>::max()));
 }
 
-// A stored height or font size; values outside 1 .. kMaxStoredSize keep the default.
+// A stored height or font size; values outside 1 .. MaxStoredSize keep the default.
 int LoadSize(IQVTMedia& media, const std::string& section, const char* key, int def)
 {
     int value = def;
     media.getIntProperty(section, key, def, value);
-    if (value >= 1 && value <= kMaxStoredSize)
+    if (value >= 1 && value <= MaxStoredSize)
         return value;
     addlog("Invalid value " + std::to_string(value) + " in section \"" + section + "\", key \"" + key +
            "\"; the default is used.");
@@ -97,7 +96,7 @@ void TQVTTimeScale::SetFontSize(int s)
         fontSize = s;
     // The drawer measures the label height on the visual context it last painted on; this is
     // its measure before the first paint.
-    scaleHeight = static_cast<int>(std::nearbyint(1.2 * kUnpaintedTextHeight));
+    scaleHeight = static_cast<int>(std::nearbyint(1.2 * UnpaintedTextHeight));
 }
 
 std::string TQVTTimeScale::PeriodToString(TDateTime dt) const
@@ -123,14 +122,14 @@ std::shared_ptr<TQVTGanttObject> TQVTTimeScalePersistence::doLoad(const std::str
                                                                   TQVTEntityFactory& factory)
 {
     auto scale = std::make_shared<TQVTTimeScale>();
-    scale->scaleHeight = LoadSize(media, name, "scale height", kDefaultHeight);
-    scale->fontSize = LoadSize(media, name, "font size", kDefaultFontSize);
-    media.getColorProperty(name, "font color", kDefaultFontColor, scale->FfontColor);
-    media.getColorProperty(name, "base color", kDefaultBaseColor, scale->baseColor);
-    media.getColorProperty(name, "line color", kDefaultLineColor, scale->FlineColor);
+    scale->scaleHeight = LoadSize(media, name, "scale height", DefaultHeight);
+    scale->fontSize = LoadSize(media, name, "font size", DefaultFontSize);
+    media.getColorProperty(name, "font color", DefaultFontColor, scale->FfontColor);
+    media.getColorProperty(name, "base color", DefaultBaseColor, scale->baseColor);
+    media.getColorProperty(name, "line color", DefaultLineColor, scale->FlineColor);
     // Any offset is safe: a negative one relates the tier anew, one beyond decades gives no unit.
-    media.getIntProperty(name, "relative time mode", kDefaultRelativeTM, scale->FRelativeTM);
-    scale->FGrid = loadChildAs<TQVTGanttTable>("grid", media, factory, scale.get());
+    media.getIntProperty(name, "relative time mode", DefaultRelativeTM, scale->FRelativeTM);
+    scale->FGrid = loadChildAs<IQVTChartTable>("grid", media, factory, scale.get());
     return scale;
 }
 

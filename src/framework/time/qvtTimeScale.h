@@ -1,6 +1,7 @@
 #pragma once
 // One tier of period labels above (and optionally below) the chart.
 
+#include "corvane/framework/objects/qvtDocumentSetup.h"
 #include "corvane/framework/time/qvtTimeMode.h"
 
 #include <cstdint>
@@ -8,8 +9,6 @@
 #include <string>
 
 namespace corvane {
-
-class TQVTGanttTable;
 
 // A tier's unit is kept as an offset from the calendar's unit, so that zooming the calendar
 // moves every tier with it.
@@ -52,7 +51,7 @@ public:
     bool FShowDates = true;
 
     // The chart table the tier belongs to; the document saves the table, the tier only names it.
-    std::shared_ptr<TQVTGanttTable> FGrid;
+    std::shared_ptr<IQVTChartTable> FGrid;
 };
 
 class TQVTTimeScalePersistence : public TQVTPersistenceOf<TQVTTimeScale> {

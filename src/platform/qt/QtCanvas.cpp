@@ -34,8 +34,11 @@ QtCanvas::DeviceRect Intersect(const QtCanvas::DeviceRect& a, const QtCanvas::De
     return {std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
 }
 
+// Any empty rectangle becomes Qt's empty one: its corners may lie anywhere.
 QRect ToQRect(const QtCanvas::DeviceRect& r)
 {
+    if (r.Empty())
+        return QRect();
     return QRect(static_cast<int>(r.Left), static_cast<int>(r.Top), static_cast<int>(r.Right - r.Left),
                  static_cast<int>(r.Bottom - r.Top));
 }
@@ -113,8 +116,10 @@ void QtCanvas::Prepare(QPainter& painter) const
     painter.setRenderHint(QPainter::TextAntialiasing, false);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.setBrushOrigin(0, 0);
+    // Qt's rectangles overflow in their width beyond half the integer range
+    // and then clip everything, so Qt gets the clip within the surface.
     if (FClip)
-        painter.setClipRect(QRect(QPoint(FClip->Left, FClip->Top), QPoint(FClip->Right - 1, FClip->Bottom - 1)));
+        painter.setClipRect(ToQRect(Bounds()));
     else
         painter.setClipping(false);
 }
@@ -520,7 +525,7 @@ void QtCanvas::DrawImage(QPainter& painter, const DeviceRect& dest, const QImage
 void QtCanvas::DrawGraphic(const DeviceRect& dest, const TGraphic& graphic)
 {
     QPainter* painter = Painter();
-    const QImage& image = graphic.ImageData().Image;
+    const QImage& image = TGraphicAccess::ImageData(graphic).Image;
     if (!painter || image.isNull())
         return;
     const QRectF whole(0, 0, image.width(), image.height());

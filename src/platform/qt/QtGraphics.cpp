@@ -205,12 +205,12 @@ void TGraphic::Assign(const TGraphic& source)
 
 void TBitmap::LoadFromFile(const std::string& fileName)
 {
-    ImageData().SetImage(ReadPicture(fileName, "bmp", BmpPixelsComplete));
+    TGraphicAccess::ImageData(*this).SetImage(ReadPicture(fileName, "bmp", BmpPixelsComplete));
 }
 
 void TBitmap::SaveToFile(const std::string& fileName) const
 {
-    WritePicture(ImageData().Image, fileName, "bmp", -1);
+    WritePicture(TGraphicAccess::ImageData(*this).Image, fileName, "bmp", -1);
 }
 
 std::string TBitmap::MimeType() const
@@ -225,20 +225,20 @@ std::unique_ptr<TGraphic> TBitmap::Clone() const
 
 TColor TBitmap::Pixel(int x, int y) const
 {
-    const QImage& image = ImageData().Image;
+    const QImage& image = TGraphicAccess::ImageData(*this).Image;
     return image.valid(x, y) ? FromQRgb(image.pixel(x, y)) : 0;
 }
 
 void TBitmap::SetPixel(int x, int y, TColor color)
 {
-    QImage& image = ImageData().Image;
+    QImage& image = TGraphicAccess::ImageData(*this).Image;
     if (image.valid(x, y))
         image.setPixel(x, y, ToQRgb(color));
 }
 
 TCanvas& TBitmap::Canvas()
 {
-    TImageData& data = ImageData();
+    auto& data = TGraphicAccess::ImageData(*this);
     if (!data.Canvas)
         data.Canvas = std::make_unique<QtBitmapCanvas>(data.Image);
     return *data.Canvas;
@@ -248,12 +248,12 @@ TCanvas& TBitmap::Canvas()
 
 void TJPEGImage::LoadFromFile(const std::string& fileName)
 {
-    ImageData().SetImage(ReadPicture(fileName, "jpeg"));
+    TGraphicAccess::ImageData(*this).SetImage(ReadPicture(fileName, "jpeg"));
 }
 
 void TJPEGImage::SaveToFile(const std::string& fileName) const
 {
-    WritePicture(ImageData().Image, fileName, "jpeg", std::clamp(CompressionQuality, 1, 100));
+    WritePicture(TGraphicAccess::ImageData(*this).Image, fileName, "jpeg", std::clamp(CompressionQuality, 1, 100));
 }
 
 void TJPEGImage::Assign(const TGraphic& source)
@@ -277,12 +277,12 @@ std::unique_ptr<TGraphic> TJPEGImage::Clone() const
 
 void TPngImage::LoadFromFile(const std::string& fileName)
 {
-    ImageData().SetImage(ReadPicture(fileName, "png"));
+    TGraphicAccess::ImageData(*this).SetImage(ReadPicture(fileName, "png"));
 }
 
 void TPngImage::SaveToFile(const std::string& fileName) const
 {
-    WritePicture(ImageData().Image, fileName, "png", -1);
+    WritePicture(TGraphicAccess::ImageData(*this).Image, fileName, "png", -1);
 }
 
 std::string TPngImage::MimeType() const

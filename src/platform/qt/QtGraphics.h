@@ -31,6 +31,12 @@ struct TGraphic::TImageData {
     std::unique_ptr<QtBitmapCanvas> Canvas;
 };
 
+// The one way to the image behind a graphic.
+struct TGraphicAccess {
+    static TGraphic::TImageData& ImageData(TGraphic& graphic) { return *graphic.FImage; }
+    static const TGraphic::TImageData& ImageData(const TGraphic& graphic) { return *graphic.FImage; }
+};
+
 // System colours are resolved; the top byte of a plain colour is ignored.
 inline QRgb ToQRgb(TColor color)
 {

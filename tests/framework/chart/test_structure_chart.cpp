@@ -84,9 +84,9 @@ std::vector<Reference> referencesOf(const TQVTGanttObject& obj)
     if (const auto* connection = dynamic_cast<const TQVTBarConnection*>(&obj))
         return {one("from", connection->barFrom), one("to", connection->barTo)};
     if (const auto* calendar = dynamic_cast<const TQVTDocumentCalendar*>(&obj))
-        return {many("categories", calendar->FCategories)};
+        return {many("categories", calendar->FCategories.items())};
     if (const auto* category = dynamic_cast<const TQVTDateCategory*>(&obj))
-        return {many("exceptions", category->FDates)};
+        return {many("exceptions", category->FDates.items())};
     if (const auto* scale = dynamic_cast<const TQVTTimeScale*>(&obj))
         return {one("grid", scale->FGrid)};
     if (const auto* legend = dynamic_cast<const TQVTLegend*>(&obj))

@@ -12,8 +12,8 @@ namespace {
 
 using TFilling = void (*)();
 
-const std::string kPrintToFile = "pp_pp_PrintToFile";
-const std::string kPrintToFileFormat = "pp_pp_PrintToFile_Format";
+const std::string PrintToFile = "pp_pp_PrintToFile";
+const std::string PrintToFileFormat = "pp_pp_PrintToFile_Format";
 
 class Localization : public ::testing::Test {
 protected:
@@ -62,7 +62,7 @@ TEST_F(Localization, FillingsShareOneKeyOrder)
 
     std::vector<std::string> frenchExpected;
     for (const std::string& key : english)
-        if (key != kPrintToFile && key != kPrintToFileFormat)
+        if (key != PrintToFile && key != PrintToFileFormat)
             frenchExpected.push_back(key);
     ASSERT_EQ(frenchExpected.size(), 138u);
     EXPECT_EQ(KeysOf(TableOf(CreateDefaultRessources_FRA)), frenchExpected);
@@ -99,14 +99,14 @@ TEST_F(Localization, SwitchingLanguageOverwritesOnlyTheKeysOfTheNewFilling)
     CreateDefaultRessources_GER();
     CreateDefaultRessources_FRA();
     EXPECT_EQ(QVTRessources().size(), 140u);
-    EXPECT_EQ(GetRessourceValue(kPrintToFile), "Ausdruck in Datei");
-    EXPECT_EQ(GetRessourceValue(kPrintToFileFormat), "Drucker Datei");
+    EXPECT_EQ(GetRessourceValue(PrintToFile), "Ausdruck in Datei");
+    EXPECT_EQ(GetRessourceValue(PrintToFileFormat), "Drucker Datei");
     EXPECT_EQ(GetRessourceValue("autonumbercolumn"), "No");
     EXPECT_EQ(GetRessourceValue("insertnewpertbarmsg2"), "");
 
     CreateDefaultRessources_ENG();
-    EXPECT_EQ(GetRessourceValue(kPrintToFile), "Print to file");
-    EXPECT_EQ(GetRessourceValue(kPrintToFileFormat), "Printer File");
+    EXPECT_EQ(GetRessourceValue(PrintToFile), "Print to file");
+    EXPECT_EQ(GetRessourceValue(PrintToFileFormat), "Printer File");
 }
 
 TEST_F(Localization, RefillingKeepsOneEntryPerKey)

@@ -176,6 +176,48 @@ TEST(IniMedia, WritesTheFileOnlyWhenFlushedAndNeverMovesTheCurrentDirectory)
     EXPECT_TRUE(std::filesystem::exists(path));
 }
 
+TEST(IniMedia, ASaveThatFailsHalfWayLeavesTheFileAsItWas)
+{
+    ScratchDir dir;
+    const auto path = dir.file("plan.ini");
+    const std::string original = "[root]\ntypeID=Document\nlegend=Legend\n[Legend]\ntypeID=Legend\n";
+    corvane::test::writeFile(path, original);
+    const auto halfSave = [](IQVTMedia& media) {
+        media.setStrProperty("root", "typeID", "Changed");
+        media.deleteProperty("root", "legend");
+        media.setIntArrayProperty("Legend", "items", {1, 2, 3});
+        throw EFileError("the save broke off");
+    };
+    EXPECT_THROW(halfSave(*TQVTMediaFactory::CreateMedia("file://" + path)), EFileError);
+    EXPECT_EQ(corvane::test::readFile(path), original);
+}
+
+TEST(Media, DeletePropertyRemovesTheKeyWhereTheStoreKeepsKeys)
+{
+    ScratchDir dir;
+    const auto path = dir.file("plan.ini");
+    corvane::test::writeFile(path, "[root]\nlegend=Legend\ncalendar=Cal\n[Other]\nlegend=Kept\n");
+    {
+        TQVTINIFIle media(path);
+        media.deleteProperty("ROOT", "Legend");
+        media.deleteProperty("root", "absent");
+        media.deleteProperty("absent", "legend");
+        std::string value;
+        EXPECT_FALSE(media.getStrProperty("root", "legend", "none", value));
+        EXPECT_EQ(value, "none");
+        media.flush();
+    }
+    EXPECT_EQ(corvane::test::readFile(path), "[root]\ncalendar=Cal\n[Other]\nlegend=Kept\n");
+
+    TQVTDummyMedia dummy;
+    dummy.deleteProperty("root", "legend");
+    TQVTDefaultMedia builtIn;
+    builtIn.deleteProperty("root", "legend");
+    std::string legend;
+    builtIn.getStrProperty("root", "legend", "", legend);
+    EXPECT_EQ(legend, "Default Legend") << "the built-in document does not change";
+}
+
 TEST(IniMedia, PicturesGoBesideTheDocumentAndNeverOutsideIt)
 {
     ScratchDir dir;

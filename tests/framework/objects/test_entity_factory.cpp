@@ -148,15 +148,18 @@ TEST(EntityFactory, AutoIdNumbersSkipLoadedNamesAndIgnoreOddSuffixes)
     TQVTEntityFactory factory;
     EXPECT_EQ(factory.getAutoId("Row"), "Row#0");
     EXPECT_EQ(factory.getAutoId("Row"), "Row#1");
-    for (const std::string odd : {"Row#abc", "Row#", "Row#99999999999", "Row#1.5", "Row# 3", "#-4"})
+    for (const std::string odd : {"Row#abc", "Row#", "Row#99999999999999999999", "Row#1.5", "Row# 3", "#-4"})
         EXPECT_NO_THROW(factory.updateAutoId(odd)) << odd;
     EXPECT_EQ(factory.getAutoId("Row"), "Row#2");
     factory.updateAutoId("Bar#41#7");
     EXPECT_EQ(factory.getAutoId("Row"), "Row#3") << "only the text after the first # counts";
     factory.updateAutoId("Bar#41");
     EXPECT_EQ(factory.getAutoId("Bar"), "Bar#42");
-    factory.updateAutoId("Bar#2147483647");
-    EXPECT_EQ(factory.getAutoId("Bar"), "Bar#43") << "no number above the largest integer";
+    factory.updateAutoId("Bar#9223372036854775808");
+    EXPECT_EQ(factory.getAutoId("Bar"), "Bar#43") << "a suffix beyond 63 bits is no auto-ID";
+    factory.updateAutoId("Bar#9223372036854775807");
+    EXPECT_EQ(factory.getAutoId("Bar"), "Bar#9223372036854775808");
+    EXPECT_EQ(factory.getAutoId("Bar"), "Bar#9223372036854775809") << "the top of the range is handed out once";
 }
 
 TEST(EntityFactory, OddSectionNamesDoNotStopALoad)
@@ -212,16 +215,16 @@ TEST(GanttObject, PertDrawerFallsBackToTheGanttDrawer)
     EXPECT_EQ(both.getDrawer(vtGanttGraph)->getRect(), TRect{});
 }
 
-TEST(GanttObject, DocumentLookupIsCachedAndFailsOutsideADocument)
+TEST(GanttObject, DocumentLookupFollowsReparentingAndFailsOutsideADocument)
 {
-    TQVTGanttDocument document;
-    Painted child(false);
-    Painted grandChild(false);
-    child.setParent(&document);
-    grandChild.setParent(&child);
-    EXPECT_EQ(grandChild.GetDocumentSetup(), &document);
-    grandChild.setParent(nullptr);
-    EXPECT_EQ(grandChild.GetDocumentSetup(), &document) << "the cache is never reset";
+    const auto document = std::make_shared<TQVTGanttDocument>();
+    const auto child = std::make_shared<Painted>(false);
+    const auto grandChild = std::make_shared<Painted>(false);
+    child->setParent(document.get());
+    grandChild->setParent(child.get());
+    EXPECT_EQ(grandChild->GetDocumentSetup(), document.get());
+    grandChild->setParent(nullptr);
+    EXPECT_THROW(grandChild->GetDocumentSetup(), EInvalidCast) << "a cached document is dropped on reparenting";
     Painted orphan(false);
     EXPECT_THROW(orphan.GetDocumentSetup(), EInvalidCast);
 }

@@ -4,6 +4,7 @@
 #include "corvane/framework/rendering/qvtCanvasVC.h"
 #include "corvane/framework/rendering/qvtTextArranger.h"
 #include "corvane/framework/rendering/qvtTextSettings.h"
+#include "corvane/framework/tasktable/qvtTreeTextSettings.h"
 #include "corvane/platform/Graphics.h"
 
 #include <gtest/gtest.h>

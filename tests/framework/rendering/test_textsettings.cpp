@@ -4,6 +4,7 @@
 #include "corvane/framework/rendering/qvtTextSettings.h"
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
 #include "corvane/framework/tasktable/qvtTreeRow.h"
+#include "corvane/framework/tasktable/qvtTreeTextSettings.h"
 #include "support/DocumentFileTest.h"
 #include "support/TestSupport.h"
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <optional>
 #include <string>
 
 #include "corvane/framework/rendering/qvtCanvasVC.h"
@@ -196,6 +198,216 @@ TEST_F(VisualContext, BrightenAddsToEachLine)
     VC.brighten(Rect(0, 0, 10, 6), 0xF00101, false);
     EXPECT_EQ(At(3, 0), 0xFF2131u);
     EXPECT_EQ(At(9, 5), 0xFF5161u);
+}
+
+// The whole integer range as a rectangle, and turned inside out.
+const TRect Everything = Rect(INT_MIN, INT_MIN, INT_MAX, INT_MAX);
+const TRect InsideOut = Rect(INT_MAX, INT_MAX, INT_MIN, INT_MIN);
+
+TEST_F(VisualContext, GradientsOverTheIntegerRangePaintTheirVisibleLines)
+{
+    // The visible lines lie halfway along a ramp of 2^32 - 1 lines.
+    VC.gradientFill(Everything, clBlack, clWhite, true);
+    EXPECT_EQ(Inked(Rect(0, 0, 200, 150)), 200 * 150);
+    EXPECT_EQ(At(0, 0), 0x808080u);
+    EXPECT_EQ(At(199, 149), 0x808080u);
+    EXPECT_EQ(Canvas().Pen().Color, clWhite); // the colour of the last line
+    VC.gradientFill(Everything, clWhite, clBlack, false);
+    EXPECT_EQ(At(0, 0), 0x7F7F7Fu);
+    EXPECT_EQ(At(199, 149), 0x7F7F7Fu);
+
+    // A short ramp whose lines span the range across.
+    VC.gradientFill(Rect(0, INT_MIN, 10, INT_MAX), clBlack, 0x0064C8, true);
+    VC.gradientFill(Rect(INT_MIN, 100, INT_MAX, 102), clRed, clBlue, false);
+    for (int y : {0, 99, 102, 149}) {
+        EXPECT_EQ(At(0, y), clBlack);
+        EXPECT_EQ(At(5, y), 0x00386Fu);
+        EXPECT_EQ(At(9, y), 0x0064C8u);
+    }
+    EXPECT_EQ(At(0, 100), clRed);
+    EXPECT_EQ(At(199, 101), clBlue);
+
+    // Inside out along the ramp, or without width or height: nothing.
+    FillAll(clWhite);
+    for (bool horizontal : {true, false}) {
+        VC.gradientFill(InsideOut, clBlack, clRed, horizontal);
+        VC.gradientFill(Rect(5, INT_MIN, 5, INT_MAX), clBlack, clRed, horizontal);
+        VC.gradientFill(Rect(INT_MIN, 5, INT_MAX, 5), clBlack, clRed, horizontal);
+    }
+    VC.gradientFill(Rect(INT_MAX, INT_MIN, INT_MIN, INT_MAX), clBlack, clRed, true);
+    VC.gradientFill(Rect(INT_MIN, INT_MAX, INT_MAX, INT_MIN), clBlack, clRed, false);
+    EXPECT_EQ(Inked(Rect(0, 0, 200, 150)), 0);
+}
+
+TEST(CanvasVC, ClippedGradientPaintsWhatTheWholeOnePaints)
+{
+    // Paints the ramp on two bitmaps, one of them clipped to `clip` (device
+    // pixels), and compares what is inside the clip.
+    const auto expectClippedLikeWhole = [](const TMapping& mapping, int penWidth, TRect ramp, TColor from, TColor to,
+                                           bool horizontal, TRect clip) {
+        TBitmap whole, clipped;
+        for (TBitmap* bitmap : {&whole, &clipped}) {
+            bitmap->SetSize(200, 150);
+            TCanvas& canvas = bitmap->Canvas();
+            canvas.SetMapping(mapping);
+            canvas.Pen().Width = penWidth;
+            canvas.SelectClipRect(bitmap == &clipped ? std::optional(clip) : std::nullopt);
+            TQVTCanvasVC(canvas).gradientFill(ramp, from, to, horizontal);
+            EXPECT_EQ(canvas.Pen().Color, to); // the last line's, drawn or not
+        }
+        for (int y = clip.Top; y < clip.Bottom; ++y)
+            for (int x = clip.Left; x < clip.Right; ++x)
+                ASSERT_EQ(clipped.Pixel(x, y), whole.Pixel(x, y)) << x << "," << y;
+    };
+
+    // In the last bit the colours of this ramp depend on the order of the
+    // sums, which moves some of them across a rounding tie: a clipped ramp
+    // must not start afresh at its first visible line.
+    for (int left : {18, 30})
+        expectClippedLikeWhole(TMapping{}, 1, Rect(0, 0, 37, 10), clWhite, clBlack, true, Rect(left, 0, 37, 10));
+
+    // Lines just outside the clip still reach into it with a wide pen, or
+    // when the mapping rounds them onto its edge pixels.
+    for (const TMapping& mapping : {TMapping{0, 0, 0.3, 0.3}, TMapping{3, -2, 2.5, 2.5}, TMapping{190, 140, -1.5, -1}})
+        for (int width : {1, 4})
+            for (bool horizontal : {true, false}) {
+                SCOPED_TRACE("scale " + std::to_string(mapping.ScaleX) + ", pen " + std::to_string(width) +
+                             (horizontal ? ", horizontal" : ", vertical"));
+                expectClippedLikeWhole(mapping, width, Rect(-300, -300, 300, 300), clBlack, clWhite, horizontal,
+                                       Rect(61, 43, 97, 88));
+            }
+}
+
+TEST_F(VisualContext, BrightenReadsTheFirstVisiblePixelOfEachLine)
+{
+    VC.gradientFill(Rect(0, 0, 200, 150), clBlack, 0x6060C0, true);
+    TBitmap before(Bitmap);
+    VC.brighten(Everything, 0x102030, true);
+    for (int x : {0, 77, 199})
+        for (int y : {0, 149})
+            EXPECT_EQ(At(x, y), TQVTCanvasVC::addColor(before.Pixel(x, y), 0x102030)) << x << "," << y;
+
+    // Across the lines: the first row of the rectangle lies above the clip,
+    // in a band of another colour.
+    FillAll(clWhite);
+    VC.gradientFill(Rect(0, 40, 200, 150), clBlack, 0x6060C0, false);
+    VC.FillArea(Rect(0, 0, 200, 40), clRed, bsSolid);
+    before.Assign(Bitmap);
+    VC.SetClipRect(Rect(50, 40, 150, 100));
+    VC.brighten(Rect(INT_MIN, 0, INT_MAX, INT_MAX), 0x101010, false);
+    VC.ResetClipRect();
+    EXPECT_EQ(At(50, 40), TQVTCanvasVC::addColor(before.Pixel(50, 40), 0x101010));
+    EXPECT_EQ(At(149, 99), TQVTCanvasVC::addColor(before.Pixel(149, 99), 0x101010));
+    EXPECT_EQ(At(49, 40), before.Pixel(49, 40));
+    EXPECT_EQ(At(50, 39), clRed);
+    EXPECT_EQ(At(50, 100), before.Pixel(50, 100));
+
+    before.Assign(Bitmap);
+    for (bool horizontal : {true, false}) {
+        VC.brighten(InsideOut, clWhite, horizontal);
+        VC.brighten(Rect(5, INT_MIN, 5, INT_MAX), clWhite, horizontal);
+    }
+    for (int y = 0; y < 150; y += 7)
+        for (int x = 0; x < 200; x += 7)
+            ASSERT_EQ(At(x, y), before.Pixel(x, y)) << x << "," << y;
+}
+
+TEST_F(VisualContext, TextCentredInExtremeRectanglesStaysInRange)
+{
+    VC.setFont("Arial", 10, clBlack, false, false, false, 0);
+    const std::string text = "Centred";
+    const int w = VC.TextWidth(text);
+    const int h = VC.TextHeight(text);
+    const TRect placed = VC.centerText(Everything, text, true);
+    EXPECT_EQ(placed, Rect((-1 - w) / 2, (-1 - h) / 2, (-1 - w) / 2 + w, (-1 - h) / 2 + h));
+    EXPECT_GT(Inked(Rect(0, 0, placed.Right, placed.Bottom)), 0);
+    EXPECT_EQ(Inked(Rect(0, 0, 200, 150)), Inked(Rect(0, 0, placed.Right, placed.Bottom)));
+
+    // Centres beyond the range stop at its ends.
+    const auto nearMax = [](int extent) { return static_cast<int>((2LL * INT_MAX - 2 - extent) / 2); };
+    EXPECT_EQ(VC.centerText(Rect(INT_MAX - 2, INT_MAX - 2, INT_MAX, INT_MAX), text, true),
+              Rect(nearMax(w), nearMax(h), INT_MAX, INT_MAX));
+    EXPECT_EQ(VC.centerText(Rect(INT_MIN, INT_MIN, INT_MIN + 2, INT_MIN + 2), text, true),
+              Rect(INT_MIN, INT_MIN, INT_MIN + w, INT_MIN + h));
+
+    FillAll(clWhite);
+    VC.centerTextVertical(Everything, text);
+    const int x = (-1 - h) / 2;
+    const int y = (-1 + w) / 2;
+    EXPECT_GT(Inked(Rect(0, 0, x + h, y + 1)), 0);
+    EXPECT_EQ(Inked(Rect(0, 0, 200, 150)), Inked(Rect(0, 0, x + h, y + 1)));
+    VC.centerTextVertical(InsideOut, text);
+    VC.centerTextVertical(Rect(INT_MAX, INT_MIN, INT_MAX, INT_MIN), text);
+    EXPECT_EQ(Inked(Rect(0, 0, 200, 150)), Inked(Rect(0, 0, x + h, y + 1)));
+}
+
+TEST_F(VisualContext, ArrowsAtTheIntegerLimitsDoNotWrapAround)
+{
+    // The base of each triangle lies beyond the range; wrapped around, it
+    // would spread the triangle across the whole surface.
+    VC.setDrawingColor(clRed);
+    VC.drawHorzArrow(75, INT_MAX, INT_MAX);
+    VC.drawHorzArrow(75, INT_MIN, INT_MIN + 1);
+    VC.drawVertArrow(100, INT_MAX, INT_MAX);
+    VC.drawVertArrow(100, INT_MIN, INT_MIN + 1);
+    VC.drawTriangle(INT_MIN, 50, 8, 1);
+    VC.drawTriangle(INT_MAX, 50, INT_MAX, 3);
+    VC.drawTriangle(100, INT_MAX, INT_MAX, 0);
+    EXPECT_EQ(Inked(Rect(0, 0, 200, 150)), 0);
+
+    // A shaft across the range with its tip far away.
+    VC.drawHorzArrow(75, INT_MIN, INT_MAX);
+    EXPECT_EQ(Inked(Rect(0, 0, 200, 150)), 200);
+    EXPECT_EQ(At(0, 75), clRed);
+    EXPECT_EQ(At(199, 75), clRed);
+}
+
+TEST_F(VisualContext, RectangleOperationsAtTheIntegerRange)
+{
+    VC.FillArea(Everything, clTeal, bsSolid);
+    EXPECT_EQ(Inked(Rect(0, 0, 200, 150)), 200 * 150);
+    EXPECT_EQ(At(0, 0), clTeal);
+    VC.drawRect(Everything, psSolid, clRed);
+    VC.DrawRessourceLabelRect(Everything, clRed);
+    VC.fillBounds(Everything, Rect(INT_MIN + 1, INT_MIN + 1, INT_MAX - 1, INT_MAX - 1), clRed, bsSolid);
+    EXPECT_EQ(At(0, 0), clTeal);
+    EXPECT_EQ(At(199, 149), clTeal);
+
+    VC.DrawPattern(Everything, clYellow, clRed, bsHorizontal);
+    EXPECT_EQ(At(10, 8), clRed);
+    EXPECT_EQ(At(10, 9), clYellow);
+
+    // The lit upper part ends above the surface, the solid lower half starts at its top.
+    VC.Draw3dFrame(Everything, clNavy);
+    EXPECT_EQ(At(0, 0), ColorAdjustLuma(clNavy, 0));
+    EXPECT_EQ(At(199, 149), ColorAdjustLuma(clNavy, 0));
+    FillAll(clWhite);
+    VC.Draw3dFrame(Rect(0, INT_MAX - 1, 200, INT_MAX), clNavy);
+    VC.Draw3dFrame(InsideOut, clNavy);
+    EXPECT_EQ(Inked(Rect(0, 0, 200, 150)), 0);
+
+    // The saved area is what the surface has of the rectangle.
+    VC.gradientFill(Rect(0, 0, 200, 150), clBlack, clWhite, true);
+    const TBitmap before(Bitmap);
+    VC.saveArea(Everything);
+    FillAll(clRed);
+    VC.restoreArea();
+    for (int y = 0; y < 150; y += 7)
+        for (int x = 0; x < 200; x += 7)
+            ASSERT_EQ(At(x, y), before.Pixel(x, y)) << x << "," << y;
+    VC.saveArea(InsideOut);
+    FillAll(clRed);
+    VC.restoreArea();
+    EXPECT_EQ(Inked(Rect(0, 0, 200, 150)), 200 * 150);
+    EXPECT_EQ(At(100, 100), clRed);
+
+    // Text still shows under a clip that spans the range.
+    FillAll(clWhite);
+    VC.SetClipRect(Everything);
+    VC.setFont("Arial", 10, clBlack, false, false, false, 0);
+    VC.centerText(Rect(0, 0, 200, 150), "Clipped", true);
+    VC.ResetClipRect();
+    EXPECT_GT(Inked(Rect(0, 0, 200, 150)), 0);
 }
 
 TEST_F(VisualContext, TrianglesAndArrows)

@@ -21,12 +21,12 @@ TDateTime at(int y, int m, int d, int h = 0)
     return EncodeDateTime(y, m, d, h, 0, 0, 0);
 }
 
-constexpr double kHour = 1.0 / 24;
-const TDateTime kFri = at(2026, 12, 4);
-const TDateTime kSat = at(2026, 12, 5);
-const TDateTime kSun = at(2026, 12, 6);
-const TDateTime kMon = at(2026, 12, 7);
-const TDateTime kTue = at(2026, 12, 8);
+constexpr double Hour = 1.0 / 24;
+const TDateTime Fri = at(2026, 12, 4);
+const TDateTime Sat = at(2026, 12, 5);
+const TDateTime Sun = at(2026, 12, 6);
+const TDateTime Mon = at(2026, 12, 7);
+const TDateTime Tue = at(2026, 12, 8);
 
 std::shared_ptr<TQVTDateCategory> category(const std::string& name, bool working,
                                            std::vector<std::shared_ptr<TQVTDateException>> dates)
@@ -163,53 +163,53 @@ TEST(CalendarCategories, ManagementByNameAndIndex)
     calendar.removeDateCategory("Nobody");
     calendar.removeDateCategory("Weekends");
     EXPECT_EQ(calendar.getCategoriesCount(), 2);
-    EXPECT_TRUE(calendar.isWorking(kSat + 0.5, -1, tmDay));
+    EXPECT_TRUE(calendar.isWorking(Sat + 0.5, -1, tmDay));
 }
 
 TEST(CalendarMatching, FirstMatchingCategoryDecidesAtTheCalendarsResolution)
 {
     TQVTDocumentCalendar calendar;
     calendar.addDateCategory(weekends());
-    EXPECT_FALSE(calendar.isWorking(kSat + 10 * kHour, -1, tmDay));
-    EXPECT_TRUE(calendar.isWorking(kSat + 10 * kHour, -1, tmWeek));
-    EXPECT_FALSE(calendar.isWorking(kSat + 10 * kHour, -1, tmNone));
+    EXPECT_FALSE(calendar.isWorking(Sat + 10 * Hour, -1, tmDay));
+    EXPECT_TRUE(calendar.isWorking(Sat + 10 * Hour, -1, tmWeek));
+    EXPECT_FALSE(calendar.isWorking(Sat + 10 * Hour, -1, tmNone));
     calendar.SetTimeMode(tmWeek);
-    EXPECT_TRUE(calendar.isWorking(kSat + 10 * kHour, -1, tmNone));
+    EXPECT_TRUE(calendar.isWorking(Sat + 10 * Hour, -1, tmNone));
     calendar.SetTimeMode(tmDay);
 
-    auto holidays = category("Holidays", false, {std::make_shared<TQVTFixedDateException>(kMon, "Feast"),
-                                                 std::make_shared<TQVTFixedDateException>(kMon, kTue + 1, "Long")});
+    auto holidays = category("Holidays", false, {std::make_shared<TQVTFixedDateException>(Mon, "Feast"),
+                                                 std::make_shared<TQVTFixedDateException>(Mon, Tue + 1, "Long")});
     calendar.addDateCategory(holidays);
-    EXPECT_EQ(calendar.getDateLabel(kMon + 0.5, tmDay), "Feast");
-    EXPECT_EQ(calendar.getDateLabel(kTue + 0.5, tmDay), "Long");
-    EXPECT_EQ(calendar.getDateLabel(kFri, tmDay), "");
-    EXPECT_EQ(calendar.matchCategory(kTue, -1, tmNone), holidays.get());
+    EXPECT_EQ(calendar.getDateLabel(Mon + 0.5, tmDay), "Feast");
+    EXPECT_EQ(calendar.getDateLabel(Tue + 0.5, tmDay), "Long");
+    EXPECT_EQ(calendar.getDateLabel(Fri, tmDay), "");
+    EXPECT_EQ(calendar.matchCategory(Tue, -1, tmNone), holidays.get());
     holidays->removeDate(0);
-    EXPECT_EQ(calendar.getDateLabel(kMon + 0.5, tmDay), "Long");
+    EXPECT_EQ(calendar.getDateLabel(Mon + 0.5, tmDay), "Long");
 
     // A working category ahead of the weekends wins, though the arithmetic never consults it.
-    calendar.addDateCategory(category("Vacations", true, {std::make_shared<TQVTFixedDateException>(kSat, "Fair")}));
+    calendar.addDateCategory(category("Vacations", true, {std::make_shared<TQVTFixedDateException>(Sat, "Fair")}));
     calendar.moveUp("Vacations");
     calendar.moveUp("Vacations");
-    EXPECT_TRUE(calendar.isWorking(kSat + 0.5, -1, tmDay));
-    EXPECT_EQ(calendar.addEffective(kFri + 0.5, 1, false), kTue + 1.5);
+    EXPECT_TRUE(calendar.isWorking(Sat + 0.5, -1, tmDay));
+    EXPECT_EQ(calendar.addEffective(Fri + 0.5, 1, false), Tue + 1.5);
 }
 
 TEST(CalendarArithmetic, WeekendExamples)
 {
     TQVTDocumentCalendar calendar;
     calendar.addDateCategory(weekends());
-    EXPECT_EQ(calendar.addEffective(kFri + 0.5, 1, false), kMon + 0.5);
-    EXPECT_EQ(calendar.addEffective(kFri, 1, false), kSat);
-    EXPECT_EQ(calendar.addEffective(kFri, 1, true), kMon);
-    EXPECT_EQ(calendar.addEffective(kMon + 0.5, -1, false), kFri + 0.5);
-    EXPECT_EQ(calendar.diffEffective(kFri + 0.5, kMon + 0.5), 1);
-    EXPECT_EQ(calendar.diffEffective(kMon + 0.5, kFri + 0.5), -1);
-    EXPECT_EQ(calendar.diffEffective(kSat, kSun), 0);
-    EXPECT_EQ(calendar.substrEffective(kMon + 0.5, 1), kFri + 0.5);
-    EXPECT_EQ(calendar.substrEffective(kFri + 0.5, -1), kMon + 0.5);
-    EXPECT_EQ(calendar.findFirstEffective(kSun + 15 * kHour), kMon);
-    EXPECT_EQ(calendar.findFirstEffective(kTue + 0.3), kTue + 0.3);
+    EXPECT_EQ(calendar.addEffective(Fri + 0.5, 1, false), Mon + 0.5);
+    EXPECT_EQ(calendar.addEffective(Fri, 1, false), Sat);
+    EXPECT_EQ(calendar.addEffective(Fri, 1, true), Mon);
+    EXPECT_EQ(calendar.addEffective(Mon + 0.5, -1, false), Fri + 0.5);
+    EXPECT_EQ(calendar.diffEffective(Fri + 0.5, Mon + 0.5), 1);
+    EXPECT_EQ(calendar.diffEffective(Mon + 0.5, Fri + 0.5), -1);
+    EXPECT_EQ(calendar.diffEffective(Sat, Sun), 0);
+    EXPECT_EQ(calendar.substrEffective(Mon + 0.5, 1), Fri + 0.5);
+    EXPECT_EQ(calendar.substrEffective(Fri + 0.5, -1), Mon + 0.5);
+    EXPECT_EQ(calendar.findFirstEffective(Sun + 15 * Hour), Mon);
+    EXPECT_EQ(calendar.findFirstEffective(Tue + 0.3), Tue + 0.3);
 }
 
 TEST(CalendarArithmetic, EmptyCalendarIsAllWorkingTime)
@@ -217,14 +217,14 @@ TEST(CalendarArithmetic, EmptyCalendarIsAllWorkingTime)
     TQVTDocumentCalendar calendar;
     TDateTime start = 1;
     double length = 1;
-    EXPECT_FALSE(calendar.findNextNonWorkingException(kFri, start, length, -1));
+    EXPECT_FALSE(calendar.findNextNonWorkingException(Fri, start, length, -1));
     EXPECT_EQ(start, IQVTCalendar::NoNonWorkingTime);
     EXPECT_EQ(length, 0);
-    EXPECT_FALSE(calendar.findPreviousNonWorkingException(kFri, start, length, -1));
+    EXPECT_FALSE(calendar.findPreviousNonWorkingException(Fri, start, length, -1));
     EXPECT_EQ(start, 0);
-    EXPECT_EQ(calendar.addEffective(kFri, 2.5, true), kFri + 2.5);
-    EXPECT_EQ(calendar.diffEffective(kFri, kTue), 4);
-    EXPECT_TRUE(calendar.isWorking(kSat, -1, tmDay));
+    EXPECT_EQ(calendar.addEffective(Fri, 2.5, true), Fri + 2.5);
+    EXPECT_EQ(calendar.diffEffective(Fri, Tue), 4);
+    EXPECT_TRUE(calendar.isWorking(Sat, -1, tmDay));
 }
 
 TEST(CalendarArithmetic, WeekendsAgreeWithADayWalkOverTenYears)
@@ -244,7 +244,7 @@ TEST(CalendarArithmetic, WeekendsAgreeWithADayWalkOverTenYears)
         std::size_t b = pick(rng);
         if (a > b)
             std::swap(a, b);
-        const double hours = (i % 24) * kHour;
+        const double hours = (i % 24) * Hour;
         EXPECT_NEAR(calendar.diffEffective(workdays[a] + hours, workdays[b] + hours), double(b - a), 1e-6);
         // Adding n working days to a weekday's noon lands on the n-th weekday after it.
         EXPECT_NEAR(calendar.addEffective(workdays[a] + 0.5, double(b - a), false), workdays[b] + 0.5, 1e-6);
@@ -318,24 +318,24 @@ TEST(CalendarArithmetic, ZeroLengthOccurrencesTakeNoTime)
     TQVTDocumentCalendar calendar;
     calendar.addDateCategory(category(
         "Odd", false,
-        {std::make_shared<TQVTFixedDateException>(kMon, kMon, ""), std::make_shared<TQVTFixedDateException>(kTue, kMon, ""),
+        {std::make_shared<TQVTFixedDateException>(Mon, Mon, ""), std::make_shared<TQVTFixedDateException>(Tue, Mon, ""),
          std::make_shared<TQVTRecurringDateException>(tmWeek, 1, 2, 2, 9, 9, "", at(2020, 1, 1), at(2030, 1, 1)),
          std::make_shared<TQVTRecurringDateException>(tmDay, 1, 0, 0, 5, 5, "", at(2020, 1, 1), at(2030, 1, 1))}));
-    EXPECT_EQ(calendar.addEffective(kFri, 7, true), kFri + 7);
-    EXPECT_EQ(calendar.substrEffective(kFri + 7, 7), kFri);
-    EXPECT_EQ(calendar.diffEffective(kFri, kFri + 7), 7);
-    EXPECT_EQ(calendar.findFirstEffective(kMon), kMon);
-    EXPECT_TRUE(calendar.isWorking(kMon, -1, tmNone));
+    EXPECT_EQ(calendar.addEffective(Fri, 7, true), Fri + 7);
+    EXPECT_EQ(calendar.substrEffective(Fri + 7, 7), Fri);
+    EXPECT_EQ(calendar.diffEffective(Fri, Fri + 7), 7);
+    EXPECT_EQ(calendar.findFirstEffective(Mon), Mon);
+    EXPECT_TRUE(calendar.isWorking(Mon, -1, tmNone));
 }
 
 TEST(CalendarArithmetic, HugeDurationsEndAfterTheLastSearchedYear)
 {
     TQVTDocumentCalendar calendar;
     calendar.addDateCategory(weekends());
-    EXPECT_EQ(calendar.addEffective(kFri, HUGE_VAL, false), HUGE_VAL);
-    EXPECT_TRUE(std::isnan(calendar.addEffective(kFri, NAN, false)));
-    EXPECT_GT(calendar.addEffective(kFri, 1e7, false), 2958466.0);
-    EXPECT_LT(calendar.substrEffective(kFri, 1e7), -693594.0);
+    EXPECT_EQ(calendar.addEffective(Fri, HUGE_VAL, false), HUGE_VAL);
+    EXPECT_TRUE(std::isnan(calendar.addEffective(Fri, NAN, false)));
+    EXPECT_GT(calendar.addEffective(Fri, 1e7, false), 2958466.0);
+    EXPECT_LT(calendar.substrEffective(Fri, 1e7), -693594.0);
 }
 
 TEST(CalendarRows, BlockedDaysExemptARowFromHolidaysAndSingleWeekdays)
@@ -352,19 +352,64 @@ TEST(CalendarRows, BlockedDaysExemptARowFromHolidaysAndSingleWeekdays)
     TQVTDocumentCalendar& calendar = *document->Fcalendar;
     calendar.addDateCategory(weekends());
     calendar.addDateCategory(category("Holidays", false,
-                                      {std::make_shared<TQVTFixedDateException>(kTue, "Feast"),
+                                      {std::make_shared<TQVTFixedDateException>(Tue, "Feast"),
                                        std::make_shared<TQVTSaturday>()}));
-    document->Ftable->FRows[1]->AddBlockedDate(kTue + 0.25);
-    document->Ftable->FRows[2]->AddBlockedDate(kSat);
+    document->Ftable->FRows[1]->AddBlockedDate(Tue + 0.25);
+    document->Ftable->FRows[2]->AddBlockedDate(Sat);
 
-    EXPECT_FALSE(calendar.isWorking(kTue + 0.5, 0, tmDay));
-    EXPECT_TRUE(calendar.isWorking(kTue + 0.5, 1, tmDay));
-    EXPECT_EQ(calendar.addEffective(0, kMon + 0.5, 1, false), kTue + 1.5);
-    EXPECT_EQ(calendar.addEffective(1, kMon + 0.5, 1, false), kTue + 0.5);
-    EXPECT_EQ(calendar.diffEffective(1, kMon, kTue + 1), 2);
-    EXPECT_EQ(calendar.substrEffective(1, kTue + 1.5, 1), kTue + 0.5);
-    EXPECT_EQ(calendar.substrEffective(0, kTue + 1.5, 1), kMon + 0.5);
+    EXPECT_FALSE(calendar.isWorking(Tue + 0.5, 0, tmDay));
+    EXPECT_TRUE(calendar.isWorking(Tue + 0.5, 1, tmDay));
+    EXPECT_EQ(calendar.addEffective(0, Mon + 0.5, 1, false), Tue + 1.5);
+    EXPECT_EQ(calendar.addEffective(1, Mon + 0.5, 1, false), Tue + 0.5);
+    EXPECT_EQ(calendar.diffEffective(1, Mon, Tue + 1), 2);
+    EXPECT_EQ(calendar.substrEffective(1, Tue + 1.5, 1), Tue + 0.5);
+    EXPECT_EQ(calendar.substrEffective(0, Tue + 1.5, 1), Mon + 0.5);
     // The weekend rule ignores rows, the Saturday rule does not: both cover that Saturday.
-    EXPECT_FALSE(calendar.isWorking(kSat + 0.5, 2, tmDay));
-    EXPECT_EQ(calendar.diffEffective(2, kFri, kMon), 1);
+    EXPECT_FALSE(calendar.isWorking(Sat + 0.5, 2, tmDay));
+    EXPECT_EQ(calendar.diffEffective(2, Fri, Mon), 1);
+}
+
+// Indexes built by earlier queries must follow every change of the lists they index, even when
+// new objects and buffers take the places of the old ones.
+TEST(CalendarChanges, ReplacingAHolidayCategoryAnswersTheNewOne)
+{
+    TQVTDocumentCalendar calendar;
+    calendar.addDateCategory(category("Old", false, {std::make_shared<TQVTFixedDateException>(Mon, "Old")}));
+    ASSERT_FALSE(calendar.isWorking(Mon + 0.5, -1, tmDay));
+    ASSERT_EQ(calendar.addEffective(Sun, 1.5, false), Tue + 0.5);
+
+    calendar.removeDateCategory("Old");
+    calendar.addDateCategory(category("New", false, {std::make_shared<TQVTFixedDateException>(Tue, "New")}));
+    EXPECT_TRUE(calendar.isWorking(Mon + 0.5, -1, tmDay));
+    EXPECT_FALSE(calendar.isWorking(Tue + 0.5, -1, tmDay));
+    EXPECT_EQ(calendar.getDateLabel(Tue + 0.5, tmDay), "New");
+    EXPECT_EQ(calendar.addEffective(Sun, 2.5, false), Tue + 1.5);
+    EXPECT_EQ(calendar.substrEffective(Tue + 1.5, 1), Mon + 0.5);
+
+    // The whole list replaced by one of the same size.
+    const std::vector<std::shared_ptr<TQVTDateCategory>> replacement = {
+        category("Other", false, {std::make_shared<TQVTFixedDateException>(Fri, "Other")})};
+    calendar.FCategories = replacement;
+    EXPECT_TRUE(calendar.isWorking(Tue + 0.5, -1, tmDay));
+    EXPECT_FALSE(calendar.isWorking(Fri + 0.5, -1, tmDay));
+    EXPECT_EQ(calendar.addEffective(Fri - 1, 1.5, false), Sat + 0.5);
+}
+
+TEST(CalendarChanges, ReplacingTheDatesOfACategoryAnswersTheNewDates)
+{
+    TQVTDocumentCalendar calendar;
+    auto holidays = category("Holidays", false, {std::make_shared<TQVTFixedDateException>(Mon, "Feast")});
+    calendar.addDateCategory(holidays);
+    ASSERT_FALSE(calendar.isWorking(Mon + 0.5, -1, tmDay));
+    ASSERT_EQ(calendar.addEffective(Sun, 1.5, false), Tue + 0.5);
+
+    // Copied into the list's own buffer: same size, same buffer, no call through the category.
+    const std::vector<std::shared_ptr<TQVTDateException>> replacement = {
+        std::make_shared<TQVTFixedDateException>(Tue, "Fair")};
+    holidays->FDates = replacement;
+    EXPECT_TRUE(calendar.isWorking(Mon + 0.5, -1, tmDay));
+    EXPECT_FALSE(calendar.isWorking(Tue + 0.5, -1, tmDay));
+    EXPECT_EQ(calendar.getDateLabel(Tue + 0.5, tmDay), "Fair");
+    EXPECT_EQ(calendar.addEffective(Sun, 1.5, false), Mon + 0.5);
+    EXPECT_EQ(calendar.diffEffective(Sun, Tue + 1), 2);
 }

@@ -11,6 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <locale>
+#include <optional>
+#include <stdexcept>
+#include <string>
 
 using namespace corvane;
 
@@ -21,13 +25,13 @@ TDateTime at(int y, int m, int d, int h = 0, int min = 0)
     return EncodeDateTime(y, m, d, h, min, 0, 0);
 }
 
-constexpr double kHour = 1.0 / 24;
+constexpr double Hour = 1.0 / 24;
 // Friday 4 December 2026 and the days around it.
-const TDateTime kWed = at(2026, 12, 2);
-const TDateTime kFri = at(2026, 12, 4);
-const TDateTime kSat = at(2026, 12, 5);
-const TDateTime kSun = at(2026, 12, 6);
-const TDateTime kMon = at(2026, 12, 7);
+const TDateTime Wed = at(2026, 12, 2);
+const TDateTime Fri = at(2026, 12, 4);
+const TDateTime Sat = at(2026, 12, 5);
+const TDateTime Sun = at(2026, 12, 6);
+const TDateTime Mon = at(2026, 12, 7);
 
 struct Found {
     bool ok;
@@ -60,7 +64,7 @@ void expectFound(const Found& f, TDateTime date, double length)
 // odd moments over the span.
 void expectMatchesAgreesWithSearch(TQVTDateException& e, TDateTime from, TDateTime to)
 {
-    for (TDateTime t = from; t < to; t += kHour * 0.75) {
+    for (TDateTime t = from; t < to; t += Hour * 0.75) {
         const Found f = next(e, t);
         const bool inside = f.ok && f.date == t;
         ASSERT_EQ(e.Matches(t, -1, tmNone), inside) << "at " << t;
@@ -99,13 +103,13 @@ TEST(WeekendException, MatchesSaturdayAndSundayAtHourAndDayResolutionOnly)
 {
     TQVTWeekend weekend;
     for (TQVTTimeMode mode : {tmNone, tmHour, tmDay}) {
-        EXPECT_TRUE(weekend.Matches(kSat + 10 * kHour, -1, mode));
-        EXPECT_TRUE(weekend.Matches(kSun + 23 * kHour, -1, mode));
-        EXPECT_FALSE(weekend.Matches(kFri + 23 * kHour, -1, mode));
-        EXPECT_FALSE(weekend.Matches(kMon, -1, mode));
+        EXPECT_TRUE(weekend.Matches(Sat + 10 * Hour, -1, mode));
+        EXPECT_TRUE(weekend.Matches(Sun + 23 * Hour, -1, mode));
+        EXPECT_FALSE(weekend.Matches(Fri + 23 * Hour, -1, mode));
+        EXPECT_FALSE(weekend.Matches(Mon, -1, mode));
     }
     for (TQVTTimeMode mode : {tmWeek, tmMonth, tmYear})
-        EXPECT_FALSE(weekend.Matches(kSat + 10 * kHour, -1, mode));
+        EXPECT_FALSE(weekend.Matches(Sat + 10 * Hour, -1, mode));
     weekend.setName("ignored");
     EXPECT_EQ(weekend.getName(), "");
 }
@@ -113,15 +117,15 @@ TEST(WeekendException, MatchesSaturdayAndSundayAtHourAndDayResolutionOnly)
 TEST(WeekendException, SearchesAroundAndInsideTheWeekend)
 {
     TQVTWeekend weekend;
-    expectFound(next(weekend, kWed + 5 * kHour), kSat, 2);
-    expectFound(next(weekend, kSun + 6 * kHour), kSun + 6 * kHour, 18 * kHour);
-    expectFound(next(weekend, kSat), kSat, 2);
-    expectFound(next(weekend, kMon), kSat + 7, 2);
-    expectFound(previous(weekend, kWed), kMon - 7, 2);
-    expectFound(previous(weekend, kSun + 6 * kHour), kSun + 6 * kHour, 1.25);
+    expectFound(next(weekend, Wed + 5 * Hour), Sat, 2);
+    expectFound(next(weekend, Sun + 6 * Hour), Sun + 6 * Hour, 18 * Hour);
+    expectFound(next(weekend, Sat), Sat, 2);
+    expectFound(next(weekend, Mon), Sat + 7, 2);
+    expectFound(previous(weekend, Wed), Mon - 7, 2);
+    expectFound(previous(weekend, Sun + 6 * Hour), Sun + 6 * Hour, 1.25);
     // From Saturday 00:00 nothing of this weekend lies before: the previous one is reported.
-    expectFound(previous(weekend, kSat), kMon - 7, 2);
-    expectFound(previous(weekend, kMon), kMon, 2);
+    expectFound(previous(weekend, Sat), Mon - 7, 2);
+    expectFound(previous(weekend, Mon), Mon, 2);
 }
 
 TEST(WeekendException, SingleWeekdaysSkipBlockedRowsAndLogSaturdaySearches)
@@ -131,24 +135,24 @@ TEST(WeekendException, SingleWeekdaysSkipBlockedRowsAndLogSaturdaySearches)
     auto sunday = std::make_shared<TQVTSunday>();
     RowDocument doc(saturday);
     doc.document->Fcalendar->getDateCategory(0)->addDate(sunday);
-    doc.row(1).AddBlockedDate(kSat);
+    doc.row(1).AddBlockedDate(Sat);
 
-    expectFound(next(*saturday, kWed), kSat, 1);
-    expectFound(next(*sunday, kWed), kSun, 1);
-    expectFound(next(*saturday, kSun), kSat + 7, 1);
-    expectFound(previous(*sunday, kSun + 0.5), kSun + 0.5, 0.5);
-    EXPECT_TRUE(saturday->Matches(kSat + 0.5, 0, tmDay));
-    EXPECT_FALSE(sunday->Matches(kSat + 0.5, 0, tmDay));
+    expectFound(next(*saturday, Wed), Sat, 1);
+    expectFound(next(*sunday, Wed), Sun, 1);
+    expectFound(next(*saturday, Sun), Sat + 7, 1);
+    expectFound(previous(*sunday, Sun + 0.5), Sun + 0.5, 0.5);
+    EXPECT_TRUE(saturday->Matches(Sat + 0.5, 0, tmDay));
+    EXPECT_FALSE(sunday->Matches(Sat + 0.5, 0, tmDay));
 
     // Row 1 is blocked on this Saturday: the next one is a week later.
-    EXPECT_FALSE(saturday->Matches(kSat + 0.5, 1, tmDay));
-    expectFound(next(*saturday, kWed, 1), kSat + 7, 1);
-    expectFound(previous(*saturday, kMon + 7, 1), kSat + 8, 1);
-    expectFound(previous(*saturday, kMon, 1), kSat - 6, 1);
+    EXPECT_FALSE(saturday->Matches(Sat + 0.5, 1, tmDay));
+    expectFound(next(*saturday, Wed, 1), Sat + 7, 1);
+    expectFound(previous(*saturday, Mon + 7, 1), Sat + 8, 1);
+    expectFound(previous(*saturday, Mon, 1), Sat - 6, 1);
     // The plain weekend ignores rows.
     auto weekend = std::make_shared<TQVTWeekend>();
     doc.document->Fcalendar->getDateCategory(0)->addDate(weekend);
-    EXPECT_TRUE(weekend->Matches(kSat + 0.5, 1, tmDay));
+    EXPECT_TRUE(weekend->Matches(Sat + 0.5, 1, tmDay));
 
     ASSERT_FALSE(capture.log.empty());
     EXPECT_EQ(capture.log.front().rfind("SatFNO: ", 0), 0u);
@@ -158,22 +162,82 @@ TEST(WeekendException, SingleWeekdaysSkipBlockedRowsAndLogSaturdaySearches)
     EXPECT_TRUE(previousLogged);
 }
 
+namespace {
+
+// Makes a global locale current until the end of the scope.
+class GlobalLocale {
+public:
+    explicit GlobalLocale(const std::locale& locale) : previous(std::locale::global(locale)) {}
+    ~GlobalLocale() { std::locale::global(previous); }
+    GlobalLocale(const GlobalLocale&) = delete;
+    GlobalLocale& operator=(const GlobalLocale&) = delete;
+
+private:
+    std::locale previous;
+};
+
+// The separators of German numbers, for streams.
+struct CommaDecimals : std::numpunct<char> {
+    char do_decimal_point() const override { return ','; }
+    char do_thousands_sep() const override { return '.'; }
+    std::string do_grouping() const override { return "\3"; }
+};
+
+// A German locale of the system (which also sets the C library's), if one is installed.
+std::optional<std::locale> systemGermanLocale()
+{
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE"}) {
+        try {
+            return std::locale(name);
+        } catch (const std::runtime_error&) {
+        }
+    }
+    return std::nullopt;
+}
+
+std::string saturdaySearchLog()
+{
+    test::Capture capture;
+    TQVTSaturday saturday;
+    next(saturday, Wed + 0.5);
+    return capture.log.empty() ? std::string() : capture.log.front();
+}
+
+} // namespace
+
+// Log lines write reals as the document file does, whatever the locale of streams or of the C
+// library.
+TEST(WeekendException, LogLinesWriteRealsWithAPointUnderACommaStreamLocale)
+{
+    GlobalLocale german(std::locale(std::locale::classic(), new CommaDecimals));
+    EXPECT_EQ(saturdaySearchLog(), "SatFNO: 46358.5 46361 1");
+}
+
+TEST(WeekendException, LogLinesWriteRealsWithAPointUnderTheGermanLocale)
+{
+    const std::optional<std::locale> system = systemGermanLocale();
+    if (!system)
+        GTEST_SKIP() << "no German locale is installed";
+    GlobalLocale german(*system);
+    EXPECT_EQ(saturdaySearchLog(), "SatFNO: 46358.5 46361 1");
+}
+
 TEST(FixedException, VisibleModeIsTheCoarsestWholeUnitSpanned)
 {
-    EXPECT_EQ(TQVTFixedDateException(kFri, "").getVisibleTimeMode(), tmDay);
-    EXPECT_EQ(TQVTFixedDateException(kFri, kFri + 10 * kHour, "").getVisibleTimeMode(), tmHour);
-    EXPECT_EQ(TQVTFixedDateException(kMon, kMon + 14, "").getVisibleTimeMode(), tmWeek);
+    EXPECT_EQ(TQVTFixedDateException(Fri, "").getVisibleTimeMode(), tmDay);
+    EXPECT_EQ(TQVTFixedDateException(Fri, Fri + 10 * Hour, "").getVisibleTimeMode(), tmHour);
+    EXPECT_EQ(TQVTFixedDateException(Mon, Mon + 14, "").getVisibleTimeMode(), tmWeek);
     EXPECT_EQ(TQVTFixedDateException(at(2026, 1, 1), at(2026, 3, 1), "").getVisibleTimeMode(), tmMonth);
     EXPECT_EQ(TQVTFixedDateException(at(2000, 1, 1), at(2030, 1, 1), "").getVisibleTimeMode(), tmYear);
 }
 
 TEST(FixedException, MatchesInsideTheHalfOpenIntervalAtItsResolutions)
 {
-    TQVTFixedDateException hours(kFri + 8 * kHour, kFri + 18 * kHour, "meeting");
-    EXPECT_TRUE(hours.Matches(kFri + 8 * kHour, -1, tmHour));
-    EXPECT_TRUE(hours.Matches(kFri + 12 * kHour, -1, tmNone));
-    EXPECT_FALSE(hours.Matches(kFri + 18 * kHour, -1, tmHour));
-    EXPECT_FALSE(hours.Matches(kFri + 12 * kHour, -1, tmDay));
+    TQVTFixedDateException hours(Fri + 8 * Hour, Fri + 18 * Hour, "meeting");
+    EXPECT_TRUE(hours.Matches(Fri + 8 * Hour, -1, tmHour));
+    EXPECT_TRUE(hours.Matches(Fri + 12 * Hour, -1, tmNone));
+    EXPECT_FALSE(hours.Matches(Fri + 18 * Hour, -1, tmHour));
+    EXPECT_FALSE(hours.Matches(Fri + 12 * Hour, -1, tmDay));
 
     TQVTFixedDateException months(at(2026, 1, 1), at(2026, 3, 1), "winter");
     EXPECT_TRUE(months.Matches(at(2026, 2, 10), -1, tmMonth));
@@ -184,53 +248,53 @@ TEST(FixedException, MatchesInsideTheHalfOpenIntervalAtItsResolutions)
 
 TEST(FixedException, SearchesAroundAndInsideTheInterval)
 {
-    TQVTFixedDateException holiday(kWed, kFri, "");
-    expectFound(next(holiday, kWed - 3), kWed, 2);
-    expectFound(next(holiday, kWed + 0.5), kWed + 0.5, 1.5);
-    EXPECT_FALSE(next(holiday, kFri).ok);
-    EXPECT_FALSE(previous(holiday, kWed).ok);
-    expectFound(previous(holiday, kWed + 0.5), kWed + 0.5, 0.5);
-    expectFound(previous(holiday, kFri), kFri, 2);
-    expectFound(previous(holiday, kFri + 9), kFri, 2);
+    TQVTFixedDateException holiday(Wed, Fri, "");
+    expectFound(next(holiday, Wed - 3), Wed, 2);
+    expectFound(next(holiday, Wed + 0.5), Wed + 0.5, 1.5);
+    EXPECT_FALSE(next(holiday, Fri).ok);
+    EXPECT_FALSE(previous(holiday, Wed).ok);
+    expectFound(previous(holiday, Wed + 0.5), Wed + 0.5, 0.5);
+    expectFound(previous(holiday, Fri), Fri, 2);
+    expectFound(previous(holiday, Fri + 9), Fri, 2);
 }
 
 TEST(FixedException, BlockedDaysAreCutOutForThatRowOnly)
 {
-    auto vacation = std::make_shared<TQVTFixedDateException>(kMon, kMon + 5, "");
+    auto vacation = std::make_shared<TQVTFixedDateException>(Mon, Mon + 5, "");
     RowDocument doc(vacation);
-    doc.row(0).AddBlockedDate(kMon + 1 + 10 * kHour); // Tuesday, stored with a time of day
-    EXPECT_TRUE(doc.row(0).IsBlocked(kMon + 1));
-    EXPECT_TRUE(doc.row(0).IsBlocked(kMon + 1.99));
-    EXPECT_FALSE(doc.row(0).IsBlocked(kMon + 2));
+    doc.row(0).AddBlockedDate(Mon + 1 + 10 * Hour); // Tuesday, stored with a time of day
+    EXPECT_TRUE(doc.row(0).IsBlocked(Mon + 1));
+    EXPECT_TRUE(doc.row(0).IsBlocked(Mon + 1.99));
+    EXPECT_FALSE(doc.row(0).IsBlocked(Mon + 2));
 
-    EXPECT_TRUE(vacation->Matches(kMon + 1.5, -1, tmDay));
-    EXPECT_TRUE(vacation->Matches(kMon + 1.5, 1, tmDay));
-    EXPECT_FALSE(vacation->Matches(kMon + 1.5, 0, tmDay));
-    expectFound(next(*vacation, kMon, 0), kMon, 1);
-    expectFound(next(*vacation, kMon + 1.5, 0), kMon + 2, 3);
-    expectFound(previous(*vacation, kMon + 5, 0), kMon + 5, 3);
-    expectFound(previous(*vacation, kMon + 2, 0), kMon + 1, 1);
-    expectFound(next(*vacation, kMon, 1), kMon, 5);
+    EXPECT_TRUE(vacation->Matches(Mon + 1.5, -1, tmDay));
+    EXPECT_TRUE(vacation->Matches(Mon + 1.5, 1, tmDay));
+    EXPECT_FALSE(vacation->Matches(Mon + 1.5, 0, tmDay));
+    expectFound(next(*vacation, Mon, 0), Mon, 1);
+    expectFound(next(*vacation, Mon + 1.5, 0), Mon + 2, 3);
+    expectFound(previous(*vacation, Mon + 5, 0), Mon + 5, 3);
+    expectFound(previous(*vacation, Mon + 2, 0), Mon + 1, 1);
+    expectFound(next(*vacation, Mon, 1), Mon, 5);
 
     doc.row(0).ClearBlockedDates();
-    EXPECT_TRUE(vacation->Matches(kMon + 1.5, 0, tmDay));
+    EXPECT_TRUE(vacation->Matches(Mon + 1.5, 0, tmDay));
     // A row index beyond the table is no row.
-    EXPECT_TRUE(vacation->Matches(kMon + 1.5, 7, tmDay));
+    EXPECT_TRUE(vacation->Matches(Mon + 1.5, 7, tmDay));
 }
 
 TEST(RecurringException, WeeklyEverySecondWeekFromFridayEvening)
 {
     // Every second week from Friday 18:00 to Friday 22:00, counted from the week of 30 November 2026.
-    TQVTRecurringDateException e(tmWeek, 2, 5, 5, 18, 22, "party", kWed, at(2027, 12, 31));
+    TQVTRecurringDateException e(tmWeek, 2, 5, 5, 18, 22, "party", Wed, at(2027, 12, 31));
     EXPECT_EQ(e.getDateFrom(), at(2026, 11, 30));
     EXPECT_EQ(e.getVisibleTimeMode(), tmHour);
-    expectFound(next(e, kWed), kFri + 18 * kHour, 4 * kHour);
-    expectFound(next(e, kFri + 20 * kHour), kFri + 20 * kHour, 2 * kHour);
-    expectFound(next(e, kFri + 22 * kHour), kFri + 14 + 18 * kHour, 4 * kHour);
-    expectFound(previous(e, kFri + 14), kFri + 22 * kHour, 4 * kHour);
-    EXPECT_TRUE(e.Matches(kFri + 19 * kHour, -1, tmHour));
-    EXPECT_FALSE(e.Matches(kFri + 7 + 19 * kHour, -1, tmHour));
-    EXPECT_FALSE(e.Matches(kFri + 19 * kHour, -1, tmDay));
+    expectFound(next(e, Wed), Fri + 18 * Hour, 4 * Hour);
+    expectFound(next(e, Fri + 20 * Hour), Fri + 20 * Hour, 2 * Hour);
+    expectFound(next(e, Fri + 22 * Hour), Fri + 14 + 18 * Hour, 4 * Hour);
+    expectFound(previous(e, Fri + 14), Fri + 22 * Hour, 4 * Hour);
+    EXPECT_TRUE(e.Matches(Fri + 19 * Hour, -1, tmHour));
+    EXPECT_FALSE(e.Matches(Fri + 7 + 19 * Hour, -1, tmHour));
+    EXPECT_FALSE(e.Matches(Fri + 19 * Hour, -1, tmDay));
     // Nothing before the first period or after the last.
     EXPECT_FALSE(previous(e, at(2026, 11, 30)).ok);
     EXPECT_FALSE(next(e, at(2028, 1, 1)).ok);
@@ -242,13 +306,13 @@ TEST(RecurringException, EveryUnitRecursFromItsFirstPeriod)
     const TDateTime to = at(2100, 1, 1);
     // Each third day from 08:00 to 12:00.
     TQVTRecurringDateException days(tmDay, 3, 0, 0, 8, 12, "", from + 0.5, to);
-    expectFound(next(days, from + 0.9), from + 3 + 8 * kHour, 4 * kHour);
+    expectFound(next(days, from + 0.9), from + 3 + 8 * Hour, 4 * Hour);
     // Hour units keep the first date's time of day and recur by days as well.
-    TQVTRecurringDateException hours(tmHour, 1, 0, 0, 2, 3, "", from + 6 * kHour, to);
-    expectFound(next(hours, from + 12 * kHour), from + 1 + 8 * kHour, kHour);
+    TQVTRecurringDateException hours(tmHour, 1, 0, 0, 2, 3, "", from + 6 * Hour, to);
+    expectFound(next(hours, from + 12 * Hour), from + 1 + 8 * Hour, Hour);
     // Monthly, the 15th 09:00 to the 16th 17:00.
     TQVTRecurringDateException months(tmMonth, 1, 15, 16, 9, 17, "", from, to);
-    expectFound(next(months, at(2024, 2, 20)), at(2024, 3, 15, 9), 1 + 8 * kHour);
+    expectFound(next(months, at(2024, 2, 20)), at(2024, 3, 15, 9), 1 + 8 * Hour);
     EXPECT_TRUE(months.Matches(at(2024, 3, 16, 8), -1, tmHour));
     // Quarterly, the 2nd and 3rd day of each quarter's first month.
     TQVTRecurringDateException quarters(tmQuarter, 1, 2, 4, 0, 0, "", from, to);
@@ -278,7 +342,7 @@ TEST(RecurringException, WrappingOccurrencesMatchExactlyTheSearchedIntervals)
     expectMatchesAgreesWithSearch(weekly, at(2024, 11, 20), at(2025, 1, 20));
 
     TQVTRecurringDateException nightly(tmDay, 1, 0, 0, 22, 6, "", from, to);
-    expectFound(next(nightly, at(2024, 3, 3, 12)), at(2024, 3, 3, 22), 8 * kHour);
+    expectFound(next(nightly, at(2024, 3, 3, 12)), at(2024, 3, 3, 22), 8 * Hour);
     expectMatchesAgreesWithSearch(nightly, at(2024, 3, 1), at(2024, 3, 8));
 
     TQVTRecurringDateException monthEnd(tmMonth, 2, 28, 3, 12, 6, "", from, to);
@@ -303,17 +367,17 @@ TEST(RecurringException, ConstructionNormalisesPeriodAndRange)
 TEST(DegenerateException, ZeroLengthOccurrencesAreNoOccurrences)
 {
     TQVTRecurringDateException recurring(tmWeek, 1, 3, 3, 10, 10, "", at(2024, 1, 1), at(2025, 1, 1));
-    TQVTFixedDateException fixed(kFri, kFri, "");
-    TQVTFixedDateException reversed(kFri, kWed, "");
+    TQVTFixedDateException fixed(Fri, Fri, "");
+    TQVTFixedDateException reversed(Fri, Wed, "");
     for (TQVTDateException* e : std::initializer_list<TQVTDateException*>{&recurring, &fixed, &reversed}) {
         EXPECT_FALSE(next(*e, at(2024, 1, 1)).ok);
-        EXPECT_FALSE(next(*e, kWed).ok);
-        EXPECT_FALSE(previous(*e, kMon).ok);
-        EXPECT_FALSE(e->Matches(kFri, -1, tmNone));
+        EXPECT_FALSE(next(*e, Wed).ok);
+        EXPECT_FALSE(previous(*e, Mon).ok);
+        EXPECT_FALSE(e->Matches(Fri, -1, tmNone));
     }
     TQVTDateException plain;
-    EXPECT_FALSE(next(plain, kFri).ok);
-    EXPECT_FALSE(previous(plain, kFri).ok);
+    EXPECT_FALSE(next(plain, Fri).ok);
+    EXPECT_FALSE(previous(plain, Fri).ok);
 }
 
 TEST(DegenerateException, AbsurdRecurringValuesAnswerPromptly)

@@ -31,7 +31,7 @@ protected:
     }
 };
 
-const TDateTime kDay = EncodeDate(2026, 12, 24);
+const TDateTime SampleDay = EncodeDate(2026, 12, 24);
 
 } // namespace
 
@@ -41,12 +41,12 @@ TEST_F(CalendarFile, EveryCategoryAndExceptionKindSurvivesSaveAndLoad)
     calendar->AddPredefinedCategories();
     auto holidays = std::make_shared<TQVTHolidaysDateCategory>();
     holidays->setColor(0x023434FF);
-    holidays->addDate(std::make_shared<TQVTFixedDateException>(kDay, "Christmas Eve"));
+    holidays->addDate(std::make_shared<TQVTFixedDateException>(SampleDay, "Christmas Eve"));
     calendar->addDateCategory(holidays);
     calendar->addDateCategory(std::make_shared<TQVTWeekendsDateCategory>());
     auto own = std::make_shared<TQVTDateCategory>("Maintenance", 0x00FF8000);
-    own->addDate(std::make_shared<TQVTFixedDateException>(kDay + 0.25, kDay + 0.5, "Backup"));
-    own->addDate(std::make_shared<TQVTRecurringDateException>(tmMonth, 2, 28, 3, 22, 6, "Close", kDay, kDay + 900));
+    own->addDate(std::make_shared<TQVTFixedDateException>(SampleDay + 0.25, SampleDay + 0.5, "Backup"));
+    own->addDate(std::make_shared<TQVTRecurringDateException>(tmMonth, 2, 28, 3, 22, 6, "Close", SampleDay, SampleDay + 900));
     calendar->addDateCategory(own);
 
     auto loaded = roundTrip(calendar);
@@ -68,8 +68,8 @@ TEST_F(CalendarFile, EveryCategoryAndExceptionKindSurvivesSaveAndLoad)
     ASSERT_EQ(loadedHolidays.getDatesCount(), 2);
     auto& eve = as<TQVTFixedDateException>(loadedHolidays.getDateByIndex(1));
     EXPECT_EQ(eve.getName(), "Christmas Eve");
-    EXPECT_EQ(eve.getDateFrom(), kDay);
-    EXPECT_EQ(eve.getDateTo(), kDay + 1);
+    EXPECT_EQ(eve.getDateFrom(), SampleDay);
+    EXPECT_EQ(eve.getDateTo(), SampleDay + 1);
     EXPECT_EQ(eve.getVisibleTimeMode(), tmDay);
 
     auto* maintenance = loaded->getDateCategory(4);
@@ -78,7 +78,7 @@ TEST_F(CalendarFile, EveryCategoryAndExceptionKindSurvivesSaveAndLoad)
     EXPECT_TRUE(maintenance->getVisible());
     ASSERT_EQ(maintenance->getDatesCount(), 2);
     auto& backup = as<TQVTFixedDateException>(maintenance->getDateByIndex(0));
-    EXPECT_EQ(backup.getDateFrom(), kDay + 0.25);
+    EXPECT_EQ(backup.getDateFrom(), SampleDay + 0.25);
     EXPECT_EQ(backup.getVisibleTimeMode(), tmHour);
     auto& close = as<TQVTRecurringDateException>(maintenance->getDateByIndex(1));
     EXPECT_EQ(close.getName(), "Close");
@@ -89,7 +89,7 @@ TEST_F(CalendarFile, EveryCategoryAndExceptionKindSurvivesSaveAndLoad)
     EXPECT_EQ(close.getHourFrom(), 22);
     EXPECT_EQ(close.getHourTo(), 6);
     EXPECT_EQ(close.getDateFrom(), EncodeDate(2026, 12, 1));
-    EXPECT_EQ(close.getDateTo(), StartOfPeriod(kDay + 900, tmMonth));
+    EXPECT_EQ(close.getDateTo(), StartOfPeriod(SampleDay + 900, tmMonth));
     EXPECT_TRUE(close.Matches(EncodeDate(2027, 3, 1), -1, tmNone));
 }
 
@@ -201,7 +201,8 @@ namespace {
 // Changing the calendar's unit snaps the document's start date and relates the time scales anew.
 TEST(CalendarTimeMode, SnapsTheDocumentStartAndUpdatesTheTimeScales)
 {
-    TQVTGanttDocument document;
+    auto shared = std::make_shared<TQVTGanttDocument>();
+    TQVTGanttDocument& document = *shared;
     document.Fcalendar = std::make_shared<TQVTDocumentCalendar>();
     document.Fcalendar->setParent(&document);
     auto scale = std::make_shared<TQVTTimeScale>();

@@ -59,7 +59,7 @@ struct Row {
 };
 
 // 5 February 2024 09:30, a Monday, in week 6 of the year and week 2 of February.
-const Row kRows[] = {
+const Row Rows[] = {
     {tmHour, tmfHourStandard, {"9", "9", "9"}},
     {tmHour, tmfHourAMPM, {"9 AM", "9 AM", "9 AM"}},
     {tmHour, tmfHourTime, {"09:00", "09:00", "09:00"}},
@@ -97,13 +97,13 @@ const Row kRows[] = {
 TEST_F(PeriodText, EveryRowOfTheTableInThreeLanguages)
 {
     std::set<int> formats;
-    for (const Row& row : kRows)
+    for (const Row& row : Rows)
         formats.insert(row.format);
     ASSERT_EQ(formats.size(), 30u) << "every format but tmfNone has a row";
 
     for (Language language : {English, German, French}) {
         UseLanguage(language);
-        for (const Row& row : kRows)
+        for (const Row& row : Rows)
             EXPECT_EQ(PeriodToString(feb5, row.mode, row.format), row.text[language])
                 << "language " << language << ", mode " << int(row.mode) << ", format " << int(row.format);
     }
@@ -112,7 +112,7 @@ TEST_F(PeriodText, EveryRowOfTheTableInThreeLanguages)
 TEST_F(PeriodText, PairsOutsideTheTableGiveNothing)
 {
     std::set<std::pair<int, int>> listed;
-    for (const Row& row : kRows)
+    for (const Row& row : Rows)
         listed.insert({row.mode, row.format});
     for (int mode = 0; mode <= 9; ++mode) {
         for (int format = 0; format <= 33; ++format) {

@@ -18,7 +18,7 @@ TDateTime D(int y, int m, int d, int h = 0, int n = 0)
     return EncodeDateTime(y, m, d, h, n, 0, 0);
 }
 
-const auto kBeyondDecade = static_cast<TQVTTimeMode>(8);
+const auto BeyondDecade = static_cast<TQVTTimeMode>(8);
 
 TEST(TimeModeAdd, CalendarUnitsClampTheDayAndKeepTheTime)
 {
@@ -29,7 +29,7 @@ TEST(TimeModeAdd, CalendarUnitsClampTheDayAndKeepTheTime)
     EXPECT_EQ(Add(D(2024, 2, 5, 9), 3, tmHour), D(2024, 2, 5, 12));
     EXPECT_EQ(Add(D(2024, 2, 5), -2, tmWeek), D(2024, 1, 22));
     EXPECT_EQ(Add(D(2024, 2, 5), 5, tmNone), D(2024, 2, 5));
-    EXPECT_EQ(Add(D(2024, 2, 5), 5, kBeyondDecade), D(2024, 2, 5));
+    EXPECT_EQ(Add(D(2024, 2, 5), 5, BeyondDecade), D(2024, 2, 5));
 }
 
 TEST(TimeModeAdd, QuartersAndDecadesAreMonthsAndYears)
@@ -45,11 +45,11 @@ TEST(TimeModeAdd, QuartersAndDecadesAreMonthsAndYears)
 
 TEST(TimeModeAdd, ExtremeCountsStayInTheCalendar)
 {
-    constexpr int kMax = std::numeric_limits<int>::max();
-    constexpr int kMin = std::numeric_limits<int>::min();
-    EXPECT_EQ(Add(D(2024, 2, 5), kMax, tmDecade), D(9999, 12, 5));
-    EXPECT_EQ(Add(D(2024, 2, 5), kMin, tmQuarter), D(1, 1, 5));
-    EXPECT_EQ(Add(0.0, kMin, tmWeek), 7.0 * kMin);
+    constexpr int Max = std::numeric_limits<int>::max();
+    constexpr int Min = std::numeric_limits<int>::min();
+    EXPECT_EQ(Add(D(2024, 2, 5), Max, tmDecade), D(9999, 12, 5));
+    EXPECT_EQ(Add(D(2024, 2, 5), Min, tmQuarter), D(1, 1, 5));
+    EXPECT_EQ(Add(0.0, Min, tmWeek), 7.0 * Min);
 }
 
 TEST(TimeModeRealAdd, FractionIsMeasuredInTheFollowingUnit)
@@ -108,18 +108,18 @@ TEST(TimeModeDiff, CalendarUnitsCountCompletedUnitsFromB)
     EXPECT_EQ(Diff(D(2010, 1, 2), D(2030, 1, 1), tmDecade), -2);
 
     EXPECT_EQ(Diff(D(2030, 1, 1), D(2010, 1, 2), tmNone), 0);
-    EXPECT_EQ(Diff(D(2030, 1, 1), D(2010, 1, 2), kBeyondDecade), 0);
+    EXPECT_EQ(Diff(D(2030, 1, 1), D(2010, 1, 2), BeyondDecade), 0);
 }
 
 TEST(TimeModeDiff, NonFiniteAndHugeDifferencesAreClamped)
 {
-    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
-    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t Max = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t Min = std::numeric_limits<std::int32_t>::min();
     const double nan = std::nan("");
     EXPECT_EQ(Diff(nan, 0.0, tmHour), 0);
     EXPECT_EQ(Diff(0.0, nan, tmDay), 0);
-    EXPECT_EQ(Diff(1e300, 0.0, tmDay), kMax);
-    EXPECT_EQ(Diff(-1e300, 0.0, tmWeek), kMin / 7);
+    EXPECT_EQ(Diff(1e300, 0.0, tmDay), Max);
+    EXPECT_EQ(Diff(-1e300, 0.0, tmWeek), Min / 7);
     EXPECT_EQ(Diff(std::numeric_limits<double>::infinity(), 0.0, tmYear), 8100);
     EXPECT_EQ(Diff(nan, D(2024, 1, 1), tmMonth), Diff(0.0, D(2024, 1, 1), tmMonth));
 }
@@ -131,7 +131,7 @@ TEST(TimeModeRealDiff, SignedUnitsOfNominalLength)
     EXPECT_DOUBLE_EQ(RealDiff(a, b, tmMonth), -60 / 30.4375);
     EXPECT_DOUBLE_EQ(RealDiff(b, a, tmMonth), 60 / 30.4375);
     EXPECT_DOUBLE_EQ(RealDiff(b, a, tmDecade), 60 / 3652.5);
-    EXPECT_EQ(RealDiff(a, b, kBeyondDecade), 0);
+    EXPECT_EQ(RealDiff(a, b, BeyondDecade), 0);
 }
 
 TEST(TimeModeStartOfPeriod, EachMode)
@@ -145,7 +145,7 @@ TEST(TimeModeStartOfPeriod, EachMode)
     EXPECT_EQ(StartOfPeriod(dt, tmQuarter), D(2026, 7, 1));
     EXPECT_EQ(StartOfPeriod(dt, tmYear), D(2026, 1, 1));
     EXPECT_EQ(StartOfPeriod(dt, tmDecade), D(2020, 1, 1));
-    EXPECT_EQ(StartOfPeriod(dt, kBeyondDecade), dt);
+    EXPECT_EQ(StartOfPeriod(dt, BeyondDecade), dt);
 
     EXPECT_EQ(StartOfPeriod(D(2026, 8, 16, 23), tmWeek), D(2026, 8, 10)); // Sunday
     EXPECT_EQ(StartOfPeriod(D(2026, 8, 10, 1), tmWeek), D(2026, 8, 10));  // Monday
@@ -206,7 +206,7 @@ TEST(TimeModeObject, UnitPeriodCountsFromDayZero)
 {
     auto obj = std::make_shared<TQVTTimeModeObject>();
     const TQVTTimeMode modes[] = {tmNone,    tmHour, tmDay,    tmWeek,       tmMonth,
-                                  tmQuarter, tmYear, tmDecade, kBeyondDecade};
+                                  tmQuarter, tmYear, tmDecade, BeyondDecade};
     const double periods[] = {0, 1.0 / 24, 1, 7, 31, 90, 365, 3652, 0};
     for (std::size_t i = 0; i < std::size(modes); ++i) {
         obj->SetTimeMode(modes[i]);

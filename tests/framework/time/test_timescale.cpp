@@ -127,11 +127,11 @@ TEST(TimeScale, SetTimeModeMovesTheOffsetButNotBelowTheCalendar)
 
 TEST(TimeScale, ExtremeOffsetsAndModesAreSafe)
 {
-    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
-    auto far = Tier(kMax, tmDecade);
+    constexpr std::int32_t Max = std::numeric_limits<std::int32_t>::max();
+    auto far = Tier(Max, tmDecade);
     EXPECT_EQ(far->getTimeMode(), tmNone);
     far->SetTimeMode(static_cast<TQVTTimeMode>(255));
-    EXPECT_EQ(far->FRelativeTM, kMax);
+    EXPECT_EQ(far->FRelativeTM, Max);
     EXPECT_EQ(far->getTimeMode(), tmNone);
 
     auto negative = Tier(std::numeric_limits<std::int32_t>::min(), tmDay);
@@ -234,6 +234,20 @@ TEST_F(TimeScaleFile, EveryKeyRoundTripsInOrder)
     EXPECT_EQ(reloaded->baseColor, 0x02123456u);
     EXPECT_EQ(reloaded->FlineColor, 0u);
     EXPECT_EQ(reloaded->FRelativeTM, 3);
+}
+
+// The grid is a chart table: a reference to anything else leaves none, which saving then omits.
+TEST_F(TimeScaleFile, TheGridNamesOnlyAChartTable)
+{
+    auto scale = load("grid=Table\n[Table]\nTypeID=Gantt Table\n");
+    ASSERT_NE(scale, nullptr);
+    ASSERT_NE(scale->FGrid, nullptr);
+    EXPECT_EQ(scale->FGrid->getUID(), "Table");
+
+    auto other = load("grid=Calendar\n[Calendar]\ntypeID=Document Calendar\n");
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(other->FGrid, nullptr);
+    EXPECT_EQ(corvane::test::readFile(saveToFile(other)).find("grid="), std::string::npos);
 }
 
 TEST_F(TimeScaleFile, AnUnrelatedTierStaysUnrelated)
