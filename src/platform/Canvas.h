@@ -34,23 +34,23 @@ struct TSize {
     friend bool operator==(const TSize&, const TSize&) = default;
 };
 
-// Dash patterns in device pixels, restarting at the start of every line:
-// dash 18 on 6 off; dot 3 on 3 off; dash-dot 9 on 6 off 3 on 6 off;
-// dash-dot-dot 9 on 3 off 3 on 3 off 3 on 3 off. As on the platform, only
-// pens one pixel wide are dashed; wider pens of these styles draw solid.
-// psInsideFrame keeps the frame of Rectangle inside the rectangle also for
-// wide pens; for lines it is psSolid. psClear paints nothing.
+/// Dash patterns in device pixels, restarting at the start of every line:
+/// dash 18 on 6 off; dot 3 on 3 off; dash-dot 9 on 6 off 3 on 6 off;
+/// dash-dot-dot 9 on 3 off 3 on 3 off 3 on 3 off. As on the platform, only
+/// pens one pixel wide are dashed; wider pens of these styles draw solid.
+/// psInsideFrame keeps the frame of Rectangle inside the rectangle also for
+/// wide pens; for lines it is psSolid. psClear paints nothing.
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 
-// Hatches are 8 x 8 device-pixel patterns aligned to the device origin:
-// horizontal lines on rows y mod 8 = 0, vertical lines on columns x mod 8 = 0,
-// forward diagonal ("\") where (x - y) mod 8 = 0, backward diagonal ("/")
-// where (x + y) mod 8 = 7, cross and diagonal cross combine the two.
+/// Hatches are 8 x 8 device-pixel patterns aligned to the device origin:
+/// horizontal lines on rows y mod 8 = 0, vertical lines on columns x mod 8 = 0,
+/// forward diagonal ("\") where (x - y) mod 8 = 0, backward diagonal ("/")
+/// where (x + y) mod 8 = 7, cross and diagonal cross combine the two.
 enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
 
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 
-// A set of font styles.
+/// A set of font styles.
 class TFontStyles {
 public:
     constexpr TFontStyles() = default;
@@ -81,7 +81,7 @@ private:
 struct TPen {
     TColor Color = clBlack;
     TPenStyle Style = psSolid;
-    // In logical units, scaled by the mapping; 0 is always one device pixel.
+    /// In logical units, scaled by the mapping; 0 is always one device pixel.
     int Width = 1;
     friend bool operator==(const TPen&, const TPen&) = default;
 };
@@ -92,11 +92,11 @@ struct TBrush {
     friend bool operator==(const TBrush&, const TBrush&) = default;
 };
 
-// Size (points) and Height (pixels) are one value seen two ways:
-// Height = -Size * PixelsPerInch / 72, rounded half away from zero. A negative
-// Height is the character height (the em size), a positive one the cell height
-// (ascent + descent), as on the platform. Heights are logical units, scaled
-// by the mapping.
+/// Size (points) and Height (pixels) are one value seen two ways:
+/// Height = -Size * PixelsPerInch / 72, rounded half away from zero. A negative
+/// Height is the character height (the em size), a positive one the cell height
+/// (ascent + descent), as on the platform. Heights are logical units, scaled
+/// by the mapping.
 class TFont {
 public:
     static constexpr int PixelsPerInch = 96;
@@ -104,8 +104,8 @@ public:
     std::string Name = "Arial";
     TColor Color = clBlack;
     TFontStyles Style;
-    // Counter-clockwise turn of the text about its top-left corner, in tenths
-    // of a degree.
+    /// Counter-clockwise turn of the text about its top-left corner, in tenths
+    /// of a degree.
     int Orientation = 0;
 
     int Height() const { return FHeight; }
@@ -121,8 +121,8 @@ private:
 
 enum class TBkMode { Transparent, Opaque };
 
-// Logical to device: device = Origin + logical * Scale, rounded to the
-// nearest pixel (halves away from zero).
+/// Logical to device: device = Origin + logical * Scale, rounded to the
+/// nearest pixel (halves away from zero).
 struct TMapping {
     double OriginX = 0;
     double OriginY = 0;
@@ -144,50 +144,50 @@ public:
     const TBrush& Brush() const { return FBrush; }
     const TFont& Font() const { return FFont; }
 
-    // Lines with the pen from the current position; the end point becomes the
-    // current position and is not painted.
+    /// Lines with the pen from the current position; the end point becomes the
+    /// current position and is not painted.
     void MoveTo(int x, int y) { FPenPos = Point(x, y); }
     TPoint PenPos() const { return FPenPos; }
     virtual void LineTo(int x, int y) = 0;
 
-    // Filled with the brush and framed with the pen, all inside
-    // [Left, Right) x [Top, Bottom): a one-pixel pen paints the columns Left
-    // and Right - 1 and the rows Top and Bottom - 1. With a clear pen the
-    // platform fills one pixel less: [Left, Right - 1) x [Top, Bottom - 1).
+    /// Filled with the brush and framed with the pen, all inside
+    /// [Left, Right) x [Top, Bottom): a one-pixel pen paints the columns Left
+    /// and Right - 1 and the rows Top and Bottom - 1. With a clear pen the
+    /// platform fills one pixel less: [Left, Right - 1) x [Top, Bottom - 1).
     virtual void Rectangle(const TRect& r) = 0;
     void Rectangle(int left, int top, int right, int bottom) { Rectangle(Rect(left, top, right, bottom)); }
-    // Brush only, [Left, Right) x [Top, Bottom); a clear brush paints nothing.
+    /// Brush only, [Left, Right) x [Top, Bottom); a clear brush paints nothing.
     virtual void FillRect(const TRect& r) = 0;
-    // Closed polygon: interior filled with the brush (alternate rule), edges
-    // through every point, the closing one included, drawn with the pen.
+    /// Closed polygon: interior filled with the brush (alternate rule), edges
+    /// through every point, the closing one included, drawn with the pen.
     virtual void Polygon(const std::vector<TPoint>& points) = 0;
 
-    // Top-left corner of the text cell at (x, y), turned by Font().Orientation.
+    /// Top-left corner of the text cell at (x, y), turned by Font().Orientation.
     virtual void TextOut(int x, int y, const std::string& text) = 0;
-    // Logical units; the height of any text, the empty one included, is the
-    // font's cell height (ascent + descent).
+    /// Logical units; the height of any text, the empty one included, is the
+    /// font's cell height (ascent + descent).
     virtual TSize TextExtent(const std::string& text) = 0;
     int TextWidth(const std::string& text) { return TextExtent(text).cx; }
     int TextHeight(const std::string& text) { return TextExtent(text).cy; }
 
-    // At its own size (in logical units) with its top-left corner at (x, y),
-    // or scaled into r. A transparent graphic leaves the pixels of the colour
-    // of its bottom-left pixel undrawn.
+    /// At its own size (in logical units) with its top-left corner at (x, y),
+    /// or scaled into r. A transparent graphic leaves the pixels of the colour
+    /// of its bottom-left pixel undrawn.
     virtual void Draw(int x, int y, const TGraphic& graphic) = 0;
     virtual void StretchDraw(const TRect& r, const TGraphic& graphic) = 0;
 
-    // One device pixel at the logical point. Reading outside the surface
-    // answers 0; setting honours the clip.
+    /// One device pixel at the logical point. Reading outside the surface
+    /// answers 0; setting honours the clip.
     virtual TColor Pixel(int x, int y) = 0;
     virtual void SetPixel(int x, int y, TColor color) = 0;
 
-    // Copies the source canvas's pixels in sourceRect (the source's logical
-    // coordinates) into dest, scaled (nearest pixel) when the sizes differ.
-    // The source may be this canvas.
+    /// Copies the source canvas's pixels in sourceRect (the source's logical
+    /// coordinates) into dest, scaled (nearest pixel) when the sizes differ.
+    /// The source may be this canvas.
     virtual void CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect) = 0;
 
-    // The current clip box in logical coordinates; the whole surface when no
-    // clip rectangle is selected.
+    /// The current clip box in logical coordinates; the whole surface when no
+    /// clip rectangle is selected.
     virtual TRect ClipRect() = 0;
 
     virtual void SetBkMode(TBkMode mode) = 0;
@@ -195,11 +195,11 @@ public:
     virtual void SetBkColor(TColor color) = 0;
     virtual TColor BkColor() = 0;
 
-    // Device services.
-    // Clips all painting to a rectangle in device pixels; nullopt removes the
-    // clip. An empty rectangle clips everything.
+    /// Device services.
+    /// Clips all painting to a rectangle in device pixels; nullopt removes the
+    /// clip. An empty rectangle clips everything.
     virtual void SelectClipRect(const std::optional<TRect>& deviceRect) = 0;
-    // The selected clip rectangle in device pixels; nullopt when none.
+    /// The selected clip rectangle in device pixels; nullopt when none.
     virtual std::optional<TRect> GetClipBox() const = 0;
 
     void SetMapping(double originX, double originY, double scaleX, double scaleY)
@@ -208,13 +208,13 @@ public:
     }
     virtual void SetMapping(const TMapping& mapping) { FMapping = mapping; }
     const TMapping& Mapping() const { return FMapping; }
-    // Results beyond the 32-bit range are clamped to it.
+    /// Results beyond the 32-bit range are clamped to it.
     TPoint LPtoDP(const TPoint& p) const;
     TRect LPtoDP(const TRect& r) const;
     TPoint DPtoLP(const TPoint& p) const;
     TRect DPtoLP(const TRect& r) const;
 
-    // Size of the drawing surface in device pixels.
+    /// Size of the drawing surface in device pixels.
     virtual TSize DeviceSize() const = 0;
 
 protected:

@@ -33,8 +33,8 @@ constexpr TColor clMedGray = 0xA4A0A0;
 constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor clDefault = 0x20000000;
 
-// System colours: the top byte marks them, the low byte is the index of the
-// desktop colour they stand for. ColorToRGB resolves them.
+/// System colours: the top byte marks them, the low byte is the index of the
+/// desktop colour they stand for. ColorToRGB resolves them.
 constexpr TColor clSystemColor = 0xFF000000;
 constexpr TColor clScrollBar = clSystemColor | 0;
 constexpr TColor clBackground = clSystemColor | 1;
@@ -67,23 +67,23 @@ constexpr TColor clGradientInactiveCaption = clSystemColor | 28;
 constexpr TColor clMenuHighlight = clSystemColor | 29;
 constexpr TColor clMenuBar = clSystemColor | 30;
 
-// The colour's name when it has one, otherwise "$" and eight upper-case
-// hexadecimal digits ("$027FFFFF").
+/// The colour's name when it has one, otherwise "$" and eight upper-case
+/// hexadecimal digits ("$027FFFFF").
 std::string ColorToString(TColor color);
 
-// A colour name, compared without regard to letter case. False for anything else.
+/// A colour name, compared without regard to letter case. False for anything else.
 bool IdentToColor(const std::string& ident, TColor& color);
 
-// A colour name, "$" or "0x" with one to eight hexadecimal digits, or a decimal
-// integer (negative values are the 32-bit two's complement, "-16777201" is
-// clBtnFace). Blanks around the text are ignored. False for anything else.
+/// A colour name, "$" or "0x" with one to eight hexadecimal digits, or a decimal
+/// integer (negative values are the 32-bit two's complement, "-16777201" is
+/// clBtnFace). Blanks around the text are ignored. False for anything else.
 bool TryStringToColor(const std::string& text, TColor& color);
 
-// As TryStringToColor; throws EConvertError for text it does not accept.
+/// As TryStringToColor; throws EConvertError for text it does not accept.
 TColor StringToColor(const std::string& text);
 
-// The plain RGB value to paint with: system colours resolved from a fixed
-// light desktop palette, the top byte of any other colour cleared.
+/// The plain RGB value to paint with: system colours resolved from a fixed
+/// light desktop palette, the top byte of any other colour cleared.
 TColor ColorToRGB(TColor color);
 
 } // namespace corvane

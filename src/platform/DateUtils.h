@@ -19,13 +19,13 @@
 namespace corvane {
 
 bool IsLeapYear(int year);
-// 0 for a month outside 1 to 12.
+/// 0 for a month outside 1 to 12.
 int DaysInAMonth(int year, int month);
 
-// Throw EConvertError for values outside the calendar or the clock.
+/// Throw EConvertError for values outside the calendar or the clock.
 TDateTime EncodeDate(int year, int month, int day);
 TDateTime EncodeTime(int hour, int minute, int second, int millisecond);
-// The time is subtracted for dates before 30 December 1899, so that it decodes back.
+/// The time is subtracted for dates before 30 December 1899, so that it decodes back.
 TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second,
                          int millisecond);
 
@@ -40,23 +40,23 @@ int MinuteOf(TDateTime dt);
 int SecondOf(TDateTime dt);
 int MilliSecondOf(TDateTime dt);
 
-// Monday = 1 ... Sunday = 7 (ISO 8601). Day-name tables count from Sunday instead.
+/// Monday = 1 ... Sunday = 7 (ISO 8601). Day-name tables count from Sunday instead.
 int DayOfTheWeek(TDateTime dt);
-// 1 for 1 January.
+/// 1 for 1 January.
 int DayOfTheYear(TDateTime dt);
 
-// ISO 8601 week: weeks begin on Monday; week 1 holds the year's first Thursday.
+/// ISO 8601 week: weeks begin on Monday; week 1 holds the year's first Thursday.
 int WeekOfTheYear(TDateTime dt);
-// The same, also answering the year the week belongs to (1 January 2021 is week 53 of 2020).
+/// The same, also answering the year the week belongs to (1 January 2021 is week 53 of 2020).
 int WeekOfTheYear(TDateTime dt, int& isoYear);
 
-// Midnight of the decoded day, and the decoded time of day as a fraction in [0, 1).
+/// Midnight of the decoded day, and the decoded time of day as a fraction in [0, 1).
 TDateTime DateOf(TDateTime dt);
 TDateTime TimeOf(TDateTime dt);
 
-// Moves by whole months, keeping the time of day; the day of month is clamped to
-// the target month's length. Results beyond years 1 to 9999 are clamped to the
-// first or last month of that range; a non-finite value is answered unchanged.
+/// Moves by whole months, keeping the time of day; the day of month is clamped to
+/// the target month's length. Results beyond years 1 to 9999 are clamped to the
+/// first or last month of that range; a non-finite value is answered unchanged.
 TDateTime IncMonth(TDateTime dt, std::int64_t months = 1);
 
 } // namespace corvane

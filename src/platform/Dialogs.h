@@ -11,8 +11,8 @@ using TShowMessageHandler = std::function<void(const std::string& text)>;
 
 void ShowMessage(const std::string& text);
 
-// Installs a handler and answers the previous one; an empty handler restores the default
-// (standard error).
+/// Installs a handler and answers the previous one; an empty handler restores the default
+/// (standard error).
 TShowMessageHandler SetShowMessageHandler(TShowMessageHandler handler);
 
 } // namespace corvane

@@ -25,27 +25,27 @@ struct TFormatSettings {
     char DecimalSeparator = '.';
 };
 
-// The process-wide settings, English until SetFormatSettings is called.
+/// The process-wide settings, English until SetFormatSettings is called.
 TFormatSettings& FormatSettings();
 
-// Fills the settings for "en" (British conventions), "de" or "fr"; any other language gives English.
+/// Fills the settings for "en" (British conventions), "de" or "fr"; any other language gives English.
 void SetFormatSettings(const std::string& lang);
 
-// Formats with the process-wide settings. Specifiers, matched without regard to case:
-//   d dd          day of month, without / with leading zero
-//   ddd dddd      short / long day name (more d's also give the long name)
-//   m mm          month number; minutes instead when directly after an h or hh
-//                 specifier (only literal text may come between them)
-//   mmm mmmm      short / long month name
-//   yy yyyy       two-digit / four-digit year (one or two y's / three or more)
-//   h hh          hour; on the 12-hour clock when the format holds am/pm or ampm
-//   n nn s ss     minutes, seconds
-//   z zzz         milliseconds, without / with leading zeros (zz is z)
-//   am/pm         "am" or "pm" in the letter case written in the format
-//   ampm          TimeAMString or TimePMString
-//   /  :          DateSeparator, TimeSeparator
-//   "..." '...'   literal text
-// Every other character is copied.
+/// Formats with the process-wide settings. Specifiers, matched without regard to case:
+///   d dd          day of month, without / with leading zero
+///   ddd dddd      short / long day name (more d's also give the long name)
+///   m mm          month number; minutes instead when directly after an h or hh
+///                 specifier (only literal text may come between them)
+///   mmm mmmm      short / long month name
+///   yy yyyy       two-digit / four-digit year (one or two y's / three or more)
+///   h hh          hour; on the 12-hour clock when the format holds am/pm or ampm
+///   n nn s ss     minutes, seconds
+///   z zzz         milliseconds, without / with leading zeros (zz is z)
+///   am/pm         "am" or "pm" in the letter case written in the format
+///   ampm          TimeAMString or TimePMString
+///   /  :          DateSeparator, TimeSeparator
+///   "..." '...'   literal text
+/// Every other character is copied.
 std::string FormatDateTime(const std::string& format, TDateTime dt);
 
 } // namespace corvane

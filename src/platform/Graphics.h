@@ -11,8 +11,8 @@ namespace corvane {
 
 class TCanvas;
 
-// Pictures whose header claims more pixels than this are refused on load,
-// so that a small hostile file cannot make us allocate gigabytes.
+/// Pictures whose header claims more pixels than this are refused on load,
+/// so that a small hostile file cannot make us allocate gigabytes.
 constexpr long long MaxPicturePixels = 100'000'000;
 
 class TGraphic {
@@ -22,26 +22,26 @@ public:
 
     virtual int Width() const;
     virtual int Height() const;
-    // Keeps the pixels of the overlapping part; new pixels are white.
-    // Throws Exception for sizes beyond MaxPicturePixels.
+    /// Keeps the pixels of the overlapping part; new pixels are white.
+    /// Throws Exception for sizes beyond MaxPicturePixels.
     virtual void SetSize(int width, int height);
     virtual bool Empty() const;
 
-    // Throws EFileError with a one-line message when the file is missing, is
-    // not a picture of this class's format, or claims more than
-    // MaxPicturePixels. On failure the graphic keeps its previous content.
+    /// Throws EFileError with a one-line message when the file is missing, is
+    /// not a picture of this class's format, or claims more than
+    /// MaxPicturePixels. On failure the graphic keeps its previous content.
     virtual void LoadFromFile(const std::string& fileName) = 0;
-    // Replaces the file only once the whole picture is written; throws
-    // EFileError when the graphic is empty or the file cannot be written.
+    /// Replaces the file only once the whole picture is written; throws
+    /// EFileError when the graphic is empty or the file cannot be written.
     virtual void SaveToFile(const std::string& fileName) const = 0;
 
-    // Copies pixels and transparency from any graphic class.
+    /// Copies pixels and transparency from any graphic class.
     virtual void Assign(const TGraphic& source);
 
     bool Transparent() const { return FTransparent; }
     void SetTransparent(bool transparent) { FTransparent = transparent; }
 
-    // "image/bmp" or "image/jpg": the media type a document file records.
+    /// "image/bmp" or "image/jpg": the media type a document file records.
     virtual std::string MimeType() const = 0;
     virtual std::unique_ptr<TGraphic> Clone() const = 0;
 
@@ -50,9 +50,9 @@ protected:
     TGraphic(const TGraphic& other);
 
 private:
-    // The platform image behind every graphic. Only the platform
-    // implementation, which draws graphics and paints into bitmaps, defines
-    // it and reaches it (through TGraphicAccess).
+    /// The platform image behind every graphic. Only the platform
+    /// implementation, which draws graphics and paints into bitmaps, defines
+    /// it and reaches it (through TGraphicAccess).
     struct TImageData;
     friend struct TGraphicAccess;
 
@@ -60,7 +60,7 @@ private:
     bool FTransparent = false;
 };
 
-// 24-bit colour pixels; saved in BMP format.
+/// 24-bit colour pixels; saved in BMP format.
 class TBitmap : public TGraphic {
 public:
     TBitmap() = default;
@@ -71,17 +71,17 @@ public:
     std::string MimeType() const override;
     std::unique_ptr<TGraphic> Clone() const override;
 
-    // Outside the bitmap Pixel answers 0 and SetPixel does nothing.
-    // SetPixel resolves system colours (ColorToRGB).
+    /// Outside the bitmap Pixel answers 0 and SetPixel does nothing.
+    /// SetPixel resolves system colours (ColorToRGB).
     TColor Pixel(int x, int y) const;
     void SetPixel(int x, int y, TColor color);
 
-    // Paints into the bitmap; lives as long as the bitmap and follows its
-    // size changes. A copy of the bitmap gets a canvas of its own.
+    /// Paints into the bitmap; lives as long as the bitmap and follows its
+    /// size changes. A copy of the bitmap gets a canvas of its own.
     TCanvas& Canvas();
 };
 
-// Saved in JPEG format with CompressionQuality (1 to 100).
+/// Saved in JPEG format with CompressionQuality (1 to 100).
 class TJPEGImage : public TGraphic {
 public:
     TJPEGImage() = default;
@@ -89,7 +89,7 @@ public:
 
     void LoadFromFile(const std::string& fileName) override;
     void SaveToFile(const std::string& fileName) const override;
-    // Also takes the compression quality from another JPEG image.
+    /// Also takes the compression quality from another JPEG image.
     void Assign(const TGraphic& source) override;
     std::string MimeType() const override;
     std::unique_ptr<TGraphic> Clone() const override;
@@ -97,7 +97,7 @@ public:
     int CompressionQuality = 90;
 };
 
-// Saved in PNG format: lossless, for reference pictures and exports.
+/// Saved in PNG format: lossless, for reference pictures and exports.
 class TPngImage : public TGraphic {
 public:
     TPngImage() = default;
@@ -109,22 +109,22 @@ public:
     std::unique_ptr<TGraphic> Clone() const override;
 };
 
-// A new empty graphic of the class for the file's extension (".bmp" bitmap,
-// ".jpg" or ".jpeg" JPEG image, ".png" PNG image, any letter case); nullptr for any other.
+/// A new empty graphic of the class for the file's extension (".bmp" bitmap,
+/// ".jpg" or ".jpeg" JPEG image, ".png" PNG image, any letter case); nullptr for any other.
 std::unique_ptr<TGraphic> CreateGraphicForFile(const std::string& fileName);
 
-// Holds at most one graphic of any class.
+/// Holds at most one graphic of any class.
 class TPicture {
 public:
     TGraphic* Graphic() const { return FGraphic.get(); }
     void SetGraphic(std::unique_ptr<TGraphic> graphic) { FGraphic = std::move(graphic); }
 
-    // Loads into a new graphic of the class for the extension and replaces
-    // the current one only on success. Throws EFileError for an extension
-    // without a graphic class and for every failure of the graphic's load.
+    /// Loads into a new graphic of the class for the extension and replaces
+    /// the current one only on success. Throws EFileError for an extension
+    /// without a graphic class and for every failure of the graphic's load.
     void LoadFromFile(const std::string& fileName);
 
-    // 0 when there is no graphic.
+    /// 0 when there is no graphic.
     int Width() const;
     int Height() const;
 

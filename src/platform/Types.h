@@ -7,10 +7,10 @@
 
 namespace corvane {
 
-// Days since 30 December 1899; the fraction is the time of day.
+/// Days since 30 December 1899; the fraction is the time of day.
 using TDateTime = double;
 
-// Red in the low byte, then green, then blue; the top byte is kept as stored.
+/// Red in the low byte, then green, then blue; the top byte is kept as stored.
 using TColor = std::uint32_t;
 
 struct TPoint {
@@ -19,7 +19,7 @@ struct TPoint {
     friend bool operator==(const TPoint&, const TPoint&) = default;
 };
 
-// Right and Bottom are exclusive.
+/// Right and Bottom are exclusive.
 struct TRect {
     std::int32_t Left = 0;
     std::int32_t Top = 0;
@@ -43,25 +43,25 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Text that cannot be converted to the value asked for.
+/// Text that cannot be converted to the value asked for.
 class EConvertError : public Exception {
 public:
     using Exception::Exception;
 };
 
-// A file that exists but cannot be read or written.
+/// A file that exists but cannot be read or written.
 class EFileError : public Exception {
 public:
     using Exception::Exception;
 };
 
-// A cast to a class that the object does not belong to.
+/// A cast to a class that the object does not belong to.
 class EInvalidCast : public Exception {
 public:
     using Exception::Exception;
 };
 
-// A call that the object's current state does not allow.
+/// A call that the object's current state does not allow.
 class EInvalidOperation : public Exception {
 public:
     using Exception::Exception;

@@ -16,11 +16,11 @@ public:
     std::shared_ptr<TQVTTextHalo> FTextHalo;
 
 protected:
-    // The document the bar belongs to; none while the bar is in none.
+    /// The document the bar belongs to; none while the bar is in none.
     TQVTGanttDocument* findDocument();
 };
 
-// Loads a bar through the kind's doLoadBar, then its "text halo".
+/// Loads a bar through the kind's doLoadBar, then its "text halo".
 class TQVTGanttBarPersistence : public TQVTPersistence {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,

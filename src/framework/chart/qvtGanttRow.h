@@ -22,11 +22,11 @@ public:
     int FOrder = 0;
     std::shared_ptr<TQVTPertBar> FPertBar;
 
-    // Days on which the calendar's fixed exceptions and single weekdays do not apply to this
-    // row; run-time state set by the host, not stored.
+    /// Days on which the calendar's fixed exceptions and single weekdays do not apply to this
+    /// row; run-time state set by the host, not stored.
     void AddBlockedDate(TDateTime date);
     void ClearBlockedDates();
-    // Whether some blocked date falls on the same day as date.
+    /// Whether some blocked date falls on the same day as date.
     bool IsBlocked(TDateTime date) const;
 
     std::vector<TDateTime> BlockedDates;

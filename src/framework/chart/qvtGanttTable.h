@@ -19,8 +19,8 @@ public:
 
     std::span<const TDateTime> getBlockedDates(int row) const override;
 
-    // Saved by the document: writes "table" = its identifier into the document's section name,
-    // then its own section.
+    /// Saved by the document: writes "table" = its identifier into the document's section name,
+    /// then its own section.
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 
     std::vector<std::shared_ptr<TQVTGanttRow>> FRowsZOrder;

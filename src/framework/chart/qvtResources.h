@@ -37,7 +37,7 @@ private:
     std::string FName;
 };
 
-// Base of the loaders of resources.
+/// Base of the loaders of resources.
 class TQVTResourcePersistence : public TQVTPersistence {};
 
 class TQVTPictureResource : public TQVTResource {

@@ -44,11 +44,11 @@ public:
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 
     std::shared_ptr<TQVTPictureResource> FPictureResource;
-    // None means the document's image bar settings.
+    /// None means the document's image bar settings.
     std::shared_ptr<TQVTImageBarSettings> FSettings;
 
 protected:
-    // Image and milestone bars store the same keys under their own identifiers.
+    /// Image and milestone bars store the same keys under their own identifiers.
     void saveImageBar(const std::string& name, const char* typeID, IQVTMedia& media, TQVTEntityFactory& factory);
 };
 
@@ -77,7 +77,7 @@ public:
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 
-    // None means the document's text bar settings.
+    /// None means the document's text bar settings.
     std::shared_ptr<IQVTTextSettings> FSettings;
 };
 

@@ -59,7 +59,7 @@ public:
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 
-    // None means the document's default progress bar settings.
+    /// None means the document's default progress bar settings.
     std::shared_ptr<TQVTProgressBarSettings> FSettings;
 };
 

@@ -16,21 +16,21 @@ struct TLocalString {
     bool operator==(const TLocalString&) const = default;
 };
 
-// The table in insertion order; keys are unique and case-sensitive.
+/// The table in insertion order; keys are unique and case-sensitive.
 const std::vector<TLocalString>& QVTRessources();
 
-// Replaces the text of `key`, or appends (key, value) when the key is new.
+/// Replaces the text of `key`, or appends (key, value) when the key is new.
 void SetRessourceString(std::string_view key, std::string_view value);
 
-// The text of `key`, or the empty text when the table has no such key.
+/// The text of `key`, or the empty text when the table has no such key.
 std::string GetRessourceValue(std::string_view key);
 
-// Built-in fillings. Each sets its keys and leaves every other entry as it was.
+/// Built-in fillings. Each sets its keys and leaves every other entry as it was.
 void CreateDefaultRessources_GER();
 void CreateDefaultRessources_ENG();
 void CreateDefaultRessources_FRA();
 
-// Empties the table.
+/// Empties the table.
 void ClearRessources();
 
 } // namespace corvane

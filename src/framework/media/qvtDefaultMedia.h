@@ -9,7 +9,7 @@ class TQVTDefaultMedia : public TQVTDummyMedia {
 public:
     using TQVTDummyMedia::TQVTDummyMedia;
 
-    // Both answer found = true in every case; unknown pairs give the default or an empty array.
+    /// Both answer found = true in every case; unknown pairs give the default or an empty array.
     bool getStrProperty(const std::string& section, const std::string& key, const std::string& def,
                         std::string& value) override;
     bool getStrArrayProperty(const std::string& section, const std::string& key,

@@ -8,7 +8,7 @@ namespace corvane {
 
 class TQVTINIFIle : public TQVTDummyMedia {
 public:
-    // Reads the file once; a missing file reads as empty. Never changes the current directory.
+    /// Reads the file once; a missing file reads as empty. Never changes the current directory.
     explicit TQVTINIFIle(std::string path);
     /// Discards what was not flushed.
     ~TQVTINIFIle() override;
@@ -44,7 +44,7 @@ public:
     std::string getDirectory() const override { return FDirectory; }
 
 private:
-    // Number of elements of the array stored under key; -1 when it is absent.
+    /// Number of elements of the array stored under key; -1 when it is absent.
     int arrayCount(const std::string& section, const std::string& key) const;
     template <typename T, typename Read>
     bool readArray(const std::string& section, const std::string& key, std::vector<T>& value, Read read) const;

@@ -11,8 +11,8 @@ namespace corvane {
 
 class TGraphic;
 
-// Sections of named keys with typed values. Every getter sets its out value in every case
-// (the default, or an empty array) and answers whether the key was found.
+/// Sections of named keys with typed values. Every getter sets its out value in every case
+/// (the default, or an empty array) and answers whether the key was found.
 class IQVTMedia {
 public:
     virtual ~IQVTMedia() = default;
@@ -41,7 +41,7 @@ public:
                                       const std::vector<double>& value) = 0;
     virtual bool getColorProperty(const std::string& section, const std::string& key, TColor def, TColor& value) = 0;
     virtual void setColorProperty(const std::string& section, const std::string& key, TColor value) = 0;
-    // Stores a picture beside the store; answers the file name it was stored under.
+    /// Stores a picture beside the store; answers the file name it was stored under.
     virtual std::string setGraphic(const std::string& name, const std::string& mimeType, const TGraphic& graphic) = 0;
     /// Removes the key; nothing when it is absent.
     virtual void deleteProperty(const std::string& section, const std::string& key) = 0;
@@ -50,13 +50,13 @@ public:
     /// reaches the file otherwise, so a save that fails half way leaves the file as it was.
     /// Throws EFileError when writing fails, so a failed save is never taken for a success.
     virtual void flush() {}
-    // Folder against which relative file names inside the document are resolved.
+    /// Folder against which relative file names inside the document are resolved.
     virtual std::string getDirectory() const { return {}; }
 };
 
 using IQVTMediaPtr = std::shared_ptr<IQVTMedia>;
 
-// Stores nothing and answers every query with the caller's default.
+/// Stores nothing and answers every query with the caller's default.
 class TQVTDummyMedia : public IQVTMedia {
 public:
     explicit TQVTDummyMedia(std::string path = {});
@@ -92,13 +92,13 @@ protected:
     std::string FPath;
 };
 
-// Picks a store for a storage string "protocol://path".
+/// Picks a store for a storage string "protocol://path".
 class TQVTMediaFactory {
 public:
     static std::string GetProtocol(const std::string& storage);
     static std::string GetType(const std::string& storage);
     static std::string GetPath(const std::string& storage);
-    // Always answers a store; throws EFileError when a document file exists but cannot be read.
+    /// Always answers a store; throws EFileError when a document file exists but cannot be read.
     static IQVTMediaPtr CreateMedia(const std::string& storage);
 };
 

@@ -21,10 +21,10 @@ struct TQVTDoublePoint {
 std::string ClassNameOf(const std::type_info& type);
 
 std::string RectToString(const TRect& rect);
-// Edges included on all four sides.
+/// Edges included on all four sides.
 bool inRect(const TRect& rect, int x, int y);
 TPoint RectSize(const TRect& rect);
-// Per axis, rounded to the nearest integer with ties to even.
+/// Per axis, rounded to the nearest integer with ties to even.
 TPoint MultPoint(const TPoint& point, double factor);
 TPoint MultPoint(const TPoint& point, const TQVTDoublePoint& factor);
 TPoint DivPoint(const TPoint& point, double factor);
@@ -36,7 +36,7 @@ void swapListElements(std::vector<T>& list, std::size_t i, std::size_t j)
     std::swap(list.at(i), list.at(j));
 }
 
-// Same count, and every item of a occurs in b.
+/// Same count, and every item of a occurs in b.
 template <typename T>
 bool listEqual(const std::vector<T>& a, const std::vector<T>& b)
 {

@@ -14,16 +14,16 @@ namespace corvane {
 
 using TQVTObjectList = std::vector<std::shared_ptr<TQVTGanttObject>>;
 
-// One row of the table of type identifiers.
+/// One row of the table of type identifiers.
 struct TQVTEntityType {
     const char* typeID;
     std::unique_ptr<TQVTPersistence> (*create)();
 };
 
-// The 62 type identifiers, in table order.
+/// The 62 type identifiers, in table order.
 const std::vector<TQVTEntityType>& QVTEntityTypes();
 
-// What happened to one reference while loading; tools use it to show the graph.
+/// What happened to one reference while loading; tools use it to show the graph.
 struct TQVTReferenceEvent {
     enum Kind : std::uint8_t {
         Enter,    // a section starts loading (its children follow)
@@ -44,8 +44,8 @@ struct TQVTReferenceEvent {
 
 class TQVTEntityFactory {
 public:
-    // Loads nested deeper than this are refused like circular references, so that a hostile
-    // chain of references cannot exhaust the stack.
+    /// Loads nested deeper than this are refused like circular references, so that a hostile
+    /// chain of references cannot exhaust the stack.
     static constexpr int MaxLoadDepth = 256;
 
     TQVTEntityFactory() = default;
@@ -56,7 +56,7 @@ public:
     void Flush();
 
     std::shared_ptr<TQVTGanttObject> loadObject(const std::string& name, IQVTMedia& media, TQVTGanttObject* parent);
-    // One entry per name of the string array key of section; failed names give empty entries.
+    /// One entry per name of the string array key of section; failed names give empty entries.
     TQVTObjectList loadObjectList(const std::string& section, const std::string& key, IQVTMedia& media,
                                   TQVTGanttObject* parent);
     template <typename T>
@@ -78,8 +78,8 @@ public:
     {
         saveObjectList(section, key, media, TQVTObjectList(list.begin(), list.end()));
     }
-    // Writes key = the child's identifier into section, then the child into its own section;
-    // nothing when child is none.
+    /// Writes key = the child's identifier into section, then the child into its own section;
+    /// nothing when child is none.
     void saveChild(const std::string& section, const std::string& key, TQVTGanttObject* child, IQVTMedia& media);
 
     std::unique_ptr<TQVTPersistence> createPersistence(const std::string& typeID) const;
@@ -92,7 +92,7 @@ public:
     void updateAutoId(const std::string& name);
     std::string getAutoId(const std::string& prefix);
 
-    // Set by loadChild and loadObjectList just before they load: which reference is followed.
+    /// Set by loadChild and loadObjectList just before they load: which reference is followed.
     void setReferenceContext(std::string parentSection, std::string key, int index);
 
     std::function<void(const TQVTReferenceEvent&)> OnReference;
@@ -118,7 +118,7 @@ private:
     void recordHeight(std::size_t index);
 
     std::uint64_t nextAutoID = 0;
-    // The objects are recorded, and kept alive, until Flush.
+    /// The objects are recorded, and kept alive, until Flush.
     std::vector<LoadedEntry> loadedObjects;
     std::unordered_map<std::string, std::size_t> loadedIndex; // name folded to lower case -> first entry
     ReferenceContext pendingReference;

@@ -21,7 +21,7 @@ class TQVTVisualContext;
 
 enum TQVTViewType : std::uint8_t { vtGanttGraph, vtPertGraph };
 
-// Abstract interface of in-place editors.
+/// Abstract interface of in-place editors.
 class TQVTObjectEditorIntf {
 public:
     virtual ~TQVTObjectEditorIntf() = default;
@@ -32,14 +32,14 @@ public:
     virtual void SetController(TQVTControllerIntf* controller) = 0;
 };
 
-// Abstract control class of the chart controls; the widgets implement it.
+/// Abstract control class of the chart controls; the widgets implement it.
 class TQVTControllerIntf {
 public:
     virtual ~TQVTControllerIntf() = default;
 };
 
-// Base of every piece of a schedule document. Always created without an owner component
-// and held by std::shared_ptr.
+/// Base of every piece of a schedule document. Always created without an owner component
+/// and held by std::shared_ptr.
 class TQVTGanttObject : public TComponent, public std::enable_shared_from_this<TQVTGanttObject> {
 public:
     TQVTGanttObject();
@@ -47,7 +47,7 @@ public:
 
     virtual TQVTDrawer* getDrawer(TQVTViewType viewType) const;
     virtual TQVTPersistence* getPersistence() const;
-    // Writes the object into section name; the base writes nothing.
+    /// Writes the object into section name; the base writes nothing.
     virtual void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory);
     virtual std::unique_ptr<TQVTObjectEditorIntf> CreateEditor();
     virtual std::unique_ptr<TQVTObjectEditorIntf> DefaultEditor();
@@ -61,9 +61,9 @@ public:
     /// The document the object belongs to; throws EInvalidCast when the topmost ancestor is none.
     /// The answer is cached until any object anywhere changes its parent.
     TQVTDocumentSetup* GetDocumentSetup();
-    // The section name the object was loaded from, or "AutoID:" and a number unique among live objects.
+    /// The section name the object was loaded from, or "AutoID:" and a number unique among live objects.
     std::string getUID() const;
-    // The name of the object's class, such as "TQVTGanttTable".
+    /// The name of the object's class, such as "TQVTGanttTable".
     std::string ClassName() const;
 
     int QVTTag = 0;
@@ -75,8 +75,8 @@ protected:
     std::unique_ptr<TQVTDrawer> FDrawer;
     std::unique_ptr<TQVTDrawer> FDrawerPert;
     std::unique_ptr<TQVTPersistence> persistence;
-    // Back references never own and never dangle: they are weak, and the cached document is
-    // valid only for the reparenting generation it was found in.
+    /// Back references never own and never dangle: they are weak, and the cached document is
+    /// valid only for the reparenting generation it was found in.
     std::weak_ptr<TQVTGanttObject> FParent;
     std::weak_ptr<TQVTGanttObject> FRoot;
     std::uint64_t FRootGeneration = 0;
@@ -85,7 +85,7 @@ private:
     std::int64_t FIdentity;
 };
 
-// Loads one object from a section of a store.
+/// Loads one object from a section of a store.
 class TQVTPersistence {
 public:
     TQVTPersistence() = default;
@@ -94,21 +94,21 @@ public:
     TQVTPersistence(const TQVTPersistence&) = delete;
     TQVTPersistence& operator=(const TQVTPersistence&) = delete;
 
-    // The loading template: remembers the section name, lets doLoad build the object, hands
-    // this persistence to it and points its Gantt drawer at it. Answers none when doLoad does.
+    /// The loading template: remembers the section name, lets doLoad build the object, hands
+    /// this persistence to it and points its Gantt drawer at it. Answers none when doLoad does.
     static std::shared_ptr<TQVTGanttObject> load(std::unique_ptr<TQVTPersistence> self, const std::string& name,
                                                  IQVTMedia& media, TQVTEntityFactory& factory);
 
     virtual std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                                     TQVTEntityFactory& factory) = 0;
-    // Saving goes through the objects; every persistence writes nothing here.
+    /// Saving goes through the objects; every persistence writes nothing here.
     virtual bool doSave(const std::string& name, IQVTMedia& media);
     virtual std::string getTypeID() const = 0;
 
-    // Loads the object named by the reference key of this persistence's section.
+    /// Loads the object named by the reference key of this persistence's section.
     std::shared_ptr<TQVTGanttObject> loadChild(const std::string& key, IQVTMedia& media,
                                                TQVTEntityFactory& factory, TQVTGanttObject* parent);
-    // Typed form of loadChild: none when the child is missing or of another class.
+    /// Typed form of loadChild: none when the child is missing or of another class.
     template <typename T>
     std::shared_ptr<T> loadChildAs(const std::string& key, IQVTMedia& media, TQVTEntityFactory& factory,
                                    TQVTGanttObject* parent)
@@ -120,14 +120,14 @@ public:
     std::string ID;
 };
 
-// A persistence whose type identifier is its object class's TypeID.
+/// A persistence whose type identifier is its object class's TypeID.
 template <typename Object, typename Base = TQVTPersistence>
 class TQVTPersistenceOf : public Base {
 public:
     std::string getTypeID() const override { return Object::TypeID; }
 };
 
-// Paints one object.
+/// Paints one object.
 class TQVTDrawer {
 public:
     TQVTDrawer() = default;
@@ -148,8 +148,8 @@ protected:
     bool highlightedMode = false;
 };
 
-// Keeps identities of objects created from now on clear of a loaded "AutoID:" section name,
-// so that a new object is never saved over a section that another object was loaded from.
+/// Keeps identities of objects created from now on clear of a loaded "AutoID:" section name,
+/// so that a new object is never saved over a section that another object was loaded from.
 void reserveAutoIdentity(const std::string& uid);
 
 } // namespace corvane

@@ -9,7 +9,7 @@
 
 namespace corvane {
 
-// Editing an object that has no editor changes nothing.
+/// Editing an object that has no editor changes nothing.
 class TQVTDummyEditor : public TQVTObjectEditorIntf {
 public:
     std::shared_ptr<TQVTOperation> edit(TQVTGanttObject* obj) override;
@@ -24,12 +24,12 @@ protected:
 
 using TQVTEditorClass = std::function<std::unique_ptr<TQVTObjectEditorIntf>()>;
 
-// One registry for the process; the suite registers nothing itself.
+/// One registry for the process; the suite registers nothing itself.
 class TQVTEditorsRegistry {
 public:
     void RegisterEditor(std::type_index objectClass, TQVTEditorClass editorClass);
     void UnregisterEditor(std::type_index objectClass);
-    // The editor class registered for exactly this object class, or an empty function.
+    /// The editor class registered for exactly this object class, or an empty function.
     TQVTEditorClass FindEditor(std::type_index objectClass) const;
 
 private:

@@ -43,7 +43,7 @@ class TQVTPertBar : public TQVTGanttBar {
 public:
     static constexpr const char* TypeID = "Pert Bar";
 
-    // Saved by its row: writes "pert bar" = its identifier into the row's section name, then its own section.
+    /// Saved by its row: writes "pert bar" = its identifier into the row's section name, then its own section.
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 
     std::shared_ptr<TQVTPertBarSettings> FSettings;

@@ -12,10 +12,10 @@ namespace corvane {
 
 class TQVTCanvasVC : public TQVTVisualContext {
 public:
-    // The clip-stack entry that stands for "no clipping".
+    /// The clip-stack entry that stands for "no clipping".
     static constexpr TRect NoClipping{-1, -1, -1, -1};
 
-    // The canvas must outlive the visual context.
+    /// The canvas must outlive the visual context.
     explicit TQVTCanvasVC(TCanvas& canvas);
     ~TQVTCanvasVC() override;
     TQVTCanvasVC(const TQVTCanvasVC&) = delete;
@@ -63,20 +63,20 @@ public:
     void DrawPattern(TRect r, TColor color1, TColor color2, TBrushStyle style) override;
     void DrawRessourceLabelRect(TRect r, TColor color) override;
 
-    // Channel-wise sum, each channel limited to 255.
+    /// Channel-wise sum, each channel limited to 255.
     static TColor addColor(TColor color1, TColor color2);
 
 private:
-    // Selects the logical rectangle, converted to device pixels, as the clip.
+    /// Selects the logical rectangle, converted to device pixels, as the clip.
     TRect selectClip(const TRect& r);
-    // A white bitmap of the size with a canvas in its initial state.
+    /// A white bitmap of the size with a canvas in its initial state.
     std::unique_ptr<TBitmap> newBuffer(int width, int height);
 
     std::vector<TRect> ClipRectStack;
     TCanvas* Fcanvas;
     TRect FvisibleArea{};
     std::unique_ptr<TBitmap> zBuffer;
-    // The last paint's buffer, kept for the next paint of the same size.
+    /// The last paint's buffer, kept for the next paint of the same size.
     std::unique_ptr<TBitmap> spareBuffer;
     TCanvas* bufferedCanvas = nullptr;
     std::unique_ptr<TBitmap> savedArea;

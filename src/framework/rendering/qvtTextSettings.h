@@ -9,19 +9,19 @@
 
 namespace corvane {
 
-// Alignment codes; any other value lays out like the first of each.
+/// Alignment codes; any other value lays out like the first of each.
 enum TQVTHAlign : int { haLeft = 0, haRight = 1, haCenter = 2 };
 enum TQVTVAlign : int { vaTop = 0, vaBottom = 1, vaCenter = 2 };
 
-// Abstract text settings: what text layout asks about a text.
+/// Abstract text settings: what text layout asks about a text.
 class IQVTTextSettings : public TQVTGanttObject {
 public:
     ~IQVTTextSettings() override = default;
 
-    // When true the background is never painted.
+    /// When true the background is never painted.
     virtual bool GetTransparent() = 0;
     virtual TColor GetColor() = 0;
-    // None when there is no font to lay the text out with.
+    /// None when there is no font to lay the text out with.
     virtual TFont* GetFont() = 0;
     virtual int GetHAlign() = 0;
     virtual int GetVAlign() = 0;
@@ -38,7 +38,7 @@ public:
     virtual void SetTransparent(bool value) = 0;
 };
 
-// Text settings that are a document object of their own.
+/// Text settings that are a document object of their own.
 class TQVTTextSettings : public IQVTTextSettings {
 public:
     static constexpr const char* TypeID = "Text Settings";
@@ -62,7 +62,7 @@ public:
     bool getFocused() override { return FFocused; }
     void SetTransparent(bool value) override { FTransparent = value; }
 
-    // Copies colour, alignments, flags and font.
+    /// Copies colour, alignments, flags and font.
     void Assign(const TQVTTextSettings& source);
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
@@ -86,10 +86,10 @@ public:
                                             TQVTEntityFactory& factory) override;
 };
 
-// The font keys shared by text settings and tree row settings: "fontColor", "fontName"
-// and "fontSize", in this order.
+/// The font keys shared by text settings and tree row settings: "fontColor", "fontName"
+/// and "fontSize", in this order.
 void saveFontKeys(const std::string& name, IQVTMedia& media, const TFont& font);
-// Reads those keys into font with the defaults black, "Arial", 10 points.
+/// Reads those keys into font with the defaults black, "Arial", 10 points.
 void loadFontKeys(const std::string& name, IQVTMedia& media, TFont& font);
 
 } // namespace corvane

@@ -14,8 +14,8 @@ class TGraphic;
 
 using TPointArray = std::vector<TPoint>;
 
-// All coordinates are logical coordinates of the surface. Triangle
-// directions: 0 up, 1 right, 2 down, 3 left.
+/// All coordinates are logical coordinates of the surface. Triangle
+/// directions: 0 up, 1 right, 2 down, 3 left.
 class TQVTVisualContext {
 public:
     virtual ~TQVTVisualContext() = default;

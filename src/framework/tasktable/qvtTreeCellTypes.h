@@ -10,7 +10,7 @@ namespace corvane {
 
 class TQVTTreeCellType : public TQVTGanttObject {
 public:
-    // Writes only the type identifier.
+    /// Writes only the type identifier.
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 
 protected:
@@ -81,8 +81,8 @@ protected:
     const char* savedTypeID() const override { return TypeID; }
 };
 
-// Base of the types whose text is computed from the chart row. Stored documents know the
-// base under the identifier of the number type.
+/// Base of the types whose text is computed from the chart row. Stored documents know the
+/// base under the identifier of the number type.
 class TQVTTreeAutoCellType : public TQVTTreeCellType {
 public:
     static constexpr const char* TypeID = "Tree AutoCellType.Number";
@@ -117,7 +117,7 @@ protected:
     const char* savedTypeID() const override { return TypeID; }
 };
 
-// Loader of a cell type without references of its own.
+/// Loader of a cell type without references of its own.
 template <typename T>
 class TQVTTreeCellTypePersistenceFor : public TQVTPersistenceOf<T> {
 public:

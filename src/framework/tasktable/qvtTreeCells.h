@@ -12,10 +12,10 @@ class TQVTTreeCellType;
 class TQVTTreeColSettings;
 class TQVTTreeRowSettings;
 
-// A piece of laid-out text: base of tree cells and legend cells.
+/// A piece of laid-out text: base of tree cells and legend cells.
 class TQVTCell : public TQVTGanttObject {};
 
-// A cell of a tree row; its parent is the row.
+/// A cell of a tree row; its parent is the row.
 class TQVTTreeCell : public TQVTCell {
 public:
     static constexpr const char* TypeID = "Tree Cell";
@@ -102,7 +102,7 @@ protected:
     const char* savedTypeID() const override { return TypeID; }
 };
 
-// Loads the references every tree cell has into the cell that createCell makes.
+/// Loads the references every tree cell has into the cell that createCell makes.
 class TQVTTreeCellPersistence : public TQVTPersistenceOf<TQVTTreeCell> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,

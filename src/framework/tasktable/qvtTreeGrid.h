@@ -16,11 +16,11 @@ class TQVTTreeRow;
 class TQVTTreeRowSettings;
 class TQVTTreeRowsResizePane;
 
-// One node of the task tree; the invisible root has no row.
+/// One node of the task tree; the invisible root has no row.
 class TQVTTreeNode : public TQVTGanttObject {
 public:
     static constexpr const char* TypeID = "Tree Node";
-    // Stands for the missing row of the root node in a saved document.
+    /// Stands for the missing row of the root node in a saved document.
     static constexpr const char* EmptyRow = "empty";
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
@@ -39,8 +39,8 @@ class TQVTTreeGrid : public TQVTGanttObject {
 public:
     static constexpr const char* TypeID = "Tree Grid";
 
-    // Saved by the document with the document's section name: writes "tree" there, then
-    // its own section under its identifier.
+    /// Saved by the document with the document's section name: writes "tree" there, then
+    /// its own section under its identifier.
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 
     std::shared_ptr<TQVTTreeHeader> FHeader;
@@ -48,7 +48,7 @@ public:
     std::shared_ptr<TQVTTreeRowsResizePane> FRowsResizePane;
     std::shared_ptr<TQVTTreeRowSettings> FDefaultRowSettings;
     std::shared_ptr<TQVTTreeColSettings> FDefaultColSettings;
-    // Background and text colours of selected and focused rows.
+    /// Background and text colours of selected and focused rows.
     TColor FSelectedRowColor = 0xC56AC5;
     TColor FSelectedRowFontColor = clWhite;
     TColor FFocusedRowColor = 0x808080;

@@ -12,7 +12,7 @@ namespace corvane {
 class TQVTTreeCellType;
 class TQVTTreeColSettings;
 
-// Title, settings and data type of one column.
+/// Title, settings and data type of one column.
 class TQVTTreeHeaderCell : public TQVTGanttObject {
 public:
     static constexpr const char* TypeID = "Tree Header Cell";

@@ -12,14 +12,14 @@ namespace corvane {
 
 class TQVTTreeCell;
 
-// Colours and font of tree rows.
+/// Colours and font of tree rows.
 class TQVTTreeRowSettings : public TQVTGanttObject {
 public:
     static constexpr const char* TypeID = "Tree Row Settings";
 
     TQVTTreeRowSettings(); // Arial 10 points, black
 
-    // Copies colours, font and the height flag.
+    /// Copies colours, font and the height flag.
     void Assign(const TQVTTreeRowSettings& source);
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
@@ -36,12 +36,12 @@ public:
                                             TQVTEntityFactory& factory) override;
 };
 
-// Alignment and width of a tree column.
+/// Alignment and width of a tree column.
 class TQVTTreeColSettings : public TQVTGanttObject {
 public:
     static constexpr const char* TypeID = "Tree Column Settings";
 
-    // Copies alignments and width.
+    /// Copies alignments and width.
     void Assign(const TQVTTreeColSettings& source);
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
@@ -57,7 +57,7 @@ public:
                                             TQVTEntityFactory& factory) override;
 };
 
-// One row of the task table: one cell per header column.
+/// One row of the task table: one cell per header column.
 class TQVTTreeRow : public TQVTGanttObject {
 public:
     static constexpr const char* TypeID = "Tree Row";

@@ -9,8 +9,8 @@ class TQVTTreeColSettings;
 class TQVTTreeGrid;
 class TQVTTreeRowSettings;
 
-// The text settings of one tree cell: answered from its row's settings, its column's
-// settings and the selection colours of the tree grid the row settings belong to.
+/// The text settings of one tree cell: answered from its row's settings, its column's
+/// settings and the selection colours of the tree grid the row settings belong to.
 class TQVTTreeTextSettings : public IQVTTextSettings {
 public:
     TQVTTreeTextSettings(TQVTTreeRowSettings* rowSettings, TQVTTreeColSettings* colSettings);
@@ -36,7 +36,7 @@ public:
     TQVTTreeColSettings* ColSettings;
 
 private:
-    // The grid among the row settings' owners; none outside a grid.
+    /// The grid among the row settings' owners; none outside a grid.
     TQVTTreeGrid* grid() const;
 
     bool groupRow = false;

@@ -85,17 +85,17 @@ public:
     virtual bool getVisible() const = 0;
     virtual void setVisible(bool visible) = 0;
     virtual int getDatesCount() const = 0;
-    // None for an index out of range.
+    /// None for an index out of range.
     virtual TQVTDateException* getDateByIndex(int i) const = 0;
     virtual void addDate(std::shared_ptr<TQVTDateException> exception) = 0;
     virtual void removeDate(int i) = 0;
-    // The first exception in list order that matches dt, or none.
+    /// The first exception in list order that matches dt, or none.
     virtual TQVTDateException* matchDate(TDateTime dt, int row, TQVTTimeMode mode) = 0;
 };
 
-// Moments are working unless a category matches them; then the first matching category decides.
-// The working-time arithmetic is built on the two non-working searches; durations are in days
-// and row -1 stands for no row.
+/// Moments are working unless a category matches them; then the first matching category decides.
+/// The working-time arithmetic is built on the two non-working searches; durations are in days
+/// and row -1 stands for no row.
 class IQVTCalendar : public TQVTTimeModeObject {
 public:
     virtual bool isWorking(TDateTime dt, int row, TQVTTimeMode mode) = 0;
@@ -106,23 +106,23 @@ public:
     virtual void removeDateCategory(const std::string& name) = 0;
     virtual void moveUp(const std::string& name) = 0;
     virtual void moveDown(const std::string& name) = 0;
-    // The earliest non-working occurrence holding or following from; when there is none, start
-    // is NoNonWorkingTime, length 0 and the answer false.
+    /// The earliest non-working occurrence holding or following from; when there is none, start
+    /// is NoNonWorkingTime, length 0 and the answer false.
     virtual bool findNextNonWorkingException(TDateTime from, TDateTime& start, double& length, int row) = 0;
-    // The non-working occurrence ending latest at or before from; end and length 0 when none.
+    /// The non-working occurrence ending latest at or before from; end and length 0 when none.
     virtual bool findPreviousNonWorkingException(TDateTime from, TDateTime& end, double& length, int row) = 0;
 
-    // start moved forward by d days of working time; skip also passes non-working time that
-    // begins exactly at the result. A negative d goes backwards.
+    /// start moved forward by d days of working time; skip also passes non-working time that
+    /// begins exactly at the result. A negative d goes backwards.
     TDateTime addEffective(TDateTime start, double d, bool skip);
     TDateTime addEffective(int row, TDateTime start, double d, bool skip);
-    // start moved back by d days of working time, then before non-working time ending there.
+    /// start moved back by d days of working time, then before non-working time ending there.
     TDateTime substrEffective(TDateTime start, double d);
     TDateTime substrEffective(int row, TDateTime start, double d);
-    // Working time from a to b, negative when b is before a.
+    /// Working time from a to b, negative when b is before a.
     double diffEffective(TDateTime a, TDateTime b);
     double diffEffective(int row, TDateTime a, TDateTime b);
-    // The first working moment at or after dt.
+    /// The first working moment at or after dt.
     TDateTime findFirstEffective(TDateTime dt);
     TDateTime findFirstEffective(TDateTime dt, int row);
 
@@ -134,7 +134,7 @@ public:
     static constexpr const char* TypeID = "Date Category";
     static constexpr const char* PredefinedTypeID = "Predefined Date Category";
 
-    // Non-working and visible, without exceptions.
+    /// Non-working and visible, without exceptions.
     explicit TQVTDateCategory(std::string name = {}, TColor color = 0);
 
     TQVTGanttObject* getObject() override { return this; }
@@ -147,7 +147,7 @@ public:
     void setVisible(bool visible) override { FVisible = visible; }
     int getDatesCount() const override { return static_cast<int>(FDates.size()); }
     TQVTDateException* getDateByIndex(int i) const override;
-    // Takes the exception into the list and becomes its parent; none is ignored.
+    /// Takes the exception into the list and becomes its parent; none is ignored.
     void addDate(std::shared_ptr<TQVTDateException> exception) override;
     void removeDate(int i) override;
     TQVTDateException* matchDate(TDateTime dt, int row, TQVTTimeMode mode) override;
@@ -163,7 +163,7 @@ public:
     TQVTStampedList<TQVTDateException> FDates;
 
 protected:
-    // Predefined categories are recreated from their section name.
+    /// Predefined categories are recreated from their section name.
     virtual bool isPredefined() const { return false; }
 
     std::string FName;
@@ -174,7 +174,7 @@ protected:
 private:
     struct MatchIndex;
 
-    // The exceptions that have a stored form; built-in weekend exceptions come back with their category.
+    /// The exceptions that have a stored form; built-in weekend exceptions come back with their category.
     std::vector<std::shared_ptr<TQVTFixedDateException>> storedDates() const;
     bool holdsWeekend() const;
     const MatchIndex& matchIndex() const;
@@ -189,7 +189,7 @@ public:
                                             TQVTEntityFactory& factory) override;
 };
 
-// "Weekends": non-working, holding one TQVTWeekend.
+/// "Weekends": non-working, holding one TQVTWeekend.
 class TQVTWeekendsDateCategory : public TQVTDateCategory {
 public:
     TQVTWeekendsDateCategory();
@@ -198,7 +198,7 @@ protected:
     bool isPredefined() const override { return true; }
 };
 
-// "Holidays": non-working, empty.
+/// "Holidays": non-working, empty.
 class TQVTHolidaysDateCategory : public TQVTDateCategory {
 public:
     TQVTHolidaysDateCategory();
@@ -207,7 +207,7 @@ protected:
     bool isPredefined() const override { return true; }
 };
 
-// "Vacations": working, empty.
+/// "Vacations": working, empty.
 class TQVTVacationsDateCategory : public TQVTDateCategory {
 public:
     TQVTVacationsDateCategory();
@@ -216,8 +216,8 @@ protected:
     bool isPredefined() const override { return true; }
 };
 
-// Creates the predefined category named by the section ("Holidays", "Vacations", else weekends) and
-// appends the stored exceptions to its built-in ones.
+/// Creates the predefined category named by the section ("Holidays", "Vacations", else weekends) and
+/// appends the stored exceptions to its built-in ones.
 class TQVTPredefinedDateCategoryPersistence : public TQVTPersistence {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
@@ -232,15 +232,15 @@ public:
     TQVTDocumentCalendar();
     ~TQVTDocumentCalendar() override;
 
-    // Saved by the document: writes "calendar" = its identifier into the document's section name,
-    // then its own section.
+    /// Saved by the document: writes "calendar" = its identifier into the document's section name,
+    /// then its own section.
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
-    // Stores the mode, snaps the document's start date to it and updates the time scales.
+    /// Stores the mode, snaps the document's start date to it and updates the time scales.
     void SetTimeMode(TQVTTimeMode mode) override;
 
     bool isWorking(TDateTime dt, int row, TQVTTimeMode mode) override;
     std::string getDateLabel(TDateTime dt, TQVTTimeMode mode) override;
-    // tmNone stands for the calendar's own time mode.
+    /// tmNone stands for the calendar's own time mode.
     TQVTDateCategory* matchCategory(TDateTime dt, int row, TQVTTimeMode mode) override;
     TQVTDateException* matchDate(TDateTime dt, int row, TQVTTimeMode mode);
     void addDateCategory(std::shared_ptr<TQVTDateCategory> category) override;
@@ -252,7 +252,7 @@ public:
     void moveDown(const std::string& name) override;
     bool findNextNonWorkingException(TDateTime from, TDateTime& start, double& length, int row) override;
     bool findPreviousNonWorkingException(TDateTime from, TDateTime& end, double& length, int row) override;
-    // Appends a non-working "Weekends" category with one TQVTWeekend and a working "Vacations".
+    /// Appends a non-working "Weekends" category with one TQVTWeekend and a working "Vacations".
     void AddPredefinedCategories();
 
     TQVTStampedList<TQVTDateCategory> FCategories;
@@ -260,11 +260,11 @@ public:
 private:
     struct NonWorkingIndex;
 
-    // The stamp of the latest change of the categories or of any of them.
+    /// The stamp of the latest change of the categories or of any of them.
     std::uint64_t revision() const;
 
-    // The non-working exceptions in priority order, with the fixed intervals sorted; rebuilt
-    // when a category changes.
+    /// The non-working exceptions in priority order, with the fixed intervals sorted; rebuilt
+    /// when a category changes.
     NonWorkingIndex& nonWorkingIndex();
 
     std::shared_ptr<NonWorkingIndex> FIndex;

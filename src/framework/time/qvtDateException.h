@@ -11,20 +11,20 @@ namespace corvane {
 class IQVTDateException : public TQVTGanttObject {
 public:
     virtual TQVTGanttObject* getObject() = 0;
-    // dt lies in this exception, judged at the resolution mode; row -1 is no row.
+    /// dt lies in this exception, judged at the resolution mode; row -1 is no row.
     virtual bool Matches(TDateTime dt, int row, TQVTTimeMode mode) = 0;
     virtual std::string getName() const = 0;
     virtual void setName(const std::string& name) = 0;
-    // The occurrence holding from (start = from, length what remains) or else the next one.
+    /// The occurrence holding from (start = from, length what remains) or else the next one.
     virtual bool findNextOccurence(TDateTime from, TDateTime& start, double& length, int row) = 0;
-    // The occurrence holding from (end = from, length the part before) or else the last one
-    // that ends at or before from.
+    /// The occurrence holding from (end = from, length the part before) or else the last one
+    /// that ends at or before from.
     virtual bool findPreviousOccurence(TDateTime from, TDateTime& end, double& length, int row) = 0;
 };
 
-// An exception is a sequence of occurrences [start, end) ordered by start. Subclasses describe
-// the raw occurrences; matching, searching and the days on which a row is blocked (which cut
-// those days out of the occurrences) are handled here once, so that they always agree.
+/// An exception is a sequence of occurrences [start, end) ordered by start. Subclasses describe
+/// the raw occurrences; matching, searching and the days on which a row is blocked (which cut
+/// those days out of the occurrences) are handled here once, so that they always agree.
 class TQVTDateException : public IQVTDateException {
 public:
     TQVTDateException() = default;
@@ -37,22 +37,22 @@ public:
     bool findNextOccurence(TDateTime from, TDateTime& start, double& length, int row) override;
     bool findPreviousOccurence(TDateTime from, TDateTime& end, double& length, int row) override;
 
-    // The earliest-starting occurrence that ends after from (its start may lie before from).
+    /// The earliest-starting occurrence that ends after from (its start may lie before from).
     virtual bool nextRaw(TDateTime from, TDateTime& start, TDateTime& end) const;
-    // The latest-starting occurrence that starts before from (its end may lie after from).
+    /// The latest-starting occurrence that starts before from (its end may lie after from).
     virtual bool previousRaw(TDateTime from, TDateTime& start, TDateTime& end) const;
 
-    // Whether the exception shows at the resolution mode.
+    /// Whether the exception shows at the resolution mode.
     virtual bool visibleIn(TQVTTimeMode mode) const;
 
 protected:
-    // Whether days on which a row is blocked are cut out of the occurrences.
+    /// Whether days on which a row is blocked are cut out of the occurrences.
     virtual bool usesRows() const { return true; }
 
     std::string FName;
 };
 
-// Every Saturday and Sunday, shown at hour and day resolution; rows are not consulted.
+/// Every Saturday and Sunday, shown at hour and day resolution; rows are not consulted.
 class TQVTWeekend : public TQVTDateException {
 public:
     std::string getName() const override { return {}; }
@@ -63,12 +63,12 @@ public:
 
 protected:
     bool usesRows() const override { return false; }
-    // First day of the week (Monday = 1) and number of days of each occurrence.
+    /// First day of the week (Monday = 1) and number of days of each occurrence.
     virtual int firstDay() const { return 6; }
     virtual int dayCount() const { return 2; }
 };
 
-// Every Saturday only; its searches also go to the diagnostic log.
+/// Every Saturday only; its searches also go to the diagnostic log.
 class TQVTSaturday : public TQVTWeekend {
 public:
     bool findNextOccurence(TDateTime from, TDateTime& start, double& length, int row) override;
@@ -79,7 +79,7 @@ protected:
     int dayCount() const override { return 1; }
 };
 
-// Every Sunday only.
+/// Every Sunday only.
 class TQVTSunday : public TQVTWeekend {
 protected:
     bool usesRows() const override { return true; }
@@ -87,15 +87,15 @@ protected:
     int dayCount() const override { return 1; }
 };
 
-// One interval from <= t < to.
+/// One interval from <= t < to.
 class TQVTFixedDateException : public TQVTDateException {
 public:
     static constexpr const char* TypeID = "Fixed Date Exception";
 
     TQVTFixedDateException() = default;
-    // Shown at the coarsest unit of which the interval spans at least one whole unit.
+    /// Shown at the coarsest unit of which the interval spans at least one whole unit.
     TQVTFixedDateException(TDateTime from, TDateTime to, const std::string& name);
-    // The day that starts at date.
+    /// The day that starts at date.
     TQVTFixedDateException(TDateTime date, const std::string& name);
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
@@ -108,7 +108,7 @@ public:
     bool visibleIn(TQVTTimeMode mode) const override;
 
 protected:
-    // "DateFrom", "DateTo", "Name".
+    /// "DateFrom", "DateTo", "Name".
     void saveInterval(const std::string& name, IQVTMedia& media) const;
 
     TQVTTimeMode VisibleTimeMode = tmHour;
@@ -122,17 +122,17 @@ public:
                                             TQVTEntityFactory& factory) override;
 };
 
-// An interval in every P-th period of a unit, counted from the period of the first date: from
-// day D1 hour H1 to day D2 hour H2 of the period, into the following period when (D2, H2) comes
-// before (D1, H1). Hour and day units have no day index: they recur every P days from H1 to H2.
-// Occurrences are kept inside [DateFrom, DateTo).
+/// An interval in every P-th period of a unit, counted from the period of the first date: from
+/// day D1 hour H1 to day D2 hour H2 of the period, into the following period when (D2, H2) comes
+/// before (D1, H1). Hour and day units have no day index: they recur every P days from H1 to H2.
+/// Occurrences are kept inside [DateFrom, DateTo).
 class TQVTRecurringDateException : public TQVTFixedDateException {
 public:
     static constexpr const char* TypeID = "Recurring Date Exception";
 
-    // The defaults of a stored exception: weekly from day 6 to day 1, for no dates.
+    /// The defaults of a stored exception: weekly from day 6 to day 1, for no dates.
     TQVTRecurringDateException();
-    // A from after to stands for 1 January 1970 to 1 January 3000; a period of 0 for 1.
+    /// A from after to stands for 1 January 1970 to 1 January 3000; a period of 0 for 1.
     TQVTRecurringDateException(TQVTTimeMode unit, std::uint16_t period, std::uint16_t dayFrom, std::uint16_t dayTo,
                                std::uint8_t hourFrom, std::uint8_t hourTo, const std::string& name, TDateTime from,
                                TDateTime to);
@@ -147,20 +147,20 @@ public:
     std::uint8_t getHourTo() const { return FHourTo; }
     std::uint16_t getDayFrom() const { return FDayFrom; }
     std::uint16_t getDayTo() const { return FDayTo; }
-    // Days from the start of an occurrence to its end.
+    /// Days from the start of an occurrence to its end.
     double occurrenceLength() const { return FLength; }
 
 private:
     static double lengthOf(TQVTTimeMode unit, std::uint16_t dayFrom, std::uint16_t dayTo, std::uint8_t hourFrom,
                            std::uint8_t hourTo);
-    // Whether there are occurrences at all: a known unit and a positive length.
+    /// Whether there are occurrences at all: a known unit and a positive length.
     bool recurs() const;
-    // Periods of the unit from the first period to the one holding dt (hour units step by days).
+    /// Periods of the unit from the first period to the one holding dt (hour units step by days).
     std::int64_t periodIndex(TDateTime dt) const;
-    // The j-th occurrence, clipped to [DateFrom, DateTo); false when nothing of it is left.
+    /// The j-th occurrence, clipped to [DateFrom, DateTo); false when nothing of it is left.
     bool occurrence(std::int64_t j, TDateTime& start, TDateTime& end) const;
     TDateTime occurrenceStart(std::int64_t j) const;
-    // The first j whose occurrence may end after dt, never after the true one.
+    /// The first j whose occurrence may end after dt, never after the true one.
     std::int64_t firstCandidate(TDateTime dt) const;
 
     TQVTTimeMode FRecurringTimeMode = tmWeek;
@@ -170,8 +170,8 @@ private:
     std::uint16_t FDayFrom = 6;
     std::uint16_t FDayTo = 1;
     double FLength;
-    // The last occurrences found by nextRaw and previousRaw (index -1: none). The working-time
-    // arithmetic moves through occurrences in order, so it mostly reuses them or their neighbours.
+    /// The last occurrences found by nextRaw and previousRaw (index -1: none). The working-time
+    /// arithmetic moves through occurrences in order, so it mostly reuses them or their neighbours.
     struct Cached {
         std::int64_t index = -1;
         TDateTime start = 0;
