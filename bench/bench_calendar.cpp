@@ -5,7 +5,6 @@
 #include "corvane/platform/DateUtils.h"
 
 #include <benchmark/benchmark.h>
-
 #include <memory>
 #include <random>
 
@@ -29,9 +28,9 @@ std::shared_ptr<TQVTDocumentCalendar> makeCalendar()
     for (int i = 0; i < 20; ++i) {
         const TQVTTimeMode unit = units[i % 4];
         const auto dayFrom = static_cast<std::uint16_t>(1 + (i * 3) % (unit == tmWeek ? 5 : 27));
-        holidays->addDate(std::make_shared<TQVTRecurringDateException>(
-            unit, static_cast<std::uint16_t>(1 + i % 3), dayFrom, dayFrom, 8, 12, "Closure", kFirst,
-            kFirst + 20 * 365));
+        holidays->addDate(std::make_shared<TQVTRecurringDateException>(unit, static_cast<std::uint16_t>(1 + i % 3),
+                                                                       dayFrom, dayFrom, 8, 12, "Closure", kFirst,
+                                                                       kFirst + 20 * 365));
     }
     calendar->addDateCategory(holidays);
     return calendar;

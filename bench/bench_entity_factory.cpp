@@ -4,7 +4,6 @@
 #include "corvane/platform/Dialogs.h"
 
 #include <benchmark/benchmark.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -69,7 +68,8 @@ void BM_LoadGeneratedDocument(benchmark::State& state)
         sections = references = 0;
         factory.OnReference = [&](const TQVTReferenceEvent& e) {
             sections += e.kind == TQVTReferenceEvent::Leave;
-            references += e.kind == TQVTReferenceEvent::Shared || (e.kind == TQVTReferenceEvent::Enter && !e.key.empty());
+            references +=
+                e.kind == TQVTReferenceEvent::Shared || (e.kind == TQVTReferenceEvent::Enter && !e.key.empty());
         };
         auto root = factory.loadObject("root", media, nullptr);
         benchmark::DoNotOptimize(root);

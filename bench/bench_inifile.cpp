@@ -1,15 +1,13 @@
 // Reading and writing a document-sized INI file.
 
-#include <benchmark/benchmark.h>
+#include "corvane/platform/IniFiles.h"
 
+#include <benchmark/benchmark.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <vector>
-
 #include <unistd.h>
-
-#include "corvane/platform/IniFiles.h"
+#include <vector>
 
 namespace corvane {
 namespace {

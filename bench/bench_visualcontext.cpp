@@ -1,10 +1,9 @@
 // Painting through the visual context: a full-HD chart frame and a wide gradient.
 
-#include <benchmark/benchmark.h>
-
-#include <string>
-
 #include "corvane/framework/rendering/qvtCanvasVC.h"
+
+#include <benchmark/benchmark.h>
+#include <string>
 
 namespace corvane {
 namespace {

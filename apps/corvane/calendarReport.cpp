@@ -1,12 +1,12 @@
 #include "calendarReport.h"
 
-#include "json.h"
-
+#include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/time/qvtCalendar.h"
 #include "corvane/framework/time/qvtDateException.h"
-#include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/platform/Colors.h"
 #include "corvane/platform/FormatSettings.h"
+
+#include "json.h"
 
 namespace corvane::cli {
 
@@ -14,8 +14,8 @@ namespace {
 
 std::string timeModeName(TQVTTimeMode mode)
 {
-    static const char* const names[] = {"tmNone", "tmHour", "tmDay",     "tmWeek",
-                                         "tmMonth", "tmQuarter", "tmYear", "tmDecade"};
+    static const char* const names[] = {"tmNone",  "tmHour",    "tmDay",  "tmWeek",
+                                        "tmMonth", "tmQuarter", "tmYear", "tmDecade"};
     return mode < std::size(names) ? names[mode] : "tmNone(" + std::to_string(mode) + ")";
 }
 
@@ -69,8 +69,11 @@ bool summarizeCalendar(const TQVTGanttObject* root, CalendarSummary& summary)
         TQVTDateCategory* category = calendar.getDateCategory(i);
         if (!category)
             continue;
-        CategorySummary entry{category->getName(), ColorToString(category->getColor()), category->getWorking(),
-                              category->getVisible(), {}};
+        CategorySummary entry{category->getName(),
+                              ColorToString(category->getColor()),
+                              category->getWorking(),
+                              category->getVisible(),
+                              {}};
         for (int d = 0; d < category->getDatesCount(); ++d)
             if (TQVTDateException* exception = category->getDateByIndex(d))
                 entry.exceptions.push_back(summarize(*exception));
@@ -119,8 +122,7 @@ std::string calendarJsonMember(const CalendarSummary& calendar)
             if (e.recurring)
                 out += ", \"unit\": " + jsonString(e.unit) + ", \"period\": " + std::to_string(e.period) +
                        ", \"dayFrom\": " + std::to_string(e.dayFrom) + ", \"dayTo\": " + std::to_string(e.dayTo) +
-                       ", \"hourFrom\": " + std::to_string(e.hourFrom) +
-                       ", \"hourTo\": " + std::to_string(e.hourTo);
+                       ", \"hourFrom\": " + std::to_string(e.hourFrom) + ", \"hourTo\": " + std::to_string(e.hourTo);
             out += "}";
         }
         out += "]}";

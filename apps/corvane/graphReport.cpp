@@ -1,10 +1,9 @@
 #include "graphReport.h"
 
-#include "json.h"
-
 #include "corvane/framework/objects/qvtCommon.h"
 #include "corvane/platform/Dialogs.h"
 
+#include "json.h"
 
 namespace corvane::cli {
 

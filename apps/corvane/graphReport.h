@@ -11,8 +11,8 @@
 namespace corvane::cli {
 
 struct ReferenceNode {
-    std::string key;   // reference key in the parent's section; empty for the root
-    int index = -1;    // position in a reference list
+    std::string key; // reference key in the parent's section; empty for the root
+    int index = -1;  // position in a reference list
     std::string section;
     std::string typeID;
     std::string className; // empty when nothing was loaded

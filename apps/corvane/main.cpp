@@ -1,11 +1,11 @@
 // corvane: inspect and convert schedule documents from the command line.
 
-#include "calendarReport.h"
-#include "graphReport.h"
-
 #include "corvane/framework/media/qvtIniFileMedia.h"
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+
+#include "calendarReport.h"
+#include "graphReport.h"
 
 #include <filesystem>
 #include <iostream>

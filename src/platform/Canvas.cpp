@@ -60,7 +60,8 @@ TRect TCanvas::LPtoDP(const TRect& r) const
 
 TPoint TCanvas::DPtoLP(const TPoint& p) const
 {
-    return Point(ToInt32((p.X - FMapping.OriginX) / FMapping.ScaleX), ToInt32((p.Y - FMapping.OriginY) / FMapping.ScaleY));
+    return Point(ToInt32((p.X - FMapping.OriginX) / FMapping.ScaleX),
+                 ToInt32((p.Y - FMapping.OriginY) / FMapping.ScaleY));
 }
 
 // A mirroring mapping would turn the rectangle inside out; device boxes are

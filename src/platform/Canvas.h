@@ -15,14 +15,14 @@
 // All coordinates are logical; a mapping (origin and scale on each axis)
 // turns them into device pixels. Clip rectangles are given in device pixels.
 
+#include "corvane/platform/Colors.h"
+#include "corvane/platform/Types.h"
+
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "corvane/platform/Colors.h"
-#include "corvane/platform/Types.h"
 
 namespace corvane {
 
@@ -40,15 +40,37 @@ struct TSize {
 /// pens one pixel wide are dashed; wider pens of these styles draw solid.
 /// psInsideFrame keeps the frame of Rectangle inside the rectangle also for
 /// wide pens; for lines it is psSolid. psClear paints nothing.
-enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+enum TPenStyle {
+    psSolid,
+    psDash,
+    psDot,
+    psDashDot,
+    psDashDotDot,
+    psClear,
+    psInsideFrame
+};
 
 /// Hatches are 8 x 8 device-pixel patterns aligned to the device origin:
 /// horizontal lines on rows y mod 8 = 0, vertical lines on columns x mod 8 = 0,
 /// forward diagonal ("\") where (x - y) mod 8 = 0, backward diagonal ("/")
 /// where (x + y) mod 8 = 7, cross and diagonal cross combine the two.
-enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+enum TBrushStyle {
+    bsSolid,
+    bsClear,
+    bsHorizontal,
+    bsVertical,
+    bsFDiagonal,
+    bsBDiagonal,
+    bsCross,
+    bsDiagCross
+};
 
-enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
+enum TFontStyle {
+    fsBold,
+    fsItalic,
+    fsUnderline,
+    fsStrikeOut
+};
 
 /// A set of font styles.
 class TFontStyles {
@@ -119,7 +141,10 @@ private:
     int FHeight = -11; // 8 points
 };
 
-enum class TBkMode { Transparent, Opaque };
+enum class TBkMode {
+    Transparent,
+    Opaque
+};
 
 /// Logical to device: device = Origin + logical * Scale, rounded to the
 /// nearest pixel (halves away from zero).

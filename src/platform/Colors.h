@@ -2,9 +2,9 @@
 // Colour constants and the colour text form used in document files:
 // a name such as "clBlack", or "$" followed by eight hexadecimal digits.
 
-#include <string>
-
 #include "corvane/platform/Types.h"
+
+#include <string>
 
 namespace corvane {
 

@@ -95,15 +95,14 @@ TDateTime EncodeDate(int year, int month, int day)
 
 TDateTime EncodeTime(int hour, int minute, int second, int millisecond)
 {
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 ||
-        millisecond < 0 || millisecond > 999)
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || millisecond < 0 ||
+        millisecond > 999)
         throw EConvertError("Invalid argument to time encode");
     const std::int64_t ms = ((hour * 60LL + minute) * 60 + second) * 1000 + millisecond;
     return static_cast<double>(ms) / MSecsPerDay;
 }
 
-TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second,
-                         int millisecond)
+TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second, int millisecond)
 {
     const TDateTime date = EncodeDate(year, month, day);
     const TDateTime time = EncodeTime(hour, minute, second, millisecond);
@@ -215,13 +214,12 @@ TDateTime IncMonth(TDateTime dt, std::int64_t months)
     constexpr std::int64_t Last = std::int64_t{MaxYear} * 12 + 11;
     // Clamping the step first keeps the sum far from overflow.
     const std::int64_t step = std::clamp(months, First - Last, Last - First);
-    const std::int64_t current = std::int64_t{static_cast<int>(ymd.year())} * 12 +
-                                 static_cast<unsigned>(ymd.month()) - 1;
+    const std::int64_t current =
+        std::int64_t{static_cast<int>(ymd.year())} * 12 + static_cast<unsigned>(ymd.month()) - 1;
     const std::int64_t index = std::clamp(current + step, First, Last);
     const auto year = static_cast<int>(index / 12);
     const auto month = static_cast<int>(index % 12) + 1;
-    const int day = std::min(static_cast<int>(static_cast<unsigned>(ymd.day())),
-                             DaysInAMonth(year, month));
+    const int day = std::min(static_cast<int>(static_cast<unsigned>(ymd.day())), DaysInAMonth(year, month));
     return Compose(DayNumber(year, month, day), dayTime.ms);
 }
 

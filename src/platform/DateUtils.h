@@ -12,9 +12,9 @@
 //   later than 31 December 9999     -> 31 December 9999 23:59:59.999 (also +inf)
 //   earlier than 1 January 0001     -> 1 January 0001 00:00:00.000 (also -inf)
 
-#include <cstdint>
-
 #include "corvane/platform/Types.h"
+
+#include <cstdint>
 
 namespace corvane {
 
@@ -26,8 +26,7 @@ int DaysInAMonth(int year, int month);
 TDateTime EncodeDate(int year, int month, int day);
 TDateTime EncodeTime(int hour, int minute, int second, int millisecond);
 /// The time is subtracted for dates before 30 December 1899, so that it decodes back.
-TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second,
-                         int millisecond);
+TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second, int millisecond);
 
 void DecodeDate(TDateTime dt, int& year, int& month, int& day);
 void DecodeTime(TDateTime dt, int& hour, int& minute, int& second, int& millisecond);

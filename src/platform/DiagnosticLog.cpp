@@ -28,9 +28,8 @@ std::string logTimestamp()
     std::tm local{};
     localtime_r(&seconds, &local);
     char text[80];
-    std::snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d:%02d,%03d", local.tm_mday,
-                  local.tm_mon + 1, local.tm_year + 1900, local.tm_hour, local.tm_min,
-                  local.tm_sec, static_cast<int>(millis));
+    std::snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d:%02d,%03d", local.tm_mday, local.tm_mon + 1,
+                  local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(millis));
     return text;
 }
 

@@ -1,9 +1,9 @@
 #include "corvane/platform/FormatSettings.h"
 
+#include "corvane/platform/DateUtils.h"
+
 #include <cctype>
 #include <string_view>
-
-#include "corvane/platform/DateUtils.h"
 
 namespace corvane {
 
@@ -13,8 +13,8 @@ namespace {
 TFormatSettings English()
 {
     return {
-        {"January", "February", "March", "April", "May", "June", "July", "August", "September",
-         "October", "November", "December"},
+        {"January", "February", "March", "April", "May", "June", "July", "August", "September", "October", "November",
+         "December"},
         {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"},
         {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
         {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"},
@@ -33,8 +33,8 @@ TFormatSettings English()
 TFormatSettings German()
 {
     return {
-        {"Januar", "Februar", "M\u00e4rz", "April", "Mai", "Juni", "Juli", "August", "September",
-         "Oktober", "November", "Dezember"},
+        {"Januar", "Februar", "M\u00e4rz", "April", "Mai", "Juni", "Juli", "August", "September", "Oktober", "November",
+         "Dezember"},
         {"Jan", "Feb", "M\u00e4r", "Apr", "Mai", "Jun", "Jul", "Aug", "Sep", "Okt", "Nov", "Dez"},
         {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"},
         {"So", "Mo", "Di", "Mi", "Do", "Fr", "Sa"},
@@ -53,10 +53,10 @@ TFormatSettings German()
 TFormatSettings French()
 {
     return {
-        {"janvier", "f\u00e9vrier", "mars", "avril", "mai", "juin", "juillet", "ao\u00fbt",
-         "septembre", "octobre", "novembre", "d\u00e9cembre"},
-        {"janv.", "f\u00e9vr.", "mars", "avr.", "mai", "juin", "juil.", "ao\u00fbt", "sept.",
-         "oct.", "nov.", "d\u00e9c."},
+        {"janvier", "f\u00e9vrier", "mars", "avril", "mai", "juin", "juillet", "ao\u00fbt", "septembre", "octobre",
+         "novembre", "d\u00e9cembre"},
+        {"janv.", "f\u00e9vr.", "mars", "avr.", "mai", "juin", "juil.", "ao\u00fbt", "sept.", "oct.", "nov.",
+         "d\u00e9c."},
         {"dimanche", "lundi", "mardi", "mercredi", "jeudi", "vendredi", "samedi"},
         {"dim.", "lun.", "mar.", "mer.", "jeu.", "ven.", "sam."},
         "dd/MM/yyyy",
@@ -71,7 +71,13 @@ TFormatSettings French()
     };
 }
 
-enum class Kind { Literal, Quoted, AmPm, AmPmStrings, Field };
+enum class Kind {
+    Literal,
+    Quoted,
+    AmPm,
+    AmPmStrings,
+    Field
+};
 
 struct Token {
     Kind kind;
@@ -215,9 +221,7 @@ std::string FormatDateTime(const std::string& format, TDateTime dt)
             continue;
         }
         case Kind::Literal:
-            out += token.letter == '/'   ? fs.DateSeparator
-                   : token.letter == ':' ? fs.TimeSeparator
-                                         : token.letter;
+            out += token.letter == '/' ? fs.DateSeparator : token.letter == ':' ? fs.TimeSeparator : token.letter;
             continue;
         case Kind::AmPm:
             out.append(format, token.pos + (p.hour >= 12 ? 3 : 0), 2);

@@ -2,15 +2,15 @@
 // Locale texts for dates and times, and date-time formatting with them.
 // Not locked: change the settings only while no other thread formats.
 
+#include "corvane/platform/Types.h"
+
 #include <array>
 #include <string>
-
-#include "corvane/platform/Types.h"
 
 namespace corvane {
 
 struct TFormatSettings {
-    std::array<std::string, 12> LongMonthNames;  // index 0 = January
+    std::array<std::string, 12> LongMonthNames; // index 0 = January
     std::array<std::string, 12> ShortMonthNames;
     std::array<std::string, 7> LongDayNames; // index 0 = Sunday
     std::array<std::string, 7> ShortDayNames;

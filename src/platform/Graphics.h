@@ -2,10 +2,10 @@
 // Pictures: bitmaps and JPEG images held in memory, loaded from and saved to
 // files, and the picture holder that picks the class for a file name.
 
+#include "corvane/platform/Types.h"
+
 #include <memory>
 #include <string>
-
-#include "corvane/platform/Types.h"
 
 namespace corvane {
 

@@ -12,9 +12,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -81,7 +80,8 @@ std::string_view ValueOf(std::string_view keyLine)
 std::string WithoutLineBreaks(std::string_view s)
 {
     std::string result(s);
-    std::replace_if(result.begin(), result.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    std::replace_if(
+        result.begin(), result.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     return result;
 }
 
@@ -250,11 +250,10 @@ bool IsValidUtf8(std::string_view text)
 }
 
 // 0x80-0x9F of Windows-1252; its five unassigned bytes keep their C1 code points.
-constexpr std::array<char16_t, 32> Cp1252Block80 = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr std::array<char16_t, 32> Cp1252Block80 = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                                    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 std::string Cp1252ToUtf8(std::string_view bytes)
 {
@@ -575,8 +574,8 @@ void TIniImage::AddSection(std::string name, std::string_view header)
     TIniSection& section = FSections.emplace_back();
     section.Name = std::move(name);
     section.Header = header;
-    section.Shadowed = !FSectionIndex.Insert(section.Name, FSections.size() - 1,
-                                             [this](std::size_t i) { return SectionNameAt(i); });
+    section.Shadowed =
+        !FSectionIndex.Insert(section.Name, FSections.size() - 1, [this](std::size_t i) { return SectionNameAt(i); });
     FHasDuplicateSections = FHasDuplicateSections || section.Shadowed;
 }
 
@@ -759,8 +758,7 @@ bool TIniFile::Modified() const
     return FModified;
 }
 
-std::string TIniFile::ReadString(const std::string& section, const std::string& ident,
-                                 const std::string& def) const
+std::string TIniFile::ReadString(const std::string& section, const std::string& ident, const std::string& def) const
 {
     const TIniLine* line = FImage->FindLine(section, ident);
     return line ? std::string(ValueOf(line->Text)) : def;

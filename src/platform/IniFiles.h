@@ -28,14 +28,12 @@ public:
 
     const std::string& FileName() const;
 
-    std::string ReadString(const std::string& section, const std::string& ident,
-                           const std::string& def) const;
+    std::string ReadString(const std::string& section, const std::string& ident, const std::string& def) const;
     int ReadInteger(const std::string& section, const std::string& ident, int def) const;
     bool ReadBool(const std::string& section, const std::string& ident, bool def) const;
     double ReadFloat(const std::string& section, const std::string& ident, double def) const;
 
-    void WriteString(const std::string& section, const std::string& ident,
-                     const std::string& value);
+    void WriteString(const std::string& section, const std::string& ident, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& ident, int value);
     void WriteBool(const std::string& section, const std::string& ident, bool value);
     void WriteFloat(const std::string& section, const std::string& ident, double value);

@@ -1,10 +1,9 @@
 // The command-line tool on real files: exit codes, output, and no crash on broken documents.
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 using corvane::test::ScratchDir;

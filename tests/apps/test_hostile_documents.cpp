@@ -2,9 +2,8 @@
 #include "support/HostileDocuments.h"
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 using namespace corvane::test;

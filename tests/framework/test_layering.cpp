@@ -1,10 +1,9 @@
 // The include structure: each subsystem includes only its own headers and those of the
 // subsystems below it, public headers never include internal ones, and every include of the
 // library goes through the <corvane/...> path.
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <map>
 #include <regex>
 #include <string>

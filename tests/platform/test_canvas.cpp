@@ -1,13 +1,12 @@
-#include <gtest/gtest.h>
-
-#include <climits>
-#include <functional>
-#include <string>
-#include <vector>
-
 #include "corvane/platform/Canvas.h"
 #include "corvane/platform/Colors.h"
 #include "corvane/platform/Graphics.h"
+
+#include <climits>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace corvane {
 namespace {
@@ -477,7 +476,7 @@ TEST_F(CanvasTest, MappingScalesAndClipsAtDevicePixels)
     EXPECT_EQ(C().LPtoDP(Point(3, 4)), Point(6, 8));
     EXPECT_EQ(C().LPtoDP(Rect(1, 1, 5, 5)), Rect(2, 2, 10, 10));
     EXPECT_EQ(C().ClipRect(), Rect(0, 0, 20, 20));
-    C().SelectClipRect(Rect(5, 4, 9, 30)); // device pixels
+    C().SelectClipRect(Rect(5, 4, 9, 30));        // device pixels
     EXPECT_EQ(C().ClipRect(), Rect(3, 2, 5, 15)); // 2.5 rounds away from zero
     C().Brush().Color = Red;
     C().FillRect(Rect(1, 1, 10, 10)); // device (2, 2, 20, 20)

@@ -1,11 +1,10 @@
 #include "corvane/platform/DateUtils.h"
 #include "corvane/platform/FormatSettings.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <limits>
 #include <string>
 
@@ -173,10 +172,8 @@ TEST(DateUtils, IncMonthClampsTheDayAndKeepsTheTime)
     EXPECT_EQ(IncMonth(-1.25, 1), EncodeDateTime(1900, 1, 29, 6, 0, 0, 0));
     EXPECT_EQ(IncMonth(EncodeDate(1900, 1, 29), -1), EncodeDate(1899, 12, 29));
 
-    EXPECT_EQ(IncMonth(jan31, std::numeric_limits<std::int64_t>::max()),
-              EncodeDateTime(9999, 12, 31, 10, 30, 0, 0));
-    EXPECT_EQ(IncMonth(jan31, std::numeric_limits<std::int64_t>::min()),
-              EncodeDateTime(1, 1, 31, 10, 30, 0, 0));
+    EXPECT_EQ(IncMonth(jan31, std::numeric_limits<std::int64_t>::max()), EncodeDateTime(9999, 12, 31, 10, 30, 0, 0));
+    EXPECT_EQ(IncMonth(jan31, std::numeric_limits<std::int64_t>::min()), EncodeDateTime(1, 1, 31, 10, 30, 0, 0));
     EXPECT_TRUE(std::isnan(IncMonth(std::nan(""), 1)));
 }
 
@@ -186,9 +183,8 @@ TEST(DateUtils, IsoWeeksAtYearBoundaries)
         Civil date;
         int week, year;
     };
-    for (const Case& c : {Case{{2021, 1, 1}, 53, 2020}, Case{{2024, 12, 31}, 1, 2025},
-                          Case{{2025, 12, 29}, 1, 2026}, Case{{2016, 1, 1}, 53, 2015},
-                          Case{{2018, 1, 1}, 1, 2018}, Case{{2027, 1, 3}, 53, 2026},
+    for (const Case& c : {Case{{2021, 1, 1}, 53, 2020}, Case{{2024, 12, 31}, 1, 2025}, Case{{2025, 12, 29}, 1, 2026},
+                          Case{{2016, 1, 1}, 53, 2015}, Case{{2018, 1, 1}, 1, 2018}, Case{{2027, 1, 3}, 53, 2026},
                           Case{{2008, 12, 29}, 1, 2009}}) {
         int year = 0;
         EXPECT_EQ(WeekOfTheYear(EncodeDate(c.date.y, c.date.m, c.date.d), year), c.week) << c.date.y;
@@ -201,7 +197,7 @@ protected:
     void TearDown() override { SetFormatSettings("en"); }
 
     const TDateTime feb5 = EncodeDateTime(2024, 2, 5, 9, 5, 3, 7); // a Monday
-    const TDateTime mar1 = EncodeDate(2024, 3, 1);                  // a Friday
+    const TDateTime mar1 = EncodeDate(2024, 3, 1);                 // a Friday
 };
 
 TEST_F(FormatDateTimeTest, English)

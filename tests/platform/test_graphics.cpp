@@ -1,19 +1,18 @@
-#include <gtest/gtest.h>
+#include "corvane/platform/Colors.h"
+#include "corvane/platform/Graphics.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <memory>
 #include <random>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "corvane/platform/Colors.h"
-#include "corvane/platform/Graphics.h"
 
 namespace corvane {
 namespace {
@@ -319,8 +318,7 @@ TEST_F(GraphicsFiles, HeadersClaimingHugeDimensionsAreRefused)
     PutLittleEndian32(bmp, 18, 12000);
     PutLittleEndian32(bmp, 22, 9000);
     Write(File("huge.bmp"), bmp);
-    EXPECT_NE(ExpectLoadError(File("huge.bmp"), [&] { TBitmap().LoadFromFile(File("huge.bmp")); })
-                  .find("12000 x 9000"),
+    EXPECT_NE(ExpectLoadError(File("huge.bmp"), [&] { TBitmap().LoadFromFile(File("huge.bmp")); }).find("12000 x 9000"),
               std::string::npos);
 
     TJPEGImage jpeg;
@@ -332,9 +330,9 @@ TEST_F(GraphicsFiles, HeadersClaimingHugeDimensionsAreRefused)
     PutBigEndian16(jpg, frame + 1, 65000); // height
     PutBigEndian16(jpg, frame + 3, 65000); // width
     Write(File("huge.jpg"), jpg);
-    EXPECT_NE(ExpectLoadError(File("huge.jpg"), [&] { TJPEGImage().LoadFromFile(File("huge.jpg")); })
-                  .find("65000 x 65000"),
-              std::string::npos);
+    EXPECT_NE(
+        ExpectLoadError(File("huge.jpg"), [&] { TJPEGImage().LoadFromFile(File("huge.jpg")); }).find("65000 x 65000"),
+        std::string::npos);
 }
 
 TEST_F(GraphicsFiles, SaveFailuresThrowAndKeepTheOldFile)

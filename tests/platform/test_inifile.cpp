@@ -1,21 +1,19 @@
-#include <gtest/gtest.h>
+#include "corvane/platform/IniFiles.h"
+#include "corvane/platform/Types.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cfloat>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <map>
 #include <random>
 #include <string>
-#include <vector>
-
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include "corvane/platform/IniFiles.h"
-#include "corvane/platform/Types.h"
+#include <vector>
 
 namespace corvane {
 namespace {
@@ -28,8 +26,7 @@ protected:
     void SetUp() override
     {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        FDir = fs::temp_directory_path() /
-               ("corvane_inifile_" + std::to_string(::getpid()) + "_" + info->name());
+        FDir = fs::temp_directory_path() / ("corvane_inifile_" + std::to_string(::getpid()) + "_" + info->name());
         fs::remove_all(FDir);
         fs::create_directories(FDir);
     }
@@ -152,8 +149,7 @@ TEST_F(IniFile, NamesMatchWithoutCaseAndWritesAreSeenAtOnce)
 
     // The key keeps its spelling; new keys go before the section's trailing blank line.
     ini.UpdateFile();
-    EXPECT_EQ(Get(ini.FileName()),
-              "[Main]\nStart Date=5\nrows#count=2\nrows#0=Row A\n\n[Other]\nx=1\n[new]\nk=v\n");
+    EXPECT_EQ(Get(ini.FileName()), "[Main]\nStart Date=5\nrows#count=2\nrows#0=Row A\n\n[Other]\nx=1\n[new]\nk=v\n");
 }
 
 TEST_F(IniFile, WriteBackKeepsEverythingItDoesNotChange)
@@ -258,8 +254,19 @@ TEST_F(IniFile, AgreesWithAModelUnderRandomEdits)
 
 TEST_F(IniFile, AwkwardValuesRoundTripExactly)
 {
-    const Strings values = {"  leading", "trailing\t", "\"quoted\"", "\"", "\"\"", "a=b=c", "x ; y",
-                            "; looks like a comment", "[not a section]", "", " ", "\"half", "tab\tinside"};
+    const Strings values = {"  leading",
+                            "trailing\t",
+                            "\"quoted\"",
+                            "\"",
+                            "\"\"",
+                            "a=b=c",
+                            "x ; y",
+                            "; looks like a comment",
+                            "[not a section]",
+                            "",
+                            " ",
+                            "\"half",
+                            "tab\tinside"};
     {
         TIniFile ini(PathOf("a.ini"));
         for (std::size_t i = 0; i < values.size(); ++i) {
@@ -439,9 +446,13 @@ TEST_F(IniFile, SurvivesHostileInput)
     std::string noise(1 << 16, '\0');
     for (char& c : noise)
         c = static_cast<char>(random());
-    const Strings inputs = {
-        "", noise, std::string("[s\0]\nk\0=v\0w\n\0\0", 14), "[s]\nlong=" + std::string(1 << 20, 'x'),
-        std::string(1 << 20, '['), std::string(1 << 20, '\r'), "[s]\nk=trunc"};
+    const Strings inputs = {"",
+                            noise,
+                            std::string("[s\0]\nk\0=v\0w\n\0\0", 14),
+                            "[s]\nlong=" + std::string(1 << 20, 'x'),
+                            std::string(1 << 20, '['),
+                            std::string(1 << 20, '\r'),
+                            "[s]\nk=trunc"};
     for (const std::string& input : inputs) {
         {
             TIniFile ini(Put("a.ini", input));
@@ -460,11 +471,25 @@ TEST_F(IniFile, SurvivesHostileInput)
 TEST_F(IniFile, NumbersParseStrictlyAndFallBackToTheDefault)
 {
     TIniFile ini(PathOf("a.ini"));
-    const std::vector<std::pair<std::string, int>> integers = {
-        {" 12 ", 12}, {"-7", -7}, {"+7", 7}, {"$FF", 255}, {"0x1f", 31}, {"$FFFFFFFF", -1},
-        {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1}, {"\t 12 \t", 12},
-        {"12abc", -99}, {"99999999999", -99}, {"2147483648", -99}, {"$100000000", -99},
-        {"", -99}, {"- 1", -99}, {"--1", -99}, {"0x", -99}, {"1.5", -99}, {"true", -99}};
+    const std::vector<std::pair<std::string, int>> integers = {{" 12 ", 12},
+                                                               {"-7", -7},
+                                                               {"+7", 7},
+                                                               {"$FF", 255},
+                                                               {"0x1f", 31},
+                                                               {"$FFFFFFFF", -1},
+                                                               {"2147483647", 2147483647},
+                                                               {"-2147483648", -2147483647 - 1},
+                                                               {"\t 12 \t", 12},
+                                                               {"12abc", -99},
+                                                               {"99999999999", -99},
+                                                               {"2147483648", -99},
+                                                               {"$100000000", -99},
+                                                               {"", -99},
+                                                               {"- 1", -99},
+                                                               {"--1", -99},
+                                                               {"0x", -99},
+                                                               {"1.5", -99},
+                                                               {"true", -99}};
     for (const auto& [text, expected] : integers) {
         ini.WriteString("s", "k", text);
         EXPECT_EQ(ini.ReadInteger("s", "k", -99), expected) << text;
@@ -474,8 +499,8 @@ TEST_F(IniFile, NumbersParseStrictlyAndFallBackToTheDefault)
     EXPECT_FALSE(ini.ReadBool("s", "b", true));
 
     const std::vector<std::pair<std::string, double>> reals = {
-        {"3,5", 3.5}, {"3.5", 3.5}, {" -1e3 ", -1000}, {"+2.5", 2.5}, {".5", 0.5},
-        {"1,5e2", 150}, {"abc", -99}, {"1.2.3", -99}, {"inf", -99}, {"nan", -99}, {"1e999", -99}, {"", -99}};
+        {"3,5", 3.5}, {"3.5", 3.5},   {" -1e3 ", -1000}, {"+2.5", 2.5}, {".5", 0.5},    {"1,5e2", 150},
+        {"abc", -99}, {"1.2.3", -99}, {"inf", -99},      {"nan", -99},  {"1e999", -99}, {"", -99}};
     for (const auto& [text, expected] : reals) {
         ini.WriteString("s", "f", text);
         EXPECT_EQ(ini.ReadFloat("s", "f", -99), expected) << text;

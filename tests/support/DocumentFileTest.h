@@ -3,10 +3,10 @@
 
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 

@@ -3,9 +3,8 @@
 
 #include "corvane/framework/objects/qvtGanttObject.h"
 
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <map>
 #include <memory>
 #include <string>
@@ -47,9 +46,9 @@ using NameOf = std::function<std::string(const TQVTGanttObject&)>;
 // being topHolder.
 class GraphText {
 public:
-    GraphText(const TQVTGanttObject* top, const TQVTGanttObject* topHolder, ReferencesOf referencesOf,
-              NameOf nameOf)
-        : referencesOf(std::move(referencesOf)), nameOf(std::move(nameOf))
+    GraphText(const TQVTGanttObject* top, const TQVTGanttObject* topHolder, ReferencesOf referencesOf, NameOf nameOf)
+        : referencesOf(std::move(referencesOf)),
+          nameOf(std::move(nameOf))
     {
         count(top, topHolder);
         text = write(top);

@@ -29,8 +29,8 @@ inline std::string caseVariantsDocument(int count)
                 name[k] = static_cast<char>(name[k] - 'a' + 'A');
         return name;
     };
-    std::string out = "[root]\ntypeID=Document\ntree=T\n\n[T]\ntypeID=Tree Grid\nroot node=" + variant(0) +
-                      "\n\n[" + base + "]\ntypeID=Tree Node\nrow=empty\nchildren#count=" + std::to_string(count) + "\n";
+    std::string out = "[root]\ntypeID=Document\ntree=T\n\n[T]\ntypeID=Tree Grid\nroot node=" + variant(0) + "\n\n[" +
+                      base + "]\ntypeID=Tree Node\nrow=empty\nchildren#count=" + std::to_string(count) + "\n";
     for (int i = 0; i < count; ++i)
         out += "children#" + std::to_string(i) + "=" + variant(i) + "\n";
     return out;

@@ -1,8 +1,8 @@
 #include "corvane/framework/chart/qvtBarConnection.h"
 
+#include "corvane/framework/chart/qvtGanttBar.h"
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
-#include "corvane/framework/chart/qvtGanttBar.h"
 
 namespace corvane {
 

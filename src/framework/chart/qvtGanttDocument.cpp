@@ -1,17 +1,17 @@
 #include "corvane/framework/chart/qvtGanttDocument.h"
 
-#include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/chart/qvtBarConnection.h"
-#include "corvane/framework/time/qvtCalendar.h"
-#include "corvane/framework/objects/qvtEntityFactory.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/chart/qvtLegend.h"
 #include "corvane/framework/chart/qvtSpecialBars.h"
 #include "corvane/framework/chart/qvtTaskBar.h"
 #include "corvane/framework/chart/qvtTextHalo.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
 #include "corvane/framework/rendering/qvtTextSettings.h"
-#include "corvane/framework/time/qvtTimeScale.h"
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
+#include "corvane/framework/time/qvtCalendar.h"
+#include "corvane/framework/time/qvtTimeScale.h"
 #include "corvane/platform/DateUtils.h"
 
 #include <algorithm>
@@ -103,15 +103,13 @@ std::shared_ptr<TQVTGanttObject> TQVTDocumentPersistence::doLoad(const std::stri
     document->FTaskBarSettings = loadChildAs<TQVTTaskBarSettings>("task bar settings", media, factory, parent);
     document->FImageBarSettings = loadChildAs<TQVTImageBarSettings>("image bar settings", media, factory, parent);
     document->FTextBarSettings = loadChildAs<TQVTTextSettings>("text bar settings", media, factory, parent);
-    document->FTextHaloSettings =
-        loadChildAs<TQVTTextHaloSettings>("textual halo settings", media, factory, parent);
+    document->FTextHaloSettings = loadChildAs<TQVTTextHaloSettings>("textual halo settings", media, factory, parent);
     document->FHintTextSettings = loadChildAs<TQVTTextSettings>("hint text settings", media, factory, parent);
     if (!document->FHintTextSettings)
         document->FHintTextSettings = document->FTextBarSettings;
     document->FProgressBarSettings =
         loadChildAs<TQVTProgressBarSettings>("progress bar settings", media, factory, parent);
-    document->FConnectionSettings =
-        loadChildAs<TQVTConnectionSettings>("connection settings", media, factory, parent);
+    document->FConnectionSettings = loadChildAs<TQVTConnectionSettings>("connection settings", media, factory, parent);
     document->connections = factory.loadObjectListAs<TQVTBarConnection>(ID, "connections", media, parent);
     document->FTree = loadChildAs<TQVTTreeGrid>("tree", media, factory, parent);
     document->FLegend = loadChildAs<TQVTLegend>("legend", media, factory, parent);

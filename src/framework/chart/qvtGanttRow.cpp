@@ -1,8 +1,8 @@
 #include "corvane/framework/chart/qvtGanttRow.h"
 
+#include "corvane/framework/chart/qvtGanttBar.h"
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
-#include "corvane/framework/chart/qvtGanttBar.h"
 #include "corvane/framework/pert/qvtPertBar.h"
 #include "corvane/framework/time/qvtBlockedDays_p.h"
 

@@ -1,9 +1,9 @@
 #include "corvane/framework/chart/qvtGanttTable.h"
 
-#include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/chart/qvtBarConnection.h"
-#include "corvane/framework/objects/qvtEntityFactory.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
 #include "corvane/framework/pert/qvtPertBar.h"
 
 namespace corvane {

@@ -39,8 +39,7 @@ void TQVTLegendBorder::doSave(const std::string& name, IQVTMedia& media, TQVTEnt
     media.setStrProperty(name, "typeID", TypeID);
 }
 
-std::shared_ptr<TQVTGanttObject> TQVTLegendBorderPersistence::doLoad(const std::string&, IQVTMedia&,
-                                                                     TQVTEntityFactory&)
+std::shared_ptr<TQVTGanttObject> TQVTLegendBorderPersistence::doLoad(const std::string&, IQVTMedia&, TQVTEntityFactory&)
 {
     return std::make_shared<TQVTLegendBorder>();
 }
@@ -58,8 +57,7 @@ std::shared_ptr<TQVTGanttObject> TQVTLegendPersistence::doLoad(const std::string
 {
     auto legend = std::make_shared<TQVTLegend>();
     legend->FRows = factory.loadObjectListAs<TqvtLegendRow>(name, "rows", media, legend.get());
-    legend->FDefaultCellSettings =
-        loadChildAs<TQVTTextSettings>("default cell settings", media, factory, legend.get());
+    legend->FDefaultCellSettings = loadChildAs<TQVTTextSettings>("default cell settings", media, factory, legend.get());
     legend->FBorders = factory.loadObjectListAs<TQVTLegendBorder>(name, "borders", media, legend.get());
     return legend;
 }

@@ -1,10 +1,10 @@
 #include "corvane/framework/chart/qvtSpecialBars.h"
 
-#include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/chart/qvtGanttDocument.h"
-#include "corvane/framework/objects/qvtEntityFactory.h"
 #include "corvane/framework/chart/qvtResources.h"
 #include "corvane/framework/chart/qvtTextHalo.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
 #include "corvane/framework/rendering/qvtTextSettings.h"
 
 namespace corvane {
@@ -16,8 +16,7 @@ void TQVTSummaryBar::doSave(const std::string& name, IQVTMedia& media, TQVTEntit
     factory.saveChild(name, "text halo", FTextHalo.get(), media);
 }
 
-std::shared_ptr<TQVTGanttBar> TQVTSummaryBarPersistence::doLoadBar(const std::string&, IQVTMedia&,
-                                                                   TQVTEntityFactory&)
+std::shared_ptr<TQVTGanttBar> TQVTSummaryBarPersistence::doLoadBar(const std::string&, IQVTMedia&, TQVTEntityFactory&)
 {
     return std::make_shared<TQVTSummaryBar>();
 }

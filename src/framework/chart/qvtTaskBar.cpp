@@ -1,10 +1,10 @@
 #include "corvane/framework/chart/qvtTaskBar.h"
 
-#include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/chart/qvtGanttDocument.h"
-#include "corvane/framework/objects/qvtEntityFactory.h"
 #include "corvane/framework/chart/qvtResources.h"
 #include "corvane/framework/chart/qvtTextHalo.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
 
 namespace corvane {
 

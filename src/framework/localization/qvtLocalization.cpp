@@ -11,10 +11,7 @@ namespace {
 
 struct TKeyHash {
     using is_transparent = void;
-    std::size_t operator()(std::string_view key) const noexcept
-    {
-        return std::hash<std::string_view>{}(key);
-    }
+    std::size_t operator()(std::string_view key) const noexcept { return std::hash<std::string_view>{}(key); }
 };
 
 struct TRessourceTable {

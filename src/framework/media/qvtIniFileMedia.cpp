@@ -29,7 +29,8 @@ std::string elementKey(const std::string& key, std::size_t i)
 std::string sideFileName(const std::string& name)
 {
     std::string safe = name;
-    std::replace_if(safe.begin(), safe.end(), [](char c) { return c == '/' || c == '\\' || c == '\0'; }, '_');
+    std::replace_if(
+        safe.begin(), safe.end(), [](char c) { return c == '/' || c == '\\' || c == '\0'; }, '_');
     if (safe == "." || safe == "..")
         safe = "_";
     return safe;
@@ -37,10 +38,7 @@ std::string sideFileName(const std::string& name)
 
 } // namespace
 
-TQVTINIFIle::TQVTINIFIle(std::string path)
-    : TQVTDummyMedia(path), iniFile(path), FDirectory(directoryOf(path))
-{
-}
+TQVTINIFIle::TQVTINIFIle(std::string path) : TQVTDummyMedia(path), iniFile(path), FDirectory(directoryOf(path)) {}
 
 TQVTINIFIle::~TQVTINIFIle() = default;
 
@@ -80,8 +78,7 @@ int TQVTINIFIle::arrayCount(const std::string& section, const std::string& key) 
 }
 
 template <typename T, typename Read>
-bool TQVTINIFIle::readArray(const std::string& section, const std::string& key, std::vector<T>& value,
-                            Read read) const
+bool TQVTINIFIle::readArray(const std::string& section, const std::string& key, std::vector<T>& value, Read read) const
 {
     value.clear();
     const int count = arrayCount(section, key);
@@ -118,8 +115,7 @@ bool TQVTINIFIle::getBoolArrayProperty(const std::string& section, const std::st
     return readArray(section, key, value, [&](const std::string& k) { return iniFile.ReadBool(section, k, false); });
 }
 
-bool TQVTINIFIle::getRealArrayProperty(const std::string& section, const std::string& key,
-                                       std::vector<double>& value)
+bool TQVTINIFIle::getRealArrayProperty(const std::string& section, const std::string& key, std::vector<double>& value)
 {
     return readArray(section, key, value, [&](const std::string& k) { return iniFile.ReadFloat(section, k, 0.0); });
 }
@@ -144,8 +140,7 @@ void TQVTINIFIle::setRealProperty(const std::string& section, const std::string&
     iniFile.WriteFloat(section, key, value);
 }
 
-void TQVTINIFIle::setIntArrayProperty(const std::string& section, const std::string& key,
-                                      const std::vector<int>& value)
+void TQVTINIFIle::setIntArrayProperty(const std::string& section, const std::string& key, const std::vector<int>& value)
 {
     writeArray(section, key, value, [&](const std::string& k, int v) { iniFile.WriteInteger(section, k, v); });
 }

@@ -21,8 +21,7 @@ bool TQVTDummyMedia::getIntArrayProperty(const std::string&, const std::string&,
     return false;
 }
 
-bool TQVTDummyMedia::getStrProperty(const std::string&, const std::string&, const std::string& def,
-                                    std::string& value)
+bool TQVTDummyMedia::getStrProperty(const std::string&, const std::string&, const std::string& def, std::string& value)
 {
     value = def;
     return false;

@@ -29,7 +29,8 @@ public:
     virtual bool getRealArrayProperty(const std::string& section, const std::string& key,
                                       std::vector<double>& value) = 0;
     virtual void setIntProperty(const std::string& section, const std::string& key, int value) = 0;
-    virtual void setIntArrayProperty(const std::string& section, const std::string& key, const std::vector<int>& value) = 0;
+    virtual void setIntArrayProperty(const std::string& section, const std::string& key,
+                                     const std::vector<int>& value) = 0;
     virtual void setStrProperty(const std::string& section, const std::string& key, const std::string& value) = 0;
     virtual void setStrArrayProperty(const std::string& section, const std::string& key,
                                      const std::vector<std::string>& value) = 0;
@@ -72,12 +73,14 @@ public:
     bool getRealProperty(const std::string& section, const std::string& key, double def, double& value) override;
     bool getRealArrayProperty(const std::string& section, const std::string& key, std::vector<double>& value) override;
     void setIntProperty(const std::string& section, const std::string& key, int value) override;
-    void setIntArrayProperty(const std::string& section, const std::string& key, const std::vector<int>& value) override;
+    void setIntArrayProperty(const std::string& section, const std::string& key,
+                             const std::vector<int>& value) override;
     void setStrProperty(const std::string& section, const std::string& key, const std::string& value) override;
     void setStrArrayProperty(const std::string& section, const std::string& key,
                              const std::vector<std::string>& value) override;
     void setBoolProperty(const std::string& section, const std::string& key, bool value) override;
-    void setBoolArrayProperty(const std::string& section, const std::string& key, const std::vector<bool>& value) override;
+    void setBoolArrayProperty(const std::string& section, const std::string& key,
+                              const std::vector<bool>& value) override;
     void setRealProperty(const std::string& section, const std::string& key, double value) override;
     void setRealArrayProperty(const std::string& section, const std::string& key,
                               const std::vector<double>& value) override;

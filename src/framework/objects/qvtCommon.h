@@ -42,9 +42,8 @@ bool listEqual(const std::vector<T>& a, const std::vector<T>& b)
 {
     if (a.size() != b.size())
         return false;
-    return std::all_of(a.begin(), a.end(), [&b](const T& item) {
-        return std::find(b.begin(), b.end(), item) != b.end();
-    });
+    return std::all_of(a.begin(), a.end(),
+                       [&b](const T& item) { return std::find(b.begin(), b.end(), item) != b.end(); });
 }
 
 } // namespace corvane

@@ -42,9 +42,8 @@ void TQVTEntityFactory::setReferenceContext(std::string parentSection, std::stri
     pendingReference = ReferenceContext{std::move(parentSection), std::move(key), index};
 }
 
-void TQVTEntityFactory::report(TQVTReferenceEvent::Kind kind, const ReferenceContext& context,
-                               const std::string& name, const std::string& typeID,
-                               std::shared_ptr<TQVTGanttObject> object) const
+void TQVTEntityFactory::report(TQVTReferenceEvent::Kind kind, const ReferenceContext& context, const std::string& name,
+                               const std::string& typeID, std::shared_ptr<TQVTGanttObject> object) const
 {
     if (OnReference)
         OnReference(TQVTReferenceEvent{kind, context.parentSection, context.key, context.index, name, typeID,
@@ -114,8 +113,7 @@ void TQVTEntityFactory::recordHeight(std::size_t index)
 }
 
 std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadNew(const std::string& name, IQVTMedia& media,
-                                                            TQVTGanttObject* parent,
-                                                            const ReferenceContext& context)
+                                                            TQVTGanttObject* parent, const ReferenceContext& context)
 {
     startLoading(name);
     reserveAutoIdentity(name);
@@ -139,8 +137,8 @@ std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadNew(const std::string& n
     return obj;
 }
 
-TQVTObjectList TQVTEntityFactory::loadObjectList(const std::string& section, const std::string& key,
-                                                 IQVTMedia& media, TQVTGanttObject* parent)
+TQVTObjectList TQVTEntityFactory::loadObjectList(const std::string& section, const std::string& key, IQVTMedia& media,
+                                                 TQVTGanttObject* parent)
 {
     std::vector<std::string> names;
     media.getStrArrayProperty(section, key, names);

@@ -1,24 +1,23 @@
-#include "corvane/framework/objects/qvtEntityFactory.h"
-
 #include "corvane/framework/chart/qvtBarConnection.h"
-#include "corvane/framework/time/qvtCalendar.h"
 #include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/chart/qvtLegend.h"
-#include "corvane/framework/pert/qvtPertBar.h"
 #include "corvane/framework/chart/qvtResources.h"
 #include "corvane/framework/chart/qvtSpecialBars.h"
 #include "corvane/framework/chart/qvtTaskBar.h"
 #include "corvane/framework/chart/qvtTextHalo.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/pert/qvtPertBar.h"
 #include "corvane/framework/rendering/qvtTextSettings.h"
-#include "corvane/framework/time/qvtTimeScale.h"
 #include "corvane/framework/tasktable/qvtTreeCellTypes.h"
 #include "corvane/framework/tasktable/qvtTreeCells.h"
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
 #include "corvane/framework/tasktable/qvtTreeHeader.h"
 #include "corvane/framework/tasktable/qvtTreeResizePane.h"
 #include "corvane/framework/tasktable/qvtTreeRow.h"
+#include "corvane/framework/time/qvtCalendar.h"
+#include "corvane/framework/time/qvtTimeScale.h"
 
 namespace corvane {
 

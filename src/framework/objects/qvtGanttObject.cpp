@@ -113,9 +113,8 @@ std::string TQVTGanttObject::ClassName() const
     return ClassNameOf(typeid(*this));
 }
 
-std::shared_ptr<TQVTGanttObject> TQVTPersistence::load(std::unique_ptr<TQVTPersistence> self,
-                                                       const std::string& name, IQVTMedia& media,
-                                                       TQVTEntityFactory& factory)
+std::shared_ptr<TQVTGanttObject> TQVTPersistence::load(std::unique_ptr<TQVTPersistence> self, const std::string& name,
+                                                       IQVTMedia& media, TQVTEntityFactory& factory)
 {
     self->ID = name;
     std::shared_ptr<TQVTGanttObject> obj = self->doLoad(name, media, factory);

@@ -19,7 +19,10 @@ class TQVTOperation;
 class TQVTPersistence;
 class TQVTVisualContext;
 
-enum TQVTViewType : std::uint8_t { vtGanttGraph, vtPertGraph };
+enum TQVTViewType : std::uint8_t {
+    vtGanttGraph,
+    vtPertGraph
+};
 
 /// Abstract interface of in-place editors.
 class TQVTObjectEditorIntf {
@@ -106,8 +109,8 @@ public:
     virtual std::string getTypeID() const = 0;
 
     /// Loads the object named by the reference key of this persistence's section.
-    std::shared_ptr<TQVTGanttObject> loadChild(const std::string& key, IQVTMedia& media,
-                                               TQVTEntityFactory& factory, TQVTGanttObject* parent);
+    std::shared_ptr<TQVTGanttObject> loadChild(const std::string& key, IQVTMedia& media, TQVTEntityFactory& factory,
+                                               TQVTGanttObject* parent);
     /// Typed form of loadChild: none when the child is missing or of another class.
     template <typename T>
     std::shared_ptr<T> loadChildAs(const std::string& key, IQVTMedia& media, TQVTEntityFactory& factory,

@@ -1,5 +1,7 @@
 #include "corvane/framework/rendering/qvtCanvasVC.h"
 
+#include "corvane/platform/ColorUtils.h"
+
 #include <algorithm>
 #include <array>
 #include <cassert>
@@ -7,15 +9,22 @@
 #include <cstdint>
 #include <limits>
 
-#include "corvane/platform/ColorUtils.h"
-
 namespace corvane {
 
 namespace {
 
-int red(TColor c) { return static_cast<int>(c & 0xFF); }
-int green(TColor c) { return static_cast<int>((c >> 8) & 0xFF); }
-int blue(TColor c) { return static_cast<int>((c >> 16) & 0xFF); }
+int red(TColor c)
+{
+    return static_cast<int>(c & 0xFF);
+}
+int green(TColor c)
+{
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+int blue(TColor c)
+{
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 TColor rgb(int r, int g, int b)
 {
@@ -111,10 +120,10 @@ LineRange visibleLines(const TCanvas& canvas, const TRect& clip, LineRange lines
 class ColorRamp {
 public:
     ColorRamp(TColor from, TColor to, std::int64_t steps)
-        : FFrom{double(red(from)), double(green(from)), double(blue(from))}
-        , FIncrement{(red(to) - FFrom[0]) / double(steps), (green(to) - FFrom[1]) / double(steps),
-                     (blue(to) - FFrom[2]) / double(steps)}
-        , FValue(FFrom)
+        : FFrom{double(red(from)), double(green(from)), double(blue(from))},
+          FIncrement{(red(to) - FFrom[0]) / double(steps), (green(to) - FFrom[1]) / double(steps),
+                     (blue(to) - FFrom[2]) / double(steps)},
+          FValue(FFrom)
     {
     }
 
@@ -148,11 +157,7 @@ private:
 
 } // namespace
 
-TQVTCanvasVC::TQVTCanvasVC(TCanvas& canvas)
-    : ClipRectStack{NoClipping}
-    , Fcanvas(&canvas)
-{
-}
+TQVTCanvasVC::TQVTCanvasVC(TCanvas& canvas) : ClipRectStack{NoClipping}, Fcanvas(&canvas) {}
 
 TQVTCanvasVC::~TQVTCanvasVC() = default;
 
@@ -244,8 +249,8 @@ void TQVTCanvasVC::centerTextVertical(TRect r, const std::string& text)
     textOutOriented(centred(r.Left, r.Right, size.cy), centred(r.Top, r.Bottom, -std::int64_t{size.cx}), text, 90);
 }
 
-void TQVTCanvasVC::setFont(const std::string& name, int size, TColor color, bool bold, bool italic,
-                           bool underline, int height)
+void TQVTCanvasVC::setFont(const std::string& name, int size, TColor color, bool bold, bool italic, bool underline,
+                           int height)
 {
     Fcanvas->Brush().Style = bsClear;
     TFont& font = Fcanvas->Font();
@@ -424,8 +429,8 @@ void TQVTCanvasVC::drawTriangle(int x, int y, int size, int direction)
         dy = 0.5;
     const auto at = [](double coordinate) { return saturate(roundEven(coordinate)); };
     const TPoint p1{at(x - size * dx), at(y - size * dy)};
-    const TPoint p2 = dx == 0.5 ? TPoint{at(x + size * dx), at(y - size * dy)}
-                                : TPoint{at(x - size * dx), at(y + size * dy)};
+    const TPoint p2 =
+        dx == 0.5 ? TPoint{at(x + size * dx), at(y - size * dy)} : TPoint{at(x - size * dx), at(y + size * dy)};
     Fcanvas->Brush() = TBrush{Fcanvas->Pen().Color, bsSolid};
     Fcanvas->Polygon({TPoint{x, y}, p1, p2});
 }

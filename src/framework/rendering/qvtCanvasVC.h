@@ -2,11 +2,11 @@
 // The visual context over a platform canvas: the one implementation that the
 // screen, the hint window, bitmap export and printing all use.
 
-#include <memory>
-#include <vector>
-
 #include "corvane/framework/rendering/qvtVisualContext.h"
 #include "corvane/platform/Graphics.h"
+
+#include <memory>
+#include <vector>
 
 namespace corvane {
 

@@ -17,10 +17,7 @@ namespace {
 // never disturbs a canvas being painted.
 class TTextMeasurer {
 public:
-    explicit TTextMeasurer(const TFont& font) : canvas(device())
-    {
-        canvas.Font() = font;
-    }
+    explicit TTextMeasurer(const TFont& font) : canvas(device()) { canvas.Font() = font; }
 
     int width(std::string_view text) { return canvas.TextWidth(std::string(text)); }
     int lineHeight() { return canvas.TextHeight("A"); }
@@ -64,7 +61,10 @@ std::vector<std::size_t> codePointStarts(std::string_view text)
 class TLineBreaker {
 public:
     TLineBreaker(std::string_view text, std::vector<std::string>& lines)
-        : text(text), starts(codePointStarts(text)), count(starts.size() - 1), lines(lines)
+        : text(text),
+          starts(codePointStarts(text)),
+          count(starts.size() - 1),
+          lines(lines)
     {
     }
 
@@ -282,9 +282,14 @@ void TQVTTextArranger::paintLines(TQVTVisualContext& vc, const TRect& rect)
     const long long width = static_cast<long long>(rect.Right) - rect.Left;
     long long top = rect.Top;
     switch (FTextSettings->GetVAlign()) {
-    case vaBottom: top += height - blockHeight; break;
-    case vaCenter: top += (height - blockHeight) / 2; break;
-    default: break;
+    case vaBottom:
+        top += height - blockHeight;
+        break;
+    case vaCenter:
+        top += (height - blockHeight) / 2;
+        break;
+    default:
+        break;
     }
     const int halign = FTextSettings->GetHAlign();
     for (std::size_t i = 0; i < textLines.size(); ++i) {
@@ -296,9 +301,14 @@ void TQVTTextArranger::paintLines(TQVTVisualContext& vc, const TRect& rect)
         const int imageWidth = i == 0 ? imageIndent() : 0;
         long long x = rect.Left + imageWidth;
         switch (halign) {
-        case haRight: x += width - vc.TextWidth(line) - imageWidth; break;
-        case haCenter: x += (width - vc.TextWidth(line) - imageWidth) / 2; break;
-        default: break;
+        case haRight:
+            x += width - vc.TextWidth(line) - imageWidth;
+            break;
+        case haCenter:
+            x += (width - vc.TextWidth(line) - imageWidth) / 2;
+            break;
+        default:
+            break;
         }
         if (x - imageWidth < INT_MIN || x > INT_MAX)
             continue;

@@ -10,8 +10,16 @@
 namespace corvane {
 
 /// Alignment codes; any other value lays out like the first of each.
-enum TQVTHAlign : int { haLeft = 0, haRight = 1, haCenter = 2 };
-enum TQVTVAlign : int { vaTop = 0, vaBottom = 1, vaCenter = 2 };
+enum TQVTHAlign : int {
+    haLeft = 0,
+    haRight = 1,
+    haCenter = 2
+};
+enum TQVTVAlign : int {
+    vaTop = 0,
+    vaBottom = 1,
+    vaCenter = 2
+};
 
 /// Abstract text settings: what text layout asks about a text.
 class IQVTTextSettings : public TQVTGanttObject {

@@ -2,11 +2,11 @@
 // The abstract drawing surface. Every drawer paints only through it, so the
 // same drawers serve the screen, bitmap export, print preview and printer.
 
-#include <string>
-#include <vector>
-
 #include "corvane/platform/Canvas.h"
 #include "corvane/platform/Types.h"
+
+#include <string>
+#include <vector>
 
 namespace corvane {
 
@@ -32,8 +32,8 @@ public:
     virtual void FillArea(TRect r, TColor color, TBrushStyle style) = 0;
     virtual TRect centerText(TRect r, const std::string& text, bool transparent) = 0;
     virtual void centerTextVertical(TRect r, const std::string& text) = 0;
-    virtual void setFont(const std::string& name, int size, TColor color, bool bold, bool italic,
-                         bool underline, int height) = 0;
+    virtual void setFont(const std::string& name, int size, TColor color, bool bold, bool italic, bool underline,
+                         int height) = 0;
     virtual void textOutOriented(int x, int y, const std::string& text, int angle) = 0;
     virtual void setVisibleArea(TRect r) = 0;
     virtual void fillBounds(TRect outer, TRect inner, TColor color, TBrushStyle style) = 0;

@@ -128,8 +128,8 @@ public:
 };
 
 class TQVTTreeSimpleTextCellTypePersistence : public TQVTTreeCellTypePersistenceFor<TQVTTreeSimpleTextCellType> {};
-class TQVTTreeMultilineTextCellTypePersistence
-    : public TQVTTreeCellTypePersistenceFor<TQVTTreeMultilineTextCellType> {};
+class TQVTTreeMultilineTextCellTypePersistence : public TQVTTreeCellTypePersistenceFor<TQVTTreeMultilineTextCellType> {
+};
 class TQVTTreeDateTimeCellTypePersistence : public TQVTTreeCellTypePersistenceFor<TQVTTreeDateTimeCellType> {};
 class TQVTTreeSpinCellTypePersistence : public TQVTTreeCellTypePersistenceFor<TQVTTreeSpinCellType> {};
 class TQVTTreeCurrencyCellTypePersistence : public TQVTTreeCellTypePersistenceFor<TQVTTreeCurrencyCellType> {};
@@ -139,7 +139,6 @@ class TQVTTreeButtonEditCellTypePersistence : public TQVTTreeCellTypePersistence
 class TQVTTreeAutoCellNumberPersistence : public TQVTTreeCellTypePersistenceFor<TQVTTreeAutoCellNumber> {};
 class TQVTTreeAutoCellStartDatePersistence : public TQVTTreeCellTypePersistenceFor<TQVTTreeAutoCellStartDate> {};
 class TQVTTreeAutoCellEndDatePersistence : public TQVTTreeCellTypePersistenceFor<TQVTTreeAutoCellEndDate> {};
-class TQVTTreeAutoCellTaskNameTypePersistence
-    : public TQVTTreeCellTypePersistenceFor<TQVTTreeAutoCellTaskNameType> {};
+class TQVTTreeAutoCellTaskNameTypePersistence : public TQVTTreeCellTypePersistenceFor<TQVTTreeAutoCellTaskNameType> {};
 
 } // namespace corvane

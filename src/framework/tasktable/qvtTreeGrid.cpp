@@ -60,10 +60,8 @@ std::shared_ptr<TQVTGanttObject> TQVTTreeGridPersistence::doLoad(const std::stri
     media.getColorProperty(name, "row focused color", grid->FFocusedRowColor, grid->FFocusedRowColor);
     media.getColorProperty(name, "row focused font color", grid->FFocusedRowFontColor, grid->FFocusedRowFontColor);
     grid->FRowsResizePane = loadChildAs<TQVTTreeRowsResizePane>("vertical pane", media, factory, grid.get());
-    grid->FDefaultRowSettings =
-        loadChildAs<TQVTTreeRowSettings>("default row settings", media, factory, grid.get());
-    grid->FDefaultColSettings =
-        loadChildAs<TQVTTreeColSettings>("default col settings", media, factory, grid.get());
+    grid->FDefaultRowSettings = loadChildAs<TQVTTreeRowSettings>("default row settings", media, factory, grid.get());
+    grid->FDefaultColSettings = loadChildAs<TQVTTreeColSettings>("default col settings", media, factory, grid.get());
     return grid;
 }
 

@@ -6,7 +6,8 @@
 namespace corvane {
 
 TQVTTreeTextSettings::TQVTTreeTextSettings(TQVTTreeRowSettings* rowSettings, TQVTTreeColSettings* colSettings)
-    : RowSettings(rowSettings), ColSettings(colSettings)
+    : RowSettings(rowSettings),
+      ColSettings(colSettings)
 {
 }
 

@@ -1,6 +1,5 @@
-#include "corvane/framework/time/qvtBlockedDays_p.h"
-
 #include "corvane/framework/objects/qvtDocumentSetup.h"
+#include "corvane/framework/time/qvtBlockedDays_p.h"
 
 #include <algorithm>
 #include <cmath>

@@ -341,8 +341,8 @@ TQVTDateException* TQVTDateCategory::matchDate(TDateTime dt, int row, TQVTTimeMo
         return nullptr;
     }
     const MatchIndex& index = matchIndex();
-    const auto* fixed = index.fixed.holding(
-        dt, [mode](const IntervalIndex::Interval& iv) { return iv.exception->visibleIn(mode); });
+    const auto* fixed =
+        index.fixed.holding(dt, [mode](const IntervalIndex::Interval& iv) { return iv.exception->visibleIn(mode); });
     for (const auto& [order, exception] : index.others) {
         if (fixed && order > fixed->order)
             break;
@@ -406,9 +406,8 @@ TQVTVacationsDateCategory::TQVTVacationsDateCategory() : TQVTDateCategory("Vacat
     FWorking = true;
 }
 
-std::shared_ptr<TQVTGanttObject> TQVTPredefinedDateCategoryPersistence::doLoad(const std::string& name,
-                                                                               IQVTMedia& media,
-                                                                               TQVTEntityFactory& factory)
+std::shared_ptr<TQVTGanttObject>
+TQVTPredefinedDateCategoryPersistence::doLoad(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
 {
     std::shared_ptr<TQVTDateCategory> category;
     if (name == "Holidays")

@@ -38,8 +38,8 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b)
 
 int clampToInt(std::int64_t v)
 {
-    return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
-                                                     std::numeric_limits<int>::max()));
+    return static_cast<int>(
+        std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 bool isDayIndexed(TQVTTimeMode unit)
@@ -171,7 +171,9 @@ bool TQVTSaturday::findPreviousOccurence(TDateTime from, TDateTime& end, double&
 // ---- TQVTFixedDateException ----
 
 TQVTFixedDateException::TQVTFixedDateException(TDateTime from, TDateTime to, const std::string& name)
-    : TQVTDateException(name), FDateFrom(from), FDateTo(to)
+    : TQVTDateException(name),
+      FDateFrom(from),
+      FDateTo(to)
 {
     while (VisibleTimeMode < tmYear && corvane::Diff(to, from, static_cast<TQVTTimeMode>(VisibleTimeMode + 1)) != 0)
         VisibleTimeMode = static_cast<TQVTTimeMode>(VisibleTimeMode + 1);
@@ -234,17 +236,19 @@ std::shared_ptr<TQVTGanttObject> TQVTFixedDateExceptionPersistence::doLoad(const
 
 // ---- TQVTRecurringDateException ----
 
-TQVTRecurringDateException::TQVTRecurringDateException()
-    : TQVTRecurringDateException(tmWeek, 1, 6, 1, 0, 0, "", 0, 0)
+TQVTRecurringDateException::TQVTRecurringDateException() : TQVTRecurringDateException(tmWeek, 1, 6, 1, 0, 0, "", 0, 0)
 {
 }
 
-TQVTRecurringDateException::TQVTRecurringDateException(TQVTTimeMode unit, std::uint16_t period,
-                                                       std::uint16_t dayFrom, std::uint16_t dayTo,
-                                                       std::uint8_t hourFrom, std::uint8_t hourTo,
+TQVTRecurringDateException::TQVTRecurringDateException(TQVTTimeMode unit, std::uint16_t period, std::uint16_t dayFrom,
+                                                       std::uint16_t dayTo, std::uint8_t hourFrom, std::uint8_t hourTo,
                                                        const std::string& name, TDateTime from, TDateTime to)
-    : FRecurringTimeMode(unit > tmDecade ? tmNone : unit), FRecurringPeriod(std::max<std::uint16_t>(period, 1)),
-      FHourFrom(hourFrom), FHourTo(hourTo), FDayFrom(dayFrom), FDayTo(dayTo),
+    : FRecurringTimeMode(unit > tmDecade ? tmNone : unit),
+      FRecurringPeriod(std::max<std::uint16_t>(period, 1)),
+      FHourFrom(hourFrom),
+      FHourTo(hourTo),
+      FDayFrom(dayFrom),
+      FDayTo(dayTo),
       FLength(lengthOf(FRecurringTimeMode, dayFrom, dayTo, hourFrom, hourTo))
 {
     FName = name;
@@ -430,9 +434,9 @@ std::shared_ptr<TQVTGanttObject> TQVTRecurringDateExceptionPersistence::doLoad(c
     // Values beyond the fields' ranges are clamped into them.
     const auto u16 = [](int v) { return static_cast<std::uint16_t>(std::clamp(v, 0, 0xFFFF)); };
     const auto u8 = [](int v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 0xFF)); };
-    return std::make_shared<TQVTRecurringDateException>(
-        static_cast<TQVTTimeMode>(std::clamp(unit, 0, 0xFF)), u16(period), u16(dayFrom), u16(dayTo), u8(hourFrom),
-        u8(hourTo), text, from, to);
+    return std::make_shared<TQVTRecurringDateException>(static_cast<TQVTTimeMode>(std::clamp(unit, 0, 0xFF)),
+                                                        u16(period), u16(dayFrom), u16(dayTo), u8(hourFrom), u8(hourTo),
+                                                        text, from, to);
 }
 
 } // namespace corvane

@@ -1,13 +1,13 @@
 #include "corvane/framework/time/qvtTimeMode.h"
 
+#include "corvane/framework/localization/qvtLocalization.h"
+#include "corvane/platform/DateUtils.h"
+#include "corvane/platform/FormatSettings.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
-
-#include "corvane/framework/localization/qvtLocalization.h"
-#include "corvane/platform/DateUtils.h"
-#include "corvane/platform/FormatSettings.h"
 
 namespace corvane {
 
@@ -61,8 +61,7 @@ std::int32_t YearDiff(TDateTime a, TDateTime b)
 {
     const Ymd da = Decoded(a);
     const Ymd db = Decoded(b);
-    const bool earlier =
-        da.month < db.month || (da.month == db.month && EarlierInMonth(a, da, b, db));
+    const bool earlier = da.month < db.month || (da.month == db.month && EarlierInMonth(a, da, b, db));
     return earlier ? da.year - db.year - 1 : da.year - db.year;
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 // Time units and date arithmetic in them, and the document object that carries one unit.
 
-#include <cstdint>
-#include <string>
-
 #include "corvane/framework/objects/qvtGanttObject.h"
 #include "corvane/platform/Types.h"
+
+#include <cstdint>
+#include <string>
 
 namespace corvane {
 

@@ -1,12 +1,12 @@
 #include "corvane/framework/time/qvtTimeScale.h"
 
-#include <algorithm>
-#include <cmath>
-#include <limits>
-
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtCommon.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace corvane {
 

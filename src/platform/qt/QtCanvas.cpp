@@ -48,11 +48,16 @@ std::span<const int> DashPattern(TPenStyle style)
 {
     static constexpr int dash[] = {18, 6}, dot[] = {3, 3}, dashDot[] = {9, 6, 3, 6}, dashDotDot[] = {9, 3, 3, 3, 3, 3};
     switch (style) {
-    case psDash: return dash;
-    case psDot: return dot;
-    case psDashDot: return dashDot;
-    case psDashDotDot: return dashDotDot;
-    default: return {};
+    case psDash:
+        return dash;
+    case psDot:
+        return dot;
+    case psDashDot:
+        return dashDot;
+    case psDashDotDot:
+        return dashDotDot;
+    default:
+        return {};
     }
 }
 
@@ -76,13 +81,20 @@ bool HatchOn(TBrushStyle style, int x, int y)
 {
     const bool horizontal = y == 0, vertical = x == 0, forward = x == y, backward = x + y == 7;
     switch (style) {
-    case bsHorizontal: return horizontal;
-    case bsVertical: return vertical;
-    case bsFDiagonal: return forward;
-    case bsBDiagonal: return backward;
-    case bsCross: return horizontal || vertical;
-    case bsDiagCross: return forward || backward;
-    default: return false;
+    case bsHorizontal:
+        return horizontal;
+    case bsVertical:
+        return vertical;
+    case bsFDiagonal:
+        return forward;
+    case bsBDiagonal:
+        return backward;
+    case bsCross:
+        return horizontal || vertical;
+    case bsDiagCross:
+        return forward || backward;
+    default:
+        return false;
     }
 }
 
@@ -602,7 +614,8 @@ const QFont& QtCanvas::CurrentFont()
         constexpr int reference = 1000;
         font.setPixelSize(reference);
         const QFontMetricsF metrics(font);
-        pixels = std::max(1, static_cast<int>(std::lround(pixels * reference / (metrics.ascent() + metrics.descent()))));
+        pixels =
+            std::max(1, static_cast<int>(std::lround(pixels * reference / (metrics.ascent() + metrics.descent()))));
     }
     font.setPixelSize(pixels);
     FQFont = font;

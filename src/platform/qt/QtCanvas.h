@@ -5,6 +5,9 @@
 // through the painter with every kind of smoothing off. So the pixels are the
 // same on an image, a widget or a printer.
 
+#include "corvane/platform/Canvas.h"
+#include "corvane/platform/qt/QtGraphics.h"
+
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
@@ -12,9 +15,6 @@
 
 #include <cstdint>
 #include <optional>
-
-#include "corvane/platform/Canvas.h"
-#include "corvane/platform/qt/QtGraphics.h"
 
 namespace corvane {
 

@@ -22,7 +22,8 @@ namespace {
 // Messages go into message boxes and one-line log entries.
 std::string OneLine(std::string text)
 {
-    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
     return text;
 }
 
@@ -77,8 +78,7 @@ bool BmpPixelsComplete(const QString& fileName)
 // Reads only the given format: a file of another format is refused, as the
 // graphic class was chosen for it. `complete`, when given, checks that the
 // file holds all the pixels its header announces.
-QImage ReadPicture(const std::string& fileName, const QByteArray& format,
-                   bool (*complete)(const QString&) = nullptr)
+QImage ReadPicture(const std::string& fileName, const QByteArray& format, bool (*complete)(const QString&) = nullptr)
 {
     MatchReaderAllocationLimit();
     const QString name = QString::fromStdString(fileName);
@@ -148,7 +148,8 @@ void TGraphic::TImageData::SetImage(QImage image)
 TGraphic::TGraphic() : FImage(std::make_unique<TImageData>()) {}
 
 TGraphic::TGraphic(const TGraphic& other)
-    : FImage(std::make_unique<TImageData>(*other.FImage)), FTransparent(other.FTransparent)
+    : FImage(std::make_unique<TImageData>(*other.FImage)),
+      FTransparent(other.FTransparent)
 {
 }
 
@@ -179,8 +180,8 @@ void TGraphic::SetSize(int width, int height)
     }
     QImage resized(width, height, GraphicPixelFormat);
     if (resized.isNull())
-        throw Exception("Not enough memory for a picture of " + std::to_string(width) + " x " +
-                        std::to_string(height) + " pixels");
+        throw Exception("Not enough memory for a picture of " + std::to_string(width) + " x " + std::to_string(height) +
+                        " pixels");
     resized.fill(Qt::white);
     const QImage& old = FImage->Image;
     const int keptHeight = std::min(height, old.height());

@@ -2,12 +2,12 @@
 // The Qt image behind a TGraphic, for the Qt implementations that draw
 // graphics or paint into bitmaps.
 
+#include "corvane/platform/Colors.h"
+#include "corvane/platform/Graphics.h"
+
 #include <QImage>
 
 #include <memory>
-
-#include "corvane/platform/Colors.h"
-#include "corvane/platform/Graphics.h"
 
 namespace corvane {
 

@@ -1,29 +1,29 @@
 // Object graphs of the chart model: what loads from which sections, and what a save gives back.
 
-#include "corvane/framework/media/qvtDefaultMedia.h"
-#include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/chart/qvtBarConnection.h"
-#include "corvane/framework/time/qvtCalendar.h"
-#include "corvane/framework/objects/qvtEntityFactory.h"
 #include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/chart/qvtLegend.h"
-#include "corvane/framework/pert/qvtPertBar.h"
 #include "corvane/framework/chart/qvtResources.h"
 #include "corvane/framework/chart/qvtSpecialBars.h"
 #include "corvane/framework/chart/qvtTaskBar.h"
 #include "corvane/framework/chart/qvtTextHalo.h"
+#include "corvane/framework/media/qvtDefaultMedia.h"
+#include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/pert/qvtPertBar.h"
 #include "corvane/framework/rendering/qvtTextSettings.h"
-#include "corvane/framework/time/qvtTimeScale.h"
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
+#include "corvane/framework/time/qvtCalendar.h"
+#include "corvane/framework/time/qvtTimeScale.h"
+
 #include "support/DocumentFileTest.h"
 #include "support/GraphText.h"
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -68,9 +68,12 @@ std::vector<Reference> referencesOf(const TQVTGanttObject& obj)
     if (const auto* bar = dynamic_cast<const TQVTTextBar*>(&obj))
         return {one("settings", bar->FSettings), one("text halo", bar->FTextHalo)};
     if (const auto* bar = dynamic_cast<const TQVTPertBar*>(&obj))
-        return {one("settings", bar->FSettings),         one("MainSection", bar->FMainSection),
-                one("TopSection", bar->FTopSection),     one("BottomSection", bar->FBottomSection),
-                many("AdditionalSections", bar->FAdditionalSections), one("text halo", bar->FTextHalo)};
+        return {one("settings", bar->FSettings),
+                one("MainSection", bar->FMainSection),
+                one("TopSection", bar->FTopSection),
+                one("BottomSection", bar->FBottomSection),
+                many("AdditionalSections", bar->FAdditionalSections),
+                one("text halo", bar->FTextHalo)};
     if (const auto* bar = dynamic_cast<const TQVTGanttBar*>(&obj))
         return {one("text halo", bar->FTextHalo)};
     if (const auto* section = dynamic_cast<const TQVTPertBarSection*>(&obj))
@@ -210,10 +213,8 @@ TEST_F(ChartStructure, EveryIdentifierCreatesItsClassAndIsSavedAgain)
 TEST_F(ChartStructure, PredefinedCategoriesAreChosenBySectionName)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"Weekends", "TQVTWeekendsDateCategory"},
-        {"Holidays", "TQVTHolidaysDateCategory"},
-        {"Vacations", "TQVTVacationsDateCategory"},
-        {"holidays", "TQVTWeekendsDateCategory"},
+        {"Weekends", "TQVTWeekendsDateCategory"},   {"Holidays", "TQVTHolidaysDateCategory"},
+        {"Vacations", "TQVTVacationsDateCategory"}, {"holidays", "TQVTWeekendsDateCategory"},
         {"Special", "TQVTWeekendsDateCategory"},
     };
     for (const auto& [section, expected] : cases) {
@@ -603,7 +604,8 @@ to=Nothing
     // A calendar named as table (and kept as calendar), a row named as settings, connections naming
     // themselves as bars, a calendar naming the document as category and a row naming itself as bar.
     EXPECT_EQ(graphOf(loaded.get()),
-              "GanttDocument(table=-,calendar=DocumentCalendar(categories=[-]),time scales=[],task bar settings=-,image bar settings=-,"
+              "GanttDocument(table=-,calendar=DocumentCalendar(categories=[-]),time scales=[],task bar "
+              "settings=-,image bar settings=-,"
               "text bar settings=-,textual halo settings=-,hint text settings=-,progress bar settings=-,"
               "connection settings=-,connections=[BarConnection#1(from=-,to=-),#1],tree=-,legend=-)");
     EXPECT_EQ(capture.messages, (std::vector<std::string>{
@@ -620,8 +622,7 @@ TEST_F(ChartStructure, ObjectsBuiltAtRunTimeAreSavedUnderNewSections)
     auto doc = std::make_shared<TQVTGanttDocument>();
     doc->Ftable = std::make_shared<TQVTGanttTable>();
     doc->Fcalendar = std::make_shared<TQVTDocumentCalendar>();
-    doc->Fcalendar->FCategories = {std::make_shared<TQVTDateCategory>(),
-                                   std::make_shared<TQVTWeekendsDateCategory>()};
+    doc->Fcalendar->FCategories = {std::make_shared<TQVTDateCategory>(), std::make_shared<TQVTWeekendsDateCategory>()};
     doc->Fcalendar->FCategories[0]->FDates = {std::make_shared<TQVTFixedDateException>()};
     auto row = std::make_shared<TQVTGanttRow>();
     auto bar = std::make_shared<TQVTTaskBar>();

@@ -1,10 +1,10 @@
 // The history and groups of operations: order, grouping, refusals and failures, events, log.
 #include "corvane/framework/interaction/qvtUndoRedoStack.h"
 #include "corvane/framework/objects/qvtOperation.h"
+
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,7 +16,12 @@ namespace {
 // Appends its name to a shared journal on perform and removes it on undo; can be told to refuse.
 class Step : public TQVTOperation {
 public:
-    Step(std::vector<std::string>& journal, std::string name) : TQVTOperation(nullptr), journal(journal), name(std::move(name)) {}
+    Step(std::vector<std::string>& journal, std::string name)
+        : TQVTOperation(nullptr),
+          journal(journal),
+          name(std::move(name))
+    {
+    }
 
     bool perform() override
     {

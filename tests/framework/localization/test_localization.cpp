@@ -1,7 +1,6 @@
 #include "corvane/framework/localization/qvtLocalization.h"
 
 #include <gtest/gtest.h>
-
 #include <set>
 #include <string>
 #include <vector>
@@ -183,13 +182,12 @@ TEST_F(Localization, EveryTextIsTranslated)
 {
     const auto english = TableOf(CreateDefaultRessources_ENG);
     // Words spelled the same in both languages.
-    const std::set<std::string> sameInGerman = {
-        "pp_ps_layout", "pp_ps_background_position", "pp_ps_text",
-        "df_monthweekstring", "df_quartershortstring"};
+    const std::set<std::string> sameInGerman = {"pp_ps_layout", "pp_ps_background_position", "pp_ps_text",
+                                                "df_monthweekstring", "df_quartershortstring"};
     const std::set<std::string> sameInFrench = {
-        "autonumbercolumn", "insertnewpertbarmsg2", "pp_menu_document", "pp_mi_page",
-        "pp_pf_portrait", "pp_ps_background_position", "pp_ps_image", "pp_ht_date",
-        "pp_sr_page", "pp_ps_pagination", "pp_tl_options", "pp_msg_deleteprofile_post"};
+        "autonumbercolumn", "insertnewpertbarmsg2",      "pp_menu_document", "pp_mi_page",
+        "pp_pf_portrait",   "pp_ps_background_position", "pp_ps_image",      "pp_ht_date",
+        "pp_sr_page",       "pp_ps_pagination",          "pp_tl_options",    "pp_msg_deleteprofile_post"};
 
     const struct {
         const char* language;

@@ -1,10 +1,10 @@
 #include "corvane/framework/media/qvtDefaultMedia.h"
 #include "corvane/framework/media/qvtIniFileMedia.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
-
 #include <map>
 #include <set>
 

@@ -2,10 +2,10 @@
 #include "corvane/framework/media/qvtIniFileMedia.h"
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/platform/Graphics.h"
+
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
-
 #include <limits>
 
 using namespace corvane;
@@ -30,7 +30,8 @@ TEST(MediaFactory, PicksTheStoreByProtocolAndType)
     EXPECT_NE(dynamic_cast<TQVTDefaultMedia*>(TQVTMediaFactory::CreateMedia("").get()), nullptr);
     EXPECT_NE(dynamic_cast<TQVTDefaultMedia*>(TQVTMediaFactory::CreateMedia("default").get()), nullptr);
     EXPECT_NE(dynamic_cast<TQVTINIFIle*>(TQVTMediaFactory::CreateMedia(ini).get()), nullptr);
-    for (const std::string storage : {"file:///tmp/a.txt", "C:\\plans\\a.ini", "file:///tmp/x.d/plan", "FILE:///a.ini"}) {
+    for (const std::string storage :
+         {"file:///tmp/a.txt", "C:\\plans\\a.ini", "file:///tmp/x.d/plan", "FILE:///a.ini"}) {
         auto media = TQVTMediaFactory::CreateMedia(storage);
         EXPECT_EQ(typeid(*media), typeid(TQVTDummyMedia)) << storage;
     }

@@ -1,11 +1,11 @@
 // Every document of the broken corpus loads what can be loaded and reports the rest.
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 
 using namespace corvane;
 using corvane::test::Capture;
@@ -36,8 +36,12 @@ const BrokenCase brokenCases[] = {
     {"non-numeric.ini", true, "", 0, "Cal"},
     {"german-decimals.ini", true, "", 0, "R1"},
     {"crlf.ini", true, "", 0, "Weekends"},
-    {"utf16.ini", true, "", 0, "Zeile \xC3\x84" "1"},
-    {"windows-1252.ini", true, "", 0, "Zeile \xC3\x84" "1 \xE2\x82\xAC"},
+    {"utf16.ini", true, "", 0,
+     "Zeile \xC3\x84"
+     "1"},
+    {"windows-1252.ini", true, "", 0,
+     "Zeile \xC3\x84"
+     "1 \xE2\x82\xAC"},
 };
 
 std::string corpusFile(const char* name)

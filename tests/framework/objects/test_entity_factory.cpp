@@ -1,13 +1,13 @@
+#include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/media/qvtDefaultMedia.h"
 #include "corvane/framework/media/qvtIniFileMedia.h"
 #include "corvane/framework/objects/qvtDocumentSetup.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
-#include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/rendering/qvtTextSettings.h"
+
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
-
 #include <map>
 
 using namespace corvane;
@@ -164,7 +164,8 @@ TEST(EntityFactory, AutoIdNumbersSkipLoadedNamesAndIgnoreOddSuffixes)
 
 TEST(EntityFactory, OddSectionNamesDoNotStopALoad)
 {
-    Document doc("[N#x]\ntypeID=Tree Node\nchildren#count=1\nchildren#0=M#99999999999\n[M#99999999999]\ntypeID=Tree Node\n");
+    Document doc(
+        "[N#x]\ntypeID=Tree Node\nchildren#count=1\nchildren#0=M#99999999999\n[M#99999999999]\ntypeID=Tree Node\n");
     Capture capture;
     EXPECT_NE(doc.load("N#x"), nullptr);
     EXPECT_NE(doc.factory.getLoadedObject("M#99999999999"), nullptr);

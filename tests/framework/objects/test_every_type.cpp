@@ -1,10 +1,10 @@
 // The sample document uses every type identifier; it loads without a message and survives a save.
 #include "corvane/framework/media/qvtIniFileMedia.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
-
 #include <set>
 
 using namespace corvane;

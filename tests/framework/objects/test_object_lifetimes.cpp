@@ -1,16 +1,16 @@
 // Back references, sharing and saving on structures that once dangled, repeated or recursed.
+#include "corvane/framework/chart/qvtBarConnection.h"
+#include "corvane/framework/chart/qvtGanttBar.h"
 #include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
-#include "corvane/framework/chart/qvtGanttBar.h"
-#include "corvane/framework/chart/qvtBarConnection.h"
 #include "corvane/framework/media/qvtIniFileMedia.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
+
 #include "support/DocumentFileTest.h"
 #include "support/HostileDocuments.h"
 
 #include <gtest/gtest.h>
-
 #include <utility>
 #include <vector>
 

@@ -7,15 +7,14 @@
 //   CORVANE_UPDATE_GALLERY=1 QT_QPA_PLATFORM=offscreen <build>/tests/test_gallery
 // and look at the new picture before committing it.
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <string>
-
 #include "corvane/framework/rendering/qvtCanvasVC.h"
 #include "corvane/framework/rendering/qvtTextArranger.h"
 #include "corvane/framework/rendering/qvtTextSettings.h"
 #include "corvane/platform/Graphics.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
 
 namespace corvane {
 namespace {
@@ -87,7 +86,8 @@ void paintFills(TQVTVisualContext& vc)
     const TColor frames[] = {clNavy, clGreen, clMaroon, clGray, 0x40A0F0};
     for (int i = 0; i < 5; ++i)
         vc.Draw3dFrame(Rect(120, 110 + 16 * i, 250, 124 + 16 * i), frames[i]);
-    const TBrushStyle patterns[] = {bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross};
+    const TBrushStyle patterns[] = {bsSolid,     bsClear,     bsHorizontal, bsVertical,
+                                    bsFDiagonal, bsBDiagonal, bsCross,      bsDiagCross};
     vc.setDrawingColor(clBlack);
     for (int i = 0; i < 8; ++i) {
         const int x = 260 + (i % 4) * 54;

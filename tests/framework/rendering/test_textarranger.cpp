@@ -7,9 +7,8 @@
 #include "corvane/framework/tasktable/qvtTreeTextSettings.h"
 #include "corvane/platform/Graphics.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 

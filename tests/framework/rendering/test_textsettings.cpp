@@ -5,11 +5,11 @@
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
 #include "corvane/framework/tasktable/qvtTreeRow.h"
 #include "corvane/framework/tasktable/qvtTreeTextSettings.h"
+
 #include "support/DocumentFileTest.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 

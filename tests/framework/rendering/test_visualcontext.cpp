@@ -1,11 +1,10 @@
-#include <gtest/gtest.h>
-
-#include <climits>
-#include <optional>
-#include <string>
-
 #include "corvane/framework/rendering/qvtCanvasVC.h"
 #include "corvane/platform/ColorUtils.h"
+
+#include <climits>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
 
 namespace corvane {
 namespace {

@@ -10,12 +10,12 @@
 #include "corvane/framework/tasktable/qvtTreeHeader.h"
 #include "corvane/framework/tasktable/qvtTreeResizePane.h"
 #include "corvane/framework/tasktable/qvtTreeRow.h"
+
 #include "support/DocumentFileTest.h"
 #include "support/GraphText.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>

@@ -1,15 +1,14 @@
 // The document calendar: categories, matching, the non-working searches and the working-time
 // arithmetic, checked against hand-computed dates, a day walk and a straightforward search.
 
-#include "corvane/framework/time/qvtCalendar.h"
 #include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
+#include "corvane/framework/time/qvtCalendar.h"
 #include "corvane/platform/DateUtils.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <random>
 
 using namespace corvane;
@@ -117,8 +116,8 @@ void randomCalendar(std::mt19937& rng, std::initializer_list<TQVTDocumentCalenda
         const auto h2 = static_cast<std::uint8_t>(small(rng) * 2);
         const TDateTime from = base + day(rng) / 3;
         for (auto& m : made)
-            m.push_back(std::make_shared<TQVTRecurringDateException>(unit, period, d1, d2, h1, h2, "", from,
-                                                                     from + 2 * 365));
+            m.push_back(
+                std::make_shared<TQVTRecurringDateException>(unit, period, d1, d2, h1, h2, "", from, from + 2 * 365));
     }
     std::size_t k = 0;
     for (TQVTDocumentCalendar* calendar : calendars) {
@@ -177,8 +176,9 @@ TEST(CalendarMatching, FirstMatchingCategoryDecidesAtTheCalendarsResolution)
     EXPECT_TRUE(calendar.isWorking(Sat + 10 * Hour, -1, tmNone));
     calendar.SetTimeMode(tmDay);
 
-    auto holidays = category("Holidays", false, {std::make_shared<TQVTFixedDateException>(Mon, "Feast"),
-                                                 std::make_shared<TQVTFixedDateException>(Mon, Tue + 1, "Long")});
+    auto holidays = category("Holidays", false,
+                             {std::make_shared<TQVTFixedDateException>(Mon, "Feast"),
+                              std::make_shared<TQVTFixedDateException>(Mon, Tue + 1, "Long")});
     calendar.addDateCategory(holidays);
     EXPECT_EQ(calendar.getDateLabel(Mon + 0.5, tmDay), "Feast");
     EXPECT_EQ(calendar.getDateLabel(Tue + 0.5, tmDay), "Long");
@@ -264,7 +264,8 @@ TEST(CalendarArithmetic, IndexedSearchesEqualTheStraightforwardOnes)
             const TDateTime t = std::floor(moment(rng) * 48) / 48;
             TDateTime s1 = 0, s2 = 0;
             double l1 = 0, l2 = 0;
-            ASSERT_EQ(indexed.findNextNonWorkingException(t, s1, l1, -1), plain.findNextNonWorkingException(t, s2, l2, -1));
+            ASSERT_EQ(indexed.findNextNonWorkingException(t, s1, l1, -1),
+                      plain.findNextNonWorkingException(t, s2, l2, -1));
             ASSERT_EQ(s1, s2);
             ASSERT_EQ(l1, l2);
             ASSERT_EQ(indexed.findPreviousNonWorkingException(t, s1, l1, -1),
@@ -351,9 +352,8 @@ TEST(CalendarRows, BlockedDaysExemptARowFromHolidaysAndSingleWeekdays)
     document->Fcalendar->setParent(document.get());
     TQVTDocumentCalendar& calendar = *document->Fcalendar;
     calendar.addDateCategory(weekends());
-    calendar.addDateCategory(category("Holidays", false,
-                                      {std::make_shared<TQVTFixedDateException>(Tue, "Feast"),
-                                       std::make_shared<TQVTSaturday>()}));
+    calendar.addDateCategory(category(
+        "Holidays", false, {std::make_shared<TQVTFixedDateException>(Tue, "Feast"), std::make_shared<TQVTSaturday>()}));
     document->Ftable->FRows[1]->AddBlockedDate(Tue + 0.25);
     document->Ftable->FRows[2]->AddBlockedDate(Sat);
 

@@ -1,16 +1,16 @@
 // Date exceptions on their own: matching at each resolution, the next/previous searches around
 // and inside occurrences, recurring units, wrapping occurrences and degenerate data.
 
-#include "corvane/framework/time/qvtCalendar.h"
 #include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
+#include "corvane/framework/time/qvtCalendar.h"
 #include "corvane/platform/DateUtils.h"
+
 #include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <locale>
 #include <optional>
 #include <stdexcept>

@@ -1,10 +1,11 @@
 // The calendar in document files: every category and exception kind through a save and a load,
 // the stored defaults and hostile values.
 
-#include "corvane/framework/time/qvtCalendar.h"
 #include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/framework/time/qvtCalendar.h"
 #include "corvane/framework/time/qvtTimeScale.h"
 #include "corvane/platform/DateUtils.h"
+
 #include "support/DocumentFileTest.h"
 
 #include <gtest/gtest.h>
@@ -46,7 +47,8 @@ TEST_F(CalendarFile, EveryCategoryAndExceptionKindSurvivesSaveAndLoad)
     calendar->addDateCategory(std::make_shared<TQVTWeekendsDateCategory>());
     auto own = std::make_shared<TQVTDateCategory>("Maintenance", 0x00FF8000);
     own->addDate(std::make_shared<TQVTFixedDateException>(SampleDay + 0.25, SampleDay + 0.5, "Backup"));
-    own->addDate(std::make_shared<TQVTRecurringDateException>(tmMonth, 2, 28, 3, 22, 6, "Close", SampleDay, SampleDay + 900));
+    own->addDate(
+        std::make_shared<TQVTRecurringDateException>(tmMonth, 2, 28, 3, 22, 6, "Close", SampleDay, SampleDay + 900));
     calendar->addDateCategory(own);
 
     auto loaded = roundTrip(calendar);

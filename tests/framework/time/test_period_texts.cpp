@@ -1,12 +1,10 @@
 // Period labels in every mode and format, in English, German and French.
-#include "corvane/framework/time/qvtTimeMode.h"
-
 #include "corvane/framework/localization/qvtLocalization.h"
+#include "corvane/framework/time/qvtTimeMode.h"
 #include "corvane/platform/DateUtils.h"
 #include "corvane/platform/FormatSettings.h"
 
 #include <gtest/gtest.h>
-
 #include <limits>
 #include <memory>
 #include <set>
@@ -20,7 +18,11 @@ TDateTime D(int y, int m, int d, int h = 0, int n = 0)
     return EncodeDateTime(y, m, d, h, n, 0, 0);
 }
 
-enum Language { English, German, French };
+enum Language {
+    English,
+    German,
+    French
+};
 
 void UseLanguage(Language language)
 {
@@ -117,7 +119,8 @@ TEST_F(PeriodText, PairsOutsideTheTableGiveNothing)
     for (int mode = 0; mode <= 9; ++mode) {
         for (int format = 0; format <= 33; ++format) {
             if (listed.count({mode, format}) == 0) {
-                EXPECT_EQ(PeriodToString(feb5, static_cast<TQVTTimeMode>(mode), static_cast<TQVTTimeFormat>(format)), "")
+                EXPECT_EQ(PeriodToString(feb5, static_cast<TQVTTimeMode>(mode), static_cast<TQVTTimeFormat>(format)),
+                          "")
                     << mode << '/' << format;
             }
         }
@@ -155,7 +158,7 @@ TEST_F(PeriodText, WeeksOfTheMonthBelongToTheMonthOfTheirThursday)
     EXPECT_EQ(PeriodToString(D(2024, 1, 31), tmWeek, tmfWeekMonth), "1. W"); // Thursday 1 February
     EXPECT_EQ(PeriodToString(D(2024, 2, 4), tmWeek, tmfWeekMonthNr), "1");   // Sunday of that week
     EXPECT_EQ(PeriodToString(D(2024, 2, 29), tmWeek, tmfWeekMonthNr), "5");
-    EXPECT_EQ(PeriodToString(D(2024, 9, 1), tmWeek, tmfWeekMonthNr), "5");   // Thursday 29 August
+    EXPECT_EQ(PeriodToString(D(2024, 9, 1), tmWeek, tmfWeekMonthNr), "5"); // Thursday 29 August
     EXPECT_EQ(PeriodToString(D(2024, 9, 2), tmWeek, tmfWeekMonthNr), "1");
     EXPECT_EQ(PeriodToString(D(2024, 1, 1), tmWeek, tmfWeekMonthNr), "1");
 }

@@ -1,10 +1,8 @@
 #include "corvane/framework/time/qvtTimeMode.h"
-
 #include "corvane/platform/DateUtils.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <limits>
 #include <memory>
@@ -205,8 +203,7 @@ TEST(TimeModeObject, BindsTheArithmeticToItsMode)
 TEST(TimeModeObject, UnitPeriodCountsFromDayZero)
 {
     auto obj = std::make_shared<TQVTTimeModeObject>();
-    const TQVTTimeMode modes[] = {tmNone,    tmHour, tmDay,    tmWeek,       tmMonth,
-                                  tmQuarter, tmYear, tmDecade, BeyondDecade};
+    const TQVTTimeMode modes[] = {tmNone, tmHour, tmDay, tmWeek, tmMonth, tmQuarter, tmYear, tmDecade, BeyondDecade};
     const double periods[] = {0, 1.0 / 24, 1, 7, 31, 90, 365, 3652, 0};
     for (std::size_t i = 0; i < std::size(modes); ++i) {
         obj->SetTimeMode(modes[i]);

@@ -1,14 +1,13 @@
 // Time-scale tiers: their units relative to the calendar, sizes, labels and stored keys.
-#include "corvane/framework/time/qvtTimeScale.h"
-
 #include "corvane/framework/chart/qvtGanttTable.h"
+#include "corvane/framework/time/qvtTimeScale.h"
 #include "corvane/platform/DateUtils.h"
 #include "corvane/platform/FormatSettings.h"
+
 #include "support/DocumentFileTest.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <limits>
 #include <memory>
 #include <string>
@@ -215,8 +214,8 @@ TEST_F(TimeScaleFile, EveryKeyRoundTripsInOrder)
     const std::string text = corvane::test::readFile(saveToFile(scale));
 
     std::size_t at = 0;
-    const std::vector<std::string> lines = {"typeID=Time Scale",    "scale height=22",      "font size=9",
-                                            "font color=clRed",     "base color=$02123456", "line color=clBlack",
+    const std::vector<std::string> lines = {"typeID=Time Scale",    "scale height=22",        "font size=9",
+                                            "font color=clRed",     "base color=$02123456",   "line color=clBlack",
                                             "relative time mode=3", "grid=" + table->getUID()};
     for (const std::string& line : lines) {
         const std::size_t found = text.find(line + '\n', at);

@@ -1,6 +1,5 @@
 // Loads the built-in document through the installed package.
 #include <corvane/corvane.h>
-
 #include <iostream>
 
 int main()
