@@ -15,6 +15,7 @@ set(CORVANE_PUBLIC_HEADERS
   platform/RealText.h
   platform/Types.h
   framework/objects/qvtCommon.h
+  framework/objects/qvtDataSourceIntf.h
   framework/objects/qvtDocumentSetup.h
   framework/objects/qvtEntityFactory.h
   framework/objects/qvtGanttObject.h
@@ -33,6 +34,7 @@ set(CORVANE_PUBLIC_HEADERS
   framework/rendering/qvtTextSettings.h
   framework/rendering/qvtVisualContext.h
   framework/chart/qvtBarConnection.h
+  framework/chart/qvtConnectionOperations.h
   framework/chart/qvtGanttBar.h
   framework/chart/qvtGanttDocument.h
   framework/chart/qvtGanttRow.h
@@ -50,6 +52,7 @@ set(CORVANE_PUBLIC_HEADERS
   framework/tasktable/qvtTreeRow.h
   framework/tasktable/qvtTreeTextSettings.h
   framework/pert/qvtPertBar.h
+  framework/interaction/qvtDataSource.h
   framework/interaction/qvtUndoRedoStack.h
 )
 

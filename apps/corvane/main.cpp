@@ -5,6 +5,7 @@
 #include "corvane/framework/objects/qvtEntityFactory.h"
 
 #include "calendarReport.h"
+#include "documentReport.h"
 #include "graphReport.h"
 
 #include <filesystem>
@@ -78,10 +79,17 @@ int info(const std::vector<std::string>& args)
     const auto root = loadRoot(factory, *media);
     cli::CalendarSummary calendar;
     const bool hasCalendar = cli::summarizeCalendar(root.get(), calendar);
+    cli::DocumentSummary document;
+    const bool isDocument = cli::summarizeDocument(root.get(), document);
     if (json) {
-        report.printJson(std::cout, root != nullptr, hasCalendar ? cli::calendarJsonMember(calendar) : std::string());
+        std::string members = isDocument ? cli::documentJsonMember(document) : std::string();
+        if (hasCalendar)
+            members += (members.empty() ? "" : ",\n") + cli::calendarJsonMember(calendar);
+        report.printJson(std::cout, root != nullptr, members);
     } else {
         report.printText(std::cout);
+        if (isDocument)
+            cli::printDocumentText(std::cout, document);
         if (hasCalendar)
             cli::printCalendarText(std::cout, calendar);
     }

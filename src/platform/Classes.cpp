@@ -1,6 +1,7 @@
 #include "corvane/platform/Classes.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace corvane {
 
@@ -12,29 +13,69 @@ TComponent::TComponent(TComponent* owner)
 
 TComponent::~TComponent()
 {
-    if (FOwner)
-        FOwner->RemoveComponent(this);
-    for (TComponent* c : FComponents)
-        c->FOwner = nullptr;
+    if (!FLinks)
+        return;
+    if (FLinks->Owner)
+        FLinks->Owner->RemoveComponent(this);
+    for (TComponent* c : FLinks->Components)
+        c->FLinks->Owner = nullptr;
+}
+
+TComponent::TLinks& TComponent::links()
+{
+    if (!FLinks)
+        FLinks = std::make_unique<TLinks>();
+    return *FLinks;
+}
+
+TComponent* TComponent::Owner() const
+{
+    return FLinks ? FLinks->Owner : nullptr;
+}
+
+const std::string& TComponent::Name() const
+{
+    static const std::string none;
+    return FLinks ? FLinks->Name : none;
+}
+
+void TComponent::SetName(const std::string& name)
+{
+    links().Name = name;
+}
+
+int TComponent::ComponentCount() const
+{
+    return FLinks ? static_cast<int>(FLinks->Components.size()) : 0;
+}
+
+TComponent* TComponent::Components(int index) const
+{
+    if (!FLinks)
+        throw std::out_of_range("TComponent::Components: no components");
+    return FLinks->Components.at(static_cast<std::size_t>(index));
 }
 
 void TComponent::InsertComponent(TComponent* component)
 {
-    if (!component || component->FOwner == this)
+    if (!component || component->Owner() == this)
         return;
-    if (component->FOwner)
-        component->FOwner->RemoveComponent(component);
-    component->FOwner = this;
-    FComponents.push_back(component);
+    if (TComponent* previous = component->Owner())
+        previous->RemoveComponent(component);
+    component->links().Owner = this;
+    links().Components.push_back(component);
 }
 
 void TComponent::RemoveComponent(TComponent* component)
 {
-    auto it = std::find(FComponents.begin(), FComponents.end(), component);
-    if (it == FComponents.end())
+    if (!FLinks)
         return;
-    FComponents.erase(it);
-    component->FOwner = nullptr;
+    auto& components = FLinks->Components;
+    const auto it = std::find(components.begin(), components.end(), component);
+    if (it == components.end())
+        return;
+    components.erase(it);
+    component->FLinks->Owner = nullptr;
 }
 
 } // namespace corvane

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <ctime>
 
 namespace corvane {
 
@@ -72,6 +73,17 @@ int IsoWeekday(std::int64_t day)
 }
 
 } // namespace
+
+TDateTime Now()
+{
+    const auto now = chr::system_clock::now();
+    const std::time_t seconds = chr::system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    const auto millis = chr::duration_cast<chr::milliseconds>(now.time_since_epoch()).count() % 1000;
+    return EncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                          local.tm_sec, static_cast<int>(millis));
+}
 
 bool IsLeapYear(int year)
 {

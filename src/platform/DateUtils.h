@@ -23,6 +23,9 @@ bool IsLeapYear(int year);
 int DaysInAMonth(int year, int month);
 
 /// Throw EConvertError for values outside the calendar or the clock.
+/// The current local date and time.
+TDateTime Now();
+
 TDateTime EncodeDate(int year, int month, int day);
 TDateTime EncodeTime(int hour, int minute, int second, int millisecond);
 /// The time is subtracted for dates before 30 December 1899, so that it decodes back.

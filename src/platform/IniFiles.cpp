@@ -4,116 +4,206 @@
 #include "corvane/platform/RealText.h"
 #include "corvane/platform/ScopeGuard_p.h"
 #include "corvane/platform/Types.h"
+#include "corvane/platform/VectorState_p.h"
 
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
+#include <cassert>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace corvane {
 namespace {
 
 // ---- text helpers ---------------------------------------------------------
 
-bool IsBlank(char c)
+bool isBlank(char c)
 {
     return c == ' ' || c == '\t';
 }
 
-std::string_view Trim(std::string_view s)
+bool isLineBreak(char c)
 {
-    while (!s.empty() && IsBlank(s.front()))
+    return c == '\n' || c == '\r';
+}
+
+std::string_view trim(std::string_view s)
+{
+    while (!s.empty() && isBlank(s.front()))
         s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
+    while (!s.empty() && isBlank(s.back()))
         s.remove_suffix(1);
     return s;
 }
 
-char LowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    const auto same = [](char x, char y) { return LowerAscii(x) == LowerAscii(y); };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), same);
-}
-
-std::uint32_t HashNoCase(std::string_view s)
-{
-    std::uint64_t hash = 14695981039346656037u; // FNV-1a
-    for (const char c : s)
-        hash = (hash ^ static_cast<unsigned char>(LowerAscii(c))) * 1099511628211u;
-    // Mixes the high bits into the low ones that pick the slot.
-    hash ^= hash >> 33;
-    hash *= 0xFF51AFD7ED558CCDu;
-    hash ^= hash >> 33;
-    return static_cast<std::uint32_t>(hash);
-}
-
-bool IsQuoted(std::string_view s)
+bool isQuoted(std::string_view s)
 {
     return s.size() >= 2 && s.front() == '"' && s.back() == '"';
 }
 
-std::string_view KeyOf(std::string_view keyLine)
+std::string_view keyOf(std::string_view keyLine)
 {
-    return Trim(keyLine.substr(0, keyLine.find('=')));
+    return trim(keyLine.substr(0, keyLine.find('=')));
+}
+
+std::string_view unquoted(std::string_view value)
+{
+    return isQuoted(value) ? value.substr(1, value.size() - 2) : value;
 }
 
 // Trimmed, with one pair of surrounding quotes removed.
-std::string_view ValueOf(std::string_view keyLine)
+std::string_view valueOf(std::string_view keyLine)
 {
-    const std::string_view value = Trim(keyLine.substr(keyLine.find('=') + 1));
-    return IsQuoted(value) ? value.substr(1, value.size() - 2) : value;
+    return unquoted(trim(keyLine.substr(keyLine.find('=') + 1)));
 }
 
-// A line break inside a name or value would start a new key or section.
-std::string WithoutLineBreaks(std::string_view s)
+// A line that the file lookups see as a key: not a comment, not a broken header, with '='.
+bool isKeyLine(std::string_view line)
 {
-    std::string result(s);
-    std::replace_if(
-        result.begin(), result.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-    return result;
+    const std::string_view trimmed = trim(line);
+    return !trimmed.starts_with(';') && !trimmed.starts_with('[') && line.find('=') != std::string_view::npos;
+}
+
+// The first byte from p on that is one of Bytes, or end. Sixteen bytes at a time where the
+// processor has SSE2, eight elsewhere: lines are too short for memchr to pay for its call.
+template <char... Bytes>
+const char* findAny(const char* p, const char* end)
+{
+#if defined(__SSE2__)
+    for (; end - p >= 16; p += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i hits = (_mm_cmpeq_epi8(block, _mm_set1_epi8(Bytes)) | ...);
+        if (const int mask = _mm_movemask_epi8(hits))
+            return p + std::countr_zero(static_cast<unsigned>(mask));
+    }
+#endif
+    constexpr std::uint64_t Ones = 0x0101010101010101u;
+    // The lowest byte that is zero in x sets its high bit (higher ones may be false).
+    const auto zeroBytes = [](std::uint64_t x) { return (x - Ones) & ~x & (Ones << 7); };
+    for (; end - p >= 8; p += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        const std::uint64_t hits = (zeroBytes(word ^ (Ones * static_cast<unsigned char>(Bytes))) | ...);
+        if (hits != 0)
+            return p + std::countr_zero(hits) / 8;
+    }
+    while (p < end && ((*p != Bytes) && ...))
+        ++p;
+    return p;
+}
+
+// How often c occurs from p to end.
+std::size_t countByte(const char* p, const char* end, char c)
+{
+    std::size_t count = 0;
+#if defined(__SSE2__)
+    // Each byte of counts adds one per match; they are summed before they can overflow.
+    while (end - p >= 16) {
+        __m128i counts = _mm_setzero_si128();
+        for (int blocks = 0; blocks < 255 && end - p >= 16; ++blocks, p += 16) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            counts = _mm_sub_epi8(counts, _mm_cmpeq_epi8(block, _mm_set1_epi8(c)));
+        }
+        const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+        count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4));
+    }
+#endif
+    return count + static_cast<std::size_t>(std::count(p, end, c));
+}
+
+// Where the line after a line that ends at lineEnd starts.
+const char* afterLineBreak(const char* lineEnd, const char* end)
+{
+    if (lineEnd == end)
+        return end;
+    return lineEnd + (*lineEnd == '\r' && lineEnd + 1 < end && lineEnd[1] == '\n' ? 2 : 1);
+}
+
+bool hasLineBreak(std::string_view s)
+{
+    return std::any_of(s.begin(), s.end(), [](char c) { return isLineBreak(c); });
+}
+
+// A line break inside a name or value would start a new key or section. Answers s itself when
+// it has none, else the text in buffer.
+std::string_view withoutLineBreaks(std::string_view s, std::string& buffer)
+{
+    if (!hasLineBreak(s))
+        return s;
+    buffer.assign(s);
+    std::replace_if(buffer.begin(), buffer.end(), isLineBreak, ' ');
+    return buffer;
 }
 
 // Names are stored as they read back: trimmed, on one line.
-std::string CleanSectionName(std::string_view name)
+std::string_view cleanSectionName(std::string_view name, std::string& buffer)
 {
-    return std::string(Trim(WithoutLineBreaks(name)));
+    return trim(withoutLineBreaks(name, buffer));
 }
 
 // A key cannot hold '=' nor begin like a comment or a section header.
-std::string CleanKey(std::string_view key)
+std::string_view cleanKey(std::string_view key, std::string& buffer)
 {
-    std::string result = WithoutLineBreaks(key);
-    std::replace(result.begin(), result.end(), '=', ' ');
-    const std::size_t start = result.find_first_not_of(" \t;[");
-    if (start == std::string::npos)
-        return {};
-    return std::string(Trim(std::string_view(result).substr(start)));
+    const auto needsCleaning = [](std::string_view k) {
+        const auto unwanted = [](char c) { return c == '=' || isLineBreak(c); };
+        return k.front() == ';' || k.front() == '[' || isBlank(k.front()) || isBlank(k.back()) ||
+               std::any_of(k.begin(), k.end(), unwanted);
+    };
+    if (key.empty() || !needsCleaning(key))
+        return key;
+    buffer.assign(key);
+    std::replace_if(
+        buffer.begin(), buffer.end(), [](char c) { return isLineBreak(c) || c == '='; }, ' ');
+    const std::size_t start = buffer.find_first_not_of(" \t;[");
+    return start == std::string::npos ? std::string_view() : trim(std::string_view(buffer).substr(start));
 }
 
-// Quotes protect what reading would strip: surrounding blanks and quotes.
-std::string EncodeValue(std::string value)
-{
-    if (!value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) || IsQuoted(value)))
-        return '"' + value + '"';
-    return value;
-}
+// A key line as written: line breaks in the value become blanks (they would start a new key or
+// section) and quotes protect what reading would strip, surrounding blanks and quotes.
+class TKeyLine {
+public:
+    TKeyLine(std::string_view key, std::string_view value) : FKey(key), FValue(value)
+    {
+        const auto blankWhenWritten = [](char c) { return isBlank(c) || isLineBreak(c); };
+        FQuoted = !value.empty() && (blankWhenWritten(value.front()) || blankWhenWritten(value.back()) || isQuoted(value));
+    }
+    std::size_t Length() const { return FKey.size() + 1 + FValue.size() + (FQuoted ? 2 : 0); }
+    // The key may lie in out already, at out or after it.
+    void WriteTo(char* out) const
+    {
+        std::memmove(out, FKey.data(), FKey.size());
+        out += FKey.size();
+        *out++ = '=';
+        if (FQuoted)
+            *out++ = '"';
+        out = std::transform(FValue.begin(), FValue.end(), out, [](char c) { return isLineBreak(c) ? ' ' : c; });
+        if (FQuoted)
+            *out = '"';
+    }
+
+private:
+    std::string_view FKey;
+    std::string_view FValue;
+    bool FQuoted;
+};
 
 // Decimal with optional sign, or "$"/"0x" hexadecimal taken as a 32-bit pattern.
-bool ParseInteger(std::string_view text, int& value)
+bool parseInteger(std::string_view text, int& value)
 {
-    text = Trim(text);
+    text = trim(text);
     const bool negative = text.starts_with('-');
     if (negative || text.starts_with('+'))
         text.remove_prefix(1);
@@ -138,11 +228,15 @@ bool ParseInteger(std::string_view text, int& value)
 }
 
 // Files written under German locales use ',' as decimal separator.
-bool ParseFloat(std::string_view text, double& value)
+bool parseFloat(std::string_view text, double& value)
 {
-    std::string s(Trim(text));
-    std::replace(s.begin(), s.end(), ',', '.');
-    std::string_view digits = s;
+    std::string_view digits = trim(text);
+    std::string buffer;
+    if (digits.find(',') != std::string_view::npos) {
+        buffer.assign(digits);
+        std::replace(buffer.begin(), buffer.end(), ',', '.');
+        digits = buffer;
+    }
     if (digits.starts_with('+') && !digits.substr(1).starts_with('-'))
         digits.remove_prefix(1);
     double result = 0;
@@ -157,7 +251,7 @@ bool ParseFloat(std::string_view text, double& value)
 
 constexpr char32_t ReplacementChar = 0xFFFD;
 
-void AppendUtf8(std::string& out, char32_t cp)
+void appendUtf8(std::string& out, char32_t cp)
 {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
@@ -176,13 +270,13 @@ void AppendUtf8(std::string& out, char32_t cp)
     }
 }
 
-bool IsSurrogate(char32_t unit)
+bool isSurrogate(char32_t unit)
 {
     return unit >= 0xD800 && unit <= 0xDFFF;
 }
 
 // Unpaired surrogates and an odd trailing byte become U+FFFD.
-std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian)
+std::string utf16ToUtf8(std::string_view bytes, bool bigEndian)
 {
     const auto unitAt = [&](std::size_t i) {
         const auto first = static_cast<unsigned char>(bytes[i]);
@@ -201,15 +295,15 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian)
                 i += 2;
             }
         }
-        AppendUtf8(out, IsSurrogate(cp) ? ReplacementChar : cp);
+        appendUtf8(out, isSurrogate(cp) ? ReplacementChar : cp);
     }
     if (bytes.size() % 2 != 0)
-        AppendUtf8(out, ReplacementChar);
+        appendUtf8(out, ReplacementChar);
     return out;
 }
 
 // Rejects overlong forms, surrogates and code points above U+10FFFF.
-bool IsValidUtf8(std::string_view text)
+bool isValidUtf8(std::string_view text)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const auto* const end = p + text.size();
@@ -255,32 +349,32 @@ constexpr std::array<char16_t, 32> Cp1252Block80 = {0x20AC, 0x0081, 0x201A, 0x01
                                                     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                                     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-std::string Cp1252ToUtf8(std::string_view bytes)
+std::string cp1252ToUtf8(std::string_view bytes)
 {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
-        AppendUtf8(out, byte >= 0x80 && byte <= 0x9F ? Cp1252Block80[byte - 0x80] : byte);
+        appendUtf8(out, byte >= 0x80 && byte <= 0x9F ? Cp1252Block80[byte - 0x80] : byte);
     }
     return out;
 }
 
-std::string DecodeText(std::string bytes)
+std::string decodeText(std::string bytes)
 {
     const std::string_view view = bytes;
     if (view.starts_with("\xFF\xFE"))
-        return Utf16ToUtf8(view.substr(2), false);
+        return utf16ToUtf8(view.substr(2), false);
     if (view.starts_with("\xFE\xFF"))
-        return Utf16ToUtf8(view.substr(2), true);
+        return utf16ToUtf8(view.substr(2), true);
     if (view.starts_with("\xEF\xBB\xBF"))
         bytes.erase(0, 3);
-    return IsValidUtf8(bytes) ? std::move(bytes) : Cp1252ToUtf8(bytes);
+    return isValidUtf8(bytes) ? std::move(bytes) : cp1252ToUtf8(bytes);
 }
 
 // ---- files ----------------------------------------------------------------
 
-[[noreturn]] void ThrowFileError(const char* action, const std::string& fileName, int error)
+[[noreturn]] void throwFileError(const char* action, const std::string& fileName, int error)
 {
     throw EFileError(std::string(action) + " '" + fileName + "': " + std::strerror(error));
 }
@@ -312,13 +406,13 @@ private:
 constexpr std::size_t MaxFileSize = 0xFFFFFFF0u;
 
 // The bytes of the file; empty when it does not exist.
-std::string ReadFileBytes(const std::string& fileName)
+std::string readFileBytes(const std::string& fileName)
 {
     TFileHandle file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.Get() < 0) {
         if (errno == ENOENT)
             return {};
-        ThrowFileError("Cannot read", fileName, errno);
+        throwFileError("Cannot read", fileName, errno);
     }
     struct stat info {};
     const std::size_t expected = ::fstat(file.Get(), &info) == 0 && info.st_size > 0
@@ -329,14 +423,14 @@ std::string ReadFileBytes(const std::string& fileName)
     std::size_t size = 0;
     for (;;) {
         if (size > MaxFileSize)
-            ThrowFileError("Cannot read", fileName, EFBIG);
+            throwFileError("Cannot read", fileName, EFBIG);
         if (size == bytes.size())
             bytes.resize(bytes.size() * 2);
         const ssize_t count = ::read(file.Get(), bytes.data() + size, bytes.size() - size);
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0)
-            ThrowFileError("Cannot read", fileName, errno);
+            throwFileError("Cannot read", fileName, errno);
         if (count == 0)
             break;
         size += static_cast<std::size_t>(count);
@@ -346,7 +440,7 @@ std::string ReadFileBytes(const std::string& fileName)
 }
 
 // Answers errno of the first failure, 0 on success.
-int WriteAll(int fd, std::string_view data)
+int writeAll(int fd, std::string_view data)
 {
     while (!data.empty()) {
         const ssize_t count = ::write(fd, data.data(), data.size());
@@ -360,7 +454,7 @@ int WriteAll(int fd, std::string_view data)
 }
 
 // A new file beside the target, created exclusively so that no other file is overwritten.
-int CreateTempFile(const std::filesystem::path& target, std::string& tempName)
+int createTempFile(const std::filesystem::path& target, std::string& tempName)
 {
     static std::atomic<unsigned> counter{0};
     for (;;) {
@@ -375,7 +469,7 @@ int CreateTempFile(const std::filesystem::path& target, std::string& tempName)
 constexpr int MaxLinkHops = 40;
 
 // The file a chain of symbolic links leads to, so that replacing it leaves the links in place.
-std::filesystem::path ResolveLinks(const std::string& fileName)
+std::filesystem::path resolveLinks(const std::string& fileName)
 {
     std::filesystem::path path = fileName;
     for (int hop = 0; hop < MaxLinkHops; ++hop) {
@@ -384,15 +478,15 @@ std::filesystem::path ResolveLinks(const std::string& fileName)
         if (error.value() == EINVAL || error.value() == ENOENT) // no link, or nothing there yet
             return path;
         if (error)
-            ThrowFileError("Cannot write", fileName, error.value());
+            throwFileError("Cannot write", fileName, error.value());
         path = target.is_absolute() ? target : path.parent_path() / target;
     }
-    ThrowFileError("Cannot write", fileName, ELOOP);
+    throwFileError("Cannot write", fileName, ELOOP);
 }
 
 // Makes a rename in the folder survive a power loss. A folder that may be written to but not
 // read cannot be opened for this; the rename stands all the same.
-int SyncFolderOf(const std::filesystem::path& file)
+int syncFolderOf(const std::filesystem::path& file)
 {
     const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
     TFileHandle handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -402,15 +496,16 @@ int SyncFolderOf(const std::filesystem::path& file)
     return errno;
 }
 
-// Writes data to a new file beside the file that fileName leads to and renames it over that
-// file, so that the file holds either all of its old or all of its new content.
-void ReplaceFile(const std::string& fileName, std::string_view data)
+// Lets write fill a new file beside the file that fileName leads to and renames it over that
+// file, so that the file holds either all of its old or all of its new content. write answers
+// errno of its first failure, 0 on success.
+void replaceFile(const std::string& fileName, const std::function<int(int fd)>& write)
 {
-    const std::filesystem::path target = ResolveLinks(fileName);
+    const std::filesystem::path target = resolveLinks(fileName);
     std::string tempName;
-    TFileHandle file(CreateTempFile(target, tempName));
+    TFileHandle file(createTempFile(target, tempName));
     if (file.Get() < 0)
-        ThrowFileError("Cannot write", fileName, errno);
+        throwFileError("Cannot write", fileName, errno);
     bool renamed = false;
     const ScopeGuard removeTemp([&] {
         if (!renamed)
@@ -421,7 +516,7 @@ void ReplaceFile(const std::string& fileName, std::string_view data)
     // Best effort: some file systems have no permissions to keep.
     if (::stat(target.c_str(), &info) == 0)
         ::fchmod(file.Get(), info.st_mode & 07777);
-    int error = WriteAll(file.Get(), data);
+    int error = write(file.Get());
     if (error == 0 && ::fsync(file.Get()) != 0)
         error = errno;
     const int closeError = file.Close();
@@ -429,264 +524,569 @@ void ReplaceFile(const std::string& fileName, std::string_view data)
     if (error == 0 && ::rename(tempName.c_str(), target.c_str()) != 0)
         error = errno;
     if (error != 0)
-        ThrowFileError("Cannot write", fileName, error);
+        throwFileError("Cannot write", fileName, error);
     renamed = true;
-    if (const int syncError = SyncFolderOf(target); syncError != 0)
-        ThrowFileError("Cannot write", fileName, syncError);
+    if (const int syncError = syncFolderOf(target); syncError != 0)
+        throwFileError("Cannot write", fileName, syncError);
 }
+
+// A section with more keys than this gets an index of its keys; fewer are compared one by one.
+constexpr std::uint32_t MaxScannedKeys = 16;
+
+// Room for the lines of a section created in memory, so that it rarely has to grow.
+constexpr std::size_t TypicalSectionLines = 8;
+
 
 } // namespace
 
-// ---- TIniNameIndex ---------------------------------------------------------
-// Linear probing, at most three quarters full. Slots keep the hash, so that a
-// probe reads an item's name only when the hash matches.
+// ---- TIniSink ------------------------------------------------------------------
 
-// The slot holding the name, or the free slot that ends its probe run.
-template <class NameAt>
-std::size_t TIniNameIndex::SlotOf(std::string_view name, std::uint32_t hash, const NameAt& nameAt) const
+TIniSink::TIniSink(int fd) : FFd(fd), FBuffer(std::make_unique_for_overwrite<char[]>(Capacity)) {}
+
+// Writes what is collected, then next too when it does not fit the buffer.
+void TIniSink::drain(std::string_view next)
 {
-    const std::size_t mask = FSlots.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        const TSlot& slot = FSlots[i];
-        if (slot.Position == Free || (slot.Hash == hash && EqualNoCase(nameAt(slot.Position), name)))
-            return i;
+    if (FError == 0)
+        FError = writeAll(FFd, std::string_view(FBuffer.get(), FUsed));
+    FUsed = 0;
+    if (next.size() <= Capacity)
+        append(next);
+    else if (FError == 0)
+        FError = writeAll(FFd, next);
+}
+
+int TIniSink::Finish()
+{
+    drain({});
+    return FError;
+}
+
+// ---- TIniImage: reading -------------------------------------------------------
+
+namespace {
+
+std::atomic<std::uint64_t> lastImageSerial{0};
+
+} // namespace
+
+TIniImage::TIniImage(std::string text) : FSerial(++lastImageSerial), FText(std::move(text))
+{
+    assert(FText.size() <= MaxFileSize);
+    parse();
+}
+
+// Sections are found by the '[' of their headers; other lines are not looked at one by one.
+void TIniImage::parse()
+{
+    detectLineEnds();
+    const char* const text = FText.data();
+    const char* const end = text + FText.size();
+    // Every header has a '[' and takes four bytes at least; values rarely hold one.
+    const std::size_t headers = std::min(countByte(text, end, '['), FText.size() / 4 + 1);
+    FSections.reserve(headers);
+    FSectionIndex.Reserve(headers);
+    FPreambleEnd = static_cast<std::uint32_t>(FText.size());
+    const char* bracket = text;
+    while ((bracket = static_cast<const char*>(std::memchr(bracket, '[', static_cast<std::size_t>(end - bracket))))) {
+        const char* lineStart = bracket;
+        while (lineStart > text && isBlank(lineStart[-1]))
+            --lineStart;
+        const char* const lineEnd = findAny<'\n', '\r'>(bracket, end);
+        if (lineStart == text || isLineBreak(lineStart[-1])) {
+            const std::string_view header = trim(std::string_view(bracket, static_cast<std::size_t>(lineEnd - bracket)));
+            const std::size_t close = header.rfind(']');
+            if (close != std::string_view::npos) {
+                finishSection(static_cast<std::uint32_t>(lineStart - text));
+                beginSection(trim(header.substr(1, close - 1)), static_cast<std::uint32_t>(lineStart - text),
+                             static_cast<std::uint32_t>(afterLineBreak(lineEnd, end) - text));
+            }
+        }
+        bracket = lineEnd;
     }
+    finishSection(static_cast<std::uint32_t>(FText.size()));
 }
 
-template <class NameAt>
-std::size_t TIniNameIndex::Find(std::string_view name, const NameAt& nameAt) const
+// The line end of the first line, and whether every other line ends the same way.
+void TIniImage::detectLineEnds()
 {
-    if (FSlots.empty())
-        return NotFound;
-    const TSlot& slot = FSlots[SlotOf(name, HashNoCase(name), nameAt)];
-    return slot.Position == Free ? NotFound : slot.Position;
-}
-
-// Positions stay below Free because files are limited to MaxFileSize bytes.
-template <class NameAt>
-bool TIniNameIndex::Insert(std::string_view name, std::size_t position, const NameAt& nameAt)
-{
-    if ((FCount + 1) * 4 > FSlots.size() * 3)
-        Grow();
-    const std::uint32_t hash = HashNoCase(name);
-    TSlot& slot = FSlots[SlotOf(name, hash, nameAt)];
-    if (slot.Position != Free)
-        return false;
-    slot = TSlot{hash, static_cast<std::uint32_t>(position)};
-    ++FCount;
-    return true;
-}
-
-void TIniNameIndex::Grow()
-{
-    std::vector<TSlot> old = std::move(FSlots);
-    FSlots.assign(std::max<std::size_t>(8, old.size() * 2), TSlot{});
-    const std::size_t mask = FSlots.size() - 1;
-    for (const TSlot& slot : old) {
-        if (slot.Position == Free)
-            continue;
-        std::size_t i = slot.Hash & mask;
-        while (FSlots[i].Position != Free)
-            i = (i + 1) & mask;
-        FSlots[i] = slot;
-    }
-}
-
-// Moves later entries of the probe run back, so that no search stops early.
-template <class NameAt>
-void TIniNameIndex::Erase(std::string_view name, const NameAt& nameAt)
-{
-    if (FSlots.empty())
-        return;
-    std::size_t hole = SlotOf(name, HashNoCase(name), nameAt);
-    if (FSlots[hole].Position == Free)
-        return;
-    const std::size_t mask = FSlots.size() - 1;
-    FSlots[hole] = TSlot{};
-    --FCount;
-    for (std::size_t i = (hole + 1) & mask; FSlots[i].Position != Free; i = (i + 1) & mask) {
-        const std::size_t home = FSlots[i].Hash & mask;
-        if (((i - home) & mask) >= ((i - hole) & mask)) {
-            FSlots[hole] = FSlots[i];
-            FSlots[i] = TSlot{};
-            hole = i;
+    const char* const text = FText.data();
+    const char* const end = text + FText.size();
+    if (!std::memchr(text, '\r', FText.size()))
+        return; // every line ends with "\n"
+    const char* lineEnd = findAny<'\n', '\r'>(text, end);
+    const char* next = afterLineBreak(lineEnd, end);
+    const std::string_view first(lineEnd, static_cast<std::size_t>(next - lineEnd));
+    FLineEnd = first == "\r\n" ? "\r\n" : first == "\r" ? "\r" : "\n";
+    for (lineEnd = findAny<'\n', '\r'>(next, end); lineEnd < end; lineEnd = findAny<'\n', '\r'>(next, end)) {
+        next = afterLineBreak(lineEnd, end);
+        if (std::string_view(lineEnd, static_cast<std::size_t>(next - lineEnd)) != FLineEnd) {
+            FUniformLineEnds = false;
+            return;
         }
     }
 }
 
-// ---- TIniImage --------------------------------------------------------------
-
-void TIniLine::Assign(std::string text)
+// Whether there are more than limit lines from begin to end of the file text.
+bool TIniImage::hasMoreLines(std::uint32_t begin, std::uint32_t end, std::size_t limit) const
 {
-    if (Own)
-        *Own = std::move(text);
-    else
-        Own = std::make_unique<std::string>(std::move(text));
-    Text = *Own;
-}
-
-std::string_view TIniSection::KeyAt(std::size_t line) const
-{
-    return KeyOf(Lines[line].Text);
-}
-
-TIniImage::TIniImage(std::string text) : FText(std::move(text))
-{
-    Parse();
-}
-
-void TIniImage::Parse()
-{
-    const std::string_view text = FText;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t end = pos;
-        while (end < text.size() && text[end] != '\n' && text[end] != '\r')
-            ++end;
-        std::size_t next = end;
-        if (end < text.size())
-            next += text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1;
-        if (pos == 0 && end < text.size())
-            FLineEnd = next - end == 2 ? "\r\n" : text[end] == '\r' ? "\r" : "\n";
-
-        const std::string_view line = text.substr(pos, end - pos);
-        const std::string_view trimmed = Trim(line);
-        const std::size_t close = trimmed.starts_with('[') ? trimmed.rfind(']') : std::string_view::npos;
-        if (close != std::string_view::npos)
-            AddSection(std::string(Trim(trimmed.substr(1, close - 1))), line);
-        else if (FSections.empty())
-            FPreamble.push_back(line);
-        else if (trimmed.empty())
-            FSections.back().Trailing.push_back(line);
-        else
-            AddLine(FSections.back(), line);
-        pos = next;
+    const char* const first = FText.data() + begin;
+    const char* const last = FText.data() + end;
+    if (FUniformLineEnds) {
+        const std::size_t breaks = countByte(first, last, FLineEnd.back());
+        return breaks + (first < last && !isLineBreak(last[-1]) ? 1 : 0) > limit;
     }
+    std::size_t lines = 0;
+    for (const char* line = first; line < last && lines <= limit; line = afterLineBreak(findAny<'\n', '\r'>(line, last), last))
+        ++lines;
+    return lines > limit;
 }
 
-std::string_view TIniImage::SectionNameAt(std::size_t index) const
-{
-    return FSections[index].Name;
-}
-
-void TIniImage::AddSection(std::string name, std::string_view header)
+// Starts a section read from the file; it is indexed when it ends, by when its slot of the
+// index has arrived in the cache.
+void TIniImage::beginSection(std::string_view name, std::uint32_t header, std::uint32_t bodyStart)
 {
     TIniSection& section = FSections.emplace_back();
-    section.Name = std::move(name);
+    section.Name = name.data();
+    section.NameLength = static_cast<std::uint32_t>(name.size());
     section.Header = header;
-    section.Shadowed =
-        !FSectionIndex.Insert(section.Name, FSections.size() - 1, [this](std::size_t i) { return SectionNameAt(i); });
-    FHasDuplicateSections = FHasDuplicateSections || section.Shadowed;
+    FPendingHash = hashNoCase(name);
+    FSectionIndex.Prefetch(FPendingHash);
+    FBodyStart = bodyStart;
 }
 
-void TIniImage::AddLine(TIniSection& section, std::string_view text)
+// Ends the section being read at end; one with many lines is held line by line at once.
+void TIniImage::finishSection(std::uint32_t end)
 {
-    for (const std::string_view blank : section.Trailing)
-        section.Lines.push_back(TIniLine{blank, nullptr, TIniLineKind::Other});
-    section.Trailing.clear();
-
-    TIniLine& line = section.Lines.emplace_back(TIniLine{text, nullptr, TIniLineKind::Other});
-    const std::string_view trimmed = Trim(text);
-    // Lines of a shadowed section are never looked up; '[' without ']' is no key.
-    if (section.Shadowed || trimmed.starts_with(';') || trimmed.starts_with('[') ||
-        text.find('=') == std::string_view::npos)
+    if (FSections.empty()) {
+        FPreambleEnd = end;
         return;
-    const bool first = section.Keys.Insert(KeyOf(text), section.Lines.size() - 1,
-                                           [&section](std::size_t i) { return section.KeyAt(i); });
-    line.Kind = first ? TIniLineKind::Key : TIniLineKind::Shadowed;
-    section.HasDuplicateKeys = section.HasDuplicateKeys || !first;
+    }
+    TIniSection& section = FSections.back();
+    section.End = end;
+    const std::size_t index = FSections.size() - 1;
+    section.Shadowed = !FSectionIndex.Insert(section.NameText(), FPendingHash, index,
+                                             [this](std::size_t i) { return FSections[i].NameText(); });
+    FHasDuplicateSections = FHasDuplicateSections || section.Shadowed;
+    if (!section.Shadowed && hasMoreLines(FBodyStart, end, MaxScannedKeys))
+        bodyOf(section);
 }
 
-std::size_t TIniImage::SectionIndexOf(const std::string& section) const
+std::uint32_t TIniImage::addSection(std::string_view name)
 {
-    return FSectionIndex.Find(CleanSectionName(section), [this](std::size_t i) { return SectionNameAt(i); });
+    TIniSection& section = FSections.emplace_back();
+    section.Name = name.data();
+    section.NameLength = static_cast<std::uint32_t>(name.size());
+    section.Body = &newBody();
+    section.Body->Lines.reserve(TypicalSectionLines);
+    const auto index = static_cast<std::uint32_t>(FSections.size() - 1);
+    [[maybe_unused]] const bool added =
+        FSectionIndex.Insert(name, index, [this](std::size_t i) { return FSections[i].NameText(); });
+    assert(added);
+    return index;
 }
 
-const TIniLine* TIniImage::FindLine(const std::string& section, const std::string& ident) const
+TIniTextLine TIniImage::lineAt(std::uint32_t offset) const
 {
-    const std::size_t index = SectionIndexOf(section);
-    if (index == TIniNameIndex::NotFound)
+    const char* const text = FText.data();
+    const char* const end = text + FText.size();
+    const char* const lineEnd = findAny<'\n', '\r'>(text + offset, end);
+    return TIniTextLine{offset, static_cast<std::uint32_t>(lineEnd - text),
+                        static_cast<std::uint32_t>(afterLineBreak(lineEnd, end) - text)};
+}
+
+std::string_view TIniImage::text(const TIniTextLine& line) const
+{
+    return std::string_view(FText).substr(line.Begin, line.End - line.Begin);
+}
+
+// ---- TIniImage: lookups -----------------------------------------------------
+
+// A section found lately, with the keys of its text when it has no body. Loading reads an
+// object's keys, then its children's, then the object's again, so a few sections serve nearly
+// every read; the keys of a section are found once rather than kept for every section.
+struct TIniRecentSection {
+    // A key and its value as reading answers it (trimmed, without surrounding quotes), as
+    // offsets in the file text.
+    struct TKey {
+        std::uint32_t KeyAt = 0;
+        std::uint32_t KeyLength = 0;
+        std::uint32_t ValueAt = 0;
+        std::uint32_t ValueLength = 0;
+        std::uint32_t Hash = 0;
+    };
+    std::uint64_t Image = 0;    // serial of the image; 0 for none
+    std::uint64_t Erasures = 0; // erasures of the image when remembered
+    std::size_t Section = 0;
+    std::string_view Name;
+    std::uint32_t KeyCount = 0;
+    std::array<TKey, MaxScannedKeys> Keys{};
+};
+
+namespace {
+
+// Per thread, so that reading stays free of data races.
+struct TRecentSections {
+    static constexpr std::size_t Count = 8;
+    std::array<TIniRecentSection, Count> Sections;
+    std::array<std::uint8_t, Count> Order{0, 1, 2, 3, 4, 5, 6, 7}; // most recently used first
+    // Sections are mostly first read in file order: the one after the last found comes next.
+    std::uint64_t LastImage = 0;
+    std::size_t LastFound = 0;
+};
+
+constinit thread_local TRecentSections recentSections;
+
+std::string_view keyText(const TIniRecentSection& found, std::uint32_t i, const std::string& fileText)
+{
+    return {fileText.data() + found.Keys[i].KeyAt, found.Keys[i].KeyLength};
+}
+
+// Makes the entry at position in the order the most recently used one.
+TIniRecentSection& moveToFront(std::size_t position)
+{
+    auto& order = recentSections.Order;
+    if (position > 0)
+        std::rotate(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(position),
+                    order.begin() + static_cast<std::ptrdiff_t>(position) + 1);
+    return recentSections.Sections[order[0]];
+}
+
+} // namespace
+
+const TIniRecentSection* TIniImage::findRecent(std::string_view name) const
+{
+    const auto& recent = recentSections;
+    for (std::size_t i = 0; i < recent.Order.size(); ++i) {
+        const TIniRecentSection& candidate = recent.Sections[recent.Order[i]];
+        if (candidate.Image != FSerial || !equalNoCase(candidate.Name, name))
+            continue;
+        // An erasure since may have taken the section away.
+        if (candidate.Erasures != FErasures && !FSections[candidate.Section].Live())
+            continue;
+        return &moveToFront(i);
+    }
+    return nullptr;
+}
+
+// A stored name is clean, so a name that matches one as it stands needs no cleaning.
+const TIniRecentSection* TIniImage::findSection(const std::string& section) const
+{
+    if (const TIniRecentSection* found = findRecent(section))
+        return found;
+    std::string buffer;
+    const std::string_view name = cleanSectionName(section, buffer);
+    if (name.size() != section.size())
+        if (const TIniRecentSection* found = findRecent(name))
+            return found;
+    return findUnremembered(name);
+}
+
+const TIniRecentSection* TIniImage::findUnremembered(std::string_view cleanName) const
+{
+    auto& recent = recentSections;
+    const std::size_t next = recent.LastFound + 1;
+    std::size_t index = TNameIndex::NotFound;
+    if (recent.LastImage == FSerial && next < FSections.size() && FSections[next].Live() &&
+        equalNoCase(FSections[next].NameText(), cleanName))
+        index = next;
+    else
+        index = FSectionIndex.Find(cleanName, [this](std::size_t i) { return FSections[i].NameText(); });
+    if (index == TNameIndex::NotFound)
         return nullptr;
-    const TIniSection& s = FSections[index];
-    const std::size_t line = s.Keys.Find(CleanKey(ident), [&s](std::size_t i) { return s.KeyAt(i); });
-    return line == TIniNameIndex::NotFound ? nullptr : &s.Lines[line];
+    recent.LastImage = FSerial;
+    recent.LastFound = index;
+    return &remember(index);
 }
 
-TIniSection& TIniImage::ObtainSection(const std::string& section)
+// Takes the place of the least recently used entry; finds the keys of a section without body.
+const TIniRecentSection& TIniImage::remember(std::size_t index) const
 {
-    const std::size_t index = SectionIndexOf(section);
-    if (index != TIniNameIndex::NotFound)
-        return FSections[index];
-    AddSection(CleanSectionName(section), {});
-    return FSections.back();
+    TIniRecentSection& entry = moveToFront(recentSections.Order.size() - 1);
+    const TIniSection& section = FSections[index];
+    entry.Image = FSerial;
+    entry.Erasures = FErasures;
+    entry.Section = index;
+    entry.Name = section.NameText();
+    entry.KeyCount = 0;
+    // Sections are mostly first read in file order: the next one's text is likely read next.
+    if (index + 1 < FSections.size() && FSections[index + 1].Header != TIniSection::NoHeader)
+        __builtin_prefetch(FText.data() + FSections[index + 1].Header);
+    if (section.Body)
+        return entry;
+    // Key lines in file order: not blank, no comment, no broken header, with '=' after the key.
+    // Of duplicates the first is found first.
+    const char* const text = FText.data();
+    const char* const end = text + section.End;
+    for (const char* line = text + lineAt(section.Header).Next; line < end;) {
+        const char* first = line;
+        while (first < end && isBlank(*first))
+            ++first;
+        const bool mayBeKey = first < end && *first != ';' && *first != '[';
+        const char* const stop = mayBeKey ? findAny<'=', '\n', '\r'>(first, end) : first;
+        const char* const lineEnd = findAny<'\n', '\r'>(stop, end);
+        if (stop < end && *stop == '=') {
+            assert(entry.KeyCount < MaxScannedKeys); // larger sections have bodies
+            const std::string_view key = trim(std::string_view(line, static_cast<std::size_t>(stop - line)));
+            const std::string_view value =
+                unquoted(trim(std::string_view(stop + 1, static_cast<std::size_t>(lineEnd - stop - 1))));
+            entry.Keys[entry.KeyCount++] = {
+                static_cast<std::uint32_t>(key.data() - text), static_cast<std::uint32_t>(key.size()),
+                static_cast<std::uint32_t>(value.data() - text), static_cast<std::uint32_t>(value.size()),
+                hashNoCase(key)};
+        }
+        line = afterLineBreak(lineEnd, end);
+    }
+    return entry;
+}
+
+namespace {
+
+auto keyAt(const TIniBody& body)
+{
+    return [&body](std::size_t i) { return keyOf(body.Lines[i].Text()); };
+}
+
+// Position in body.Lines of the line holding the key; NotFound when there is none.
+std::size_t findBodyKey(const TIniBody& body, std::string_view key, std::uint32_t hash)
+{
+    if (body.Keys)
+        return body.Keys->Find(key, hash, keyAt(body));
+    for (std::size_t i = 0; i < body.Lines.size(); ++i)
+        if (body.Lines[i].HasKey(hash) && equalNoCase(keyOf(body.Lines[i].Text()), key))
+            return i;
+    return TNameIndex::NotFound;
+}
+
+// Counts the key of the line at position, indexing the keys once they are many.
+void addBodyKey(TIniBody& body, std::size_t position, std::string_view key, std::uint32_t hash)
+{
+    ++body.KeyCount;
+    if (body.Keys) {
+        body.Keys->Insert(key, hash, position, keyAt(body));
+        return;
+    }
+    if (body.KeyCount <= MaxScannedKeys)
+        return;
+    body.Keys = std::make_unique<TNameIndex>();
+    for (std::size_t i = 0; i < body.Lines.size(); ++i)
+        if (body.Lines[i].Kind() == TIniLineKind::Key) {
+            const std::string_view lineKey = keyOf(body.Lines[i].Text());
+            body.Keys->Insert(lineKey, hashNoCase(lineKey), i, keyAt(body));
+        }
+}
+
+} // namespace
+
+bool TIniImage::findValue(const TIniRecentSection& found, std::string_view key, std::string_view& value) const
+{
+    const std::uint32_t hash = hashNoCase(key);
+    if (const TIniBody* body = FSections[found.Section].Body) {
+        const std::size_t position = findBodyKey(*body, key, hash);
+        if (position == TNameIndex::NotFound)
+            return false;
+        value = valueOf(body->Lines[position].Text());
+        return true;
+    }
+    for (std::uint32_t i = 0; i < found.KeyCount; ++i) {
+        const TIniRecentSection::TKey& k = found.Keys[i];
+        if (k.Hash == hash && equalNoCase(keyText(found, i, FText), key)) {
+            value = std::string_view(FText.data() + k.ValueAt, k.ValueLength);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TIniImage::FindValue(const std::string& section, const std::string& ident, std::string_view& value) const
+{
+    const TIniRecentSection* found = findSection(section);
+    if (!found)
+        return false;
+    std::string buffer;
+    return findValue(*found, cleanKey(ident, buffer), value);
 }
 
 bool TIniImage::SectionExists(const std::string& section) const
 {
-    return SectionIndexOf(section) != TIniNameIndex::NotFound;
+    return findSection(section) != nullptr;
 }
+
+namespace {
+
+// Whether key i of a remembered section without body is the first of its name there; later
+// ones are never read.
+bool isFirstOfItsName(const TIniRecentSection& found, std::uint32_t i, const std::string& fileText)
+{
+    for (std::uint32_t j = 0; j < i; ++j)
+        if (found.Keys[j].Hash == found.Keys[i].Hash && equalNoCase(keyText(found, j, fileText), keyText(found, i, fileText)))
+            return false;
+    return true;
+}
+
+} // namespace
 
 void TIniImage::ReadSection(const std::string& section, std::vector<std::string>& idents) const
 {
     idents.clear();
-    const std::size_t index = SectionIndexOf(section);
-    if (index == TIniNameIndex::NotFound)
+    const TIniRecentSection* found = findSection(section);
+    if (!found)
         return;
-    for (const TIniLine& line : FSections[index].Lines)
-        if (line.Kind == TIniLineKind::Key)
-            idents.emplace_back(KeyOf(line.Text));
+    if (const TIniBody* body = FSections[found->Section].Body) {
+        for (const TIniLine& line : body->Lines)
+            if (line.Kind() == TIniLineKind::Key)
+                idents.emplace_back(keyOf(line.Text()));
+        return;
+    }
+    for (std::uint32_t i = 0; i < found->KeyCount; ++i)
+        if (isFirstOfItsName(*found, i, FText))
+            idents.emplace_back(keyText(*found, i, FText));
 }
 
 void TIniImage::ReadSections(std::vector<std::string>& sections) const
 {
     sections.clear();
     for (const TIniSection& s : FSections)
-        if (!s.Erased && !s.Shadowed)
-            sections.push_back(s.Name);
+        if (s.Live())
+            sections.emplace_back(s.NameText());
 }
 
 std::size_t TIniImage::KeyCount(const std::string& section) const
 {
-    const std::size_t index = SectionIndexOf(section);
-    return index == TIniNameIndex::NotFound ? 0 : FSections[index].Keys.Size();
+    const TIniRecentSection* found = findSection(section);
+    if (!found)
+        return 0;
+    if (const TIniBody* body = FSections[found->Section].Body)
+        return body->KeyCount;
+    std::size_t count = 0;
+    for (std::uint32_t i = 0; i < found->KeyCount; ++i)
+        count += isFirstOfItsName(*found, i, FText) ? 1 : 0;
+    return count;
+}
+
+// ---- TIniImage: writing -------------------------------------------------------
+
+char* TIniImage::store(std::size_t size)
+{
+    // Written text keeps 32-bit lengths like the text read.
+    if (size > MaxFileSize)
+        throw EFileError("A line of " + std::to_string(size) + " bytes does not fit an INI file");
+    return FStore.Allocate(size);
+}
+
+TIniSection& TIniImage::obtainSection(const std::string& section)
+{
+    if (const TIniRecentSection* found = findSection(section))
+        return FSections[found->Section];
+    std::string buffer;
+    const std::string_view name = cleanSectionName(section, buffer);
+    char* copy = store(name.size());
+    std::copy(name.begin(), name.end(), copy);
+    const std::size_t index = addSection(std::string_view(copy, name.size()));
+    remember(index);
+    return FSections[index];
+}
+
+// The section's lines one by one, read from its text the first time.
+TIniBody& TIniImage::bodyOf(TIniSection& section)
+{
+    if (section.Body)
+        return *section.Body;
+    assert(!section.Shadowed && section.Header != TIniSection::NoHeader);
+    TIniBody* body = &newBody();
+    for (TIniTextLine at = lineAt(lineAt(section.Header).Next); at.Begin < section.End; at = lineAt(at.Next)) {
+        const std::string_view text = this->text(at);
+        TIniLine& line = body->Lines.emplace_back();
+        line.Data = FText.data() + at.Begin;
+        line.Length = static_cast<std::uint32_t>(text.size());
+        body->Trailing = trim(text).empty() ? body->Trailing + 1 : 0;
+        if (isKeyLine(text)) {
+            const std::string_view key = keyOf(text);
+            const std::uint32_t hash = hashNoCase(key);
+            const bool first = findBodyKey(*body, key, hash) == TNameIndex::NotFound;
+            line.Tag = hash;
+            line.SetKind(first ? TIniLineKind::Key : TIniLineKind::Shadowed);
+            if (first)
+                addBodyKey(*body, body->Lines.size() - 1, key, hash);
+            body->HasDuplicateKeys = body->HasDuplicateKeys || !first;
+        }
+    }
+    section.Body = body;
+    return *body;
+}
+
+TIniBody& TIniImage::newBody()
+{
+    if (FFreeBodies.empty())
+        return FBodies.emplace_back();
+    TIniBody* body = FFreeBodies.back();
+    FFreeBodies.pop_back();
+    return *body;
+}
+
+void TIniImage::appendLine(TIniBody& body, std::string_view key, std::uint32_t hash, std::string_view value)
+{
+    const TKeyLine text(key, value);
+    char* data = store(text.Length());
+    text.WriteTo(data);
+    TIniLine line{data, static_cast<std::uint32_t>(text.Length()), hash};
+    line.SetKind(TIniLineKind::Key);
+    const std::size_t position = body.Lines.size() - body.Trailing;
+    if (body.Trailing == 0)
+        body.Lines.push_back(line);
+    else
+        body.Lines.insert(body.Lines.begin() + static_cast<std::ptrdiff_t>(position), line);
+    addBodyKey(body, position, key, hash);
+}
+
+// The key keeps its spelling in the file; the line is rewritten where it is when it fits.
+void TIniImage::replaceValue(TIniLine& line, std::string_view value)
+{
+    const TKeyLine text(keyOf(line.Text()), value);
+    char* data = text.Length() <= line.Length ? line.Data : store(text.Length());
+    text.WriteTo(data);
+    line.Data = data;
+    line.Length = static_cast<std::uint32_t>(text.Length());
 }
 
 bool TIniImage::WriteString(const std::string& section, const std::string& ident, const std::string& value)
 {
-    const std::string key = CleanKey(ident);
-    std::string text = WithoutLineBreaks(value);
-    TIniSection& s = ObtainSection(section);
-    const auto keyAt = [&s](std::size_t i) { return s.KeyAt(i); };
-    const std::size_t found = s.Keys.Find(key, keyAt);
-    if (found == TIniNameIndex::NotFound) {
-        TIniLine& line = s.Lines.emplace_back();
-        line.Kind = TIniLineKind::Key;
-        line.Assign(key + '=' + EncodeValue(std::move(text)));
-        s.Keys.Insert(key, s.Lines.size() - 1, keyAt);
+    std::string keyBuffer;
+    const std::string_view key = cleanKey(ident, keyBuffer);
+    TIniBody& body = bodyOf(obtainSection(section));
+    const std::uint32_t hash = hashNoCase(key);
+    const std::size_t found = findBodyKey(body, key, hash);
+    if (found == TNameIndex::NotFound) {
+        appendLine(body, key, hash, value);
         return true;
     }
-    TIniLine& line = s.Lines[found];
-    if (ValueOf(line.Text) == text)
+    TIniLine& line = body.Lines[found];
+    std::string valueBuffer;
+    if (valueOf(line.Text()) == withoutLineBreaks(value, valueBuffer))
         return false;
-    // The key keeps its spelling in the file.
-    line.Assign(std::string(KeyOf(line.Text)) + '=' + EncodeValue(std::move(text)));
+    replaceValue(line, value);
     return true;
 }
 
 // Later duplicates go too, so that the name does not come back on the next read.
 bool TIniImage::EraseSection(const std::string& section)
 {
-    const std::string name = CleanSectionName(section);
-    const auto nameAt = [this](std::size_t i) { return SectionNameAt(i); };
+    std::string buffer;
+    const std::string_view name = cleanSectionName(section, buffer);
+    const auto nameAt = [this](std::size_t i) { return FSections[i].NameText(); };
     const std::size_t first = FSectionIndex.Find(name, nameAt);
-    if (first == TIniNameIndex::NotFound)
+    if (first == TNameIndex::NotFound)
         return false;
     FSectionIndex.Erase(name, nameAt);
+    ++FErasures;
     for (std::size_t i = first; i < FSections.size(); ++i) {
         TIniSection& s = FSections[i];
-        if (i == first || (s.Shadowed && EqualNoCase(s.Name, name))) {
-            s = TIniSection{};
+        if (i == first || (s.Shadowed && equalNoCase(s.NameText(), name))) {
             s.Erased = true;
+            if (s.Body) {
+                *s.Body = TIniBody{};
+                FFreeBodies.push_back(s.Body);
+                s.Body = nullptr;
+            }
         }
         if (!FHasDuplicateSections)
             break;
@@ -697,54 +1097,96 @@ bool TIniImage::EraseSection(const std::string& section)
 // Later duplicates of the key go too, so that it does not come back on the next read.
 bool TIniImage::DeleteKey(const std::string& section, const std::string& ident)
 {
-    const std::size_t index = SectionIndexOf(section);
-    if (index == TIniNameIndex::NotFound)
+    const TIniRecentSection* found = findSection(section);
+    if (!found)
         return false;
-    TIniSection& s = FSections[index];
-    const std::string key = CleanKey(ident);
-    const auto keyAt = [&s](std::size_t i) { return s.KeyAt(i); };
-    const std::size_t found = s.Keys.Find(key, keyAt);
-    if (found == TIniNameIndex::NotFound)
+    std::string buffer;
+    const std::string_view key = cleanKey(ident, buffer);
+    const std::uint32_t hash = hashNoCase(key);
+    TIniBody& body = bodyOf(FSections[found->Section]);
+    const std::size_t position = findBodyKey(body, key, hash);
+    if (position == TNameIndex::NotFound)
         return false;
-    s.Keys.Erase(key, keyAt);
-    s.Lines[found] = TIniLine{{}, nullptr, TIniLineKind::Deleted};
-    if (s.HasDuplicateKeys)
-        for (TIniLine& line : s.Lines)
-            if (line.Kind == TIniLineKind::Shadowed && EqualNoCase(KeyOf(line.Text), key))
-                line = TIniLine{{}, nullptr, TIniLineKind::Deleted};
+    if (body.Keys)
+        body.Keys->Erase(key, keyAt(body));
+    body.Lines[position].SetKind(TIniLineKind::Deleted);
+    --body.KeyCount;
+    if (body.HasDuplicateKeys)
+        for (TIniLine& line : body.Lines)
+            if (line.Kind() == TIniLineKind::Shadowed && equalNoCase(keyOf(line.Text()), key))
+                line.SetKind(TIniLineKind::Deleted);
     return true;
 }
 
-std::string TIniImage::Text() const
+// ---- TIniImage: output ---------------------------------------------------------
+
+// Every line from begin to end of the file text, each ended with the file's line end.
+void TIniImage::putLines(TIniSink& sink, std::uint32_t begin, std::uint32_t end) const
 {
-    std::string out;
-    out.reserve(FText.size() + FText.size() / 8);
-    const auto put = [&](std::string_view line) {
-        out += line;
-        out += FLineEnd;
-    };
-    for (const std::string_view line : FPreamble)
-        put(line);
+    for (TIniTextLine at = lineAt(begin); at.Begin < end; at = lineAt(at.Next)) {
+        sink.Put(text(at));
+        sink.Put(FLineEnd);
+    }
+}
+
+// As putLines; text whose line ends are all the file's own goes out as it is.
+void TIniImage::putSpan(TIniSink& sink, std::uint32_t begin, std::uint32_t end) const
+{
+    if (begin == end)
+        return;
+    if (!FUniformLineEnds) {
+        putLines(sink, begin, end);
+        return;
+    }
+    sink.Put(std::string_view(FText).substr(begin, end - begin));
+    if (!isLineBreak(FText[end - 1]))
+        sink.Put(FLineEnd);
+}
+
+void TIniImage::Write(TIniSink& sink) const
+{
+    putSpan(sink, 0, FPreambleEnd);
     for (const TIniSection& s : FSections) {
         if (s.Erased)
             continue;
-        put(s.Header.empty() ? '[' + s.Name + ']' : std::string(s.Header));
-        for (const TIniLine& line : s.Lines)
-            if (line.Kind != TIniLineKind::Deleted)
-                put(line.Text);
-        for (const std::string_view blank : s.Trailing)
-            put(blank);
+        if (!s.Body) {
+            putSpan(sink, s.Header, s.End);
+            continue;
+        }
+        if (s.Header == TIniSection::NoHeader) {
+            sink.Put("[");
+            sink.Put(s.NameText());
+            sink.Put("]");
+        } else {
+            sink.Put(text(lineAt(s.Header)));
+        }
+        sink.Put(FLineEnd);
+        for (const TIniLine& line : s.Body->Lines) {
+            if (line.Kind() == TIniLineKind::Deleted)
+                continue;
+            sink.Put(line.Text());
+            sink.Put(FLineEnd);
+        }
     }
-    return out;
 }
 
 // ---- TIniFile ---------------------------------------------------------------
 
-TIniFile::TIniFile(std::string fileName)
-    : FFileName(std::move(fileName)),
-      FImage(std::make_unique<TIniImage>(DecodeText(ReadFileBytes(FFileName))))
+namespace {
+
+std::unique_ptr<TIniImage> readImage(const std::string& fileName)
 {
+    clearUpperVectorHalves();
+    std::string text = decodeText(readFileBytes(fileName));
+    // UTF-16 grows as UTF-8; positions in the text stay 32-bit.
+    if (text.size() > MaxFileSize)
+        throwFileError("Cannot read", fileName, EFBIG);
+    return std::make_unique<TIniImage>(std::move(text));
 }
+
+} // namespace
+
+TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName)), FImage(readImage(FFileName)) {}
 
 TIniFile::~TIniFile() = default;
 
@@ -758,29 +1200,70 @@ bool TIniFile::Modified() const
     return FModified;
 }
 
+bool TIniFile::ReadString(const std::string& section, const std::string& ident, const std::string& def,
+                          std::string& value) const
+{
+    std::string_view text;
+    if (!FImage->FindValue(section, ident, text)) {
+        value = def;
+        return false;
+    }
+    value.assign(text);
+    return true;
+}
+
+bool TIniFile::ReadInteger(const std::string& section, const std::string& ident, int def, int& value) const
+{
+    std::string_view text;
+    const bool found = FImage->FindValue(section, ident, text);
+    if (!found || !parseInteger(text, value))
+        value = def;
+    return found;
+}
+
+bool TIniFile::ReadBool(const std::string& section, const std::string& ident, bool def, bool& value) const
+{
+    int number = 0;
+    const bool found = ReadInteger(section, ident, def ? 1 : 0, number);
+    value = number != 0;
+    return found;
+}
+
+bool TIniFile::ReadFloat(const std::string& section, const std::string& ident, double def, double& value) const
+{
+    std::string_view text;
+    const bool found = FImage->FindValue(section, ident, text);
+    if (!found || !parseFloat(text, value))
+        value = def;
+    return found;
+}
+
 std::string TIniFile::ReadString(const std::string& section, const std::string& ident, const std::string& def) const
 {
-    const TIniLine* line = FImage->FindLine(section, ident);
-    return line ? std::string(ValueOf(line->Text)) : def;
+    std::string value;
+    ReadString(section, ident, def, value);
+    return value;
 }
 
 int TIniFile::ReadInteger(const std::string& section, const std::string& ident, int def) const
 {
-    const TIniLine* line = FImage->FindLine(section, ident);
     int value = def;
-    return line && ParseInteger(ValueOf(line->Text), value) ? value : def;
+    ReadInteger(section, ident, def, value);
+    return value;
 }
 
 bool TIniFile::ReadBool(const std::string& section, const std::string& ident, bool def) const
 {
-    return ReadInteger(section, ident, def ? 1 : 0) != 0;
+    bool value = def;
+    ReadBool(section, ident, def, value);
+    return value;
 }
 
 double TIniFile::ReadFloat(const std::string& section, const std::string& ident, double def) const
 {
-    const TIniLine* line = FImage->FindLine(section, ident);
     double value = def;
-    return line && ParseFloat(ValueOf(line->Text), value) ? value : def;
+    ReadFloat(section, ident, def, value);
+    return value;
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& ident, const std::string& value)
@@ -806,7 +1289,8 @@ void TIniFile::WriteFloat(const std::string& section, const std::string& ident, 
 
 bool TIniFile::ValueExists(const std::string& section, const std::string& ident) const
 {
-    return FImage->FindLine(section, ident) != nullptr;
+    std::string_view value;
+    return FImage->FindValue(section, ident, value);
 }
 
 bool TIniFile::SectionExists(const std::string& section) const
@@ -851,7 +1335,12 @@ void TIniFile::UpdateFile()
 {
     if (!FModified)
         return;
-    ReplaceFile(FFileName, FImage->Text());
+    clearUpperVectorHalves();
+    replaceFile(FFileName, [this](int fd) {
+        TIniSink sink(fd);
+        FImage->Write(sink);
+        return sink.Finish();
+    });
     FModified = false;
 }
 

@@ -33,6 +33,14 @@ public:
     bool ReadBool(const std::string& section, const std::string& ident, bool def) const;
     double ReadFloat(const std::string& section, const std::string& ident, double def) const;
 
+    /// Read the value into value as the forms above do and answer whether the key exists, so
+    /// that a caller needs one lookup where ReadString and ValueExists take two.
+    bool ReadString(const std::string& section, const std::string& ident, const std::string& def,
+                    std::string& value) const;
+    bool ReadInteger(const std::string& section, const std::string& ident, int def, int& value) const;
+    bool ReadBool(const std::string& section, const std::string& ident, bool def, bool& value) const;
+    bool ReadFloat(const std::string& section, const std::string& ident, double def, double& value) const;
+
     void WriteString(const std::string& section, const std::string& ident, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& ident, int value);
     void WriteBool(const std::string& section, const std::string& ident, bool value);

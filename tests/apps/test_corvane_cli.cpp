@@ -133,3 +133,19 @@ TEST(CorvaneCli, ConvertIntoAnExistingFileWritesTheSameBytesAsIntoANewOne)
     }
     EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.ini"));
 }
+
+TEST(CorvaneCli, InfoShowsTheDocumentsRowsBarsAndConnections)
+{
+    const std::string sample = quoted(std::string(CORVANE_SOURCE_DIR) + "/examples/every-type.ini");
+    const ToolRun text = run("info " + sample);
+    EXPECT_EQ(text.exitCode, 0) << text.out;
+    EXPECT_NE(text.out.find("Rows (3)"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("TQVTSummaryBar \"Build Phase\""), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("\"Design to Build\"  \"Design\" -> \"Build Phase\""), std::string::npos) << text.out;
+
+    const ToolRun json = run("info --json " + sample);
+    EXPECT_EQ(json.exitCode, 0);
+    EXPECT_NE(json.out.find("\"document\": {\"startDate\": "), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("{\"section\": \"Design\", \"class\": \"TQVTTaskBar\""), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"from\": \"Design\", \"to\": \"Build Phase\""), std::string::npos) << json.out;
+}

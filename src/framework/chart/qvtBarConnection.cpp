@@ -2,35 +2,104 @@
 
 #include "corvane/framework/chart/qvtGanttBar.h"
 #include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtDocumentSetup.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/time/qvtCalendar.h"
 
 namespace corvane {
+
+TQVTBarConnection::TQVTBarConnection(std::shared_ptr<TQVTGanttBar> from, std::shared_ptr<TQVTGanttBar> to, int type)
+    : barFrom(std::move(from)),
+      barTo(std::move(to))
+{
+    setConnType(type);
+}
+
+TDateTime TQVTBarConnection::originDate() const
+{
+    return (connType & 2) ? barFrom->getStartDate() : barFrom->getEndDate();
+}
+
+TDateTime TQVTBarConnection::targetDate() const
+{
+    return (connType & 1) ? barTo->getStartDate() : barTo->getEndDate();
+}
+
+double TQVTBarConnection::findViolationOffset() const
+{
+    if (!barFrom || !barTo || !barFrom->isSummarizable() || !barTo->isSummarizable())
+        return 0;
+    const TDateTime a = originDate();
+    const TDateTime b = targetDate();
+    auto* document = dynamic_cast<TQVTDocumentSetup*>(getParent());
+    TQVTDocumentCalendar* calendar = document ? document->getCalendar() : nullptr;
+    const double gap = calendar ? calendar->diffEffective(a, b) : b - a;
+    const double offset = FMinDistance - gap;
+    return offset < 0 && !FDistanceFixed ? 0 : offset;
+}
 
 void TQVTBarConnection::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
 {
     media.setStrProperty(name, "typeID", TypeID);
     factory.saveChild(name, "from", barFrom.get(), media);
     factory.saveChild(name, "to", barTo.get(), media);
+    media.setIntProperty(name, "type", connType);
+    media.setIntProperty(name, "distance", FMinDistance);
+    media.setBoolProperty(name, "distanceFixed", FDistanceFixed);
+    media.setBoolProperty(name, "distnaceDaysWorking", FWorkingDays);
 }
 
-std::shared_ptr<TQVTGanttObject> TQVTBarConnectionPersistence::doLoad(const std::string&, IQVTMedia& media,
+std::shared_ptr<TQVTGanttObject> TQVTBarConnectionPersistence::doLoad(const std::string& name, IQVTMedia& media,
                                                                       TQVTEntityFactory& factory)
 {
     auto connection = std::make_shared<TQVTBarConnection>();
     connection->barFrom = loadChildAs<TQVTGanttBar>("from", media, factory, connection.get());
     connection->barTo = loadChildAs<TQVTGanttBar>("to", media, factory, connection.get());
+    int type = 0;
+    media.getIntProperty(name, "type", 0, type);
+    connection->setConnType(type);
+    media.getIntProperty(name, "distance", 0, connection->FMinDistance);
+    media.getBoolProperty(name, "distanceFixed", true, connection->FDistanceFixed);
+    media.getBoolProperty(name, "distnaceDaysWorking", true, connection->FWorkingDays);
     return connection;
+}
+
+TColor TQVTConnectionSettings::getColor(int type) const
+{
+    switch (type) {
+    case TQVTBarConnection::StartToStart:
+        return FColorSS;
+    case TQVTBarConnection::StartToFinish:
+        return FColorSF;
+    case TQVTBarConnection::FinishToStart:
+        return FColorFS;
+    default:
+        return FColorFF;
+    }
 }
 
 void TQVTConnectionSettings::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory&)
 {
     media.setStrProperty(name, "typeID", TypeID);
+    media.setBoolProperty(name, "show connections", FShowConnections);
+    media.setColorProperty(name, "colorSS", FColorSS);
+    media.setColorProperty(name, "colorSF", FColorSF);
+    media.setColorProperty(name, "colorFS", FColorFS);
+    media.setColorProperty(name, "colorFF", FColorFF);
+    media.setColorProperty(name, "colorHighLighted", FColorHighlighted);
 }
 
-std::shared_ptr<TQVTGanttObject> TQVTConnectionSettingsPersistence::doLoad(const std::string&, IQVTMedia&,
+std::shared_ptr<TQVTGanttObject> TQVTConnectionSettingsPersistence::doLoad(const std::string& name, IQVTMedia& media,
                                                                            TQVTEntityFactory&)
 {
-    return std::make_shared<TQVTConnectionSettings>();
+    auto settings = std::make_shared<TQVTConnectionSettings>();
+    media.getBoolProperty(name, "show connections", true, settings->FShowConnections);
+    media.getColorProperty(name, "colorSS", 0, settings->FColorSS);
+    media.getColorProperty(name, "colorSF", 0, settings->FColorSF);
+    media.getColorProperty(name, "colorFS", 0, settings->FColorFS);
+    media.getColorProperty(name, "colorFF", 0, settings->FColorFF);
+    media.getColorProperty(name, "colorHighLighted", 0x000000FF, settings->FColorHighlighted);
+    return settings;
 }
 
 } // namespace corvane

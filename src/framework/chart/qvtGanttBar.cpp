@@ -1,20 +1,256 @@
 #include "corvane/framework/chart/qvtGanttBar.h"
 
+#include "corvane/framework/chart/qvtChartShared_p.h"
 #include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/framework/chart/qvtGanttRow.h"
+#include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/chart/qvtTextHalo.h"
-#include "corvane/platform/Types.h"
+#include "corvane/framework/objects/qvtDataSourceIntf.h"
+#include "corvane/framework/rendering/qvtTextSettings.h"
+#include "corvane/framework/rendering/qvtVisualContext.h"
+#include "corvane/framework/time/qvtCalendar.h"
+#include "corvane/platform/DateUtils.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace corvane {
 
-TQVTGanttDocument* TQVTGanttBar::findDocument()
+namespace {
+
+TQVTDocumentCalendar* calendarOf(const TQVTGanttBar& bar)
 {
-    if (!getParent())
+    TQVTGanttDocument* document = bar.findDocument();
+    return document ? document->getCalendar() : nullptr;
+}
+
+// Date arithmetic in the calendar's time mode; days without a calendar.
+TDateTime addUnits(const TQVTDocumentCalendar* calendar, TDateTime date, int n)
+{
+    return calendar ? calendar->Add(date, n) : corvane::Add(date, n, tmDay);
+}
+
+TDateTime realAddUnits(const TQVTDocumentCalendar* calendar, TDateTime date, double x)
+{
+    return calendar ? calendar->RealAdd(date, x) : corvane::RealAdd(date, x, tmDay);
+}
+
+double unitsBetween(const TQVTDocumentCalendar* calendar, TDateTime later, TDateTime earlier)
+{
+    return calendar ? calendar->RealDiff(later, earlier) : corvane::RealDiff(later, earlier, tmDay);
+}
+
+} // namespace
+
+TQVTGanttBar::TQVTGanttBar() : FendDate(1)
+{
+    FDrawer = std::make_unique<TQVTGanttBarDrawer>(this);
+}
+
+TQVTGanttBar::TQVTGanttBar(TDateTime start, TDateTime end, int row)
+    : FstartDate(start),
+      FendDate(end > start ? end : start + 1),
+      FRow(row)
+{
+    FDrawer = std::make_unique<TQVTGanttBarDrawer>(this);
+    FTextHalo = std::make_shared<TQVTTextHalo>();
+    FTextHalo->FTextSettings = std::make_shared<TQVTTextSettings>();
+}
+
+bool TQVTGanttBar::Resize(double change, int, bool right)
+{
+    const TQVTDocumentCalendar* calendar = calendarOf(*this);
+    if (right)
+        FendDate = std::max(addUnits(calendar, FstartDate, 1), realAddUnits(calendar, FendDate, change));
+    else
+        FstartDate = std::min(addUnits(calendar, FendDate, -1), realAddUnits(calendar, FstartDate, change));
+    return true;
+}
+
+TQVTOperationPtr TQVTGanttBar::moveTo(TDateTime date, int row)
+{
+    TQVTGanttTable* table = findTable();
+    if (!table)
         return nullptr;
-    try {
-        return dynamic_cast<TQVTGanttDocument*>(GetDocumentSetup());
-    } catch (const EInvalidCast&) {
-        return nullptr;
+    TQVTGanttDocument* document = table->findDocument();
+    return std::make_shared<TQVTBarMoveOperation>(document ? document->FDataSource : nullptr,
+                                                  std::static_pointer_cast<TQVTGanttBar>(shared_from_this()), date,
+                                                  row);
+}
+
+bool TQVTGanttBar::occupies(TDateTime date, int row)
+{
+    return FstartDate <= date && date < FendDate && getRow() == row;
+}
+
+TRect TQVTGanttBar::getRect(TDateTime viewStart)
+{
+    auto* drawer = dynamic_cast<TQVTGanttBarDrawer*>(getDrawer(vtGanttGraph));
+    return drawer ? drawer->getRect(viewStart) : TQVTGanttBarDrawer::NoRect;
+}
+
+TDateTime TQVTGanttBar::getStartDate()
+{
+    return FstartDate;
+}
+
+TDateTime TQVTGanttBar::getEndDate()
+{
+    return FendDate;
+}
+
+void TQVTGanttBar::setEndDate(TDateTime date)
+{
+    FendDate = date;
+}
+
+bool TQVTGanttBar::inRow(int row)
+{
+    return getRow() == row;
+}
+
+bool TQVTGanttBar::overlap(TDateTime start, TDateTime end, int row, TQVTGanttBar*)
+{
+    if (getRow() != row)
+        return false;
+    return (FstartDate <= start && start < FendDate) || (start <= FstartDate && FstartDate < end);
+}
+
+void TQVTGanttBar::setPeriod(TDateTime start, TDateTime end)
+{
+    setStartDate(start);
+    setEndDate(end);
+}
+
+double TQVTGanttBar::getEffectiveDuration()
+{
+    TQVTDocumentCalendar* calendar = calendarOf(*this);
+    const int row = getRow();
+    // The calendar knows the years 1 to 9999; a span reaching beyond them is counted inside.
+    static const TDateTime FirstDay = EncodeDate(1, 1, 1);
+    static const TDateTime AfterLastDay = EncodeDate(9999, 12, 31) + 1;
+    const TDateTime end = std::min(FendDate, AfterLastDay);
+    double count = 0;
+    for (TDateTime day = std::max(FstartDate, FirstDay); end > day;) {
+        if (!calendar || calendar->isWorking(day, row, tmDay))
+            count += 1;
+        const TDateTime next = Next(day, tmDay);
+        if (!(next > day))
+            break;
+        day = next;
     }
+    return count;
+}
+
+void TQVTGanttBar::setEffectiveDuration(double d)
+{
+    FendDate = FstartDate + d;
+}
+
+void TQVTGanttBar::setStartDate(TDateTime date)
+{
+    FstartDate = date;
+}
+
+BarFactory TQVTGanttBar::getFakeClass() const
+{
+    return [](TDateTime start, TDateTime end, int row) -> std::shared_ptr<TQVTGanttBar> {
+        return std::make_shared<TQVTFakeBar>(start, end, row);
+    };
+}
+
+BarTimes TQVTGanttBar::getTimes() const
+{
+    return BarTimes{FstartDate, FendDate};
+}
+
+void TQVTGanttBar::setTimes(const BarTimes& times)
+{
+    FstartDate = times.start;
+    FendDate = times.end;
+}
+
+void TQVTGanttBar::setParent(TQVTGanttObject* parent)
+{
+    TQVTGanttObject::setParent(parent);
+    if (FTextHalo && !FTextHalo->getParent())
+        FTextHalo->setParent(this);
+}
+
+int TQVTGanttBar::getRow()
+{
+    if (const TQVTGanttRow* row = getParentRow())
+        FRow = row->FOrder;
+    return FRow;
+}
+
+int TQVTGanttBar::getIndexInRow() const
+{
+    const TQVTGanttRow* row = getParentRow();
+    return row ? row->indexOf(this) : -1;
+}
+
+TQVTGanttRow* TQVTGanttBar::getParentRow() const
+{
+    return dynamic_cast<TQVTGanttRow*>(getParent());
+}
+
+TQVTGanttTable* TQVTGanttBar::findTable() const
+{
+    const TQVTGanttRow* row = getParentRow();
+    return row && row->indexOf(this) >= 0 ? row->getTable() : nullptr;
+}
+
+TQVTGanttDocument* TQVTGanttBar::findDocument() const
+{
+    TQVTGanttObject* parent = getParent();
+    return parent ? dynamic_cast<TQVTGanttDocument*>(FindDocumentSetup(parent)) : nullptr;
+}
+
+TQVTGanttBar* TQVTGanttBarDrawer::bar() const
+{
+    return dynamic_cast<TQVTGanttBar*>(target);
+}
+
+TQVTGanttObject* TQVTGanttBarDrawer::locateObject(int x, int y)
+{
+    const bool inside = x >= lastRect.Left && x < lastRect.Right && y >= lastRect.Top && y < lastRect.Bottom;
+    return inside ? target : nullptr;
+}
+
+bool TQVTGanttBarDrawer::closerToStart(int x, int)
+{
+    return std::abs(static_cast<std::int64_t>(x) - lastRect.Left) <=
+           std::abs(static_cast<std::int64_t>(x) - lastRect.Right);
+}
+
+TRect TQVTGanttBarDrawer::getRect(TDateTime viewStart)
+{
+    TQVTGanttBar* bar = this->bar();
+    TQVTGanttTable* table = bar ? bar->findTable() : nullptr;
+    if (!table)
+        return NoRect;
+    const TQVTDocumentCalendar* calendar = calendarOf(*bar);
+    const double columnWidth = table->GetColumnWidth();
+    const TDateTime start = bar->getStartDate();
+    TRect rect;
+    rect.Left = roundHalfEven(columnWidth * unitsBetween(calendar, start, viewStart));
+    rect.Top = table->getRowStartY(bar->getRow());
+    // nearbyint rounds halves to even; roundHalfEven then keeps the sums in range.
+    rect.Right =
+        roundHalfEven(rect.Left + std::nearbyint(columnWidth * unitsBetween(calendar, bar->getEndDate(), start)));
+    rect.Bottom = roundHalfEven(static_cast<double>(rect.Top) + table->getRowHeight(bar->getRow()));
+    return rect;
+}
+
+void TQVTGanttBarDrawer::highlight(TQVTVisualContext& vc, TRect rect)
+{
+    if (!highlightedMode)
+        return;
+    constexpr int Margin = 2;
+    constexpr TColor HighlightColor = 0x000000FF;
+    const TRect frame{rect.Left - Margin, rect.Top - Margin, rect.Right + Margin, rect.Bottom + Margin};
+    vc.drawRect(frame, psDot, HighlightColor);
 }
 
 std::shared_ptr<TQVTGanttObject> TQVTGanttBarPersistence::doLoad(const std::string& name, IQVTMedia& media,
@@ -24,6 +260,92 @@ std::shared_ptr<TQVTGanttObject> TQVTGanttBarPersistence::doLoad(const std::stri
     if (bar)
         bar->FTextHalo = loadChildAs<TQVTTextHalo>("text halo", media, factory, bar.get());
     return bar;
+}
+
+TQVTBarResizeOperation::TQVTBarResizeOperation(TQVTDataSourceIntf* dataSource, std::shared_ptr<TQVTGanttBar> bar,
+                                               double changeCol, int changeRow, bool right)
+    : TQVTOperation(dataSource),
+      Target(std::move(bar)),
+      changeCol(changeCol),
+      changeRow(changeRow),
+      right(right)
+{
+}
+
+namespace {
+
+// Asks OnBarResize; a resize is allowed unless the handler clears the flag.
+bool resizeAllowed(TQVTDataSourceIntf* dataSource, TQVTGanttBar* bar, double changeCol, int changeRow, bool right)
+{
+    bool allowed = true;
+    if (dataSource && dataSource->OnBarResize && !RollbackScope::active())
+        dataSource->OnBarResize(bar, changeCol, changeRow, right, allowed);
+    return allowed;
+}
+
+} // namespace
+
+bool TQVTBarResizeOperation::perform()
+{
+    TQVTGanttTable* table = Target ? Target->findTable() : nullptr;
+    if (!table || cancelledBy(FDataSource, &TQVTDataSourceIntf::OnBeforeBarResize, Target.get()) ||
+        !resizeAllowed(FDataSource, Target.get(), changeCol, changeRow, right))
+        return false;
+    FBefore = Target->getTimes();
+    if (!Target->Resize(changeCol, changeRow, right)) {
+        Target->setTimes(FBefore);
+        return false;
+    }
+    table->updateAfterChange();
+    tellAfter(FDataSource, &TQVTDataSourceIntf::OnAfterBarResize, Target.get());
+    return true;
+}
+
+bool TQVTBarResizeOperation::undo()
+{
+    TQVTGanttTable* table = Target ? Target->findTable() : nullptr;
+    if (!table || cancelledBy(FDataSource, &TQVTDataSourceIntf::OnBeforeBarResize, Target.get()) ||
+        !resizeAllowed(FDataSource, Target.get(), -changeCol, -changeRow, right))
+        return false;
+    // Putting back the recorded times is exact even where the resize clamped.
+    Target->setTimes(FBefore);
+    table->updateAfterChange();
+    tellAfter(FDataSource, &TQVTDataSourceIntf::OnAfterBarResize, Target.get());
+    return true;
+}
+
+TQVTBarAssignTimeOperation::TQVTBarAssignTimeOperation(TQVTDataSourceIntf* dataSource,
+                                                       std::shared_ptr<TQVTGanttBar> bar, TDateTime start,
+                                                       TDateTime end)
+    : TQVTOperation(dataSource),
+      Target(std::move(bar)),
+      FStartDate(start),
+      FEndDate(end)
+{
+}
+
+bool TQVTBarAssignTimeOperation::perform()
+{
+    TQVTGanttTable* table = Target ? Target->findTable() : nullptr;
+    if (!table || cancelledBy(FDataSource, &TQVTDataSourceIntf::OnBeforeBarResize, Target.get()))
+        return false;
+    FOld = Target->getTimes();
+    Target->setStartDate(FStartDate);
+    Target->setEndDate(FEndDate);
+    table->updateAfterChange();
+    tellAfter(FDataSource, &TQVTDataSourceIntf::OnAfterBarResize, Target.get());
+    return true;
+}
+
+bool TQVTBarAssignTimeOperation::undo()
+{
+    TQVTGanttTable* table = Target ? Target->findTable() : nullptr;
+    if (!table || cancelledBy(FDataSource, &TQVTDataSourceIntf::OnBeforeBarResize, Target.get()))
+        return false;
+    Target->setTimes(FOld);
+    table->updateAfterChange();
+    tellAfter(FDataSource, &TQVTDataSourceIntf::OnAfterBarResize, Target.get());
+    return true;
 }
 
 } // namespace corvane

@@ -1,26 +1,39 @@
 #include "corvane/framework/chart/qvtGanttDocument.h"
 
 #include "corvane/framework/chart/qvtBarConnection.h"
+#include "corvane/framework/chart/qvtGanttBar.h"
+#include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/chart/qvtLegend.h"
 #include "corvane/framework/chart/qvtSpecialBars.h"
 #include "corvane/framework/chart/qvtTaskBar.h"
 #include "corvane/framework/chart/qvtTextHalo.h"
 #include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtDataSourceIntf.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/objects/qvtOperation.h"
 #include "corvane/framework/rendering/qvtTextSettings.h"
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
 #include "corvane/framework/time/qvtCalendar.h"
 #include "corvane/framework/time/qvtTimeScale.h"
 #include "corvane/platform/DateUtils.h"
+#include "corvane/platform/DiagnosticLog.h"
+#include "corvane/platform/ScopeGuard_p.h"
 
 #include <algorithm>
+#include <cmath>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace corvane {
 
 void TQVTGanttDocument::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
 {
     media.setStrProperty(name, "typeID", TypeID);
+    media.setRealProperty(name, "startDate", getStartDate());
+    media.setRealProperty(name, "date range start", FDateRangeStart);
+    media.setRealProperty(name, "date range end", FDateRangeEnd);
+    media.setBoolProperty(name, "time scale under", FTimeScaleUnder);
     // These three write their own reference key into this section; one that is gone loses
     // its key, so that it does not come back from the file saved over.
     const auto saveSelfReferencing = [&](const char* key, TQVTGanttObject* part) {
@@ -44,6 +57,196 @@ void TQVTGanttDocument::doSave(const std::string& name, IQVTMedia& media, TQVTEn
         factory.saveObjectList(name, "time scales", media, FScales);
     // Older versions never wrote the legend, so a document saved into a new file lost it.
     factory.saveChild(name, "legend", FLegend.get(), media);
+}
+
+int TQVTGanttDocument::drawnHeight(const TQVTTimeScale* scale) const
+{
+    TQVTDrawer* drawer = scale ? scale->getDrawer(vtGanttGraph) : nullptr;
+    return drawer ? drawer->getHeight() : 0;
+}
+
+int TQVTGanttDocument::scaleStartY(TQVTGanttObject* scale)
+{
+    int y = 0;
+    for (const auto& s : FScales) {
+        if (s.get() == scale)
+            break;
+        y += drawnHeight(s.get());
+    }
+    return y;
+}
+
+int TQVTGanttDocument::scaleStartUnderY(TQVTGanttObject* scale)
+{
+    int y = 0;
+    for (auto it = FScales.rbegin(); it != FScales.rend() && it->get() != scale; ++it)
+        y += drawnHeight(it->get());
+    return y;
+}
+
+int TQVTGanttDocument::GetTableStartY()
+{
+    return scaleStartY(nullptr);
+}
+
+TQVTGanttObject* TQVTGanttDocument::getImageBarSettings()
+{
+    return FImageBarSettings.get();
+}
+
+TQVTGanttObject* TQVTGanttDocument::getTextBarSettings()
+{
+    return FTextBarSettings.get();
+}
+
+TQVTGanttObject* TQVTGanttDocument::getHintTextSettings()
+{
+    return FHintTextSettings.get();
+}
+
+void TQVTGanttDocument::setHintTextSettings(TQVTGanttObject* value)
+{
+    FHintTextSettings = value ? std::dynamic_pointer_cast<TQVTTextSettings>(value->shared_from_this()) : nullptr;
+}
+
+int TQVTGanttDocument::countRows() const
+{
+    return Ftable ? static_cast<int>(Ftable->FRows.size()) : 0;
+}
+
+TQVTBarConnection* TQVTGanttDocument::getConnection(int index) const
+{
+    if (index < 0 || index >= countConnections())
+        return nullptr;
+    return connections[static_cast<std::size_t>(index)].get();
+}
+
+int TQVTGanttDocument::getConnectionIndex(const TQVTBarConnection* connection) const
+{
+    const auto it = std::find_if(connections.begin(), connections.end(),
+                                 [connection](const auto& c) { return c.get() == connection; });
+    return it == connections.end() ? -1 : static_cast<int>(it - connections.begin());
+}
+
+bool TQVTGanttDocument::addConnection(const std::shared_ptr<TQVTBarConnection>& connection, int index)
+{
+    if (!connection || getConnectionIndex(connection.get()) >= 0)
+        return false;
+    connection->setParent(this);
+    const bool inside = index >= 0 && index < countConnections();
+    connections.insert(inside ? connections.begin() + index : connections.end(), connection);
+    return true;
+}
+
+int TQVTGanttDocument::removeConnection(const TQVTBarConnection* connection)
+{
+    const int index = getConnectionIndex(connection);
+    if (index < 0)
+        return -1;
+    connections[static_cast<std::size_t>(index)]->setParent(nullptr);
+    connections.erase(connections.begin() + index);
+    return index;
+}
+
+TQVTBarConnection* TQVTGanttDocument::findConnection(const TQVTGanttBar* fromBar, const TQVTGanttBar* toBar,
+                                                     int connType) const
+{
+    constexpr int AnyType = 4;
+    for (const auto& c : connections) {
+        if (!c)
+            continue;
+        const bool forward = c->barFrom.get() == fromBar && c->barTo.get() == toBar;
+        if (connType == -1 ? forward || (c->barFrom.get() == toBar && c->barTo.get() == fromBar)
+                           : forward && (connType == AnyType || c->getConnType() == connType))
+            return c.get();
+    }
+    return nullptr;
+}
+
+TQVTBarConnection* TQVTGanttDocument::findRowsConnection(const TQVTGanttRow* fromRow, const TQVTGanttRow* toRow) const
+{
+    for (const auto& c : connections) {
+        if (c && c->barFrom && c->barTo && c->barFrom->isSummarizable() && c->barTo->isSummarizable() &&
+            c->barFrom->getParent() == fromRow && c->barTo->getParent() == toRow)
+            return c.get();
+    }
+    return nullptr;
+}
+
+std::shared_ptr<TQVTMultipleOperations> TQVTGanttDocument::resolveDistanceViolations(TQVTGanttBar* bar)
+{
+    auto moves = std::make_shared<TQVTMultipleOperations>(FDataSource);
+    if (!bar || connections.empty() || !Ftable)
+        return moves;
+    // The moves are this change's own; the application hears of the change, not of each move.
+    TQVTAfterConnectionOperationEvent silenced;
+    if (FDataSource)
+        silenced = std::exchange(FDataSource->OnAfterConnectionAdd, nullptr);
+    const ScopeGuard restore([&] {
+        if (FDataSource)
+            FDataSource->OnAfterConnectionAdd = std::move(silenced);
+    });
+
+    std::unordered_map<const TQVTGanttBar*, std::vector<TQVTBarConnection*>> byBar;
+    std::vector<TQVTBarConnection*> pending;
+    for (const auto& c : connections) {
+        byBar[c->barFrom.get()].push_back(c.get());
+        byBar[c->barTo.get()].push_back(c.get());
+        pending.push_back(c.get());
+    }
+    std::reverse(pending.begin(), pending.end()); // checked from the first, like a scan
+    std::unordered_set<const TQVTGanttBar*> handled{bar};
+    while (!pending.empty()) {
+        TQVTBarConnection* c = pending.back();
+        pending.pop_back();
+        double offset = c->findViolationOffset();
+        if (offset == 0)
+            continue;
+        TQVTGanttBar* moving = c->barTo.get();
+        if (handled.contains(moving)) {
+            moving = c->barFrom.get();
+            offset = -offset;
+        }
+        if (!handled.insert(moving).second)
+            continue;
+        const TDateTime start = moving->getStartDate();
+        const TDateTime newStart = Fcalendar ? Fcalendar->addEffective(start, offset, false) : start + offset;
+        const TDateTime newEnd = newStart + (moving->getEndDate() - start);
+        const int row = moving->getRow();
+        if (Ftable->barInRange(newStart, newEnd, row, moving))
+            continue;
+        const TQVTOperationPtr move = moving->moveTo(newStart, row);
+        if (!move || !move->perform())
+            continue;
+        moves->addOperation(move);
+        // Only the moved bar's connections can have changed.
+        for (TQVTBarConnection* touched : byBar[moving])
+            pending.push_back(touched);
+    }
+    return moves;
+}
+
+TQVTTimeScale* TQVTGanttDocument::getTimeScale(int index) const
+{
+    if (index < 0 || index >= getScalesCount())
+        return nullptr;
+    return FScales[static_cast<std::size_t>(index)].get();
+}
+
+void TQVTGanttDocument::InsertScale(int index, const std::shared_ptr<TQVTTimeScale>& scale)
+{
+    if (!scale)
+        return;
+    index = std::clamp(index, 0, getScalesCount());
+    scale->setParent(this);
+    FScales.insert(FScales.begin() + index, scale);
+    UpdateTimeScales();
+}
+
+void TQVTGanttDocument::DeleteScale(int index)
+{
+    if (index >= 0 && index < getScalesCount())
+        FScales.erase(FScales.begin() + index);
 }
 
 void TQVTGanttDocument::setStartDate(TDateTime value)
@@ -81,38 +284,64 @@ void TQVTGanttDocument::UpdateTimeScales()
             scale->Update(Fcalendar->getTimeMode());
 }
 
-TQVTGanttObject* TQVTGanttDocument::getTextBarSettings()
+namespace {
+
+// Keeps the connections whose two ends are bars of the table's rows, each once; the others
+// could only be drawn, routed or saved as dangling references.
+void dropUnlinkedConnections(TQVTGanttDocument& document)
 {
-    return FTextBarSettings.get();
+    std::unordered_set<const TQVTGanttBar*> bars;
+    if (document.Ftable)
+        for (const auto& row : document.Ftable->FRows)
+            if (row)
+                for (const auto& bar : row->FBarList)
+                    bars.insert(bar.get());
+    std::unordered_set<const TQVTBarConnection*> kept;
+    std::erase_if(document.connections, [&](const std::shared_ptr<TQVTBarConnection>& c) {
+        if (!c)
+            return true;
+        if (!bars.contains(c->barFrom.get()) || !bars.contains(c->barTo.get())) {
+            addlog("Connection \"" + c->getUID() + "\" does not join two bars of the table's rows; dropped");
+            return true;
+        }
+        return !kept.insert(c.get()).second;
+    });
 }
 
-TQVTProgressBarSettings* TQVTGanttDocument::GetProgressBarSettings()
-{
-    return FProgressBarSettings.get();
-}
+} // namespace
 
-std::shared_ptr<TQVTGanttObject> TQVTDocumentPersistence::doLoad(const std::string&, IQVTMedia& media,
+std::shared_ptr<TQVTGanttObject> TQVTDocumentPersistence::doLoad(const std::string& name, IQVTMedia& media,
                                                                  TQVTEntityFactory& factory)
 {
     auto document = std::make_shared<TQVTGanttDocument>();
     document->DocumentSetup = document.get();
     TQVTGanttObject* parent = document.get();
+    double startDate = 0;
+    media.getRealProperty(name, "startDate", std::trunc(Now()), startDate);
+    media.getRealProperty(name, "date range start", 0, document->FDateRangeStart);
+    media.getRealProperty(name, "date range end", 0, document->FDateRangeEnd);
     document->Ftable = loadChildAs<TQVTGanttTable>("table", media, factory, parent);
     document->Fcalendar = loadChildAs<TQVTDocumentCalendar>("calendar", media, factory, parent);
-    document->FScales = factory.loadObjectListAs<TQVTTimeScale>(ID, "time scales", media, parent);
+    // Snapped only now: the snapping follows the calendar's time unit.
+    document->setStartDate(startDate);
+    document->FScales = factory.loadObjectListAs<TQVTTimeScale>(name, "time scales", media, parent);
+    std::erase(document->FScales, nullptr);
     document->FTaskBarSettings = loadChildAs<TQVTTaskBarSettings>("task bar settings", media, factory, parent);
     document->FImageBarSettings = loadChildAs<TQVTImageBarSettings>("image bar settings", media, factory, parent);
     document->FTextBarSettings = loadChildAs<TQVTTextSettings>("text bar settings", media, factory, parent);
     document->FTextHaloSettings = loadChildAs<TQVTTextHaloSettings>("textual halo settings", media, factory, parent);
     document->FHintTextSettings = loadChildAs<TQVTTextSettings>("hint text settings", media, factory, parent);
+    media.getBoolProperty(name, "time scale under", false, document->FTimeScaleUnder);
     if (!document->FHintTextSettings)
         document->FHintTextSettings = document->FTextBarSettings;
     document->FProgressBarSettings =
         loadChildAs<TQVTProgressBarSettings>("progress bar settings", media, factory, parent);
     document->FConnectionSettings = loadChildAs<TQVTConnectionSettings>("connection settings", media, factory, parent);
-    document->connections = factory.loadObjectListAs<TQVTBarConnection>(ID, "connections", media, parent);
+    document->connections = factory.loadObjectListAs<TQVTBarConnection>(name, "connections", media, parent);
     document->FTree = loadChildAs<TQVTTreeGrid>("tree", media, factory, parent);
     document->FLegend = loadChildAs<TQVTLegend>("legend", media, factory, parent);
+    dropUnlinkedConnections(*document);
+    document->UpdateTimeScales();
     return document;
 }
 

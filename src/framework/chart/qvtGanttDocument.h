@@ -4,6 +4,7 @@
 #include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/objects/qvtDocumentSetup.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@
 namespace corvane {
 
 class TQVTBarConnection;
+class TQVTGanttBar;
+class TQVTGanttRow;
 class TQVTConnectionSettings;
 class TQVTDocumentCalendar;
 class TQVTImageBarSettings;
@@ -22,25 +25,85 @@ class TQVTTextSettings;
 class TQVTTimeScale;
 class TQVTTreeGrid;
 
+class TQVTDataSourceIntf;
+class TQVTMultipleOperations;
+
+/// Paints a connection instead of the default painting when DefaultPaint is cleared.
+using TQVTDrawConnectionEvent = std::function<void(TQVTBarConnection* Connection, bool& DefaultPaint)>;
+
+/// The root of a schedule: the chart table, the task tree, the calendar, the time scales, the
+/// connections between bars, the legend and the settings that bars and texts fall back on.
 class TQVTGanttDocument : public TQVTDocumentSetup {
 public:
     static constexpr const char* TypeID = "Document";
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 
+    bool getTimeScaleUnder() override { return FTimeScaleUnder; }
+    int scaleStartY(TQVTGanttObject* scale) override;
+    int scaleStartUnderY(TQVTGanttObject* scale) override;
+    int GetTableStartY() override;
     TDateTime getStartDate() override { return FStartDate; }
+    /// Snaps the date to the first moment of the calendar's time unit (week, month, quarter,
+    /// year, decade) and stores it; without a calendar the date is stored as given.
     void setStartDate(TDateTime value) override;
     TDateTime getEndDate() override { return FEndDate; }
     void setEndDate(TDateTime value) override { FEndDate = value; }
+    int getDocStartX() override { return FDocStartX; }
+    void setDocStartX(int value) override { FDocStartX = value; }
+    TQVTGanttObject* getImageBarSettings() override;
+    TQVTGanttObject* getTextBarSettings() override;
+    TQVTGanttObject* getHintTextSettings() override;
+    void setHintTextSettings(TQVTGanttObject* value) override;
+    TQVTLegend* GetLegend() override { return FLegend.get(); }
     TQVTGanttTable* GetTable() override { return Ftable.get(); }
+    TQVTTreeGrid* GetTree() override { return FTree.get(); }
+    TQVTDocumentCalendar* getCalendar() override { return Fcalendar.get(); }
+    TQVTTaskBarSettings* GetTaskBarSettings() override { return FTaskBarSettings.get(); }
+    TQVTTextHaloSettings* GetTextHaloSettings() override { return FTextHaloSettings.get(); }
+    TQVTProgressBarSettings* GetProgressBarSettings() override { return FProgressBarSettings.get(); }
+    TQVTConnectionSettings* GetConnectionSettings() override { return FConnectionSettings.get(); }
     void UpdateTimeScales() override;
 
-    TQVTGanttObject* getTextBarSettings();
-    TQVTProgressBarSettings* GetProgressBarSettings();
+    int countRows() const;
+    int countConnections() const { return static_cast<int>(connections.size()); }
+    /// None outside [0, countConnections()).
+    TQVTBarConnection* getConnection(int index) const;
+    /// -1 when the connection is not the document's.
+    int getConnectionIndex(const TQVTBarConnection* connection) const;
+    /// Makes the document the connection's parent and inserts it at index (appends when index
+    /// is outside the list). A connection already in the list is left where it is; answers
+    /// whether the list changed.
+    bool addConnection(const std::shared_ptr<TQVTBarConnection>& connection, int index = -1);
+    /// Takes the connection out of the list and clears its parent; answers the index it had,
+    /// or -1 when it was not in the list.
+    int removeConnection(const TQVTBarConnection* connection);
+    /// connType -1: the first connection joining the two bars in either direction; otherwise the
+    /// first from fromBar to toBar of that type, where 4 accepts every type.
+    TQVTBarConnection* findConnection(const TQVTGanttBar* fromBar, const TQVTGanttBar* toBar, int connType) const;
+    /// Moves connected bars, each at most once, so that no connection is violated after bar
+    /// changed; answers the moves, already performed, as one group for the history (empty when
+    /// nothing moved). A bar moves only into a range of its row that is free of other bars.
+    std::shared_ptr<TQVTMultipleOperations> resolveDistanceViolations(TQVTGanttBar* bar);
+    /// The first connection between summarizable bars from a bar of fromRow to a bar of toRow.
+    TQVTBarConnection* findRowsConnection(const TQVTGanttRow* fromRow, const TQVTGanttRow* toRow) const;
+
+    int getScalesCount() const { return static_cast<int>(FScales.size()); }
+    /// None outside the list.
+    TQVTTimeScale* getTimeScale(int index) const;
+    /// Inserts at index (clamped to the list) and updates the time scales.
+    void InsertScale(int index, const std::shared_ptr<TQVTTimeScale>& scale);
+    /// Removes the scale at index from the list; nothing outside the list.
+    void DeleteScale(int index);
 
     TQVTDocumentSetup* DocumentSetup = nullptr;
     TDateTime FStartDate = 0;
     TDateTime FEndDate = 0;
+    TDateTime FDateRangeStart = 0;
+    TDateTime FDateRangeEnd = 0;
+    bool FTimeScaleUnder = false;
+    /// The data source that owns the document; set by the data source.
+    TQVTDataSourceIntf* FDataSource = nullptr;
     std::shared_ptr<TQVTGanttTable> Ftable;
     std::shared_ptr<TQVTDocumentCalendar> Fcalendar;
     std::vector<std::shared_ptr<TQVTTimeScale>> FScales;
@@ -49,11 +112,21 @@ public:
     std::shared_ptr<TQVTProgressBarSettings> FProgressBarSettings;
     std::vector<std::shared_ptr<TQVTBarConnection>> connections;
     std::shared_ptr<TQVTTreeGrid> FTree;
+    int FTreeStartX = 0;
     std::shared_ptr<TQVTConnectionSettings> FConnectionSettings;
+    TQVTDrawConnectionEvent FOnDrawConnection;
+    int FDocStartX = 20;
     std::shared_ptr<TQVTImageBarSettings> FImageBarSettings;
     std::shared_ptr<TQVTTextSettings> FTextBarSettings;
     std::shared_ptr<TQVTTextSettings> FHintTextSettings;
     std::shared_ptr<TQVTLegend> FLegend;
+    bool FDrawConnections = true;
+    bool FDrawFixedLabels = true;
+    bool FPrintLegend = false;
+    bool FPrintLegendUnder = true;
+
+private:
+    int drawnHeight(const TQVTTimeScale* scale) const;
 };
 
 class TQVTDocumentPersistence : public TQVTPersistenceOf<TQVTGanttDocument> {

@@ -1,12 +1,103 @@
 #include "corvane/framework/chart/qvtGanttTable.h"
 
 #include "corvane/framework/chart/qvtBarConnection.h"
+#include "corvane/framework/chart/qvtChartShared_p.h"
+#include "corvane/framework/chart/qvtGanttBar.h"
+#include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
+#include "corvane/framework/chart/qvtSpecialBars.h"
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
 #include "corvane/framework/pert/qvtPertBar.h"
+#include "corvane/platform/DateUtils.h"
+#include "corvane/platform/DiagnosticLog.h"
+
+#include <algorithm>
+#include <limits>
+#include <typeinfo>
+#include <unordered_set>
 
 namespace corvane {
+
+namespace {
+
+int clampToInt(std::int64_t v)
+{
+    return static_cast<int>(
+        std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+// The earlier of two dates, where 0 stands for no date.
+TDateTime earlierDate(TDateTime current, TDateTime candidate)
+{
+    return candidate != 0 && (current == 0 || candidate < current) ? candidate : current;
+}
+
+TDateTime laterDate(TDateTime current, TDateTime candidate)
+{
+    return candidate != 0 && (current == 0 || candidate > current) ? candidate : current;
+}
+
+bool isShadowBar(const TQVTGanttBar* bar)
+{
+    return dynamic_cast<const TQVTShadowTaskBar*>(bar) || dynamic_cast<const TQVTShadowProgressBar*>(bar);
+}
+
+// A walk over many rows waits on memory: each row, its bar list and its bars are asked for a
+// few rows before the walk (going up from row) reaches them.
+void prefetchRowsBefore(const std::vector<std::shared_ptr<TQVTGanttRow>>& rows, int row)
+{
+    if (row >= 16)
+        __builtin_prefetch(rows[static_cast<std::size_t>(row - 16)].get());
+    if (row >= 8)
+        __builtin_prefetch(rows[static_cast<std::size_t>(row - 8)]->FBarList.data());
+    if (row >= 4)
+        for (const auto& bar : rows[static_cast<std::size_t>(row - 4)]->FBarList)
+            __builtin_prefetch(bar.get());
+}
+
+// Makes parent the parent of an object a load shared from elsewhere; false when that would
+// make the object its own ancestor.
+bool adopt(TQVTGanttObject& child, TQVTGanttObject& parent)
+{
+    if (child.getParent() == &parent)
+        return true;
+    try {
+        child.setParent(&parent);
+        return true;
+    } catch (const EInvalidOperation&) {
+        return false;
+    }
+}
+
+} // namespace
+
+TQVTUserDefinedDateLine::TQVTUserDefinedDateLine() : Date(Now()) {}
+
+TableUpdateDeferral::TableUpdateDeferral(TQVTGanttTable& table) : FTable(table)
+{
+    ++FTable.FUpdateDeferrals;
+}
+
+TableUpdateDeferral::~TableUpdateDeferral()
+{
+    if (--FTable.FUpdateDeferrals == 0 && FTable.FUpdatePending) {
+        FTable.FUpdatePending = false;
+        FTable.updateAfterChange();
+    }
+}
+
+TQVTGanttTable::TQVTGanttTable() = default;
+
+TQVTGanttTable::~TQVTGanttTable() = default;
+
+std::span<const TDateTime> TQVTGanttTable::getBlockedDates(int row) const
+{
+    if (row < 0 || row >= countRows())
+        return {};
+    const TQVTGanttRow* r = FRows[static_cast<std::size_t>(row)].get();
+    return r ? std::span<const TDateTime>(r->BlockedDates) : std::span<const TDateTime>();
+}
 
 void TQVTGanttTable::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
 {
@@ -14,31 +105,501 @@ void TQVTGanttTable::doSave(const std::string& name, IQVTMedia& media, TQVTEntit
     media.setStrProperty(name, "table", uid);
     // Files of this kind spell the table's identifier key "TypeID"; sections and keys match without case.
     media.setStrProperty(uid, "TypeID", TypeID);
+    media.setIntProperty(uid, "column width", FColWidth);
+    media.setIntProperty(uid, "pert grid size x", FPertGridSize.X);
+    media.setIntProperty(uid, "pert grid size y", FPertGridSize.Y);
+    media.setColorProperty(uid, "grid color", FGridColor);
+    media.setColorProperty(uid, "base color", FBaseColor);
+    media.setColorProperty(uid, "grid anchor color", FGridAnchorColor);
+    media.setIntProperty(uid, "default row height", FDefaultRowHeight);
+    media.setIntProperty(uid, "focused bar frame thickness", FFocusedFrameThickness);
+    media.setColorProperty(uid, "pert graph background color", FPertGraphBackGroundColor);
+    media.setColorProperty(uid, "critical path color", FCriticalPathColor);
+    media.setColorProperty(uid, "weekend brighten color", FWeekendBrightenColor);
     factory.saveObjectList(uid, "rows", media, FRows);
-    // "rowszorder" and "pertconnections" are read but never written.
+    // Loading reads these two; without them the PERT drawing order and arrows were lost on save.
+    factory.saveObjectList(uid, "rowszorder", media, FRowsZOrder);
+    factory.saveObjectList(uid, "pertconnections", media, FPertBarConnections);
     factory.saveChild(uid, "default pert settings", FDefaultPertBarSettings.get(), media);
 }
 
-std::span<const TDateTime> TQVTGanttTable::getBlockedDates(int row) const
+TQVTGanttDocument* TQVTGanttTable::findDocument() const
 {
-    if (row < 0 || static_cast<std::size_t>(row) >= FRows.size())
-        return {};
-    const TQVTGanttRow* r = FRows[static_cast<std::size_t>(row)].get();
-    return r ? std::span<const TDateTime>(r->BlockedDates) : std::span<const TDateTime>();
+    TQVTGanttObject* parent = getParent();
+    return parent ? dynamic_cast<TQVTGanttDocument*>(FindDocumentSetup(parent)) : nullptr;
+}
+
+TQVTGanttRow* TQVTGanttTable::getRow(int index) const
+{
+    if (index >= 0 && index < countRows())
+        return FRows[static_cast<std::size_t>(index)].get();
+    if (index >= countRows() && LogActive())
+        addlog("stop. List index " + std::to_string(index) + " out of bounds (" + std::to_string(countRows()) +
+               ") in TQVTGanttTable.getRow");
+    return nullptr;
+}
+
+int TQVTGanttTable::getRowHeight(int index) const
+{
+    const TQVTGanttRow* row =
+        index >= 0 && index < countRows() ? FRows[static_cast<std::size_t>(index)].get() : nullptr;
+    return row ? row->getHeight() : 0;
+}
+
+std::shared_ptr<TQVTGanttRow> TQVTGanttTable::MakeBlankRow()
+{
+    auto row = std::make_shared<TQVTGanttRow>();
+    row->setParent(this);
+    return row;
+}
+
+int TQVTGanttTable::findEmptyRow() const
+{
+    for (int i = 0; i < countRows(); ++i)
+        if (!FRows[static_cast<std::size_t>(i)]->FPertBar)
+            return i;
+    return -1;
+}
+
+std::vector<TQVTGanttBar*> TQVTGanttTable::allBarsIn(int first, int last) const
+{
+    std::vector<TQVTGanttBar*> bars;
+    for (int i = std::max(first, 0); i <= std::min(last, countRows() - 1); ++i)
+        for (const auto& bar : FRows[static_cast<std::size_t>(i)]->FBarList)
+            bars.push_back(bar.get());
+    return bars;
+}
+
+TQVTGanttBar* TQVTGanttTable::barInRange(TDateTime start, TDateTime end, int row, TQVTGanttBar* exceptBar, bool) const
+{
+    // Every kind's overlap requires the bar to lie in row, so only that row is searched.
+    const TQVTGanttRow* inRow = row >= 0 && row < countRows() ? FRows[static_cast<std::size_t>(row)].get() : nullptr;
+    if (!inRow)
+        return nullptr;
+    for (const auto& bar : inRow->FBarList)
+        if (bar.get() != exceptBar && !isShadowBar(bar.get()) && bar->overlap(start, end, row, exceptBar))
+            return bar.get();
+    return nullptr;
+}
+
+TQVTGanttBar* TQVTGanttTable::findFirstSummarizable(int row) const
+{
+    const TQVTGanttRow* r = row >= 0 && row < countRows() ? FRows[static_cast<std::size_t>(row)].get() : nullptr;
+    return r ? r->findFirstSummarizable() : nullptr;
+}
+
+TQVTGanttBar* TQVTGanttTable::findLastSummarizable(int row) const
+{
+    const TQVTGanttRow* r = row >= 0 && row < countRows() ? FRows[static_cast<std::size_t>(row)].get() : nullptr;
+    return r ? r->findLastSummarizable() : nullptr;
+}
+
+const TQVTGanttTable::Geometry& TQVTGanttTable::geometry()
+{
+    if (FGeometry && FGeometry->prefix.size() == FRows.size() + 1)
+        return *FGeometry;
+    Geometry g;
+    g.prefix.resize(FRows.size() + 1, 0);
+    for (std::size_t i = 0; i < FRows.size(); ++i) {
+        const TQVTGanttRow& row = *FRows[i];
+        g.prefix[i + 1] = g.prefix[i] + row.GetVisibleHeight();
+        if (row.IsVisible())
+            g.visibleRows.push_back(static_cast<int>(i));
+    }
+    FGeometry = std::move(g);
+    return *FGeometry;
+}
+
+int TQVTGanttTable::tableStartY() const
+{
+    TQVTGanttDocument* document = findDocument();
+    return document ? document->GetTableStartY() : 0;
+}
+
+int TQVTGanttTable::GetFirstVisibleRowIndex()
+{
+    const auto& visible = geometry().visibleRows;
+    return visible.empty() ? -1 : visible.front();
+}
+
+int TQVTGanttTable::GetLastVisibleRowIndex()
+{
+    const auto& visible = geometry().visibleRows;
+    return visible.empty() ? -1 : visible.back();
+}
+
+int TQVTGanttTable::getRowStartY(int index)
+{
+    const auto& prefix = geometry().prefix;
+    const int from = std::clamp(FScrolledLines, 0, countRows());
+    const int to = std::clamp(index, 0, countRows());
+    std::int64_t y = tableStartY();
+    if (to > from)
+        y += prefix[static_cast<std::size_t>(to)] - prefix[static_cast<std::size_t>(from)];
+    return clampToInt(y);
+}
+
+int TQVTGanttTable::getVisibleRowStartY(int n)
+{
+    const Geometry& g = geometry();
+    std::int64_t heights = 0;
+    if (n >= static_cast<int>(g.visibleRows.size()))
+        heights = g.prefix.back();
+    else if (n > 0)
+        heights = g.prefix[static_cast<std::size_t>(g.visibleRows[static_cast<std::size_t>(n)])];
+    return clampToInt(tableStartY() + heights);
+}
+
+int TQVTGanttTable::getVisibleRowHeight(int n)
+{
+    const auto& visible = geometry().visibleRows;
+    if (n >= 0 && n < static_cast<int>(visible.size()))
+        return getRowHeight(visible[static_cast<std::size_t>(n)]);
+    return getRowHeight(countRows() - 1);
+}
+
+void TQVTGanttTable::SetScrolledLines(int value)
+{
+    const int count = countRows();
+    FScrolledLines = std::clamp(FScrolledLines, 0, std::max(count - 1, 0));
+    if (FScrolledLines == value)
+        return;
+    const auto collapsed = [this](int i) { return FRows[static_cast<std::size_t>(i)]->isCollapsed(); };
+    const auto search = [&](int from, int step) {
+        int i = from;
+        while (i >= 0 && i < count && collapsed(i))
+            i += step;
+        return i;
+    };
+    int top = search(value, value > FScrolledLines ? 1 : -1);
+    if (top < 0)
+        top = search(0, 1);
+    if (top >= count)
+        top = search(count - 1, -1);
+    if (top < 0 || top >= count)
+        return;
+    if (FScrolledLines < top) {
+        for (int i = FScrolledLines; i < top; ++i)
+            if (!collapsed(i))
+                FRows[static_cast<std::size_t>(i)]->setVisible(false);
+    } else {
+        for (int i = FScrolledLines; i >= top; --i)
+            if (!collapsed(i))
+                FRows[static_cast<std::size_t>(i)]->setVisible(true);
+    }
+    FScrolledLines = top;
+    lastScrolledLines = -1;
+}
+
+TDateTime TQVTGanttTable::CalculateStartDate() const
+{
+    TDateTime start = 0;
+    for (const auto& row : FRows)
+        start = earlierDate(start, row->FindFirstStartDate());
+    return start;
+}
+
+TDateTime TQVTGanttTable::CalculateEndDate() const
+{
+    TDateTime end = 0;
+    for (const auto& row : FRows)
+        end = laterDate(end, row->FindLastEndDate());
+    return end;
+}
+
+void TQVTGanttTable::UpdateSummaryBars()
+{
+    // Each row's span covers its own summarizable bars and its subtree. Rows are done from the
+    // last up, and a row combines only its direct children's spans (found by jumping over their
+    // subtrees), so the whole update is linear.
+    const std::vector<int> ends = rowSubtreeEnds(*this);
+    const int count = countRows();
+    const auto subtreeEnd = [&](int row) {
+        return row < static_cast<int>(ends.size()) ? std::clamp(ends[static_cast<std::size_t>(row)], row, count - 1)
+                                                   : row;
+    };
+    std::vector<std::pair<TDateTime, TDateTime>> spans(static_cast<std::size_t>(count));
+    for (int r = count - 1; r >= 0; --r) {
+        prefetchRowsBefore(FRows, r);
+        TDateTime start = 0;
+        TDateTime end = 0;
+        for (int child = r + 1; child <= subtreeEnd(r); child = subtreeEnd(child) + 1) {
+            start = earlierDate(start, spans[static_cast<std::size_t>(child)].first);
+            end = laterDate(end, spans[static_cast<std::size_t>(child)].second);
+        }
+        // The row's own summarizable bars widen its span; its summary bars take the span of
+        // the rows below, which the span holds already. No kind derives from the summary bar,
+        // and comparing classes costs far less than a cast.
+        TDateTime ownStart = 0;
+        TDateTime ownEnd = 0;
+        for (const auto& bar : FRows[static_cast<std::size_t>(r)]->FBarList) {
+            if (typeid(*bar) == typeid(TQVTSummaryBar)) {
+                bar->FstartDate = start;
+                bar->FendDate = end;
+            } else if (bar->isSummarizable()) {
+                ownStart = earlierDate(ownStart, bar->getStartDate());
+                ownEnd = laterDate(ownEnd, bar->getEndDate());
+            }
+        }
+        spans[static_cast<std::size_t>(r)] = {earlierDate(start, ownStart), laterDate(end, ownEnd)};
+    }
+}
+
+void TQVTGanttTable::RecalculateEffective()
+{
+    for (const auto& row : FRows)
+        row->RecalculateEffective();
+}
+
+void TQVTGanttTable::updateAfterChange()
+{
+    if (FUpdateDeferrals > 0) {
+        FUpdatePending = true;
+        return;
+    }
+    UpdateSummaryBars();
+}
+
+TQVTGanttBar* TQVTGanttTable::getFocusedBar()
+{
+    const TQVTGanttRow* row = FFocusedBarRow >= 0 && FFocusedBarRow < countRows()
+                                  ? FRows[static_cast<std::size_t>(FFocusedBarRow)].get()
+                                  : nullptr;
+    TQVTGanttBar* bar = row ? row->GetBarInRow(FFocusedBar) : nullptr;
+    if (!bar)
+        FFocusedBarRow = FFocusedBar = -1;
+    return bar;
+}
+
+void TQVTGanttTable::setFocusedBar(TQVTGanttBar* bar)
+{
+    unFocusBar();
+    const TQVTGanttRow* row = bar ? bar->getParentRow() : nullptr;
+    if (!row || row->getTable() != this || row->indexOf(bar) < 0)
+        return;
+    FFocusedBarRow = row->FOrder;
+    FFocusedBar = row->indexOf(bar);
+    bar->FFocused = true;
+}
+
+void TQVTGanttTable::unFocusBar()
+{
+    for (const auto& row : FRows)
+        for (const auto& bar : row->FBarList)
+            bar->FFocused = false;
+    FFocusedBarRow = FFocusedBar = -1;
+}
+
+bool TQVTGanttTable::swapRows(int i, int j)
+{
+    if (i < 0 || j < 0 || i >= countRows() || j >= countRows())
+        return false;
+    std::swap(FRows[static_cast<std::size_t>(i)], FRows[static_cast<std::size_t>(j)]);
+    invalidateRowGeometry();
+    return true;
+}
+
+int TQVTGanttTable::swapSequences(int s1, int e1, int s2, int e2)
+{
+    if (s1 > s2) {
+        std::swap(s1, s2);
+        std::swap(e1, e2);
+    }
+    if (s1 < 0 || s1 > e1 || e1 >= s2 || s2 > e2 || e2 >= countRows())
+        return -1;
+    const auto at = [this](int i) { return FRows.begin() + i; };
+    std::vector<std::shared_ptr<TQVTGanttRow>> rows(FRows.begin(), at(s1));
+    rows.insert(rows.end(), at(s2), at(e2 + 1));
+    rows.insert(rows.end(), at(e1 + 1), at(s2));
+    rows.insert(rows.end(), at(s1), at(e1 + 1));
+    rows.insert(rows.end(), at(e2 + 1), FRows.end());
+    FRows = std::move(rows);
+    renumber(s1, e2);
+    invalidateRowGeometry();
+    return s1 + (e2 - s2 + 1) + (s2 - e1 - 1);
+}
+
+std::vector<std::shared_ptr<TQVTGanttRow>> TQVTGanttTable::getOrder()
+{
+    for (int i = 0; i < countRows(); ++i)
+        FRows[static_cast<std::size_t>(i)]->QVTTag = i;
+    return FRows;
+}
+
+void TQVTGanttTable::saveOrder()
+{
+    FSavedOrder = FRows;
+}
+
+bool TQVTGanttTable::restoreOrder()
+{
+    if (!FSavedOrder)
+        return false;
+    return applyOrder(*FSavedOrder);
+}
+
+bool TQVTGanttTable::applyOrder(const std::vector<std::shared_ptr<TQVTGanttRow>>& list)
+{
+    if (!holdsExactly(list))
+        return false;
+    FRows = list;
+    renumber(0, countRows() - 1);
+    invalidateRowGeometry();
+    return true;
+}
+
+bool TQVTGanttTable::holdsExactly(const std::vector<std::shared_ptr<TQVTGanttRow>>& list) const
+{
+    if (list.size() != FRows.size())
+        return false;
+    const std::unordered_set<const TQVTGanttRow*> listed = [&list] {
+        std::unordered_set<const TQVTGanttRow*> rows;
+        for (const auto& row : list)
+            rows.insert(row.get());
+        return rows;
+    }();
+    return listed.size() == FRows.size() &&
+           std::all_of(FRows.begin(), FRows.end(), [&listed](const auto& row) { return listed.contains(row.get()); });
+}
+
+void TQVTGanttTable::renumber(int first, int last)
+{
+    for (int i = std::max(first, 0); i <= std::min(last, countRows() - 1); ++i)
+        FRows[static_cast<std::size_t>(i)]->FOrder = i;
+}
+
+void TQVTGanttTable::SetColumnWidth(int value)
+{
+    FColWidth = std::clamp(value, 1, MaxLength);
+}
+
+void TQVTGanttTable::setDefaultRowHeight(int value)
+{
+    FDefaultRowHeight = std::clamp(value, 1, MaxLength);
+}
+
+void TQVTGanttTable::setPertGridSize(TPoint value)
+{
+    FPertGridSize = TPoint{std::clamp(value.X, 1, MaxLength), std::clamp(value.Y, 1, MaxLength)};
+}
+
+void TQVTGanttTable::snapToGrid(int x, int y, TPoint& point, bool clampToZero) const
+{
+    const auto snap = [clampToZero](int v, int grid) {
+        const int snapped = clampToInt(static_cast<std::int64_t>(roundHalfEven(static_cast<double>(v) / grid)) * grid);
+        return clampToZero ? std::max(snapped, 0) : snapped;
+    };
+    point = TPoint{snap(x, FPertGridSize.X), snap(y, FPertGridSize.Y)};
+}
+
+void TQVTGanttTable::setPertStartX(int value)
+{
+    TPoint point;
+    snapToGrid(value, 0, point, true);
+    FPertStartX = point.X;
+}
+
+void TQVTGanttTable::setPertStartY(int value)
+{
+    TPoint point;
+    snapToGrid(0, value, point, true);
+    FPertStartY = point.Y;
+}
+
+void TQVTGanttTable::setZOrder(TQVTGanttRow* row, int position)
+{
+    if (!row)
+        return;
+    const auto it =
+        std::find_if(FRowsZOrder.begin(), FRowsZOrder.end(), [row](const auto& r) { return r.get() == row; });
+    if (it != FRowsZOrder.end())
+        FRowsZOrder.erase(it);
+    const int at = std::clamp(position, 0, static_cast<int>(FRowsZOrder.size()));
+    FRowsZOrder.insert(FRowsZOrder.begin() + at, std::static_pointer_cast<TQVTGanttRow>(row->shared_from_this()));
+}
+
+int TQVTGanttTable::getZOrder(const TQVTGanttRow* row) const
+{
+    const auto it =
+        std::find_if(FRowsZOrder.begin(), FRowsZOrder.end(), [row](const auto& r) { return r.get() == row; });
+    return it == FRowsZOrder.end() ? -1 : static_cast<int>(it - FRowsZOrder.begin());
+}
+
+TQVTBarConnection* TQVTGanttTable::GetPertConnection(int i) const
+{
+    return i >= 0 && i < GetPertConnectionsCount() ? FPertBarConnections[static_cast<std::size_t>(i)].get() : nullptr;
 }
 
 std::shared_ptr<TQVTGanttObject> TQVTGanttTablePersistence::doLoad(const std::string& name, IQVTMedia& media,
                                                                    TQVTEntityFactory& factory)
 {
     auto table = std::make_shared<TQVTGanttTable>();
-    table->FRows = factory.loadObjectListAs<TQVTGanttRow>(name, "rows", media, table.get());
-    for (std::size_t i = 0; i < table->FRows.size(); ++i) {
-        if (table->FRows[i])
-            table->FRows[i]->FOrder = static_cast<int>(i);
+    const auto dropped = [&name](const char* what) { addlog("Table \"" + name + "\" leaves out " + what); };
+
+    // Every row and every bar is kept once, in the first place that lists it.
+    std::unordered_set<const TQVTGanttRow*> rows;
+    std::unordered_set<const TQVTGanttBar*> bars;
+    for (auto& row : factory.loadObjectListAs<TQVTGanttRow>(name, "rows", media, table.get())) {
+        if (!row || !rows.insert(row.get()).second || !adopt(*row, *table)) {
+            dropped("a row that did not load or is listed twice");
+            continue;
+        }
+        std::erase_if(row->FBarList, [&](const std::shared_ptr<TQVTGanttBar>& bar) {
+            const bool keep = bars.insert(bar.get()).second && adopt(*bar, *row);
+            if (!keep)
+                dropped("a bar listed by two rows");
+            return !keep;
+        });
+        if (row->FPertBar && (!bars.insert(row->FPertBar.get()).second || !adopt(*row->FPertBar, *row))) {
+            dropped("a PERT box of two rows");
+            row->FPertBar.reset();
+        }
+        table->FRows.push_back(std::move(row));
     }
-    table->FRowsZOrder = factory.loadObjectListAs<TQVTGanttRow>(name, "rowszorder", media, table.get());
-    table->FPertBarConnections =
-        factory.loadObjectListAs<TQVTBarConnection>(name, "pertconnections", media, table.get());
+    table->renumber(0, table->countRows() - 1);
+
+    int value = 0;
+    media.getIntProperty(name, "column width", 50, value);
+    table->SetColumnWidth(value);
+    TPoint grid;
+    media.getIntProperty(name, "pert grid size x", 20, grid.X);
+    media.getIntProperty(name, "pert grid size y", 20, grid.Y);
+    table->setPertGridSize(grid);
+    media.getColorProperty(name, "grid color", clGray, table->FGridColor);
+    media.getColorProperty(name, "base color", 0x02F7EAD4, table->FBaseColor);
+    media.getColorProperty(name, "grid anchor color", 0xFF0000, table->FGridAnchorColor);
+    media.getIntProperty(name, "default row height", 35, value);
+    table->setDefaultRowHeight(value);
+    media.getIntProperty(name, "focused bar frame thickness", 4, table->FFocusedFrameThickness);
+    media.getColorProperty(name, "pert graph background color", 0xEEEEEE, table->FPertGraphBackGroundColor);
+    media.getColorProperty(name, "critical path color", 0xFF00FF, table->FCriticalPathColor);
+    media.getColorProperty(name, "weekend brighten color", 0x404040, table->FWeekendBrightenColor);
+
+    std::unordered_set<const TQVTGanttRow*> ordered;
+    for (auto& row : factory.loadObjectListAs<TQVTGanttRow>(name, "rowszorder", media, table.get())) {
+        if (!row || !rows.contains(row.get()) || !ordered.insert(row.get()).second) {
+            dropped("a PERT drawing order entry that is no row of its own or is listed twice");
+            continue;
+        }
+        table->FRowsZOrder.push_back(std::move(row));
+    }
+    for (const auto& row : table->FRows)
+        if (row->FPertBar && !ordered.contains(row.get()))
+            table->FRowsZOrder.push_back(row);
+
+    std::unordered_set<const TQVTGanttBar*> boxes;
+    for (const auto& row : table->FRows)
+        if (row->FPertBar)
+            boxes.insert(row->FPertBar.get());
+    std::unordered_set<const TQVTBarConnection*> connections;
+    for (auto& connection : factory.loadObjectListAs<TQVTBarConnection>(name, "pertconnections", media, table.get())) {
+        if (!connection || !boxes.contains(connection->barFrom.get()) || !boxes.contains(connection->barTo.get()) ||
+            !connections.insert(connection.get()).second) {
+            dropped("a PERT connection that does not join two of its PERT boxes or is listed twice");
+            continue;
+        }
+        table->FPertBarConnections.push_back(std::move(connection));
+    }
     table->FDefaultPertBarSettings =
         loadChildAs<TQVTPertBarSettings>("default pert settings", media, factory, table.get());
     return table;

@@ -1,38 +1,361 @@
 #pragma once
-// The chart table: the rows of a document and the PERT layout shared by them.
+// The chart table: the rows of a document with the layout values that painting uses, the PERT
+// layout, and the undoable operations on rows and bars.
 
 #include "corvane/framework/objects/qvtDocumentSetup.h"
+#include "corvane/framework/objects/qvtOperation.h"
+#include "corvane/platform/Canvas.h"
+#include "corvane/platform/Colors.h"
 
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace corvane {
 
 class TQVTBarConnection;
+class TQVTDataSourceIntf;
+class TQVTGanttBar;
+class TQVTGanttDocument;
 class TQVTGanttRow;
+class TQVTGanttTable;
 class TQVTPertBarSettings;
 
+/// Lets the application paint a bar; clearing DefaultPaint skips the default painting.
+using TQVTDrawBarEvent = std::function<void(TQVTGanttBar* Bar, bool& DefaultPaint)>;
+
+/// A date line the user places; painted by the table drawer, not stored.
+struct TQVTUserDefinedDateLine {
+    TQVTUserDefinedDateLine();
+
+    TDateTime Date;
+    bool Visible = false;
+    TPenStyle PenStyle = psSolid;
+    int PenWidth = 1;
+    TColor Color = clBlack;
+    std::string Caption;
+};
+
+/// The line at the current date; painted by the table drawer, not stored.
+struct TQVTCurrentDateLine {
+    bool Visible = false;
+    TPenStyle PenStyle = psSolid;
+    int PenWidth = 1;
+    TColor Color = clBlack;
+    std::string Caption;
+};
+
+/// Holds back a table's updates while it lives; see TQVTGanttTable::deferUpdates.
+class TableUpdateDeferral {
+public:
+    explicit TableUpdateDeferral(TQVTGanttTable& table);
+    ~TableUpdateDeferral();
+    TableUpdateDeferral(const TableUpdateDeferral&) = delete;
+    TableUpdateDeferral& operator=(const TableUpdateDeferral&) = delete;
+
+private:
+    TQVTGanttTable& FTable;
+};
+
+/// The ordered chart rows of a document: row i is task i of the task tree, and every row's
+/// FOrder is its index. Rows change only through the operations and order helpers below.
 class TQVTGanttTable : public IQVTChartTable {
 public:
     static constexpr const char* TypeID = "Gantt Table";
+    /// Column widths and PERT grid sizes are clamped to [1, MaxLength]; the default row height too.
+    static constexpr int MaxLength = 32767;
+
+    TQVTGanttTable();
+    ~TQVTGanttTable() override;
 
     std::span<const TDateTime> getBlockedDates(int row) const override;
 
     /// Saved by the document: writes "table" = its identifier into the document's section name,
-    /// then its own section.
+    /// then its own section: its layout keys, the rows, the PERT z-order, the PERT connections
+    /// and the default PERT settings.
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 
+    /// The document the table belongs to, or none.
+    TQVTGanttDocument* findDocument() const;
+
+    // Rows and lookup.
+    int countRows() const { return static_cast<int>(FRows.size()); }
+    /// None outside [0, countRows()); an index past the end is also logged.
+    TQVTGanttRow* getRow(int index) const;
+    int getNextRow(int index) const { return index + 1; }
+    /// 0 outside [0, countRows()).
+    int getRowHeight(int index) const;
+    /// A new row whose parent is the table; it is not inserted.
+    std::shared_ptr<TQVTGanttRow> MakeBlankRow();
+    /// The first row without a PERT box, -1 when every row has one.
+    int findEmptyRow() const;
+    /// The bars of rows first..last (clipped to the table), row by row in list order.
+    std::vector<TQVTGanttBar*> allBarsIn(int first, int last) const;
+    /// The first bar of row that is no shadow bar, not exceptBar, and whose overlap with
+    /// [start, end) in row is true; none otherwise. flag has no effect.
+    TQVTGanttBar* barInRange(TDateTime start, TDateTime end, int row, TQVTGanttBar* exceptBar, bool flag = false) const;
+    /// The row's summarizable bar with the earliest start / latest end; none without that row.
+    TQVTGanttBar* findFirstSummarizable(int row) const;
+    TQVTGanttBar* findLastSummarizable(int row) const;
+
+    // Visibility and geometry, in pixels of the chart's vertical axis. Answers come from a
+    // cache of running sums that every change of the rows, their heights or their visibility
+    // drops; code that changes FRows directly calls invalidateRowGeometry.
+    /// The first / last visible row, -1 when none is.
+    int GetFirstVisibleRowIndex();
+    int GetLastVisibleRowIndex();
+    /// The document's table start plus the visible heights of the rows from the scroll position
+    /// to index - 1; the table start for an index at or above the scroll position.
+    int getRowStartY(int index);
+    /// The table start plus the heights of the first n visible rows.
+    int getVisibleRowStartY(int n);
+    /// The height of visible row n (from 0); the last row's height when fewer rows are visible.
+    int getVisibleRowHeight(int n);
+    int getTableHeight() { return getRowStartY(countRows()); }
+    int GetRowsTotalHeight() { return getRowStartY(countRows()) - getRowStartY(0); }
+    int getScrolledLines() const { return FScrolledLines; }
+    /// Scrolls the first row shown to value, or to the nearest row that is not collapsed; rows
+    /// scrolled out above lose their visible flag. When no row qualifies, the scroll position
+    /// stays (clamped to the rows).
+    void SetScrolledLines(int value);
+    void invalidateRowGeometry() { FGeometry.reset(); }
+
+    // Dates; 0 stands for no date.
+    /// The earliest first start of the rows, 0 when no row has one.
+    TDateTime CalculateStartDate() const;
+    /// The latest last end of the rows, 0 when no row has one.
+    TDateTime CalculateEndDate() const;
+
+    // Bars across rows.
+    /// Sets every summary bar to the span of the summarizable bars of the rows below it in the
+    /// task tree (0 to 0 when they have none), from the last row up; linear in rows and bars.
+    void UpdateSummaryBars();
+    /// Every row's RecalculateEffective, in order.
+    void RecalculateEffective();
+    /// What follows every bar, row or connection change: the summary bars. While updates are
+    /// deferred it only notes that one is due.
+    void updateAfterChange();
+    /// Holds back updateAfterChange until the answer goes out of scope, then runs it once if it
+    /// was asked for meanwhile. Deferrals nest.
+    [[nodiscard]] TableUpdateDeferral deferUpdates() { return TableUpdateDeferral(*this); }
+
+    // Focus.
+    /// The focused bar; none (and the focus forgotten) when its place no longer holds a bar.
+    TQVTGanttBar* getFocusedBar();
+    /// Focuses bar, which must be in a row of this table; none (or a bar elsewhere) only unfocuses.
+    void setFocusedBar(TQVTGanttBar* bar);
+    /// Clears the focus flag of every bar.
+    void unFocusBar();
+
+    // Row order; each answers false and changes nothing when its arguments do not fit the rows.
+    /// Exchanges two rows without renumbering them.
+    bool swapRows(int i, int j);
+    /// Exchanges the disjoint runs [s1, e1] and [s2, e2], keeping the rows between them in
+    /// place, and renumbers; answers the new start of the run that came first, or -1 when the
+    /// runs are empty, overlap or leave the table.
+    int swapSequences(int s1, int e1, int s2, int e2);
+    /// The rows in their order; sets each row's QVTTag to its index.
+    std::vector<std::shared_ptr<TQVTGanttRow>> getOrder();
+    /// Remembers the current order for restoreOrder.
+    void saveOrder();
+    /// Puts back the saved order when it holds exactly the table's rows, and renumbers.
+    bool restoreOrder();
+    /// Puts the rows in the order of list, which must hold exactly the table's rows, and renumbers.
+    bool applyOrder(const std::vector<std::shared_ptr<TQVTGanttRow>>& list);
+
+    // Layout values that painting and the controller divide by, clamped to [1, MaxLength].
+    int GetColumnWidth() const { return FColWidth; }
+    void SetColumnWidth(int value);
+    /// The height a newly inserted row gets.
+    int getDefaultRowHeight() const { return FDefaultRowHeight; }
+    void setDefaultRowHeight(int value);
+
+    // PERT layout.
+    TPoint getPertGridSize() const { return FPertGridSize; }
+    void setPertGridSize(TPoint value);
+    /// (x, y) rounded to the nearest grid point (halves to even); negative results become 0
+    /// with clampToZero.
+    void snapToGrid(int x, int y, TPoint& point, bool clampToZero) const;
+    int getPertStartX() const { return FPertStartX; }
+    int getPertStartY() const { return FPertStartY; }
+    /// The PERT scroll origin becomes the snapped value, not below 0.
+    void setPertStartX(int value);
+    void setPertStartY(int value);
+    /// Moves row to position of the PERT drawing order (clamped to the list).
+    void setZOrder(TQVTGanttRow* row, int position);
+    /// row's position in the PERT drawing order, -1 when it is not there.
+    int getZOrder(const TQVTGanttRow* row) const;
+    int GetPertConnectionsCount() const { return static_cast<int>(FPertBarConnections.size()); }
+    /// None outside the list.
+    TQVTBarConnection* GetPertConnection(int i) const;
+
+    TQVTDrawBarEvent FOnDrawBar;
+    bool FDrawPertGrid = true;
+    TQVTUserDefinedDateLine FDateLine;
+    TQVTUserDefinedDateLine FDateLine2;
+    TQVTCurrentDateLine FCurrentDateLine;
+    bool FHightlightRessourceLabels = false;
+    TColor FGridColor = clGray;
+    TColor FBaseColor = 0x02F7EAD4;
+    bool FDraw3D = false;
+    bool FInPlaceTextBarEditing = true;
+    /// -1 whenever the scroll position changes; the painting reads it.
+    int lastScrolledLines = 0;
+    int FWidth = 0;
+    TColor FPertGraphBackGroundColor = 0xEEEEEE;
+    /// Drawing order of the PERT boxes.
     std::vector<std::shared_ptr<TQVTGanttRow>> FRowsZOrder;
     std::vector<std::shared_ptr<TQVTBarConnection>> FPertBarConnections;
     std::shared_ptr<TQVTPertBarSettings> FDefaultPertBarSettings;
+    TColor FGridAnchorColor = 0xFF0000;
+    bool FSummaryBarConnectable = false;
+    bool FShowDateExceptions = true;
+    bool FShowDateLines = true;
+    TColor FCriticalPathColor = 0xFF00FF;
+    TColor FWeekendBrightenColor = 0x404040;
+    int FFocusedFrameThickness = 4;
+    bool FSnapBarsTogether = false;
+    bool FEmphasizeTaskBarsInDayMode = true;
+    bool FDrawBarsSliced = false;
+    TColor FfocusedFrameColor = clBlack;
     std::vector<std::shared_ptr<TQVTGanttRow>> FRows;
+
+private:
+    friend class TQVTGanttRowOperation;
+    friend class TQVTGanttTablePersistence;
+    friend class TableUpdateDeferral;
+
+    /// Running sums over the rows: prefix[i] = visible heights of rows 0..i-1, and the indexes
+    /// of the visible rows.
+    struct Geometry {
+        std::vector<std::int64_t> prefix;
+        std::vector<int> visibleRows;
+    };
+    const Geometry& geometry();
+    int tableStartY() const;
+    /// FOrder := index for rows first..last.
+    void renumber(int first, int last);
+    bool holdsExactly(const std::vector<std::shared_ptr<TQVTGanttRow>>& list) const;
+
+    int FColWidth = 50;
+    int FScrolledLines = 0;
+    int FDefaultRowHeight = 35;
+    TPoint FPertGridSize{20, 20};
+    int FPertStartY = 0;
+    int FPertStartX = 0;
+    std::optional<std::vector<std::shared_ptr<TQVTGanttRow>>> FSavedOrder;
+    int FFocusedBarRow = -1;
+    int FFocusedBar = -1;
+    std::optional<Geometry> FGeometry;
+    int FUpdateDeferrals = 0;
+    bool FUpdatePending = false;
 };
 
 class TQVTGanttTablePersistence : public TQVTPersistenceOf<TQVTGanttTable> {
 public:
+    /// Reads the rows, the layout keys, the PERT z-order and connections and the default PERT
+    /// settings. Entries that failed to load or repeat an earlier one are left out, z-order
+    /// entries and PERT connections that do not belong to the table's rows too; a row with a
+    /// PERT box that the z-order lacks is appended to it. Sizes are clamped.
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
+};
+
+/// Operations on one table that act as one: the parts run in order and are undone in reverse;
+/// when one refuses, those already done are taken back (without asking the application again),
+/// so the table is as before. The table is updated once at the end rather than after every part.
+class TableMultipleOperations : public TQVTMultipleOperations {
+public:
+    /// Without a table the group is refused.
+    TableMultipleOperations(TQVTDataSourceIntf* dataSource, TQVTGanttTable* table);
+
+    /// False, changing nothing, when the group is refused, the table is gone or a part refuses.
+    bool perform() override;
+    bool undo() override;
+
+protected:
+    std::weak_ptr<TQVTGanttTable> FTable;
+    /// Set by a constructor whose arguments do not fit the table.
+    bool FRefused = false;
+};
+
+/// Inserts or deletes one row of a table; shared by the row insert and remove operations.
+class TQVTGanttRowOperation {
+public:
+    TQVTGanttRowOperation(TQVTDataSourceIntf* dataSource, TQVTGanttTable& table, int index,
+                          std::shared_ptr<TQVTGanttRow> row);
+
+    /// Puts Row at Index (0..countRows()), renumbers and tells OnRowInsert; a new row first
+    /// takes the table's default row height. Refused (false) when Index does not fit, the table
+    /// is gone or Row is already a row of the table.
+    bool InsertRow(bool newRow = false);
+    /// Takes Row out of Index (the row stays alive), renumbers and tells OnRowDelete. Refused
+    /// when the row at Index is not Row.
+    bool DeleteRow();
+
+    TQVTDataSourceIntf* DataSource;
+    int Index;
+    std::shared_ptr<TQVTGanttRow> Row;
+
+private:
+    std::weak_ptr<TQVTGanttTable> FTable;
+    /// The row's place in the PERT drawing order when it was deleted; -1 when it had none.
+    int FZOrder = -1;
+};
+
+/// Inserts a new row at an index; the row gets the table's default row height.
+class TQVTGanttRowInsertOperation : public TQVTOperation {
+public:
+    TQVTGanttRowInsertOperation(TQVTDataSourceIntf* dataSource, TQVTGanttTable& table,
+                                std::shared_ptr<TQVTGanttRow> row, int index);
+
+    bool perform() override;
+    bool undo() override { return RowOp.DeleteRow(); }
+
+    TQVTGanttRowOperation RowOp;
+
+private:
+    bool FHeightGiven = false;
+};
+
+/// Removes the row at an index together with the connections of the bars and the PERT box it
+/// still holds; undo puts the same row back at its index.
+class TQVTGanttRowRemoveOperation : public TQVTOperation {
+public:
+    /// For an index outside the table, perform and undo answer false.
+    TQVTGanttRowRemoveOperation(TQVTDataSourceIntf* dataSource, TQVTGanttTable& table, int index);
+
+    bool perform() override;
+    bool undo() override;
+
+    std::optional<TQVTGanttRowOperation> RowOp;
+
+private:
+    std::shared_ptr<TableMultipleOperations> FConnectionSteps;
+};
+
+/// Deletes every bar of a row (with its connections). A row holding a summary bar is left as
+/// it is; for an index outside the table the operation is refused.
+class TQVTGanttRowClearOperation : public TableMultipleOperations {
+public:
+    TQVTGanttRowClearOperation(TQVTDataSourceIntf* dataSource, TQVTGanttTable& table, int index);
+};
+
+/// Clears and removes the rows last down to first; nothing when last < first. Refused when a
+/// row of the range does not exist.
+class TQVTGanttRowsDeleteOperation : public TableMultipleOperations {
+public:
+    TQVTGanttRowsDeleteOperation(TQVTDataSourceIntf* dataSource, TQVTGanttTable& table, int first, int last);
+};
+
+/// Removes a bar from its row with the document's connections from or to it (the one part is
+/// a TQVTBarRemoveOperation). Refused when the bar is in no row of a table.
+class TQVTBarDeleteOperation : public TableMultipleOperations {
+public:
+    TQVTBarDeleteOperation(TQVTDataSourceIntf* dataSource, const std::shared_ptr<TQVTGanttBar>& bar);
 };
 
 } // namespace corvane

@@ -1,6 +1,7 @@
 #include "corvane/framework/chart/qvtSpecialBars.h"
 
 #include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/chart/qvtResources.h"
 #include "corvane/framework/chart/qvtTextHalo.h"
 #include "corvane/framework/media/qvtMedia.h"
@@ -8,6 +9,12 @@
 #include "corvane/framework/rendering/qvtTextSettings.h"
 
 namespace corvane {
+
+bool TQVTSummaryBar::acceptConnections() const
+{
+    const TQVTGanttTable* table = findTable();
+    return table && table->FSummaryBarConnectable;
+}
 
 void TQVTSummaryBar::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
 {

@@ -15,6 +15,11 @@ class TQVTSummaryBar : public TQVTGanttBar {
 public:
     static constexpr const char* TypeID = "Summary Bar";
 
+    bool isSummarizable() const override { return true; }
+    /// As the table's SummaryBarConnectable says.
+    bool acceptConnections() const override;
+    bool canMoveVertically() const override { return false; }
+
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 };
 
@@ -41,6 +46,10 @@ class TQVTImageBar : public TQVTGanttBar {
 public:
     static constexpr const char* TypeID = "Image Bar";
 
+    using TQVTGanttBar::TQVTGanttBar;
+
+    bool canResizeVertically() const override { return true; }
+
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 
     std::shared_ptr<TQVTPictureResource> FPictureResource;
@@ -63,6 +72,11 @@ class TQVTMilestoneBar : public TQVTImageBar {
 public:
     static constexpr const char* TypeID = "Milestone Bar";
 
+    using TQVTImageBar::TQVTImageBar;
+
+    bool isSummarizable() const override { return true; }
+    bool acceptConnections() const override { return true; }
+
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 };
 
@@ -74,6 +88,10 @@ protected:
 class TQVTTextBar : public TQVTGanttBar {
 public:
     static constexpr const char* TypeID = "Text Bar";
+
+    using TQVTGanttBar::TQVTGanttBar;
+
+    bool canResizeVertically() const override { return true; }
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 

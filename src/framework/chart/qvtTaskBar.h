@@ -29,6 +29,11 @@ class TQVTTaskBar : public TQVTGanttBar {
 public:
     static constexpr const char* TypeID = "Task Bar";
 
+    using TQVTGanttBar::TQVTGanttBar;
+
+    bool isSummarizable() const override { return true; }
+    bool acceptConnections() const override { return true; }
+
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 
     std::shared_ptr<TQVTTaskBarSettings> FSettings;
@@ -56,6 +61,10 @@ public:
 class TQVTProgressBar : public TQVTGanttBar {
 public:
     static constexpr const char* TypeID = "progress bar";
+
+    using TQVTGanttBar::TQVTGanttBar;
+
+    bool isSummarizable() const override { return true; }
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 

@@ -20,10 +20,21 @@ std::string directoryOf(const std::string& path)
     return absolute.parent_path().string();
 }
 
-std::string elementKey(const std::string& key, std::size_t i)
-{
-    return key + "#" + std::to_string(i);
-}
+// The keys of an array's elements, "key#0", "key#1", ..., built in one buffer.
+class TElementKey {
+public:
+    explicit TElementKey(const std::string& key) : FKey(key + '#'), FStem(FKey.size()) {}
+    const std::string& at(std::size_t i)
+    {
+        FKey.resize(FStem);
+        FKey += std::to_string(i);
+        return FKey;
+    }
+
+private:
+    std::string FKey;
+    std::size_t FStem;
+};
 
 // A section name from a file must not lead a side file out of the document's folder.
 std::string sideFileName(const std::string& name)
@@ -44,27 +55,23 @@ TQVTINIFIle::~TQVTINIFIle() = default;
 
 bool TQVTINIFIle::getIntProperty(const std::string& section, const std::string& key, int def, int& value)
 {
-    value = iniFile.ReadInteger(section, key, def);
-    return iniFile.ValueExists(section, key);
+    return iniFile.ReadInteger(section, key, def, value);
 }
 
 bool TQVTINIFIle::getStrProperty(const std::string& section, const std::string& key, const std::string& def,
                                  std::string& value)
 {
-    value = iniFile.ReadString(section, key, def);
-    return iniFile.ValueExists(section, key);
+    return iniFile.ReadString(section, key, def, value);
 }
 
 bool TQVTINIFIle::getBoolProperty(const std::string& section, const std::string& key, bool def, bool& value)
 {
-    value = iniFile.ReadBool(section, key, def);
-    return iniFile.ValueExists(section, key);
+    return iniFile.ReadBool(section, key, def, value);
 }
 
 bool TQVTINIFIle::getRealProperty(const std::string& section, const std::string& key, double def, double& value)
 {
-    value = iniFile.ReadFloat(section, key, def);
-    return iniFile.ValueExists(section, key);
+    return iniFile.ReadFloat(section, key, def, value);
 }
 
 int TQVTINIFIle::arrayCount(const std::string& section, const std::string& key) const
@@ -85,8 +92,9 @@ bool TQVTINIFIle::readArray(const std::string& section, const std::string& key, 
     if (count < 0)
         return false;
     value.reserve(static_cast<std::size_t>(count));
+    TElementKey element(key);
     for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i)
-        value.push_back(read(elementKey(key, i)));
+        value.push_back(read(element.at(i)));
     return true;
 }
 
@@ -95,8 +103,9 @@ void TQVTINIFIle::writeArray(const std::string& section, const std::string& key,
                              Write write)
 {
     iniFile.WriteInteger(section, key + "#count", static_cast<int>(value.size()));
+    TElementKey element(key);
     for (std::size_t i = 0; i < value.size(); ++i)
-        write(elementKey(key, i), value[i]);
+        write(element.at(i), value[i]);
 }
 
 bool TQVTINIFIle::getIntArrayProperty(const std::string& section, const std::string& key, std::vector<int>& value)

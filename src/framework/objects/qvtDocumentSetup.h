@@ -17,9 +17,42 @@ public:
     virtual std::span<const TDateTime> getBlockedDates(int row) const = 0;
 };
 
+class TQVTConnectionSettings;
+class TQVTDocumentCalendar;
+class TQVTLegend;
+class TQVTProgressBarSettings;
+class TQVTTaskBarSettings;
+class TQVTTextHaloSettings;
+class TQVTTreeGrid;
+
+/// The document as every object below it reaches it: its parts, its shared settings and its
+/// dates. Parts that are absent answer none.
 class TQVTDocumentSetup : public TQVTGanttObject {
 public:
     ~TQVTDocumentSetup() override = default;
+
+    /// Whether the time scales are repeated under the table.
+    virtual bool getTimeScaleUnder() = 0;
+    /// Sum of the drawn heights of the time scales that come before scale (all of them when
+    /// scale is not one of the document's).
+    virtual int scaleStartY(TQVTGanttObject* scale) = 0;
+    /// Sum of the drawn heights of the time scales from the last one back to the one after scale.
+    virtual int scaleStartUnderY(TQVTGanttObject* scale) = 0;
+    /// Sum of the drawn heights of all time scales.
+    virtual int GetTableStartY() = 0;
+    virtual int getDocStartX() = 0;
+    virtual void setDocStartX(int value) = 0;
+    virtual TQVTGanttObject* getImageBarSettings() = 0;
+    virtual TQVTGanttObject* getTextBarSettings() = 0;
+    virtual TQVTGanttObject* getHintTextSettings() = 0;
+    virtual void setHintTextSettings(TQVTGanttObject* value) = 0;
+    virtual TQVTLegend* GetLegend() = 0;
+    virtual TQVTTreeGrid* GetTree() = 0;
+    virtual TQVTDocumentCalendar* getCalendar() = 0;
+    virtual TQVTTaskBarSettings* GetTaskBarSettings() = 0;
+    virtual TQVTTextHaloSettings* GetTextHaloSettings() = 0;
+    virtual TQVTProgressBarSettings* GetProgressBarSettings() = 0;
+    virtual TQVTConnectionSettings* GetConnectionSettings() = 0;
 
     virtual TDateTime getStartDate() = 0;
     /// Snaps the date to the calendar's time unit and stores it.

@@ -3,9 +3,12 @@
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtCommon.h"
 #include "corvane/platform/Dialogs.h"
+#include "corvane/platform/NameIndex_p.h"
 #include "corvane/platform/ScopeGuard_p.h"
+#include "corvane/platform/VectorState_p.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
 #include <charconv>
 #include <limits>
@@ -14,17 +17,12 @@ namespace corvane {
 
 namespace {
 
-// Stores match section names without regard to ASCII case, so the index of loaded sections does too.
-std::string sectionKey(const std::string& name)
-{
-    std::string key = name;
-    for (char& c : key)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return key;
-}
+// Every top-level save in the process marks the objects it writes with a mark of its own.
+std::atomic<std::uint64_t> lastSaveMark{0};
 
 } // namespace
+
+TQVTEntityFactory::TQVTEntityFactory() : loadedIndex(std::make_unique<TNameIndex>()) {}
 
 TQVTEntityFactory::~TQVTEntityFactory()
 {
@@ -34,30 +32,33 @@ TQVTEntityFactory::~TQVTEntityFactory()
 void TQVTEntityFactory::Flush()
 {
     loadedObjects.clear();
-    loadedIndex.clear();
+    loadedIndex->Clear();
 }
 
-void TQVTEntityFactory::setReferenceContext(std::string parentSection, std::string key, int index)
+void TQVTEntityFactory::setReferenceContext(std::string_view parentSection, std::string_view key, int index)
 {
-    pendingReference = ReferenceContext{std::move(parentSection), std::move(key), index};
+    pendingReference = ReferenceContext{parentSection, key, index};
 }
 
 void TQVTEntityFactory::report(TQVTReferenceEvent::Kind kind, const ReferenceContext& context, const std::string& name,
                                const std::string& typeID, std::shared_ptr<TQVTGanttObject> object) const
 {
     if (OnReference)
-        OnReference(TQVTReferenceEvent{kind, context.parentSection, context.key, context.index, name, typeID,
-                                       std::move(object)});
+        OnReference(TQVTReferenceEvent{kind, std::string(context.parentSection), std::string(context.key),
+                                       context.index, name, typeID, std::move(object)});
 }
 
 std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadObject(const std::string& name, IQVTMedia& media,
                                                                TQVTGanttObject* parent)
 {
     const ReferenceContext context = std::exchange(pendingReference, ReferenceContext{});
-    const int index = getObjectIndex(name);
-    if (index >= 0) {
-        // Copied before any callback runs: a callback that loads may reallocate the list.
-        const LoadedEntry entry = loadedObjects[static_cast<std::size_t>(index)];
+    if (loadDepth == 0)
+        clearUpperVectorHalves();
+    const std::uint32_t hash = hashNoCase(name);
+    const std::size_t index = findLoaded(name, hash);
+    if (index != TNameIndex::NotFound) {
+        // Copied before any callback runs: a callback that loads may grow the list.
+        const LoadedEntry entry = loadedObjects[index];
         if (!entry.object) {
             ShowMessage("Warning! Circular reference. Involved object: " + name);
             report(TQVTReferenceEvent::Circular, context, name);
@@ -83,7 +84,7 @@ std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadObject(const std::string
         --loadDepth;
         childHeights.pop_back();
     });
-    return loadNew(name, media, parent, context);
+    return loadNew(name, hash, media, parent, context);
 }
 
 void TQVTEntityFactory::refuseTooDeep(const std::string& name, const ReferenceContext& context) const
@@ -112,10 +113,11 @@ void TQVTEntityFactory::recordHeight(std::size_t index)
     }
 }
 
-std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadNew(const std::string& name, IQVTMedia& media,
-                                                            TQVTGanttObject* parent, const ReferenceContext& context)
+std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadNew(const std::string& name, std::uint32_t hash,
+                                                            IQVTMedia& media, TQVTGanttObject* parent,
+                                                            const ReferenceContext& context)
 {
-    startLoading(name);
+    const std::size_t index = addLoading(name, hash);
     reserveAutoIdentity(name);
     std::string typeID;
     media.getStrProperty(name, "typeID", "MISSING", typeID);
@@ -130,8 +132,8 @@ std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadNew(const std::string& n
     std::shared_ptr<TQVTGanttObject> obj = TQVTPersistence::load(std::move(persistence), name, media, *this);
     if (obj) {
         obj->setParent(parent);
-        objectLoaded(name, obj);
-        recordHeight(static_cast<std::size_t>(getObjectIndex(name)));
+        loadedObjects[index].object = obj;
+        recordHeight(index);
     }
     report(TQVTReferenceEvent::Leave, context, name, typeID, obj);
     return obj;
@@ -145,6 +147,9 @@ TQVTObjectList TQVTEntityFactory::loadObjectList(const std::string& section, con
     TQVTObjectList list;
     list.reserve(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
+        // Most names are new, so their search ends in a slot that memory has to deliver first.
+        if (i + 1 < names.size())
+            loadedIndex->Prefetch(hashNoCase(names[i + 1]));
         setReferenceContext(section, key, static_cast<int>(i));
         list.push_back(loadObject(names[i], media, parent));
     }
@@ -157,19 +162,20 @@ void TQVTEntityFactory::saveObject(const std::string& name, IQVTMedia& media, TQ
         return;
     // Within one top-level save every object is written once: a shared object is not written
     // again for every path that reaches it, and a cycle of a run-time graph ends here.
-    if (savedObjects.contains(obj))
+    if (saveDepth == 0) {
+        clearUpperVectorHalves();
+        saveMark = ++lastSaveMark;
+    }
+    else if (obj->FSaveMark == saveMark)
         return;
     if (saveDepth >= MaxLoadDepth) {
         addlog("Objects nested deeper than " + std::to_string(MaxLoadDepth) + " levels are not saved: \"" + name +
                "\"");
         return;
     }
-    savedObjects.insert(obj);
+    obj->FSaveMark = saveMark;
     ++saveDepth;
-    const ScopeGuard leave([this] {
-        if (--saveDepth == 0)
-            savedObjects.clear();
-    });
+    const ScopeGuard leave([this] { --saveDepth; });
     obj->doSave(name, media, *this);
 }
 
@@ -212,38 +218,54 @@ std::unique_ptr<TQVTPersistence> TQVTEntityFactory::createPersistence(const std:
 
 std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::getLoadedObject(const std::string& name) const
 {
-    const int index = getObjectIndex(name);
-    return index < 0 ? nullptr : loadedObjects[static_cast<std::size_t>(index)].object;
+    const std::size_t index = findLoaded(name);
+    return index == TNameIndex::NotFound ? nullptr : loadedObjects[index].object;
 }
 
 int TQVTEntityFactory::getObjectIndex(const std::string& name) const
 {
-    const auto it = loadedIndex.find(sectionKey(name));
-    return it == loadedIndex.end() ? -1 : static_cast<int>(it->second);
+    const std::size_t index = findLoaded(name);
+    return index == TNameIndex::NotFound ? -1 : static_cast<int>(index);
+}
+
+// Stores match section names without regard to ASCII case, so the index of loaded sections does too.
+std::size_t TQVTEntityFactory::findLoaded(std::string_view name, std::uint32_t hash) const
+{
+    return loadedIndex->Find(name, hash, [this](std::size_t i) { return std::string_view(loadedObjects[i].name); });
+}
+
+std::size_t TQVTEntityFactory::findLoaded(std::string_view name) const
+{
+    return findLoaded(name, hashNoCase(name));
+}
+
+// Appends the entry of a section that starts loading; answers its position.
+std::size_t TQVTEntityFactory::addLoading(const std::string& name, std::uint32_t hash)
+{
+    const std::size_t index = loadedObjects.size();
+    loadedObjects.push_back(LoadedEntry{name, nullptr});
+    loadedIndex->Insert(name, hash, index,
+                        [this](std::size_t i) { return std::string_view(loadedObjects[i].name); });
+    updateAutoId(name);
+    return index;
 }
 
 void TQVTEntityFactory::objectLoaded(const std::string& name, std::shared_ptr<TQVTGanttObject> obj)
 {
-    const int index = getObjectIndex(name);
-    if (index >= 0) {
-        loadedObjects[static_cast<std::size_t>(index)].object = std::move(obj);
-        return;
-    }
-    loadedIndex.emplace(sectionKey(name), loadedObjects.size());
-    loadedObjects.push_back(LoadedEntry{name, std::move(obj)});
+    const std::uint32_t hash = hashNoCase(name);
+    const std::size_t index = findLoaded(name, hash);
+    loadedObjects[index == TNameIndex::NotFound ? addLoading(name, hash) : index].object = std::move(obj);
 }
 
 void TQVTEntityFactory::startLoading(const std::string& name)
 {
-    loadedIndex.emplace(sectionKey(name), loadedObjects.size());
-    loadedObjects.push_back(LoadedEntry{name, nullptr});
-    updateAutoId(name);
+    addLoading(name, hashNoCase(name));
 }
 
 bool TQVTEntityFactory::stillLoading(const std::string& name) const
 {
-    const int index = getObjectIndex(name);
-    return index >= 0 && !loadedObjects[static_cast<std::size_t>(index)].object;
+    const std::size_t index = findLoaded(name);
+    return index != TNameIndex::NotFound && !loadedObjects[index].object;
 }
 
 void TQVTEntityFactory::updateAutoId(const std::string& name)

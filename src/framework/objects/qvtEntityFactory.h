@@ -3,14 +3,16 @@
 
 #include "corvane/framework/objects/qvtGanttObject.h"
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
+#include <string_view>
 #include <vector>
 
 namespace corvane {
+
+class TNameIndex;
 
 using TQVTObjectList = std::vector<std::shared_ptr<TQVTGanttObject>>;
 
@@ -48,7 +50,7 @@ public:
     /// chain of references cannot exhaust the stack.
     static constexpr int MaxLoadDepth = 256;
 
-    TQVTEntityFactory() = default;
+    TQVTEntityFactory();
     ~TQVTEntityFactory();
     TQVTEntityFactory(const TQVTEntityFactory&) = delete;
     TQVTEntityFactory& operator=(const TQVTEntityFactory&) = delete;
@@ -93,7 +95,8 @@ public:
     std::string getAutoId(const std::string& prefix);
 
     /// Set by loadChild and loadObjectList just before they load: which reference is followed.
-    void setReferenceContext(std::string parentSection, std::string key, int index);
+    /// The texts are not copied: they must live until the next loadObject returns.
+    void setReferenceContext(std::string_view parentSection, std::string_view key, int index);
 
     std::function<void(const TQVTReferenceEvent&)> OnReference;
 
@@ -104,27 +107,31 @@ private:
         int height = 1; // levels of references below and including the section
     };
     struct ReferenceContext {
-        std::string parentSection;
-        std::string key;
+        std::string_view parentSection;
+        std::string_view key;
         int index = -1;
     };
 
     void report(TQVTReferenceEvent::Kind kind, const ReferenceContext& context, const std::string& name,
                 const std::string& typeID = {}, std::shared_ptr<TQVTGanttObject> object = nullptr) const;
-    std::shared_ptr<TQVTGanttObject> loadNew(const std::string& name, IQVTMedia& media, TQVTGanttObject* parent,
-                                             const ReferenceContext& context);
+    std::shared_ptr<TQVTGanttObject> loadNew(const std::string& name, std::uint32_t hash, IQVTMedia& media,
+                                             TQVTGanttObject* parent, const ReferenceContext& context);
     void refuseTooDeep(const std::string& name, const ReferenceContext& context) const;
     void noteChildHeight(int height);
     void recordHeight(std::size_t index);
+    std::size_t findLoaded(std::string_view name, std::uint32_t hash) const;
+    std::size_t findLoaded(std::string_view name) const;
+    std::size_t addLoading(const std::string& name, std::uint32_t hash);
 
     std::uint64_t nextAutoID = 0;
-    /// The objects are recorded, and kept alive, until Flush.
-    std::vector<LoadedEntry> loadedObjects;
-    std::unordered_map<std::string, std::size_t> loadedIndex; // name folded to lower case -> first entry
+    /// The objects are recorded, and kept alive, until Flush. A deque, so that a million
+    /// sections do not need the list twice while it grows.
+    std::deque<LoadedEntry> loadedObjects;
+    std::unique_ptr<TNameIndex> loadedIndex; // names without regard to ASCII case -> first entry
     ReferenceContext pendingReference;
     int loadDepth = 0;
     std::vector<int> childHeights; // per section still loading: the greatest height below it so far
-    std::unordered_set<const TQVTGanttObject*> savedObjects; // written in the current top-level save
+    std::uint64_t saveMark = 0;    // marks the objects written in the current top-level save
     int saveDepth = 0;
 
     friend class TQVTPersistence;

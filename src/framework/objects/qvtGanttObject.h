@@ -74,6 +74,7 @@ public:
 
 protected:
     friend class TQVTPersistence;
+    friend class TQVTEntityFactory;
 
     std::unique_ptr<TQVTDrawer> FDrawer;
     std::unique_ptr<TQVTDrawer> FDrawerPert;
@@ -86,6 +87,7 @@ protected:
 
 private:
     std::int64_t FIdentity;
+    std::uint64_t FSaveMark = 0; // the top-level save that wrote the object last
 };
 
 /// Loads one object from a section of a store.

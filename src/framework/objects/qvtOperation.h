@@ -6,13 +6,13 @@
 
 namespace corvane {
 
-class TQVTDataSource;
+class TQVTDataSourceIntf;
 
 /// One change of a document that can be carried out and taken back. It is performed once when
 /// it is recorded and may then alternate undo, perform, undo... any number of times.
 class TQVTOperation {
 public:
-    explicit TQVTOperation(TQVTDataSource* dataSource) : FDataSource(dataSource) {}
+    explicit TQVTOperation(TQVTDataSourceIntf* dataSource) : FDataSource(dataSource) {}
     virtual ~TQVTOperation() = default;
 
     TQVTOperation(const TQVTOperation&) = delete;
@@ -26,7 +26,7 @@ public:
     virtual bool undo() = 0;
 
 protected:
-    TQVTDataSource* FDataSource;
+    TQVTDataSourceIntf* FDataSource;
 };
 
 using TQVTOperationPtr = std::shared_ptr<TQVTOperation>;
@@ -35,7 +35,7 @@ using TQVTOperationPtr = std::shared_ptr<TQVTOperation>;
 /// The group owns its operations.
 class TQVTMultipleOperations : public TQVTOperation {
 public:
-    explicit TQVTMultipleOperations(TQVTDataSource* dataSource = nullptr) : TQVTOperation(dataSource) {}
+    explicit TQVTMultipleOperations(TQVTDataSourceIntf* dataSource = nullptr) : TQVTOperation(dataSource) {}
 
     /// Appends op, which the caller has already performed; ignored when op is none or the group
     /// was disabled.

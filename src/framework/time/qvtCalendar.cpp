@@ -10,6 +10,7 @@
 #include <atomic>
 #include <climits>
 #include <cmath>
+#include <iterator>
 #include <typeinfo>
 
 namespace corvane {
@@ -154,6 +155,28 @@ struct PreviousBest {
         }
     }
 };
+
+constexpr const char* WeekendsName = "Weekends";
+constexpr const char* HolidaysName = "Holidays";
+constexpr const char* VacationsName = "Vacations";
+
+// The predefined category that loading a "Predefined Date Category" section recreates: it is
+// chosen by the section's name.
+std::string predefinedNameOf(const std::string& section)
+{
+    return section == HolidaysName || section == VacationsName ? section : WeekendsName;
+}
+
+// The flags of a category section; absent keys leave the category's own values.
+void loadFlags(IQVTMedia& media, const std::string& section, TQVTDateCategory& category)
+{
+    bool working = category.getWorking();
+    bool visible = category.getVisible();
+    media.getBoolProperty(section, "Working", working, working);
+    media.getBoolProperty(section, "Visible", visible, visible);
+    category.setWorking(working);
+    category.setVisible(visible);
+}
 
 // The suite's exceptions other than plain fixed ones whose searches have no side effects.
 bool reusable(const TQVTDateException& exception)
@@ -368,15 +391,29 @@ bool TQVTDateCategory::holdsWeekend() const
                        [](const auto& date) { return date && typeid(*date) == typeid(TQVTWeekend); });
 }
 
+bool TQVTDateCategory::storedAsPredefined(const std::string& section) const
+{
+    // The weekend rule has no stored form of its own: only the predefined weekends category
+    // brings it back. Holidays and vacations come back from their own section names only; under
+    // any other name (such as the "AutoID:" of a category made at run time) they would return as
+    // weekends.
+    const std::string builtIn = predefinedNameOf(section);
+    if (builtIn == WeekendsName)
+        return holdsWeekend();
+    return isPredefined() && !holdsWeekend() && FName == builtIn;
+}
+
 void TQVTDateCategory::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
 {
-    // The weekend rule has no stored form of its own: a category holding it is stored as the
-    // predefined weekends category, which brings it back.
-    const bool predefined = isPredefined() || holdsWeekend();
+    const bool predefined = storedAsPredefined(name);
     media.setStrProperty(name, "typeID", predefined ? PredefinedTypeID : TypeID);
-    if (!predefined)
+    if (predefined && FName == predefinedNameOf(name))
+        media.deleteProperty(name, "Name");
+    else
         media.setStrProperty(name, "Name", FName);
     media.setColorProperty(name, "Color", FColor);
+    media.setBoolProperty(name, "Working", FWorking);
+    media.setBoolProperty(name, "Visible", FVisible);
     // Written for predefined categories too, although older files lack it there: holidays and
     // vacations added to them would otherwise be lost on every save.
     factory.saveObjectList(name, "exceptions", media, storedDates());
@@ -390,18 +427,19 @@ std::shared_ptr<TQVTGanttObject> TQVTDateCategoryPersistence::doLoad(const std::
     media.getStrProperty(name, "Name", "", text);
     media.getColorProperty(name, "Color", clBlack, color);
     auto category = std::make_shared<TQVTDateCategory>(text, color);
+    loadFlags(media, name, *category);
     category->FDates = factory.loadObjectListAs<TQVTDateException>(name, "exceptions", media, category.get());
     return category;
 }
 
-TQVTWeekendsDateCategory::TQVTWeekendsDateCategory() : TQVTDateCategory("Weekends")
+TQVTWeekendsDateCategory::TQVTWeekendsDateCategory() : TQVTDateCategory(WeekendsName)
 {
     addDate(std::make_shared<TQVTWeekend>());
 }
 
-TQVTHolidaysDateCategory::TQVTHolidaysDateCategory() : TQVTDateCategory("Holidays") {}
+TQVTHolidaysDateCategory::TQVTHolidaysDateCategory() : TQVTDateCategory(HolidaysName) {}
 
-TQVTVacationsDateCategory::TQVTVacationsDateCategory() : TQVTDateCategory("Vacations")
+TQVTVacationsDateCategory::TQVTVacationsDateCategory() : TQVTDateCategory(VacationsName)
 {
     FWorking = true;
 }
@@ -409,16 +447,27 @@ TQVTVacationsDateCategory::TQVTVacationsDateCategory() : TQVTDateCategory("Vacat
 std::shared_ptr<TQVTGanttObject>
 TQVTPredefinedDateCategoryPersistence::doLoad(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
 {
+    const std::string builtIn = predefinedNameOf(name);
     std::shared_ptr<TQVTDateCategory> category;
-    if (name == "Holidays")
+    if (builtIn == HolidaysName) {
         category = std::make_shared<TQVTHolidaysDateCategory>();
-    else if (name == "Vacations")
+    } else if (builtIn == VacationsName) {
         category = std::make_shared<TQVTVacationsDateCategory>();
-    else
-        category = std::make_shared<TQVTWeekendsDateCategory>();
+    } else {
+        // Another category holding the weekend rule is stored in this form under its own name.
+        std::string text;
+        media.getStrProperty(name, "Name", WeekendsName, text);
+        if (text == WeekendsName) {
+            category = std::make_shared<TQVTWeekendsDateCategory>();
+        } else {
+            category = std::make_shared<TQVTDateCategory>(text);
+            category->addDate(std::make_shared<TQVTWeekend>());
+        }
+    }
     TColor color = 0;
     media.getColorProperty(name, "Color", clBlack, color);
     category->setColor(color);
+    loadFlags(media, name, *category);
     for (auto& date : factory.loadObjectListAs<TQVTDateException>(name, "exceptions", media, category.get()))
         category->FDates.push_back(std::move(date));
     return category;
@@ -680,10 +729,10 @@ void TQVTDocumentCalendar::moveDown(const std::string& name)
 
 void TQVTDocumentCalendar::AddPredefinedCategories()
 {
-    auto weekends = std::make_shared<TQVTDateCategory>("Weekends");
+    auto weekends = std::make_shared<TQVTDateCategory>(WeekendsName);
     weekends->addDate(std::make_shared<TQVTWeekend>());
     addDateCategory(std::move(weekends));
-    auto vacations = std::make_shared<TQVTDateCategory>("Vacations");
+    auto vacations = std::make_shared<TQVTDateCategory>(VacationsName);
     vacations->setWorking(true);
     addDateCategory(std::move(vacations));
 }
@@ -703,7 +752,12 @@ void TQVTDocumentCalendar::doSave(const std::string& name, IQVTMedia& media, TQV
     const std::string uid = getUID();
     media.setStrProperty(name, "calendar", uid);
     media.setStrProperty(uid, "typeID", TypeID);
-    factory.saveObjectList(uid, "categories", media, FCategories.items());
+    // Entries left empty by sections that failed to load are not written: an empty name would
+    // fail again on every load.
+    std::vector<std::shared_ptr<TQVTDateCategory>> categories;
+    std::copy_if(FCategories.begin(), FCategories.end(), std::back_inserter(categories),
+                 [](const auto& category) { return category != nullptr; });
+    factory.saveObjectList(uid, "categories", media, categories);
 }
 
 std::shared_ptr<TQVTGanttObject> TQVTDocumentCalendarPersistence::doLoad(const std::string& name, IQVTMedia& media,

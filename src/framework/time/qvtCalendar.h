@@ -152,6 +152,9 @@ public:
     void removeDate(int i) override;
     TQVTDateException* matchDate(TDateTime dt, int row, TQVTTimeMode mode) override;
 
+    /// Writes "Name", "Color", "Working", "Visible" and the exceptions that have a stored form.
+    /// A category is written as a "Predefined Date Category" only when loading that section
+    /// recreates it, which a category holding the weekend rule needs.
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
     /// Also becomes the parent of exceptions that have none (those added by a constructor,
     /// before the category could be anybody's parent).
@@ -177,12 +180,15 @@ private:
     /// The exceptions that have a stored form; built-in weekend exceptions come back with their category.
     std::vector<std::shared_ptr<TQVTFixedDateException>> storedDates() const;
     bool holdsWeekend() const;
+    /// Whether loading section as a "Predefined Date Category" gives this category back.
+    bool storedAsPredefined(const std::string& section) const;
     const MatchIndex& matchIndex() const;
 
     std::uint64_t FWorkingStamp = 0;
     mutable std::shared_ptr<MatchIndex> FMatchIndex;
 };
 
+/// A "Date Category": absent "Working" and "Visible" keys give a non-working, visible category.
 class TQVTDateCategoryPersistence : public TQVTPersistenceOf<TQVTDateCategory> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
@@ -217,7 +223,9 @@ protected:
 };
 
 /// Creates the predefined category named by the section ("Holidays", "Vacations", else weekends) and
-/// appends the stored exceptions to its built-in ones.
+/// appends the stored exceptions to its built-in ones. Outside "Holidays" and "Vacations", a stored
+/// "Name" other than "Weekends" gives a plain category of that name holding the weekend rule.
+/// Absent "Working" and "Visible" keys keep the predefined category's flags.
 class TQVTPredefinedDateCategoryPersistence : public TQVTPersistence {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,

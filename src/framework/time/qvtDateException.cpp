@@ -23,6 +23,9 @@ constexpr int MaxSkippedOccurrences = 1 << 20;
 constexpr int MaxIndexSteps = 64;
 // Steps from the last occurrence found before estimating afresh.
 constexpr int CachedSteps = 4;
+// Occurrences merged into one run at most. The blocks are counted from the first occurrence, so
+// that the ends of a run do not depend on the occurrence a search starts from.
+constexpr std::int64_t MergeBlock = 64;
 
 // Midnight of the day that holds the moment just before t.
 TDateTime dayBefore(TDateTime t)
@@ -59,7 +62,7 @@ bool TQVTDateException::Matches(TDateTime dt, int row, TQVTTimeMode mode)
         return false;
     TDateTime start = 0;
     TDateTime end = 0;
-    return nextRaw(dt, start, end) && start <= dt;
+    return nextRaw(dt, start, end) && start <= dt && dt < end;
 }
 
 bool TQVTDateException::findNextOccurence(TDateTime from, TDateTime& start, double& length, int row)
@@ -69,7 +72,7 @@ bool TQVTDateException::findNextOccurence(TDateTime from, TDateTime& start, doub
     for (int skipped = 0; skipped < MaxSkippedOccurrences; ++skipped) {
         TDateTime os = 0;
         TDateTime oe = 0;
-        if (!nextRaw(x, os, oe))
+        if (!nextRaw(x, os, oe) || !(oe > x))
             return false;
         TDateTime c = std::max(os, x);
         while (c < oe && blocked.IsBlocked(c))
@@ -91,7 +94,7 @@ bool TQVTDateException::findPreviousOccurence(TDateTime from, TDateTime& end, do
     for (int skipped = 0; skipped < MaxSkippedOccurrences; ++skipped) {
         TDateTime os = 0;
         TDateTime oe = 0;
-        if (!previousRaw(x, os, oe))
+        if (!previousRaw(x, os, oe) || !(os < x))
             return false;
         TDateTime c = std::min(oe, x);
         while (c > os && blocked.IsBlocked(dayBefore(c)))
@@ -128,6 +131,8 @@ bool TQVTWeekend::visibleIn(TQVTTimeMode mode) const
     return mode == tmNone || mode == tmHour || mode == tmDay;
 }
 
+// Dates outside the years 1 to 9999 decode as the nearest date inside, so the week found there
+// may lie on the wrong side of from: there is then no occurrence.
 bool TQVTWeekend::nextRaw(TDateTime from, TDateTime& start, TDateTime& end) const
 {
     if (!std::isfinite(from))
@@ -138,7 +143,7 @@ bool TQVTWeekend::nextRaw(TDateTime from, TDateTime& start, TDateTime& end) cons
         start += 7;
         end += 7;
     }
-    return true;
+    return end > from;
 }
 
 bool TQVTWeekend::previousRaw(TDateTime from, TDateTime& start, TDateTime& end) const
@@ -149,7 +154,7 @@ bool TQVTWeekend::previousRaw(TDateTime from, TDateTime& start, TDateTime& end) 
     if (start >= from)
         start -= 7;
     end = start + dayCount();
-    return true;
+    return start < from;
 }
 
 bool TQVTSaturday::findNextOccurence(TDateTime from, TDateTime& start, double& length, int row)
@@ -249,7 +254,8 @@ TQVTRecurringDateException::TQVTRecurringDateException(TQVTTimeMode unit, std::u
       FHourTo(hourTo),
       FDayFrom(dayFrom),
       FDayTo(dayTo),
-      FLength(lengthOf(FRecurringTimeMode, dayFrom, dayTo, hourFrom, hourTo))
+      FLength(lengthOf(FRecurringTimeMode, dayFrom, dayTo, hourFrom, hourTo)),
+      FOverlap(overlapOf(FRecurringTimeMode, FRecurringPeriod, FLength))
 {
     FName = name;
     if (from > to) {
@@ -343,11 +349,103 @@ bool TQVTRecurringDateException::recurs() const
     return FRecurringTimeMode >= tmHour && FRecurringTimeMode <= tmDecade && occurrenceLength() > 0;
 }
 
+TQVTRecurringDateException::Overlap TQVTRecurringDateException::overlapOf(TQVTTimeMode unit, std::uint16_t period,
+                                                                          double length)
+{
+    // The shortest and the longest step from one start to the next: P units of the shortest
+    // and of the longest length; in units of varying length a day index beyond a short unit
+    // moves a start by one more day.
+    const double p = period;
+    double shortest = 0;
+    double longest = 0;
+    switch (unit) {
+    case tmHour:
+    case tmDay:
+        shortest = longest = p;
+        break;
+    case tmWeek:
+        shortest = longest = 7 * p;
+        break;
+    case tmMonth:
+        shortest = 28 * p - 1;
+        longest = 31 * p + 1;
+        break;
+    case tmQuarter:
+        shortest = 90 * p - 1;
+        longest = 92 * p + 1;
+        break;
+    case tmYear:
+        shortest = 365 * p - 1;
+        longest = 366 * p + 1;
+        break;
+    default:
+        shortest = 3652 * p - 1;
+        longest = 3653 * p + 1;
+        break;
+    }
+    return length >= longest ? Overlap::Always : length < shortest ? Overlap::Never : Overlap::Sometimes;
+}
+
+std::int64_t TQVTRecurringDateException::lastStartingBefore(TDateTime limit,
+                                                            std::initializer_list<std::int64_t> hints) const
+{
+    const auto startsBefore = [&](std::int64_t k) { return occurrenceStart(k) < limit; };
+    for (const std::int64_t hint : hints) {
+        if (hint >= 0 && startsBefore(hint) && !startsBefore(hint + 1))
+            return hint;
+    }
+    const double offset = occurrenceStart(0) - FDateFrom;
+    std::int64_t j = std::max<std::int64_t>(0, floorDiv(periodIndex(limit - offset + 3), FRecurringPeriod));
+    for (int i = 0; i < MaxIndexSteps && j > 0 && !startsBefore(j); ++i)
+        --j;
+    for (int i = 0; i < MaxIndexSteps && startsBefore(j + 1); ++i)
+        ++j;
+    return startsBefore(j) && !startsBefore(j + 1) ? j : -1;
+}
+
+std::int64_t TQVTRecurringDateException::runLast(std::int64_t j, TDateTime& end) const
+{
+    if (FOverlap == Overlap::Never)
+        return j;
+    TDateTime start = 0;
+    if (FOverlap == Overlap::Always) {
+        const std::int64_t last = lastStartingBefore(FDateTo, {FNext.last});
+        if (last >= j) {
+            occurrence(last, start, end);
+            return last;
+        }
+    }
+    TDateTime nextEnd = 0;
+    while ((j + 1) % MergeBlock != 0 && occurrence(j + 1, start, nextEnd) && start <= end) {
+        ++j;
+        end = nextEnd;
+    }
+    return j;
+}
+
+std::int64_t TQVTRecurringDateException::runFirst(std::int64_t j, TDateTime& start) const
+{
+    if (FOverlap == Overlap::Never)
+        return j;
+    TDateTime end = 0;
+    if (FOverlap == Overlap::Always) {
+        occurrence(0, start, end);
+        return 0;
+    }
+    TDateTime previousStart = 0;
+    while (j % MergeBlock != 0 && occurrence(j - 1, previousStart, end) && end >= start) {
+        --j;
+        start = previousStart;
+    }
+    return j;
+}
+
 bool TQVTRecurringDateException::nextRaw(TDateTime from, TDateTime& start, TDateTime& end) const
 {
     if (!recurs() || !(from < FDateTo))
         return false;
-    if (FNext.index >= 0 && from >= FNextFrom && from < FNext.end) {
+    // Every occurrence of the run found last ends by its end, and one of them holds from.
+    if (FNext.first >= 0 && from >= FNextFrom && from < FNext.end) {
         start = FNext.start;
         end = FNext.end;
         return true;
@@ -366,13 +464,14 @@ bool TQVTRecurringDateException::nextRaw(TDateTime from, TDateTime& start, TDate
         return Unsettled;
     };
     std::int64_t j = Unsettled;
-    if (FNext.index >= 0 && from >= FNextFrom)
-        j = settle(FNext.index + 1, CachedSteps);
+    if (FNext.first >= 0 && from >= FNextFrom)
+        j = settle(FNext.last + 1, CachedSteps);
     if (j == Unsettled)
         j = settle(firstCandidate(from), MaxIndexSteps);
     if (j < 0)
         return false;
-    FNext = {j, start, end};
+    const std::int64_t last = runLast(j, end);
+    FNext = {j, last, start, end};
     FNextFrom = from;
     return true;
 }
@@ -382,24 +481,19 @@ bool TQVTRecurringDateException::previousRaw(TDateTime from, TDateTime& start, T
     const TDateTime limit = std::min(from, FDateTo);
     if (!recurs() || !(FDateFrom < limit))
         return false;
-    // The latest occurrence starting before limit; starts grow with the index.
-    std::int64_t j = FPrevious.index;
-    const auto startsBefore = [&](std::int64_t k) { return occurrenceStart(k) < limit; };
-    if (j < 0 || !startsBefore(j) || startsBefore(j + 1)) {
-        if (j > 0 && startsBefore(j - 1) && !startsBefore(j)) {
-            --j;
-        } else {
-            const double offset = occurrenceStart(0) - FDateFrom;
-            j = std::max<std::int64_t>(0, floorDiv(periodIndex(limit - offset + 3), FRecurringPeriod));
-            for (int i = 0; i < MaxIndexSteps && j > 0 && !startsBefore(j); ++i)
-                --j;
-            for (int i = 0; i < MaxIndexSteps && startsBefore(j + 1); ++i)
-                ++j;
-        }
-    }
-    if (!occurrence(j, start, end) || !(start < limit))
+    // The latest occurrence starting before limit (starts grow with the index), with the start
+    // of its run. A search moving back goes on from the run found last.
+    const std::int64_t j = lastStartingBefore(limit, {FPrevious.last, FPrevious.first - 1});
+    if (j < 0)
         return false;
-    FPrevious = {j, start, end};
+    if (j != FPrevious.last) {
+        if (!occurrence(j, start, end) || !(start < limit))
+            return false;
+        const std::int64_t first = runFirst(j, start);
+        FPrevious = {first, j, start, end};
+    }
+    start = FPrevious.start;
+    end = FPrevious.end;
     return true;
 }
 

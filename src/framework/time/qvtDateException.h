@@ -3,6 +3,8 @@
 
 #include "corvane/framework/time/qvtTimeMode.h"
 
+#include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -24,7 +26,8 @@ public:
 
 /// An exception is a sequence of occurrences [start, end) ordered by start. Subclasses describe
 /// the raw occurrences; matching, searching and the days on which a row is blocked (which cut
-/// those days out of the occurrences) are handled here once, so that they always agree.
+/// those days out of the occurrences) are handled here once, so that they always agree. A
+/// search that the raw occurrences cannot move stops at once.
 class TQVTDateException : public IQVTDateException {
 public:
     TQVTDateException() = default;
@@ -37,9 +40,11 @@ public:
     bool findNextOccurence(TDateTime from, TDateTime& start, double& length, int row) override;
     bool findPreviousOccurence(TDateTime from, TDateTime& end, double& length, int row) override;
 
-    /// The earliest-starting occurrence that ends after from (its start may lie before from).
+    /// The earliest-starting occurrence that ends after from (its start may lie before from);
+    /// false when there is none. Overlapping occurrences may be answered as one.
     virtual bool nextRaw(TDateTime from, TDateTime& start, TDateTime& end) const;
-    /// The latest-starting occurrence that starts before from (its end may lie after from).
+    /// The latest-starting occurrence that starts before from (its end may lie after from);
+    /// false when there is none. Overlapping occurrences may be answered as one.
     virtual bool previousRaw(TDateTime from, TDateTime& start, TDateTime& end) const;
 
     /// Whether the exception shows at the resolution mode.
@@ -125,7 +130,8 @@ public:
 /// An interval in every P-th period of a unit, counted from the period of the first date: from
 /// day D1 hour H1 to day D2 hour H2 of the period, into the following period when (D2, H2) comes
 /// before (D1, H1). Hour and day units have no day index: they recur every P days from H1 to H2.
-/// Occurrences are kept inside [DateFrom, DateTo).
+/// Occurrences are kept inside [DateFrom, DateTo). Occurrences that overlap or touch are searched
+/// as runs, so that an exception longer than its period does not cost one step per period.
 class TQVTRecurringDateException : public TQVTFixedDateException {
 public:
     static constexpr const char* TypeID = "Recurring Date Exception";
@@ -151,6 +157,14 @@ public:
     double occurrenceLength() const { return FLength; }
 
 private:
+    /// Whether an occurrence overlaps or touches the next one.
+    enum class Overlap : std::uint8_t {
+        Never,
+        Always,
+        Sometimes
+    };
+
+    static Overlap overlapOf(TQVTTimeMode unit, std::uint16_t period, double length);
     static double lengthOf(TQVTTimeMode unit, std::uint16_t dayFrom, std::uint16_t dayTo, std::uint8_t hourFrom,
                            std::uint8_t hourTo);
     /// Whether there are occurrences at all: a known unit and a positive length.
@@ -162,6 +176,15 @@ private:
     TDateTime occurrenceStart(std::int64_t j) const;
     /// The first j whose occurrence may end after dt, never after the true one.
     std::int64_t firstCandidate(TDateTime dt) const;
+    /// The last occurrence starting before limit: the first of the hints that is, or else one
+    /// found from an estimate; -1 when the estimate does not settle on it.
+    std::int64_t lastStartingBefore(TDateTime limit, std::initializer_list<std::int64_t> hints) const;
+    /// The last occurrence of the run that holds occurrence j, which ends at end; end becomes
+    /// the run's end.
+    std::int64_t runLast(std::int64_t j, TDateTime& end) const;
+    /// The first occurrence of the run that holds occurrence j, which starts at start; start
+    /// becomes the run's start.
+    std::int64_t runFirst(std::int64_t j, TDateTime& start) const;
 
     TQVTTimeMode FRecurringTimeMode = tmWeek;
     std::uint16_t FRecurringPeriod = 1;
@@ -170,10 +193,13 @@ private:
     std::uint16_t FDayFrom = 6;
     std::uint16_t FDayTo = 1;
     double FLength;
-    /// The last occurrences found by nextRaw and previousRaw (index -1: none). The working-time
-    /// arithmetic moves through occurrences in order, so it mostly reuses them or their neighbours.
+    Overlap FOverlap;
+    /// The last answers of nextRaw and previousRaw: occurrences first to last, from start to end
+    /// (first -1: none). The working-time arithmetic moves through occurrences in order, so it
+    /// mostly reuses them or their neighbours.
     struct Cached {
-        std::int64_t index = -1;
+        std::int64_t first = -1;
+        std::int64_t last = -1;
         TDateTime start = 0;
         TDateTime end = 0;
     };

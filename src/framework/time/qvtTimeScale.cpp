@@ -104,7 +104,7 @@ std::string TQVTTimeScale::PeriodToString(TDateTime dt) const
     return PeriodToString(dt, FTimeFormat);
 }
 
-void TQVTTimeScale::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory&)
+void TQVTTimeScale::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
 {
     media.setStrProperty(name, "typeID", TypeID);
     media.setIntProperty(name, "scale height", scaleHeight);
@@ -113,9 +113,9 @@ void TQVTTimeScale::doSave(const std::string& name, IQVTMedia& media, TQVTEntity
     media.setColorProperty(name, "base color", baseColor);
     media.setColorProperty(name, "line color", FlineColor);
     media.setIntProperty(name, "relative time mode", FRelativeTM);
-    // Only the reference: the table writes its section when the document saves it.
-    if (FGrid)
-        media.setStrProperty(name, "grid", FGrid->getUID());
+    // The grid may be a table the document does not hold, so the tier writes it as well; the
+    // document's own table is already written by then and is not written again.
+    factory.saveChild(name, "grid", FGrid.get(), media);
 }
 
 std::shared_ptr<TQVTGanttObject> TQVTTimeScalePersistence::doLoad(const std::string& name, IQVTMedia& media,

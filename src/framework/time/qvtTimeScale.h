@@ -36,6 +36,7 @@ public:
     std::string PeriodToString(TDateTime dt) const;
     using TQVTTimeModeObject::PeriodToString;
 
+    /// Writes the tier's keys and its grid table, whose "grid" key is removed when it has none.
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 
     std::int32_t FRelativeTM = NotRelated;
@@ -50,7 +51,7 @@ public:
     TColor FlineColor = 0xFFFFFF;
     bool FShowDates = true;
 
-    /// The chart table the tier belongs to; the document saves the table, the tier only names it.
+    /// The chart table the tier belongs to.
     std::shared_ptr<IQVTChartTable> FGrid;
 };
 

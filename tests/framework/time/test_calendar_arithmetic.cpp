@@ -329,6 +329,20 @@ TEST(CalendarArithmetic, ZeroLengthOccurrencesTakeNoTime)
     EXPECT_TRUE(calendar.isWorking(Mon, -1, tmNone));
 }
 
+TEST(CalendarArithmetic, OverlappingOccurrencesAreCrossedAsOne)
+{
+    // Monthly from day 1 for 30.5 days leaves only the last afternoon of each month of 31 days.
+    TQVTDocumentCalendar calendar;
+    calendar.addDateCategory(category(
+        "Closed", false,
+        {std::make_shared<TQVTRecurringDateException>(tmMonth, 1, 1, 31, 0, 12, "", at(2000, 1, 1), at(2100, 1, 1))}));
+    EXPECT_EQ(calendar.addEffective(at(2024, 1, 1), 1, false), at(2024, 4, 1));
+    EXPECT_EQ(calendar.addEffective(at(2024, 1, 1), 1, true), at(2024, 5, 31, 12));
+    EXPECT_EQ(calendar.substrEffective(at(2024, 4, 1), 1), at(2024, 1, 1));
+    EXPECT_EQ(calendar.findFirstEffective(at(2024, 2, 10)), at(2024, 3, 31, 12));
+    EXPECT_NEAR(calendar.diffEffective(at(2000, 1, 1), at(2100, 1, 1)), 100 * 7 * 0.5, 1e-6);
+}
+
 TEST(CalendarArithmetic, HugeDurationsEndAfterTheLastSearchedYear)
 {
     TQVTDocumentCalendar calendar;

@@ -162,6 +162,25 @@ TEST(WeekendException, SingleWeekdaysSkipBlockedRowsAndLogSaturdaySearches)
     EXPECT_TRUE(previousLogged);
 }
 
+// Dates outside the years 1 to 9999 decode as the nearest date inside them; a search there
+// must not answer the same week again and again.
+TEST(WeekendException, SearchesBeyondTheYearsStopAtOnce)
+{
+    TQVTWeekend weekend;
+    TQVTSunday sunday;
+    for (TQVTDateException* e : std::initializer_list<TQVTDateException*>{&weekend, &sunday}) {
+        EXPECT_FALSE(next(*e, 2990000.5).ok);
+        EXPECT_FALSE(e->Matches(2990000.5, -1, tmNone));
+        EXPECT_FALSE(previous(*e, -695000.5).ok);
+        const Found last = previous(*e, 2990000.5);
+        ASSERT_TRUE(last.ok);
+        EXPECT_LE(last.date, 2990000.5);
+        const Found first = next(*e, -695000.5);
+        ASSERT_TRUE(first.ok);
+        EXPECT_GE(first.date, -695000.5);
+    }
+}
+
 namespace {
 
 // Makes a global locale current until the end of the scope.
@@ -351,6 +370,46 @@ TEST(RecurringException, WrappingOccurrencesMatchExactlyTheSearchedIntervals)
     TQVTRecurringDateException yearEnd(tmYear, 1, 358, 2, 0, 0, "", from, to);
     expectMatchesAgreesWithSearch(yearEnd, at(2023, 12, 10), at(2024, 1, 10));
     expectMatchesAgreesWithSearch(yearEnd, at(2024, 12, 10), at(2025, 1, 10));
+}
+
+TEST(RecurringException, OverlappingOccurrencesAreSearchedAsOneRun)
+{
+    const TDateTime from = at(2024, 1, 1);
+    const TDateTime to = at(2025, 1, 1);
+    // Daily for 30 hours: one run from the first day to the end of the range.
+    TQVTRecurringDateException daily(tmDay, 1, 0, 0, 0, 30, "", from, to);
+    const TDateTime june = at(2024, 6, 1, 12);
+    expectFound(next(daily, from - 3), from, to - from);
+    expectFound(next(daily, june), june, to - june);
+    expectFound(previous(daily, june), june, june - from);
+    expectFound(previous(daily, to + 5), to, to - from);
+    EXPECT_FALSE(next(daily, to).ok);
+
+    // Monthly from day 1 for 30.5 days: a month of 31 days leaves its last afternoon free, a
+    // shorter one runs into the next.
+    TQVTRecurringDateException monthly(tmMonth, 1, 1, 31, 0, 12, "", from, to);
+    expectFound(next(monthly, at(2024, 1, 10)), at(2024, 1, 10), at(2024, 1, 31, 12) - at(2024, 1, 10));
+    expectFound(next(monthly, at(2024, 1, 31, 13)), at(2024, 2, 1), at(2024, 3, 31, 12) - at(2024, 2, 1));
+    expectFound(previous(monthly, at(2024, 3, 20)), at(2024, 3, 20), at(2024, 3, 20) - at(2024, 2, 1));
+    expectMatchesAgreesWithSearch(monthly, at(2024, 1, 20), at(2024, 5, 10));
+
+    // Every month runs into the next, though no bound on the months' lengths shows it: the
+    // searches still cross many months at a time, and the pieces join without a gap.
+    const TDateTime until = at(2040, 1, 1);
+    TQVTRecurringDateException longMonths(tmMonth, 1, 1, 32, 0, 6, "", from, until);
+    int steps = 0;
+    TDateTime reached = from;
+    for (Found f = next(longMonths, from); f.ok; f = next(longMonths, reached), ++steps) {
+        ASSERT_EQ(f.date, reached);
+        reached = f.date + f.length;
+    }
+    EXPECT_EQ(reached, until);
+    EXPECT_LT(steps, 12) << "192 months";
+    for (Found f = previous(longMonths, until); f.ok; f = previous(longMonths, reached)) {
+        ASSERT_EQ(f.date, reached);
+        reached = f.date - f.length;
+    }
+    EXPECT_EQ(reached, from);
 }
 
 TEST(RecurringException, ConstructionNormalisesPeriodAndRange)

@@ -1,4 +1,6 @@
 // Time-scale tiers: their units relative to the calendar, sizes, labels and stored keys.
+#include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/time/qvtTimeScale.h"
 #include "corvane/platform/DateUtils.h"
@@ -247,6 +249,35 @@ TEST_F(TimeScaleFile, TheGridNamesOnlyAChartTable)
     ASSERT_NE(other, nullptr);
     EXPECT_EQ(other->FGrid, nullptr);
     EXPECT_EQ(corvane::test::readFile(saveToFile(other)).find("grid="), std::string::npos);
+}
+
+// A tier's grid need not be the document's table: the tier writes it, so that the file reopens
+// to the same graph; the document's own table is written once.
+TEST_F(TimeScaleFile, AGridTheDocumentDoesNotHoldIsWrittenWithTheTier)
+{
+    auto document = std::make_shared<TQVTGanttDocument>();
+    document->Ftable = std::make_shared<TQVTGanttTable>();
+    document->Ftable->setParent(document.get());
+    auto other = std::make_shared<TQVTGanttTable>();
+    other->FRows = {std::make_shared<TQVTGanttRow>(), std::make_shared<TQVTGanttRow>()};
+    auto own = std::make_shared<TQVTTimeScale>();
+    own->FGrid = document->Ftable;
+    auto foreign = std::make_shared<TQVTTimeScale>();
+    foreign->FGrid = other;
+    document->FScales = {own, foreign};
+
+    const std::string saved = saveToFile(document);
+    const auto loaded = std::dynamic_pointer_cast<TQVTGanttDocument>(loadFile(saved));
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_TRUE(capture.messages.empty());
+    ASSERT_EQ(loaded->FScales.size(), 2u);
+    EXPECT_EQ(loaded->FScales[0]->FGrid.get(), loaded->Ftable.get());
+    const auto* grid = dynamic_cast<const TQVTGanttTable*>(loaded->FScales[1]->FGrid.get());
+    ASSERT_NE(grid, nullptr);
+    EXPECT_NE(grid, loaded->Ftable.get());
+    EXPECT_EQ(grid->getUID(), other->getUID());
+    EXPECT_EQ(grid->FRows.size(), 2u);
+    EXPECT_EQ(corvane::test::readFile(saveToFile(loaded)), corvane::test::readFile(saved));
 }
 
 TEST_F(TimeScaleFile, AnUnrelatedTierStaysUnrelated)

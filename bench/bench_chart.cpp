@@ -1,0 +1,144 @@
+// The chart table on a plan of 100,000 rows (groups of ten: a summary row over nine rows with a
+// task bar each): summary bars, row geometry, a bar move with its undo record, and undo and redo
+// of 1,000 operations.
+
+#include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/framework/chart/qvtGanttRow.h"
+#include "corvane/framework/chart/qvtGanttTable.h"
+#include "corvane/framework/chart/qvtSpecialBars.h"
+#include "corvane/framework/chart/qvtTaskBar.h"
+#include "corvane/framework/interaction/qvtUndoRedoStack.h"
+#include "corvane/framework/objects/qvtDataSourceIntf.h"
+#include "corvane/framework/tasktable/qvtTreeGrid.h"
+#include "corvane/framework/tasktable/qvtTreeRow.h"
+#include "corvane/framework/time/qvtCalendar.h"
+
+#include <benchmark/benchmark.h>
+#include <memory>
+
+using namespace corvane;
+
+namespace {
+
+constexpr int PlanRows = 100'000;
+constexpr int GroupSize = 10;
+
+std::shared_ptr<TQVTGanttDocument> makePlan(int rows)
+{
+    auto document = std::make_shared<TQVTGanttDocument>();
+    document->Fcalendar = std::make_shared<TQVTDocumentCalendar>();
+    document->Fcalendar->setParent(document.get());
+    document->Ftable = std::make_shared<TQVTGanttTable>();
+    document->Ftable->setParent(document.get());
+    document->FTree = std::make_shared<TQVTTreeGrid>();
+    document->FTree->setParent(document.get());
+    document->FTree->FRootNode = std::make_shared<TQVTTreeNode>();
+    TQVTGanttTable& table = *document->Ftable;
+    std::shared_ptr<TQVTTreeNode> group;
+    for (int i = 0; i < rows; ++i) {
+        auto row = table.MakeBlankRow();
+        row->setHeight(20);
+        row->FOrder = i;
+        table.FRows.push_back(row);
+        auto node = std::make_shared<TQVTTreeNode>();
+        node->FRow = std::make_shared<TQVTTreeRow>();
+        if (i % GroupSize == 0) {
+            row->AddBar(std::make_shared<TQVTSummaryBar>());
+            document->FTree->FRootNode->Fchildren.push_back(node);
+            group = node;
+        } else {
+            const TDateTime start = 45000 + i % 97;
+            row->AddBar(std::make_shared<TQVTTaskBar>(start, start + 1 + i % 5, i));
+            group->Fchildren.push_back(node);
+        }
+    }
+    table.invalidateRowGeometry();
+    table.UpdateSummaryBars();
+    return document;
+}
+
+void BM_UpdateSummaryBars(benchmark::State& state)
+{
+    const auto document = makePlan(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        document->Ftable->UpdateSummaryBars();
+}
+BENCHMARK(BM_UpdateSummaryBars)->Arg(10'000)->Arg(PlanRows)->Unit(benchmark::kMillisecond);
+
+// Row starts spread over the table, with the running sums cached.
+void BM_GetRowStartY(benchmark::State& state)
+{
+    const auto document = makePlan(PlanRows);
+    TQVTGanttTable& table = *document->Ftable;
+    int index = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(table.getRowStartY(index));
+        index = (index + 7919) % PlanRows;
+    }
+}
+BENCHMARK(BM_GetRowStartY);
+
+// The first row start after a height changed: the running sums are built again.
+void BM_GetRowStartYAfterAHeightChange(benchmark::State& state)
+{
+    const auto document = makePlan(PlanRows);
+    TQVTGanttTable& table = *document->Ftable;
+    int height = 20;
+    for (auto _ : state) {
+        table.getRow(500)->setHeight(height = 41 - height);
+        benchmark::DoNotOptimize(table.getRowStartY(PlanRows - 1));
+    }
+}
+BENCHMARK(BM_GetRowStartYAfterAHeightChange)->Unit(benchmark::kMicrosecond);
+
+// A bar moved in time and into the next row, recorded on the history, with the summary bars
+// updated; the history is emptied now and then outside the timing.
+void BM_BarMoveWithUndoRecord(benchmark::State& state)
+{
+    const auto document = makePlan(PlanRows);
+    TQVTGanttTable& table = *document->Ftable;
+    TQVTUndoRedoStack history;
+    TQVTDataSourceIntf hooks;
+    hooks.AutoCreatePertbars = false;
+    const std::shared_ptr<TQVTGanttBar> bar = table.getRow(50'001)->FBarList.front();
+    int moves = 0;
+    for (auto _ : state) {
+        const int row = bar->getRow() == 50'001 ? 50'002 : 50'001;
+        history.doOperation(std::make_shared<TQVTBarMoveOperation>(&hooks, bar, 45000 + moves % 30, row));
+        if (++moves % 1000 == 0) {
+            state.PauseTiming();
+            history.clear();
+            state.ResumeTiming();
+        }
+    }
+}
+BENCHMARK(BM_BarMoveWithUndoRecord)->Unit(benchmark::kMicrosecond);
+
+// Undo and redo of 1,000 recorded moves and resizes on a plan of 1,000 rows.
+void BM_UndoRedoThousandOperations(benchmark::State& state)
+{
+    const auto document = makePlan(1000);
+    TQVTGanttTable& table = *document->Ftable;
+    TQVTUndoRedoStack history;
+    for (int i = 0; i < 1000; ++i) {
+        const int row = 1 + (i * 37) % 999;
+        if (row % GroupSize == 0)
+            continue;
+        const std::shared_ptr<TQVTGanttBar> bar = table.getRow(row)->FBarList.front();
+        if (i % 2 == 0)
+            history.doOperation(std::make_shared<TQVTBarMoveOperation>(nullptr, bar, 45010 + i % 40, row));
+        else
+            history.doOperation(std::make_shared<TQVTBarResizeOperation>(nullptr, bar, 1, 0, true));
+    }
+    const int recorded = history.GetUndoOperationCount();
+    for (auto _ : state) {
+        for (int i = 0; i < recorded; ++i)
+            history.undo();
+        for (int i = 0; i < recorded; ++i)
+            history.redo();
+    }
+    state.counters["operations"] = recorded;
+}
+BENCHMARK(BM_UndoRedoThousandOperations)->Unit(benchmark::kMillisecond);
+
+} // namespace

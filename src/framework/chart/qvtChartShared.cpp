@@ -1,0 +1,170 @@
+#include "corvane/framework/chart/qvtBarConnection.h"
+#include "corvane/framework/chart/qvtChartShared_p.h"
+#include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/framework/chart/qvtGanttTable.h"
+#include "corvane/framework/tasktable/qvtTreeGrid.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <unordered_set>
+
+namespace corvane {
+
+int roundHalfEven(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    if (v >= std::numeric_limits<int>::max())
+        return std::numeric_limits<int>::max();
+    if (v <= std::numeric_limits<int>::min())
+        return std::numeric_limits<int>::min();
+    // The default rounding mode rounds halves to even.
+    return static_cast<int>(std::nearbyint(v));
+}
+
+const TQVTDataSourceIntf& flagsOf(const TQVTDataSourceIntf* dataSource)
+{
+    static const TQVTDataSourceIntf defaults;
+    return dataSource ? *dataSource : defaults;
+}
+
+std::vector<int> rowSubtreeEnds(const TQVTGanttTable& table)
+{
+    std::vector<int> ends;
+    const TQVTGanttDocument* document = table.findDocument();
+    const TQVTTreeNode* root = document && document->FTree ? document->FTree->FRootNode.get() : nullptr;
+    if (!root)
+        return ends;
+    // A sound tree has one node per row and a root; a node listed twice (a damaged tree) must
+    // not make the walk grow past that, so it stops entering nodes there.
+    const std::size_t maxNodes = 2 * (table.FRows.size() + 1);
+    std::size_t entered = 0;
+    // Iterative, so that deep trees cannot exhaust the stack.
+    struct Frame {
+        const TQVTTreeNode* node;
+        std::size_t nextChild;
+        int row; // -1 for a node without row
+    };
+    std::vector<Frame> stack;
+    ends.reserve(table.FRows.size());
+    const auto enter = [&](const TQVTTreeNode* node) {
+        ++entered;
+        int row = -1;
+        if (node->FRow) {
+            row = static_cast<int>(ends.size());
+            ends.push_back(row);
+        }
+        stack.push_back(Frame{node, 0, row});
+    };
+    enter(root);
+    while (!stack.empty()) {
+        Frame& top = stack.back();
+        if (top.nextChild < top.node->Fchildren.size() && entered < maxNodes) {
+            // Large trees wait on memory; the next siblings are asked for ahead.
+            if (top.nextChild + 4 < top.node->Fchildren.size())
+                __builtin_prefetch(top.node->Fchildren[top.nextChild + 4].get());
+            const TQVTTreeNode* child = top.node->Fchildren[top.nextChild++].get();
+            if (child)
+                enter(child);
+            continue;
+        }
+        if (top.row >= 0)
+            ends[static_cast<std::size_t>(top.row)] = static_cast<int>(ends.size()) - 1;
+        stack.pop_back();
+    }
+    return ends;
+}
+
+ConnectionRemovalStep::ConnectionRemovalStep(TQVTDataSourceIntf* dataSource, TQVTGanttDocument& document,
+                                             std::shared_ptr<TQVTBarConnection> connection)
+    : TQVTOperation(dataSource),
+      FDocument(&document),
+      FConnection(std::move(connection))
+{
+}
+
+bool ConnectionRemovalStep::perform()
+{
+    FIndex = -1;
+    if (FDocument->getConnectionIndex(FConnection.get()) < 0)
+        return true;
+    if (FDataSource && !RollbackScope::active() &&
+        TQVTDataSourceIntf::cancelledBy(FDataSource->OnBeforeConnectionDelete, FConnection.get()))
+        return false;
+    FIndex = FDocument->removeConnection(FConnection.get());
+    if (FDataSource)
+        TQVTDataSourceIntf::tell(FDataSource->OnAfterConnectionDelete, FConnection.get());
+    return true;
+}
+
+bool ConnectionRemovalStep::undo()
+{
+    if (FIndex < 0)
+        return true;
+    if (FDataSource && !RollbackScope::active() &&
+        TQVTDataSourceIntf::cancelledBy(FDataSource->OnBeforeConnectionAdd, FConnection.get()))
+        return false;
+    FDocument->addConnection(FConnection, FIndex);
+    FIndex = -1;
+    if (FDataSource)
+        TQVTDataSourceIntf::tell(FDataSource->OnAfterConnectionAdd, FConnection.get());
+    return true;
+}
+
+PertConnectionRemovalStep::PertConnectionRemovalStep(TQVTGanttTable& table,
+                                                     std::shared_ptr<TQVTBarConnection> connection)
+    : TQVTOperation(nullptr),
+      FTable(std::static_pointer_cast<TQVTGanttTable>(table.shared_from_this())),
+      FConnection(std::move(connection))
+{
+}
+
+bool PertConnectionRemovalStep::perform()
+{
+    const auto table = FTable.lock();
+    if (!table)
+        return false;
+    auto& list = table->FPertBarConnections;
+    const auto it = std::find(list.begin(), list.end(), FConnection);
+    FIndex = it == list.end() ? -1 : static_cast<int>(it - list.begin());
+    if (it != list.end())
+        list.erase(it);
+    return true;
+}
+
+bool PertConnectionRemovalStep::undo()
+{
+    const auto table = FTable.lock();
+    if (!table)
+        return false;
+    if (FIndex >= 0) {
+        auto& list = table->FPertBarConnections;
+        list.insert(list.begin() + std::min<std::ptrdiff_t>(FIndex, std::ssize(list)), FConnection);
+        FIndex = -1;
+    }
+    return true;
+}
+
+void addConnectionRemovals(std::vector<TQVTOperationPtr>& steps, TQVTDataSourceIntf* dataSource, TQVTGanttTable& table,
+                           const std::vector<const TQVTGanttBar*>& bars)
+{
+    TQVTGanttDocument* document = table.findDocument();
+    if (!document)
+        return;
+    const std::unordered_set<const TQVTGanttBar*> ends(bars.begin(), bars.end());
+    for (const auto& connection : document->connections)
+        if (connection && (ends.contains(connection->barFrom.get()) || ends.contains(connection->barTo.get())))
+            steps.push_back(std::make_shared<ConnectionRemovalStep>(dataSource, *document, connection));
+}
+
+void addPertConnectionRemovals(std::vector<TQVTOperationPtr>& steps, TQVTGanttTable& table, const TQVTGanttBar* box)
+{
+    if (!box)
+        return;
+    for (const auto& connection : table.FPertBarConnections)
+        if (connection && (connection->barFrom.get() == box || connection->barTo.get() == box))
+            steps.push_back(std::make_shared<PertConnectionRemovalStep>(table, connection));
+}
+
+} // namespace corvane

@@ -1,0 +1,119 @@
+#pragma once
+// Pieces the chart's units share (internal): pixel rounding, the task tree's row spans, the
+// data source's hooks and flag defaults, and the steps that take connections out of a
+// deletion exactly once.
+
+#include "corvane/framework/objects/qvtDataSourceIntf.h"
+#include "corvane/framework/objects/qvtOperation.h"
+
+#include <memory>
+#include <vector>
+
+namespace corvane {
+
+class TQVTBarConnection;
+class TQVTGanttBar;
+class TQVTGanttDocument;
+class TQVTGanttTable;
+
+/// v rounded to the nearest integer, halves to even, clamped to the int range; NaN gives 0.
+int roundHalfEven(double v);
+
+/// The data source's flags, or their defaults for an operation made without one.
+const TQVTDataSourceIntf& flagsOf(const TQVTDataSourceIntf* dataSource);
+
+/// Open while a change that failed half way is taken back. What is put back was done moments
+/// ago by the same operation, so no before-event is asked (a veto would leave the change half
+/// done); after-events are still told.
+class RollbackScope {
+public:
+    RollbackScope() { ++depth(); }
+    ~RollbackScope() { --depth(); }
+    RollbackScope(const RollbackScope&) = delete;
+    RollbackScope& operator=(const RollbackScope&) = delete;
+
+    static bool active() { return depth() > 0; }
+
+private:
+    static int& depth()
+    {
+        thread_local int open = 0;
+        return open;
+    }
+};
+
+/// Whether the data source's before-event cancels the change of bar; false without a data
+/// source and during a rollback.
+inline bool cancelledBy(const TQVTDataSourceIntf* dataSource, TQVTBeforeBarOperationEvent TQVTDataSourceIntf::*event,
+                        TQVTGanttBar* bar)
+{
+    return dataSource && !RollbackScope::active() && TQVTDataSourceIntf::cancelledBy(dataSource->*event, bar);
+}
+
+/// Tells the data source's after-event, if there is one.
+inline void tellAfter(const TQVTDataSourceIntf* dataSource, TQVTAfterBarOperationEvent TQVTDataSourceIntf::*event,
+                      TQVTGanttBar* bar)
+{
+    if (dataSource)
+        TQVTDataSourceIntf::tell(dataSource->*event, bar);
+}
+
+/// Deletes one document connection with the connection events; undo puts it back at the index
+/// it had. When the connection is no longer the document's (another part of the same deletion
+/// took it), it does nothing and its undo restores nothing, so a connection is deleted and
+/// restored once.
+class ConnectionRemovalStep : public TQVTOperation {
+public:
+    ConnectionRemovalStep(TQVTDataSourceIntf* dataSource, TQVTGanttDocument& document,
+                          std::shared_ptr<TQVTBarConnection> connection);
+
+    bool perform() override;
+    bool undo() override;
+
+private:
+    TQVTGanttDocument* FDocument;
+    std::shared_ptr<TQVTBarConnection> FConnection;
+    /// Where the connection was; -1 while this step holds nothing to put back.
+    int FIndex = -1;
+};
+
+/// Takes one connection out of the table's PERT connections and puts it back at its index;
+/// nothing when it is no longer in the list.
+class PertConnectionRemovalStep : public TQVTOperation {
+public:
+    PertConnectionRemovalStep(TQVTGanttTable& table, std::shared_ptr<TQVTBarConnection> connection);
+
+    bool perform() override;
+    bool undo() override;
+
+private:
+    std::weak_ptr<TQVTGanttTable> FTable;
+    std::shared_ptr<TQVTBarConnection> FConnection;
+    int FIndex = -1;
+};
+
+/// Runs an operation backwards: perform undoes it, undo performs it again.
+class ReversedStep : public TQVTOperation {
+public:
+    explicit ReversedStep(TQVTOperationPtr step) : TQVTOperation(nullptr), FStep(std::move(step)) {}
+
+    bool perform() override { return FStep->undo(); }
+    bool undo() override { return FStep->perform(); }
+
+private:
+    TQVTOperationPtr FStep;
+};
+
+/// Appends to steps one removal step for every document connection with an end among bars,
+/// in the document's order; nothing when the table belongs to no document.
+void addConnectionRemovals(std::vector<TQVTOperationPtr>& steps, TQVTDataSourceIntf* dataSource, TQVTGanttTable& table,
+                           const std::vector<const TQVTGanttBar*>& bars);
+/// Appends one removal step for every PERT connection of the table from or to box.
+void addPertConnectionRemovals(std::vector<TQVTOperationPtr>& steps, TQVTGanttTable& table, const TQVTGanttBar* box);
+
+/// The last row index of each row's subtree in the document's task tree (the row itself when
+/// it has no children), indexed by row; rows are the tree's nodes with a row in depth-first
+/// pre-order. Empty without a tree. Linear in the table's rows whatever the tree holds.
+std::vector<int> rowSubtreeEnds(const TQVTGanttTable& table);
+
+} // namespace corvane

@@ -1,0 +1,204 @@
+// The document's keys, load order and connection list, and its connection operations.
+#include "corvane/framework/chart/qvtBarConnection.h"
+#include "corvane/framework/chart/qvtConnectionOperations.h"
+#include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/framework/chart/qvtGanttRow.h"
+#include "corvane/framework/chart/qvtGanttTable.h"
+#include "corvane/framework/interaction/qvtUndoRedoStack.h"
+#include "corvane/framework/objects/qvtDataSourceIntf.h"
+#include "corvane/framework/time/qvtCalendar.h"
+#include "corvane/platform/DateUtils.h"
+
+#include "support/DocumentFileTest.h"
+
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+// Two rows with two task bars each and one connection A -> C.
+const char* const TwoRows = "[root]\ntypeID=Document\nstartDate=45000.25\ntable=T\ncalendar=Cal\n"
+                            "connections#count=1\nconnections#0=AC\n\n"
+                            "[T]\ntypeID=Gantt Table\nrows#count=2\nrows#0=R0\nrows#1=R1\n\n"
+                            "[R0]\ntypeID=Gantt Row\nbars#count=2\nbars#0=A\nbars#1=B\n\n"
+                            "[R1]\ntypeID=Gantt Row\nbars#count=2\nbars#0=C\nbars#1=D\n\n"
+                            "[A]\ntypeID=Task Bar\n\n[B]\ntypeID=Task Bar\n\n[C]\ntypeID=Task Bar\n\n"
+                            "[D]\ntypeID=Task Bar\n\n"
+                            "[AC]\ntypeID=Bar Connection\nfrom=A\nto=C\ntype=3\ndistance=2\n\n"
+                            "[Cal]\ntypeID=Document Calendar\n";
+
+class GanttDocument : public DocumentFileTest {
+protected:
+    std::shared_ptr<TQVTGanttDocument> load(const std::string& ini)
+    {
+        return std::dynamic_pointer_cast<TQVTGanttDocument>(loadFrom(ini));
+    }
+    static std::shared_ptr<TQVTGanttBar> bar(const TQVTGanttDocument& document, int row, int index)
+    {
+        return document.Ftable->FRows[static_cast<std::size_t>(row)]->FBarList[static_cast<std::size_t>(index)];
+    }
+};
+
+struct Hooks : TQVTDataSourceIntf {};
+
+} // namespace
+
+TEST_F(GanttDocument, KeysRoundTrip)
+{
+    const auto document = load("[root]\ntypeID=Document\nstartDate=45001.75\ndate range start=44000\n"
+                               "date range end=46000.5\ntime scale under=1\ncalendar=Cal\n\n"
+                               "[Cal]\ntypeID=Document Calendar\n");
+    ASSERT_NE(document, nullptr);
+    EXPECT_EQ(document->getStartDate(), 45001.75);
+    EXPECT_EQ(document->FDateRangeStart, 44000);
+    EXPECT_EQ(document->FDateRangeEnd, 46000.5);
+    EXPECT_TRUE(document->FTimeScaleUnder);
+
+    const auto again = load(readFile(saveToFile(document)));
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->getStartDate(), 45001.75);
+    EXPECT_EQ(again->FDateRangeEnd, 46000.5);
+    EXPECT_TRUE(again->FTimeScaleUnder);
+    EXPECT_NE(again->Fcalendar, nullptr);
+}
+
+TEST_F(GanttDocument, TheStartDateSnapsToTheCalendarsUnit)
+{
+    const auto document = load("[root]\ntypeID=Document\ncalendar=Cal\n\n[Cal]\ntypeID=Document Calendar\n");
+    ASSERT_NE(document, nullptr);
+    const TDateTime wednesday = EncodeDate(2024, 5, 15) + 0.75;
+    document->Fcalendar->SetTimeMode(tmWeek);
+    document->setStartDate(wednesday);
+    EXPECT_EQ(document->getStartDate(), EncodeDate(2024, 5, 13) + 0.75) << "the Monday, keeping the time of day";
+    document->Fcalendar->SetTimeMode(tmDecade);
+    document->setStartDate(EncodeDate(1987, 6, 3));
+    EXPECT_EQ(document->getStartDate(), EncodeDate(1980, 1, 1));
+    document->Fcalendar->SetTimeMode(tmQuarter);
+    document->setStartDate(EncodeDate(2024, 8, 20) + 0.5);
+    EXPECT_EQ(document->getStartDate(), EncodeDate(2024, 7, 1));
+}
+
+TEST_F(GanttDocument, HintsFallBackToTheTextBarSettingsAndAnEmptyScaleListWritesNoKey)
+{
+    const auto document = load("[root]\ntypeID=Document\ntext bar settings=TS\n\n[TS]\ntypeID=Text Settings\n");
+    ASSERT_NE(document, nullptr);
+    ASSERT_NE(document->FTextBarSettings, nullptr);
+    EXPECT_EQ(document->getHintTextSettings(), document->getTextBarSettings());
+    const auto saved = readFile(saveToFile(document));
+    EXPECT_NE(saved.find("hint text settings=TS"), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("time scales"), std::string::npos);
+}
+
+TEST_F(GanttDocument, ConnectionsKeepTheirKindAndDistanceAndUnlinkedOnesAreDropped)
+{
+    std::string text = TwoRows;
+    // A second reference to AC, and a connection to a bar that lies in no row.
+    text.replace(text.find("connections#count=1\nconnections#0=AC"), 36,
+                 "connections#count=3\nconnections#0=AC\nconnections#1=AC\nconnections#2=AX");
+    text += "\n[AX]\ntypeID=Bar Connection\nfrom=A\nto=X\n\n[X]\ntypeID=Task Bar\n";
+    const auto document = load(text);
+    ASSERT_NE(document, nullptr);
+    ASSERT_EQ(document->countConnections(), 1);
+    const TQVTBarConnection* ac = document->getConnection(0);
+    EXPECT_EQ(ac->getConnType(), TQVTBarConnection::StartToStart);
+    EXPECT_EQ(ac->FMinDistance, 2);
+    EXPECT_TRUE(ac->FDistanceFixed) << "absent keys load as true";
+    EXPECT_EQ(document->getConnection(1), nullptr);
+    EXPECT_EQ(document->getConnection(-1), nullptr);
+
+    const auto again = load(readFile(saveToFile(document)));
+    ASSERT_EQ(again->countConnections(), 1);
+    EXPECT_EQ(again->getConnection(0)->getConnType(), TQVTBarConnection::StartToStart);
+    EXPECT_EQ(again->getConnection(0)->FMinDistance, 2);
+}
+
+TEST_F(GanttDocument, FindConnectionLooksBothWaysOnlyWhenAskedToAndMatchesKinds)
+{
+    const auto document = load(TwoRows);
+    ASSERT_NE(document, nullptr);
+    const auto a = bar(*document, 0, 0);
+    const auto c = bar(*document, 1, 0);
+    const TQVTBarConnection* ac = document->getConnection(0);
+    EXPECT_EQ(document->findConnection(c.get(), a.get(), -1), ac);
+    EXPECT_EQ(document->findConnection(c.get(), a.get(), 3), nullptr);
+    EXPECT_EQ(document->findConnection(a.get(), c.get(), 3), ac);
+    EXPECT_EQ(document->findConnection(a.get(), c.get(), 4), ac);
+    EXPECT_EQ(document->findConnection(a.get(), c.get(), 1), nullptr);
+}
+
+TEST_F(GanttDocument, TheListTakesAConnectionOnceAndGivesBackItsIndex)
+{
+    const auto document = load(TwoRows);
+    ASSERT_NE(document, nullptr);
+    const auto bd = std::make_shared<TQVTBarConnection>(bar(*document, 0, 1), bar(*document, 1, 1), 1);
+    EXPECT_TRUE(document->addConnection(bd, 0));
+    EXPECT_FALSE(document->addConnection(bd));
+    EXPECT_EQ(document->getConnectionIndex(bd.get()), 0);
+    EXPECT_EQ(bd->getParent(), document.get());
+    EXPECT_EQ(document->removeConnection(bd.get()), 0);
+    EXPECT_EQ(document->removeConnection(bd.get()), -1);
+    EXPECT_EQ(bd->getParent(), nullptr);
+}
+
+TEST_F(GanttDocument, ConnectionOperationsAskTheHooksAndUndoExactlyTheirOwnConnection)
+{
+    const auto document = load(TwoRows);
+    ASSERT_NE(document, nullptr);
+    const std::string original = readFile(saveToFile(document));
+    Hooks hooks;
+    TQVTUndoRedoStack history;
+    const auto ac = document->connections[0];
+    // A second connection between the same bars: undoing its add must leave AC alone.
+    const auto again = std::make_shared<TQVTBarConnection>(ac->barFrom, ac->barTo, 1);
+
+    bool veto = true;
+    hooks.OnBeforeConnectionAdd = [&](TQVTBarConnection*, bool& cancel) { cancel = veto; };
+    EXPECT_FALSE(history.doOperation(std::make_shared<TQVTConnectionAddOperation>(&hooks, document.get(), again)));
+    EXPECT_EQ(history.GetUndoOperationCount(), 0);
+    EXPECT_EQ(document->countConnections(), 1);
+
+    veto = false;
+    std::vector<TQVTBarConnection*> added;
+    hooks.OnAfterConnectionAdd = [&](TQVTBarConnection* c) { added.push_back(c); };
+    ASSERT_TRUE(history.doOperation(std::make_shared<TQVTConnectionAddOperation>(&hooks, document.get(), again)));
+    EXPECT_EQ(added, std::vector<TQVTBarConnection*>{again.get()});
+    EXPECT_FALSE(history.doOperation(std::make_shared<TQVTConnectionAddOperation>(&hooks, document.get(), again)))
+        << "an add that changes nothing is refused";
+
+    ASSERT_TRUE(history.doOperation(std::make_shared<TQVTConnectionDeleteOperation>(&hooks, document.get(), ac)));
+    EXPECT_EQ(document->connections, std::vector<std::shared_ptr<TQVTBarConnection>>{again});
+    ASSERT_TRUE(history.undo());
+    EXPECT_EQ(document->getConnectionIndex(ac.get()), 0) << "back at the index it had";
+    ASSERT_TRUE(history.undo());
+    EXPECT_EQ(document->connections, std::vector<std::shared_ptr<TQVTBarConnection>>{ac});
+    EXPECT_EQ(readFile(saveToFile(document)), original);
+}
+
+TEST_F(GanttDocument, DistanceViolationsMoveEachConnectedBarOnceAndUndoAsOne)
+{
+    const auto document = load(TwoRows); // A -> C start-to-start, distance 2
+    ASSERT_NE(document, nullptr);
+    const auto a = bar(*document, 0, 0);
+    const auto c = bar(*document, 1, 0);
+    const auto d = bar(*document, 1, 1);
+    a->setPeriod(45000, 45002);
+    c->setPeriod(45001, 45003);
+    d->setPeriod(44000, 44001);
+    ASSERT_EQ(document->connections[0]->findViolationOffset(), 1);
+
+    const auto moves = document->resolveDistanceViolations(a.get());
+    ASSERT_EQ(moves->count(), 1);
+    EXPECT_EQ(c->getStartDate(), 45002);
+    EXPECT_EQ(document->connections[0]->findViolationOffset(), 0);
+    EXPECT_TRUE(document->resolveDistanceViolations(a.get())->empty()) << "nothing left to resolve";
+
+    ASSERT_TRUE(moves->undo());
+    EXPECT_EQ(c->getStartDate(), 45001);
+
+    // A range taken by another bar of the row is never moved into.
+    d->setPeriod(45002, 45004);
+    EXPECT_TRUE(document->resolveDistanceViolations(a.get())->empty());
+    EXPECT_EQ(c->getStartDate(), 45001);
+}

@@ -1,0 +1,139 @@
+// Documents found by fuzzing the loader (tests/data/repro): each survives a save and a reload
+// byte for byte, and the calendar queries on it answer without walking to the calendar's bound.
+
+#include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/framework/chart/qvtGanttTable.h"
+#include "corvane/framework/time/qvtCalendar.h"
+#include "corvane/framework/time/qvtTimeScale.h"
+#include "corvane/platform/DateUtils.h"
+
+#include "support/DocumentFileTest.h"
+
+#include <gtest/gtest.h>
+
+using namespace corvane;
+
+namespace {
+
+const TDateTime InsideTheYears = EncodeDate(2026, 1, 5) + 0.5;
+constexpr TDateTime AfterYear9999 = 2990000.5;
+constexpr TDateTime BeforeYear1 = -695000.5;
+constexpr TDateTime FirstDay = -693593.0;      // 1 January 0001
+constexpr TDateTime LastDayOf9999 = 2958465.0; // 31 December 9999
+
+class ReproducingDocument : public test::DocumentFileTest {
+protected:
+    // Loads the document, saves it, loads that and saves it again: the two saves must be the
+    // same bytes. Answers the document loaded from the first save.
+    std::shared_ptr<TQVTGanttDocument> reloaded(const std::string& file)
+    {
+        const auto original = loadFile(std::string(CORVANE_TEST_DATA) + "/repro/" + file);
+        EXPECT_NE(original, nullptr);
+        if (!original)
+            return nullptr;
+        const std::string firstSave = saveToFile(original);
+        capture.messages.clear();
+        const auto document = std::dynamic_pointer_cast<TQVTGanttDocument>(loadFile(firstSave));
+        EXPECT_NE(document, nullptr);
+        if (!document)
+            return nullptr;
+        EXPECT_EQ(test::readFile(saveToFile(document)), test::readFile(firstSave));
+        return document;
+    }
+};
+
+} // namespace
+
+TEST_F(ReproducingDocument, AGridTheDocumentDoesNotHoldIsWrittenWithItsTier)
+{
+    const auto document = reloaded("scale-grid-dangling.ini");
+    ASSERT_NE(document, nullptr);
+    EXPECT_TRUE(capture.messages.empty()) << capture.messages.front();
+    ASSERT_EQ(document->FScales.size(), 1u);
+    ASSERT_NE(document->FScales[0], nullptr);
+    const auto* grid = dynamic_cast<const TQVTGanttTable*>(document->FScales[0]->FGrid.get());
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(grid->getUID(), "Plan");
+    EXPECT_EQ(document->Ftable, nullptr);
+}
+
+TEST_F(ReproducingDocument, ADailyExceptionOfTwoDaysLeavesNoWorkingTimeWithinTheYears)
+{
+    const auto document = reloaded("calendar-no-working-time.ini");
+    ASSERT_NE(document, nullptr);
+    ASSERT_NE(document->Fcalendar, nullptr);
+    TQVTDocumentCalendar& calendar = *document->Fcalendar;
+    // The overlapping days run from 1 January 0001 to the exception's end, 31 December 9999.
+    EXPECT_FALSE(calendar.isWorking(InsideTheYears, -1, tmHour));
+    EXPECT_EQ(calendar.findFirstEffective(InsideTheYears), LastDayOf9999);
+    EXPECT_EQ(calendar.addEffective(InsideTheYears, 1, true), LastDayOf9999 + 1);
+    EXPECT_EQ(calendar.substrEffective(InsideTheYears, 1), FirstDay - 1);
+    EXPECT_EQ(calendar.diffEffective(InsideTheYears, InsideTheYears + 7), 0);
+    TDateTime start = 0;
+    double length = 0;
+    ASSERT_TRUE(calendar.findNextNonWorkingException(InsideTheYears, start, length, -1));
+    EXPECT_EQ(start + length, LastDayOf9999);
+    ASSERT_TRUE(calendar.findPreviousNonWorkingException(InsideTheYears, start, length, -1));
+    EXPECT_EQ(start - length, FirstDay);
+}
+
+TEST_F(ReproducingDocument, AnExceptionWithDefaultedDatesLeavesNoWorkingTimeFrom1970To3000)
+{
+    const auto document = reloaded("calendar-walk-found.ini");
+    ASSERT_NE(document, nullptr);
+    ASSERT_NE(document->Fcalendar, nullptr);
+    TQVTDocumentCalendar& calendar = *document->Fcalendar;
+    // Two of the four categories failed to load; only the other two are written.
+    ASSERT_EQ(calendar.getCategoriesCount(), 2);
+    EXPECT_EQ(calendar.getDateCategory(1)->getName(), "Night shifts");
+    // Weekly from day 6 for 25.5 days: from Saturday 3 January 1970 to the week of 1 January 3000.
+    const TDateTime first = EncodeDate(1970, 1, 3);
+    const TDateTime last = EncodeDate(2999, 12, 30);
+    EXPECT_FALSE(calendar.isWorking(InsideTheYears, -1, tmHour));
+    EXPECT_EQ(calendar.findFirstEffective(InsideTheYears), last);
+    EXPECT_EQ(calendar.addEffective(InsideTheYears, 1, true), last + 1);
+    EXPECT_EQ(calendar.substrEffective(InsideTheYears, 1), first - 1);
+    EXPECT_EQ(calendar.diffEffective(first - 1, last + 1), 2);
+}
+
+TEST_F(ReproducingDocument, WeekendSearchesAfterYear9999StopAtOnce)
+{
+    const auto document = reloaded("weekends-after-year-9999.ini");
+    ASSERT_NE(document, nullptr);
+    ASSERT_NE(document->Fcalendar, nullptr);
+    TQVTDocumentCalendar& calendar = *document->Fcalendar;
+    ASSERT_EQ(calendar.getCategoriesCount(), 41);
+    EXPECT_EQ(calendar.getDateCategory(40)->getName(), "Weekends");
+    EXPECT_TRUE(calendar.isWorking(AfterYear9999, -1, tmNone));
+    EXPECT_EQ(calendar.findFirstEffective(AfterYear9999), AfterYear9999);
+    EXPECT_EQ(calendar.addEffective(AfterYear9999, 1, true), AfterYear9999 + 1);
+    EXPECT_EQ(calendar.substrEffective(AfterYear9999, 1), AfterYear9999 - 1);
+    EXPECT_EQ(calendar.diffEffective(AfterYear9999, AfterYear9999 + 7), 7);
+    TDateTime start = 0;
+    double length = 0;
+    EXPECT_FALSE(calendar.findNextNonWorkingException(AfterYear9999, start, length, -1));
+
+    TQVTDateException& weekend = *calendar.getDateCategory(1)->getDateByIndex(0);
+    EXPECT_FALSE(weekend.findNextOccurence(AfterYear9999, start, length, -1));
+    EXPECT_FALSE(weekend.Matches(AfterYear9999, -1, tmNone));
+}
+
+TEST_F(ReproducingDocument, WeekendSearchesBeforeYear1StopAtOnce)
+{
+    const auto document = reloaded("weekends-before-year-1.ini");
+    ASSERT_NE(document, nullptr);
+    ASSERT_NE(document->Fcalendar, nullptr);
+    TQVTDocumentCalendar& calendar = *document->Fcalendar;
+    ASSERT_EQ(calendar.getCategoriesCount(), 41);
+    EXPECT_TRUE(calendar.isWorking(BeforeYear1, -1, tmNone));
+    EXPECT_EQ(calendar.findFirstEffective(BeforeYear1), BeforeYear1);
+    EXPECT_EQ(calendar.addEffective(BeforeYear1, 1, true), BeforeYear1 + 1);
+    EXPECT_EQ(calendar.substrEffective(BeforeYear1, 1), BeforeYear1 - 1);
+    EXPECT_EQ(calendar.diffEffective(BeforeYear1 - 7, BeforeYear1), 7);
+    TDateTime end = 0;
+    double length = 0;
+    EXPECT_FALSE(calendar.findPreviousNonWorkingException(BeforeYear1, end, length, -1));
+
+    TQVTDateException& weekend = *calendar.getDateCategory(1)->getDateByIndex(0);
+    EXPECT_FALSE(weekend.findPreviousOccurence(BeforeYear1, end, length, -1));
+}
