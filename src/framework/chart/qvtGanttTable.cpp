@@ -102,7 +102,10 @@ std::span<const TDateTime> TQVTGanttTable::getBlockedDates(int row) const
 void TQVTGanttTable::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
 {
     const std::string uid = getUID();
-    media.setStrProperty(name, "table", uid);
+    // Saved as a child (a time scale's grid) the table is written under its own name: no
+    // reference key to itself.
+    if (name != uid)
+        media.setStrProperty(name, "table", uid);
     // Files of this kind spell the table's identifier key "TypeID"; sections and keys match without case.
     media.setStrProperty(uid, "TypeID", TypeID);
     media.setIntProperty(uid, "column width", FColWidth);
