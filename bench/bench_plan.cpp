@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <malloc.h>
 #include <map>
 #include <string>
 #include <sys/resource.h>
@@ -70,9 +71,13 @@ std::string planFile(int tasks, std::string& why)
     return known[tasks] = plan.string();
 }
 
-// Makes the next peak reading start from the present size, where the kernel allows it.
+// Makes the next peak reading start from the present size, where the kernel allows it, after
+// handing memory freed by earlier benchmarks back to the system.
 void resetPeakResident()
 {
+#if defined(__GLIBC__)
+    ::malloc_trim(0);
+#endif
     std::ofstream("/proc/self/clear_refs") << "5";
 }
 

@@ -178,7 +178,8 @@ public:
     TKeyLine(std::string_view key, std::string_view value) : FKey(key), FValue(value)
     {
         const auto blankWhenWritten = [](char c) { return isBlank(c) || isLineBreak(c); };
-        FQuoted = !value.empty() && (blankWhenWritten(value.front()) || blankWhenWritten(value.back()) || isQuoted(value));
+        FQuoted =
+            !value.empty() && (blankWhenWritten(value.front()) || blankWhenWritten(value.back()) || isQuoted(value));
     }
     std::size_t Length() const { return FKey.size() + 1 + FValue.size() + (FQuoted ? 2 : 0); }
     // The key may lie in out already, at out or after it.
@@ -536,7 +537,6 @@ constexpr std::uint32_t MaxScannedKeys = 16;
 // Room for the lines of a section created in memory, so that it rarely has to grow.
 constexpr std::size_t TypicalSectionLines = 8;
 
-
 } // namespace
 
 // ---- TIniSink ------------------------------------------------------------------
@@ -593,7 +593,8 @@ void TIniImage::parse()
             --lineStart;
         const char* const lineEnd = findAny<'\n', '\r'>(bracket, end);
         if (lineStart == text || isLineBreak(lineStart[-1])) {
-            const std::string_view header = trim(std::string_view(bracket, static_cast<std::size_t>(lineEnd - bracket)));
+            const std::string_view header =
+                trim(std::string_view(bracket, static_cast<std::size_t>(lineEnd - bracket)));
             const std::size_t close = header.rfind(']');
             if (close != std::string_view::npos) {
                 finishSection(static_cast<std::uint32_t>(lineStart - text));
@@ -636,7 +637,8 @@ bool TIniImage::hasMoreLines(std::uint32_t begin, std::uint32_t end, std::size_t
         return breaks + (first < last && !isLineBreak(last[-1]) ? 1 : 0) > limit;
     }
     std::size_t lines = 0;
-    for (const char* line = first; line < last && lines <= limit; line = afterLineBreak(findAny<'\n', '\r'>(line, last), last))
+    for (const char* line = first; line < last && lines <= limit;
+         line = afterLineBreak(findAny<'\n', '\r'>(line, last), last))
         ++lines;
     return lines > limit;
 }
@@ -771,6 +773,10 @@ const TIniRecentSection* TIniImage::findRecent(std::string_view name) const
 // A stored name is clean, so a name that matches one as it stands needs no cleaning.
 const TIniRecentSection* TIniImage::findSection(const std::string& section) const
 {
+    // Most reads ask for the section read last, spelled alike.
+    const TIniRecentSection& last = recentSections.Sections[recentSections.Order[0]];
+    if (last.Image == FSerial && last.Name == section && (last.Erasures == FErasures || FSections[last.Section].Live()))
+        return &last;
     if (const TIniRecentSection* found = findRecent(section))
         return found;
     std::string buffer;
@@ -829,10 +835,10 @@ const TIniRecentSection& TIniImage::remember(std::size_t index) const
             const std::string_view key = trim(std::string_view(line, static_cast<std::size_t>(stop - line)));
             const std::string_view value =
                 unquoted(trim(std::string_view(stop + 1, static_cast<std::size_t>(lineEnd - stop - 1))));
-            entry.Keys[entry.KeyCount++] = {
-                static_cast<std::uint32_t>(key.data() - text), static_cast<std::uint32_t>(key.size()),
-                static_cast<std::uint32_t>(value.data() - text), static_cast<std::uint32_t>(value.size()),
-                hashNoCase(key)};
+            entry.Keys[entry.KeyCount++] = {static_cast<std::uint32_t>(key.data() - text),
+                                            static_cast<std::uint32_t>(key.size()),
+                                            static_cast<std::uint32_t>(value.data() - text),
+                                            static_cast<std::uint32_t>(value.size()), hashNoCase(key)};
         }
         line = afterLineBreak(lineEnd, end);
     }
@@ -918,7 +924,8 @@ namespace {
 bool isFirstOfItsName(const TIniRecentSection& found, std::uint32_t i, const std::string& fileText)
 {
     for (std::uint32_t j = 0; j < i; ++j)
-        if (found.Keys[j].Hash == found.Keys[i].Hash && equalNoCase(keyText(found, j, fileText), keyText(found, i, fileText)))
+        if (found.Keys[j].Hash == found.Keys[i].Hash &&
+            equalNoCase(keyText(found, j, fileText), keyText(found, i, fileText)))
             return false;
     return true;
 }

@@ -159,8 +159,8 @@ private:
     const std::uint64_t FSerial; // tells this image's remembered sections from others'
     std::string FText;           // lines read are views into it
     std::string_view FLineEnd = "\n";
-    bool FUniformLineEnds = true; // every line of FText ends with FLineEnd but maybe the last
-    std::uint32_t FPreambleEnd = 0; // lines before the first header
+    bool FUniformLineEnds = true;       // every line of FText ends with FLineEnd but maybe the last
+    std::uint32_t FPreambleEnd = 0;     // lines before the first header
     std::vector<TIniSection> FSections; // reserved for the headers the text may hold
     TNameIndex FSectionIndex;
     TTextStore FStore; // text of written lines and of names of sections created in memory

@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -466,6 +467,102 @@ TEST_F(IniFile, SurvivesHostileInput)
     }
     TIniFile ini(Put("a.ini", inputs.back()));
     EXPECT_EQ(ini.ReadString("s", "k", ""), "trunc");
+}
+
+// Sections with many lines are indexed from the start, small ones are searched when read; both
+// keep duplicates, comments and blank lines, and write back what they do not change as it was.
+TEST_F(IniFile, LargeAndSmallSectionsReadAndWriteBackAlike)
+{
+    std::string large = "[Large]\r\n; counted\r\n";
+    for (int i = 0; i < 40; ++i)
+        large += "k" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
+    large += "K7=shadowed\r\n\r\n";
+    const std::string text = "[Small]\r\nk7=small\r\nK7=shadowed\r\n; note\r\n\r\n" + large + "[Tail]\r\nz=1";
+    TIniFile ini(Put("a.ini", text));
+    EXPECT_EQ(ini.ReadInteger("large", "K39", 0), 39);
+    EXPECT_EQ(ini.ReadString("LARGE", "k7", ""), "7");
+    EXPECT_EQ(ini.ReadString("small", "k7", ""), "small");
+    EXPECT_EQ(ini.KeyCount("Large"), 40u);
+    EXPECT_EQ(ini.KeyCount("Small"), 1u);
+    Strings keys;
+    ini.ReadSection("small", keys);
+    EXPECT_EQ(keys, Strings{"k7"});
+    ini.ReadSection("large", keys);
+    ASSERT_EQ(keys.size(), 40u);
+    EXPECT_EQ(keys.back(), "k39");
+
+    // An unchanged document is not written at all; a change rewrites its own line only.
+    ini.WriteString("Large", "k7", "7");
+    EXPECT_FALSE(ini.Modified());
+    ini.WriteString("Small", "k7", "changed");
+    ini.DeleteKey("Large", "k3");
+    ini.UpdateFile();
+    std::string expected = text;
+    expected.replace(expected.find("k7=small"), 8, "k7=changed");
+    expected.erase(expected.find("k3=3\r\n"), 6);
+    EXPECT_EQ(Get(ini.FileName()), expected + "\r\n");
+}
+
+// The first line's end is the file's: text whose lines end otherwise is written with it, the
+// rest goes back as it was.
+TEST_F(IniFile, UntouchedSectionsKeepTheirBytesUnlessLineEndsDiffer)
+{
+    TIniFile uniform(Put("uniform.ini", "[a]\nk=1\n\n[b]\nj = 2 \n"));
+    uniform.WriteString("a", "n", "3");
+    uniform.UpdateFile();
+    EXPECT_EQ(Get(uniform.FileName()), "[a]\nk=1\nn=3\n\n[b]\nj = 2 \n");
+
+    TIniFile mixed(Put("mixed.ini", "; top\r\n[a]\nk=1\r[b]\r\nj=2\n\r\nlast"));
+    EXPECT_EQ(mixed.ReadString("b", "j", ""), "2");
+    mixed.WriteString("c", "n", "3");
+    mixed.UpdateFile();
+    EXPECT_EQ(Get(mixed.FileName()), "; top\r\n[a]\r\nk=1\r\n[b]\r\nj=2\r\n\r\nlast\r\n[c]\r\nn=3\r\n");
+}
+
+// Reads remember the sections they found; what one image or one erased section left behind
+// must not answer for another.
+TEST_F(IniFile, RememberedSectionsNeverAnswerForOthers)
+{
+    std::string text;
+    for (int i = 0; i < 50; ++i)
+        text += "[s" + std::to_string(i) + "]\nv=" + std::to_string(i) + "\n";
+    {
+        TIniFile first(Put("first.ini", text));
+        for (const int i : {3, 4, 5, 40, 4, 3, 49, 0})
+            EXPECT_EQ(first.ReadInteger("s" + std::to_string(i), "v", -1), i);
+    }
+    TIniFile second(Put("second.ini", "[s3]\nw=1\n[s4]\nv=44\n"));
+    EXPECT_FALSE(second.ValueExists("s3", "v"));
+    EXPECT_EQ(second.ReadInteger("s4", "v", -1), 44);
+    EXPECT_FALSE(second.SectionExists("s5"));
+
+    second.EraseSection("s4");
+    EXPECT_EQ(second.ReadInteger("s4", "v", -1), -1);
+    second.WriteInteger("S4", "v", 7);
+    EXPECT_EQ(second.ReadInteger("s4", "v", -1), 7);
+}
+
+TEST_F(IniFile, ThreadsReadTheSameImageAtOnce)
+{
+    std::string text;
+    for (int i = 0; i < 2000; ++i)
+        text +=
+            "[Row " + std::to_string(i) + "]\nheight=" + std::to_string(i) + "\nname=Task " + std::to_string(i) + "\n";
+    const TIniFile ini(Put("a.ini", text));
+    std::vector<int> wrong(4, 0);
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 4; ++t)
+        readers.emplace_back([&, t] {
+            for (int round = 0; round < 5; ++round)
+                for (int i = t; i < 2000; i += 3) {
+                    const std::string section = "Row " + std::to_string(i);
+                    wrong[t] += ini.ReadInteger(section, "height", -1) != i;
+                    wrong[t] += ini.ReadString(section, "name", "") != "Task " + std::to_string(i);
+                }
+        });
+    for (std::thread& reader : readers)
+        reader.join();
+    EXPECT_EQ(wrong, std::vector<int>(4, 0));
 }
 
 TEST_F(IniFile, NumbersParseStrictlyAndFallBackToTheDefault)

@@ -5,6 +5,7 @@
 #include "corvane/platform/Dialogs.h"
 #include "corvane/platform/NameIndex_p.h"
 #include "corvane/platform/ScopeGuard_p.h"
+#include "corvane/platform/TextStore_p.h"
 #include "corvane/platform/VectorState_p.h"
 
 #include <algorithm>
@@ -22,7 +23,12 @@ std::atomic<std::uint64_t> lastSaveMark{0};
 
 } // namespace
 
-TQVTEntityFactory::TQVTEntityFactory() : loadedIndex(std::make_unique<TNameIndex>()) {}
+TQVTEntityFactory::TQVTEntityFactory()
+    : loadedIndex(std::make_unique<TNameIndex>()),
+      loadedNames(std::make_unique<TTextStore>()),
+      referenceBuffers(MaxLoadDepth + 1)
+{
+}
 
 TQVTEntityFactory::~TQVTEntityFactory()
 {
@@ -33,6 +39,12 @@ void TQVTEntityFactory::Flush()
 {
     loadedObjects.clear();
     loadedIndex->Clear();
+    loadedNames->Clear();
+}
+
+std::string& TQVTEntityFactory::referenceBuffer()
+{
+    return referenceBuffers[static_cast<std::size_t>(loadDepth)];
 }
 
 void TQVTEntityFactory::setReferenceContext(std::string_view parentSection, std::string_view key, int index)
@@ -119,10 +131,12 @@ std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadNew(const std::string& n
 {
     const std::size_t index = addLoading(name, hash);
     reserveAutoIdentity(name);
-    std::string typeID;
-    media.getStrProperty(name, "typeID", "MISSING", typeID);
+    static const std::string TypeIDKey = "typeID";
+    media.getStrProperty(name, TypeIDKey, "MISSING", typeIDBuffer);
+    std::unique_ptr<TQVTPersistence> persistence = createPersistence(typeIDBuffer);
+    // Loads below, and callbacks that load, reuse the buffer: messages and reports keep a copy.
+    const std::string typeID = OnReference || !persistence ? typeIDBuffer : std::string();
     report(TQVTReferenceEvent::Enter, context, name, typeID);
-    std::unique_ptr<TQVTPersistence> persistence = createPersistence(typeID);
     if (!persistence) {
         ShowMessage("Warning: Unknown type id" + typeID);
         ShowMessage("Error loading " + name);
@@ -165,8 +179,7 @@ void TQVTEntityFactory::saveObject(const std::string& name, IQVTMedia& media, TQ
     if (saveDepth == 0) {
         clearUpperVectorHalves();
         saveMark = ++lastSaveMark;
-    }
-    else if (obj->FSaveMark == saveMark)
+    } else if (obj->FSaveMark == saveMark)
         return;
     if (saveDepth >= MaxLoadDepth) {
         addlog("Objects nested deeper than " + std::to_string(MaxLoadDepth) + " levels are not saved: \"" + name +
@@ -231,7 +244,7 @@ int TQVTEntityFactory::getObjectIndex(const std::string& name) const
 // Stores match section names without regard to ASCII case, so the index of loaded sections does too.
 std::size_t TQVTEntityFactory::findLoaded(std::string_view name, std::uint32_t hash) const
 {
-    return loadedIndex->Find(name, hash, [this](std::size_t i) { return std::string_view(loadedObjects[i].name); });
+    return loadedIndex->Find(name, hash, [this](std::size_t i) { return loadedObjects[i].name; });
 }
 
 std::size_t TQVTEntityFactory::findLoaded(std::string_view name) const
@@ -243,9 +256,8 @@ std::size_t TQVTEntityFactory::findLoaded(std::string_view name) const
 std::size_t TQVTEntityFactory::addLoading(const std::string& name, std::uint32_t hash)
 {
     const std::size_t index = loadedObjects.size();
-    loadedObjects.push_back(LoadedEntry{name, nullptr});
-    loadedIndex->Insert(name, hash, index,
-                        [this](std::size_t i) { return std::string_view(loadedObjects[i].name); });
+    loadedObjects.push_back(LoadedEntry{loadedNames->Store(name), nullptr});
+    loadedIndex->Insert(name, hash, index, [this](std::size_t i) { return loadedObjects[i].name; });
     updateAutoId(name);
     return index;
 }

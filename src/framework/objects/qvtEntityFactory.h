@@ -13,6 +13,7 @@
 namespace corvane {
 
 class TNameIndex;
+class TTextStore;
 
 using TQVTObjectList = std::vector<std::shared_ptr<TQVTGanttObject>>;
 
@@ -97,12 +98,15 @@ public:
     /// Set by loadChild and loadObjectList just before they load: which reference is followed.
     /// The texts are not copied: they must live until the next loadObject returns.
     void setReferenceContext(std::string_view parentSection, std::string_view key, int index);
+    /// A string for the section name that a loader at the present depth of loading reads before
+    /// it loads that section; it keeps its room from one load to the next.
+    std::string& referenceBuffer();
 
     std::function<void(const TQVTReferenceEvent&)> OnReference;
 
 private:
     struct LoadedEntry {
-        std::string name;
+        std::string_view name; // in loadedNames
         std::shared_ptr<TQVTGanttObject> object;
         int height = 1; // levels of references below and including the section
     };
@@ -128,6 +132,9 @@ private:
     /// sections do not need the list twice while it grows.
     std::deque<LoadedEntry> loadedObjects;
     std::unique_ptr<TNameIndex> loadedIndex; // names without regard to ASCII case -> first entry
+    std::unique_ptr<TTextStore> loadedNames;
+    std::string typeIDBuffer;                  // of the section starting to load
+    std::vector<std::string> referenceBuffers; // one per depth of loading
     ReferenceContext pendingReference;
     int loadDepth = 0;
     std::vector<int> childHeights; // per section still loading: the greatest height below it so far

@@ -134,7 +134,7 @@ bool TQVTPersistence::doSave(const std::string&, IQVTMedia&)
 std::shared_ptr<TQVTGanttObject> TQVTPersistence::loadChild(const std::string& key, IQVTMedia& media,
                                                             TQVTEntityFactory& factory, TQVTGanttObject* parent)
 {
-    std::string value;
+    std::string& value = factory.referenceBuffer();
     media.getStrProperty(ID, key, "Missing", value);
     if (value == "Missing") {
         addlog("Unable to locate child object named: \"" + key + "\". Parent name = \"" + ID + "\"");

@@ -7,6 +7,7 @@
 
 #include "support/TestSupport.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -203,6 +204,70 @@ public:
 };
 
 } // namespace
+
+// The loader reads names and type identifiers into buffers that later loads reuse.
+TEST(EntityFactory, ACallbackThatLoadsWhileASectionStartsLeavesItsTypeIntact)
+{
+    Document doc("[X]\ntypeID=Tree Row Settings\n[Y]\ntypeID=Text Settings\n[Z]\ntypeID=Unknown Kind\n");
+    std::vector<std::string> left;
+    doc.factory.OnReference = [&](const TQVTReferenceEvent& e) {
+        if (e.kind == TQVTReferenceEvent::Enter && e.name != "Y")
+            doc.factory.loadObject("Y", doc.media, nullptr);
+        if (e.kind == TQVTReferenceEvent::Leave)
+            left.push_back(e.name + ":" + e.typeID);
+    };
+    Capture capture;
+    const auto x = doc.load("X");
+    ASSERT_NE(x, nullptr);
+    EXPECT_EQ(x->ClassName(), "TQVTTreeRowSettings");
+    EXPECT_EQ(doc.load("Z"), nullptr);
+    EXPECT_EQ(capture.messages, (std::vector<std::string>{"Warning: Unknown type idUnknown Kind", "Error loading Z"}));
+    EXPECT_EQ(left, (std::vector<std::string>{"Y:Text Settings", "X:Tree Row Settings", "Z:Unknown Kind"}));
+}
+
+// Objects remember the save that wrote them last; that must not keep a later save, by the same
+// factory or by another one that saves in the middle of the first, from writing them.
+TEST(EntityFactory, EverySaveWritesTheWholeDocument)
+{
+    Document doc("[N]\ntypeID=Tree Node\nchildren#count=2\nchildren#0=A Child With A Long Name\n"
+                 "children#1=a child with a long name\n[A Child With A Long Name]\ntypeID=Tree Node\nrow=R\n"
+                 "[R]\ntypeID=Tree Row\nsettings=S\n[S]\ntypeID=Tree Row Settings\n");
+    const auto root = doc.load("N");
+    ASSERT_NE(root, nullptr);
+    const auto saveWith = [&](TQVTEntityFactory& factory, TQVTGanttObject* obj, const std::string& file) {
+        TQVTINIFIle target(doc.dir.file(file));
+        factory.saveObject("N", target, obj);
+        target.flush();
+        return corvane::test::readFile(doc.dir.file(file));
+    };
+    const std::string first = saveWith(doc.factory, root.get(), "first.ini");
+    EXPECT_NE(first.find("[S]\ntypeID=Tree Row Settings"), std::string::npos);
+    EXPECT_EQ(saveWith(doc.factory, root.get(), "again.ini"), first);
+
+    // A node whose row saves the whole document elsewhere before it is written itself.
+    struct SavingRow : TQVTGanttObject {
+        std::function<void()> during;
+        void doSave(const std::string&, IQVTMedia&, TQVTEntityFactory&) override { during(); }
+    };
+    TQVTEntityFactory other;
+    std::string nested;
+    auto row = std::make_shared<SavingRow>();
+    row->during = [&] { nested = saveWith(other, root.get(), "nested.ini"); };
+    struct Holder : TQVTGanttObject {
+        std::shared_ptr<TQVTGanttObject> row, document;
+        void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override
+        {
+            factory.saveChild(name, "row", row.get(), media);
+            factory.saveChild(name, "document", document.get(), media);
+        }
+    };
+    auto holder = std::make_shared<Holder>();
+    holder->row = row;
+    holder->document = root;
+    const std::string outer = saveWith(doc.factory, holder.get(), "outer.ini");
+    EXPECT_EQ(nested, first);
+    EXPECT_NE(outer.find("[S]\ntypeID=Tree Row Settings"), std::string::npos);
+}
 
 TEST(GanttObject, PertDrawerFallsBackToTheGanttDrawer)
 {

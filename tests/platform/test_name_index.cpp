@@ -1,0 +1,66 @@
+#include "corvane/platform/NameIndex_p.h"
+#include "corvane/platform/TextStore_p.h"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace corvane {
+namespace {
+
+TEST(NameIndex, NamesMatchWithoutCaseAndHashAlike)
+{
+    EXPECT_TRUE(equalNoCase("Default Tree Row Settings", "default TREE row settings"));
+    EXPECT_FALSE(equalNoCase("Row 1", "Row 2"));
+    EXPECT_FALSE(equalNoCase("Row@", "Row`")); // '@' and '`' differ only in the bit that folds case
+    EXPECT_FALSE(equalNoCase("ab", "abc"));
+    for (const std::string name : {"", "a", "Seven77", "EightChr", "Cell 12345 Duration", "[s\tX]"}) {
+        std::string upper = name;
+        for (char& c : upper)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        EXPECT_EQ(hashNoCase(name), hashNoCase(upper)) << name;
+    }
+}
+
+// Erasing moves later entries of a probe run back; every name left must still be found.
+TEST(NameIndex, AgreesWithASetUnderRandomInsertsAndErasures)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < 3000; ++i)
+        names.push_back("Name " + std::to_string(i));
+    const auto nameAt = [&names](std::size_t i) { return std::string_view(names[i]); };
+    TNameIndex index;
+    index.Reserve(100);
+    std::set<std::size_t> model;
+    std::mt19937 random(3);
+    for (int step = 0; step < 20000; ++step) {
+        const std::size_t i = random() % names.size();
+        if (random() % 3 == 0) {
+            index.Erase(names[i], nameAt);
+            model.erase(i);
+        } else {
+            EXPECT_EQ(index.Insert(names[i], i, nameAt), model.insert(i).second);
+        }
+    }
+    EXPECT_EQ(index.Size(), model.size());
+    for (std::size_t i = 0; i < names.size(); ++i)
+        ASSERT_EQ(index.Find("NAME " + std::to_string(i), nameAt), model.contains(i) ? i : TNameIndex::NotFound);
+}
+
+TEST(TextStore, KeepsEveryTextWhereItWasStored)
+{
+    TTextStore store;
+    std::vector<std::string_view> stored;
+    for (int i = 0; i < 20000; ++i)
+        stored.push_back(store.Store(std::string(static_cast<std::size_t>(i % 300), static_cast<char>('a' + i % 26))));
+    stored.push_back(store.Store(std::string(1 << 20, 'z')));
+    for (int i = 0; i < 20000; ++i)
+        ASSERT_EQ(stored[static_cast<std::size_t>(i)],
+                  std::string(static_cast<std::size_t>(i % 300), static_cast<char>('a' + i % 26)));
+    EXPECT_EQ(stored.back().size(), 1u << 20);
+}
+
+} // namespace
+} // namespace corvane
