@@ -28,7 +28,7 @@ namespace corvane::test {
 struct Hooks : TQVTDataSourceIntf {};
 
 /// One row of a plan: its depth in the task tree, its bars and whether it has a PERT box.
-struct RowSpec {
+struct RowPlan {
     int level = 0;
     std::vector<std::shared_ptr<TQVTGanttBar>> bars;
     bool pertBox = false;
@@ -39,7 +39,7 @@ protected:
     /// A document with a calendar in days (no exceptions), a table of rows (height 20) and a
     /// task tree whose nodes follow the rows' levels, with its summary bars up to date; the
     /// document starts on day 100.
-    void build(const std::vector<RowSpec>& rows)
+    void build(const std::vector<RowPlan>& rows)
     {
         document = std::make_shared<TQVTGanttDocument>();
         document->Fcalendar = std::make_shared<TQVTDocumentCalendar>();
@@ -51,21 +51,21 @@ protected:
         document->FTree->setParent(document.get());
         document->FTree->FRootNode = std::make_shared<TQVTTreeNode>();
         std::vector<TQVTTreeNode*> parents{document->FTree->FRootNode.get()};
-        for (const RowSpec& spec : rows) {
+        for (const RowPlan& plan : rows) {
             auto row = document->Ftable->MakeBlankRow();
             row->setHeight(20);
             row->FOrder = document->Ftable->countRows();
             document->Ftable->FRows.push_back(row);
-            for (const auto& bar : spec.bars)
+            for (const auto& bar : plan.bars)
                 row->AddBar(bar);
-            if (spec.pertBox) {
+            if (plan.pertBox) {
                 row->FPertBar = std::make_shared<TQVTPertBar>();
                 row->FPertBar->setParent(row.get());
                 document->Ftable->FRowsZOrder.push_back(row);
             }
             auto node = std::make_shared<TQVTTreeNode>();
             node->FRow = std::make_shared<TQVTTreeRow>();
-            parents.resize(static_cast<std::size_t>(spec.level) + 1);
+            parents.resize(static_cast<std::size_t>(plan.level) + 1);
             parents.back()->Fchildren.push_back(node);
             node->setParent(parents.back());
             parents.push_back(node.get());

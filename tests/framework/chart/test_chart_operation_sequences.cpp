@@ -27,12 +27,12 @@ protected:
     // others a few bars of several kinds; some rows have PERT boxes, joined at random.
     void generate()
     {
-        std::vector<RowSpec> rows;
+        std::vector<RowPlan> rows;
         const int count = pick(4, 14);
         int level = 0;
         for (int i = 0; i < count; ++i) {
             level = i == 0 ? 0 : pick(0, std::min(level + 1, 3));
-            rows.push_back(RowSpec{level, {}, false});
+            rows.push_back(RowPlan{level, {}, false});
         }
         for (int i = 0; i < count; ++i) {
             const bool group = i + 1 < count && rows[i + 1].level > rows[i].level;

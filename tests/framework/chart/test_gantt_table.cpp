@@ -176,7 +176,7 @@ TEST_F(GanttTable, BarInRangeSkipsShadowAndExceptedBars)
 
 TEST_F(GanttTable, OrderHelpersRenumberAndRefuseWhatDoesNotFit)
 {
-    build(std::vector<RowSpec>(8));
+    build(std::vector<RowPlan>(8));
     const auto before = rows();
     EXPECT_EQ(table().swapSequences(5, 6, 1, 2), 5);
     EXPECT_EQ(rows(), (std::vector<TQVTGanttRow*>{before[0], before[5], before[6], before[3], before[4], before[1],

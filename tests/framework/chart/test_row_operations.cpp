@@ -70,7 +70,7 @@ TEST_F(RowOperations, RowInsertAppendsAtTheEndAndRefusesPastIt)
 
 TEST_F(RowOperations, RemovingARowRenumbersAndUndoPutsTheSameRowBack)
 {
-    build(std::vector<RowSpec>(5));
+    build(std::vector<RowPlan>(5));
     hooks.OnRowDelete = [&](TQVTGanttRow*) { events.push_back("delete"); };
     TQVTGanttRow* removed = &row(2);
     roundTrip(std::make_shared<TQVTGanttRowRemoveOperation>(&hooks, table(), 2));
