@@ -124,6 +124,26 @@ void BM_LoadPlan(benchmark::State& state)
 }
 BENCHMARK(BM_LoadPlan)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// The share of loading that reading and indexing the file takes.
+void BM_ReadPlanFile(benchmark::State& state)
+{
+    std::string why;
+    const std::string plan = planFile(static_cast<int>(state.range(0)), why);
+    if (plan.empty()) {
+        state.SkipWithError(why.c_str());
+        return;
+    }
+    for (auto _ : state) {
+        IQVTMediaPtr media = TQVTMediaFactory::CreateMedia("file://" + plan);
+        benchmark::DoNotOptimize(media.get());
+        state.PauseTiming();
+        media.reset();
+        state.ResumeTiming();
+    }
+    state.counters["file_MB"] = fileMB(plan);
+}
+BENCHMARK(BM_ReadPlanFile)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 void BM_SavePlan(benchmark::State& state)
 {
     SetShowMessageHandler([](const std::string&) {});

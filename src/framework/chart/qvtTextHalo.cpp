@@ -58,9 +58,9 @@ TQVTTextHalo::TQVTTextHalo() : FTextHaloSettings(std::make_shared<TQVTTextHaloSe
     FTextHaloSettings->PrintTextCenter = true;
 }
 
-TQVTTextHalo::TQVTTextHalo(std::shared_ptr<TQVTTextHaloSettings> settings) : TQVTTextHalo()
+TQVTTextHalo::TQVTTextHalo(std::shared_ptr<TQVTTextHaloSettings> settings) : FTextHaloSettings(std::move(settings))
 {
-    FTextHaloSettings = std::move(settings);
+    FDrawer = std::make_unique<TQVTTextHaloDrawer>(this);
 }
 
 TQVTTextSettings* TQVTTextHalo::getTextSetings()
@@ -104,7 +104,8 @@ void TQVTTextHalo::doSave(const std::string& name, IQVTMedia& media, TQVTEntityF
 std::shared_ptr<TQVTGanttObject> TQVTTextHaloPersistence::doLoad(const std::string& name, IQVTMedia& media,
                                                                  TQVTEntityFactory& factory)
 {
-    auto halo = std::make_shared<TQVTTextHalo>();
+    // No settings of its own until the file names some: most halos follow the document's.
+    auto halo = std::make_shared<TQVTTextHalo>(nullptr);
     media.getStrProperty(name, "text left", "", halo->TextLeft);
     media.getStrProperty(name, "text right", "", halo->TextRight);
     media.getStrProperty(name, "text top", "", halo->TextTop);
