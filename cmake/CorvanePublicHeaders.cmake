@@ -51,7 +51,10 @@ set(CORVANE_PUBLIC_HEADERS
   framework/tasktable/qvtTreeResizePane.h
   framework/tasktable/qvtTreeRow.h
   framework/tasktable/qvtTreeTextSettings.h
+  framework/pert/qvtCriticalPath.h
   framework/pert/qvtPertBar.h
+  framework/pert/qvtPertBarDrawer.h
+  framework/pert/qvtPertConnections.h
   framework/interaction/qvtDataSource.h
   framework/interaction/qvtUndoRedoStack.h
 )

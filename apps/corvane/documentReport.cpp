@@ -5,17 +5,23 @@
 #include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
+#include "corvane/framework/chart/qvtTaskBar.h"
+#include "corvane/framework/pert/qvtCriticalPath.h"
 #include "corvane/platform/FormatSettings.h"
+#include "corvane/platform/RealText.h"
 
 #include "json.h"
+
+#include <cmath>
 
 namespace corvane::cli {
 
 namespace {
 
+// 0 stands for no date.
 std::string dateText(TDateTime dt)
 {
-    return FormatDateTime("yyyy-mm-dd hh:nn", dt);
+    return dt == 0 ? "none" : FormatDateTime("yyyy-mm-dd hh:nn", dt);
 }
 
 std::string kindText(int connType)
@@ -27,6 +33,64 @@ std::string kindText(int connType)
 std::string sectionOf(const TQVTGanttObject* object)
 {
     return object ? object->getUID() : std::string();
+}
+
+BarSummary summarizeBar(TQVTGanttBar& bar)
+{
+    BarSummary summary;
+    summary.section = sectionOf(&bar);
+    summary.kind = bar.ClassName();
+    summary.start = dateText(bar.getStartDate());
+    summary.end = dateText(bar.getEndDate());
+    summary.effectiveDuration = bar.getEffectiveDuration();
+    summary.progress = bar.FProgress;
+    if (const auto* task = dynamic_cast<const TQVTTaskBar*>(&bar)) {
+        summary.isTask = true;
+        summary.bufferLeft = task->FBufferTimeLeft;
+        summary.bufferRight = task->FBufferTimeRight;
+        summary.earlyStart = dateText(task->FESTime);
+        summary.lateFinish = dateText(task->FLFTime);
+        summary.localBuffer = task->FLBTime;
+        summary.globalBuffer = task->FGBTime;
+        summary.critical = task->FCriticalElement;
+    }
+    return summary;
+}
+
+CriticalPathSummary summarizeCriticalPath(TQVTGanttTable& table)
+{
+    const TQVTCriticalPathCalculator& calculator = table.getCriticalPathCalculator();
+    CriticalPathSummary summary{
+        dateText(calculator.getProjectStart()), dateText(calculator.getProjectEnd()), {}, {}, {}};
+    for (const TQVTTaskBar* bar : calculator.criticalBars())
+        summary.bars.push_back(sectionOf(bar));
+    for (const TQVTBarConnection* c : calculator.criticalConnections())
+        summary.connections.push_back(sectionOf(c));
+    for (const TQVTTaskBar* bar : calculator.cycleBars())
+        summary.cycleBars.push_back(sectionOf(bar));
+    return summary;
+}
+
+// Days with up to four decimals, as the file keeps them.
+std::string daysText(double days)
+{
+    return RealToText(std::round(days * 1e4) / 1e4);
+}
+
+std::string jsonList(const std::vector<std::string>& items)
+{
+    std::string out = "[";
+    for (std::size_t i = 0; i < items.size(); ++i)
+        out += (i ? ", " : "") + jsonString(items[i]);
+    return out + "]";
+}
+
+void printList(std::ostream& out, const char* title, const std::vector<std::string>& items)
+{
+    out << "  " << title << " (" << items.size() << ")";
+    for (const std::string& item : items)
+        out << " \"" << item << '"';
+    out << '\n';
 }
 
 } // namespace
@@ -42,10 +106,10 @@ bool summarizeDocument(const TQVTGanttObject* root, DocumentSummary& summary)
         for (const auto& row : document->Ftable->FRows) {
             RowSummary rowSummary{sectionOf(row.get()), {}};
             for (const auto& bar : row->FBarList)
-                rowSummary.bars.push_back({sectionOf(bar.get()), bar->ClassName(), dateText(bar->getStartDate()),
-                                           dateText(bar->getEndDate())});
+                rowSummary.bars.push_back(summarizeBar(*bar));
             summary.rows.push_back(std::move(rowSummary));
         }
+        summary.criticalPath = summarizeCriticalPath(*document->Ftable);
     }
     for (const auto& c : document->connections)
         summary.connections.push_back({sectionOf(c.get()), sectionOf(c->barFrom.get()), sectionOf(c->barTo.get()),
@@ -60,13 +124,27 @@ void printDocumentText(std::ostream& out, const DocumentSummary& document)
     for (std::size_t i = 0; i < document.rows.size(); ++i) {
         const RowSummary& row = document.rows[i];
         out << "  [" << i << "] \"" << row.section << "\"\n";
-        for (const BarSummary& bar : row.bars)
-            out << "      " << bar.kind << " \"" << bar.section << "\"  " << bar.start << " .. " << bar.end << '\n';
+        for (const BarSummary& bar : row.bars) {
+            out << "      " << bar.kind << " \"" << bar.section << "\"  " << bar.start << " .. " << bar.end << ", "
+                << daysText(bar.effectiveDuration) << " working days, " << bar.progress << " %";
+            if (bar.isTask)
+                out << ", buffers " << daysText(bar.bufferLeft) << "/" << daysText(bar.bufferRight) << "; early start "
+                    << bar.earlyStart << ", late finish " << bar.lateFinish << ", local buffer "
+                    << daysText(bar.localBuffer) << ", global buffer " << daysText(bar.globalBuffer)
+                    << (bar.critical ? ", critical" : "");
+            out << '\n';
+        }
     }
     out << "Connections (" << document.connections.size() << ")\n";
     for (const ConnectionSummary& c : document.connections)
         out << "  \"" << c.section << "\"  \"" << c.from << "\" -> \"" << c.to << "\"  " << c.kind << ", distance "
             << c.distance << '\n';
+    const CriticalPathSummary& path = document.criticalPath;
+    out << "Critical path: project " << path.projectStart << " .. " << path.projectEnd << '\n';
+    printList(out, "critical bars", path.bars);
+    printList(out, "critical connections", path.connections);
+    if (!path.cycleBars.empty())
+        printList(out, "bars on a precedence cycle, left out", path.cycleBars);
 }
 
 std::string documentJsonMember(const DocumentSummary& document)
@@ -80,7 +158,17 @@ std::string documentJsonMember(const DocumentSummary& document)
             const BarSummary& bar = row.bars[j];
             out += std::string(j ? ", " : "") + "{\"section\": " + jsonString(bar.section) +
                    ", \"class\": " + jsonString(bar.kind) + ", \"start\": " + jsonString(bar.start) +
-                   ", \"end\": " + jsonString(bar.end) + "}";
+                   ", \"end\": " + jsonString(bar.end) + ", \"effectiveDuration\": " + daysText(bar.effectiveDuration) +
+                   ", \"progress\": " + std::to_string(bar.progress);
+            if (bar.isTask)
+                out += ", \"bufferLeft\": " + daysText(bar.bufferLeft) +
+                       ", \"bufferRight\": " + daysText(bar.bufferRight) +
+                       ", \"earlyStart\": " + jsonString(bar.earlyStart) +
+                       ", \"lateFinish\": " + jsonString(bar.lateFinish) +
+                       ", \"localBuffer\": " + daysText(bar.localBuffer) +
+                       ", \"globalBuffer\": " + daysText(bar.globalBuffer) +
+                       ", \"critical\": " + (bar.critical ? "true" : "false");
+            out += "}";
         }
         out += "]}";
     }
@@ -91,7 +179,11 @@ std::string documentJsonMember(const DocumentSummary& document)
                ", \"from\": " + jsonString(c.from) + ", \"to\": " + jsonString(c.to) +
                ", \"type\": " + jsonString(c.kind) + ", \"distance\": " + std::to_string(c.distance) + "}";
     }
-    return out + "]}";
+    const CriticalPathSummary& path = document.criticalPath;
+    out += "],\n  \"criticalPath\": {\"projectStart\": " + jsonString(path.projectStart) +
+           ", \"projectEnd\": " + jsonString(path.projectEnd) + ", \"bars\": " + jsonList(path.bars) +
+           ", \"connections\": " + jsonList(path.connections) + ", \"cycleBars\": " + jsonList(path.cycleBars) + "}";
+    return out + "}";
 }
 
 } // namespace corvane::cli

@@ -1,5 +1,6 @@
 #pragma once
-// What `corvane info` shows of a document: its dates, its rows with their bars, its connections.
+// What `corvane info` shows of a document: its dates, its rows with their bars, its connections
+// and its critical path.
 
 #include "corvane/framework/objects/qvtGanttObject.h"
 
@@ -13,8 +14,15 @@ struct BarSummary {
     std::string section;
     std::string kind; // class name, such as "TQVTTaskBar"
     std::string start, end;
+    double effectiveDuration = 0; // working days
+    int progress = 0;
+    // Task bars only: buffers (days) and what the critical path found.
+    bool isTask = false;
+    double bufferLeft = 0, bufferRight = 0;
+    std::string earlyStart, lateFinish;
+    double localBuffer = 0, globalBuffer = 0; // days
+    bool critical = false;
 };
-
 struct RowSummary {
     std::string section;
     std::vector<BarSummary> bars;
@@ -27,10 +35,17 @@ struct ConnectionSummary {
     int distance = 0;
 };
 
+struct CriticalPathSummary {
+    std::string projectStart, projectEnd;
+    std::vector<std::string> bars;        // sections of the critical bars
+    std::vector<std::string> connections; // sections of the critical connections
+    std::vector<std::string> cycleBars;   // sections of bars left out for lying on a cycle
+};
 struct DocumentSummary {
     std::string startDate, endDate;
     std::vector<RowSummary> rows;
     std::vector<ConnectionSummary> connections;
+    CriticalPathSummary criticalPath;
 };
 
 // The document of a loaded root; false when the root is no document.

@@ -1305,6 +1305,11 @@ bool TIniFile::SectionExists(const std::string& section) const
     return FImage->SectionExists(section);
 }
 
+std::size_t TIniFile::SectionCount() const
+{
+    return FImage->SectionCount();
+}
+
 void TIniFile::ReadSection(const std::string& section, std::vector<std::string>& idents) const
 {
     FImage->ReadSection(section, idents);

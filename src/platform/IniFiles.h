@@ -48,6 +48,8 @@ public:
 
     bool ValueExists(const std::string& section, const std::string& ident) const;
     bool SectionExists(const std::string& section) const;
+    /// The sections of the file as read, and those added since (erased ones may still count).
+    std::size_t SectionCount() const;
     void ReadSection(const std::string& section, std::vector<std::string>& idents) const;
     void ReadSections(std::vector<std::string>& sections) const;
     std::size_t KeyCount(const std::string& section) const;

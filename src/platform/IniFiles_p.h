@@ -120,6 +120,7 @@ public:
     /// next change; false when there is none.
     bool FindValue(const std::string& section, const std::string& ident, std::string_view& value) const;
     bool SectionExists(const std::string& section) const;
+    std::size_t SectionCount() const { return FSections.size(); }
     void ReadSection(const std::string& section, std::vector<std::string>& idents) const;
     void ReadSections(std::vector<std::string>& sections) const;
     std::size_t KeyCount(const std::string& section) const;

@@ -8,10 +8,16 @@
 
 namespace corvane {
 
+TQVTBarConnection::TQVTBarConnection()
+{
+    FDrawer = std::make_unique<TQVTBarConnectionDrawer>(this);
+}
+
 TQVTBarConnection::TQVTBarConnection(std::shared_ptr<TQVTGanttBar> from, std::shared_ptr<TQVTGanttBar> to, int type)
     : barFrom(std::move(from)),
       barTo(std::move(to))
 {
+    FDrawer = std::make_unique<TQVTBarConnectionDrawer>(this);
     setConnType(type);
 }
 

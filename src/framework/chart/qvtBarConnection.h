@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace corvane {
 
@@ -22,7 +23,8 @@ public:
         StartToStart = 3
     };
 
-    TQVTBarConnection() = default;
+    /// Finish-to-start, without bars.
+    TQVTBarConnection();
     TQVTBarConnection(std::shared_ptr<TQVTGanttBar> from, std::shared_ptr<TQVTGanttBar> to, int type);
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
@@ -47,6 +49,53 @@ public:
     bool FWorkingDays = false;
     bool FDrawOnSingleRow = false;
     bool FCriticalElement = false;
+};
+
+/// Routes a connection's line between its two bars in the Gantt chart and finds it there.
+class TQVTBarConnectionDrawer : public TQVTDrawer {
+public:
+    /// Length in pixels of the stubs that leave and enter the bars' ends.
+    static constexpr int StubLength = 10;
+    /// How far from a drawn line a point still hits the connection.
+    static constexpr int HitDistance = 4;
+
+    /// One line drawn last time, normalised so that the minima come first.
+    struct Segment {
+        int minY;
+        int minX;
+        int maxY;
+        int maxX;
+        friend bool operator==(const Segment&, const Segment&) = default;
+    };
+
+    using TQVTDrawer::TQVTDrawer;
+
+    /// Draws the orthogonal path from the origin end to the target end with an arrow head at
+    /// the target, in the kind's colour (the highlighted colour while highlighted, the table's
+    /// critical path colour for a critical connection), dashed while the distance is violated.
+    /// Draws nothing when connections are hidden, both ends are one bar, both bars lie outside
+    /// the document's dates, neither row is shown, or both bars share a row and the connection
+    /// is not drawn on single rows. Answers true.
+    bool Draw(TQVTVisualContext& vc) override;
+    /// The connection when (x, y) lies within HitDistance pixels of a line drawn last time.
+    TQVTGanttObject* locateObject(int x, int y) override;
+    bool supportsHighlighting() override { return true; }
+
+    /// Whether the origin end's date is earlier than the target end's.
+    bool isLeftToRight() const;
+    /// Whether the kind's bits are the two flags (origin end is the start, target end is the start).
+    bool typeIs(bool originIsStart, bool targetIsStart) const;
+    /// Keeps the line (x1, y1)-(x2, y2) for hit testing.
+    void addSegment(int x1, int y1, int x2, int y2);
+
+    std::vector<Segment> segments;
+    int fromX = 0;
+    int toX = 0;
+
+protected:
+    TQVTBarConnection* connection() const;
+    /// Draws a line and keeps it.
+    void line(TQVTVisualContext& vc, int x1, int y1, int x2, int y2);
 };
 
 class TQVTBarConnectionPersistence : public TQVTPersistenceOf<TQVTBarConnection> {

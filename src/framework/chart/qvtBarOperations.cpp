@@ -94,7 +94,7 @@ bool TQVTBarRemoveOperation::perform()
             PertOp.reset();
         return false;
     }
-    table->updateAfterChange();
+    table->updateAfterChange({FRow->FOrder});
     if (!PreventFiringEvent)
         tellAfter(FDataSource, &TQVTDataSourceIntf::OnAfterBarDelete, target.get());
     return true;
@@ -120,7 +120,7 @@ bool TQVTBarRemoveOperation::undo()
         FRow->RemoveBar(target.get());
         return false;
     }
-    table->updateAfterChange();
+    table->updateAfterChange({FRow->FOrder});
     if (!PreventFiringEvent)
         tellAfter(FDataSource, &TQVTDataSourceIntf::OnAfterBarAdd, target.get());
     return true;
@@ -164,7 +164,7 @@ bool TQVTBarInsertOperation::perform()
             PertOp.reset();
         return false;
     }
-    table->updateAfterChange();
+    table->updateAfterChange({row->FOrder});
     tellAfter(FDataSource, &TQVTDataSourceIntf::OnAfterBarAdd, Target.get());
     return true;
 }
@@ -177,9 +177,10 @@ bool TQVTBarInsertOperation::undo()
     const auto deferral = table->deferUpdates();
     if (PertOp && !PertOp->undo())
         return false;
+    const int row = Target->getRow();
     Target->getParentRow()->RemoveBar(Target.get());
     Target->setTimes(FTimes);
-    table->updateAfterChange();
+    table->updateAfterChange({row});
     tellAfter(FDataSource, &TQVTDataSourceIntf::OnAfterBarDelete, Target.get());
     return true;
 }
@@ -260,7 +261,7 @@ bool TQVTBarMoveOperation::perform()
         return false;
     }
     FAfter = target->getTimes();
-    table->updateAfterChange();
+    table->updateAfterChange({originalParent->FOrder, newParent->FOrder});
     tellAfter(FDataSource, &TQVTDataSourceIntf::OnAfterBarMove, target.get());
     return true;
 }
@@ -284,7 +285,7 @@ bool TQVTBarMoveOperation::undo()
         AfterOp->perform();
         return false;
     }
-    table->updateAfterChange();
+    table->updateAfterChange({originalParent->FOrder, newParent->FOrder});
     tellAfter(FDataSource, &TQVTDataSourceIntf::OnAfterBarMove, target.get());
     return true;
 }
@@ -306,7 +307,7 @@ bool TQVTPertBarOperation::InsertPertBar()
     PertBar->setParent(row);
     if (FZOrder >= 0)
         table->setZOrder(row, FZOrder);
-    table->updateAfterChange();
+    table->updateAfterChange({Index});
     return true;
 }
 
@@ -320,7 +321,7 @@ bool TQVTPertBarOperation::DeletePertBar()
     if (FZOrder >= 0)
         table->FRowsZOrder.erase(table->FRowsZOrder.begin() + FZOrder);
     row->FPertBar.reset();
-    table->updateAfterChange();
+    table->updateAfterChange({Index});
     return true;
 }
 
@@ -427,7 +428,7 @@ bool TQVTPertBarDeleteOperation::perform()
             BarOp.reset();
         return false;
     }
-    table->updateAfterChange();
+    table->updateAfterChange({PertOp->Index});
     return true;
 }
 
@@ -444,7 +445,7 @@ bool TQVTPertBarDeleteOperation::undo()
         BarOp->perform();
         return false;
     }
-    table->updateAfterChange();
+    table->updateAfterChange({PertOp->Index});
     return true;
 }
 

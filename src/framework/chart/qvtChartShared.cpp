@@ -29,51 +29,70 @@ const TQVTDataSourceIntf& flagsOf(const TQVTDataSourceIntf* dataSource)
     return dataSource ? *dataSource : defaults;
 }
 
-std::vector<int> rowSubtreeEnds(const TQVTGanttTable& table)
+RowTreeShape rowTreeShape(const TQVTGanttTable& table)
 {
-    std::vector<int> ends;
+    RowTreeShape shape;
+    findRowTreeShape(table, shape);
+    return shape;
+}
+
+void findRowTreeShape(const TQVTGanttTable& table, RowTreeShape& shape)
+{
+    const int count = table.countRows();
+    shape.subtreeEnd.clear();
+    shape.parent.clear();
+    shape.subtreeEnd.reserve(static_cast<std::size_t>(count));
+    shape.parent.reserve(static_cast<std::size_t>(count));
     const TQVTGanttDocument* document = table.findDocument();
     const TQVTTreeNode* root = document && document->FTree ? document->FTree->FRootNode.get() : nullptr;
-    if (!root)
-        return ends;
-    // A sound tree has one node per row and a root; a node listed twice (a damaged tree) must
-    // not make the walk grow past that, so it stops entering nodes there.
-    const std::size_t maxNodes = 2 * (table.FRows.size() + 1);
-    std::size_t entered = 0;
-    // Iterative, so that deep trees cannot exhaust the stack.
-    struct Frame {
-        const TQVTTreeNode* node;
-        std::size_t nextChild;
-        int row; // -1 for a node without row
-    };
-    std::vector<Frame> stack;
-    ends.reserve(table.FRows.size());
-    const auto enter = [&](const TQVTTreeNode* node) {
-        ++entered;
-        int row = -1;
-        if (node->FRow) {
-            row = static_cast<int>(ends.size());
-            ends.push_back(row);
+    if (root) {
+        // A sound tree has one node per row and a root; a node listed twice (a damaged tree)
+        // must not make the walk grow past that, so it stops entering nodes there.
+        const std::size_t maxNodes = 2 * (table.FRows.size() + 1);
+        std::size_t entered = 0;
+        // Iterative, so that deep trees cannot exhaust the stack.
+        struct Frame {
+            const TQVTTreeNode* node;
+            std::size_t nextChild;
+            int row;      // -1 for a node without row
+            int rowAbove; // the row of the node or of its nearest ancestor with one
+        };
+        std::vector<Frame> stack;
+        const auto enter = [&](const TQVTTreeNode* node) {
+            ++entered;
+            const int above = stack.empty() ? -1 : stack.back().rowAbove;
+            int row = -1;
+            if (node->FRow) {
+                row = static_cast<int>(shape.subtreeEnd.size());
+                shape.subtreeEnd.push_back(row);
+                shape.parent.push_back(above);
+            }
+            stack.push_back(Frame{node, 0, row, row >= 0 ? row : above});
+        };
+        enter(root);
+        while (!stack.empty()) {
+            Frame& top = stack.back();
+            if (top.nextChild < top.node->Fchildren.size() && entered < maxNodes) {
+                // Large trees wait on memory; the next siblings are asked for ahead.
+                if (top.nextChild + 4 < top.node->Fchildren.size())
+                    __builtin_prefetch(top.node->Fchildren[top.nextChild + 4].get());
+                const TQVTTreeNode* child = top.node->Fchildren[top.nextChild++].get();
+                if (child)
+                    enter(child);
+                continue;
+            }
+            if (top.row >= 0)
+                shape.subtreeEnd[static_cast<std::size_t>(top.row)] = static_cast<int>(shape.subtreeEnd.size()) - 1;
+            stack.pop_back();
         }
-        stack.push_back(Frame{node, 0, row});
-    };
-    enter(root);
-    while (!stack.empty()) {
-        Frame& top = stack.back();
-        if (top.nextChild < top.node->Fchildren.size() && entered < maxNodes) {
-            // Large trees wait on memory; the next siblings are asked for ahead.
-            if (top.nextChild + 4 < top.node->Fchildren.size())
-                __builtin_prefetch(top.node->Fchildren[top.nextChild + 4].get());
-            const TQVTTreeNode* child = top.node->Fchildren[top.nextChild++].get();
-            if (child)
-                enter(child);
-            continue;
-        }
-        if (top.row >= 0)
-            ends[static_cast<std::size_t>(top.row)] = static_cast<int>(ends.size()) - 1;
-        stack.pop_back();
     }
-    return ends;
+    // A tree with more rows than the table keeps only the table's; rows it lacks stand alone.
+    shape.subtreeEnd.resize(static_cast<std::size_t>(count));
+    shape.parent.resize(static_cast<std::size_t>(count), -1);
+    for (int r = 0; r < count; ++r) {
+        int& end = shape.subtreeEnd[static_cast<std::size_t>(r)];
+        end = std::clamp(end, r, count - 1);
+    }
 }
 
 ConnectionRemovalStep::ConnectionRemovalStep(TQVTDataSourceIntf* dataSource, TQVTGanttDocument& document,

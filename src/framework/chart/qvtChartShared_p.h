@@ -15,6 +15,7 @@ class TQVTBarConnection;
 class TQVTGanttBar;
 class TQVTGanttDocument;
 class TQVTGanttTable;
+struct RowTreeShape;
 
 /// v rounded to the nearest integer, halves to even, clamped to the int range; NaN gives 0.
 int roundHalfEven(double v);
@@ -111,9 +112,10 @@ void addConnectionRemovals(std::vector<TQVTOperationPtr>& steps, TQVTDataSourceI
 /// Appends one removal step for every PERT connection of the table from or to box.
 void addPertConnectionRemovals(std::vector<TQVTOperationPtr>& steps, TQVTGanttTable& table, const TQVTGanttBar* box);
 
-/// The last row index of each row's subtree in the document's task tree (the row itself when
-/// it has no children), indexed by row; rows are the tree's nodes with a row in depth-first
-/// pre-order. Empty without a tree. Linear in the table's rows whatever the tree holds.
-std::vector<int> rowSubtreeEnds(const TQVTGanttTable& table);
+/// The document's task tree as the table's rows see it (see RowTreeShape).
+/// Linear in the table's rows whatever the tree holds; without a tree no row has children.
+/// Fills shape, reusing its storage.
+void findRowTreeShape(const TQVTGanttTable& table, RowTreeShape& shape);
+RowTreeShape rowTreeShape(const TQVTGanttTable& table);
 
 } // namespace corvane

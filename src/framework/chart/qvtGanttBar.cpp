@@ -296,7 +296,7 @@ bool TQVTBarResizeOperation::perform()
         Target->setTimes(FBefore);
         return false;
     }
-    table->updateAfterChange();
+    table->updateAfterChange({Target->getRow()});
     tellAfter(FDataSource, &TQVTDataSourceIntf::OnAfterBarResize, Target.get());
     return true;
 }
@@ -309,7 +309,7 @@ bool TQVTBarResizeOperation::undo()
         return false;
     // Putting back the recorded times is exact even where the resize clamped.
     Target->setTimes(FBefore);
-    table->updateAfterChange();
+    table->updateAfterChange({Target->getRow()});
     tellAfter(FDataSource, &TQVTDataSourceIntf::OnAfterBarResize, Target.get());
     return true;
 }
@@ -332,7 +332,7 @@ bool TQVTBarAssignTimeOperation::perform()
     FOld = Target->getTimes();
     Target->setStartDate(FStartDate);
     Target->setEndDate(FEndDate);
-    table->updateAfterChange();
+    table->updateAfterChange({Target->getRow()});
     tellAfter(FDataSource, &TQVTDataSourceIntf::OnAfterBarResize, Target.get());
     return true;
 }
@@ -343,7 +343,7 @@ bool TQVTBarAssignTimeOperation::undo()
     if (!table || cancelledBy(FDataSource, &TQVTDataSourceIntf::OnBeforeBarResize, Target.get()))
         return false;
     Target->setTimes(FOld);
-    table->updateAfterChange();
+    table->updateAfterChange({Target->getRow()});
     tellAfter(FDataSource, &TQVTDataSourceIntf::OnAfterBarResize, Target.get());
     return true;
 }

@@ -209,6 +209,8 @@ std::shared_ptr<TQVTMultipleOperations> TQVTGanttDocument::resolveDistanceViolat
         }
         if (!handled.insert(moving).second)
             continue;
+        if (const auto* task = dynamic_cast<const TQVTTaskBar*>(moving); task && task->FFixed)
+            continue;
         const TDateTime start = moving->getStartDate();
         const TDateTime newStart = Fcalendar ? Fcalendar->addEffective(start, offset, false) : start + offset;
         const TDateTime newEnd = newStart + (moving->getEndDate() - start);
@@ -341,6 +343,10 @@ std::shared_ptr<TQVTGanttObject> TQVTDocumentPersistence::doLoad(const std::stri
     document->FTree = loadChildAs<TQVTTreeGrid>("tree", media, factory, parent);
     document->FLegend = loadChildAs<TQVTLegend>("legend", media, factory, parent);
     dropUnlinkedConnections(*document);
+    if (document->Ftable) {
+        document->Ftable->updateCriticalPath();
+        document->Ftable->UpdateSummaryBars();
+    }
     document->UpdateTimeScales();
     return document;
 }

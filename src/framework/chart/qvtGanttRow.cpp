@@ -111,7 +111,7 @@ bool TQVTGanttRow::IsGroup()
     TQVTGanttTable* table = getTable();
     if (!table)
         return false;
-    const std::vector<int> ends = rowSubtreeEnds(*table);
+    const std::vector<int> ends = rowTreeShape(*table).subtreeEnd;
     return FOrder >= 0 && static_cast<std::size_t>(FOrder) < ends.size() &&
            ends[static_cast<std::size_t>(FOrder)] > FOrder;
 }

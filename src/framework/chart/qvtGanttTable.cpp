@@ -16,6 +16,7 @@
 #include <limits>
 #include <typeinfo>
 #include <unordered_set>
+#include <utility>
 
 namespace corvane {
 
@@ -81,10 +82,15 @@ TableUpdateDeferral::TableUpdateDeferral(TQVTGanttTable& table) : FTable(table)
 
 TableUpdateDeferral::~TableUpdateDeferral()
 {
-    if (--FTable.FUpdateDeferrals == 0 && FTable.FUpdatePending) {
-        FTable.FUpdatePending = false;
+    if (--FTable.FUpdateDeferrals > 0)
+        return;
+    const bool due = std::exchange(FTable.FUpdateDue, false);
+    const bool whole = std::exchange(FTable.FUpdateWholePending, false);
+    const std::vector<int> rows = std::exchange(FTable.FUpdateRowsPending, {});
+    if (whole)
         FTable.updateAfterChange();
-    }
+    else if (due)
+        FTable.updateAfterChange(rows);
 }
 
 TQVTGanttTable::TQVTGanttTable() = default;
@@ -310,42 +316,98 @@ TDateTime TQVTGanttTable::CalculateEndDate() const
     return end;
 }
 
+namespace {
+
+using Span = std::pair<TDateTime, TDateTime>;
+
+Span widened(Span a, Span b)
+{
+    return {earlierDate(a.first, b.first), laterDate(a.second, b.second)};
+}
+
+// The span of the row's own summarizable bars; summary bars follow the rows below instead. No
+// kind derives from the summary bar, and comparing classes costs far less than a cast.
+Span ownSpan(const TQVTGanttRow& row)
+{
+    Span span{0, 0};
+    for (const auto& bar : row.FBarList)
+        if (typeid(*bar) != typeid(TQVTSummaryBar) && bar->isSummarizable())
+            span = widened(span, {bar->getStartDate(), bar->getEndDate()});
+    return span;
+}
+
+} // namespace
+
+std::pair<TDateTime, TDateTime> TQVTGanttTable::summarizeRow(int r)
+{
+    SummarySpans& spans = FSummarySpans;
+    const std::vector<int>& subtreeEnd = spans.shape.subtreeEnd;
+    const auto at = [](auto& list, int i) -> auto&
+    {
+        return list[static_cast<std::size_t>(i)];
+    };
+    // A row combines only its direct children's spans, found by jumping over their subtrees.
+    Span children{0, 0};
+    for (int child = r + 1; child <= at(subtreeEnd, r); child = at(subtreeEnd, child) + 1)
+        children = widened(children, at(spans.whole, child));
+    for (const auto& bar : FRows[static_cast<std::size_t>(r)]->FBarList)
+        if (typeid(*bar) == typeid(TQVTSummaryBar)) {
+            bar->FstartDate = children.first;
+            bar->FendDate = children.second;
+            static_cast<TQVTSummaryBar&>(*bar).FEndRow = at(subtreeEnd, r);
+        }
+    if (TQVTPertBar* box = FRows[static_cast<std::size_t>(r)]->FPertBar.get())
+        box->UpdateRange();
+    return at(spans.whole, r) = widened(children, at(spans.own, r));
+}
+
 void TQVTGanttTable::UpdateSummaryBars()
 {
-    // Each row's span covers its own summarizable bars and its subtree. Rows are done from the
-    // last up, and a row combines only its direct children's spans (found by jumping over their
-    // subtrees), so the whole update is linear.
-    const std::vector<int> ends = rowSubtreeEnds(*this);
-    const int count = countRows();
-    const auto subtreeEnd = [&](int row) {
-        return row < static_cast<int>(ends.size()) ? std::clamp(ends[static_cast<std::size_t>(row)], row, count - 1)
-                                                   : row;
-    };
-    std::vector<std::pair<TDateTime, TDateTime>> spans(static_cast<std::size_t>(count));
-    for (int r = count - 1; r >= 0; --r) {
+    // The storage of the last update is reused: fresh memory costs more than the work.
+    SummarySpans& spans = FSummarySpans;
+    findRowTreeShape(*this, spans.shape);
+    const auto count = static_cast<std::size_t>(countRows());
+    spans.rows.resize(count);
+    spans.own.resize(count);
+    spans.whole.resize(count);
+    // From the last row up, so that every child is done before its parent: linear in all.
+    for (int r = countRows() - 1; r >= 0; --r) {
         prefetchRowsBefore(FRows, r);
-        TDateTime start = 0;
-        TDateTime end = 0;
-        for (int child = r + 1; child <= subtreeEnd(r); child = subtreeEnd(child) + 1) {
-            start = earlierDate(start, spans[static_cast<std::size_t>(child)].first);
-            end = laterDate(end, spans[static_cast<std::size_t>(child)].second);
-        }
-        // The row's own summarizable bars widen its span; its summary bars take the span of
-        // the rows below, which the span holds already. No kind derives from the summary bar,
-        // and comparing classes costs far less than a cast.
-        TDateTime ownStart = 0;
-        TDateTime ownEnd = 0;
-        for (const auto& bar : FRows[static_cast<std::size_t>(r)]->FBarList) {
-            if (typeid(*bar) == typeid(TQVTSummaryBar)) {
-                bar->FstartDate = start;
-                bar->FendDate = end;
-            } else if (bar->isSummarizable()) {
-                ownStart = earlierDate(ownStart, bar->getStartDate());
-                ownEnd = laterDate(ownEnd, bar->getEndDate());
-            }
-        }
-        spans[static_cast<std::size_t>(r)] = {earlierDate(start, ownStart), laterDate(end, ownEnd)};
+        const TQVTGanttRow& row = *FRows[static_cast<std::size_t>(r)];
+        spans.rows[static_cast<std::size_t>(r)] = &row;
+        spans.own[static_cast<std::size_t>(r)] = ownSpan(row);
+        summarizeRow(r);
     }
+}
+
+bool TQVTGanttTable::summarySpansFit() const
+{
+    if (FSummarySpans.rows.size() != FRows.size())
+        return false;
+    // Rows may have been reordered without the table's functions.
+    for (std::size_t i = 0; i < FRows.size(); ++i)
+        if (FSummarySpans.rows[i] != FRows[i].get())
+            return false;
+    return true;
+}
+
+void TQVTGanttTable::UpdateSummaryBarsOfRows(const std::vector<int>& rows)
+{
+    if (!summarySpansFit()) {
+        UpdateSummaryBars();
+        return;
+    }
+    SummarySpans& spans = FSummarySpans;
+    for (const int r : rows)
+        if (r >= 0 && r < countRows())
+            spans.own[static_cast<std::size_t>(r)] = ownSpan(*FRows[static_cast<std::size_t>(r)]);
+    // Up from each changed row until a span stays as it was: the rows above see no difference.
+    for (const int changed : rows)
+        for (int r = changed; r >= 0 && r < countRows(); r = spans.shape.parent[static_cast<std::size_t>(r)]) {
+            const Span before = spans.whole[static_cast<std::size_t>(r)];
+            if (summarizeRow(r) == before && r != changed)
+                break;
+        }
 }
 
 void TQVTGanttTable::RecalculateEffective()
@@ -357,10 +419,22 @@ void TQVTGanttTable::RecalculateEffective()
 void TQVTGanttTable::updateAfterChange()
 {
     if (FUpdateDeferrals > 0) {
-        FUpdatePending = true;
+        FUpdateDue = FUpdateWholePending = true;
         return;
     }
+    updateCriticalPath();
     UpdateSummaryBars();
+}
+
+void TQVTGanttTable::updateAfterChange(const std::vector<int>& rows)
+{
+    if (FUpdateDeferrals > 0) {
+        FUpdateDue = true;
+        FUpdateRowsPending.insert(FUpdateRowsPending.end(), rows.begin(), rows.end());
+        return;
+    }
+    updateCriticalPath();
+    UpdateSummaryBarsOfRows(rows);
 }
 
 TQVTGanttBar* TQVTGanttTable::getFocusedBar()
@@ -605,6 +679,7 @@ std::shared_ptr<TQVTGanttObject> TQVTGanttTablePersistence::doLoad(const std::st
     }
     table->FDefaultPertBarSettings =
         loadChildAs<TQVTPertBarSettings>("default pert settings", media, factory, table.get());
+    table->linkPertBars();
     return table;
 }
 

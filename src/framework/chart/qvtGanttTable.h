@@ -17,6 +17,7 @@
 namespace corvane {
 
 class TQVTBarConnection;
+class TQVTCriticalPathCalculator;
 class TQVTDataSourceIntf;
 class TQVTGanttBar;
 class TQVTGanttDocument;
@@ -49,6 +50,16 @@ struct TQVTCurrentDateLine {
 };
 
 /// Holds back a table's updates while it lives; see TQVTGanttTable::deferUpdates.
+/// The document's task tree as the table's rows see it; rows are the tree's nodes with a row in depth-first
+/// pre-order. Both lists have one entry per row of the table: a row the tree does not reach
+/// has no children and no parent.
+struct RowTreeShape {
+    /// The last row of each row's subtree, between the row itself and the last row.
+    std::vector<int> subtreeEnd;
+    /// The row of each row's nearest ancestor with a row, -1 for none; always before the row.
+    std::vector<int> parent;
+};
+
 class TableUpdateDeferral {
 public:
     explicit TableUpdateDeferral(TQVTGanttTable& table);
@@ -133,11 +144,22 @@ public:
     /// Sets every summary bar to the span of the summarizable bars of the rows below it in the
     /// task tree (0 to 0 when they have none), from the last row up; linear in rows and bars.
     void UpdateSummaryBars();
+    /// The same result after only the bars of rows changed since the last update: those rows
+    /// and the rows above them in the tree are done again. The whole table is done instead
+    /// when its rows or the task tree changed since (see invalidateRowStructure).
+    void UpdateSummaryBarsOfRows(const std::vector<int>& rows);
+    /// To be called by whoever changes the order of the rows or the task tree: the next summary
+    /// update then covers the whole table. Changes made through the table's own functions and
+    /// operations call it already.
+    void invalidateRowStructure() { FSummarySpans.rows.clear(); }
     /// Every row's RecalculateEffective, in order.
     void RecalculateEffective();
-    /// What follows every bar, row or connection change: the summary bars. While updates are
-    /// deferred it only notes that one is due.
+    /// What follows every bar, row or connection change: the critical path, then the summary
+    /// bars. While updates are deferred it only notes that one is due.
     void updateAfterChange();
+    /// The same after a change of the bars of these rows alone (none for a change of the
+    /// connections).
+    void updateAfterChange(const std::vector<int>& rows);
     /// Holds back updateAfterChange until the answer goes out of scope, then runs it once if it
     /// was asked for meanwhile. Deferrals nest.
     [[nodiscard]] TableUpdateDeferral deferUpdates() { return TableUpdateDeferral(*this); }
@@ -191,6 +213,44 @@ public:
     int GetPertConnectionsCount() const { return static_cast<int>(FPertBarConnections.size()); }
     /// None outside the list.
     TQVTBarConnection* GetPertConnection(int i) const;
+    /// A point of the PERT control as a point of the PERT plane: scrolled by the PERT origin,
+    /// snapped to the grid, not below 0.
+    int PertAbsToRelX(int x) const;
+    int PertAbsToRelY(int y) const;
+    TPoint PertAbsToRel(int x, int y) const;
+    TPoint PertAbsToRel(TPoint point) const { return PertAbsToRel(point.X, point.Y); }
+    /// Grows the extent of the PERT drawing so that it covers a default-sized box at (x, y)
+    /// beyond the PERT origin; the PERT box drawers call it for every box they paint.
+    void registerPertCoords(int x, int y);
+    TPoint getMaxPertCoords() const { return FMaxPertCoords; }
+    /// The place for a new PERT box: the centre of the first cell (in growing square rings from
+    /// the top left, cells 1.4 times the default box) that meets no PERT box of the table.
+    void FindEmptyPertPlace(TPoint& point) const;
+
+    // PERT connections: an entry of type 0 points from its origin box to its target box, one of
+    // type 1 both ways.
+    /// Appends c and answers true; answers false, adding nothing, when an entry from c's origin
+    /// to c's target exists, and also when the reverse entry exists, which then becomes type 1.
+    bool addPertConnection(const std::shared_ptr<TQVTBarConnection>& c);
+    /// Takes c's direction out of the first entry that contains it: drops the reverse direction
+    /// of a pair, turns a pair into the other direction, or removes the entry. Answers whether
+    /// an entry contained c.
+    bool removePertConnection(const TQVTBarConnection* c);
+    /// Whether entry p stands for c's direction (p's own, or its reverse when p is type 1).
+    static bool contains(const TQVTBarConnection* p, const TQVTBarConnection* c);
+    /// The first entry from rowA's box to rowB's box, or of type 1 from rowB's box to rowA's;
+    /// none when a row lacks a box.
+    TQVTBarConnection* findPertBarsConnection(const TQVTGanttRow* rowA, const TQVTGanttRow* rowB) const;
+    /// Tells every box the entries that leave and reach it (run after loading).
+    void linkPertBars();
+
+    // Critical path.
+    /// The table's calculator, created on first use.
+    TQVTCriticalPathCalculator& getCriticalPathCalculator();
+    bool getAutoUpdateCriticalPath() const { return FUpdateCriticalPath; }
+    void setAutoUpdateCriticalPath(bool value) { FUpdateCriticalPath = value; }
+    /// Recomputes the critical path when autoUpdateCriticalPath is set.
+    void updateCriticalPath();
 
     TQVTDrawBarEvent FOnDrawBar;
     bool FDrawPertGrid = true;
@@ -222,6 +282,11 @@ public:
     bool FDrawBarsSliced = false;
     TColor FfocusedFrameColor = clBlack;
     std::vector<std::shared_ptr<TQVTGanttRow>> FRows;
+    /// Property autoUpdateCriticalPath.
+    bool FUpdateCriticalPath = true;
+    /// Extent of the PERT drawing.
+    TPoint FMaxPertCoords{0, 0};
+    std::shared_ptr<TQVTCriticalPathCalculator> FCriticalPathCalculator;
 
 private:
     friend class TQVTGanttRowOperation;
@@ -235,6 +300,20 @@ private:
         std::vector<int> visibleRows;
     };
     const Geometry& geometry();
+
+    /// What the last summary update found: the rows it was made for, the task tree's shape over
+    /// them, and per row the span of its own summarizable bars and that span widened by the
+    /// rows below it.
+    struct SummarySpans {
+        std::vector<const TQVTGanttRow*> rows;
+        RowTreeShape shape;
+        std::vector<std::pair<TDateTime, TDateTime>> own;
+        std::vector<std::pair<TDateTime, TDateTime>> whole;
+    };
+    /// Whether FSummarySpans still describes the rows as they are.
+    bool summarySpansFit() const;
+    /// Sets the summary bars of row r to the span of its children and answers r's whole span.
+    std::pair<TDateTime, TDateTime> summarizeRow(int r);
     int tableStartY() const;
     /// FOrder := index for rows first..last.
     void renumber(int first, int last);
@@ -250,8 +329,13 @@ private:
     int FFocusedBarRow = -1;
     int FFocusedBar = -1;
     std::optional<Geometry> FGeometry;
+    SummarySpans FSummarySpans;
     int FUpdateDeferrals = 0;
-    bool FUpdatePending = false;
+    /// Whether an update is due when the deferral ends, and what it must cover: the whole
+    /// table, or these rows.
+    bool FUpdateDue = false;
+    bool FUpdateWholePending = false;
+    std::vector<int> FUpdateRowsPending;
 };
 
 class TQVTGanttTablePersistence : public TQVTPersistenceOf<TQVTGanttTable> {

@@ -39,7 +39,6 @@ bool TableMultipleOperations::perform()
             operations[--done]->undo();
         return false;
     }
-    table->updateAfterChange();
     return true;
 }
 
@@ -57,7 +56,6 @@ bool TableMultipleOperations::undo()
             operations[redo]->perform();
         return false;
     }
-    table->updateAfterChange();
     return true;
 }
 

@@ -76,7 +76,7 @@ public:
     bool isSummarizable() const override { return true; }
     bool acceptConnections() const override { return true; }
     /// Working time of the bar; derived from start and end (or one unit of the calendar) while
-    /// unknown, which also empties the end cache.
+    /// unknown. A known end stays as it is unless the span holds no working time.
     double getEffectiveDuration() override;
     /// Unless locked: stores d and empties the end cache.
     void setEffectiveDuration(double d) override;
@@ -116,6 +116,13 @@ public:
     /// The calendar of the bar's document, none outside one.
     TQVTDocumentCalendar* calendar() const;
 
+private:
+    /// The start becomes date; the end follows the effective duration.
+    void moveStart(TDateTime date);
+    /// The end from the start and the effective duration (one unit while that is unknown).
+    void deriveEnd();
+
+public:
     bool FLocked = false;
     std::shared_ptr<TQVTTaskBarSettings> FSettings;
     /// The document's distance resolution never moves a fixed bar.

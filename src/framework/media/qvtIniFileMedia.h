@@ -44,6 +44,7 @@ public:
     void clear();
     void flush() override;
     std::string getDirectory() const override { return FDirectory; }
+    std::size_t sectionCount() const override { return iniFile.SectionCount(); }
 
 private:
     /// Number of elements of the array stored under key; -1 when it is absent.

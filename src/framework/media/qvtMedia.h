@@ -3,6 +3,7 @@
 
 #include "corvane/platform/Types.h"
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,6 +54,9 @@ public:
     virtual void flush() {}
     /// Folder against which relative file names inside the document are resolved.
     virtual std::string getDirectory() const { return {}; }
+    /// How many sections the store holds, as far as it knows; 0 when it cannot tell. Loaders
+    /// size their indexes by it.
+    virtual std::size_t sectionCount() const { return 0; }
 };
 
 using IQVTMediaPtr = std::shared_ptr<IQVTMedia>;

@@ -64,8 +64,11 @@ std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadObject(const std::string
                                                                TQVTGanttObject* parent)
 {
     const ReferenceContext context = std::exchange(pendingReference, ReferenceContext{});
-    if (loadDepth == 0)
+    if (loadDepth == 0) {
         clearUpperVectorHalves();
+        // Growing the index by rehashing would touch every entry again a few times.
+        loadedIndex->Reserve(loadedIndex->Size() + media.sectionCount());
+    }
     const std::uint32_t hash = hashNoCase(name);
     const std::size_t index = findLoaded(name, hash);
     if (index != TNameIndex::NotFound) {

@@ -21,6 +21,10 @@ public:
     TQVTCanvasVC(const TQVTCanvasVC&) = delete;
     TQVTCanvasVC& operator=(const TQVTCanvasVC&) = delete;
 
+    /// The canvas painted on now (the off-screen buffer while buffering); what an application's
+    /// own bar painting receives.
+    TCanvas* getCanvas() const { return Fcanvas; }
+
     void outline() override;
     TRect clippingArea() override;
     TRect getVisibleArea() override;

@@ -1,0 +1,93 @@
+// The critical path of a plan of 100,000 task bars (one per row) over three years with weekends
+// and 30 holidays, joined by 150,000 connections of every kind from earlier to later bars.
+// The counter "extra MB" is the growth of the peak resident memory during the first run.
+
+#include "corvane/framework/chart/qvtBarConnection.h"
+#include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/framework/chart/qvtGanttRow.h"
+#include "corvane/framework/chart/qvtGanttTable.h"
+#include "corvane/framework/chart/qvtTaskBar.h"
+#include "corvane/framework/pert/qvtCriticalPath.h"
+#include "corvane/framework/time/qvtCalendar.h"
+#include "corvane/framework/time/qvtDateException.h"
+
+#include <benchmark/benchmark.h>
+#include <memory>
+#include <random>
+#include <sys/resource.h>
+
+using namespace corvane;
+
+namespace {
+
+constexpr int Bars = 100'000;
+constexpr int Connections = 150'000;
+constexpr TDateTime First = 45000;
+
+std::shared_ptr<TQVTGanttDocument> makePlan()
+{
+    auto document = std::make_shared<TQVTGanttDocument>();
+    document->Fcalendar = std::make_shared<TQVTDocumentCalendar>();
+    document->Fcalendar->setParent(document.get());
+    document->Fcalendar->addDateCategory(std::make_shared<TQVTWeekendsDateCategory>());
+    auto holidays = std::make_shared<TQVTHolidaysDateCategory>();
+    for (int h = 0; h < 30; ++h)
+        holidays->addDate(std::make_shared<TQVTFixedDateException>(First + 37 * h, "Holiday"));
+    document->Fcalendar->addDateCategory(holidays);
+    document->Ftable = std::make_shared<TQVTGanttTable>();
+    document->Ftable->setParent(document.get());
+    TQVTGanttTable& table = *document->Ftable;
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int> day(0, 3 * 365);
+    std::uniform_int_distribution<int> length(1, 20);
+    std::vector<std::shared_ptr<TQVTGanttBar>> bars;
+    for (int i = 0; i < Bars; ++i) {
+        auto row = table.MakeBlankRow();
+        row->FOrder = i;
+        table.FRows.push_back(row);
+        const TDateTime start = First + day(rng) + (i % 4) * 0.25;
+        auto bar = std::make_shared<TQVTTaskBar>(start, start + length(rng) * 0.5, i);
+        row->AddBar(bar);
+        bars.push_back(bar);
+    }
+    std::uniform_int_distribution<int> pick(0, Bars - 1);
+    std::uniform_int_distribution<int> type(0, 3);
+    std::uniform_int_distribution<int> distance(-1, 3);
+    for (int c = 0; c < Connections; ++c) {
+        int a = pick(rng), b = pick(rng);
+        if (a == b)
+            b = (b + 1) % Bars;
+        if (a > b)
+            std::swap(a, b);
+        auto connection = std::make_shared<TQVTBarConnection>(bars[static_cast<std::size_t>(a)],
+                                                              bars[static_cast<std::size_t>(b)], type(rng));
+        connection->FMinDistance = distance(rng);
+        connection->FWorkingDays = c % 3 != 0;
+        connection->setParent(document.get());
+        document->connections.push_back(connection);
+    }
+    table.invalidateRowGeometry();
+    return document;
+}
+
+long peakKilobytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+void BM_CriticalPath100kBars150kConnections(benchmark::State& state)
+{
+    auto document = makePlan();
+    TQVTCriticalPathCalculator& calculator = document->Ftable->getCriticalPathCalculator();
+    const long before = peakKilobytes();
+    calculator.refreshCriticalPath();
+    state.counters["extra MB"] = static_cast<double>(peakKilobytes() - before) / 1024.0;
+    for (auto _ : state)
+        calculator.refreshCriticalPath();
+    state.counters["critical bars"] = static_cast<double>(calculator.criticalBars().size());
+}
+BENCHMARK(BM_CriticalPath100kBars150kConnections)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,344 @@
+// Task bars and progress bars: the end derived in working time, the lock, the stored keys and
+// what hostile files are turned into, and the painting on real pixels with hit testing.
+
+#include "corvane/framework/chart/qvtResources.h"
+#include "corvane/framework/chart/qvtTaskBar.h"
+#include "corvane/framework/chart/qvtTextHalo.h"
+#include "corvane/framework/localization/qvtLocalization.h"
+#include "corvane/framework/rendering/qvtCanvasVC.h"
+#include "corvane/platform/DateUtils.h"
+#include "corvane/platform/Graphics.h"
+
+#include "ChartFixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+const TDateTime Friday = EncodeDate(2024, 1, 5);
+const TDateTime Thursday = Friday - 1;
+const TDateTime Monday = Friday + 3;
+
+class TaskBars : public ChartFixture {
+protected:
+    // One row with the bars, a calendar in days with non-working weekends, the chart starting
+    // on Thursday at x = 0 and 50 pixels a day.
+    void buildWith(const std::vector<std::shared_ptr<TQVTGanttBar>>& bars, bool weekends = true)
+    {
+        build({{0, bars}});
+        if (weekends) {
+            document->Fcalendar->AddPredefinedCategories();
+            table().RecalculateEffective();
+        }
+        document->setStartDate(Thursday);
+        document->FEndDate = Thursday + 30;
+        row(0).setHeight(40);
+        table().invalidateRowGeometry();
+    }
+
+    std::shared_ptr<TQVTTaskBar> task(TDateTime start, TDateTime end)
+    {
+        return std::make_shared<TQVTTaskBar>(start, end, 0);
+    }
+};
+
+TEST_F(TaskBars, TheEndFollowsTheWorkingTimeWhenTheStartMoves)
+{
+    const auto bar = task(Friday, Friday + 1);
+    buildWith({bar});
+    EXPECT_EQ(bar->getEffectiveDuration(), 1);
+    bar->setStartDate(Thursday);
+    EXPECT_EQ(bar->getEndDate(), Friday);
+    bar->setStartDate(Friday + 0.5);
+    EXPECT_EQ(bar->getEndDate(), Monday + 0.5) << "the weekend is passed over";
+    bar->setPeriod(Thursday, Thursday + 20);
+    EXPECT_EQ(bar->getEndDate(), Friday) << "the end argument of setPeriod is not used";
+    EXPECT_TRUE(bar->occupies(Thursday, 0));
+    EXPECT_FALSE(bar->occupies(Friday, 0));
+
+    // A move through its operation keeps the working time too, and undo puts back the exact span.
+    auto move = bar->moveTo(Friday, 0);
+    ASSERT_NE(move, nullptr);
+    ASSERT_TRUE(move->perform());
+    EXPECT_EQ(bar->getEndDate(), Friday + 1);
+    ASSERT_TRUE(move->undo());
+    EXPECT_EQ(bar->getStartDate(), Thursday);
+    EXPECT_EQ(bar->getEndDate(), Friday);
+    EXPECT_EQ(bar->moveTo(Thursday, 0), nullptr) << "a move to where it is";
+
+    bar->setEndDate(Monday + 1);
+    EXPECT_EQ(bar->getEffectiveDuration(), 3) << "Thursday, Friday and Monday";
+    bar->setEndDate(Thursday - 3);
+    EXPECT_EQ(bar->getEndDate(), Friday) << "an end before the start leaves one unit of work";
+}
+
+TEST_F(TaskBars, ALockedBarRefusesEveryChangeOfItsTimes)
+{
+    const auto bar = task(Thursday, Friday);
+    buildWith({bar});
+    bar->setLocked(true);
+    bar->setStartDate(Monday);
+    bar->setEndDate(Monday + 4);
+    bar->setEffectiveDuration(5);
+    EXPECT_FALSE(bar->Resize(2, 0, true));
+    EXPECT_EQ(bar->getStartDate(), Thursday);
+    EXPECT_EQ(bar->getEndDate(), Friday);
+    auto move = bar->moveTo(Monday, 0);
+    ASSERT_NE(move, nullptr);
+    EXPECT_TRUE(move->perform());
+    EXPECT_EQ(bar->getStartDate(), Thursday);
+    EXPECT_EQ(bar->getEndDate(), Friday);
+
+    bar->setLocked(false);
+    EXPECT_FALSE(bar->Resize(0, 0, true)) << "nothing to change";
+    EXPECT_TRUE(bar->Resize(1, 0, true));
+    EXPECT_EQ(bar->getEndDate(), Friday + 1);
+    EXPECT_EQ(bar->getEffectiveDuration(), 2);
+}
+
+TEST_F(TaskBars, ProgressIsClampedAndProgressBarsShareTheTimeOfTaskBars)
+{
+    const auto bar = task(Thursday, Friday + 4);
+    const auto progress = std::make_shared<TQVTProgressBar>(Friday, Friday + 1, 0);
+    buildWith({bar, progress});
+    bar->SetProgress(150);
+    EXPECT_EQ(bar->FProgress, 100);
+    bar->SetProgress(-3);
+    EXPECT_EQ(bar->FProgress, 0);
+    EXPECT_FALSE(bar->overlap(Friday, Friday + 1, 0, progress.get()));
+    EXPECT_FALSE(progress->overlap(Thursday, Friday, 0, bar.get()));
+    const auto other = task(0, 1);
+    EXPECT_TRUE(bar->overlap(Friday, Friday + 1, 0, other.get()));
+    other->QVTTag = 80;
+    EXPECT_FALSE(bar->overlap(Friday, Friday + 1, 0, other.get()));
+    auto fake = progress->getFakeClass()(1, 2, 0);
+    EXPECT_NE(dynamic_cast<TQVTFakeProgressBar*>(fake.get()), nullptr);
+    EXPECT_TRUE(fake->acceptConnections());
+    EXPECT_FALSE(fake->isSummarizable());
+}
+
+TEST_F(TaskBars, KeysAreWrittenInOrderAndReadBackToTheSameBytes)
+{
+    const auto bar = task(Thursday, Friday);
+    buildWith({bar});
+    bar->FBufferTimeLeft = 0.25;
+    bar->FBufferTimeRight = 0.5;
+    bar->FFixed = true;
+    bar->SetProgress(40);
+    bar->FTextHalo->TextTop = "Design";
+    const std::string first = readFile(saveToFile(bar));
+    std::vector<std::size_t> at;
+    for (const char* key : {"settings=", "text halo=", "start date=", "end date=", "left buffer time=",
+                            "right buffer time=", "effective duration=", "Fixed=1", "progress=40"}) {
+        at.push_back(first.find(key));
+        ASSERT_NE(at.back(), std::string::npos) << key;
+    }
+    EXPECT_TRUE(std::is_sorted(at.begin(), at.end()));
+    EXPECT_NE(first.find("bar height=18"), std::string::npos);
+
+    const auto loaded = std::dynamic_pointer_cast<TQVTTaskBar>(loadFile(saveToFile(bar)));
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->FstartDate, Thursday);
+    EXPECT_EQ(loaded->FendDate, Friday);
+    EXPECT_EQ(loaded->FBufferTimeRight, 0.5);
+    EXPECT_EQ(loaded->FTextHalo->TextTop, "Design");
+    ASSERT_NE(loaded->FSettings, nullptr);
+    ASSERT_NE(loaded->FSettings->FVisualGoodie, nullptr);
+    EXPECT_EQ(loaded->FSettings->FVisualGoodie->FGradientFillEndColor, 0xFF8000u);
+    EXPECT_EQ(readFile(saveToFile(loaded)), first);
+
+    // A bar without settings of its own names the document's and reads back sharing them.
+    bar->SetSettings(nullptr);
+    document->FTaskBarSettings = std::make_shared<TQVTTaskBarSettings>();
+    document->FTaskBarSettings->setParent(document.get());
+    EXPECT_EQ(bar->GetSettings(), document->FTaskBarSettings.get());
+    const std::string shared = readFile(saveToFile(bar));
+    EXPECT_NE(shared.find("settings=" + document->FTaskBarSettings->getUID()), std::string::npos);
+}
+
+TEST_F(TaskBars, AStoredEndOfZeroIsDerivedAndHostileValuesAreBroughtIntoRange)
+{
+    const auto loaded = std::dynamic_pointer_cast<TQVTTaskBar>(loadFrom("[root]\ntypeID=Task Bar\n"
+                                                                        "start date=1e300\nend date=nan\n"
+                                                                        "left buffer time=-4\n"
+                                                                        "right buffer time=1e308\n"
+                                                                        "effective duration=1e200\n"
+                                                                        "progress=250\nsettings=S\n"
+                                                                        "[S]\ntypeID=Task Bar Settings\n"
+                                                                        "bar height=-7\nborder thickness=90000\n"));
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->FstartDate, EncodeDate(9999, 12, 31));
+    EXPECT_EQ(loaded->FendDate, 0);
+    EXPECT_EQ(loaded->FBufferTimeLeft, 0);
+    EXPECT_LT(loaded->FBufferTimeRight, 4e6);
+    EXPECT_LT(loaded->FEffectiveDuration, 4e6);
+    EXPECT_EQ(loaded->FProgress, 100);
+    ASSERT_NE(loaded->FSettings, nullptr);
+    EXPECT_EQ(loaded->FSettings->FHeight, 0);
+    EXPECT_EQ(loaded->FSettings->FBorderThickness, TQVTTaskBarSettings::MaxBorderThickness);
+    EXPECT_GE(capture.log.size(), 6u);
+
+    // Placed into a document, the stored end of 0 is derived from the effective duration.
+    const auto derived = std::dynamic_pointer_cast<TQVTTaskBar>(
+        loadFrom("[root]\ntypeID=Task Bar\nstart date=" + std::to_string(Friday) +
+                 "\nend date=0\neffective duration=2\nprogress=-9\n"));
+    ASSERT_NE(derived, nullptr);
+    EXPECT_EQ(derived->FProgress, 0);
+    buildWith({derived});
+    EXPECT_EQ(derived->getEndDate(), Monday + 1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Painting
+
+constexpr int Width = 400;
+constexpr int Height = 60;
+constexpr TColor Body = 0x00C000;
+constexpr TColor Border = 0x800000;
+constexpr TColor Progress = 0x00FFFF;
+constexpr TColor Buffer = 0x0080FF;
+
+class TaskBarPainting : public TaskBars {
+protected:
+    // A bar from Friday to Tuesday (plain days, no weekends) with a solid body, a 2-pixel frame
+    // and solid buffer zones: its box spans x 50..250, y 11..29 of a 40-pixel row.
+    void SetUp() override
+    {
+        bar = task(Friday, Friday + 4);
+        auto settings = std::make_shared<TQVTTaskBarSettings>();
+        settings->FBorderColor = Border;
+        settings->FBorderThickness = 2;
+        settings->FProgressColor = Progress;
+        settings->FVisualGoodie = std::make_shared<TQVTVisualGoodie>();
+        settings->FVisualGoodie->FSolidFillColor = Body;
+        settings->FVisualGoodie->FPatternFillStyle = bsSolid;
+        settings->FVisualGoodie->FPatternColor = Buffer;
+        bar->SetSettings(settings);
+        progress = std::make_shared<TQVTProgressBar>(Friday, Friday + 2, 0);
+        buildWith({bar, progress}, false);
+        bitmap.SetSize(Width, Height);
+    }
+
+    void paint()
+    {
+        bitmap.Canvas().Brush() = TBrush{};
+        bitmap.Canvas().FillRect(Rect(0, 0, Width, Height));
+        TQVTCanvasVC vc(bitmap.Canvas());
+        bar->getDrawer(vtGanttGraph)->Draw(vc);
+        progress->getDrawer(vtGanttGraph)->Draw(vc);
+    }
+
+    TColor at(int x, int y) const { return bitmap.Pixel(x, y); }
+
+    std::shared_ptr<TQVTTaskBar> bar;
+    std::shared_ptr<TQVTProgressBar> progress;
+    TBitmap bitmap;
+};
+
+TEST_F(TaskBarPainting, TheBoxHasItsFrameBodyProgressAndBuffers)
+{
+    const TRect r = bar->getRect(document->getStartDate());
+    EXPECT_EQ(r, Rect(50, 11, 250, 29));
+    bar->SetProgress(50);
+    bar->FBufferTimeLeft = 1;
+    bar->FBufferTimeRight = 0.5;
+    paint();
+    EXPECT_EQ(at(50, 20), Border);
+    EXPECT_EQ(at(51, 20), Border);
+    EXPECT_EQ(at(150, 11), Border);
+    EXPECT_EQ(at(249, 20), Border);
+    EXPECT_EQ(at(49, 20), clWhite);
+    EXPECT_EQ(at(150, 10), clWhite);
+    // Inner box 52..248 x 13..27; the progress strip: 1 pixel in, a third of 14 rows off.
+    EXPECT_EQ(at(60, 14), Buffer) << "left buffer, day one";
+    EXPECT_EQ(at(110, 14), Body);
+    EXPECT_EQ(at(240, 14), Buffer) << "right buffer, the last half day";
+    EXPECT_EQ(at(53, 20), Progress);
+    EXPECT_EQ(at(53 + (194 * 50) / 100 - 1, 20), Progress);
+    EXPECT_EQ(at(53 + (194 * 50) / 100, 20), Body);
+    EXPECT_EQ(at(53, 16), Buffer) << "above the strip";
+
+    // The progress bar lies in the 8-pixel strip below the box.
+    const TRect p = progress->getRect(document->getStartDate());
+    EXPECT_EQ(p, Rect(50, 29, 150, 37));
+    EXPECT_EQ(at(100, 33), 0x008000u);
+    EXPECT_EQ(at(100, 29), clBlack);
+    EXPECT_EQ(at(100, 36), clBlack);
+}
+
+TEST_F(TaskBarPainting, CriticalBarsAreFramedInTheCriticalColourAndLockedOnesAreLabelled)
+{
+    bar->FCriticalElement = true;
+    paint();
+    EXPECT_EQ(at(50, 20), table().FCriticalPathColor);
+    EXPECT_EQ(at(150, 28), table().FCriticalPathColor);
+
+    bar->FCriticalElement = false;
+    paint();
+    const TBitmap plain = bitmap;
+    bar->setLocked(true);
+    document->FDrawFixedLabels = false;
+    paint();
+    int differing = 0;
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x)
+            differing += bitmap.Pixel(x, y) != plain.Pixel(x, y);
+    EXPECT_EQ(differing, 0) << "no label while fixed labels are off";
+    document->FDrawFixedLabels = true;
+    CreateDefaultRessources_ENG();
+    paint();
+    ClearRessources();
+    int white = 0;
+    for (int y = 17; y < 29; ++y)
+        for (int x = 53; x < 100; ++x)
+            white += bitmap.Pixel(x, y) == clWhite;
+    EXPECT_GT(white, 3) << "the white label text on its dark frame";
+}
+
+TEST_F(TaskBarPainting, HitTestingFindsTheBarUpToItsEdgesAndNothingBeyond)
+{
+    paint();
+    auto* drawer = dynamic_cast<TQVTGanttBarDrawer*>(bar->getDrawer(vtGanttGraph));
+    ASSERT_NE(drawer, nullptr);
+    EXPECT_EQ(drawer->locateObject(50, 11), bar.get());
+    EXPECT_EQ(drawer->locateObject(249, 28), bar.get());
+    EXPECT_EQ(drawer->locateObject(250, 20), nullptr);
+    EXPECT_EQ(drawer->locateObject(49, 20), nullptr);
+    EXPECT_EQ(drawer->locateObject(100, 29), nullptr);
+    EXPECT_TRUE(drawer->closerToStart(150, 20));
+    EXPECT_FALSE(drawer->closerToStart(151, 20));
+    EXPECT_EQ(progress->getDrawer(vtGanttGraph)->locateObject(100, 30), progress.get());
+
+    // Out of the document's dates or in a hidden row nothing is painted and nothing is found.
+    document->FEndDate = Friday - 0.5;
+    paint();
+    EXPECT_EQ(drawer->locateObject(100, 20), nullptr);
+    EXPECT_EQ(at(100, 20), clWhite);
+}
+
+TEST_F(TaskBarPainting, WeekendsAreBrightenedOrCutOutOfTheBody)
+{
+    document->Fcalendar->AddPredefinedCategories();
+    bar->adoptRowCalendar();
+    const TDateTime end = bar->getEndDate();
+    EXPECT_EQ(end, Monday + 1) << "the two working days of the span";
+    paint();
+    EXPECT_EQ(at(75, 14), Body) << "Friday";
+    EXPECT_NE(at(125, 14), Body) << "Saturday is brightened";
+    EXPECT_NE(at(125, 14), clWhite);
+
+    table().FDrawBarsSliced = true;
+    paint();
+    EXPECT_EQ(at(75, 14), Body);
+    EXPECT_EQ(at(125, 14), clWhite) << "no slice over the weekend";
+    EXPECT_EQ(at(175, 14), clWhite);
+    EXPECT_EQ(at(225, 14), Body) << "Monday";
+    EXPECT_EQ(at(100, 14), Border) << "each slice has its own frame";
+    EXPECT_EQ(at(198, 14), Border);
+    EXPECT_EQ(bar->GetSettings()->FVisualGoodie->SlicesCount(), 2);
+}
+
+} // namespace
