@@ -62,6 +62,9 @@ public:
     /// Whether the bar counts as the real work of its row (summary bars, PERT boxes and the
     /// row's dates follow such bars).
     virtual bool isSummarizable() const { return false; }
+    /// Whether the bar spans the work of the rows below its own (a summary bar) rather than
+    /// being work itself.
+    virtual bool followsRowsBelow() const { return false; }
     virtual bool multiRow() const { return false; }
     /// Whether a connection may end at the bar.
     virtual bool acceptConnections() const { return false; }

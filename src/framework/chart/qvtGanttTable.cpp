@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <typeinfo>
 #include <unordered_set>
 #include <utility>
 
@@ -48,13 +47,16 @@ bool isShadowBar(const TQVTGanttBar* bar)
 // few rows before the walk (going up from row) reaches them.
 void prefetchRowsBefore(const std::vector<std::shared_ptr<TQVTGanttRow>>& rows, int row)
 {
+    if (row >= 32)
+        __builtin_prefetch(rows[static_cast<std::size_t>(row - 32)].get());
     if (row >= 16)
-        __builtin_prefetch(rows[static_cast<std::size_t>(row - 16)].get());
+        __builtin_prefetch(rows[static_cast<std::size_t>(row - 16)]->FBarList.data());
+    // A bar's class and its dates lie on different lines.
     if (row >= 8)
-        __builtin_prefetch(rows[static_cast<std::size_t>(row - 8)]->FBarList.data());
-    if (row >= 4)
-        for (const auto& bar : rows[static_cast<std::size_t>(row - 4)]->FBarList)
+        for (const auto& bar : rows[static_cast<std::size_t>(row - 8)]->FBarList) {
             __builtin_prefetch(bar.get());
+            __builtin_prefetch(&bar->FstartDate);
+        }
 }
 
 // Makes parent the parent of an object a load shared from elsewhere; false when that would
@@ -325,17 +327,6 @@ Span widened(Span a, Span b)
     return {earlierDate(a.first, b.first), laterDate(a.second, b.second)};
 }
 
-// The span of the row's own summarizable bars; summary bars follow the rows below instead. No
-// kind derives from the summary bar, and comparing classes costs far less than a cast.
-Span ownSpan(const TQVTGanttRow& row)
-{
-    Span span{0, 0};
-    for (const auto& bar : row.FBarList)
-        if (typeid(*bar) != typeid(TQVTSummaryBar) && bar->isSummarizable())
-            span = widened(span, {bar->getStartDate(), bar->getEndDate()});
-    return span;
-}
-
 } // namespace
 
 std::pair<TDateTime, TDateTime> TQVTGanttTable::summarizeRow(int r)
@@ -350,15 +341,20 @@ std::pair<TDateTime, TDateTime> TQVTGanttTable::summarizeRow(int r)
     Span children{0, 0};
     for (int child = r + 1; child <= at(subtreeEnd, r); child = at(subtreeEnd, child) + 1)
         children = widened(children, at(spans.whole, child));
-    for (const auto& bar : FRows[static_cast<std::size_t>(r)]->FBarList)
-        if (typeid(*bar) == typeid(TQVTSummaryBar)) {
+    // Its summary bars take the span of the rows below; its other summarizable bars widen it.
+    Span own{0, 0};
+    const TQVTGanttRow& row = *FRows[static_cast<std::size_t>(r)];
+    for (const auto& bar : row.FBarList)
+        if (bar->followsRowsBelow()) {
             bar->FstartDate = children.first;
             bar->FendDate = children.second;
             static_cast<TQVTSummaryBar&>(*bar).FEndRow = at(subtreeEnd, r);
+        } else if (bar->isSummarizable()) {
+            own = widened(own, {bar->getStartDate(), bar->getEndDate()});
         }
-    if (TQVTPertBar* box = FRows[static_cast<std::size_t>(r)]->FPertBar.get())
+    if (TQVTPertBar* box = row.FPertBar.get())
         box->UpdateRange();
-    return at(spans.whole, r) = widened(children, at(spans.own, r));
+    return at(spans.whole, r) = widened(children, own);
 }
 
 void TQVTGanttTable::UpdateSummaryBars()
@@ -368,14 +364,11 @@ void TQVTGanttTable::UpdateSummaryBars()
     findRowTreeShape(*this, spans.shape);
     const auto count = static_cast<std::size_t>(countRows());
     spans.rows.resize(count);
-    spans.own.resize(count);
     spans.whole.resize(count);
     // From the last row up, so that every child is done before its parent: linear in all.
     for (int r = countRows() - 1; r >= 0; --r) {
         prefetchRowsBefore(FRows, r);
-        const TQVTGanttRow& row = *FRows[static_cast<std::size_t>(r)];
-        spans.rows[static_cast<std::size_t>(r)] = &row;
-        spans.own[static_cast<std::size_t>(r)] = ownSpan(row);
+        spans.rows[static_cast<std::size_t>(r)] = FRows[static_cast<std::size_t>(r)].get();
         summarizeRow(r);
     }
 }
@@ -397,14 +390,10 @@ void TQVTGanttTable::UpdateSummaryBarsOfRows(const std::vector<int>& rows)
         UpdateSummaryBars();
         return;
     }
-    SummarySpans& spans = FSummarySpans;
-    for (const int r : rows)
-        if (r >= 0 && r < countRows())
-            spans.own[static_cast<std::size_t>(r)] = ownSpan(*FRows[static_cast<std::size_t>(r)]);
     // Up from each changed row until a span stays as it was: the rows above see no difference.
     for (const int changed : rows)
-        for (int r = changed; r >= 0 && r < countRows(); r = spans.shape.parent[static_cast<std::size_t>(r)]) {
-            const Span before = spans.whole[static_cast<std::size_t>(r)];
+        for (int r = changed; r >= 0 && r < countRows(); r = FSummarySpans.shape.parent[static_cast<std::size_t>(r)]) {
+            const Span before = FSummarySpans.whole[static_cast<std::size_t>(r)];
             if (summarizeRow(r) == before && r != changed)
                 break;
         }

@@ -302,12 +302,10 @@ private:
     const Geometry& geometry();
 
     /// What the last summary update found: the rows it was made for, the task tree's shape over
-    /// them, and per row the span of its own summarizable bars and that span widened by the
-    /// rows below it.
+    /// them, and per row the span of its summarizable bars and its subtree's.
     struct SummarySpans {
         std::vector<const TQVTGanttRow*> rows;
         RowTreeShape shape;
-        std::vector<std::pair<TDateTime, TDateTime>> own;
         std::vector<std::pair<TDateTime, TDateTime>> whole;
     };
     /// Whether FSummarySpans still describes the rows as they are.

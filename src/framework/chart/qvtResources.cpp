@@ -255,8 +255,9 @@ std::string TQVTPictureResource::baseFileName(const std::string& name)
     // A drive prefix ("C:name") would name another folder on some systems.
     std::replace(base.begin(), base.end(), ':', '_');
     base.erase(std::remove(base.begin(), base.end(), '\0'), base.end());
+    // A fresh string rather than assigning to base: GCC 12 warns falsely about that at -O3.
     if (base.empty() || base == "." || base == "..")
-        base = "_";
+        return std::string(1, '_');
     return base;
 }
 

@@ -18,7 +18,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <typeinfo>
 
 namespace corvane {
 
@@ -202,7 +201,7 @@ TQVTSummaryBarMoveOperation::TQVTSummaryBarMoveOperation(TQVTDataSourceIntf* dat
     for (TQVTGanttBar* child : table->allBarsIn(first, last)) {
         // Nested summary bars follow their rows' bars, which this group moves already; moving
         // them as well would move those bars twice.
-        if (!child->isSummarizable() || typeid(*child) == typeid(TQVTSummaryBar))
+        if (!child->isSummarizable() || child->followsRowsBelow())
             continue;
         addOperation(child->moveTo(addUnits(calendar, child->getStartDate(), Units), child->getRow()));
     }
@@ -276,7 +275,7 @@ public:
                 if (hasRow && !each->Fchildren.empty())
                     if (TQVTGanttRow* chartRow = table->getRow(row))
                         for (const auto& bar : chartRow->FBarList)
-                            if (typeid(*bar) == typeid(TQVTSummaryBar))
+                            if (bar->followsRowsBelow())
                                 FSummarySteps->addOperation(std::make_shared<TQVTBarRemoveOperation>(FDataSource, bar));
                 row += hasRow ? 1 : 0;
             }

@@ -30,6 +30,7 @@ public:
 
     /// Changes nothing: the span follows the rows below.
     bool Resize(double, int, bool) override { return true; }
+    bool followsRowsBelow() const override { return true; }
     /// None when OnBeforeBarMove cancels or the bar is in no table; otherwise a
     /// TQVTSummaryBarMoveOperation to date, not yet performed. The row is not used.
     TQVTOperationPtr moveTo(TDateTime date, int row) override;

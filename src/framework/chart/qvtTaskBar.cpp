@@ -236,6 +236,10 @@ void TQVTTaskBar::deriveEnd()
     } else if (FEffectiveDuration > 0) {
         FendDate = FstartDate + FEffectiveDuration;
     }
+    // No date exists after the calendar's last year: a longer duration ends the bar there,
+    // rather than at an end that no file could hold.
+    if (FendDate > AfterLastDate && FstartDate < AfterLastDate)
+        FendDate = AfterLastDate;
 }
 
 void TQVTTaskBar::setEndDate(TDateTime date)

@@ -215,8 +215,11 @@ void TQVTPertBarTimespanPertDrawer::drawContents(TQVTVisualContext& vc, TRect in
     const int parent = row ? parentRowOf(*row) : -1;
     cell(vc, TRect{inner.Left, y, inner.Left + q, y + band}, number, frame);
     cell(vc, TRect{inner.Left + q, y, inner.Right - q, y + band}, dates, frame);
-    cell(vc, TRect{inner.Right - q, y, inner.Right, y + band}, parent >= 0 ? "(" + std::to_string(parent + 1) + ")" : "",
-         frame);
+    // Appended piece by piece: GCC 12 warns falsely about "(" + text at -O3.
+    std::string parentText;
+    if (parent >= 0)
+        parentText.append(1, '(').append(std::to_string(parent + 1)).append(1, ')');
+    cell(vc, TRect{inner.Right - q, y, inner.Right, y + band}, parentText, frame);
     y += band;
 
     const int strip = inner.Top + h - h / 5;
