@@ -11,6 +11,7 @@ namespace corvane {
 TQVTBarConnection::TQVTBarConnection()
 {
     FDrawer = std::make_unique<TQVTBarConnectionDrawer>(this);
+    FDrawerPert = std::make_unique<TQVTBarConnectionPertDrawer>(this);
 }
 
 TQVTBarConnection::TQVTBarConnection(std::shared_ptr<TQVTGanttBar> from, std::shared_ptr<TQVTGanttBar> to, int type)
@@ -18,6 +19,7 @@ TQVTBarConnection::TQVTBarConnection(std::shared_ptr<TQVTGanttBar> from, std::sh
       barTo(std::move(to))
 {
     FDrawer = std::make_unique<TQVTBarConnectionDrawer>(this);
+    FDrawerPert = std::make_unique<TQVTBarConnectionPertDrawer>(this);
     setConnType(type);
 }
 

@@ -98,6 +98,19 @@ protected:
     void line(TQVTVisualContext& vc, int x1, int y1, int x2, int y2);
 };
 
+/// Joins two PERT boxes: a line (an arrow when the connection runs both ways) from the origin's
+/// facing side to the middle between the boxes, a line across, and an arrow into the target's
+/// facing side, outside its border.
+class TQVTBarConnectionPertDrawer : public TQVTBarConnectionDrawer {
+public:
+    using TQVTBarConnectionDrawer::TQVTBarConnectionDrawer;
+
+    /// Side by side when the boxes share some height, else one above the other. In the kind's
+    /// colour (the highlighted colour while highlighted). Draws nothing when an end is no box
+    /// with a PERT painter, or both ends are one box. Answers true.
+    bool Draw(TQVTVisualContext& vc) override;
+};
+
 class TQVTBarConnectionPersistence : public TQVTPersistenceOf<TQVTBarConnection> {
 public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,

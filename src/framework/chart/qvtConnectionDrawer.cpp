@@ -1,4 +1,5 @@
-// Routing of a connection's line between two bars of the Gantt chart, and finding it there.
+// Routing of a connection's line between two bars of the Gantt chart or two boxes of the PERT
+// chart, and finding it there.
 
 #include "corvane/framework/chart/qvtBarConnection.h"
 #include "corvane/framework/chart/qvtGanttBar.h"
@@ -6,6 +7,7 @@
 #include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/objects/qvtDocumentSetup.h"
+#include "corvane/framework/pert/qvtPertBar.h"
 #include "corvane/framework/rendering/qvtVisualContext.h"
 
 #include <algorithm>
@@ -189,6 +191,68 @@ bool TQVTBarConnectionDrawer::Draw(TQVTVisualContext& vc)
         line(vc, fromX, midY, toX, midY);
     }
     vc.setPenStyle(psSolid);
+    return true;
+}
+
+bool TQVTBarConnectionPertDrawer::Draw(TQVTVisualContext& vc)
+{
+    segments.clear();
+    TQVTBarConnection* c = connection();
+    auto* from = c ? dynamic_cast<TQVTPertBar*>(c->barFrom.get()) : nullptr;
+    auto* to = c ? dynamic_cast<TQVTPertBar*>(c->barTo.get()) : nullptr;
+    TQVTDrawer* fromDrawer = from ? from->getDrawer(vtPertGraph) : nullptr;
+    TQVTDrawer* toDrawer = to ? to->getDrawer(vtPertGraph) : nullptr;
+    if (!fromDrawer || !toDrawer || from == to)
+        return true;
+    auto* document = dynamic_cast<TQVTGanttDocument*>(FindDocumentSetup(c));
+    const TQVTConnectionSettings* settings = document ? document->GetConnectionSettings() : nullptr;
+    const TQVTConnectionSettings defaults;
+    if (!settings)
+        settings = &defaults;
+    vc.setDrawingColor(highlightedMode ? settings->FColorHighlighted : settings->getColor(c->getConnType()));
+    vc.setPenWidth(1);
+    vc.setPenStyle(psSolid);
+
+    const TRect a = fromDrawer->getRect();
+    const TRect b = toDrawer->getRect();
+    const int border = to->effectiveSettings().FBorderThickness;
+    const bool bothWays = c->getConnType() == 1;
+    const auto mid = [](int low, int high) { return static_cast<int>((std::int64_t{low} + high) / 2); };
+    if (a.Top < b.Bottom && b.Top < a.Bottom) {
+        // Side by side: out of the facing sides, across at the middle x.
+        const int y1 = mid(a.Top, a.Bottom);
+        const int y2 = mid(b.Top, b.Bottom);
+        const bool targetRight = a.Right < b.Left;
+        const int x1 = targetRight ? a.Right : a.Left;
+        const int x2 = targetRight ? b.Left - border : b.Right + border;
+        const int xm = mid(x1, x2);
+        if (bothWays)
+            vc.drawHorzArrow(y1, xm, x1);
+        else
+            vc.drawLine(x1, y1, xm, y1);
+        vc.drawLine(xm, y1, xm, y2);
+        vc.drawHorzArrow(y2, xm, x2);
+        addSegment(x1, y1, xm, y1);
+        addSegment(xm, y1, xm, y2);
+        addSegment(xm, y2, x2, y2);
+        return true;
+    }
+    // One above the other: out of the facing bottom or top, across at the middle height.
+    const int x1 = mid(a.Left, a.Right);
+    const int x2 = mid(b.Left, b.Right);
+    const bool targetBelow = a.Bottom <= b.Top;
+    const int y1 = targetBelow ? a.Bottom : a.Top;
+    const int y2 = targetBelow ? b.Top - border : b.Bottom + border;
+    const int ym = mid(y1, y2);
+    if (bothWays)
+        vc.drawVertArrow(x1, ym, y1);
+    else
+        vc.drawLine(x1, y1, x1, ym);
+    vc.drawLine(x1, ym, x2, ym);
+    vc.drawVertArrow(x2, ym, y2);
+    addSegment(x1, y1, x1, ym);
+    addSegment(x1, ym, x2, ym);
+    addSegment(x2, ym, x2, y2);
     return true;
 }
 

@@ -302,4 +302,67 @@ TEST_F(PertBoxPixels, DetailedBoxesGrowByTheirTimeArea)
 
 
 
+TEST_F(PertBoxPixels, ConnectorsJoinFacingSidesAndPointIntoTheTarget)
+{
+    threeBoxes();
+    TQVTPertBarSettings small;
+    small.setWidth(60);
+    small.setHeight(40);
+    small.setBorderThickness(2);
+    const auto place = [&](int r, int x, int y) {
+        box(r).applySettings(small);
+        box(r).FDetailed = false; // the base size, without the time area
+        box(r).Fx = x;
+        box(r).Fy = y;
+    };
+    place(0, 10, 10);   // (10, 10)-(70, 50)
+    place(1, 150, 30);  // to the right, sharing some height: (150, 30)-(210, 70)
+    place(2, 20, 150);  // below the first: (20, 150)-(80, 190)
+    document->FConnectionSettings = std::make_shared<TQVTConnectionSettings>();
+    document->FConnectionSettings->FColorFF = 0x800000; // type 0 PERT links
+    document->FConnectionSettings->FColorFS = 0x008000; // type 1, both ways
+    bitmap.SetSize(Width, Height);
+    const auto paintLink = [&](TQVTBarConnection& c) {
+        c.setParent(&table());
+        for (int r = 0; r < 3; ++r)
+            box(r).getDrawer(vtPertGraph)->getRect(); // boxes need not be painted for their places
+        bitmap.Canvas().Brush() = TBrush{};
+        bitmap.Canvas().FillRect(Rect(0, 0, Width, Height));
+        TQVTCanvasVC vc(bitmap.Canvas());
+        ASSERT_TRUE(c.getDrawer(vtPertGraph)->Draw(vc));
+    };
+    using Segment = TQVTBarConnectionDrawer::Segment;
+
+    // Side by side: out of the right side at the origin's middle, across at the middle x, into
+    // the target's left side outside its border.
+    auto across = pertLink(0, 1);
+    paintLink(*across);
+    const auto& sideways = dynamic_cast<TQVTBarConnectionPertDrawer&>(*across->getDrawer(vtPertGraph));
+    const std::vector<Segment> expectedAcross{{30, 70, 30, 109}, {30, 109, 50, 109}, {50, 109, 50, 148}};
+    EXPECT_EQ(sideways.segments, expectedAcross);
+    EXPECT_EQ(bitmap.Pixel(90, 30), 0x800000u);
+    EXPECT_EQ(bitmap.Pixel(109, 40), 0x800000u);
+    EXPECT_EQ(bitmap.Pixel(146, 49), 0x800000u); // the arrow head is wider than the line
+    EXPECT_EQ(bitmap.Pixel(146, 51), 0x800000u);
+    EXPECT_EQ(across->getDrawer(vtPertGraph)->locateObject(109, 44), across.get());
+    EXPECT_EQ(across->getDrawer(vtPertGraph)->locateObject(130, 40), nullptr);
+
+    // One above the other, both ways: an arrow into each box's facing side.
+    auto down = pertLink(0, 2, 1);
+    paintLink(*down);
+    const auto& vertical = dynamic_cast<TQVTBarConnectionPertDrawer&>(*down->getDrawer(vtPertGraph));
+    const std::vector<Segment> expectedDown{{50, 40, 99, 40}, {99, 40, 99, 50}, {99, 50, 148, 50}};
+    EXPECT_EQ(vertical.segments, expectedDown);
+    EXPECT_EQ(bitmap.Pixel(40, 75), 0x008000u);
+    EXPECT_EQ(bitmap.Pixel(39, 52), 0x008000u); // the head pointing into the origin
+    EXPECT_EQ(bitmap.Pixel(49, 146), 0x008000u); // the head pointing into the target
+    EXPECT_EQ(bitmap.Pixel(51, 146), 0x008000u);
+
+    // A link to a box without a painter, or to itself, draws nothing.
+    auto self = pertLink(0, 0);
+    paintLink(*self);
+    EXPECT_TRUE(dynamic_cast<TQVTBarConnectionPertDrawer&>(*self->getDrawer(vtPertGraph)).segments.empty());
+}
+
 } // namespace
+
