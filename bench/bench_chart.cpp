@@ -2,6 +2,7 @@
 // task bar each): summary bars, row geometry, a bar move with its undo record, and undo and redo
 // of 1,000 operations.
 
+#include "corvane/framework/chart/qvtBarConnection.h"
 #include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
@@ -115,6 +116,45 @@ void BM_BarMoveWithUndoRecord(benchmark::State& state)
     }
 }
 BENCHMARK(BM_BarMoveWithUndoRecord)->Unit(benchmark::kMicrosecond);
+
+// One edit as a user makes it: the same move with the critical path over about 135,000
+// connections (each task bar to one or two later ones) computed again before the summary bars.
+void BM_OneEditWithCriticalPath(benchmark::State& state)
+{
+    const auto document = makePlan(PlanRows);
+    TQVTGanttTable& table = *document->Ftable;
+    for (int r = 1; r + 3 < PlanRows; ++r) {
+        const auto& from = table.getRow(r)->FBarList.front();
+        for (const int step : {1, 3}) {
+            if (step == 3 && r % 2 != 0)
+                continue;
+            const auto& to = table.getRow(r + step)->FBarList.front();
+            if (from->acceptConnections() && to->acceptConnections()) {
+                auto c = std::make_shared<TQVTBarConnection>(from, to, TQVTBarConnection::FinishToStart);
+                c->setParent(document.get());
+                document->connections.push_back(c);
+            }
+        }
+    }
+    table.setAutoUpdateCriticalPath(true);
+    table.updateCriticalPath();
+    TQVTUndoRedoStack history;
+    TQVTDataSourceIntf hooks;
+    hooks.AutoCreatePertbars = false;
+    const std::shared_ptr<TQVTGanttBar> bar = table.getRow(50'001)->FBarList.front();
+    int moves = 0;
+    for (auto _ : state) {
+        const int row = bar->getRow() == 50'001 ? 50'002 : 50'001;
+        history.doOperation(std::make_shared<TQVTBarMoveOperation>(&hooks, bar, 45000 + moves % 30, row));
+        if (++moves % 100 == 0) {
+            state.PauseTiming();
+            history.clear();
+            state.ResumeTiming();
+        }
+    }
+    state.counters["connections"] = static_cast<double>(document->connections.size());
+}
+BENCHMARK(BM_OneEditWithCriticalPath)->Unit(benchmark::kMillisecond);
 
 // Undo and redo of 1,000 recorded moves and resizes on a plan of 1,000 rows.
 void BM_UndoRedoThousandOperations(benchmark::State& state)

@@ -142,6 +142,11 @@ TQVTPertBarSection::TQVTPertBarSection(std::shared_ptr<TQVTTextSettings> setting
     tryParent(this, parent);
 }
 
+TQVTPertBarSection::TQVTPertBarSection(WithoutSettings)
+{
+    FDrawer = std::make_unique<TQVTPertBarSectionDrawer>(this);
+}
+
 TQVTPertBarSection::~TQVTPertBarSection() = default;
 
 TQVTTextArranger& TQVTPertBarSection::getTextArranger()
@@ -170,7 +175,7 @@ void TQVTPertBarSection::doSave(const std::string& name, IQVTMedia& media, TQVTE
 std::shared_ptr<TQVTGanttObject> TQVTPertBarSectionPersistence::doLoad(const std::string& name, IQVTMedia& media,
                                                                        TQVTEntityFactory& factory)
 {
-    auto section = std::make_shared<TQVTPertBarSection>();
+    auto section = std::make_shared<TQVTPertBarSection>(TQVTPertBarSection::WithoutSettings{});
     media.getStrProperty(name, "text", "", section->FText);
     // A file without settings keeps none: the section is painted with default ones.
     section->FSettings = loadChildAs<TQVTTextSettings>("settings", media, factory, section.get());

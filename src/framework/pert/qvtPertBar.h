@@ -61,6 +61,10 @@ public:
 
     /// A section with text settings of its own.
     TQVTPertBarSection();
+    /// A section without text settings (painted with default ones until it gets some): what the
+    /// loader starts from, since most files name shared settings.
+    struct WithoutSettings {};
+    explicit TQVTPertBarSection(WithoutSettings);
     /// A section laid out with settings (new ones when none) whose parent is parent (when that
     /// is held by a shared_ptr).
     TQVTPertBarSection(std::shared_ptr<TQVTTextSettings> settings, TQVTGanttObject* parent);
