@@ -1,6 +1,8 @@
 #include "corvane/framework/chart/qvtBarConnection.h"
 #include "corvane/framework/chart/qvtChartShared_p.h"
+#include "corvane/framework/chart/qvtGanttBar.h"
 #include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
 
@@ -27,6 +29,21 @@ const TQVTDataSourceIntf& flagsOf(const TQVTDataSourceIntf* dataSource)
 {
     static const TQVTDataSourceIntf defaults;
     return dataSource ? *dataSource : defaults;
+}
+
+BarPlacement placementOf(TQVTGanttBar* bar)
+{
+    BarPlacement p;
+    p.table = bar ? bar->findTable() : nullptr;
+    p.document = p.table ? p.table->findDocument() : nullptr;
+    p.row = p.document ? bar->getParentRow() : nullptr;
+    return p;
+}
+
+bool shownOnChart(TQVTGanttBar& bar, const BarPlacement& placement)
+{
+    return placement.row && placement.row->IsVisible() && placement.document->getStartDate() <= bar.getEndDate() &&
+           bar.getStartDate() <= placement.document->getEndDate();
 }
 
 RowTreeShape rowTreeShape(const TQVTGanttTable& table)

@@ -14,6 +14,7 @@ namespace corvane {
 class TQVTBarConnection;
 class TQVTGanttBar;
 class TQVTGanttDocument;
+class TQVTGanttRow;
 class TQVTGanttTable;
 struct RowTreeShape;
 
@@ -111,6 +112,17 @@ void addConnectionRemovals(std::vector<TQVTOperationPtr>& steps, TQVTDataSourceI
                            const std::vector<const TQVTGanttBar*>& bars);
 /// Appends one removal step for every PERT connection of the table from or to box.
 void addPertConnectionRemovals(std::vector<TQVTOperationPtr>& steps, TQVTGanttTable& table, const TQVTGanttBar* box);
+
+/// Where a bar is painted: its table, the table's document and its row; all none unless the bar
+/// is in a row of a table within a document.
+struct BarPlacement {
+    TQVTGanttDocument* document = nullptr;
+    TQVTGanttTable* table = nullptr;
+    TQVTGanttRow* row = nullptr;
+};
+BarPlacement placementOf(TQVTGanttBar* bar);
+/// Whether the bar meets the document's dates in a shown row.
+bool shownOnChart(TQVTGanttBar& bar, const BarPlacement& placement);
 
 /// The document's task tree as the table's rows see it (see RowTreeShape).
 /// Linear in the table's rows whatever the tree holds; without a tree no row has children.

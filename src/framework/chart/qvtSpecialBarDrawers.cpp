@@ -37,30 +37,8 @@ TRect movedDown(TRect r, int by)
 }
 
 // What every painter of the family needs of the bar's place.
-struct Placement {
-    TQVTGanttDocument* document = nullptr;
-    TQVTGanttTable* table = nullptr;
-    TQVTGanttRow* row = nullptr;
-};
-
-Placement placementOf(TQVTGanttBar* bar)
-{
-    Placement p;
-    p.table = bar ? bar->findTable() : nullptr;
-    p.document = p.table ? p.table->findDocument() : nullptr;
-    p.row = p.document ? bar->getParentRow() : nullptr;
-    return p;
-}
-
-// Whether the bar meets the document's dates in a shown row.
-bool shown(TQVTGanttBar& bar, const Placement& p)
-{
-    return p.row && p.row->IsVisible() && p.document->getStartDate() <= bar.getEndDate() &&
-           bar.getStartDate() <= p.document->getEndDate();
-}
-
 // Lets the application paint the bar instead; answers whether it did.
-bool customDrawn(TQVTGanttBar& bar, const Placement& p, TRect& rect)
+bool customDrawn(TQVTGanttBar& bar, const BarPlacement& p, TRect& rect)
 {
     const TQVTDataSourceIntf* dataSource = p.document ? p.document->FDataSource : nullptr;
     if (!dataSource || !dataSource->OnCustomDrawBar)
@@ -107,8 +85,8 @@ void TQVTSummaryBarDrawer::highlight(TQVTVisualContext& vc, TRect rect)
 bool TQVTSummaryBarDrawer::Draw(TQVTVisualContext& vc)
 {
     auto* summary = dynamic_cast<TQVTSummaryBar*>(bar());
-    const Placement p = placementOf(summary);
-    if (!summary || !shown(*summary, p)) {
+    const BarPlacement p = placementOf(summary);
+    if (!summary || !shownOnChart(*summary, p)) {
         clearLastRect();
         return false;
     }
@@ -166,7 +144,7 @@ TRect TQVTImageBarDrawer::getRect(TDateTime viewStart)
 bool TQVTImageBarDrawer::Draw(TQVTVisualContext& vc)
 {
     TQVTImageBar* image = imageBar();
-    const Placement p = placementOf(image);
+    const BarPlacement p = placementOf(image);
     if (!image || !p.row || !p.row->IsVisible() || image->getStartDate() > p.document->getEndDate()) {
         clearLastRect();
         return false;
@@ -219,7 +197,7 @@ TRect TQVTMilestoneBarDrawer::getRect(TDateTime viewStart)
 bool TQVTMilestoneBarDrawer::Draw(TQVTVisualContext& vc)
 {
     TQVTImageBar* image = imageBar();
-    const Placement p = placementOf(image);
+    const BarPlacement p = placementOf(image);
     if (!image || !p.row || !p.row->IsVisible() || image->getStartDate() > p.document->getEndDate()) {
         clearLastRect();
         return false;
@@ -260,8 +238,8 @@ TRect TQVTTextBarDrawer::getRect(TDateTime viewStart)
 bool TQVTTextBarDrawer::Draw(TQVTVisualContext& vc)
 {
     auto* text = dynamic_cast<TQVTTextBar*>(bar());
-    const Placement p = placementOf(text);
-    if (!text || !shown(*text, p)) {
+    const BarPlacement p = placementOf(text);
+    if (!text || !shownOnChart(*text, p)) {
         clearLastRect();
         return false;
     }

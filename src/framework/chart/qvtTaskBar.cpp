@@ -563,14 +563,13 @@ void TQVTTaskBarDrawer::drawFixedLabel(TQVTVisualContext& vc, int x, int y)
 bool TQVTTaskBarDrawer::Draw(TQVTVisualContext& vc)
 {
     TQVTTaskBar* bar = taskBar();
-    TQVTGanttDocument* document = bar ? bar->findDocument() : nullptr;
-    TQVTGanttTable* table = bar ? bar->findTable() : nullptr;
-    const TQVTGanttRow* row = bar ? bar->getParentRow() : nullptr;
-    if (!document || !table || !row || !row->IsVisible() || bar->getEndDate() < document->getStartDate() ||
-        bar->getStartDate() > document->getEndDate()) {
+    const BarPlacement placement = placementOf(bar);
+    if (!bar || !shownOnChart(*bar, placement)) {
         clearLastRect();
         return false;
     }
+    TQVTGanttDocument* document = placement.document;
+    TQVTGanttTable* table = placement.table;
     const TQVTTaskBarSettings& settings = *bar->GetSettings();
     TRect r = getRect(document->getStartDate());
     const int b = bar->FFocused ? table->FFocusedFrameThickness : settings.FBorderThickness;
@@ -750,14 +749,13 @@ TRect TQVTProgressBarDrawer::getRect(TDateTime viewStart)
 bool TQVTProgressBarDrawer::Draw(TQVTVisualContext& vc)
 {
     auto* bar = dynamic_cast<TQVTProgressBar*>(this->bar());
-    TQVTGanttDocument* document = bar ? bar->findDocument() : nullptr;
-    TQVTGanttTable* table = bar ? bar->findTable() : nullptr;
-    const TQVTGanttRow* row = bar ? bar->getParentRow() : nullptr;
-    if (!document || !table || !row || !row->IsVisible() || bar->getEndDate() < document->getStartDate() ||
-        bar->getStartDate() > document->getEndDate()) {
+    const BarPlacement placement = placementOf(bar);
+    if (!bar || !shownOnChart(*bar, placement)) {
         clearLastRect();
         return false;
     }
+    TQVTGanttDocument* document = placement.document;
+    TQVTGanttTable* table = placement.table;
     const TQVTProgressBarSettings& settings = *bar->GetSettings();
     const TRect r = getRect(document->getStartDate());
     vc.FillArea(r, settings.FColor, bsSolid);

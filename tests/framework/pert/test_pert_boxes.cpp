@@ -299,9 +299,6 @@ TEST_F(PertBoxPixels, DetailedBoxesGrowByTheirTimeArea)
     EXPECT_EQ(bitmap.Pixel(2 + 49, 130), 0u);
 }
 
-
-
-
 TEST_F(PertBoxPixels, ConnectorsJoinFacingSidesAndPointIntoTheTarget)
 {
     threeBoxes();
@@ -315,9 +312,9 @@ TEST_F(PertBoxPixels, ConnectorsJoinFacingSidesAndPointIntoTheTarget)
         box(r).Fx = x;
         box(r).Fy = y;
     };
-    place(0, 10, 10);   // (10, 10)-(70, 50)
-    place(1, 150, 30);  // to the right, sharing some height: (150, 30)-(210, 70)
-    place(2, 20, 150);  // below the first: (20, 150)-(80, 190)
+    place(0, 10, 10);  // (10, 10)-(70, 50)
+    place(1, 150, 30); // to the right, sharing some height: (150, 30)-(210, 70)
+    place(2, 20, 150); // below the first: (20, 150)-(80, 190)
     document->FConnectionSettings = std::make_shared<TQVTConnectionSettings>();
     document->FConnectionSettings->FColorFF = 0x800000; // type 0 PERT links
     document->FConnectionSettings->FColorFS = 0x008000; // type 1, both ways
@@ -354,7 +351,7 @@ TEST_F(PertBoxPixels, ConnectorsJoinFacingSidesAndPointIntoTheTarget)
     const std::vector<Segment> expectedDown{{50, 40, 99, 40}, {99, 40, 99, 50}, {99, 50, 148, 50}};
     EXPECT_EQ(vertical.segments, expectedDown);
     EXPECT_EQ(bitmap.Pixel(40, 75), 0x008000u);
-    EXPECT_EQ(bitmap.Pixel(39, 52), 0x008000u); // the head pointing into the origin
+    EXPECT_EQ(bitmap.Pixel(39, 52), 0x008000u);  // the head pointing into the origin
     EXPECT_EQ(bitmap.Pixel(49, 146), 0x008000u); // the head pointing into the target
     EXPECT_EQ(bitmap.Pixel(51, 146), 0x008000u);
 
@@ -365,4 +362,3 @@ TEST_F(PertBoxPixels, ConnectorsJoinFacingSidesAndPointIntoTheTarget)
 }
 
 } // namespace
-

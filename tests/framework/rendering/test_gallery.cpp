@@ -12,28 +12,13 @@
 #include "corvane/framework/rendering/qvtTextSettings.h"
 #include "corvane/platform/Graphics.h"
 
-#include <cstdlib>
+#include "support/ReferencePicture.h"
+
 #include <gtest/gtest.h>
 #include <string>
 
 namespace corvane {
 namespace {
-
-void savePng(const TBitmap& bitmap, const std::string& fileName)
-{
-    TPngImage png;
-    png.Assign(bitmap);
-    png.SaveToFile(fileName);
-}
-
-TBitmap loadPng(const std::string& fileName)
-{
-    TPngImage png;
-    png.LoadFromFile(fileName);
-    TBitmap bitmap;
-    bitmap.Assign(png);
-    return bitmap;
-}
 
 constexpr int Width = 480;
 constexpr int Height = 400;
@@ -196,23 +181,7 @@ TEST(Gallery, MatchesTheReferencePicture)
     TBitmap bitmap;
     bitmap.SetSize(Width, Height);
     paintGallery(bitmap);
-    savePng(bitmap, std::string(CORVANE_BINARY_DIR) + "/gallery.png");
-
-    const std::string reference = std::string(CORVANE_TEST_DATA) + "/gallery.png";
-    if (std::getenv("CORVANE_UPDATE_GALLERY")) {
-        savePng(bitmap, reference);
-        GTEST_SKIP() << "reference written to " << reference;
-    }
-    const TBitmap expected = loadPng(reference);
-    ASSERT_EQ(expected.Width(), Width);
-    ASSERT_EQ(expected.Height(), Height);
-    int differing = 0;
-    std::string first;
-    for (int y = 0; y < Height; ++y)
-        for (int x = 0; x < Width; ++x)
-            if (bitmap.Pixel(x, y) != expected.Pixel(x, y) && differing++ == 0)
-                first = "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
-    EXPECT_EQ(differing, 0) << "first at " << first << "; the picture is " << CORVANE_BINARY_DIR << "/gallery.png";
+    test::expectMatchesReference(bitmap, "gallery.png");
 }
 
 } // namespace
