@@ -218,41 +218,45 @@ bool TQVTBarConnectionPertDrawer::Draw(TQVTVisualContext& vc)
     const int border = to->effectiveSettings().FBorderThickness;
     const bool bothWays = c->getConnType() == 1;
     const auto mid = [](int low, int high) { return static_cast<int>((std::int64_t{low} + high) / 2); };
-    if (a.Top < b.Bottom && b.Top < a.Bottom) {
-        // Side by side: out of the facing sides, across at the middle x.
-        const int y1 = mid(a.Top, a.Bottom);
-        const int y2 = mid(b.Top, b.Bottom);
-        const bool targetRight = a.Right < b.Left;
-        const int x1 = targetRight ? a.Right : a.Left;
-        const int x2 = targetRight ? b.Left - border : b.Right + border;
-        const int xm = mid(x1, x2);
-        if (bothWays)
-            vc.drawHorzArrow(y1, xm, x1);
+    // Side by side when the boxes share some height, else one above the other. Along the axis
+    // that joins them the path leaves the origin's facing side, turns at the middle between
+    // the boxes, crosses, and ends in an arrow outside the target's border; across that axis it
+    // runs at the boxes' middles.
+    const bool sideBySide = a.Top < b.Bottom && b.Top < a.Bottom;
+    const int aLow = sideBySide ? a.Left : a.Top;
+    const int aHigh = sideBySide ? a.Right : a.Bottom;
+    const int bLow = sideBySide ? b.Left : b.Top;
+    const int bHigh = sideBySide ? b.Right : b.Bottom;
+    const int across1 = sideBySide ? mid(a.Top, a.Bottom) : mid(a.Left, a.Right);
+    const int across2 = sideBySide ? mid(b.Top, b.Bottom) : mid(b.Left, b.Right);
+    const bool forward = sideBySide ? aHigh < bLow : aHigh <= bLow;
+    const int along1 = forward ? aHigh : aLow;
+    const int along2 = forward ? bLow - border : bHigh + border;
+    const int turn = mid(along1, along2);
+    // Points in (along, across) order become pixels.
+    const auto line = [&](int along1st, int across1st, int along2nd, int across2nd) {
+        if (sideBySide) {
+            vc.drawLine(along1st, across1st, along2nd, across2nd);
+            addSegment(along1st, across1st, along2nd, across2nd);
+        } else {
+            vc.drawLine(across1st, along1st, across2nd, along2nd);
+            addSegment(across1st, along1st, across2nd, along2nd);
+        }
+    };
+    const auto arrow = [&](int across, int from, int into) {
+        if (sideBySide)
+            vc.drawHorzArrow(across, from, into);
         else
-            vc.drawLine(x1, y1, xm, y1);
-        vc.drawLine(xm, y1, xm, y2);
-        vc.drawHorzArrow(y2, xm, x2);
-        addSegment(x1, y1, xm, y1);
-        addSegment(xm, y1, xm, y2);
-        addSegment(xm, y2, x2, y2);
-        return true;
-    }
-    // One above the other: out of the facing bottom or top, across at the middle height.
-    const int x1 = mid(a.Left, a.Right);
-    const int x2 = mid(b.Left, b.Right);
-    const bool targetBelow = a.Bottom <= b.Top;
-    const int y1 = targetBelow ? a.Bottom : a.Top;
-    const int y2 = targetBelow ? b.Top - border : b.Bottom + border;
-    const int ym = mid(y1, y2);
+            vc.drawVertArrow(across, from, into);
+        addSegment(sideBySide ? from : across, sideBySide ? across : from, sideBySide ? into : across,
+                   sideBySide ? across : into);
+    };
     if (bothWays)
-        vc.drawVertArrow(x1, ym, y1);
+        arrow(across1, turn, along1);
     else
-        vc.drawLine(x1, y1, x1, ym);
-    vc.drawLine(x1, ym, x2, ym);
-    vc.drawVertArrow(x2, ym, y2);
-    addSegment(x1, y1, x1, ym);
-    addSegment(x1, ym, x2, ym);
-    addSegment(x2, ym, x2, y2);
+        line(along1, across1, turn, across1);
+    line(turn, across1, turn, across2);
+    arrow(across2, turn, along2);
     return true;
 }
 
