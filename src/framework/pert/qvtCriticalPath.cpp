@@ -30,13 +30,18 @@ double finiteOr0(double v)
 }
 
 // The working-time arithmetic of a calendar (row -1) over the span of one computation. The
-// non-working intervals are walked once, in the order the calendar's own searches find them,
-// and every question is then a binary search; arguments before the walk's start go to the
-// calendar itself. Without a calendar every moment is working.
+// non-working intervals are walked once, in the order the calendar's own searches find them;
+// arguments before the walk's start go to the calendar itself. Without a calendar every moment
+// is working. A search starts from a per-day hint (how many intervals start before the day,
+// and how many are reached before that much working time), so the usual question costs a
+// table lookup and a step or two instead of a binary search.
 class WorkingAxis {
 public:
     WorkingAxis(IQVTCalendar* calendar, TDateTime lo) : FCalendar(calendar), FLo(lo), FFrontier(lo), FDone(!calendar)
     {
+        // Hints only for spans a table of days can cover; elsewhere binary search alone.
+        FHinted = std::abs(lo) < MaxHintedDay;
+        FDay0 = FHinted ? std::floor(lo) : 0;
     }
 
     // Working time from the start of the walk to x; flat over non-working time.
@@ -49,11 +54,7 @@ public:
             return a >= FLo ? work(a) : -FCalendar->diffEffective(a, FCalendar->findFirstEffective(FLo));
         }
         extendPast(x);
-        const long k = lastStartingAtOrBefore(x);
-        if (k < 0)
-            return x - FLo;
-        const auto i = static_cast<std::size_t>(k);
-        return x < FEnd[i] ? FWork[i] : FWork[i] + (x - FEnd[i]);
+        return workAt(x, lastStartingAtOrBefore(x));
     }
 
     // The earliest moment whose working time from the start of the walk is w.
@@ -63,8 +64,7 @@ public:
             return FCalendar ? FCalendar->substrEffective(FLo, -w) : FLo + w;
         while (!FDone && workAtFrontier() < w + Eps)
             step();
-        const auto it = std::lower_bound(FWork.begin(), FWork.end(), w - Eps);
-        const auto k = static_cast<std::size_t>(it - FWork.begin());
+        const std::size_t k = firstWorkNotBelow(w - Eps);
         if (k < FWork.size() && FWork[k] <= w + Eps)
             return FStart[k];
         if (k == 0)
@@ -118,22 +118,85 @@ public:
             return -diffEffective(b, a);
         if (a < FLo)
             return FCalendar ? FCalendar->diffEffective(a, b) : b - a;
-        double total = work(b) - work(a);
-        const auto it = std::lower_bound(FStart.begin(), FStart.end(), b);
-        if (it != FStart.begin()) {
-            const auto k = static_cast<std::size_t>(it - FStart.begin() - 1);
-            if (b < FEnd[k])
+        extendPast(b);
+        const long kb = lastStartingAtOrBefore(b);
+        double total = workAt(b, kb) - work(a);
+        // The interval b lies inside, if any, is the last one starting strictly before b.
+        if (kb >= 0) {
+            const auto k = static_cast<std::size_t>(kb);
+            if (FStart[k] < b && b < FEnd[k])
                 total -= FEnd[k] - b;
         }
         return std::max(total, 0.0);
     }
 
 private:
+    static constexpr double MaxHintedDay = 1e7;
+    // At most this many days of hints (about 11,000 years); later days search from the last.
+    static constexpr std::size_t MaxHintDays = std::size_t{1} << 22;
+    // Steps from a hint before falling back to a binary search.
+    static constexpr int ShortScan = 8;
+
     double workAtFrontier() const { return FStart.empty() ? FFrontier - FLo : FWork.back(); }
+
+    // x at or after FLo, with k the last interval starting at or before x.
+    double workAt(TDateTime x, long k) const
+    {
+        if (k < 0)
+            return x - FLo;
+        const auto i = static_cast<std::size_t>(k);
+        return x < FEnd[i] ? FWork[i] : FWork[i] + (x - FEnd[i]);
+    }
 
     long lastStartingAtOrBefore(TDateTime x) const
     {
-        return static_cast<long>(std::upper_bound(FStart.begin(), FStart.end(), x) - FStart.begin()) - 1;
+        // A count of intervals that start at or before x, never more than the true count; exact
+        // when no interval starts later in x's day (the next day's count is the same).
+        std::size_t k = 0;
+        if (!FStartHints.empty() && x >= FDay0) {
+            const double day = std::floor(x) - FDay0;
+            if (day < static_cast<double>(FStartHints.size() - 1)) {
+                const auto d = static_cast<std::size_t>(day);
+                k = FStartHints[d];
+                if (FStartHints[d + 1] == k)
+                    return static_cast<long>(k) - 1;
+            } else {
+                k = FStartHints.back();
+            }
+        }
+        for (int i = 0; i < ShortScan; ++i) {
+            if (k >= FStart.size() || FStart[k] > x)
+                return static_cast<long>(k) - 1;
+            ++k;
+        }
+        return static_cast<long>(std::upper_bound(FStart.begin() + static_cast<long>(k), FStart.end(), x) -
+                                 FStart.begin()) -
+               1;
+    }
+
+    // The first interval that starts after at least w of working time.
+    std::size_t firstWorkNotBelow(double w) const
+    {
+        std::size_t k = 0;
+        if (!FWorkHints.empty() && w >= 0) {
+            const double unit = std::floor(w);
+            if (unit < static_cast<double>(FWorkHints.size() - 1)) {
+                const auto u = static_cast<std::size_t>(unit);
+                k = FWorkHints[u];
+                // Exact when no interval starts after between u and u + 1 of working time.
+                if (FWorkHints[u + 1] == k)
+                    return k;
+            } else {
+                k = FWorkHints.back();
+            }
+        }
+        for (int i = 0; i < ShortScan; ++i) {
+            if (k >= FWork.size() || !(FWork[k] < w))
+                return k;
+            ++k;
+        }
+        return static_cast<std::size_t>(std::lower_bound(FWork.begin() + static_cast<long>(k), FWork.end(), w) -
+                                        FWork.begin());
     }
 
     // Walks on until every non-working interval that starts at or before x is known.
@@ -156,16 +219,44 @@ private:
         FStart.push_back(s);
         FEnd.push_back(s + l);
         FFrontier = s + l;
+        if (FHinted)
+            extendHints();
+    }
+
+    // Intervals are found in order and later ones start later and after more working time, so a
+    // count taken now can only grow: every hint stays a lower bound.
+    void extendHints()
+    {
+        std::size_t count = FStartHints.empty() ? 0 : FStartHints.back();
+        while (FStartHints.size() < MaxHintDays && FDay0 + static_cast<double>(FStartHints.size()) <= FFrontier) {
+            const double day = FDay0 + static_cast<double>(FStartHints.size());
+            while (count < FStart.size() && FStart[count] <= day)
+                ++count;
+            FStartHints.push_back(static_cast<std::uint32_t>(count));
+        }
+        count = FWorkHints.empty() ? 0 : FWorkHints.back();
+        while (FWorkHints.size() < MaxHintDays && static_cast<double>(FWorkHints.size()) <= FWork.back()) {
+            const auto unit = static_cast<double>(FWorkHints.size());
+            while (count < FWork.size() && FWork[count] < unit)
+                ++count;
+            FWorkHints.push_back(static_cast<std::uint32_t>(count));
+        }
     }
 
     IQVTCalendar* FCalendar;
     TDateTime FLo;
     TDateTime FFrontier;
     bool FDone;
+    bool FHinted = false;
+    double FDay0 = 0;
     std::vector<TDateTime> FStart;
     std::vector<TDateTime> FEnd;
     // Working time from FLo to FStart[k].
     std::vector<double> FWork;
+    // Per day from FDay0: how many intervals start at or before the day's first moment.
+    std::vector<std::uint32_t> FStartHints;
+    // Per whole unit of working time u: how many intervals start after less than u.
+    std::vector<std::uint32_t> FWorkHints;
 };
 
 std::size_t hashSlots(std::size_t n)
@@ -184,60 +275,100 @@ std::size_t mix(std::uint64_t v)
     return static_cast<std::size_t>(v);
 }
 
-// The index of each task bar by its address: one lookup per connection end.
+// How many items ahead the gathering loops ask for memory they will read: rows, bar lists,
+// bars and connections lie apart on the heap, and one miss after another is most of the cost.
+constexpr std::size_t Ahead = 16;
+
+void prefetch(const void* p)
+{
+    __builtin_prefetch(p);
+}
+
+// The index of each task bar by its address: one lookup per connection end. Key and index
+// share a slot, so a lookup touches one cache line.
 class BarIndex {
 public:
-    explicit BarIndex(const std::vector<TQVTTaskBar*>& bars) : FKeys(hashSlots(bars.size())), FValues(FKeys.size())
+    explicit BarIndex(const std::vector<TQVTTaskBar*>& bars) : FSlots(hashSlots(bars.size()))
     {
         for (std::size_t i = 0; i < bars.size(); ++i) {
-            std::size_t slot = place(bars[i]);
-            FKeys[slot] = bars[i];
-            FValues[slot] = static_cast<int>(i);
+            if (i + 4 * Ahead < bars.size())
+                prefetchFor(bars[i + 4 * Ahead]);
+            const TQVTGanttBar* key = bars[i];
+            Slot& slot = FSlots[place(key)];
+            slot.key = key;
+            slot.value = static_cast<int>(i);
         }
     }
 
-    int find(const void* bar) const
+    void prefetchFor(const TQVTGanttBar* bar) const { prefetch(&FSlots[home(bar)]); }
+
+    int find(const TQVTGanttBar* bar) const
     {
         if (!bar)
             return -1;
-        const std::size_t slot = place(bar);
-        return FKeys[slot] == bar ? FValues[slot] : -1;
+        const Slot& slot = FSlots[place(bar)];
+        return slot.key == bar ? slot.value : -1;
     }
 
 private:
-    std::size_t place(const void* key) const
+    struct Slot {
+        const TQVTGanttBar* key = nullptr;
+        int value = -1;
+    };
+
+    std::size_t home(const TQVTGanttBar* key) const
     {
-        const std::size_t mask = FKeys.size() - 1;
-        std::size_t slot = mix(reinterpret_cast<std::uintptr_t>(key)) & mask;
-        while (FKeys[slot] && FKeys[slot] != key)
+        return mix(reinterpret_cast<std::uintptr_t>(key)) & (FSlots.size() - 1);
+    }
+
+    std::size_t place(const TQVTGanttBar* key) const
+    {
+        const std::size_t mask = FSlots.size() - 1;
+        std::size_t slot = home(key);
+        while (FSlots[slot].key && FSlots[slot].key != key)
             slot = (slot + 1) & mask;
         return slot;
     }
 
-    std::vector<const void*> FKeys;
-    std::vector<int> FValues;
+    std::vector<Slot> FSlots;
 };
 
-// A precedence between two bars: from one end of bar `from` to one end of bar `to`.
+// A precedence between two bars: from one end of bar `from` to one end of bar `to`, made by the
+// document connection at index `connection`.
 struct Precedence {
     int from;
     int to;
-    TQVTBarConnection* connection;
-    int originNode;
-    int targetNode;
-    double distance;
+    int connection;
+    int distance;
+    int type;
     bool workingDays;
+
+    int originNode() const { return (type & 2) ? 2 * from : 2 * from + 1; }
+    int targetNode() const { return (type & 1) ? 2 * to : 2 * to + 1; }
 };
 
-// Node 2i is the start of bar i, node 2i + 1 its end. Out-edges of every node, packed: an
-// edge's reference is the index of its precedence, or -1 for the bar's own duration.
+enum class EdgeKind : int {
+    Duration,
+    WorkingDays,
+    CalendarDays
+};
+
+// An edge of the event graph with what the passes need of it, so that they read the edges in
+// order and nothing else beside the event times.
+struct Edge {
+    int to;
+    EdgeKind kind;
+    double length; // the bar's duration, or the connection's minimum distance
+};
+
+// Node 2i is the start of bar i, node 2i + 1 its end. Out-edges of every node, packed.
 struct Graph {
     std::vector<int> first;
-    std::vector<int> to;
-    std::vector<int> ref;
+    std::vector<Edge> edges;
 };
 
-Graph buildGraph(int nodes, const std::vector<Precedence>& precedences, const std::vector<char>& alive)
+Graph buildGraph(int nodes, const std::vector<Precedence>& precedences, const std::vector<char>& alive,
+                 const std::vector<double>& duration)
 {
     Graph g;
     g.first.assign(static_cast<std::size_t>(nodes) + 1, 0);
@@ -245,47 +376,21 @@ Graph buildGraph(int nodes, const std::vector<Precedence>& precedences, const st
         if (alive[static_cast<std::size_t>(i)])
             ++g.first[static_cast<std::size_t>(2 * i) + 1];
     for (const Precedence& p : precedences)
-        ++g.first[static_cast<std::size_t>(p.originNode) + 1];
+        ++g.first[static_cast<std::size_t>(p.originNode()) + 1];
     for (std::size_t v = 0; v < static_cast<std::size_t>(nodes); ++v)
         g.first[v + 1] += g.first[v];
-    g.to.resize(static_cast<std::size_t>(g.first.back()));
-    g.ref.resize(g.to.size());
+    g.edges.resize(static_cast<std::size_t>(g.first.back()));
     std::vector<int> fill(g.first.begin(), g.first.end() - 1);
     for (int i = 0; 2 * i < nodes; ++i) {
-        if (!alive[static_cast<std::size_t>(i)])
-            continue;
-        const auto at = static_cast<std::size_t>(fill[static_cast<std::size_t>(2 * i)]++);
-        g.to[at] = 2 * i + 1;
-        g.ref[at] = -1;
+        const auto ui = static_cast<std::size_t>(i);
+        if (alive[ui])
+            g.edges[static_cast<std::size_t>(fill[2 * ui]++)] = Edge{2 * i + 1, EdgeKind::Duration, duration[ui]};
     }
-    for (std::size_t k = 0; k < precedences.size(); ++k) {
-        const auto at = static_cast<std::size_t>(fill[static_cast<std::size_t>(precedences[k].originNode)]++);
-        g.to[at] = precedences[k].targetNode;
-        g.ref[at] = static_cast<int>(k);
-    }
+    for (const Precedence& p : precedences)
+        g.edges[static_cast<std::size_t>(fill[static_cast<std::size_t>(p.originNode())]++)] =
+            Edge{p.targetNode(), p.workingDays ? EdgeKind::WorkingDays : EdgeKind::CalendarDays,
+                 static_cast<double>(p.distance)};
     return g;
-}
-
-// Kahn's topological order of the nodes of live bars; shorter than their number when the
-// graph has a cycle.
-std::vector<int> topologicalOrder(const Graph& g, const std::vector<char>& alive)
-{
-    const std::size_t nodes = g.first.size() - 1;
-    std::vector<int> indegree(nodes, 0);
-    for (int target : g.to)
-        ++indegree[static_cast<std::size_t>(target)];
-    std::vector<int> order;
-    order.reserve(nodes);
-    for (std::size_t v = 0; v < nodes; ++v)
-        if (alive[v / 2] && indegree[v] == 0)
-            order.push_back(static_cast<int>(v));
-    for (std::size_t head = 0; head < order.size(); ++head) {
-        const auto v = static_cast<std::size_t>(order[head]);
-        for (int e = g.first[v]; e < g.first[v + 1]; ++e)
-            if (--indegree[static_cast<std::size_t>(g.to[static_cast<std::size_t>(e)])] == 0)
-                order.push_back(g.to[static_cast<std::size_t>(e)]);
-    }
-    return order;
 }
 
 // The nodes that lie on a cycle: members of strongly connected components of more than one
@@ -317,7 +422,7 @@ std::vector<char> nodesOnCycles(const Graph& g)
             Frame& frame = calls.back();
             const auto v = static_cast<std::size_t>(frame.node);
             if (frame.edge < g.first[v + 1]) {
-                const auto w = static_cast<std::size_t>(g.to[static_cast<std::size_t>(frame.edge++)]);
+                const auto w = static_cast<std::size_t>(g.edges[static_cast<std::size_t>(frame.edge++)].to);
                 if (w == v) {
                     cyclic[v] = 1;
                 } else if (index[w] < 0) {
@@ -351,6 +456,13 @@ std::vector<char> nodesOnCycles(const Graph& g)
     }
     return cyclic;
 }
+
+// What one bar contributes, read once from the bar.
+struct BarSpan {
+    TDateTime start;
+    TDateTime end;
+    double duration;
+};
 
 } // namespace
 
@@ -395,6 +507,193 @@ std::vector<TQVTTaskBar*> TQVTCriticalPathCalculator::cycleBars() const
     return bars;
 }
 
+namespace {
+
+// The cache lines of a bar that the calculation reads and writes.
+void prefetchBar(const TQVTGanttBar* bar)
+{
+    const auto address = reinterpret_cast<std::uintptr_t>(bar);
+    if (!address)
+        return;
+    prefetch(bar);
+    prefetch(reinterpret_cast<const void*>(address + sizeof(TQVTTaskBar) / 2));
+    prefetch(reinterpret_cast<const void*>(address + sizeof(TQVTTaskBar) - 1));
+}
+
+// The task bars of the table, rows in order and each row's bars in list order, with their
+// times; every other bar's mark is left alone.
+void gatherBars(const std::vector<std::shared_ptr<TQVTGanttRow>>& rows, std::vector<TQVTTaskBar*>& bars,
+                std::vector<BarSpan>& times)
+{
+    bars.reserve(rows.size());
+    times.reserve(rows.size());
+    const std::size_t count = rows.size();
+    for (std::size_t r = 0; r < count; ++r) {
+        // Three stages ahead: the row, then its list, then the first bars of the list.
+        if (r + 3 * Ahead < count)
+            prefetch(rows[r + 3 * Ahead].get());
+        if (r + 2 * Ahead < count)
+            prefetch(rows[r + 2 * Ahead]->FBarList.data());
+        if (r + Ahead < count)
+            if (const auto& list = rows[r + Ahead]->FBarList; !list.empty())
+                prefetchBar(list.front().get());
+        const auto& list = rows[r]->FBarList;
+        for (std::size_t j = 0; j < list.size(); ++j) {
+            if (j + 1 < list.size())
+                prefetchBar(list[j + 1].get());
+            TQVTGanttBar* bar = list[j].get();
+            BarSpan t{};
+            TQVTTaskBar* task = nullptr;
+            // Comparing classes first spares the cast and the calls for the common kind; a
+            // known duration and end are what the calls would answer.
+            if (typeid(*bar) == typeid(TQVTTaskBar)) {
+                task = static_cast<TQVTTaskBar*>(bar);
+                task->FCriticalElement = false;
+                // The working length first: deriving it drops the end cache, which getEndDate fills.
+                t.duration =
+                    task->FEffectiveDuration > 0 ? task->FEffectiveDuration : task->TQVTTaskBar::getEffectiveDuration();
+                t.start = task->FstartDate;
+                t.end = task->FendDate != 0 ? task->FendDate : task->TQVTTaskBar::getEndDate();
+            } else if ((task = dynamic_cast<TQVTTaskBar*>(bar))) {
+                task->FCriticalElement = false;
+                t.duration = task->getEffectiveDuration();
+                t.start = task->getStartDate();
+                t.end = task->getEndDate();
+            } else {
+                continue;
+            }
+            t.duration = std::max(finiteOr0(t.duration), 0.0);
+            t.start = finiteOr0(t.start);
+            t.end = finiteOr0(t.end);
+            bars.push_back(task);
+            times.push_back(t);
+        }
+    }
+}
+
+// Precedences: the first connection of each ordered pair of task bars of the table, grouped
+// by origin bar and otherwise in the document's order.
+std::vector<Precedence> gatherPrecedences(const std::vector<std::shared_ptr<TQVTBarConnection>>& connections,
+                                          const std::vector<TQVTTaskBar*>& bars)
+{
+    const std::size_t count = connections.size();
+    const BarIndex index(bars);
+    const std::size_t un = bars.size();
+    std::vector<Precedence> all;
+    all.reserve(count);
+    std::vector<int> first(un + 1, 0);
+    // Two stages ahead: the connection, then the index slots of its bars.
+    constexpr std::size_t Stage = 2 * Ahead;
+    for (std::size_t c = 0; c < count; ++c) {
+        if (c + 2 * Stage < count)
+            if (const TQVTBarConnection* next = connections[c + 2 * Stage].get()) {
+                prefetch(&next->barFrom);
+                prefetch(&next->FCriticalElement);
+            }
+        if (c + Stage < count)
+            if (const TQVTBarConnection* next = connections[c + Stage].get()) {
+                index.prefetchFor(next->barFrom.get());
+                index.prefetchFor(next->barTo.get());
+            }
+        const TQVTBarConnection* connection = connections[c].get();
+        if (!connection)
+            continue;
+        const int from = index.find(connection->barFrom.get());
+        const int to = index.find(connection->barTo.get());
+        if (from < 0 || to < 0)
+            continue;
+        all.push_back(Precedence{from, to, static_cast<int>(c), connection->FMinDistance, connection->getConnType(),
+                                 connection->FWorkingDays});
+        ++first[static_cast<std::size_t>(from) + 1];
+    }
+    // Grouped by origin bar (keeping the document's order within a group), a pair's later
+    // connections are found by a mark per target bar rather than by a lookup per pair.
+    for (std::size_t i = 0; i < un; ++i)
+        first[i + 1] += first[i];
+    std::vector<Precedence> grouped(all.size());
+    for (const Precedence& p : all)
+        grouped[static_cast<std::size_t>(first[static_cast<std::size_t>(p.from)]++)] = p;
+    all.clear();
+    std::vector<int> seenFrom(un, -1);
+    for (const Precedence& p : grouped) {
+        int& mark = seenFrom[static_cast<std::size_t>(p.to)];
+        if (mark == p.from)
+            continue;
+        mark = p.from;
+        all.push_back(p);
+    }
+    return all;
+}
+
+// Kahn's topological order of the nodes of live bars, shorter than their number when the graph
+// has a cycle, and along it the forward pass: the longest path from the project start to every
+// event, in working time from the start of the walk. moment(v, w) is the moment event v at
+// working time w stands for.
+// The passes visit the events in an order the memory does not follow: the edges of the event
+// some places ahead, and the events they lead to, are asked for before they are needed.
+template <class Touch>
+void prefetchAhead(const Graph& g, const std::vector<int>& order, std::size_t head, const Touch& touch)
+{
+    constexpr std::size_t Stage = 2 * Ahead;
+    if (head + 3 * Stage < order.size())
+        prefetch(&g.first[static_cast<std::size_t>(order[head + 3 * Stage])]);
+    if (head + 2 * Stage < order.size())
+        prefetch(&g.edges[static_cast<std::size_t>(g.first[static_cast<std::size_t>(order[head + 2 * Stage])])]);
+    if (head + Stage < order.size()) {
+        const auto v = static_cast<std::size_t>(order[head + Stage]);
+        touch(static_cast<int>(v));
+        for (int e = g.first[v]; e < g.first[v + 1]; ++e)
+            touch(g.edges[static_cast<std::size_t>(e)].to);
+    }
+}
+
+template <class Moment>
+std::vector<int> forwardPass(const Graph& g, const std::vector<char>& alive, double projectStartWork, WorkingAxis& axis,
+                             const Moment& moment, std::vector<double>& early)
+{
+    // What the pass reads and writes of an event, side by side: one cache line per edge target.
+    struct Event {
+        double early = -std::numeric_limits<double>::infinity();
+        int pending = 0;
+        bool reached = false;
+    };
+    const std::size_t nodes = g.first.size() - 1;
+    std::vector<Event> events(nodes);
+    for (const Edge& e : g.edges)
+        ++events[static_cast<std::size_t>(e.to)].pending;
+    std::vector<int> order;
+    order.reserve(nodes);
+    for (std::size_t v = 0; v < nodes; ++v)
+        if (alive[v / 2] && events[v].pending == 0)
+            order.push_back(static_cast<int>(v));
+    for (std::size_t head = 0; head < order.size(); ++head) {
+        prefetchAhead(g, order, head, [&events](int w) { prefetch(&events[static_cast<std::size_t>(w)]); });
+        const int v = order[head];
+        const auto uv = static_cast<std::size_t>(v);
+        Event& event = events[uv];
+        if (!event.reached)
+            event.early = projectStartWork;
+        const double at = event.early;
+        for (int e = g.first[uv]; e < g.first[uv + 1]; ++e) {
+            const Edge& edge = g.edges[static_cast<std::size_t>(e)];
+            const double t =
+                edge.kind == EdgeKind::CalendarDays ? axis.work(moment(v, at) + edge.length) : at + edge.length;
+            Event& target = events[static_cast<std::size_t>(edge.to)];
+            if (!target.reached || t > target.early)
+                target.early = t;
+            target.reached = true;
+            if (--target.pending == 0)
+                order.push_back(edge.to);
+        }
+    }
+    early.resize(nodes);
+    for (std::size_t v = 0; v < nodes; ++v)
+        early[v] = events[v].early;
+    return order;
+}
+
+} // namespace
+
 void TQVTCriticalPathCalculator::refreshCriticalPath()
 {
     highLightCriticalPath(false);
@@ -405,82 +704,72 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
     if (!table)
         return;
 
-    // The task bars, rows in order and each row's bars in list order.
     std::vector<TQVTTaskBar*> bars;
-    for (const auto& row : table->FRows)
-        for (const auto& bar : row->FBarList) {
-            // Comparing classes first spares the cast for the common kind.
-            TQVTTaskBar* task = typeid(*bar) == typeid(TQVTTaskBar) ? static_cast<TQVTTaskBar*>(bar.get())
-                                                                     : dynamic_cast<TQVTTaskBar*>(bar.get());
-            if (task)
-                bars.push_back(task);
-        }
+    std::vector<BarSpan> times;
+    gatherBars(table->FRows, bars, times);
     const int n = static_cast<int>(bars.size());
     const auto un = static_cast<std::size_t>(n);
     if (n == 0)
         return;
-
-    std::vector<TDateTime> start(un);
-    std::vector<TDateTime> end(un);
     std::vector<double> duration(un);
-    for (std::size_t i = 0; i < un; ++i) {
-        bars[i]->FCriticalElement = false;
-        // The working length first: deriving it drops the end cache, which getEndDate fills.
-        duration[i] = std::max(finiteOr0(bars[i]->getEffectiveDuration()), 0.0);
-        start[i] = finiteOr0(bars[i]->getStartDate());
-        end[i] = finiteOr0(bars[i]->getEndDate());
-    }
+    for (std::size_t i = 0; i < un; ++i)
+        duration[i] = times[i].duration;
 
     TQVTGanttDocument* document = table->findDocument();
     IQVTCalendar* calendar = document ? document->getCalendar() : nullptr;
 
-    // Precedences: the first connection of each ordered pair of task bars of the table.
     std::vector<Precedence> precedences;
+    if (document)
+        precedences = gatherPrecedences(document->connections, bars);
     double earliestLead = 0; // the largest lead in calendar days, as a negative distance
-    if (document) {
-        const BarIndex index(bars);
-        std::vector<Precedence> all;
-        all.reserve(document->connections.size());
-        for (const auto& connection : document->connections) {
-            if (!connection)
-                continue;
-            const int from = index.find(connection->barFrom.get());
-            const int to = index.find(connection->barTo.get());
-            if (from < 0 || to < 0)
-                continue;
-            const int type = connection->getConnType();
-            all.push_back(Precedence{from, to, connection.get(), (type & 2) ? 2 * from : 2 * from + 1,
-                                     (type & 1) ? 2 * to : 2 * to + 1, static_cast<double>(connection->FMinDistance),
-                                     connection->FWorkingDays});
-        }
-        // Grouped by origin bar (keeping the document's order within a group), a pair's later
-        // connections are found by a mark per target bar rather than by a lookup per pair.
-        std::vector<int> first(un + 1, 0);
-        for (const Precedence& p : all)
-            ++first[static_cast<std::size_t>(p.from) + 1];
-        for (std::size_t i = 0; i < un; ++i)
-            first[i + 1] += first[i];
-        std::vector<Precedence> grouped(all.size());
-        for (const Precedence& p : all)
-            grouped[static_cast<std::size_t>(first[static_cast<std::size_t>(p.from)]++)] = p;
-        std::vector<int> seenFrom(un, -1);
-        precedences.reserve(grouped.size());
-        for (const Precedence& p : grouped) {
-            int& mark = seenFrom[static_cast<std::size_t>(p.to)];
-            if (mark == p.from)
-                continue;
-            mark = p.from;
-            if (!p.workingDays)
-                earliestLead = std::min(earliestLead, p.distance);
-            precedences.push_back(p);
-        }
-    }
+    for (const Precedence& p : precedences)
+        if (!p.workingDays)
+            earliestLead = std::min(earliestLead, static_cast<double>(p.distance));
 
-    // Bars on precedence cycles are left out with their connections; what remains is acyclic.
+    // The walk of the calendar starts before every date the computation may ask about.
+    TDateTime lo = std::numeric_limits<double>::max();
+    for (const BarSpan& t : times)
+        lo = std::min({lo, t.start, t.end});
+    WorkingAxis axis(calendar, lo - 7 + earliestLead);
+
     std::vector<char> alive(un, 1);
-    Graph graph = buildGraph(2 * n, precedences, alive);
-    std::vector<int> order = topologicalOrder(graph, alive);
+    std::vector<TDateTime> effectiveStart(un, 0);
+    std::vector<TDateTime> effectiveEnd(un, 0);
+    for (std::size_t i = 0; i < un; ++i) {
+        effectiveStart[i] = axis.findFirstEffective(times[i].start);
+        effectiveEnd[i] = axis.addEffective(times[i].start, duration[i], false);
+    }
+    // Earliest effective start and latest effective end of the live bars; false when none lives.
+    const auto spanProject = [&]() {
+        FProjectStart = FProjectEnd = 0;
+        bool any = false;
+        for (std::size_t i = 0; i < un; ++i) {
+            if (!alive[i])
+                continue;
+            any = true;
+            if (effectiveStart[i] != 0 && (FProjectStart == 0 || effectiveStart[i] < FProjectStart))
+                FProjectStart = effectiveStart[i];
+            if (effectiveEnd[i] != 0 && (FProjectEnd == 0 || effectiveEnd[i] > FProjectEnd))
+                FProjectEnd = effectiveEnd[i];
+        }
+        return any;
+    };
+    spanProject();
+
+    // The moment an event at working time w stands for: a start is at the first working moment
+    // (after a weekend, not before it), an end at the last.
+    const auto momentOf = [&axis](int node, double w) {
+        const TDateTime earliest = axis.earliest(w);
+        return node % 2 == 0 ? axis.findFirstEffective(earliest) : earliest;
+    };
+
+    Graph graph = buildGraph(2 * n, precedences, alive, duration);
+    std::vector<double> early;
+    double projectStartWork = axis.work(FProjectStart);
+    std::vector<int> order = forwardPass(graph, alive, projectStartWork, axis, momentOf, early);
     if (order.size() < 2 * un) {
+        // Bars on precedence cycles are left out with their connections; what remains is
+        // acyclic and is computed again.
         const std::vector<char> cyclic = nodesOnCycles(graph);
         for (std::size_t i = 0; i < un; ++i)
             if (cyclic[2 * i] || cyclic[2 * i + 1]) {
@@ -498,129 +787,83 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
                 if (!alive[i])
                     addlog("Critical path: bar " + std::to_string(i) + " (row " + std::to_string(bars[i]->getRow()) +
                            ") lies on a precedence cycle");
-        graph = buildGraph(2 * n, precedences, alive);
-        order = topologicalOrder(graph, alive);
+        if (!spanProject())
+            return;
+        graph = buildGraph(2 * n, precedences, alive, duration);
+        projectStartWork = axis.work(FProjectStart);
+        order = forwardPass(graph, alive, projectStartWork, axis, momentOf, early);
     }
-
-    // The walk of the calendar starts before every date the computation may ask about.
-    TDateTime lo = std::numeric_limits<double>::max();
-    for (std::size_t i = 0; i < un; ++i)
-        lo = std::min({lo, start[i], end[i]});
-    WorkingAxis axis(calendar, lo - 7 + earliestLead);
-
-    std::vector<TDateTime> effectiveEnd(un, 0);
-    bool any = false;
-    for (std::size_t i = 0; i < un; ++i) {
-        if (!alive[i])
-            continue;
-        any = true;
-        const TDateTime effectiveStart = axis.findFirstEffective(start[i]);
-        effectiveEnd[i] = axis.addEffective(start[i], duration[i], false);
-        if (effectiveStart != 0 && (FProjectStart == 0 || effectiveStart < FProjectStart))
-            FProjectStart = effectiveStart;
-        if (effectiveEnd[i] != 0 && (FProjectEnd == 0 || effectiveEnd[i] > FProjectEnd))
-            FProjectEnd = effectiveEnd[i];
-    }
-    if (!any)
-        return;
-    const double projectStartWork = axis.work(FProjectStart);
     const double projectEndWork = axis.work(FProjectEnd);
 
-    // The moment an event at working time w stands for: a start is at the first working moment
-    // (after a weekend, not before it), an end at the last.
-    const auto momentOf = [&axis](int node, double w) {
-        const TDateTime earliest = axis.earliest(w);
-        return node % 2 == 0 ? axis.findFirstEffective(earliest) : earliest;
-    };
-
-    // Forward pass: the longest path from the project start to every event, in working time
-    // from the start of the walk.
-    const std::size_t nodes = 2 * un;
-    std::vector<double> early(nodes, -std::numeric_limits<double>::infinity());
-    std::vector<char> reached(nodes, 0);
-    for (int v : order) {
-        const auto uv = static_cast<std::size_t>(v);
-        if (!reached[uv])
-            early[uv] = projectStartWork;
-        for (int e = graph.first[uv]; e < graph.first[uv + 1]; ++e) {
-            const auto ue = static_cast<std::size_t>(e);
-            const int ref = graph.ref[ue];
-            double t = 0;
-            if (ref < 0)
-                t = early[uv] + duration[uv / 2];
-            else if (const Precedence& p = precedences[static_cast<std::size_t>(ref)]; p.workingDays)
-                t = early[uv] + p.distance;
-            else
-                t = axis.work(momentOf(v, early[uv]) + p.distance);
-            const auto target = static_cast<std::size_t>(graph.to[ue]);
-            if (!reached[target] || t > early[target])
-                early[target] = t;
-            reached[target] = 1;
-        }
-    }
-
     // Backward pass: the latest time of every event that keeps the project end.
+    const std::size_t nodes = 2 * un;
     std::vector<double> late(nodes, std::numeric_limits<double>::infinity());
-    for (auto it = order.rbegin(); it != order.rend(); ++it) {
-        const auto uv = static_cast<std::size_t>(*it);
+    const std::vector<int> reversed(order.rbegin(), order.rend());
+    for (std::size_t head = 0; head < reversed.size(); ++head) {
+        prefetchAhead(graph, reversed, head, [&late](int w) { prefetch(&late[static_cast<std::size_t>(w)]); });
+        const auto uv = static_cast<std::size_t>(reversed[head]);
         if (graph.first[uv] == graph.first[uv + 1]) {
             late[uv] = projectEndWork;
             continue;
         }
+        double least = late[uv];
         for (int e = graph.first[uv]; e < graph.first[uv + 1]; ++e) {
-            const auto ue = static_cast<std::size_t>(e);
-            const int ref = graph.ref[ue];
-            const double after = late[static_cast<std::size_t>(graph.to[ue])];
-            double t = 0;
-            if (ref < 0)
-                t = after - duration[uv / 2];
-            else if (const Precedence& p = precedences[static_cast<std::size_t>(ref)]; p.workingDays)
-                t = after - p.distance;
-            else
-                t = axis.work(axis.findFirstEffective(axis.earliest(after)) - p.distance);
-            late[uv] = std::min(late[uv], t);
+            const Edge& edge = graph.edges[static_cast<std::size_t>(e)];
+            const double after = late[static_cast<std::size_t>(edge.to)];
+            const double t = edge.kind == EdgeKind::CalendarDays
+                                 ? axis.work(axis.findFirstEffective(axis.earliest(after)) - edge.length)
+                                 : after - edge.length;
+            least = std::min(least, t);
         }
+        late[uv] = least;
     }
 
-    // Real times, buffers and the critical bars.
+    // Real times, buffers and the critical bars, first apart from the bars.
+    std::vector<TDateTime> earlyStart(un, 0);
+    std::vector<TDateTime> lateFinish(un, 0);
     std::vector<char> critical(un, 0);
     for (std::size_t i = 0; i < un; ++i) {
         if (!alive[i])
             continue;
-        TQVTTaskBar* bar = bars[i];
-        bar->FESTime = axis.addEffective(FProjectStart, early[2 * i] - projectStartWork, true);
-        bar->FLFTime = axis.substrEffective(FProjectEnd, projectEndWork - late[2 * i + 1]);
-        bar->FGBTime = bar->FLFTime - effectiveEnd[i];
-        if (std::abs(bar->FGBTime) <= Tolerance) {
-            critical[i] = 1;
-            FCriticalBars.push_back(std::static_pointer_cast<TQVTTaskBar>(bar->shared_from_this()));
-        }
+        earlyStart[i] = axis.addEffective(FProjectStart, early[2 * i] - projectStartWork, true);
+        lateFinish[i] = axis.substrEffective(FProjectEnd, projectEndWork - late[2 * i + 1]);
+        critical[i] = std::abs(lateFinish[i] - effectiveEnd[i]) <= Tolerance;
     }
-    // The local buffer: the least slack of a bar's outgoing precedences, gathered here and
-    // written to the bars in order.
+    // The local buffer: the least slack of a bar's outgoing precedences.
     std::vector<double> localBuffer(un, 0);
     for (std::size_t i = 0; i < un; ++i)
         localBuffer[i] = FProjectEnd - effectiveEnd[i];
     std::vector<const Precedence*> criticalPrecedences;
     for (const Precedence& p : precedences) {
-        const auto from = static_cast<std::size_t>(p.from);
-        const auto to = static_cast<std::size_t>(p.to);
-        const TDateTime a = p.originNode % 2 == 0 ? start[from] : end[from];
-        const TDateTime b = p.targetNode % 2 == 0 ? start[to] : end[to];
+        const BarSpan& origin = times[static_cast<std::size_t>(p.from)];
+        const BarSpan& target = times[static_cast<std::size_t>(p.to)];
+        const TDateTime a = (p.type & 2) ? origin.start : origin.end;
+        const TDateTime b = (p.type & 1) ? target.start : target.end;
         const double gap = p.workingDays ? axis.diffEffective(a, b) : b - a;
-        localBuffer[from] = std::min(localBuffer[from], gap - p.distance);
-        if (critical[from] && critical[to])
+        double& buffer = localBuffer[static_cast<std::size_t>(p.from)];
+        buffer = std::min(buffer, gap - static_cast<double>(p.distance));
+        if (critical[static_cast<std::size_t>(p.from)] && critical[static_cast<std::size_t>(p.to)])
             criticalPrecedences.push_back(&p);
     }
-    for (std::size_t i = 0; i < un; ++i)
-        if (alive[i])
-            bars[i]->FLBTime = localBuffer[i];
+    // Then written to the bars in one pass, in order.
+    for (std::size_t i = 0; i < un; ++i) {
+        if (i + Ahead < un)
+            prefetchBar(bars[i + Ahead]);
+        if (!alive[i])
+            continue;
+        TQVTTaskBar* bar = bars[i];
+        bar->FESTime = earlyStart[i];
+        bar->FLFTime = lateFinish[i];
+        bar->FGBTime = bar->FLFTime - effectiveEnd[i];
+        bar->FLBTime = localBuffer[i];
+        if (critical[i])
+            FCriticalBars.push_back(std::static_pointer_cast<TQVTTaskBar>(bar->shared_from_this()));
+    }
     std::sort(criticalPrecedences.begin(), criticalPrecedences.end(), [](const Precedence* x, const Precedence* y) {
         return x->from != y->from ? x->from < y->from : x->to < y->to;
     });
     for (const Precedence* p : criticalPrecedences)
-        FCriticalConnections.push_back(
-            std::static_pointer_cast<TQVTBarConnection>(p->connection->shared_from_this()));
+        FCriticalConnections.push_back(document->connections[static_cast<std::size_t>(p->connection)]);
 
     if (LogActive())
         for (std::size_t i = 0; i < un; ++i) {

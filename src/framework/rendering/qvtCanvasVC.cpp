@@ -34,6 +34,11 @@ TColor rgb(int r, int g, int b)
 // Nearest integer, ties to even, as the platform rounds.
 std::int64_t roundEven(double value)
 {
+    // Adding 2^52 leaves no fraction bits, so the addition rounds as llrint
+    // does, without a library call; gradients round once a channel a line.
+    constexpr double fractionless = 4503599627370496.0;
+    if (value >= 0 && value < fractionless)
+        return static_cast<std::int64_t>(value + fractionless - fractionless);
     return std::llrint(value);
 }
 
@@ -78,14 +83,18 @@ LineRange rampLines(const TRect& r, bool horizontal)
     return horizontal ? LineRange{r.Left, std::int64_t{r.Right} - 1} : LineRange{r.Top, std::int64_t{r.Bottom} - 1};
 }
 
-// Line `line` of a ramp across r.
-void drawRampLine(TQVTVisualContext& vc, const TRect& r, std::int64_t line, bool horizontal)
+// Line `line` of a ramp across r, as drawLine paints it; the caller has made
+// the gaps of dashed pens transparent once for all lines.
+void drawRampLine(TCanvas& canvas, const TRect& r, std::int64_t line, bool horizontal)
 {
     const int at = static_cast<int>(line);
-    if (horizontal)
-        vc.drawLine(at, r.Top, at, r.Bottom);
-    else
-        vc.drawLine(r.Left, at, r.Right, at);
+    if (horizontal) {
+        canvas.MoveTo(at, r.Top);
+        canvas.LineTo(at, r.Bottom);
+    } else {
+        canvas.MoveTo(r.Left, at);
+        canvas.LineTo(r.Right, at);
+    }
 }
 
 // How far, in logical units, a line of the canvas's pen can paint beyond its
@@ -503,9 +512,11 @@ void TQVTCanvasVC::gradientFill(TRect r, TColor color1, TColor color2, bool hori
         return;
     ColorRamp ramp(color1, color2, std::max<std::int64_t>(1, lines.last - lines.first));
     const LineRange drawn = visibleLines(*Fcanvas, Fcanvas->ClipRect(), lines, horizontal);
+    if (drawn.first <= drawn.last)
+        Fcanvas->SetBkMode(TBkMode::Transparent);
     for (std::int64_t line = drawn.first; line <= drawn.last; ++line) {
         Fcanvas->Pen().Color = ramp.at(line - lines.first);
-        drawRampLine(*this, r, line, horizontal);
+        drawRampLine(*Fcanvas, r, line, horizontal);
     }
     // As if every line had been drawn, the pen ends in the last line's colour.
     Fcanvas->Pen().Color = ramp.at(lines.last - lines.first);
@@ -520,11 +531,13 @@ void TQVTCanvasVC::brighten(TRect r, TColor color, bool horizontal)
     // is brightened.
     const int across = horizontal ? std::max(clip.Top, std::min(r.Top, clip.Bottom - 1))
                                   : std::max(clip.Left, std::min(r.Left, clip.Right - 1));
+    if (drawn.first <= drawn.last)
+        Fcanvas->SetBkMode(TBkMode::Transparent);
     for (std::int64_t line = drawn.first; line <= drawn.last; ++line) {
         const int at = static_cast<int>(line);
         const TColor under = horizontal ? Fcanvas->Pixel(at, across) : Fcanvas->Pixel(across, at);
         Fcanvas->Pen().Color = addColor(color, under);
-        drawRampLine(*this, r, line, horizontal);
+        drawRampLine(*Fcanvas, r, line, horizontal);
     }
 }
 

@@ -7,8 +7,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <memory>
+#include <mutex>
 #include <span>
+#include <string>
+#include <unordered_map>
 #include <utility>
+#include <vector>
 
 namespace corvane {
 
@@ -110,6 +115,15 @@ QImage HatchTile(TBrushStyle style, const QColor& color)
     return tile;
 }
 
+// The outer edge of a solid frame of thickness tx, ty around r: inside r for
+// psInsideFrame, else across the one-pixel frame as wide lines would be.
+QtCanvas::DeviceRect FrameOuter(const QtCanvas::DeviceRect& r, Int tx, Int ty, bool inside)
+{
+    const Int outX = inside ? 0 : (tx - 1) / 2, outY = inside ? 0 : (ty - 1) / 2;
+    return {r.Left - outX, r.Top - outY, inside ? r.Right : r.Right - 1 - outX + tx,
+            inside ? r.Bottom : r.Bottom - 1 - outY + ty};
+}
+
 bool IsHatch(TBrushStyle style)
 {
     return style != bsSolid && style != bsClear;
@@ -153,20 +167,25 @@ TSize QtCanvas::DeviceSize() const
 
 // Mapping and bounds
 
-Int QtCanvas::DeviceX(double x) const
+namespace {
+
+Int MapToDevice(double origin, double scale, double value)
 {
-    if (FIdentity)
-        return static_cast<Int>(x);
-    const double device = std::round(Mapping().OriginX + x * Mapping().ScaleX);
+    const double device = std::round(origin + value * scale);
     return std::isfinite(device) ? static_cast<Int>(std::clamp(device, -DeviceLimit, DeviceLimit)) : 0;
 }
 
-Int QtCanvas::DeviceY(double y) const
+} // namespace
+
+// Small enough to be inlined in the common case of no mapping.
+inline Int QtCanvas::DeviceX(double x) const
 {
-    if (FIdentity)
-        return static_cast<Int>(y);
-    const double device = std::round(Mapping().OriginY + y * Mapping().ScaleY);
-    return std::isfinite(device) ? static_cast<Int>(std::clamp(device, -DeviceLimit, DeviceLimit)) : 0;
+    return FIdentity ? static_cast<Int>(x) : MapToDevice(Mapping().OriginX, Mapping().ScaleX, x);
+}
+
+inline Int QtCanvas::DeviceY(double y) const
+{
+    return FIdentity ? static_cast<Int>(y) : MapToDevice(Mapping().OriginY, Mapping().ScaleY, y);
 }
 
 void QtCanvas::SetMapping(const TMapping& mapping)
@@ -175,12 +194,12 @@ void QtCanvas::SetMapping(const TMapping& mapping)
     FIdentity = mapping == TMapping{};
 }
 
-QtCanvas::DeviceRect QtCanvas::ToDevice(const TRect& r) const
+inline QtCanvas::DeviceRect QtCanvas::ToDevice(const TRect& r) const
 {
     return {DeviceX(r.Left), DeviceY(r.Top), DeviceX(r.Right), DeviceY(r.Bottom)};
 }
 
-QtCanvas::DeviceRect QtCanvas::Bounds() const
+inline QtCanvas::DeviceRect QtCanvas::Bounds() const
 {
     const TSize size = DeviceSize();
     DeviceRect bounds{0, 0, size.cx, size.cy};
@@ -189,22 +208,24 @@ QtCanvas::DeviceRect QtCanvas::Bounds() const
     return bounds;
 }
 
-int QtCanvas::PenThickness(double scale) const
+inline int QtCanvas::PenThickness(double scale) const
 {
     if (Pen().Width <= 0)
         return 1;
+    if (FIdentity)
+        return std::min(Pen().Width, 1000000);
     const double thickness = std::round(Pen().Width * std::abs(scale));
     return std::isfinite(thickness) ? static_cast<int>(std::clamp(thickness, 1.0, 1e6)) : 1;
 }
 
-bool QtCanvas::PatternedPen() const
+inline bool QtCanvas::PatternedPen() const
 {
     return Pen().Width <= 1 && !DashPattern(Pen().Style).empty();
 }
 
 // Background mode and colour
 
-void QtCanvas::RealizeBrush()
+inline void QtCanvas::RealizeBrush()
 {
     if (Brush() == FRealizedBrush)
         return;
@@ -248,6 +269,7 @@ void QtCanvas::SelectClipRect(const std::optional<TRect>& deviceRect)
     FClip = deviceRect;
     if (FClip && (FClip->Left >= FClip->Right || FClip->Top >= FClip->Bottom))
         FClip = TRect{};
+    ForgetTarget();
     if (QPainter* painter = Painter())
         Prepare(*painter);
 }
@@ -268,33 +290,52 @@ TRect QtCanvas::ClipRect()
 
 // Fills
 
+// The pixels stay put while the painter is active: Qt copies an image that
+// is being painted on deeply, so no copy shares them.
+inline const QtCanvas::Target* QtCanvas::CurrentTarget()
+{
+    if (FTargetKnown)
+        return &FTarget;
+    FTarget = Target{};
+    FTarget.Painter = Painter();
+    if (!FTarget.Painter)
+        return nullptr;
+    FTarget.Bounds = Bounds();
+    QImage* image = WritableImage();
+    if (image && image->format() == GraphicPixelFormat) {
+        FTarget.Pixels = reinterpret_cast<QRgb*>(image->bits());
+        FTarget.Stride = image->bytesPerLine() / static_cast<Int>(sizeof(QRgb));
+        FTarget.Width = image->width();
+        FTarget.Height = image->height();
+    }
+    FTargetKnown = true;
+    return &FTarget;
+}
+
 // Bitmaps are filled in memory: a painter call per run would make long
 // Bresenham lines and gradients ten times slower.
-void QtCanvas::Fill(QPainter& painter, const DeviceRect& visible, QRgb color)
+inline void QtCanvas::Fill(const Target& target, const DeviceRect& visible, QRgb color)
 {
     if (visible.Empty())
         return;
-    QImage* image = WritableImage();
-    if (!image || image->format() != GraphicPixelFormat) {
-        painter.fillRect(ToQRect(visible), QColor(color));
+    if (!target.Pixels) {
+        target.Painter->fillRect(ToQRect(visible), QColor(color));
         return;
     }
-    const QRgb pixel = color;
-    const Int stride = image->bytesPerLine();
-    uchar* line = image->bits() + visible.Top * stride;
+    QRgb* line = target.Pixels + visible.Top * target.Stride + visible.Left;
     const Int width = visible.Right - visible.Left;
-    for (Int y = visible.Top; y < visible.Bottom; ++y, line += stride) {
-        QRgb* at = reinterpret_cast<QRgb*>(line) + visible.Left;
-        if (width == 1)
-            *at = pixel;
-        else
-            std::fill_n(at, width, pixel);
+    if (width == 1) {
+        for (Int y = visible.Top; y < visible.Bottom; ++y, line += target.Stride)
+            *line = color;
+        return;
     }
+    for (Int y = visible.Top; y < visible.Bottom; ++y, line += target.Stride)
+        std::fill_n(line, width, color);
 }
 
-void QtCanvas::FillDevice(QPainter& painter, const DeviceRect& r, QRgb color)
+inline void QtCanvas::FillDevice(const Target& target, const DeviceRect& r, QRgb color)
 {
-    Fill(painter, Intersect(r, Bounds()), color);
+    Fill(target, Intersect(r, target.Bounds), color);
 }
 
 const QBrush& QtCanvas::HatchBrush(const TBrush& brush)
@@ -306,28 +347,27 @@ const QBrush& QtCanvas::HatchBrush(const TBrush& brush)
     return FHatch;
 }
 
-void QtCanvas::FillDevice(QPainter& painter, const DeviceRect& r, const TBrush& brush)
+void QtCanvas::FillDevice(const Target& target, const DeviceRect& r, const TBrush& brush)
 {
     if (brush.Style == bsClear)
         return;
     if (brush.Style == bsSolid) {
-        FillDevice(painter, r, ToQRgb(brush.Color));
+        FillDevice(target, r, ToQRgb(brush.Color));
         return;
     }
-    const DeviceRect visible = Intersect(r, Bounds());
+    const DeviceRect visible = Intersect(r, target.Bounds);
     if (visible.Empty())
         return;
     if (FBkMode == TBkMode::Opaque)
-        Fill(painter, visible, ToQRgb(FBkColor));
-    QImage* image = WritableImage();
-    if (!image || image->format() != GraphicPixelFormat) {
-        painter.fillRect(ToQRect(visible), HatchBrush(brush));
+        Fill(target, visible, ToQRgb(FBkColor));
+    if (!target.Pixels) {
+        target.Painter->fillRect(ToQRect(visible), HatchBrush(brush));
         return;
     }
     // In memory, as Fill: a textured fill blends every pixel.
     const QRgb pixel = ToQRgb(brush.Color);
     for (Int y = visible.Top; y < visible.Bottom; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image->scanLine(static_cast<int>(y)));
+        QRgb* line = target.Pixels + y * target.Stride;
         for (int column = 0; column < 8; ++column)
             if (HatchOn(brush.Style, column, static_cast<int>(y & 7)))
                 for (Int x = visible.Left + ((column - visible.Left) & 7); x < visible.Right; x += 8)
@@ -337,11 +377,11 @@ void QtCanvas::FillDevice(QPainter& painter, const DeviceRect& r, const TBrush& 
 
 void QtCanvas::FillRect(const TRect& r)
 {
-    QPainter* painter = Painter();
-    if (!painter)
+    const Target* target = CurrentTarget();
+    if (!target)
         return;
     RealizeBrush();
-    FillDevice(*painter, ToDevice(r), Brush());
+    FillDevice(*target, ToDevice(r), Brush());
 }
 
 // Lines
@@ -350,11 +390,15 @@ void QtCanvas::FillRect(const TRect& r)
 // part inside the bounds is walked, run by run, so far-away end points and
 // long lines cost little. Wider pens paint a band across the line,
 // (thickness - 1) / 2 pixels before the one-pixel line and the rest after it.
-void QtCanvas::DeviceLine(QPainter& painter, Int x0, Int y0, Int x1, Int y1)
+inline void QtCanvas::DeviceLine(const Target& target, Int x0, Int y0, Int x1, Int y1)
 {
     if (Pen().Style == psClear || (x0 == x1 && y0 == y1))
         return;
-    const DeviceRect bounds = Bounds();
+    const DeviceRect& bounds = target.Bounds;
+    if ((x0 == x1 || y0 == y1) && !PatternedPen()) {
+        AxisLine(target, x0, y0, x1, y1);
+        return;
+    }
     const bool xMajor = std::llabs(x1 - x0) >= std::llabs(y1 - y0);
     const Int major0 = xMajor ? x0 : y0, minor0 = xMajor ? y0 : x0;
     const Int majorDelta = xMajor ? x1 - x0 : y1 - y0, minorDelta = xMajor ? y1 - y0 : x1 - x0;
@@ -392,7 +436,7 @@ void QtCanvas::DeviceLine(QPainter& painter, Int x0, Int y0, Int x1, Int y1)
             const Int lo = majorStep > 0 ? major0 + i : major0 - i - run + 1;
             const DeviceRect r = xMajor ? DeviceRect{lo, minor, lo + run, minor + thickness}
                                         : DeviceRect{minor, lo, minor + thickness, lo + run};
-            Fill(painter, Intersect(r, bounds), on ? penColor : gapColor);
+            Fill(target, Intersect(r, bounds), on ? penColor : gapColor);
         }
         i += run;
         error -= 2 * minorLength * run;
@@ -403,12 +447,30 @@ void QtCanvas::DeviceLine(QPainter& painter, Int x0, Int y0, Int x1, Int y1)
     }
 }
 
+// Most lines are level or plumb and solid: a single band, as the general walk
+// would paint it run by run.
+inline void QtCanvas::AxisLine(const Target& target, Int x0, Int y0, Int x1, Int y1)
+{
+    const DeviceRect& bounds = target.Bounds;
+    const bool level = y0 == y1;
+    const Int from = level ? x0 : y0, to = level ? x1 : y1;
+    const Int lo = from < to ? from : to + 1, hi = from < to ? to : from + 1;
+    if (lo >= (level ? bounds.Right : bounds.Bottom) || hi <= (level ? bounds.Left : bounds.Top))
+        return;
+    RealizeBrush();
+    const Int thickness = PenThickness(level ? Mapping().ScaleY : Mapping().ScaleX);
+    const Int across = (level ? y0 : x0) - (thickness - 1) / 2;
+    const DeviceRect r =
+        level ? DeviceRect{lo, across, hi, across + thickness} : DeviceRect{across, lo, across + thickness, hi};
+    Fill(target, Intersect(r, bounds), ToQRgb(Pen().Color));
+}
+
 void QtCanvas::LineTo(int x, int y)
 {
     const TPoint from = PenPos();
     MoveTo(x, y);
-    if (QPainter* painter = Painter())
-        DeviceLine(*painter, DeviceX(from.X), DeviceY(from.Y), DeviceX(x), DeviceY(y));
+    if (const Target* target = CurrentTarget())
+        DeviceLine(*target, DeviceX(from.X), DeviceY(from.Y), DeviceX(x), DeviceY(y));
 }
 
 // Rectangles and polygons
@@ -417,37 +479,34 @@ void QtCanvas::LineTo(int x, int y)
 // edges' inner pixels; psInsideFrame grows it inwards, other wide pens
 // across the one-pixel frame as wide lines would; dashed pens as four lines
 // clockwise from the top-left corner.
-void QtCanvas::Frame(QPainter& painter, const DeviceRect& r)
+void QtCanvas::Frame(const Target& target, const DeviceRect& r)
 {
     if (PatternedPen()) {
-        DeviceLine(painter, r.Left, r.Top, r.Right - 1, r.Top);
-        DeviceLine(painter, r.Right - 1, r.Top, r.Right - 1, r.Bottom - 1);
-        DeviceLine(painter, r.Right - 1, r.Bottom - 1, r.Left, r.Bottom - 1);
-        DeviceLine(painter, r.Left, r.Bottom - 1, r.Left, r.Top);
+        DeviceLine(target, r.Left, r.Top, r.Right - 1, r.Top);
+        DeviceLine(target, r.Right - 1, r.Top, r.Right - 1, r.Bottom - 1);
+        DeviceLine(target, r.Right - 1, r.Bottom - 1, r.Left, r.Bottom - 1);
+        DeviceLine(target, r.Left, r.Bottom - 1, r.Left, r.Top);
         return;
     }
     const Int tx = PenThickness(Mapping().ScaleX), ty = PenThickness(Mapping().ScaleY);
-    const bool inside = Pen().Style == psInsideFrame;
-    const Int outX = inside ? 0 : (tx - 1) / 2, outY = inside ? 0 : (ty - 1) / 2;
-    const DeviceRect outer{r.Left - outX, r.Top - outY, inside ? r.Right : r.Right - 1 - outX + tx,
-                           inside ? r.Bottom : r.Bottom - 1 - outY + ty};
+    const DeviceRect outer = FrameOuter(r, tx, ty, Pen().Style == psInsideFrame);
     const Int innerLeft = outer.Left + tx, innerRight = outer.Right - tx;
     const Int innerTop = outer.Top + ty, innerBottom = outer.Bottom - ty;
     const QRgb color = ToQRgb(Pen().Color);
     if (innerLeft >= innerRight || innerTop >= innerBottom) {
-        FillDevice(painter, outer, color);
+        FillDevice(target, outer, color);
         return;
     }
-    FillDevice(painter, {outer.Left, outer.Top, outer.Right, innerTop}, color);
-    FillDevice(painter, {outer.Left, innerBottom, outer.Right, outer.Bottom}, color);
-    FillDevice(painter, {outer.Left, innerTop, innerLeft, innerBottom}, color);
-    FillDevice(painter, {innerRight, innerTop, outer.Right, innerBottom}, color);
+    FillDevice(target, {outer.Left, outer.Top, outer.Right, innerTop}, color);
+    FillDevice(target, {outer.Left, innerBottom, outer.Right, outer.Bottom}, color);
+    FillDevice(target, {outer.Left, innerTop, innerLeft, innerBottom}, color);
+    FillDevice(target, {innerRight, innerTop, outer.Right, innerBottom}, color);
 }
 
 void QtCanvas::Rectangle(const TRect& r)
 {
-    QPainter* painter = Painter();
-    if (!painter)
+    const Target* target = CurrentTarget();
+    if (!target)
         return;
     RealizeBrush();
     DeviceRect d = ToDevice(r);
@@ -458,18 +517,29 @@ void QtCanvas::Rectangle(const TRect& r)
     if (d.Empty())
         return;
     if (Pen().Style == psClear) {
-        FillDevice(*painter, {d.Left, d.Top, d.Right - 1, d.Bottom - 1}, Brush());
+        FillDevice(*target, {d.Left, d.Top, d.Right - 1, d.Bottom - 1}, Brush());
         return;
     }
-    FillDevice(*painter, d, Brush());
-    Frame(*painter, d);
+    if (PatternedPen()) {
+        FillDevice(*target, d, Brush());
+    } else {
+        // The frame paints over whatever lies below it, and the rectangle lies
+        // within its outer edge: only the inside needs the brush.
+        const Int tx = PenThickness(Mapping().ScaleX), ty = PenThickness(Mapping().ScaleY);
+        const DeviceRect outer = FrameOuter(d, tx, ty, Pen().Style == psInsideFrame);
+        const DeviceRect inner{outer.Left + tx, outer.Top + ty, outer.Right - tx, outer.Bottom - ty};
+        if (!inner.Empty())
+            FillDevice(*target, inner, Brush());
+    }
+    Frame(*target, d);
 }
 
 void QtCanvas::Polygon(const std::vector<TPoint>& points)
 {
-    QPainter* painter = Painter();
-    if (!painter || points.empty())
+    const Target* target = points.empty() ? nullptr : CurrentTarget();
+    if (!target)
         return;
+    QPainter* painter = target->Painter;
     RealizeBrush();
     std::vector<std::array<Int, 2>> device;
     device.reserve(points.size());
@@ -491,7 +561,7 @@ void QtCanvas::Polygon(const std::vector<TPoint>& points)
     for (std::size_t i = 0; i < device.size(); ++i) {
         const auto& from = device[i];
         const auto& to = device[(i + 1) % device.size()];
-        DeviceLine(*painter, from[0], from[1], to[0], to[1]);
+        DeviceLine(*target, from[0], from[1], to[0], to[1]);
     }
 }
 
@@ -499,8 +569,14 @@ void QtCanvas::Polygon(const std::vector<TPoint>& points)
 
 TColor QtCanvas::Pixel(int x, int y)
 {
-    const QImage* image = DeviceImage();
     const Int dx = DeviceX(x), dy = DeviceY(y);
+    // Read in memory while painting on a bitmap: brightening reads a pixel a line.
+    if (FTargetKnown && FTarget.Pixels) {
+        if (dx < 0 || dy < 0 || dx >= FTarget.Width || dy >= FTarget.Height)
+            return 0;
+        return FromQRgb(FTarget.Pixels[dy * FTarget.Stride + dx]);
+    }
+    const QImage* image = DeviceImage();
     if (!image || dx < 0 || dy < 0 || dx >= image->width() || dy >= image->height())
         return 0;
     return FromQRgb(image->pixel(static_cast<int>(dx), static_cast<int>(dy)));
@@ -508,9 +584,9 @@ TColor QtCanvas::Pixel(int x, int y)
 
 void QtCanvas::SetPixel(int x, int y, TColor color)
 {
-    if (QPainter* painter = Painter()) {
+    if (const Target* target = CurrentTarget()) {
         const Int dx = DeviceX(x), dy = DeviceY(y);
-        FillDevice(*painter, {dx, dy, dx + 1, dy + 1}, ToQRgb(color));
+        FillDevice(*target, {dx, dy, dx + 1, dy + 1}, ToQRgb(color));
     }
 }
 
@@ -596,11 +672,152 @@ void QtCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceR
 
 // Text
 
+// Qt shapes and measures a text once per font; on a bitmap, the pixels that
+// its glyphs set are traced once too and written as runs afterwards, which
+// costs a small part of shaping and rasterising it again. Unsmoothed glyphs
+// either set a pixel in the font colour or leave it alone, so the runs paint
+// exactly what the painter would.
+
+struct QtCanvas::TextShape {
+    // Set pixels, row by row, relative to the top-left corner of the text cell.
+    struct Run {
+        int X, Y, Length;
+    };
+    int Advance = 0;
+    // The box around the runs.
+    DeviceRect Ink{};
+    bool Traced = false;
+    // Whether Runs hold all the pixels; glyphs that reach too far or are
+    // coloured by the font itself are left to the painter.
+    bool Traceable = false;
+    std::vector<Run> Runs;
+};
+
+namespace {
+
+// Longer texts are shaped every time: they are rarely painted twice.
+constexpr std::size_t MaxCachedText = 256;
+// The largest image a text is traced in.
+constexpr long long MaxTracedPixels = 1 << 20;
+
+struct FontMeasures {
+    int Ascent = 0, Descent = 0, MaxWidth = 0;
+};
+
+// Shared by all canvases and threads. It holds plain numbers only, so that
+// nothing of Qt's font machinery outlives the application. Two generations
+// make a cheap LRU: what goes unused for a whole generation is dropped.
+template <class T>
+class SharedCache {
+public:
+    std::shared_ptr<const T> Find(const std::string& key)
+    {
+        const std::lock_guard lock(FMutex);
+        if (const auto it = FRecent.find(key); it != FRecent.end())
+            return it->second;
+        const auto it = FOlder.find(key);
+        if (it == FOlder.end())
+            return nullptr;
+        std::shared_ptr<const T> value = it->second;
+        Insert(key, value);
+        return value;
+    }
+
+    void Store(const std::string& key, std::shared_ptr<const T> value)
+    {
+        const std::lock_guard lock(FMutex);
+        Insert(key, std::move(value));
+    }
+
+private:
+    static constexpr std::size_t Generation = 2048;
+
+    void Insert(const std::string& key, std::shared_ptr<const T> value)
+    {
+        FRecent.insert_or_assign(key, std::move(value));
+        if (FRecent.size() >= Generation) {
+            FOlder = std::move(FRecent);
+            FRecent.clear();
+        }
+    }
+
+    std::mutex FMutex;
+    std::unordered_map<std::string, std::shared_ptr<const T>> FRecent, FOlder;
+};
+
+SharedCache<FontMeasures>& MeasuresCache()
+{
+    static SharedCache<FontMeasures> cache;
+    return cache;
+}
+
+SharedCache<QtCanvas::TextShape>& ShapeCache()
+{
+    static SharedCache<QtCanvas::TextShape> cache;
+    return cache;
+}
+
+// Paints the text in black on a transparent image with room around its cell
+// and collects the set pixels. A pixel set in the outermost rows or columns
+// may have had neighbours cut off, a pixel of another colour comes from a
+// colour font: either leaves the text untraceable.
+void Trace(QtCanvas::TextShape& shape, const QFont& font, int ascent, int height, const QString& string)
+{
+    shape.Traced = true;
+    const int pad = height + 2;
+    const long long width = std::max(shape.Advance, 0) + 2LL * pad, imageHeight = height + 2LL * pad;
+    if (width * imageHeight > MaxTracedPixels)
+        return;
+    QImage image(static_cast<int>(width), static_cast<int>(imageHeight), QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        return;
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setRenderHint(QPainter::TextAntialiasing, false);
+        painter.setFont(font);
+        painter.setPen(QColor(Qt::black));
+        painter.drawText(QPoint(pad, pad + ascent), string);
+    }
+    constexpr QRgb set = 0xFF000000u;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width();) {
+            if (line[x] == 0) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x < image.width() && line[x] == set)
+                ++x;
+            const bool edge = y == 0 || y == image.height() - 1 || start == 0 || x == image.width();
+            if (x == start || edge) {
+                shape.Runs.clear();
+                return;
+            }
+            shape.Runs.push_back({start - pad, y - pad, x - start});
+        }
+    }
+    shape.Traceable = true;
+    if (shape.Runs.empty())
+        return;
+    shape.Ink = {std::numeric_limits<Int>::max(), shape.Runs.front().Y, std::numeric_limits<Int>::min(),
+                 shape.Runs.back().Y + 1};
+    for (const QtCanvas::TextShape::Run& run : shape.Runs) {
+        shape.Ink.Left = std::min<Int>(shape.Ink.Left, run.X);
+        shape.Ink.Right = std::max<Int>(shape.Ink.Right, run.X + run.Length);
+    }
+}
+
+} // namespace
+
 const QFont& QtCanvas::CurrentFont()
 {
-    if (FFontFor && *FFontFor == Font())
+    RealizeFont();
+    if (FQFontFor == FFontKey)
         return FQFont;
-    FFontFor = Font();
+    FQFontFor = FFontKey;
     QFont font(QString::fromStdString(Font().Name));
     font.setStyleStrategy(QFont::NoAntialias);
     font.setBold(Font().Style.Contains(fsBold));
@@ -619,40 +836,102 @@ const QFont& QtCanvas::CurrentFont()
     }
     font.setPixelSize(pixels);
     FQFont = font;
-    FMetrics.emplace(FQFont);
     return FQFont;
 }
 
-const QFontMetrics& QtCanvas::Metrics()
+void QtCanvas::RealizeFont()
 {
-    CurrentFont();
-    return *FMetrics;
+    if (FFontFor && *FFontFor == Font())
+        return;
+    FFontFor = Font();
+    // Colour and orientation do not change the glyphs' shapes.
+    const TFont& font = Font();
+    int styles = 0;
+    for (TFontStyle style : {fsBold, fsItalic, fsUnderline, fsStrikeOut})
+        styles = styles * 2 + (font.Style.Contains(style) ? 1 : 0);
+    FFontKey = std::to_string(font.Name.size()) + ':' + font.Name + ':' + std::to_string(font.Height()) + ':' +
+               std::to_string(styles) + ':';
+    std::shared_ptr<const FontMeasures> measures = MeasuresCache().Find(FFontKey);
+    if (!measures) {
+        const QFontMetrics metrics(CurrentFont());
+        measures =
+            std::make_shared<const FontMeasures>(FontMeasures{metrics.ascent(), metrics.descent(), metrics.maxWidth()});
+        MeasuresCache().Store(FFontKey, measures);
+    }
+    FAscent = measures->Ascent;
+    FDescent = measures->Descent;
+    FMaxWidth = measures->MaxWidth;
+}
+
+std::shared_ptr<const QtCanvas::TextShape> QtCanvas::Shape(const std::string& text, bool traced)
+{
+    if (text.size() > MaxCachedText)
+        return nullptr;
+    RealizeFont();
+    FShapeKey.assign(FFontKey).append(text);
+    const std::shared_ptr<const TextShape> known = ShapeCache().Find(FShapeKey);
+    if (known && (known->Traced || !traced))
+        return known;
+    auto shape = std::make_shared<TextShape>();
+    const QString string = QString::fromStdString(text);
+    shape->Advance = known ? known->Advance : QFontMetrics(CurrentFont()).horizontalAdvance(string);
+    if (traced)
+        Trace(*shape, CurrentFont(), FAscent, FAscent + FDescent, string);
+    ShapeCache().Store(FShapeKey, shape);
+    return shape;
 }
 
 TSize QtCanvas::TextExtent(const std::string& text)
 {
-    const QFontMetrics& metrics = Metrics();
-    return {metrics.horizontalAdvance(QString::fromStdString(text)), metrics.ascent() + metrics.descent()};
+    const std::shared_ptr<const TextShape> shape = Shape(text, false);
+    const int width =
+        shape ? shape->Advance : QFontMetrics(CurrentFont()).horizontalAdvance(QString::fromStdString(text));
+    return {width, FAscent + FDescent};
 }
 
 void QtCanvas::TextOut(int x, int y, const std::string& text)
 {
-    QPainter* painter = Painter();
-    if (!painter || text.empty())
+    const Target* target = text.empty() ? nullptr : CurrentTarget();
+    if (!target)
         return;
+    QPainter* painter = target->Painter;
     RealizeBrush();
+    RealizeFont();
+    const int height = FAscent + FDescent;
+    const Int px = DeviceX(x), py = DeviceY(y);
+    const DeviceRect& bounds = target->Bounds;
+    if (bounds.Empty())
+        return;
+
+    // Traced runs are device pixels: they serve text that is neither scaled nor turned.
+    if (target->Pixels && Mapping().ScaleX == 1 && Mapping().ScaleY == 1 && Font().Orientation == 0) {
+        const std::shared_ptr<const TextShape> shape = Shape(text, true);
+        if (shape && shape->Traceable) {
+            if (FBkMode == TBkMode::Opaque)
+                Fill(*target, Intersect({px, py, px + shape->Advance, py + height}, bounds), ToQRgb(FBkColor));
+            const QRgb color = ToQRgb(Font().Color);
+            const DeviceRect ink{px + shape->Ink.Left, py + shape->Ink.Top, px + shape->Ink.Right,
+                                 py + shape->Ink.Bottom};
+            const DeviceRect visible = Intersect(ink, bounds);
+            if (visible.Left == ink.Left && visible.Top == ink.Top && visible.Right == ink.Right &&
+                visible.Bottom == ink.Bottom) {
+                for (const TextShape::Run& run : shape->Runs)
+                    std::fill_n(target->Pixels + (py + run.Y) * target->Stride + px + run.X, run.Length, color);
+            } else {
+                for (const TextShape::Run& run : shape->Runs)
+                    Fill(*target, Intersect({px + run.X, py + run.Y, px + run.X + run.Length, py + run.Y + 1}, bounds),
+                         color);
+            }
+            return;
+        }
+    }
+
     const QString string = QString::fromStdString(text);
-    const QFont& font = CurrentFont();
-    const QFontMetrics& metrics = Metrics();
-    const int height = metrics.ascent() + metrics.descent();
     // Turned or not, the text stays within a bound of its width and height
     // around the point; measuring it exactly would shape it twice.
-    const double reach = (static_cast<double>(metrics.maxWidth()) * string.size() + height) *
+    const double reach = (static_cast<double>(FMaxWidth) * string.size() + height) *
                          std::max(std::abs(Mapping().ScaleX), std::abs(Mapping().ScaleY));
-    const Int px = DeviceX(x), py = DeviceY(y);
-    const DeviceRect bounds = Bounds();
-    if (bounds.Empty() || px + reach < bounds.Left || px - reach > bounds.Right || py + reach < bounds.Top ||
-        py - reach > bounds.Bottom)
+    if (px + reach < bounds.Left || px - reach > bounds.Right || py + reach < bounds.Top || py - reach > bounds.Bottom)
         return;
     QTransform transform;
     transform.translate(static_cast<double>(px), static_cast<double>(py));
@@ -660,10 +939,10 @@ void QtCanvas::TextOut(int x, int y, const std::string& text)
     transform.rotate(-Font().Orientation / 10.0);
     painter->setTransform(transform);
     if (FBkMode == TBkMode::Opaque)
-        painter->fillRect(QRect(0, 0, metrics.horizontalAdvance(string), height), ToQColor(FBkColor));
-    painter->setFont(font);
+        painter->fillRect(QRect(0, 0, TextExtent(text).cx, height), ToQColor(FBkColor));
+    painter->setFont(CurrentFont());
     painter->setPen(ToQColor(Font().Color));
-    painter->drawText(QPoint(0, metrics.ascent()), string);
+    painter->drawText(QPoint(0, FAscent), string);
     painter->resetTransform();
 }
 
@@ -682,6 +961,7 @@ QPainter* QtBitmapCanvas::Painter()
 
 void QtBitmapCanvas::Suspend()
 {
+    ForgetTarget();
     if (FOwnPainter.isActive())
         FOwnPainter.end();
 }

@@ -14,7 +14,9 @@
 #include <QPainter>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <string>
 
 namespace corvane {
 
@@ -56,6 +58,10 @@ public:
         bool Empty() const { return Left >= Right || Top >= Bottom; }
     };
 
+    // A text's advance in a font and the pixels its glyphs set, kept for the
+    // texts that are painted again and again.
+    struct TextShape;
+
 protected:
     // For canvases that begin their painter themselves.
     QtCanvas() = default;
@@ -69,6 +75,8 @@ protected:
     virtual QImage* WritableImage() { return nullptr; }
     // Puts our state (rendering hints, clip) on a painter that has just begun.
     void Prepare(QPainter& painter) const;
+    // To be called when the painter ends or the device's pixels move.
+    void ForgetTarget() { FTargetKnown = false; }
 
 private:
     // Catches up on brush changes as the platform does when it selects the
@@ -83,27 +91,52 @@ private:
     // The pen's pattern is drawn (dashed) only by one-pixel pens.
     bool PatternedPen() const;
 
+    // What one drawing operation paints on, looked up once for all its
+    // fills: a bitmap's pixels are written in memory, other devices get
+    // rectangles through the painter.
+    struct Target {
+        QPainter* Painter = nullptr;
+        QRgb* Pixels = nullptr;             // the first line; nullptr when not in memory
+        std::int64_t Stride = 0;            // pixels a line
+        std::int64_t Width = 0, Height = 0; // of the image in memory
+        DeviceRect Bounds{};
+    };
+    // nullptr when there is nothing to paint on. Kept between operations, as
+    // looking it up costs as much as painting a short line.
+    const Target* CurrentTarget();
+
     // Fills a rectangle that lies within the bounds.
-    void Fill(QPainter& painter, const DeviceRect& visible, QRgb color);
-    void FillDevice(QPainter& painter, const DeviceRect& r, QRgb color);
-    void FillDevice(QPainter& painter, const DeviceRect& r, const TBrush& brush);
+    static void Fill(const Target& target, const DeviceRect& visible, QRgb color);
+    static void FillDevice(const Target& target, const DeviceRect& r, QRgb color);
+    void FillDevice(const Target& target, const DeviceRect& r, const TBrush& brush);
     const QBrush& HatchBrush(const TBrush& brush);
-    void DeviceLine(QPainter& painter, std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
-    void Frame(QPainter& painter, const DeviceRect& r);
+    void DeviceLine(const Target& target, std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
+    void AxisLine(const Target& target, std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
+    void Frame(const Target& target, const DeviceRect& r);
     void DrawGraphic(const DeviceRect& dest, const TGraphic& graphic);
     void DrawImage(QPainter& painter, const DeviceRect& dest, const QImage& image, const QRectF& source) const;
+    // The Qt font for Font(), built only when a text is not in the shape cache.
     const QFont& CurrentFont();
-    const QFontMetrics& Metrics();
+    // Catches up on font changes: the key of the font and its cell measures.
+    void RealizeFont();
+    // The cached shape of a text in the current font, traced into pixel runs
+    // when `traced`; nullptr for texts too long to be worth keeping.
+    std::shared_ptr<const TextShape> Shape(const std::string& text, bool traced);
 
     QPainter* FPainter = nullptr;
+    Target FTarget;
+    bool FTargetKnown = false;
     bool FIdentity = true; // the mapping changes nothing
     std::optional<TRect> FClip;
     TBrush FRealizedBrush;
     TBkMode FBkMode = TBkMode::Opaque;
     TColor FBkColor = clWhite;
-    std::optional<TFont> FFontFor;
+    std::optional<TFont> FFontFor; // what FFontKey and FAscent/FDescent/FMaxWidth are for
+    std::string FFontKey;          // the font's part of a shape cache key
+    std::string FShapeKey;         // FFontKey followed by the text asked for last
+    int FAscent = 0, FDescent = 0, FMaxWidth = 0;
+    std::optional<std::string> FQFontFor; // the key FQFont was built for
     QFont FQFont;
-    std::optional<QFontMetrics> FMetrics;
     TBrush FHatchFor{clWhite, bsSolid};
     QBrush FHatch;
 };

@@ -1,0 +1,164 @@
+// A bitmap's canvas writes text, lines and rectangles straight into the pixels
+// and keeps traced text; the same canvas over a painter on an image draws all
+// of it through Qt. Both must give the same pixels.
+
+#include "corvane/platform/Canvas.h"
+#include "corvane/platform/Colors.h"
+#include "corvane/platform/Graphics.h"
+#include "corvane/platform/qt/QtCanvas.h"
+#include "corvane/platform/qt/QtGraphics.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace corvane {
+namespace {
+
+constexpr int Width = 160;
+constexpr int Height = 60;
+
+// Paints with `paint` on a bitmap and on an image through a painter, and
+// answers the number of pixels that differ (and the first of them in `where`).
+int Differences(const std::function<void(TCanvas&)>& paint, std::string& where)
+{
+    TBitmap bitmap;
+    bitmap.SetSize(Width, Height);
+    paint(bitmap.Canvas());
+    // Twice: the second time the text comes from the cache.
+    paint(bitmap.Canvas());
+
+    QImage image(Width, Height, GraphicPixelFormat);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        QtCanvas canvas(painter);
+        paint(canvas);
+        paint(canvas);
+    }
+    int count = 0;
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x)
+            if (bitmap.Pixel(x, y) != FromQRgb(image.pixel(x, y)) && count++ == 0)
+                where = std::to_string(x) + "," + std::to_string(y);
+    return count;
+}
+
+void ExpectSame(const std::function<void(TCanvas&)>& paint, const std::string& what)
+{
+    std::string where;
+    EXPECT_EQ(Differences(paint, where), 0) << what << ", first at " << where;
+}
+
+TEST(CanvasFastPaths, TextPaintsWhatThePainterPaints)
+{
+    const std::string texts[] = {"Task 12", "50%", "gjpqy WM", "Ä ß é", "   ", "|"};
+    struct Style {
+        int Height;
+        TFontStyles Styles;
+    };
+    const Style styles[] = {{-11, {}}, {-16, {fsBold}}, {-13, {fsItalic}}, {-12, {fsUnderline, fsStrikeOut}}, {14, {}}};
+    for (const std::string& text : texts)
+        for (const Style& style : styles)
+            for (bool opaque : {false, true}) {
+                const auto paint = [&](TCanvas& canvas) {
+                    canvas.Font().SetHeight(style.Height);
+                    canvas.Font().Style = style.Styles;
+                    canvas.Font().Color = 0x2040C0;
+                    canvas.Brush() = TBrush{clYellow, opaque ? bsSolid : bsClear};
+                    canvas.TextOut(5, 5, text);
+                    // Cut by the surface on every side.
+                    canvas.TextOut(-4, -3, text);
+                    canvas.TextOut(Width - 12, Height - 8, text);
+                    // And by a clip rectangle.
+                    canvas.SelectClipRect(Rect(40, 30, 70, 38));
+                    canvas.TextOut(36, 28, text);
+                    canvas.SelectClipRect(std::nullopt);
+                };
+                ExpectSame(paint, "'" + text + "' height " + std::to_string(style.Height) +
+                                      (opaque ? " opaque" : " transparent"));
+            }
+}
+
+TEST(CanvasFastPaths, MeasuresAgreeWithThePainter)
+{
+    TBitmap bitmap;
+    bitmap.SetSize(10, 10);
+    QImage image(10, 10, GraphicPixelFormat);
+    QPainter painter(&image);
+    QtCanvas canvas(painter);
+    for (TCanvas* c : {static_cast<TCanvas*>(&bitmap.Canvas()), static_cast<TCanvas*>(&canvas)}) {
+        c->Font().SetHeight(-15);
+        c->Font().Style = TFontStyles{fsBold};
+    }
+    for (const std::string& text : {std::string("A"), std::string("Task 7"), std::string(), std::string(300, 'x')}) {
+        EXPECT_EQ(bitmap.Canvas().TextExtent(text), canvas.TextExtent(text)) << text.size();
+        // From the cache the second time.
+        EXPECT_EQ(bitmap.Canvas().TextExtent(text), canvas.TextExtent(text)) << text.size();
+    }
+    // A colour or a turn does not change the measures; a size does.
+    const TSize plain = bitmap.Canvas().TextExtent("Task 7");
+    bitmap.Canvas().Font().Color = clRed;
+    bitmap.Canvas().Font().Orientation = 900;
+    EXPECT_EQ(bitmap.Canvas().TextExtent("Task 7"), plain);
+    bitmap.Canvas().Font().SetHeight(-30);
+    EXPECT_GT(bitmap.Canvas().TextExtent("Task 7").cx, plain.cx);
+}
+
+TEST(CanvasFastPaths, LinesAndRectanglesPaintWhatThePainterPaints)
+{
+    for (int width : {1, 3, 4}) {
+        const auto paint = [width](TCanvas& canvas) {
+            canvas.Pen() = TPen{clBlue, psSolid, width};
+            canvas.SetBkMode(TBkMode::Transparent);
+            for (int i = 0; i < 8; ++i) {
+                canvas.MoveTo(10 + 3 * i, 5);
+                canvas.LineTo(10 + 3 * i, 50 - 4 * i); // plumb, downwards
+                canvas.MoveTo(150, 10 + 5 * i);
+                canvas.LineTo(60 + 6 * i, 10 + 5 * i); // level, leftwards
+            }
+            canvas.MoveTo(-5, 55);
+            canvas.LineTo(Width + 5, 55);
+            canvas.Pen().Style = psDot;
+            canvas.MoveTo(60, 2);
+            canvas.LineTo(150, 2);
+            canvas.Pen().Style = psInsideFrame;
+            canvas.Brush() = TBrush{clRed, bsSolid};
+            canvas.Rectangle(100, 30, 130, 50);
+            canvas.SelectClipRect(Rect(20, 20, 90, 45));
+            canvas.Pen().Style = psSolid;
+            canvas.Rectangle(15, 25, 60, 60);
+            canvas.MoveTo(0, 30);
+            canvas.LineTo(100, 30);
+            canvas.SelectClipRect(std::nullopt);
+        };
+        ExpectSame(paint, "pen width " + std::to_string(width));
+    }
+}
+
+TEST(CanvasFastPaths, PaintingAfterACopyLeavesTheCopyAlone)
+{
+    TBitmap bitmap;
+    bitmap.SetSize(20, 20);
+    bitmap.Canvas().Brush() = TBrush{clRed, bsSolid};
+    bitmap.Canvas().FillRect(Rect(0, 0, 20, 20));
+    const TBitmap copy(bitmap);
+    bitmap.Canvas().Brush().Color = clBlue;
+    bitmap.Canvas().FillRect(Rect(0, 0, 20, 20));
+    bitmap.Canvas().TextOut(0, 0, "x");
+    EXPECT_EQ(copy.Pixel(5, 5), clRed);
+    EXPECT_EQ(bitmap.Pixel(5, 5), clBlue);
+
+    // A resized bitmap is painted in its new pixels, not the old ones.
+    bitmap.SetSize(30, 30);
+    bitmap.Canvas().FillRect(Rect(0, 0, 30, 30));
+    EXPECT_EQ(bitmap.Pixel(25, 25), clBlue);
+    EXPECT_EQ(bitmap.Canvas().Pixel(25, 25), clBlue);
+    EXPECT_EQ(bitmap.Canvas().Pixel(30, 5), 0u);
+}
+
+} // namespace
+} // namespace corvane
