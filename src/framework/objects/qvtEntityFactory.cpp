@@ -146,7 +146,11 @@ std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadNew(const std::string& n
         report(TQVTReferenceEvent::Leave, context, name, typeID);
         return nullptr;
     }
+    // Loaders may call into Qt, which can return with the upper vector halves in use; that
+    // would slow every load after it by half.
+    clearUpperVectorHalves();
     std::shared_ptr<TQVTGanttObject> obj = TQVTPersistence::load(std::move(persistence), name, media, *this);
+    clearUpperVectorHalves();
     if (obj) {
         obj->setParent(parent);
         loadedObjects[index].object = obj;
