@@ -141,19 +141,34 @@ TRect TQVTImageBarDrawer::getRect(TDateTime viewStart)
     return movedDown(rect, image->FVerticalRowOffset);
 }
 
+namespace {
+
+// Finds where an image or milestone bar is painted; false (nothing to paint) when its row is
+// hidden, it starts after the document's dates or the application painted it.
+bool toPaint(TQVTGanttBarDrawer& drawer, TQVTImageBar* image, BarPlacement& p, TRect& r)
+{
+    p = placementOf(image);
+    if (!image || !p.row || !p.row->IsVisible() || image->getStartDate() > p.document->getEndDate()) {
+        drawer.clearLastRect();
+        return false;
+    }
+    r = drawer.getRect(p.document->getStartDate());
+    if (customDrawn(*image, p, r)) {
+        drawer.lastRect = r;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool TQVTImageBarDrawer::Draw(TQVTVisualContext& vc)
 {
     TQVTImageBar* image = imageBar();
-    const BarPlacement p = placementOf(image);
-    if (!image || !p.row || !p.row->IsVisible() || image->getStartDate() > p.document->getEndDate()) {
-        clearLastRect();
+    BarPlacement p;
+    TRect r;
+    if (!toPaint(*this, image, p, r))
         return false;
-    }
-    TRect r = getRect(p.document->getStartDate());
-    if (customDrawn(*image, p, r)) {
-        lastRect = r;
-        return false;
-    }
     const TQVTImageBarSettings* settings = image->getSettings();
     const int b = image->FFocused ? p.table->FFocusedFrameThickness : (settings ? settings->borderThickness : 0);
     const TRect inner = shrunk(r, b);
@@ -197,16 +212,10 @@ TRect TQVTMilestoneBarDrawer::getRect(TDateTime viewStart)
 bool TQVTMilestoneBarDrawer::Draw(TQVTVisualContext& vc)
 {
     TQVTImageBar* image = imageBar();
-    const BarPlacement p = placementOf(image);
-    if (!image || !p.row || !p.row->IsVisible() || image->getStartDate() > p.document->getEndDate()) {
-        clearLastRect();
+    BarPlacement p;
+    TRect r;
+    if (!toPaint(*this, image, p, r))
         return false;
-    }
-    TRect r = getRect(p.document->getStartDate());
-    if (customDrawn(*image, p, r)) {
-        lastRect = r;
-        return false;
-    }
     const TQVTImageBarSettings* settings = image->getSettings();
     const int b = settings ? settings->borderThickness : 0;
     if (b > 0)
