@@ -325,11 +325,36 @@ bool TQVTPertBarOperation::DeletePertBar()
     return true;
 }
 
-TQVTPertBarInsertOperation::TQVTPertBarInsertOperation(TQVTDataSourceIntf* dataSource, TQVTGanttTable& table, int row)
-    : TQVTPertBarInsertOperation(dataSource, table, std::make_shared<TQVTPertBar>(), row)
+namespace {
+
+// A box for row at the control's point (x, y), or in the first free place of the PERT plane.
+std::shared_ptr<TQVTPertBar> newPertBox(TQVTGanttTable& table, int x, int y, int row)
 {
+    TPoint place{x, y};
+    if (x < 0 || y < 0) {
+        table.FindEmptyPertPlace(place);
+        // The free place lies on the plane already; only the snapping to the grid is wanted.
+        place = TPoint{place.X - table.getPertStartX(), place.Y - table.getPertStartY()};
+    }
+    place = table.PertAbsToRel(place);
+    auto box = TQVTPertBar::Create(place.X, place.Y, table.FDefaultPertBarSettings.get());
+    box->FMainSection->FText = "Task " + std::to_string(row + 1);
     if (TQVTGanttRow* owner = table.getRow(row))
-        PertOp.PertBar->setParent(owner);
+        box->setParent(owner);
+    return box;
+}
+
+} // namespace
+
+TQVTPertBarInsertOperation::TQVTPertBarInsertOperation(TQVTDataSourceIntf* dataSource, TQVTGanttTable& table, int row)
+    : TQVTPertBarInsertOperation(dataSource, table, -1, -1, row)
+{
+}
+
+TQVTPertBarInsertOperation::TQVTPertBarInsertOperation(TQVTDataSourceIntf* dataSource, TQVTGanttTable& table, int x,
+                                                       int y, int row)
+    : TQVTPertBarInsertOperation(dataSource, table, newPertBox(table, x, y, row), row)
+{
 }
 
 TQVTPertBarInsertOperation::TQVTPertBarInsertOperation(TQVTDataSourceIntf* dataSource, TQVTGanttTable& table,

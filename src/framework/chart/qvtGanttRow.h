@@ -262,8 +262,12 @@ private:
 /// calendar unit from the document's start date, so that the box stands for some work.
 class TQVTPertBarInsertOperation : public TQVTOperation {
 public:
-    /// A new box for row.
+    /// A new box for row, named "Task " and the row's number, with the table's default PERT
+    /// settings, in the first free place of the PERT plane.
     TQVTPertBarInsertOperation(TQVTDataSourceIntf* dataSource, TQVTGanttTable& table, int row);
+    /// The same at the PERT control's point (x, y), snapped to the grid; the first free place
+    /// when x or y is negative.
+    TQVTPertBarInsertOperation(TQVTDataSourceIntf* dataSource, TQVTGanttTable& table, int x, int y, int row);
     /// The existing box pertBar for row.
     TQVTPertBarInsertOperation(TQVTDataSourceIntf* dataSource, TQVTGanttTable& table,
                                std::shared_ptr<TQVTPertBar> pertBar, int row);

@@ -197,6 +197,14 @@ TEST_F(RowOperations, TheFirstWorkOfARowBringsAPertBoxThatGoesWithIt)
     ASSERT_NE(row(0).FPertBar, nullptr);
     EXPECT_EQ(table().getZOrder(&row(0)), 0);
     EXPECT_EQ(table().FRowsZOrder.size(), 2u);
+    // Named after its row, in a free place of the PERT plane: not over the other row's box.
+    TQVTPertBar& box = *row(0).FPertBar;
+    ASSERT_NE(box.FMainSection, nullptr);
+    EXPECT_EQ(box.FMainSection->FText, "Task 1");
+    const TRect placed = box.getDrawer(vtPertGraph)->getRect();
+    const TRect other = row(1).FPertBar->getDrawer(vtPertGraph)->getRect();
+    EXPECT_FALSE(placed.Left < other.Right && other.Left < placed.Right && placed.Top < other.Bottom &&
+                 other.Top < placed.Bottom);
     ASSERT_TRUE(history.undo());
     EXPECT_EQ(row(0).FPertBar, nullptr);
     EXPECT_EQ(row(0).GetBarCount(), 0);
