@@ -659,8 +659,9 @@ std::shared_ptr<TQVTGanttObject> TQVTGanttTablePersistence::doLoad(const std::st
             boxes.insert(row->FPertBar.get());
     std::unordered_set<const TQVTBarConnection*> connections;
     for (auto& connection : factory.loadObjectListAs<TQVTBarConnection>(name, "pertconnections", media, table.get())) {
+        // A box joined to itself is refused by the operations too.
         if (!connection || !boxes.contains(connection->barFrom.get()) || !boxes.contains(connection->barTo.get()) ||
-            !connections.insert(connection.get()).second) {
+            connection->barFrom == connection->barTo || !connections.insert(connection.get()).second) {
             dropped("a PERT connection that does not join two of its PERT boxes or is listed twice");
             continue;
         }
