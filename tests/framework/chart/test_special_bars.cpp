@@ -190,7 +190,7 @@ TEST_F(SpecialBars, DeletingASummaryBarDissolvesTheGroupAndUndoPutsItBack)
     ASSERT_TRUE(op->undo());
     EXPECT_EQ(snapshot(), before);
 
-    // A vetoed part takes the whole dissolution back.
+    // A vetoed step takes the whole dissolution back.
     hooks.OnBeforeBarDelete = [&](TQVTGanttBar* bar, bool& cancel) { cancel = bar == nested.get(); };
     auto vetoed = std::make_shared<TQVTSummaryBarDeleteOperation>(&hooks, group);
     EXPECT_FALSE(vetoed->perform());

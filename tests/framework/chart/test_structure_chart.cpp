@@ -382,62 +382,6 @@ from=PB1
 to=PB2
 )";
 
-const char* const BarsIni = R"(
-[root]
-typeID=Document
-table=T
-image bar settings=IBS
-text bar settings=Text
-progress bar settings=PBS
-[T]
-TypeID=Gantt Table
-rows#count=2
-rows#0=R1
-rows#1=R2
-[R1]
-typeID=Gantt Row
-bars#count=4
-bars#0=Sum
-bars#1=Image
-bars#2=Own
-bars#3=Own
-[Sum]
-typeID=Summary Bar
-text halo=H
-[H]
-typeID=textual halo
-[Image]
-typeID=Image Bar
-resource=Pic
-settings=IBS
-text halo=H2
-[H2]
-typeID=textual halo
-text settings=Text
-[Pic]
-typeID=Picture Resource
-[Own]
-typeID=progress bar
-settings=OwnPBS
-[OwnPBS]
-typeID=Progress Bar Settings
-[R2]
-typeID=Gantt Row
-bars#count=2
-bars#0=Plain
-bars#1=Words
-[Plain]
-typeID=progress bar
-[Words]
-typeID=Text Bar
-[IBS]
-typeID=Image Bar Settings
-[Text]
-typeID=Text Settings
-[PBS]
-typeID=Progress Bar Settings
-)";
-
 const char* const CalendarIni = R"(
 [root]
 typeID=Document
@@ -487,33 +431,6 @@ const GraphCase GraphCases[] = {
      "legend=Legend(rows=[LegendRow(cells=[LegendCell(text settings=#5),LegendCell(text settings=-)])],"
      "default cell settings=#5,borders=[LegendBorder]))",
      nullptr},
-    {"PERT boxes with sections", PertIni,
-     [](const TQVTGanttDocument& doc) -> const TQVTGanttObject* { return doc.Ftable.get(); },
-     "GanttTable(rows=[GanttRow#1(bars=[TaskBar(settings=-,text halo=-)],"
-     "pert bar=PertBar#2(settings=PertBarSettings#3,MainSection=PertBarSection(settings=TextSettings#4),"
-     "TopSection=PertBarSection(settings=-),BottomSection=-,"
-     "AdditionalSections=[PertBarSection#5(settings=#4),#5],text halo=-)),"
-     "GanttRow#6(bars=[],pert bar=PertBar#7(settings=-,MainSection=-,TopSection=-,BottomSection=-,"
-     "AdditionalSections=[],text halo=-))],"
-     "rowszorder=[#6,#1],pertconnections=[BarConnection(from=#2,to=#7)],default pert settings=#3)",
-     nullptr},
-    {"bars of every other kind", BarsIni,
-     [](const TQVTGanttDocument& doc) -> const TQVTGanttObject* { return doc.Ftable.get(); },
-     // A bar listed twice is kept once.
-     "GanttTable(rows=[GanttRow(bars=[SummaryBar(text halo=TextHalo(text settings=-,textual halo settings=-)),"
-     "ImageBar(resource=PictureResource,settings=ImageBarSettings,"
-     "text halo=TextHalo(text settings=TextSettings,textual halo settings=-)),"
-     "ProgressBar(settings=ProgressBarSettings,text halo=-)],pert bar=-),"
-     "GanttRow(bars=[ProgressBar(settings=-,text halo=-),TextBar(settings=-,text halo=-)],pert bar=-)],"
-     "rowszorder=[],pertconnections=[],default pert settings=-)",
-     // Bars without settings of their own name the document's, so those come back as theirs.
-     "GanttTable(rows=[GanttRow(bars=[SummaryBar(text halo=TextHalo(text settings=-,textual halo settings=-)),"
-     "ImageBar(resource=PictureResource,settings=ImageBarSettings,"
-     "text halo=TextHalo(text settings=TextSettings#1,textual halo settings=-)),"
-     "ProgressBar(settings=ProgressBarSettings,text halo=-)],pert bar=-),"
-     "GanttRow(bars=[ProgressBar(settings=ProgressBarSettings,text halo=-),"
-     "TextBar(settings=#1,text halo=-)],pert bar=-)],"
-     "rowszorder=[],pertconnections=[],default pert settings=-)"},
     {"calendar categories and exceptions", CalendarIni,
      [](const TQVTGanttDocument& doc) -> const TQVTGanttObject* { return doc.Fcalendar.get(); },
      "DocumentCalendar(categories=[WeekendsDateCategory(exceptions=[Weekend]),"
