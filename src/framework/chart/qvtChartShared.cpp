@@ -189,9 +189,19 @@ void addConnectionRemovals(std::vector<TQVTOperationPtr>& steps, TQVTDataSourceI
     if (!document)
         return;
     const std::unordered_set<const TQVTGanttBar*> ends(bars.begin(), bars.end());
-    for (const auto& connection : document->connections)
-        if (connection && (ends.contains(connection->barFrom.get()) || ends.contains(connection->barTo.get())))
+    const auto isEnd = [&ends, &bars](const TQVTGanttBar* bar) {
+        return bars.size() == 1 ? bar == bars.front() : ends.contains(bar);
+    };
+    // Every connection is read, each one elsewhere on the heap: ask for them ahead.
+    constexpr std::size_t Ahead = 16;
+    const auto& connections = document->connections;
+    for (std::size_t c = 0; c < connections.size(); ++c) {
+        if (c + Ahead < connections.size() && connections[c + Ahead])
+            __builtin_prefetch(&connections[c + Ahead]->barFrom);
+        const auto& connection = connections[c];
+        if (connection && (isEnd(connection->barFrom.get()) || isEnd(connection->barTo.get())))
             steps.push_back(std::make_shared<ConnectionRemovalStep>(dataSource, *document, connection));
+    }
 }
 
 void addPertConnectionRemovals(std::vector<TQVTOperationPtr>& steps, TQVTGanttTable& table, const TQVTGanttBar* box)

@@ -8,6 +8,7 @@
 #include "corvane/framework/chart/qvtSpecialBars.h"
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/pert/qvtCriticalPath.h"
 #include "corvane/framework/pert/qvtPertBar.h"
 #include "corvane/platform/DateUtils.h"
 #include "corvane/platform/DiagnosticLog.h"
@@ -97,7 +98,18 @@ TableUpdateDeferral::~TableUpdateDeferral()
 
 TQVTGanttTable::TQVTGanttTable() = default;
 
-TQVTGanttTable::~TQVTGanttTable() = default;
+TQVTGanttTable::~TQVTGanttTable()
+{
+    // The calculator keeps bars alive; they go before the rows they point to.
+    FCriticalPathCalculator.reset();
+}
+
+void TQVTGanttTable::invalidateRowStructure()
+{
+    FSummarySpans.rows.clear();
+    if (FCriticalPathCalculator)
+        FCriticalPathCalculator->invalidate();
+}
 
 std::span<const TDateTime> TQVTGanttTable::getBlockedDates(int row) const
 {
@@ -403,6 +415,8 @@ void TQVTGanttTable::RecalculateEffective()
 {
     for (const auto& row : FRows)
         row->RecalculateEffective();
+    if (FCriticalPathCalculator)
+        FCriticalPathCalculator->invalidate();
 }
 
 void TQVTGanttTable::updateAfterChange()
@@ -422,7 +436,7 @@ void TQVTGanttTable::updateAfterChange(const std::vector<int>& rows)
         FUpdateRowsPending.insert(FUpdateRowsPending.end(), rows.begin(), rows.end());
         return;
     }
-    updateCriticalPath();
+    updateCriticalPathOfRows(rows);
     UpdateSummaryBarsOfRows(rows);
 }
 

@@ -151,7 +151,7 @@ public:
     /// To be called by whoever changes the order of the rows or the task tree: the next summary
     /// update then covers the whole table. Changes made through the table's own functions and
     /// operations call it already.
-    void invalidateRowStructure() { FSummarySpans.rows.clear(); }
+    void invalidateRowStructure();
     /// Every row's RecalculateEffective, in order.
     void RecalculateEffective();
     /// What follows every bar, row or connection change: the critical path, then the summary
@@ -251,6 +251,8 @@ public:
     void setAutoUpdateCriticalPath(bool value) { FUpdateCriticalPath = value; }
     /// Recomputes the critical path when autoUpdateCriticalPath is set.
     void updateCriticalPath();
+    /// The same after a change of the bars of these rows alone.
+    void updateCriticalPathOfRows(const std::vector<int>& rows);
 
     TQVTDrawBarEvent FOnDrawBar;
     bool FDrawPertGrid = true;

@@ -130,6 +130,15 @@ public:
         return std::max(total, 0.0);
     }
 
+    TDateTime start() const { return FLo; }
+
+    // Calendar days per day of working time over the span walked so far; 1 before any walk.
+    double calendarPerWorkingTime() const
+    {
+        const double work = workAtFrontier();
+        return work > 0 && FFrontier > FLo ? (FFrontier - FLo) / work : 1.0;
+    }
+
 private:
     static constexpr double MaxHintedDay = 1e7;
     // At most this many days of hints (about 11,000 years); later days search from the last.
@@ -288,12 +297,13 @@ void prefetch(const void* p)
 // share a slot, so a lookup touches one cache line.
 class BarIndex {
 public:
-    explicit BarIndex(const std::vector<TQVTTaskBar*>& bars) : FSlots(hashSlots(bars.size()))
+    BarIndex() = default;
+    explicit BarIndex(const std::vector<std::shared_ptr<TQVTTaskBar>>& bars) : FSlots(hashSlots(bars.size()))
     {
         for (std::size_t i = 0; i < bars.size(); ++i) {
             if (i + 4 * Ahead < bars.size())
-                prefetchFor(bars[i + 4 * Ahead]);
-            const TQVTGanttBar* key = bars[i];
+                prefetchFor(bars[i + 4 * Ahead].get());
+            const TQVTGanttBar* key = bars[i].get();
             Slot& slot = FSlots[place(key)];
             slot.key = key;
             slot.value = static_cast<int>(i);
@@ -304,7 +314,7 @@ public:
 
     int find(const TQVTGanttBar* bar) const
     {
-        if (!bar)
+        if (!bar || FSlots.empty())
             return -1;
         const Slot& slot = FSlots[place(bar)];
         return slot.key == bar ? slot.value : -1;
@@ -361,14 +371,40 @@ struct Edge {
     double length; // the bar's duration, or the connection's minimum distance
 };
 
-// Node 2i is the start of bar i, node 2i + 1 its end. Out-edges of every node, packed.
+// Node 2i is the start of bar i, node 2i + 1 its end. Out-edges of every node, packed; the
+// first edge of a live bar's start is its duration.
 struct Graph {
     std::vector<int> first;
     std::vector<Edge> edges;
 };
 
+// What one bar contributes, read once from the bar.
+struct BarSpan {
+    TDateTime start;
+    TDateTime end;
+    double duration;
+};
+
+// Where a bar was found: its row and its place in the row's list. Results go out in this order.
+struct BarPlace {
+    int row;
+    int slot;
+
+    bool operator<(const BarPlace& other) const
+    {
+        return row != other.row ? row < other.row : slot < other.slot;
+    }
+};
+
+// The values last written to a bar; NaN forces the next write.
+struct Written {
+    TDateTime early = std::numeric_limits<double>::quiet_NaN();
+    TDateTime lateFinish = 0;
+    double localBuffer = 0;
+};
+
 Graph buildGraph(int nodes, const std::vector<Precedence>& precedences, const std::vector<char>& alive,
-                 const std::vector<double>& duration)
+                 const std::vector<BarSpan>& times)
 {
     Graph g;
     g.first.assign(static_cast<std::size_t>(nodes) + 1, 0);
@@ -384,13 +420,37 @@ Graph buildGraph(int nodes, const std::vector<Precedence>& precedences, const st
     for (int i = 0; 2 * i < nodes; ++i) {
         const auto ui = static_cast<std::size_t>(i);
         if (alive[ui])
-            g.edges[static_cast<std::size_t>(fill[2 * ui]++)] = Edge{2 * i + 1, EdgeKind::Duration, duration[ui]};
+            g.edges[static_cast<std::size_t>(fill[2 * ui]++)] = Edge{2 * i + 1, EdgeKind::Duration, times[ui].duration};
     }
     for (const Precedence& p : precedences)
         g.edges[static_cast<std::size_t>(fill[static_cast<std::size_t>(p.originNode())]++)] =
             Edge{p.targetNode(), p.workingDays ? EdgeKind::WorkingDays : EdgeKind::CalendarDays,
                  static_cast<double>(p.distance)};
     return g;
+}
+
+// Kahn's topological order of the nodes of live bars; shorter than their number when the graph
+// has a cycle. It depends on the edges alone, not on their lengths.
+std::vector<int> topologicalOrder(const Graph& g, const std::vector<char>& alive)
+{
+    const std::size_t nodes = g.first.size() - 1;
+    std::vector<int> pending(nodes, 0);
+    for (const Edge& e : g.edges)
+        ++pending[static_cast<std::size_t>(e.to)];
+    std::vector<int> order;
+    order.reserve(nodes);
+    for (std::size_t v = 0; v < nodes; ++v)
+        if (alive[v / 2] && pending[v] == 0)
+            order.push_back(static_cast<int>(v));
+    for (std::size_t head = 0; head < order.size(); ++head) {
+        const auto v = static_cast<std::size_t>(order[head]);
+        for (int e = g.first[v]; e < g.first[v + 1]; ++e) {
+            const int to = g.edges[static_cast<std::size_t>(e)].to;
+            if (--pending[static_cast<std::size_t>(to)] == 0)
+                order.push_back(to);
+        }
+    }
+    return order;
 }
 
 // The nodes that lie on a cycle: members of strongly connected components of more than one
@@ -457,18 +517,250 @@ std::vector<char> nodesOnCycles(const Graph& g)
     return cyclic;
 }
 
-// What one bar contributes, read once from the bar.
-struct BarSpan {
-    TDateTime start;
-    TDateTime end;
-    double duration;
-};
+// The cache lines of a bar that the calculation reads and writes.
+void prefetchBar(const TQVTGanttBar* bar)
+{
+    const auto address = reinterpret_cast<std::uintptr_t>(bar);
+    if (!address)
+        return;
+    prefetch(bar);
+    prefetch(reinterpret_cast<const void*>(address + sizeof(TQVTTaskBar) / 2));
+    prefetch(reinterpret_cast<const void*>(address + sizeof(TQVTTaskBar) - 1));
+}
+
+// The task bar bar is, with its times and its mark cleared; none for every other kind.
+TQVTTaskBar* readTaskBar(TQVTGanttBar* bar, BarSpan& t)
+{
+    TQVTTaskBar* task = nullptr;
+    // Comparing classes first spares the cast and the calls for the common kind; a known
+    // duration and end are what the calls would answer.
+    if (typeid(*bar) == typeid(TQVTTaskBar)) {
+        task = static_cast<TQVTTaskBar*>(bar);
+        // The working length first: deriving it drops the end cache, which getEndDate fills.
+        t.duration = task->FEffectiveDuration > 0 ? task->FEffectiveDuration : task->TQVTTaskBar::getEffectiveDuration();
+        t.start = task->FstartDate;
+        t.end = task->FendDate != 0 ? task->FendDate : task->TQVTTaskBar::getEndDate();
+    } else if ((task = dynamic_cast<TQVTTaskBar*>(bar))) {
+        t.duration = task->getEffectiveDuration();
+        t.start = task->getStartDate();
+        t.end = task->getEndDate();
+    } else {
+        return nullptr;
+    }
+    task->FCriticalElement = false;
+    t.duration = std::max(finiteOr0(t.duration), 0.0);
+    t.start = finiteOr0(t.start);
+    t.end = finiteOr0(t.end);
+    return task;
+}
+
+// The task bars of the table, rows in order and each row's bars in list order, with their
+// times and places; every other bar's mark is left alone.
+void gatherBars(const std::vector<std::shared_ptr<TQVTGanttRow>>& rows, std::vector<std::shared_ptr<TQVTTaskBar>>& bars,
+                std::vector<BarSpan>& times, std::vector<BarPlace>& places)
+{
+    bars.reserve(rows.size());
+    times.reserve(rows.size());
+    places.reserve(rows.size());
+    const std::size_t count = rows.size();
+    for (std::size_t r = 0; r < count; ++r) {
+        // Three stages ahead: the row, then its list, then the first bars of the list.
+        if (r + 3 * Ahead < count)
+            prefetch(rows[r + 3 * Ahead].get());
+        if (r + 2 * Ahead < count)
+            prefetch(rows[r + 2 * Ahead]->FBarList.data());
+        if (r + Ahead < count)
+            if (const auto& list = rows[r + Ahead]->FBarList; !list.empty())
+                prefetchBar(list.front().get());
+        const auto& list = rows[r]->FBarList;
+        for (std::size_t j = 0; j < list.size(); ++j) {
+            if (j + 1 < list.size())
+                prefetchBar(list[j + 1].get());
+            BarSpan t{};
+            if (!readTaskBar(list[j].get(), t))
+                continue;
+            bars.push_back(std::static_pointer_cast<TQVTTaskBar>(list[j]));
+            times.push_back(t);
+            places.push_back({static_cast<int>(r), static_cast<int>(j)});
+        }
+    }
+}
+
+// Precedences: the first connection of each ordered pair of task bars of the table, grouped
+// by origin bar and otherwise in the document's order.
+std::vector<Precedence> gatherPrecedences(const std::vector<std::shared_ptr<TQVTBarConnection>>& connections,
+                                          const BarIndex& index, std::size_t barCount)
+{
+    const std::size_t count = connections.size();
+    std::vector<Precedence> all;
+    all.reserve(count);
+    std::vector<int> first(barCount + 1, 0);
+    // Two stages ahead: the connection, then the index slots of its bars.
+    constexpr std::size_t Stage = 2 * Ahead;
+    for (std::size_t c = 0; c < count; ++c) {
+        if (c + 2 * Stage < count)
+            if (const TQVTBarConnection* next = connections[c + 2 * Stage].get()) {
+                prefetch(&next->barFrom);
+                prefetch(&next->FCriticalElement);
+            }
+        if (c + Stage < count)
+            if (const TQVTBarConnection* next = connections[c + Stage].get()) {
+                index.prefetchFor(next->barFrom.get());
+                index.prefetchFor(next->barTo.get());
+            }
+        const TQVTBarConnection* connection = connections[c].get();
+        if (!connection)
+            continue;
+        const int from = index.find(connection->barFrom.get());
+        const int to = index.find(connection->barTo.get());
+        if (from < 0 || to < 0)
+            continue;
+        all.push_back(Precedence{from, to, static_cast<int>(c), connection->FMinDistance, connection->getConnType(),
+                                 connection->FWorkingDays});
+        ++first[static_cast<std::size_t>(from) + 1];
+    }
+    // Grouped by origin bar (keeping the document's order within a group), a pair's later
+    // connections are found by a mark per target bar rather than by a lookup per pair.
+    for (std::size_t i = 0; i < barCount; ++i)
+        first[i + 1] += first[i];
+    std::vector<Precedence> grouped(all.size());
+    for (const Precedence& p : all)
+        grouped[static_cast<std::size_t>(first[static_cast<std::size_t>(p.from)]++)] = p;
+    all.clear();
+    std::vector<int> seenFrom(barCount, -1);
+    for (const Precedence& p : grouped) {
+        int& mark = seenFrom[static_cast<std::size_t>(p.to)];
+        if (mark == p.from)
+            continue;
+        mark = p.from;
+        all.push_back(p);
+    }
+    return all;
+}
+
+bool sameConnections(const std::vector<std::shared_ptr<TQVTBarConnection>>& now,
+                     const std::vector<const TQVTBarConnection*>& before)
+{
+    return std::equal(now.begin(), now.end(), before.begin(), before.end(),
+                      [](const auto& connection, const TQVTBarConnection* known) { return connection.get() == known; });
+}
+
+// The passes visit the events in an order the memory does not follow: the edges of the event
+// some places ahead, and the events they lead to, are asked for before they are needed.
+template <class Touch>
+void prefetchAhead(const Graph& g, const std::vector<int>& order, std::size_t head, const Touch& touch)
+{
+    constexpr std::size_t Stage = 2 * Ahead;
+    if (head + 3 * Stage < order.size())
+        prefetch(&g.first[static_cast<std::size_t>(order[head + 3 * Stage])]);
+    if (head + 2 * Stage < order.size())
+        prefetch(&g.edges[static_cast<std::size_t>(g.first[static_cast<std::size_t>(order[head + 2 * Stage])])]);
+    if (head + Stage < order.size()) {
+        const auto v = static_cast<std::size_t>(order[head + Stage]);
+        touch(static_cast<int>(v));
+        for (int e = g.first[v]; e < g.first[v + 1]; ++e)
+            touch(g.edges[static_cast<std::size_t>(e)].to);
+    }
+}
+
+// The forward pass along a topological order: the longest path from the project start to
+// every event, in working time from the start of the walk. moment(v, w) is the moment event v
+// at working time w stands for.
+template <class Moment>
+std::vector<double> forwardPass(const Graph& g, const std::vector<int>& order, double projectStartWork,
+                                WorkingAxis& axis, const Moment& moment)
+{
+    // What the pass reads and writes of an event, side by side: one cache line per edge target.
+    struct Event {
+        double early = -std::numeric_limits<double>::infinity();
+        bool reached = false;
+    };
+    std::vector<Event> events(g.first.size() - 1);
+    for (std::size_t head = 0; head < order.size(); ++head) {
+        prefetchAhead(g, order, head, [&events](int w) { prefetch(&events[static_cast<std::size_t>(w)]); });
+        const int v = order[head];
+        const auto uv = static_cast<std::size_t>(v);
+        Event& event = events[uv];
+        if (!event.reached)
+            event.early = projectStartWork;
+        const double at = event.early;
+        for (int e = g.first[uv]; e < g.first[uv + 1]; ++e) {
+            const Edge& edge = g.edges[static_cast<std::size_t>(e)];
+            const double t =
+                edge.kind == EdgeKind::CalendarDays ? axis.work(moment(v, at) + edge.length) : at + edge.length;
+            Event& target = events[static_cast<std::size_t>(edge.to)];
+            if (!target.reached || t > target.early)
+                target.early = t;
+            target.reached = true;
+        }
+    }
+    std::vector<double> early(events.size());
+    for (std::size_t v = 0; v < events.size(); ++v)
+        early[v] = events[v].early;
+    return early;
+}
+
+// The backward pass: the latest time of every event that keeps the project end.
+std::vector<double> backwardPass(const Graph& g, const std::vector<int>& order, double projectEndWork,
+                                 WorkingAxis& axis)
+{
+    std::vector<double> late(g.first.size() - 1, std::numeric_limits<double>::infinity());
+    const std::vector<int> reversed(order.rbegin(), order.rend());
+    for (std::size_t head = 0; head < reversed.size(); ++head) {
+        prefetchAhead(g, reversed, head, [&late](int w) { prefetch(&late[static_cast<std::size_t>(w)]); });
+        const auto uv = static_cast<std::size_t>(reversed[head]);
+        if (g.first[uv] == g.first[uv + 1]) {
+            late[uv] = projectEndWork;
+            continue;
+        }
+        double least = late[uv];
+        for (int e = g.first[uv]; e < g.first[uv + 1]; ++e) {
+            const Edge& edge = g.edges[static_cast<std::size_t>(e)];
+            const double after = late[static_cast<std::size_t>(edge.to)];
+            const double t = edge.kind == EdgeKind::CalendarDays
+                                 ? axis.work(axis.findFirstEffective(axis.earliest(after)) - edge.length)
+                                 : after - edge.length;
+            least = std::min(least, t);
+        }
+        late[uv] = least;
+    }
+    return late;
+}
 
 } // namespace
+
+// The precedence graph of the last run and what it was built from. It holds while no bar
+// enters or leaves the table, no row is added, removed or moved, and the connections and the
+// calendar stay; a run after a change of some rows' bars then reads those bars alone.
+struct TQVTCriticalPathCalculator::Model {
+    TQVTGanttDocument* document = nullptr;
+    IQVTCalendar* calendar = nullptr;
+    // The document's connections as they were; a connection removed and put back where it was
+    // leaves the graph as it is.
+    std::vector<const TQVTBarConnection*> connections;
+    std::size_t rowCount = 0;
+    // Kept alive so that a bar removed without notice is never written to after its end.
+    std::vector<std::shared_ptr<TQVTTaskBar>> bars;
+    std::vector<BarPlace> places;
+    std::vector<BarSpan> times;
+    BarIndex index;
+    std::vector<Precedence> precedences;
+    std::vector<char> alive;
+    std::vector<int> cycle; // the bars left out, in gathering order
+    Graph graph;
+    std::vector<int> order;
+    double earliestLead = 0; // the largest lead in calendar days, as a negative distance
+    std::vector<Written> written;
+};
 
 TQVTCriticalPathCalculator::TQVTCriticalPathCalculator(TQVTGanttTable* table) : table(table) {}
 
 TQVTCriticalPathCalculator::~TQVTCriticalPathCalculator() = default;
+
+void TQVTCriticalPathCalculator::invalidate()
+{
+    FModel.reset();
+}
 
 void TQVTCriticalPathCalculator::highLightCriticalPath(bool b)
 {
@@ -507,254 +799,169 @@ std::vector<TQVTTaskBar*> TQVTCriticalPathCalculator::cycleBars() const
     return bars;
 }
 
-namespace {
-
-// The cache lines of a bar that the calculation reads and writes.
-void prefetchBar(const TQVTGanttBar* bar)
-{
-    const auto address = reinterpret_cast<std::uintptr_t>(bar);
-    if (!address)
-        return;
-    prefetch(bar);
-    prefetch(reinterpret_cast<const void*>(address + sizeof(TQVTTaskBar) / 2));
-    prefetch(reinterpret_cast<const void*>(address + sizeof(TQVTTaskBar) - 1));
-}
-
-// The task bars of the table, rows in order and each row's bars in list order, with their
-// times; every other bar's mark is left alone.
-void gatherBars(const std::vector<std::shared_ptr<TQVTGanttRow>>& rows, std::vector<TQVTTaskBar*>& bars,
-                std::vector<BarSpan>& times)
-{
-    bars.reserve(rows.size());
-    times.reserve(rows.size());
-    const std::size_t count = rows.size();
-    for (std::size_t r = 0; r < count; ++r) {
-        // Three stages ahead: the row, then its list, then the first bars of the list.
-        if (r + 3 * Ahead < count)
-            prefetch(rows[r + 3 * Ahead].get());
-        if (r + 2 * Ahead < count)
-            prefetch(rows[r + 2 * Ahead]->FBarList.data());
-        if (r + Ahead < count)
-            if (const auto& list = rows[r + Ahead]->FBarList; !list.empty())
-                prefetchBar(list.front().get());
-        const auto& list = rows[r]->FBarList;
-        for (std::size_t j = 0; j < list.size(); ++j) {
-            if (j + 1 < list.size())
-                prefetchBar(list[j + 1].get());
-            TQVTGanttBar* bar = list[j].get();
-            BarSpan t{};
-            TQVTTaskBar* task = nullptr;
-            // Comparing classes first spares the cast and the calls for the common kind; a
-            // known duration and end are what the calls would answer.
-            if (typeid(*bar) == typeid(TQVTTaskBar)) {
-                task = static_cast<TQVTTaskBar*>(bar);
-                task->FCriticalElement = false;
-                // The working length first: deriving it drops the end cache, which getEndDate fills.
-                t.duration =
-                    task->FEffectiveDuration > 0 ? task->FEffectiveDuration : task->TQVTTaskBar::getEffectiveDuration();
-                t.start = task->FstartDate;
-                t.end = task->FendDate != 0 ? task->FendDate : task->TQVTTaskBar::getEndDate();
-            } else if ((task = dynamic_cast<TQVTTaskBar*>(bar))) {
-                task->FCriticalElement = false;
-                t.duration = task->getEffectiveDuration();
-                t.start = task->getStartDate();
-                t.end = task->getEndDate();
-            } else {
-                continue;
-            }
-            t.duration = std::max(finiteOr0(t.duration), 0.0);
-            t.start = finiteOr0(t.start);
-            t.end = finiteOr0(t.end);
-            bars.push_back(task);
-            times.push_back(t);
-        }
-    }
-}
-
-// Precedences: the first connection of each ordered pair of task bars of the table, grouped
-// by origin bar and otherwise in the document's order.
-std::vector<Precedence> gatherPrecedences(const std::vector<std::shared_ptr<TQVTBarConnection>>& connections,
-                                          const std::vector<TQVTTaskBar*>& bars)
-{
-    const std::size_t count = connections.size();
-    const BarIndex index(bars);
-    const std::size_t un = bars.size();
-    std::vector<Precedence> all;
-    all.reserve(count);
-    std::vector<int> first(un + 1, 0);
-    // Two stages ahead: the connection, then the index slots of its bars.
-    constexpr std::size_t Stage = 2 * Ahead;
-    for (std::size_t c = 0; c < count; ++c) {
-        if (c + 2 * Stage < count)
-            if (const TQVTBarConnection* next = connections[c + 2 * Stage].get()) {
-                prefetch(&next->barFrom);
-                prefetch(&next->FCriticalElement);
-            }
-        if (c + Stage < count)
-            if (const TQVTBarConnection* next = connections[c + Stage].get()) {
-                index.prefetchFor(next->barFrom.get());
-                index.prefetchFor(next->barTo.get());
-            }
-        const TQVTBarConnection* connection = connections[c].get();
-        if (!connection)
-            continue;
-        const int from = index.find(connection->barFrom.get());
-        const int to = index.find(connection->barTo.get());
-        if (from < 0 || to < 0)
-            continue;
-        all.push_back(Precedence{from, to, static_cast<int>(c), connection->FMinDistance, connection->getConnType(),
-                                 connection->FWorkingDays});
-        ++first[static_cast<std::size_t>(from) + 1];
-    }
-    // Grouped by origin bar (keeping the document's order within a group), a pair's later
-    // connections are found by a mark per target bar rather than by a lookup per pair.
-    for (std::size_t i = 0; i < un; ++i)
-        first[i + 1] += first[i];
-    std::vector<Precedence> grouped(all.size());
-    for (const Precedence& p : all)
-        grouped[static_cast<std::size_t>(first[static_cast<std::size_t>(p.from)]++)] = p;
-    all.clear();
-    std::vector<int> seenFrom(un, -1);
-    for (const Precedence& p : grouped) {
-        int& mark = seenFrom[static_cast<std::size_t>(p.to)];
-        if (mark == p.from)
-            continue;
-        mark = p.from;
-        all.push_back(p);
-    }
-    return all;
-}
-
-// Kahn's topological order of the nodes of live bars, shorter than their number when the graph
-// has a cycle, and along it the forward pass: the longest path from the project start to every
-// event, in working time from the start of the walk. moment(v, w) is the moment event v at
-// working time w stands for.
-// The passes visit the events in an order the memory does not follow: the edges of the event
-// some places ahead, and the events they lead to, are asked for before they are needed.
-template <class Touch>
-void prefetchAhead(const Graph& g, const std::vector<int>& order, std::size_t head, const Touch& touch)
-{
-    constexpr std::size_t Stage = 2 * Ahead;
-    if (head + 3 * Stage < order.size())
-        prefetch(&g.first[static_cast<std::size_t>(order[head + 3 * Stage])]);
-    if (head + 2 * Stage < order.size())
-        prefetch(&g.edges[static_cast<std::size_t>(g.first[static_cast<std::size_t>(order[head + 2 * Stage])])]);
-    if (head + Stage < order.size()) {
-        const auto v = static_cast<std::size_t>(order[head + Stage]);
-        touch(static_cast<int>(v));
-        for (int e = g.first[v]; e < g.first[v + 1]; ++e)
-            touch(g.edges[static_cast<std::size_t>(e)].to);
-    }
-}
-
-template <class Moment>
-std::vector<int> forwardPass(const Graph& g, const std::vector<char>& alive, double projectStartWork, WorkingAxis& axis,
-                             const Moment& moment, std::vector<double>& early)
-{
-    // What the pass reads and writes of an event, side by side: one cache line per edge target.
-    struct Event {
-        double early = -std::numeric_limits<double>::infinity();
-        int pending = 0;
-        bool reached = false;
-    };
-    const std::size_t nodes = g.first.size() - 1;
-    std::vector<Event> events(nodes);
-    for (const Edge& e : g.edges)
-        ++events[static_cast<std::size_t>(e.to)].pending;
-    std::vector<int> order;
-    order.reserve(nodes);
-    for (std::size_t v = 0; v < nodes; ++v)
-        if (alive[v / 2] && events[v].pending == 0)
-            order.push_back(static_cast<int>(v));
-    for (std::size_t head = 0; head < order.size(); ++head) {
-        prefetchAhead(g, order, head, [&events](int w) { prefetch(&events[static_cast<std::size_t>(w)]); });
-        const int v = order[head];
-        const auto uv = static_cast<std::size_t>(v);
-        Event& event = events[uv];
-        if (!event.reached)
-            event.early = projectStartWork;
-        const double at = event.early;
-        for (int e = g.first[uv]; e < g.first[uv + 1]; ++e) {
-            const Edge& edge = g.edges[static_cast<std::size_t>(e)];
-            const double t =
-                edge.kind == EdgeKind::CalendarDays ? axis.work(moment(v, at) + edge.length) : at + edge.length;
-            Event& target = events[static_cast<std::size_t>(edge.to)];
-            if (!target.reached || t > target.early)
-                target.early = t;
-            target.reached = true;
-            if (--target.pending == 0)
-                order.push_back(edge.to);
-        }
-    }
-    early.resize(nodes);
-    for (std::size_t v = 0; v < nodes; ++v)
-        early[v] = events[v].early;
-    return order;
-}
-
-} // namespace
-
-void TQVTCriticalPathCalculator::refreshCriticalPath()
+void TQVTCriticalPathCalculator::clearResult()
 {
     highLightCriticalPath(false);
     FCriticalBars.clear();
     FCriticalConnections.clear();
     FCycleBars.clear();
     FProjectStart = FProjectEnd = 0;
+}
+
+void TQVTCriticalPathCalculator::refreshCriticalPath()
+{
+    clearResult();
+    FModel.reset();
     if (!table)
         return;
-
-    std::vector<TQVTTaskBar*> bars;
-    std::vector<BarSpan> times;
-    gatherBars(table->FRows, bars, times);
-    const int n = static_cast<int>(bars.size());
-    const auto un = static_cast<std::size_t>(n);
+    auto model = std::make_unique<Model>();
+    Model& m = *model;
+    gatherBars(table->FRows, m.bars, m.times, m.places);
+    const std::size_t un = m.bars.size();
+    const int n = static_cast<int>(un);
     if (n == 0)
         return;
-    std::vector<double> duration(un);
-    for (std::size_t i = 0; i < un; ++i)
-        duration[i] = times[i].duration;
-
-    TQVTGanttDocument* document = table->findDocument();
-    IQVTCalendar* calendar = document ? document->getCalendar() : nullptr;
-
-    std::vector<Precedence> precedences;
-    if (document)
-        precedences = gatherPrecedences(document->connections, bars);
-    double earliestLead = 0; // the largest lead in calendar days, as a negative distance
-    for (const Precedence& p : precedences)
+    m.rowCount = table->FRows.size();
+    m.document = table->findDocument();
+    m.calendar = m.document ? m.document->getCalendar() : nullptr;
+    m.index = BarIndex(m.bars);
+    if (m.document) {
+        for (const auto& connection : m.document->connections)
+            m.connections.push_back(connection.get());
+        m.precedences = gatherPrecedences(m.document->connections, m.index, un);
+    }
+    for (const Precedence& p : m.precedences)
         if (!p.workingDays)
-            earliestLead = std::min(earliestLead, static_cast<double>(p.distance));
+            m.earliestLead = std::min(m.earliestLead, static_cast<double>(p.distance));
+
+    m.alive.assign(un, 1);
+    m.graph = buildGraph(2 * n, m.precedences, m.alive, m.times);
+    m.order = topologicalOrder(m.graph, m.alive);
+    if (m.order.size() < 2 * un) {
+        // Bars on precedence cycles are left out with their connections; what remains is
+        // acyclic.
+        const std::vector<char> cyclic = nodesOnCycles(m.graph);
+        for (std::size_t i = 0; i < un; ++i)
+            if (cyclic[2 * i] || cyclic[2 * i + 1]) {
+                m.alive[i] = 0;
+                m.cycle.push_back(static_cast<int>(i));
+                TQVTTaskBar& bar = *m.bars[i];
+                bar.FESTime = bar.FLFTime = bar.FLBTime = bar.FGBTime = 0;
+            }
+        std::erase_if(m.precedences, [&m](const Precedence& p) {
+            return !m.alive[static_cast<std::size_t>(p.from)] || !m.alive[static_cast<std::size_t>(p.to)];
+        });
+        addlog("Critical path: " + std::to_string(m.cycle.size()) +
+               " task bars lie on precedence cycles and are left out");
+        if (LogActive())
+            for (const int i : m.cycle)
+                addlog("Critical path: bar " + std::to_string(i) + " (row " +
+                       std::to_string(m.bars[static_cast<std::size_t>(i)]->getRow()) + ") lies on a precedence cycle");
+        m.graph = buildGraph(2 * n, m.precedences, m.alive, m.times);
+        m.order = topologicalOrder(m.graph, m.alive);
+    }
+    m.written.assign(un, Written{});
+    FModel = std::move(model);
+    compute(*FModel);
+}
+
+bool TQVTCriticalPathCalculator::takeChangedRows(std::vector<int> rows)
+{
+    Model& m = *FModel;
+    TQVTGanttDocument* document = table->findDocument();
+    if (table->FRows.size() != m.rowCount || document != m.document ||
+        (document && (document->getCalendar() != m.calendar || !sameConnections(document->connections, m.connections))))
+        return false;
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    // Past a few rows, gathering everything again costs less than the checks.
+    constexpr std::size_t MostRows = 64;
+    if (rows.size() > MostRows || (!rows.empty() && (rows.front() < 0 || rows.back() >= static_cast<int>(m.rowCount))))
+        return false;
+    const auto reported = [&rows](int row) { return std::binary_search(rows.begin(), rows.end(), row); };
+    // The task bars these rows held must be the ones they hold now, in any of them.
+    std::size_t held = 0;
+    for (const BarPlace& place : m.places)
+        held += reported(place.row) ? 1 : 0;
+    struct Found {
+        int bar;
+        BarPlace place;
+        BarSpan times;
+    };
+    std::vector<Found> found;
+    for (const int r : rows) {
+        const auto& list = table->FRows[static_cast<std::size_t>(r)]->FBarList;
+        for (std::size_t j = 0; j < list.size(); ++j) {
+            BarSpan t{};
+            TQVTTaskBar* task = readTaskBar(list[j].get(), t);
+            if (!task)
+                continue;
+            const int i = m.index.find(task);
+            if (i < 0 || !reported(m.places[static_cast<std::size_t>(i)].row))
+                return false;
+            found.push_back({i, {r, static_cast<int>(j)}, t});
+        }
+    }
+    if (found.size() != held)
+        return false;
+    std::vector<int> seen;
+    for (const Found& f : found)
+        seen.push_back(f.bar);
+    std::sort(seen.begin(), seen.end());
+    if (std::adjacent_find(seen.begin(), seen.end()) != seen.end())
+        return false;
+    for (const Found& f : found) {
+        const auto i = static_cast<std::size_t>(f.bar);
+        m.places[i] = f.place;
+        m.times[i] = f.times;
+        m.written[i] = Written{};
+        if (m.alive[i])
+            m.graph.edges[static_cast<std::size_t>(m.graph.first[2 * i])].length = f.times.duration;
+    }
+    return true;
+}
+
+void TQVTCriticalPathCalculator::refreshCriticalPathOfRows(const std::vector<int>& rows)
+{
+    // The log names bars by their place in a fresh gathering.
+    if (!table || !FModel || LogActive() || !takeChangedRows(rows))
+        return refreshCriticalPath();
+    clearResult();
+    compute(*FModel);
+}
+
+void TQVTCriticalPathCalculator::compute(Model& m)
+{
+    const std::size_t un = m.bars.size();
+    const auto placeOf = [&m](int i) { return m.places[static_cast<std::size_t>(i)]; };
+    const auto byPlace = [&placeOf](int a, int b) { return placeOf(a) < placeOf(b); };
+    std::sort(m.cycle.begin(), m.cycle.end(), byPlace);
+    for (const int i : m.cycle)
+        FCycleBars.push_back(m.bars[static_cast<std::size_t>(i)]);
 
     // The walk of the calendar starts before every date the computation may ask about.
     TDateTime lo = std::numeric_limits<double>::max();
-    for (const BarSpan& t : times)
+    for (const BarSpan& t : m.times)
         lo = std::min({lo, t.start, t.end});
-    WorkingAxis axis(calendar, lo - 7 + earliestLead);
+    WorkingAxis axis(m.calendar, lo - 7 + m.earliestLead);
 
-    std::vector<char> alive(un, 1);
     std::vector<TDateTime> effectiveStart(un, 0);
     std::vector<TDateTime> effectiveEnd(un, 0);
+    bool any = false;
     for (std::size_t i = 0; i < un; ++i) {
-        effectiveStart[i] = axis.findFirstEffective(times[i].start);
-        effectiveEnd[i] = axis.addEffective(times[i].start, duration[i], false);
+        effectiveStart[i] = axis.findFirstEffective(m.times[i].start);
+        effectiveEnd[i] = axis.addEffective(m.times[i].start, m.times[i].duration, false);
+        if (!m.alive[i])
+            continue;
+        // Earliest effective start and latest effective end of the live bars.
+        any = true;
+        if (effectiveStart[i] != 0 && (FProjectStart == 0 || effectiveStart[i] < FProjectStart))
+            FProjectStart = effectiveStart[i];
+        if (effectiveEnd[i] != 0 && (FProjectEnd == 0 || effectiveEnd[i] > FProjectEnd))
+            FProjectEnd = effectiveEnd[i];
     }
-    // Earliest effective start and latest effective end of the live bars; false when none lives.
-    const auto spanProject = [&]() {
-        FProjectStart = FProjectEnd = 0;
-        bool any = false;
-        for (std::size_t i = 0; i < un; ++i) {
-            if (!alive[i])
-                continue;
-            any = true;
-            if (effectiveStart[i] != 0 && (FProjectStart == 0 || effectiveStart[i] < FProjectStart))
-                FProjectStart = effectiveStart[i];
-            if (effectiveEnd[i] != 0 && (FProjectEnd == 0 || effectiveEnd[i] > FProjectEnd))
-                FProjectEnd = effectiveEnd[i];
-        }
-        return any;
-    };
-    spanProject();
+    if (!any)
+        return;
 
     // The moment an event at working time w stands for: a start is at the first working moment
     // (after a weekend, not before it), an end at the last.
@@ -762,71 +969,29 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
         const TDateTime earliest = axis.earliest(w);
         return node % 2 == 0 ? axis.findFirstEffective(earliest) : earliest;
     };
-
-    Graph graph = buildGraph(2 * n, precedences, alive, duration);
-    std::vector<double> early;
-    double projectStartWork = axis.work(FProjectStart);
-    std::vector<int> order = forwardPass(graph, alive, projectStartWork, axis, momentOf, early);
-    if (order.size() < 2 * un) {
-        // Bars on precedence cycles are left out with their connections; what remains is
-        // acyclic and is computed again.
-        const std::vector<char> cyclic = nodesOnCycles(graph);
-        for (std::size_t i = 0; i < un; ++i)
-            if (cyclic[2 * i] || cyclic[2 * i + 1]) {
-                alive[i] = 0;
-                FCycleBars.push_back(std::static_pointer_cast<TQVTTaskBar>(bars[i]->shared_from_this()));
-                bars[i]->FESTime = bars[i]->FLFTime = bars[i]->FLBTime = bars[i]->FGBTime = 0;
-            }
-        std::erase_if(precedences, [&alive](const Precedence& p) {
-            return !alive[static_cast<std::size_t>(p.from)] || !alive[static_cast<std::size_t>(p.to)];
-        });
-        addlog("Critical path: " + std::to_string(FCycleBars.size()) +
-               " task bars lie on precedence cycles and are left out");
-        if (LogActive())
-            for (std::size_t i = 0; i < un; ++i)
-                if (!alive[i])
-                    addlog("Critical path: bar " + std::to_string(i) + " (row " + std::to_string(bars[i]->getRow()) +
-                           ") lies on a precedence cycle");
-        if (!spanProject())
-            return;
-        graph = buildGraph(2 * n, precedences, alive, duration);
-        projectStartWork = axis.work(FProjectStart);
-        order = forwardPass(graph, alive, projectStartWork, axis, momentOf, early);
-    }
-    const double projectEndWork = axis.work(FProjectEnd);
-
-    // Backward pass: the latest time of every event that keeps the project end.
-    const std::size_t nodes = 2 * un;
-    std::vector<double> late(nodes, std::numeric_limits<double>::infinity());
-    const std::vector<int> reversed(order.rbegin(), order.rend());
-    for (std::size_t head = 0; head < reversed.size(); ++head) {
-        prefetchAhead(graph, reversed, head, [&late](int w) { prefetch(&late[static_cast<std::size_t>(w)]); });
-        const auto uv = static_cast<std::size_t>(reversed[head]);
-        if (graph.first[uv] == graph.first[uv + 1]) {
-            late[uv] = projectEndWork;
-            continue;
-        }
-        double least = late[uv];
-        for (int e = graph.first[uv]; e < graph.first[uv + 1]; ++e) {
-            const Edge& edge = graph.edges[static_cast<std::size_t>(e)];
-            const double after = late[static_cast<std::size_t>(edge.to)];
-            const double t = edge.kind == EdgeKind::CalendarDays
-                                 ? axis.work(axis.findFirstEffective(axis.earliest(after)) - edge.length)
-                                 : after - edge.length;
-            least = std::min(least, t);
-        }
-        late[uv] = least;
-    }
+    const double projectStartWork = axis.work(FProjectStart);
+    const std::vector<double> early = forwardPass(m.graph, m.order, projectStartWork, axis, momentOf);
+    // Latest times reach as far before the project end as the longest path is long, which may
+    // be long before the first bar: the backward pass walks the calendar from there, as asking
+    // the calendar itself for each date before a walk costs a walk of its own.
+    double longest = 0;
+    for (const double e : early)
+        if (std::isfinite(e))
+            longest = std::max(longest, e - projectStartWork);
+    const TDateTime reach = FProjectEnd - longest * axis.calendarPerWorkingTime() * 1.25 - 14;
+    WorkingAxis backAxis(m.calendar, std::isfinite(reach) ? std::min(axis.start(), reach) : axis.start());
+    const double projectEndWork = backAxis.work(FProjectEnd);
+    const std::vector<double> late = backwardPass(m.graph, m.order, projectEndWork, backAxis);
 
     // Real times, buffers and the critical bars, first apart from the bars.
     std::vector<TDateTime> earlyStart(un, 0);
     std::vector<TDateTime> lateFinish(un, 0);
     std::vector<char> critical(un, 0);
     for (std::size_t i = 0; i < un; ++i) {
-        if (!alive[i])
+        if (!m.alive[i])
             continue;
         earlyStart[i] = axis.addEffective(FProjectStart, early[2 * i] - projectStartWork, true);
-        lateFinish[i] = axis.substrEffective(FProjectEnd, projectEndWork - late[2 * i + 1]);
+        lateFinish[i] = backAxis.substrEffective(FProjectEnd, projectEndWork - late[2 * i + 1]);
         critical[i] = std::abs(lateFinish[i] - effectiveEnd[i]) <= Tolerance;
     }
     // The local buffer: the least slack of a bar's outgoing precedences.
@@ -834,9 +999,9 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
     for (std::size_t i = 0; i < un; ++i)
         localBuffer[i] = FProjectEnd - effectiveEnd[i];
     std::vector<const Precedence*> criticalPrecedences;
-    for (const Precedence& p : precedences) {
-        const BarSpan& origin = times[static_cast<std::size_t>(p.from)];
-        const BarSpan& target = times[static_cast<std::size_t>(p.to)];
+    for (const Precedence& p : m.precedences) {
+        const BarSpan& origin = m.times[static_cast<std::size_t>(p.from)];
+        const BarSpan& target = m.times[static_cast<std::size_t>(p.to)];
         const TDateTime a = (p.type & 2) ? origin.start : origin.end;
         const TDateTime b = (p.type & 1) ? target.start : target.end;
         const double gap = p.workingDays ? axis.diffEffective(a, b) : b - a;
@@ -845,35 +1010,43 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
         if (critical[static_cast<std::size_t>(p.from)] && critical[static_cast<std::size_t>(p.to)])
             criticalPrecedences.push_back(&p);
     }
-    // Then written to the bars in one pass, in order.
+    // Then written to the bars whose values changed, in order.
+    std::vector<int> criticalBars;
     for (std::size_t i = 0; i < un; ++i) {
-        if (i + Ahead < un)
-            prefetchBar(bars[i + Ahead]);
-        if (!alive[i])
+        if (!m.alive[i])
             continue;
-        TQVTTaskBar* bar = bars[i];
-        bar->FESTime = earlyStart[i];
-        bar->FLFTime = lateFinish[i];
-        bar->FGBTime = bar->FLFTime - effectiveEnd[i];
-        bar->FLBTime = localBuffer[i];
         if (critical[i])
-            FCriticalBars.push_back(std::static_pointer_cast<TQVTTaskBar>(bar->shared_from_this()));
+            criticalBars.push_back(static_cast<int>(i));
+        Written& last = m.written[i];
+        if (last.early == earlyStart[i] && last.lateFinish == lateFinish[i] && last.localBuffer == localBuffer[i])
+            continue;
+        last = Written{earlyStart[i], lateFinish[i], localBuffer[i]};
+        TQVTTaskBar& bar = *m.bars[i];
+        bar.FESTime = earlyStart[i];
+        bar.FLFTime = lateFinish[i];
+        bar.FGBTime = lateFinish[i] - effectiveEnd[i];
+        bar.FLBTime = localBuffer[i];
     }
-    std::sort(criticalPrecedences.begin(), criticalPrecedences.end(), [](const Precedence* x, const Precedence* y) {
-        return x->from != y->from ? x->from < y->from : x->to < y->to;
-    });
+    std::sort(criticalBars.begin(), criticalBars.end(), byPlace);
+    for (const int i : criticalBars)
+        FCriticalBars.push_back(m.bars[static_cast<std::size_t>(i)]);
+    std::sort(criticalPrecedences.begin(), criticalPrecedences.end(),
+              [&placeOf](const Precedence* x, const Precedence* y) {
+                  return x->from != y->from ? placeOf(x->from) < placeOf(y->from) : placeOf(x->to) < placeOf(y->to);
+              });
     for (const Precedence* p : criticalPrecedences)
-        FCriticalConnections.push_back(document->connections[static_cast<std::size_t>(p->connection)]);
+        FCriticalConnections.push_back(m.document->connections[static_cast<std::size_t>(p->connection)]);
 
     if (LogActive())
         for (std::size_t i = 0; i < un; ++i) {
-            if (!alive[i])
+            if (!m.alive[i])
                 continue;
-            const std::string bar = "bar " + std::to_string(i);
-            addlog(bar + " EST = " + RealToText(bars[i]->FESTime));
-            addlog(bar + " LFT = " + RealToText(bars[i]->FLFTime));
-            addlog(bar + " LBT = " + RealToText(bars[i]->FLBTime));
-            addlog(bar + " GBT = " + RealToText(bars[i]->FGBTime));
+            const TQVTTaskBar& bar = *m.bars[i];
+            const std::string name = "bar " + std::to_string(i);
+            addlog(name + " EST = " + RealToText(bar.FESTime));
+            addlog(name + " LFT = " + RealToText(bar.FLFTime));
+            addlog(name + " LBT = " + RealToText(bar.FLBTime));
+            addlog(name + " GBT = " + RealToText(bar.FGBTime));
         }
     highLightCriticalPath(true);
 }

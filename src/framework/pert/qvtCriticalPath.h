@@ -27,7 +27,8 @@ class TQVTTaskBar;
 /// values become 0 and they are never critical.
 ///
 /// The work is linear in bars and connections (plus the calendar's non-working intervals over
-/// the project's span); nothing recurses.
+/// the project's span); nothing recurses. The precedence graph is kept between runs, so a run
+/// after a change of a few rows' bars reads only those bars and then works on flat arrays.
 class TQVTCriticalPathCalculator {
 public:
     /// A global buffer within this much of 0 (one minute, in days) counts as none.
@@ -43,6 +44,14 @@ public:
     /// every task bar of the table, collects the critical bars and connections, logs every
     /// bar's values (when the log reaches somebody) and marks the result.
     void refreshCriticalPath();
+    /// The same result after a change of the bars of these rows alone (their dates, or bars
+    /// moved among them; none for a change of the connections). Only those bars are read again
+    /// when the precedence graph of the last run still holds; otherwise everything is.
+    void refreshCriticalPathOfRows(const std::vector<int>& rows);
+    /// Forgets the precedence graph of the last run, so that the next refresh reads every bar
+    /// and connection again. For whoever adds, removes or reorders rows, changes the calendar or
+    /// a connection's ends, kind or distance.
+    void invalidate();
     /// Sets criticalElement := b on the bars and connections of the last result that still live.
     void highLightCriticalPath(bool b);
 
@@ -61,6 +70,14 @@ public:
     TQVTGanttTable* table;
 
 private:
+    struct Model;
+
+    void clearResult();
+    /// Takes the bars of rows into the model; false when the model no longer holds.
+    bool takeChangedRows(std::vector<int> rows);
+    void compute(Model& model);
+
+    std::unique_ptr<Model> FModel;
     std::vector<std::weak_ptr<TQVTTaskBar>> FCriticalBars;
     std::vector<std::weak_ptr<TQVTBarConnection>> FCriticalConnections;
     std::vector<std::weak_ptr<TQVTTaskBar>> FCycleBars;

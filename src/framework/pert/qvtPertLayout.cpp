@@ -141,4 +141,10 @@ void TQVTGanttTable::updateCriticalPath()
         getCriticalPathCalculator().refreshCriticalPath();
 }
 
+void TQVTGanttTable::updateCriticalPathOfRows(const std::vector<int>& rows)
+{
+    if (FUpdateCriticalPath)
+        getCriticalPathCalculator().refreshCriticalPathOfRows(rows);
+}
+
 } // namespace corvane

@@ -1,7 +1,10 @@
-// The critical path: the Part's cases, and the fast calculator against a plain reading of the
-// definition (all paths, calendar asked directly) on random schedules, acyclic and cyclic.
+// The critical path: single cases, the fast calculator against a plain reading of the
+// definition (all paths, calendar asked directly) on random schedules, acyclic and cyclic, and
+// the update after each edit against a whole computation.
 
+#include "corvane/framework/chart/qvtConnectionOperations.h"
 #include "corvane/framework/chart/qvtTaskBar.h"
+#include "corvane/framework/interaction/qvtUndoRedoStack.h"
 #include "corvane/framework/pert/qvtCriticalPath.h"
 #include "corvane/framework/time/qvtDateException.h"
 #include "corvane/platform/DateUtils.h"
@@ -395,6 +398,92 @@ TEST_F(RandomSchedules, CyclicSchedulesEndLogTheCycleAndComputeTheRest)
         cyclic += checkAgainstDefinition(seed) ? 1 : 0;
     }
     EXPECT_GT(cyclic, 100);
+}
+
+// Everything a run leaves behind, bars in row order.
+struct Outcome {
+    std::vector<std::vector<double>> values;
+    std::vector<TQVTTaskBar*> critical;
+    std::vector<TQVTBarConnection*> criticalConnections;
+    std::vector<TQVTTaskBar*> cycle;
+    TDateTime projectStart = 0;
+    TDateTime projectEnd = 0;
+
+    bool operator==(const Outcome&) const = default;
+};
+
+Outcome outcomeOf(TQVTGanttTable& table, const TQVTCriticalPathCalculator& calculator)
+{
+    Outcome o;
+    for (const auto& row : table.FRows)
+        for (const auto& b : row->FBarList) {
+            const auto& t = dynamic_cast<const TQVTTaskBar&>(*b);
+            o.values.push_back({t.FESTime, t.FLFTime, t.FLBTime, t.FGBTime, t.FCriticalElement ? 1.0 : 0.0});
+        }
+    o.critical = calculator.criticalBars();
+    o.criticalConnections = calculator.criticalConnections();
+    o.cycle = calculator.cycleBars();
+    o.projectStart = calculator.getProjectStart();
+    o.projectEnd = calculator.getProjectEnd();
+    return o;
+}
+
+TEST_F(RandomSchedules, EveryEditLeavesWhatAWholeComputationGives)
+{
+    // Moves across rows, resizes, connections added and deleted, undo and redo, some of them
+    // vetoed: after each, the table's updated result equals a fresh calculator's.
+    std::mt19937 rng(23);
+    const auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    TQVTDataSourceIntf hooks;
+    hooks.AutoCreatePertbars = false;
+    hooks.OnBeforeBarMove = [&](TQVTGanttBar*, bool& cancel) { cancel = pick(0, 5) == 0; };
+    hooks.OnBeforeConnectionAdd = [&](TQVTBarConnection*, bool& cancel) { cancel = pick(0, 5) == 0; };
+    // A log that reaches somebody names bars by a fresh gathering, which would hide the update.
+    const TLogObserver listening = SetLogObserver(nullptr);
+    for (int seed = 0; seed < 150 && !HasFailure(); ++seed) {
+        makeSchedule(rng, seed % 3 == 0);
+        table().updateCriticalPath();
+        TQVTUndoRedoStack history;
+        std::vector<std::shared_ptr<TQVTGanttBar>> bars;
+        for (int r = 0; r < table().countRows(); ++r)
+            bars.push_back(bar(r, 0));
+        const int rows = table().countRows();
+        for (int step = 0; step < 40 && !HasFailure(); ++step) {
+            const auto& b = bars[static_cast<std::size_t>(pick(0, rows - 1))];
+            switch (pick(0, 5)) {
+            case 0:
+                history.doOperation(std::make_shared<TQVTBarMoveOperation>(
+                    &hooks, b, b->getStartDate() + pick(-3, 3) * 0.5, pick(0, rows - 1)));
+                break;
+            case 1:
+                history.doOperation(std::make_shared<TQVTBarResizeOperation>(&hooks, b, pick(-1, 2), 0, pick(0, 1)));
+                break;
+            case 2: {
+                auto link = std::make_shared<TQVTBarConnection>(b, bars[static_cast<std::size_t>(pick(0, rows - 1))],
+                                                                pick(0, 3));
+                link->FMinDistance = pick(-1, 2);
+                history.doOperation(std::make_shared<TQVTConnectionAddOperation>(&hooks, document.get(), link));
+                break;
+            }
+            case 3:
+                if (!document->connections.empty())
+                    history.doOperation(std::make_shared<TQVTConnectionDeleteOperation>(
+                        &hooks, document.get(),
+                        document->connections[static_cast<std::size_t>(pick(0, document->countConnections() - 1))]));
+                break;
+            case 4:
+                history.undo();
+                break;
+            default:
+                history.redo();
+            }
+            const Outcome updated = outcomeOf(table(), calculator());
+            TQVTCriticalPathCalculator whole(&table());
+            whole.refreshCriticalPath();
+            EXPECT_TRUE(updated == outcomeOf(table(), whole)) << "seed " << seed << " step " << step;
+        }
+    }
+    SetLogObserver(listening);
 }
 
 } // namespace
