@@ -999,7 +999,11 @@ void TQVTCriticalPathCalculator::compute(Model& m)
     for (std::size_t i = 0; i < un; ++i)
         localBuffer[i] = FProjectEnd - effectiveEnd[i];
     std::vector<const Precedence*> criticalPrecedences;
-    for (const Precedence& p : m.precedences) {
+    for (std::size_t k = 0; k < m.precedences.size(); ++k) {
+        // Grouped by origin, the precedences meet their targets in no order.
+        if (k + Ahead < m.precedences.size())
+            prefetch(&m.times[static_cast<std::size_t>(m.precedences[k + Ahead].to)]);
+        const Precedence& p = m.precedences[k];
         const BarSpan& origin = m.times[static_cast<std::size_t>(p.from)];
         const BarSpan& target = m.times[static_cast<std::size_t>(p.to)];
         const TDateTime a = (p.type & 2) ? origin.start : origin.end;
@@ -1011,14 +1015,20 @@ void TQVTCriticalPathCalculator::compute(Model& m)
             criticalPrecedences.push_back(&p);
     }
     // Then written to the bars whose values changed, in order.
+    const auto unchanged = [&](std::size_t i) {
+        const Written& last = m.written[i];
+        return last.early == earlyStart[i] && last.lateFinish == lateFinish[i] && last.localBuffer == localBuffer[i];
+    };
     std::vector<int> criticalBars;
     for (std::size_t i = 0; i < un; ++i) {
+        if (i + Ahead < un && !unchanged(i + Ahead))
+            prefetchBar(m.bars[i + Ahead].get());
         if (!m.alive[i])
             continue;
         if (critical[i])
             criticalBars.push_back(static_cast<int>(i));
         Written& last = m.written[i];
-        if (last.early == earlyStart[i] && last.lateFinish == lateFinish[i] && last.localBuffer == localBuffer[i])
+        if (unchanged(i))
             continue;
         last = Written{earlyStart[i], lateFinish[i], localBuffer[i]};
         TQVTTaskBar& bar = *m.bars[i];
