@@ -4,7 +4,10 @@ BUILD_TEST    := build/test
 JOBS          ?= 2
 CMAKE_GEN     := -G Ninja
 
-.PHONY: all bootstrap demo test bench release clean
+BUILD_FUZZ    := build/fuzz
+FUZZ_SECONDS  ?= 300
+
+.PHONY: all bootstrap demo test bench release fuzz clean
 
 all: release
 
@@ -32,6 +35,18 @@ test: bootstrap
 
 bench: release
 	for b in $(BUILD_RELEASE)/bench/bench_*; do echo "== $$b"; $$b; done
+
+# Runs the document-loading fuzz target for FUZZ_SECONDS on a corpus seeded from the test data,
+# the examples and what it found before; what it finds now lands in fuzz/corpus.
+fuzz: bootstrap
+	@command -v clang++ >/dev/null || { echo "make fuzz needs clang with libFuzzer (apt install clang)"; exit 1; }
+	CXX=clang++ cmake -S . -B $(BUILD_FUZZ) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANE_FUZZ=ON -DCORVANE_TESTS=OFF
+	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target fuzz_document_load
+	rm -rf $(BUILD_FUZZ)/corpus && mkdir -p $(BUILD_FUZZ)/corpus
+	find tests/data examples -name '*.ini' -exec cp {} $(BUILD_FUZZ)/corpus/ \;
+	find fuzz/corpus -type f ! -name README.md -exec cp {} $(BUILD_FUZZ)/corpus/ \;
+	./$(BUILD_FUZZ)/fuzz/fuzz_document_load -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \
+	  -artifact_prefix=fuzz/corpus/ $(BUILD_FUZZ)/corpus
 
 clean:
 	rm -rf build
