@@ -39,6 +39,7 @@ set(CORVANE_PUBLIC_HEADERS
   framework/chart/qvtGanttDocument.h
   framework/chart/qvtGanttRow.h
   framework/chart/qvtGanttTable.h
+  framework/chart/qvtRowOperations.h
   framework/chart/qvtLegend.h
   framework/chart/qvtResources.h
   framework/chart/qvtSpecialBars.h

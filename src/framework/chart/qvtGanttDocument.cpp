@@ -343,6 +343,9 @@ std::shared_ptr<TQVTGanttObject> TQVTDocumentPersistence::doLoad(const std::stri
     document->FTree = loadChildAs<TQVTTreeGrid>("tree", media, factory, parent);
     document->FLegend = loadChildAs<TQVTLegend>("legend", media, factory, parent);
     dropUnlinkedConnections(*document);
+    // The chart rows follow the tree's collapsed nodes.
+    if (document->FTree && document->FTree->FRootNode)
+        document->FTree->FRootNode->setVisible(true);
     if (document->Ftable) {
         document->Ftable->updateCriticalPath();
         document->Ftable->UpdateSummaryBars();

@@ -119,6 +119,31 @@ std::span<const TDateTime> TQVTGanttTable::getBlockedDates(int row) const
     return r ? std::span<const TDateTime>(r->BlockedDates) : std::span<const TDateTime>();
 }
 
+void TQVTGanttTable::showRow(int row, bool shown)
+{
+    TQVTGanttRow* r = getRow(row);
+    if (!r)
+        return;
+    // Only a row that comes back into view above the scroll position scrolls back to it; rows
+    // already shown leave the position alone, so that loading a document keeps it.
+    const bool revealed = shown && r->isCollapsed();
+    r->setCollapsed(!shown);
+    if (revealed && FScrolledLines > row)
+        SetScrolledLines(row);
+}
+
+void TQVTGanttTable::setRowSelected(int row, bool selected)
+{
+    if (TQVTGanttRow* r = getRow(row))
+        r->FSelected = selected;
+}
+
+void TQVTGanttTable::setRowFocused(int row, bool focused)
+{
+    if (TQVTGanttRow* r = getRow(row))
+        r->FFocused = focused;
+}
+
 void TQVTGanttTable::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
 {
     const std::string uid = getUID();

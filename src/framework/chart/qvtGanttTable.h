@@ -83,6 +83,9 @@ public:
     ~TQVTGanttTable() override;
 
     std::span<const TDateTime> getBlockedDates(int row) const override;
+    void showRow(int row, bool shown) override;
+    void setRowSelected(int row, bool selected) override;
+    void setRowFocused(int row, bool focused) override;
 
     /// Saved by the document: writes "table" = its identifier into the document's section name,
     /// then its own section: its layout keys, the rows, the PERT z-order, the PERT connections

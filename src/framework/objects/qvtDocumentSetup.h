@@ -15,6 +15,13 @@ public:
     /// The dates on which row `row` is blocked; empty when there is no such row. Valid until
     /// the row or the table changes.
     virtual std::span<const TDateTime> getBlockedDates(int row) const = 0;
+    /// Shows or hides row `row` for the task tree (hidden rows keep their index); a hidden row
+    /// shown again above the scroll position scrolls the table back to it. Nothing for no such
+    /// row.
+    virtual void showRow(int row, bool shown) = 0;
+    /// Marks row `row` selected or focused as its task-tree row is; nothing for no such row.
+    virtual void setRowSelected(int row, bool selected) = 0;
+    virtual void setRowFocused(int row, bool focused) = 0;
 };
 
 class TQVTConnectionSettings;

@@ -1,8 +1,10 @@
 #include "corvane/framework/tasktable/qvtTreeRow.h"
 
 #include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtDocumentSetup.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
 #include "corvane/framework/tasktable/qvtTreeCells.h"
+#include "corvane/framework/tasktable/qvtTreeGrid.h"
 
 namespace corvane {
 
@@ -79,6 +81,29 @@ std::shared_ptr<TQVTGanttObject> TQVTTreeRowPersistence::doLoad(const std::strin
     row->FCells = factory.loadObjectListAs<TQVTTreeCell>(name, "cells", media, row.get());
     row->Fsettings = loadChildAs<TQVTTreeRowSettings>("settings", media, factory, row.get());
     return row;
+}
+
+void TQVTTreeRow::select(bool b)
+{
+    FSelected = b;
+    if (TQVTDocumentSetup* document = FindDocumentSetup(this))
+        if (IQVTChartTable* table = document->GetTable())
+            table->setRowSelected(FIndex, b);
+}
+
+void TQVTTreeRow::focus(bool b)
+{
+    TQVTDocumentSetup* document = FindDocumentSetup(this);
+    TQVTTreeGrid* grid = document ? document->GetTree() : nullptr;
+    const bool inGrid = grid && FIndex >= 0 && FIndex < grid->rowsCount();
+    // Losing the focus always works, so that no row keeps a focus the grid no longer knows.
+    if (b && !inGrid)
+        return;
+    if (b)
+        select(false);
+    FFocused = b;
+    if (IQVTChartTable* table = inGrid ? document->GetTable() : nullptr)
+        table->setRowFocused(FIndex, b);
 }
 
 } // namespace corvane

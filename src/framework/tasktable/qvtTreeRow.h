@@ -64,8 +64,22 @@ public:
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 
+    /// Marks the row and its chart row selected.
+    void select(bool b);
+    /// Marks the row and its chart row focused; focusing deselects the row. Nothing for a row
+    /// without an index inside the grid.
+    void focus(bool b);
+
     std::vector<std::shared_ptr<TQVTTreeCell>> FCells;
     std::shared_ptr<TQVTTreeRowSettings> Fsettings;
+    /// The row's index in the task tree (see TQVTTreeNode), -1 before numbering.
+    int FIndex = -1;
+    int FOrder = 0;
+    int FNestingOffset = 5;
+    bool FSelected = false;
+    bool FFocused = false;
+    /// Hidden by the row filter.
+    bool FHidden = false;
 };
 
 class TQVTTreeRowPersistence : public TQVTPersistenceOf<TQVTTreeRow> {

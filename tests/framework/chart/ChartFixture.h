@@ -37,8 +37,8 @@ struct RowPlan {
 class ChartFixture : public DocumentFileTest {
 protected:
     /// A document with a calendar in days (no exceptions), a table of rows (height 20) and a
-    /// task tree whose nodes follow the rows' levels, with its summary bars up to date; the
-    /// document starts on day 100.
+    /// numbered task tree whose nodes follow the rows' levels, with its summary bars up to
+    /// date; the document starts on day 100.
     void build(const std::vector<RowPlan>& rows)
     {
         document = std::make_shared<TQVTGanttDocument>();
@@ -50,6 +50,7 @@ protected:
         document->FTree = std::make_shared<TQVTTreeGrid>();
         document->FTree->setParent(document.get());
         document->FTree->FRootNode = std::make_shared<TQVTTreeNode>();
+        document->FTree->FRootNode->setParent(document->FTree.get());
         std::vector<TQVTTreeNode*> parents{document->FTree->FRootNode.get()};
         for (const RowPlan& plan : rows) {
             auto row = document->Ftable->MakeBlankRow();
@@ -65,11 +66,13 @@ protected:
             }
             auto node = std::make_shared<TQVTTreeNode>();
             node->FRow = std::make_shared<TQVTTreeRow>();
+            node->FRow->setParent(node.get());
             parents.resize(static_cast<std::size_t>(plan.level) + 1);
             parents.back()->Fchildren.push_back(node);
             node->setParent(parents.back());
             parents.push_back(node.get());
         }
+        document->FTree->updateNodes();
         document->Ftable->invalidateRowGeometry();
         document->Ftable->UpdateSummaryBars();
     }

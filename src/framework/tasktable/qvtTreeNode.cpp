@@ -1,0 +1,211 @@
+#include "corvane/framework/objects/qvtDocumentSetup.h"
+#include "corvane/framework/tasktable/qvtTreeGrid.h"
+#include "corvane/framework/tasktable/qvtTreeRow.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+namespace corvane {
+
+namespace {
+
+// Visits node and every node below it in pre-order: visit(n, depth, position) with depth 0
+// and position 0 for node, position being the place among the parent's children.
+template <class Visit>
+void preOrder(TQVTTreeNode& node, const Visit& visit)
+{
+    struct Frame {
+        TQVTTreeNode* node;
+        int depth;
+        int position;
+    };
+    std::vector<Frame> stack{{&node, 0, 0}};
+    while (!stack.empty()) {
+        const Frame frame = stack.back();
+        stack.pop_back();
+        visit(*frame.node, frame.depth, frame.position);
+        const auto& children = frame.node->Fchildren;
+        for (auto k = static_cast<int>(children.size()) - 1; k >= 0; --k)
+            if (const auto& child = children[static_cast<std::size_t>(k)])
+                stack.push_back({child.get(), frame.depth + 1, k});
+    }
+}
+
+// The first child whose subtree reaches index i, by binary search; the size when none does.
+// Children missing from a broken file (none) are passed over.
+std::size_t firstChildReaching(const std::vector<std::shared_ptr<TQVTTreeNode>>& children, int i)
+{
+    std::size_t lo = 0;
+    std::size_t hi = children.size();
+    while (lo < hi) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        std::size_t probe = mid;
+        while (probe > lo && !children[probe])
+            --probe;
+        if (!children[probe] || children[probe]->getLastIndex() < i)
+            lo = mid + 1;
+        else
+            hi = probe;
+    }
+    return lo;
+}
+
+IQVTChartTable* chartTableOf(TQVTGanttObject* object)
+{
+    TQVTDocumentSetup* document = FindDocumentSetup(object);
+    return document ? document->GetTable() : nullptr;
+}
+
+} // namespace
+
+TQVTTreeNode* TQVTTreeNode::GetChild(int i) const
+{
+    return i >= 0 && i < GetChildrenCount() ? Fchildren[static_cast<std::size_t>(i)].get() : nullptr;
+}
+
+int TQVTTreeNode::childIndex(const TQVTTreeNode* node) const
+{
+    const auto it = std::find_if(Fchildren.begin(), Fchildren.end(), [node](const auto& c) { return c.get() == node; });
+    return node && it != Fchildren.end() ? static_cast<int>(it - Fchildren.begin()) : -1;
+}
+
+TQVTTreeNode* TQVTTreeNode::getParentNode() const
+{
+    return dynamic_cast<TQVTTreeNode*>(getParent());
+}
+
+int TQVTTreeNode::GetParentIndex() const
+{
+    const TQVTTreeNode* parent = getParentNode();
+    return parent && parent->FRow ? parent->FRow->FIndex : -1;
+}
+
+bool TQVTTreeNode::addChild(const std::shared_ptr<TQVTTreeNode>& node, int i)
+{
+    if (!node)
+        return false;
+    const bool inside = i >= 0 && i < GetChildrenCount();
+    Fchildren.insert(inside ? Fchildren.begin() + i : Fchildren.end(), node);
+    node->setParent(this);
+    // A remembered unsorted order no longer holds the children it would put back. Orders are
+    // remembered for the whole tree at once, so a root without one means there are none.
+    TQVTTreeNode* root = this;
+    while (TQVTTreeNode* up = root->getParentNode())
+        root = up;
+    if (!root->FSavedOrder.empty())
+        preOrder(*root, [](TQVTTreeNode& n, int, int) { n.FSavedOrder.clear(); });
+    return true;
+}
+
+int TQVTTreeNode::deleteChild(const TQVTTreeNode* node)
+{
+    const int index = childIndex(node);
+    if (index >= 0)
+        Fchildren.erase(Fchildren.begin() + index);
+    return index;
+}
+
+TQVTTreeNode* TQVTTreeNode::findNodeByIndex(int i)
+{
+    TQVTTreeNode* node = this;
+    if (i < 0 || i > FLastIndex || (FRow && i < FRow->FIndex))
+        return nullptr;
+    // Down the one child whose index range holds i: the children's ranges follow each other.
+    while (!(node->FRow && node->FRow->FIndex == i)) {
+        const std::size_t at = firstChildReaching(node->Fchildren, i);
+        if (at == node->Fchildren.size())
+            return nullptr;
+        node = node->Fchildren[at].get();
+    }
+    return node;
+}
+
+TQVTTreeRow* TQVTTreeNode::getRow(int i)
+{
+    TQVTTreeNode* node = findNodeByIndex(i);
+    return node ? node->FRow.get() : nullptr;
+}
+
+int TQVTTreeNode::getRowLevel(int i)
+{
+    TQVTTreeNode* node = findNodeByIndex(i);
+    if (!node)
+        return -1;
+    int level = 0;
+    for (const TQVTTreeNode* up = node->getParentNode(); up && !up->isTreeRoot(); up = up->getParentNode())
+        ++level;
+    return level;
+}
+
+void TQVTTreeNode::collectChildren(std::vector<TQVTTreeRow*>& list)
+{
+    preOrder(*this, [&list](TQVTTreeNode& n, int, int) {
+        if (n.FRow)
+            list.push_back(n.FRow.get());
+    });
+}
+
+void TQVTTreeNode::flatten(std::vector<TQVTTreeNode*>& list)
+{
+    preOrder(*this, [this, &list](TQVTTreeNode& n, int, int) {
+        if (&n != this)
+            list.push_back(&n);
+    });
+}
+
+int TQVTTreeNode::setIndexes(int n)
+{
+    // Pre-order numbering; a node's range is closed once the walk leaves its subtree, which
+    // the stack of open nodes tells by depth.
+    std::vector<TQVTTreeNode*> open;
+    preOrder(*this, [&](TQVTTreeNode& node, int depth, int position) {
+        while (static_cast<int>(open.size()) > depth) {
+            open.back()->FLastIndex = n - 1;
+            open.pop_back();
+        }
+        node.FLastIndex = n - 1;
+        if (node.FRow) {
+            node.FRow->FIndex = n++;
+            node.FNumberCont = std::to_string(n) + ".";
+            const TQVTTreeNode* parent = node.getParentNode();
+            if (&node == this && parent)
+                position = parent->childIndex(this);
+            std::string number = parent ? parent->FNumberHierchy : std::string();
+            number += std::to_string(position + 1);
+            number += '.';
+            node.FNumberHierchy = std::move(number);
+        }
+        open.push_back(&node);
+    });
+    for (TQVTTreeNode* node : open)
+        node->FLastIndex = n - 1;
+    return n;
+}
+
+void TQVTTreeNode::setCollapsed(bool b)
+{
+    FCollapsed = b;
+    setVisible(true);
+}
+
+void TQVTTreeNode::setVisible(bool v)
+{
+    IQVTChartTable* table = chartTableOf(this);
+    struct Frame {
+        TQVTTreeNode* node;
+        bool visible;
+    };
+    std::vector<Frame> stack{{this, v}};
+    while (!stack.empty()) {
+        const Frame frame = stack.back();
+        stack.pop_back();
+        if (table && frame.node->FRow)
+            table->showRow(frame.node->FRow->FIndex, frame.visible);
+        for (const auto& child : frame.node->Fchildren)
+            if (child)
+                stack.push_back({child.get(), frame.visible && !frame.node->FCollapsed});
+    }
+}
+
+} // namespace corvane

@@ -1,0 +1,176 @@
+// The task tree as a model: rows by index, numbering, expand and collapse with the chart rows,
+// selection and focus, and what a saved document keeps of it.
+
+#include "corvane/framework/tasktable/qvtTreeGrid.h"
+#include "corvane/framework/tasktable/qvtTreeRow.h"
+
+#include "../chart/ChartFixture.h"
+
+#include <gtest/gtest.h>
+#include <regex>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+class TreeModel : public ChartFixture {
+protected:
+    // A, A1, A1a, A2, B: A1 and A2 children of A, A1a a child of A1.
+    void SetUp() override { build({{0, {}}, {1, {}}, {2, {}}, {1, {}}, {0, {}}}); }
+
+    TQVTTreeGrid& grid() { return *document->FTree; }
+    TQVTTreeNode& node(int i) { return *grid().findNodeByIndex(i); }
+    std::vector<bool> chartRowsShown()
+    {
+        std::vector<bool> shown;
+        for (int r = 0; r < table().countRows(); ++r)
+            shown.push_back(!row(r).isCollapsed());
+        return shown;
+    }
+};
+
+TEST_F(TreeModel, RowsAreNumberedInPreOrder)
+{
+    EXPECT_EQ(grid().rowsCount(), 5);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(grid().getRow(i)->FIndex, i);
+    EXPECT_EQ(grid().findNodeByIndex(-1), grid().FRootNode.get());
+    EXPECT_EQ(grid().findNodeByIndex(5), nullptr);
+    EXPECT_EQ(grid().getRow(-2), nullptr);
+    EXPECT_EQ(grid().childrenCount(0), 3);
+    EXPECT_EQ(grid().childrenCount(1), 1);
+    EXPECT_EQ(grid().childrenCount(4), 0);
+    EXPECT_EQ(grid().getRowLevel(2), 2);
+    EXPECT_EQ(grid().getRowLevel(3), 1);
+    EXPECT_EQ(grid().getRowLevel(4), 0);
+    EXPECT_EQ(node(0).getLastIndex(), 3);
+    EXPECT_EQ(node(2).getLastIndex(), 2);
+    EXPECT_EQ(node(3).GetParentIndex(), 0);
+    EXPECT_EQ(node(4).GetParentIndex(), -1);
+    EXPECT_TRUE(grid().IsChildrenOf(2, 0));
+    EXPECT_FALSE(grid().IsChildrenOf(4, 0));
+    EXPECT_FALSE(grid().IsChildrenOf(0, 0));
+    EXPECT_EQ(grid().childrenOf(0), (std::vector<TQVTTreeRow*>{grid().getRow(1), grid().getRow(2), grid().getRow(3)}));
+    // A2: the second child of the first task, the fourth row.
+    EXPECT_EQ(node(3).FNumberHierchy, "1.2.");
+    EXPECT_EQ(node(3).FNumberCont, "4.");
+    EXPECT_EQ(node(2).FNumberHierchy, "1.1.1.");
+    EXPECT_EQ(node(4).FNumberHierchy, "2.");
+}
+
+TEST_F(TreeModel, InsertingAndRemovingChildrenRenumbers)
+{
+    auto added = std::make_shared<TQVTTreeNode>();
+    added->FRow = std::make_shared<TQVTTreeRow>();
+    ASSERT_TRUE(node(0).addChild(added, 1)); // between A1 and A2
+    EXPECT_EQ(added->getParentNode(), &node(0));
+    grid().updateNodes();
+    EXPECT_EQ(added->FRow->FIndex, 3);
+    EXPECT_EQ(added->FNumberHierchy, "1.2.");
+    EXPECT_EQ(grid().getRow(4)->FIndex, 4);
+    EXPECT_EQ(node(4).FNumberHierchy, "1.3.");
+
+    TQVTTreeNode& a = node(0);
+    EXPECT_EQ(a.deleteChild(added.get()), 1);
+    EXPECT_EQ(a.deleteChild(added.get()), -1);
+    grid().updateNodes();
+    EXPECT_EQ(grid().rowsCount(), 5);
+    EXPECT_EQ(node(3).FNumberHierchy, "1.2.");
+
+    // Beyond the children, and negative, both append.
+    EXPECT_TRUE(node(4).addChild(std::make_shared<TQVTTreeNode>(), 7));
+    EXPECT_FALSE(node(4).addChild(nullptr, 0));
+}
+
+TEST_F(TreeModel, CollapsingHidesTheBranchAndKeepsIndexes)
+{
+    grid().collapse(0);
+    EXPECT_EQ(chartRowsShown(), (std::vector<bool>{true, false, false, false, true}));
+    EXPECT_EQ(grid().getRow(3)->FIndex, 3);
+    // A collapsed node inside stays closed when its parent opens again.
+    grid().collapse(1);
+    grid().expand(0);
+    EXPECT_EQ(chartRowsShown(), (std::vector<bool>{true, true, false, true, true}));
+    grid().expand(1);
+    EXPECT_EQ(chartRowsShown(), std::vector<bool>(5, true));
+    // Out of range: nothing.
+    grid().collapse(9);
+    grid().collapse(-1);
+    EXPECT_FALSE(grid().FRootNode->isCollapsed());
+}
+
+TEST_F(TreeModel, RowsShownAgainAboveTheScrollPositionScrollBack)
+{
+    table().SetScrolledLines(4);
+    grid().collapse(0);
+    EXPECT_EQ(table().getScrolledLines(), 4);
+    grid().expand(0);
+    EXPECT_EQ(table().getScrolledLines(), 1);
+}
+
+TEST_F(TreeModel, SelectionAndFocusMarkBothRows)
+{
+    std::vector<std::size_t> told;
+    grid().FSelectedRowsChanged = [&](TQVTTreeGrid*, const std::vector<TQVTTreeRow*>& rows) {
+        told.push_back(rows.size());
+    };
+    grid().select(3, true);
+    grid().select(1, true);
+    grid().select(1, true); // already: nothing
+    grid().select(7, true); // no such row: nothing
+    EXPECT_EQ(told, (std::vector<std::size_t>{1, 2}));
+    EXPECT_EQ(grid().getSelectedRow(0), grid().getRow(3));
+    EXPECT_EQ(grid().getSelectedRow(2), nullptr);
+    EXPECT_TRUE(row(3).FSelected);
+    grid().select(3, false);
+    EXPECT_FALSE(row(3).FSelected);
+    EXPECT_EQ(grid().getSelectedRowsCount(), 1);
+
+    grid().selectAll();
+    EXPECT_EQ(grid().getSelectedRowsCount(), 5);
+    EXPECT_TRUE(grid().focus(2));
+    EXPECT_EQ(grid().getSelectedRowsCount(), 0);
+    EXPECT_TRUE(grid().getRow(2)->FFocused);
+    EXPECT_TRUE(row(2).FFocused);
+    EXPECT_FALSE(grid().focus(2));
+    EXPECT_TRUE(grid().focus(4));
+    EXPECT_FALSE(row(2).FFocused);
+    grid().unFocus();
+    EXPECT_EQ(grid().getFocusedRow(), nullptr);
+    EXPECT_FALSE(row(4).FFocused);
+}
+
+TEST_F(TreeModel, ASavedDocumentKeepsCollapsedNodesAndItsChartRowsFollow)
+{
+    grid().collapse(1);
+    const auto loaded = std::dynamic_pointer_cast<TQVTGanttDocument>(loadFile(saveToFile(document)));
+    ASSERT_TRUE(loaded && loaded->FTree && loaded->Ftable);
+    TQVTTreeGrid& copy = *loaded->FTree;
+    EXPECT_EQ(copy.rowsCount(), 5);
+    EXPECT_TRUE(copy.findNodeByIndex(1)->isCollapsed());
+    EXPECT_FALSE(copy.findNodeByIndex(0)->isCollapsed());
+    EXPECT_EQ(copy.findNodeByIndex(3)->FNumberHierchy, "1.2.");
+    EXPECT_TRUE(loaded->Ftable->getRow(2)->isCollapsed());
+    EXPECT_FALSE(loaded->Ftable->getRow(3)->isCollapsed());
+}
+
+TEST_F(TreeModel, ANodeListedTwiceInAFileKeepsOnlyItsFirstPlace)
+{
+    // The root lists its first child again at the end: a walk would count that branch twice.
+    std::string text = readFile(saveToFile(document));
+    const std::regex rootChildren("row=empty\n((?:.*\n)*?)children#count=2\nchildren#0=([^\n]*)\nchildren#1=([^\n]*)\n");
+    ASSERT_TRUE(std::regex_search(text, rootChildren));
+    text = std::regex_replace(text, rootChildren,
+                              "row=empty\n$1children#count=3\nchildren#0=$2\nchildren#1=$3\nchildren#2=$2\n",
+                              std::regex_constants::format_first_only);
+    const auto loaded = std::dynamic_pointer_cast<TQVTGanttDocument>(loadFrom(text));
+    ASSERT_TRUE(loaded && loaded->FTree);
+    EXPECT_EQ(loaded->FTree->rowsCount(), 5);
+    EXPECT_EQ(loaded->FTree->FRootNode->GetChildrenCount(), 2);
+    EXPECT_NE(std::find(capture.log.begin(), capture.log.end(),
+                        "Tree: a node listed more than once keeps only its first place"),
+              capture.log.end());
+}
+
+} // namespace
