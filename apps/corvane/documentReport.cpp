@@ -7,6 +7,7 @@
 #include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/chart/qvtTaskBar.h"
 #include "corvane/framework/pert/qvtCriticalPath.h"
+#include "corvane/framework/tasktable/qvtTreeGrid.h"
 #include "corvane/platform/FormatSettings.h"
 #include "corvane/platform/RealText.h"
 
@@ -71,6 +72,19 @@ CriticalPathSummary summarizeCriticalPath(TQVTGanttTable& table)
     return summary;
 }
 
+std::vector<TaskRowSummary> summarizeTaskRows(const TQVTTreeGrid& grid)
+{
+    std::vector<TaskRowSummary> rows;
+    for (int i = 0; i < grid.rowsCount(); ++i) {
+        const TQVTTreeNode* node = grid.findNodeByIndex(i);
+        if (!node)
+            continue;
+        const char* state = !node->hasChildren() ? "leaf" : node->isCollapsed() ? "collapsed" : "expanded";
+        rows.push_back({grid.getRowLevel(i), grid.FContinuousNumbering ? node->FNumberCont : node->FNumberHierchy, state});
+    }
+    return rows;
+}
+
 // Days with up to four decimals, as the file keeps them.
 std::string daysText(double days)
 {
@@ -114,6 +128,8 @@ bool summarizeDocument(const TQVTGanttObject* root, DocumentSummary& summary)
     for (const auto& c : document->connections)
         summary.connections.push_back({sectionOf(c.get()), sectionOf(c->barFrom.get()), sectionOf(c->barTo.get()),
                                        kindText(c->getConnType()), c->FMinDistance});
+    if (document->FTree)
+        summary.taskRows = summarizeTaskRows(*document->FTree);
     return true;
 }
 
@@ -145,6 +161,12 @@ void printDocumentText(std::ostream& out, const DocumentSummary& document)
     printList(out, "critical connections", path.connections);
     if (!path.cycleBars.empty())
         printList(out, "bars on a precedence cycle, left out", path.cycleBars);
+    out << "Task table (" << document.taskRows.size() << " rows)\n";
+    for (std::size_t i = 0; i < document.taskRows.size(); ++i) {
+        const TaskRowSummary& row = document.taskRows[i];
+        out << "  [" << i << "] " << std::string(2 * static_cast<std::size_t>(row.level), ' ') << row.number
+            << "  level " << row.level << ", " << row.state << '\n';
+    }
 }
 
 std::string documentJsonMember(const DocumentSummary& document)
@@ -183,7 +205,14 @@ std::string documentJsonMember(const DocumentSummary& document)
     out += "],\n  \"criticalPath\": {\"projectStart\": " + jsonString(path.projectStart) +
            ", \"projectEnd\": " + jsonString(path.projectEnd) + ", \"bars\": " + jsonList(path.bars) +
            ", \"connections\": " + jsonList(path.connections) + ", \"cycleBars\": " + jsonList(path.cycleBars) + "}";
-    return out + "}";
+    out += ",\n  \"taskTable\": [";
+    for (std::size_t i = 0; i < document.taskRows.size(); ++i) {
+        const TaskRowSummary& row = document.taskRows[i];
+        out += std::string(i ? ",\n" : "\n") + "    {\"index\": " + std::to_string(i) +
+               ", \"level\": " + std::to_string(row.level) + ", \"number\": " + jsonString(row.number) +
+               ", \"state\": " + jsonString(row.state) + "}";
+    }
+    return out + "]}";
 }
 
 } // namespace corvane::cli

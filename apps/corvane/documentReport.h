@@ -1,6 +1,6 @@
 #pragma once
-// What `corvane info` shows of a document: its dates, its rows with their bars, its connections
-// and its critical path.
+// What `corvane info` shows of a document: its dates, its rows with their bars, its connections,
+// its critical path and its task table.
 
 #include "corvane/framework/objects/qvtGanttObject.h"
 
@@ -41,11 +41,18 @@ struct CriticalPathSummary {
     std::vector<std::string> connections; // sections of the critical connections
     std::vector<std::string> cycleBars;   // sections of bars left out for lying on a cycle
 };
+struct TaskRowSummary {
+    int level = 0;
+    std::string number; // as the automatic number column shows it
+    std::string state;  // "expanded", "collapsed" or "leaf"
+};
+
 struct DocumentSummary {
     std::string startDate, endDate;
     std::vector<RowSummary> rows;
     std::vector<ConnectionSummary> connections;
     CriticalPathSummary criticalPath;
+    std::vector<TaskRowSummary> taskRows;
 };
 
 // The document of a loaded root; false when the root is no document.

@@ -148,4 +148,8 @@ TEST(CorvaneCli, InfoShowsTheDocumentsRowsBarsAndConnections)
     EXPECT_NE(json.out.find("\"document\": {\"startDate\": "), std::string::npos) << json.out;
     EXPECT_NE(json.out.find("{\"section\": \"Design\", \"class\": \"TQVTTaskBar\""), std::string::npos) << json.out;
     EXPECT_NE(json.out.find("\"from\": \"Design\", \"to\": \"Build Phase\""), std::string::npos) << json.out;
+    EXPECT_NE(text.out.find("Task table (1 rows)\n  [0] 1.  level 0, leaf\n"), std::string::npos) << text.out;
+    EXPECT_NE(json.out.find("\"taskTable\": [\n    {\"index\": 0, \"level\": 0, \"number\": \"1.\", \"state\": \"leaf\"}]"),
+              std::string::npos)
+        << json.out;
 }
