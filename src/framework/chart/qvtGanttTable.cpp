@@ -98,11 +98,7 @@ TableUpdateDeferral::~TableUpdateDeferral()
 
 TQVTGanttTable::TQVTGanttTable() = default;
 
-TQVTGanttTable::~TQVTGanttTable()
-{
-    // The calculator keeps bars alive; they go before the rows they point to.
-    FCriticalPathCalculator.reset();
-}
+TQVTGanttTable::~TQVTGanttTable() = default;
 
 void TQVTGanttTable::invalidateRowStructure()
 {

@@ -298,12 +298,12 @@ void prefetch(const void* p)
 class BarIndex {
 public:
     BarIndex() = default;
-    explicit BarIndex(const std::vector<std::shared_ptr<TQVTTaskBar>>& bars) : FSlots(hashSlots(bars.size()))
+    explicit BarIndex(const std::vector<TQVTTaskBar*>& bars) : FSlots(hashSlots(bars.size()))
     {
         for (std::size_t i = 0; i < bars.size(); ++i) {
             if (i + 4 * Ahead < bars.size())
-                prefetchFor(bars[i + 4 * Ahead].get());
-            const TQVTGanttBar* key = bars[i].get();
+                prefetchFor(bars[i + 4 * Ahead]);
+            const TQVTGanttBar* key = bars[i];
             Slot& slot = FSlots[place(key)];
             slot.key = key;
             slot.value = static_cast<int>(i);
@@ -556,10 +556,12 @@ TQVTTaskBar* readTaskBar(TQVTGanttBar* bar, BarSpan& t)
 
 // The task bars of the table, rows in order and each row's bars in list order, with their
 // times and places; every other bar's mark is left alone.
-void gatherBars(const std::vector<std::shared_ptr<TQVTGanttRow>>& rows, std::vector<std::shared_ptr<TQVTTaskBar>>& bars,
-                std::vector<BarSpan>& times, std::vector<BarPlace>& places)
+void gatherBars(const std::vector<std::shared_ptr<TQVTGanttRow>>& rows, std::vector<TQVTTaskBar*>& bars,
+                std::vector<std::weak_ptr<TQVTTaskBar>>& owners, std::vector<BarSpan>& times,
+                std::vector<BarPlace>& places)
 {
     bars.reserve(rows.size());
+    owners.reserve(rows.size());
     times.reserve(rows.size());
     places.reserve(rows.size());
     const std::size_t count = rows.size();
@@ -577,9 +579,11 @@ void gatherBars(const std::vector<std::shared_ptr<TQVTGanttRow>>& rows, std::vec
             if (j + 1 < list.size())
                 prefetchBar(list[j + 1].get());
             BarSpan t{};
-            if (!readTaskBar(list[j].get(), t))
+            TQVTTaskBar* task = readTaskBar(list[j].get(), t);
+            if (!task)
                 continue;
-            bars.push_back(std::static_pointer_cast<TQVTTaskBar>(list[j]));
+            bars.push_back(task);
+            owners.push_back(std::shared_ptr<TQVTTaskBar>(list[j], task));
             times.push_back(t);
             places.push_back({static_cast<int>(r), static_cast<int>(j)});
         }
@@ -739,8 +743,10 @@ struct TQVTCriticalPathCalculator::Model {
     // leaves the graph as it is.
     std::vector<const TQVTBarConnection*> connections;
     std::size_t rowCount = 0;
-    // Kept alive so that a bar removed without notice is never written to after its end.
-    std::vector<std::shared_ptr<TQVTTaskBar>> bars;
+    // The bars as gathered; between runs only their owners are trusted, so that a bar removed
+    // without notice is never written to after its end.
+    std::vector<TQVTTaskBar*> bars;
+    std::vector<std::weak_ptr<TQVTTaskBar>> owners;
     std::vector<BarPlace> places;
     std::vector<BarSpan> times;
     BarIndex index;
@@ -816,7 +822,7 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
         return;
     auto model = std::make_unique<Model>();
     Model& m = *model;
-    gatherBars(table->FRows, m.bars, m.times, m.places);
+    gatherBars(table->FRows, m.bars, m.owners, m.times, m.places);
     const std::size_t un = m.bars.size();
     const int n = static_cast<int>(un);
     if (n == 0)
@@ -862,7 +868,7 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
     }
     m.written.assign(un, Written{});
     FModel = std::move(model);
-    compute(*FModel);
+    compute(*FModel, true);
 }
 
 bool TQVTCriticalPathCalculator::takeChangedRows(std::vector<int> rows)
@@ -897,7 +903,9 @@ bool TQVTCriticalPathCalculator::takeChangedRows(std::vector<int> rows)
             if (!task)
                 continue;
             const int i = m.index.find(task);
-            if (i < 0 || !reported(m.places[static_cast<std::size_t>(i)].row))
+            // A new bar at the address of one that went is not that bar.
+            if (i < 0 || !reported(m.places[static_cast<std::size_t>(i)].row) ||
+                m.owners[static_cast<std::size_t>(i)].lock().get() != task)
                 return false;
             found.push_back({i, {r, static_cast<int>(j)}, t});
         }
@@ -927,17 +935,17 @@ void TQVTCriticalPathCalculator::refreshCriticalPathOfRows(const std::vector<int
     if (!table || !FModel || LogActive() || !takeChangedRows(rows))
         return refreshCriticalPath();
     clearResult();
-    compute(*FModel);
+    compute(*FModel, false);
 }
 
-void TQVTCriticalPathCalculator::compute(Model& m)
+void TQVTCriticalPathCalculator::compute(Model& m, bool fresh)
 {
     const std::size_t un = m.bars.size();
     const auto placeOf = [&m](int i) { return m.places[static_cast<std::size_t>(i)]; };
     const auto byPlace = [&placeOf](int a, int b) { return placeOf(a) < placeOf(b); };
     std::sort(m.cycle.begin(), m.cycle.end(), byPlace);
     for (const int i : m.cycle)
-        FCycleBars.push_back(m.bars[static_cast<std::size_t>(i)]);
+        FCycleBars.push_back(m.owners[static_cast<std::size_t>(i)]);
 
     // The walk of the calendar starts before every date the computation may ask about.
     TDateTime lo = std::numeric_limits<double>::max();
@@ -1022,7 +1030,7 @@ void TQVTCriticalPathCalculator::compute(Model& m)
     std::vector<int> criticalBars;
     for (std::size_t i = 0; i < un; ++i) {
         if (i + Ahead < un && !unchanged(i + Ahead))
-            prefetchBar(m.bars[i + Ahead].get());
+            prefetchBar(m.bars[i + Ahead]);
         if (!m.alive[i])
             continue;
         if (critical[i])
@@ -1030,16 +1038,20 @@ void TQVTCriticalPathCalculator::compute(Model& m)
         Written& last = m.written[i];
         if (unchanged(i))
             continue;
+        // Gathered just now the bar lives; later only its owner can tell.
+        std::shared_ptr<TQVTTaskBar> held;
+        TQVTTaskBar* bar = fresh ? m.bars[i] : (held = m.owners[i].lock()).get();
+        if (!bar)
+            continue;
         last = Written{earlyStart[i], lateFinish[i], localBuffer[i]};
-        TQVTTaskBar& bar = *m.bars[i];
-        bar.FESTime = earlyStart[i];
-        bar.FLFTime = lateFinish[i];
-        bar.FGBTime = lateFinish[i] - effectiveEnd[i];
-        bar.FLBTime = localBuffer[i];
+        bar->FESTime = earlyStart[i];
+        bar->FLFTime = lateFinish[i];
+        bar->FGBTime = lateFinish[i] - effectiveEnd[i];
+        bar->FLBTime = localBuffer[i];
     }
     std::sort(criticalBars.begin(), criticalBars.end(), byPlace);
     for (const int i : criticalBars)
-        FCriticalBars.push_back(m.bars[static_cast<std::size_t>(i)]);
+        FCriticalBars.push_back(m.owners[static_cast<std::size_t>(i)]);
     std::sort(criticalPrecedences.begin(), criticalPrecedences.end(),
               [&placeOf](const Precedence* x, const Precedence* y) {
                   return x->from != y->from ? placeOf(x->from) < placeOf(y->from) : placeOf(x->to) < placeOf(y->to);
@@ -1047,7 +1059,8 @@ void TQVTCriticalPathCalculator::compute(Model& m)
     for (const Precedence* p : criticalPrecedences)
         FCriticalConnections.push_back(m.document->connections[static_cast<std::size_t>(p->connection)]);
 
-    if (LogActive())
+    // Only fresh runs log (see refreshCriticalPathOfRows), so every bar lives.
+    if (fresh && LogActive())
         for (std::size_t i = 0; i < un; ++i) {
             if (!m.alive[i])
                 continue;

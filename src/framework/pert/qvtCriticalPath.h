@@ -75,7 +75,8 @@ private:
     void clearResult();
     /// Takes the bars of rows into the model; false when the model no longer holds.
     bool takeChangedRows(std::vector<int> rows);
-    void compute(Model& model);
+    /// fresh: the model's bars were gathered by this run and all live.
+    void compute(Model& model, bool fresh);
 
     std::unique_ptr<Model> FModel;
     std::vector<std::weak_ptr<TQVTTaskBar>> FCriticalBars;
