@@ -134,7 +134,8 @@ const char* afterLineBreak(const char* lineEnd, const char* end)
 
 bool hasLineBreak(std::string_view s)
 {
-    return std::any_of(s.begin(), s.end(), [](char c) { return isLineBreak(c); });
+    const char* const end = s.data() + s.size();
+    return findAny<'\n', '\r'>(s.data(), end) != end;
 }
 
 // A line break inside a name or value would start a new key or section. Answers s itself when
@@ -158,9 +159,9 @@ std::string_view cleanSectionName(std::string_view name, std::string& buffer)
 std::string_view cleanKey(std::string_view key, std::string& buffer)
 {
     const auto needsCleaning = [](std::string_view k) {
-        const auto unwanted = [](char c) { return c == '=' || isLineBreak(c); };
+        const char* const end = k.data() + k.size();
         return k.front() == ';' || k.front() == '[' || isBlank(k.front()) || isBlank(k.back()) ||
-               std::any_of(k.begin(), k.end(), unwanted);
+               findAny<'=', '\n', '\r'>(k.data(), end) != end;
     };
     if (key.empty() || !needsCleaning(key))
         return key;
@@ -180,6 +181,7 @@ public:
         const auto blankWhenWritten = [](char c) { return isBlank(c) || isLineBreak(c); };
         FQuoted =
             !value.empty() && (blankWhenWritten(value.front()) || blankWhenWritten(value.back()) || isQuoted(value));
+        FHasLineBreak = hasLineBreak(value);
     }
     std::size_t Length() const { return FKey.size() + 1 + FValue.size() + (FQuoted ? 2 : 0); }
     // The key may lie in out already, at out or after it.
@@ -190,7 +192,10 @@ public:
         *out++ = '=';
         if (FQuoted)
             *out++ = '"';
-        out = std::transform(FValue.begin(), FValue.end(), out, [](char c) { return isLineBreak(c) ? ' ' : c; });
+        if (FHasLineBreak)
+            out = std::transform(FValue.begin(), FValue.end(), out, [](char c) { return isLineBreak(c) ? ' ' : c; });
+        else if (!FValue.empty())
+            out = static_cast<char*>(std::memmove(out, FValue.data(), FValue.size())) + FValue.size();
         if (FQuoted)
             *out = '"';
     }
@@ -199,6 +204,7 @@ private:
     std::string_view FKey;
     std::string_view FValue;
     bool FQuoted;
+    bool FHasLineBreak;
 };
 
 // Decimal with optional sign, or "$"/"0x" hexadecimal taken as a 32-bit pattern.
@@ -771,7 +777,7 @@ const TIniRecentSection* TIniImage::findRecent(std::string_view name) const
 }
 
 // A stored name is clean, so a name that matches one as it stands needs no cleaning.
-const TIniRecentSection* TIniImage::findSection(const std::string& section) const
+const TIniRecentSection* TIniImage::findSection(std::string_view section) const
 {
     // Most reads ask for the section read last, spelled alike.
     const TIniRecentSection& last = recentSections.Sections[recentSections.Order[0]];
@@ -903,7 +909,7 @@ bool TIniImage::findValue(const TIniRecentSection& found, std::string_view key, 
     return false;
 }
 
-bool TIniImage::FindValue(const std::string& section, const std::string& ident, std::string_view& value) const
+bool TIniImage::FindValue(std::string_view section, std::string_view ident, std::string_view& value) const
 {
     const TIniRecentSection* found = findSection(section);
     if (!found)
@@ -912,7 +918,7 @@ bool TIniImage::FindValue(const std::string& section, const std::string& ident, 
     return findValue(*found, cleanKey(ident, buffer), value);
 }
 
-bool TIniImage::SectionExists(const std::string& section) const
+bool TIniImage::SectionExists(std::string_view section) const
 {
     return findSection(section) != nullptr;
 }
@@ -932,7 +938,7 @@ bool isFirstOfItsName(const TIniRecentSection& found, std::uint32_t i, const std
 
 } // namespace
 
-void TIniImage::ReadSection(const std::string& section, std::vector<std::string>& idents) const
+void TIniImage::ReadSection(std::string_view section, std::vector<std::string>& idents) const
 {
     idents.clear();
     const TIniRecentSection* found = findSection(section);
@@ -957,7 +963,7 @@ void TIniImage::ReadSections(std::vector<std::string>& sections) const
             sections.emplace_back(s.NameText());
 }
 
-std::size_t TIniImage::KeyCount(const std::string& section) const
+std::size_t TIniImage::KeyCount(std::string_view section) const
 {
     const TIniRecentSection* found = findSection(section);
     if (!found)
@@ -980,7 +986,7 @@ char* TIniImage::store(std::size_t size)
     return FStore.Allocate(size);
 }
 
-TIniSection& TIniImage::obtainSection(const std::string& section)
+TIniSection& TIniImage::obtainSection(std::string_view section)
 {
     if (const TIniRecentSection* found = findSection(section))
         return FSections[found->Section];
@@ -1055,7 +1061,7 @@ void TIniImage::replaceValue(TIniLine& line, std::string_view value)
     line.Length = static_cast<std::uint32_t>(text.Length());
 }
 
-bool TIniImage::WriteString(const std::string& section, const std::string& ident, const std::string& value)
+bool TIniImage::WriteString(std::string_view section, std::string_view ident, std::string_view value)
 {
     std::string keyBuffer;
     const std::string_view key = cleanKey(ident, keyBuffer);
@@ -1075,7 +1081,7 @@ bool TIniImage::WriteString(const std::string& section, const std::string& ident
 }
 
 // Later duplicates go too, so that the name does not come back on the next read.
-bool TIniImage::EraseSection(const std::string& section)
+bool TIniImage::EraseSection(std::string_view section)
 {
     std::string buffer;
     const std::string_view name = cleanSectionName(section, buffer);
@@ -1102,7 +1108,7 @@ bool TIniImage::EraseSection(const std::string& section)
 }
 
 // Later duplicates of the key go too, so that it does not come back on the next read.
-bool TIniImage::DeleteKey(const std::string& section, const std::string& ident)
+bool TIniImage::DeleteKey(std::string_view section, std::string_view ident)
 {
     const TIniRecentSection* found = findSection(section);
     if (!found)
@@ -1207,7 +1213,7 @@ bool TIniFile::Modified() const
     return FModified;
 }
 
-bool TIniFile::ReadString(const std::string& section, const std::string& ident, const std::string& def,
+bool TIniFile::ReadString(std::string_view section, std::string_view ident, std::string_view def,
                           std::string& value) const
 {
     std::string_view text;
@@ -1219,7 +1225,7 @@ bool TIniFile::ReadString(const std::string& section, const std::string& ident, 
     return true;
 }
 
-bool TIniFile::ReadInteger(const std::string& section, const std::string& ident, int def, int& value) const
+bool TIniFile::ReadInteger(std::string_view section, std::string_view ident, int def, int& value) const
 {
     std::string_view text;
     const bool found = FImage->FindValue(section, ident, text);
@@ -1228,7 +1234,7 @@ bool TIniFile::ReadInteger(const std::string& section, const std::string& ident,
     return found;
 }
 
-bool TIniFile::ReadBool(const std::string& section, const std::string& ident, bool def, bool& value) const
+bool TIniFile::ReadBool(std::string_view section, std::string_view ident, bool def, bool& value) const
 {
     int number = 0;
     const bool found = ReadInteger(section, ident, def ? 1 : 0, number);
@@ -1236,7 +1242,7 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& ident, bo
     return found;
 }
 
-bool TIniFile::ReadFloat(const std::string& section, const std::string& ident, double def, double& value) const
+bool TIniFile::ReadFloat(std::string_view section, std::string_view ident, double def, double& value) const
 {
     std::string_view text;
     const bool found = FImage->FindValue(section, ident, text);
@@ -1245,62 +1251,62 @@ bool TIniFile::ReadFloat(const std::string& section, const std::string& ident, d
     return found;
 }
 
-std::string TIniFile::ReadString(const std::string& section, const std::string& ident, const std::string& def) const
+std::string TIniFile::ReadString(std::string_view section, std::string_view ident, std::string_view def) const
 {
     std::string value;
     ReadString(section, ident, def, value);
     return value;
 }
 
-int TIniFile::ReadInteger(const std::string& section, const std::string& ident, int def) const
+int TIniFile::ReadInteger(std::string_view section, std::string_view ident, int def) const
 {
     int value = def;
     ReadInteger(section, ident, def, value);
     return value;
 }
 
-bool TIniFile::ReadBool(const std::string& section, const std::string& ident, bool def) const
+bool TIniFile::ReadBool(std::string_view section, std::string_view ident, bool def) const
 {
     bool value = def;
     ReadBool(section, ident, def, value);
     return value;
 }
 
-double TIniFile::ReadFloat(const std::string& section, const std::string& ident, double def) const
+double TIniFile::ReadFloat(std::string_view section, std::string_view ident, double def) const
 {
     double value = def;
     ReadFloat(section, ident, def, value);
     return value;
 }
 
-void TIniFile::WriteString(const std::string& section, const std::string& ident, const std::string& value)
+void TIniFile::WriteString(std::string_view section, std::string_view ident, std::string_view value)
 {
     if (FImage->WriteString(section, ident, value))
         FModified = true;
 }
 
-void TIniFile::WriteInteger(const std::string& section, const std::string& ident, int value)
+void TIniFile::WriteInteger(std::string_view section, std::string_view ident, int value)
 {
     WriteString(section, ident, std::to_string(value));
 }
 
-void TIniFile::WriteBool(const std::string& section, const std::string& ident, bool value)
+void TIniFile::WriteBool(std::string_view section, std::string_view ident, bool value)
 {
     WriteString(section, ident, value ? "1" : "0");
 }
 
-void TIniFile::WriteFloat(const std::string& section, const std::string& ident, double value)
+void TIniFile::WriteFloat(std::string_view section, std::string_view ident, double value)
 {
     WriteString(section, ident, RealToText(value));
 }
 
-bool TIniFile::ValueExists(const std::string& section, const std::string& ident) const
+bool TIniFile::ValueExists(std::string_view section, std::string_view ident) const
 {
     std::string_view value;
     return FImage->FindValue(section, ident, value);
 }
 
-bool TIniFile::SectionExists(const std::string& section) const
+bool TIniFile::SectionExists(std::string_view section) const
 {
     return FImage->SectionExists(section);
 }
@@ -1310,7 +1316,7 @@ std::size_t TIniFile::SectionCount() const
     return FImage->SectionCount();
 }
 
-void TIniFile::ReadSection(const std::string& section, std::vector<std::string>& idents) const
+void TIniFile::ReadSection(std::string_view section, std::vector<std::string>& idents) const
 {
     FImage->ReadSection(section, idents);
 }
@@ -1320,18 +1326,18 @@ void TIniFile::ReadSections(std::vector<std::string>& sections) const
     FImage->ReadSections(sections);
 }
 
-std::size_t TIniFile::KeyCount(const std::string& section) const
+std::size_t TIniFile::KeyCount(std::string_view section) const
 {
     return FImage->KeyCount(section);
 }
 
-void TIniFile::EraseSection(const std::string& section)
+void TIniFile::EraseSection(std::string_view section)
 {
     if (FImage->EraseSection(section))
         FModified = true;
 }
 
-void TIniFile::DeleteKey(const std::string& section, const std::string& ident)
+void TIniFile::DeleteKey(std::string_view section, std::string_view ident)
 {
     if (FImage->DeleteKey(section, ident))
         FModified = true;

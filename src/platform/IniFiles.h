@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvane {
@@ -28,34 +29,34 @@ public:
 
     const std::string& FileName() const;
 
-    std::string ReadString(const std::string& section, const std::string& ident, const std::string& def) const;
-    int ReadInteger(const std::string& section, const std::string& ident, int def) const;
-    bool ReadBool(const std::string& section, const std::string& ident, bool def) const;
-    double ReadFloat(const std::string& section, const std::string& ident, double def) const;
+    std::string ReadString(std::string_view section, std::string_view ident, std::string_view def) const;
+    int ReadInteger(std::string_view section, std::string_view ident, int def) const;
+    bool ReadBool(std::string_view section, std::string_view ident, bool def) const;
+    double ReadFloat(std::string_view section, std::string_view ident, double def) const;
 
     /// Read the value into value as the forms above do and answer whether the key exists, so
     /// that a caller needs one lookup where ReadString and ValueExists take two.
-    bool ReadString(const std::string& section, const std::string& ident, const std::string& def,
+    bool ReadString(std::string_view section, std::string_view ident, std::string_view def,
                     std::string& value) const;
-    bool ReadInteger(const std::string& section, const std::string& ident, int def, int& value) const;
-    bool ReadBool(const std::string& section, const std::string& ident, bool def, bool& value) const;
-    bool ReadFloat(const std::string& section, const std::string& ident, double def, double& value) const;
+    bool ReadInteger(std::string_view section, std::string_view ident, int def, int& value) const;
+    bool ReadBool(std::string_view section, std::string_view ident, bool def, bool& value) const;
+    bool ReadFloat(std::string_view section, std::string_view ident, double def, double& value) const;
 
-    void WriteString(const std::string& section, const std::string& ident, const std::string& value);
-    void WriteInteger(const std::string& section, const std::string& ident, int value);
-    void WriteBool(const std::string& section, const std::string& ident, bool value);
-    void WriteFloat(const std::string& section, const std::string& ident, double value);
+    void WriteString(std::string_view section, std::string_view ident, std::string_view value);
+    void WriteInteger(std::string_view section, std::string_view ident, int value);
+    void WriteBool(std::string_view section, std::string_view ident, bool value);
+    void WriteFloat(std::string_view section, std::string_view ident, double value);
 
-    bool ValueExists(const std::string& section, const std::string& ident) const;
-    bool SectionExists(const std::string& section) const;
+    bool ValueExists(std::string_view section, std::string_view ident) const;
+    bool SectionExists(std::string_view section) const;
     /// The sections of the file as read, and those added since (erased ones may still count).
     std::size_t SectionCount() const;
-    void ReadSection(const std::string& section, std::vector<std::string>& idents) const;
+    void ReadSection(std::string_view section, std::vector<std::string>& idents) const;
     void ReadSections(std::vector<std::string>& sections) const;
-    std::size_t KeyCount(const std::string& section) const;
+    std::size_t KeyCount(std::string_view section) const;
 
-    void EraseSection(const std::string& section);
-    void DeleteKey(const std::string& section, const std::string& ident);
+    void EraseSection(std::string_view section);
+    void DeleteKey(std::string_view section, std::string_view ident);
 
     /// Forgets what the file holds: the next UpdateFile replaces it with only
     /// what is written from now on.

@@ -118,17 +118,17 @@ public:
 
     /// The value of the key as written (trimmed, without surrounding quotes), valid until the
     /// next change; false when there is none.
-    bool FindValue(const std::string& section, const std::string& ident, std::string_view& value) const;
-    bool SectionExists(const std::string& section) const;
+    bool FindValue(std::string_view section, std::string_view ident, std::string_view& value) const;
+    bool SectionExists(std::string_view section) const;
     std::size_t SectionCount() const { return FSections.size(); }
-    void ReadSection(const std::string& section, std::vector<std::string>& idents) const;
+    void ReadSection(std::string_view section, std::vector<std::string>& idents) const;
     void ReadSections(std::vector<std::string>& sections) const;
-    std::size_t KeyCount(const std::string& section) const;
+    std::size_t KeyCount(std::string_view section) const;
 
     // Each answers whether the image changed.
-    bool WriteString(const std::string& section, const std::string& ident, const std::string& value);
-    bool EraseSection(const std::string& section);
-    bool DeleteKey(const std::string& section, const std::string& ident);
+    bool WriteString(std::string_view section, std::string_view ident, std::string_view value);
+    bool EraseSection(std::string_view section);
+    bool DeleteKey(std::string_view section, std::string_view ident);
 
     /// The whole file as it is to be written.
     void Write(TIniSink& sink) const;
@@ -145,11 +145,11 @@ private:
     void putLines(TIniSink& sink, std::uint32_t begin, std::uint32_t end) const;
     void putSpan(TIniSink& sink, std::uint32_t begin, std::uint32_t end) const;
 
-    const TIniRecentSection* findSection(const std::string& section) const;
+    const TIniRecentSection* findSection(std::string_view section) const;
     const TIniRecentSection* findRecent(std::string_view name) const;
     const TIniRecentSection* findUnremembered(std::string_view cleanName) const;
     const TIniRecentSection& remember(std::size_t index) const;
-    TIniSection& obtainSection(const std::string& section);
+    TIniSection& obtainSection(std::string_view section);
     TIniBody& bodyOf(TIniSection& section);
     TIniBody& newBody();
     bool findValue(const TIniRecentSection& found, std::string_view key, std::string_view& value) const;

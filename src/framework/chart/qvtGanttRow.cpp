@@ -240,9 +240,18 @@ std::shared_ptr<TQVTGanttObject> TQVTGanttRowPersistence::doLoad(const std::stri
     int height = DefaultLoadedHeight;
     media.getIntProperty(name, "height", DefaultLoadedHeight, height);
     row->setHeight(height);
+    auto bars = factory.loadObjectListAs<TQVTGanttBar>(name, "bars", media, row.get());
+    row->FBarList.reserve(bars.size());
+    // A row holds a bar or two: a set of the bars seen pays only for long lists.
+    constexpr std::size_t MaxSearchedBars = 16;
     std::unordered_set<const TQVTGanttBar*> seen;
-    for (auto& bar : factory.loadObjectListAs<TQVTGanttBar>(name, "bars", media, row.get())) {
-        if (!bar || !seen.insert(bar.get()).second) {
+    const auto isRepeated = [&](const TQVTGanttBar* bar) {
+        if (bars.size() > MaxSearchedBars)
+            return !seen.insert(bar).second;
+        return std::any_of(row->FBarList.begin(), row->FBarList.end(), [bar](const auto& b) { return b.get() == bar; });
+    };
+    for (auto& bar : bars) {
+        if (!bar || isRepeated(bar.get())) {
             addlog("Row \"" + name + "\" leaves out a bar that did not load or is listed twice");
             continue;
         }

@@ -85,20 +85,23 @@ const std::map<SectionKey, std::vector<std::string>>& defaultStringArrays()
 
 } // namespace
 
-bool TQVTDefaultMedia::getStrProperty(const std::string& section, const std::string& key, const std::string& def,
+bool TQVTDefaultMedia::getStrProperty(std::string_view section, std::string_view key, std::string_view def,
                                       std::string& value)
 {
     const auto& values = defaultStrings();
-    const auto it = values.find({section, key});
-    value = it == values.end() ? def : it->second;
+    const auto it = values.find({std::string(section), std::string(key)});
+    if (it == values.end())
+        value.assign(def);
+    else
+        value = it->second;
     return true;
 }
 
-bool TQVTDefaultMedia::getStrArrayProperty(const std::string& section, const std::string& key,
+bool TQVTDefaultMedia::getStrArrayProperty(std::string_view section, std::string_view key,
                                            std::vector<std::string>& value)
 {
     const auto& values = defaultStringArrays();
-    const auto it = values.find({section, key});
+    const auto it = values.find({std::string(section), std::string(key)});
     value = it == values.end() ? std::vector<std::string>{} : it->second;
     return true;
 }

@@ -10,9 +10,9 @@ public:
     using TQVTDummyMedia::TQVTDummyMedia;
 
     /// Both answer found = true in every case; unknown pairs give the default or an empty array.
-    bool getStrProperty(const std::string& section, const std::string& key, const std::string& def,
+    bool getStrProperty(std::string_view section, std::string_view key, std::string_view def,
                         std::string& value) override;
-    bool getStrArrayProperty(const std::string& section, const std::string& key,
+    bool getStrArrayProperty(std::string_view section, std::string_view key,
                              std::vector<std::string>& value) override;
 };
 

@@ -13,32 +13,32 @@ public:
     /// Discards what was not flushed.
     ~TQVTINIFIle() override;
 
-    bool getIntProperty(const std::string& section, const std::string& key, int def, int& value) override;
-    bool getIntArrayProperty(const std::string& section, const std::string& key, std::vector<int>& value) override;
-    bool getStrProperty(const std::string& section, const std::string& key, const std::string& def,
+    bool getIntProperty(std::string_view section, std::string_view key, int def, int& value) override;
+    bool getIntArrayProperty(std::string_view section, std::string_view key, std::vector<int>& value) override;
+    bool getStrProperty(std::string_view section, std::string_view key, std::string_view def,
                         std::string& value) override;
-    bool getStrArrayProperty(const std::string& section, const std::string& key,
+    bool getStrArrayProperty(std::string_view section, std::string_view key,
                              std::vector<std::string>& value) override;
-    bool getBoolProperty(const std::string& section, const std::string& key, bool def, bool& value) override;
-    bool getBoolArrayProperty(const std::string& section, const std::string& key, std::vector<bool>& value) override;
-    bool getRealProperty(const std::string& section, const std::string& key, double def, double& value) override;
-    bool getRealArrayProperty(const std::string& section, const std::string& key, std::vector<double>& value) override;
-    void setIntProperty(const std::string& section, const std::string& key, int value) override;
-    void setIntArrayProperty(const std::string& section, const std::string& key,
+    bool getBoolProperty(std::string_view section, std::string_view key, bool def, bool& value) override;
+    bool getBoolArrayProperty(std::string_view section, std::string_view key, std::vector<bool>& value) override;
+    bool getRealProperty(std::string_view section, std::string_view key, double def, double& value) override;
+    bool getRealArrayProperty(std::string_view section, std::string_view key, std::vector<double>& value) override;
+    void setIntProperty(std::string_view section, std::string_view key, int value) override;
+    void setIntArrayProperty(std::string_view section, std::string_view key,
                              const std::vector<int>& value) override;
-    void setStrProperty(const std::string& section, const std::string& key, const std::string& value) override;
-    void setStrArrayProperty(const std::string& section, const std::string& key,
+    void setStrProperty(std::string_view section, std::string_view key, std::string_view value) override;
+    void setStrArrayProperty(std::string_view section, std::string_view key,
                              const std::vector<std::string>& value) override;
-    void setBoolProperty(const std::string& section, const std::string& key, bool value) override;
-    void setBoolArrayProperty(const std::string& section, const std::string& key,
+    void setBoolProperty(std::string_view section, std::string_view key, bool value) override;
+    void setBoolArrayProperty(std::string_view section, std::string_view key,
                               const std::vector<bool>& value) override;
-    void setRealProperty(const std::string& section, const std::string& key, double value) override;
-    void setRealArrayProperty(const std::string& section, const std::string& key,
+    void setRealProperty(std::string_view section, std::string_view key, double value) override;
+    void setRealArrayProperty(std::string_view section, std::string_view key,
                               const std::vector<double>& value) override;
-    bool getColorProperty(const std::string& section, const std::string& key, TColor def, TColor& value) override;
-    void setColorProperty(const std::string& section, const std::string& key, TColor value) override;
+    bool getColorProperty(std::string_view section, std::string_view key, TColor def, TColor& value) override;
+    void setColorProperty(std::string_view section, std::string_view key, TColor value) override;
     std::string setGraphic(const std::string& name, const std::string& mimeType, const TGraphic& graphic) override;
-    void deleteProperty(const std::string& section, const std::string& key) override;
+    void deleteProperty(std::string_view section, std::string_view key) override;
 
     /// Forgets what the file holds: the next flush replaces it with only what is set from now on.
     void clear();
@@ -47,12 +47,12 @@ public:
     std::size_t sectionCount() const override { return iniFile.SectionCount(); }
 
 private:
-    /// Number of elements of the array stored under key; -1 when it is absent.
-    int arrayCount(const std::string& section, const std::string& key) const;
+    /// Number of elements of the array whose count is stored under countKey; -1 when it is absent.
+    int arrayCount(std::string_view section, const std::string& countKey) const;
     template <typename T, typename Read>
-    bool readArray(const std::string& section, const std::string& key, std::vector<T>& value, Read read) const;
+    bool readArray(std::string_view section, std::string_view key, std::vector<T>& value, Read read) const;
     template <typename T, typename Write>
-    void writeArray(const std::string& section, const std::string& key, const std::vector<T>& value, Write write);
+    void writeArray(std::string_view section, std::string_view key, const std::vector<T>& value, Write write);
 
     TIniFile iniFile;
     std::string FDirectory;

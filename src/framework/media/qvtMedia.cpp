@@ -9,77 +9,77 @@ namespace corvane {
 
 TQVTDummyMedia::TQVTDummyMedia(std::string path) : FPath(std::move(path)) {}
 
-bool TQVTDummyMedia::getIntProperty(const std::string&, const std::string&, int def, int& value)
+bool TQVTDummyMedia::getIntProperty(std::string_view, std::string_view, int def, int& value)
 {
     value = def;
     return false;
 }
 
-bool TQVTDummyMedia::getIntArrayProperty(const std::string&, const std::string&, std::vector<int>& value)
+bool TQVTDummyMedia::getIntArrayProperty(std::string_view, std::string_view, std::vector<int>& value)
 {
     value.clear();
     return false;
 }
 
-bool TQVTDummyMedia::getStrProperty(const std::string&, const std::string&, const std::string& def, std::string& value)
+bool TQVTDummyMedia::getStrProperty(std::string_view, std::string_view, std::string_view def, std::string& value)
 {
-    value = def;
+    value.assign(def);
     return false;
 }
 
-bool TQVTDummyMedia::getStrArrayProperty(const std::string&, const std::string&, std::vector<std::string>& value)
-{
-    value.clear();
-    return false;
-}
-
-bool TQVTDummyMedia::getBoolProperty(const std::string&, const std::string&, bool def, bool& value)
-{
-    value = def;
-    return false;
-}
-
-bool TQVTDummyMedia::getBoolArrayProperty(const std::string&, const std::string&, std::vector<bool>& value)
+bool TQVTDummyMedia::getStrArrayProperty(std::string_view, std::string_view, std::vector<std::string>& value)
 {
     value.clear();
     return false;
 }
 
-bool TQVTDummyMedia::getRealProperty(const std::string&, const std::string&, double def, double& value)
+bool TQVTDummyMedia::getBoolProperty(std::string_view, std::string_view, bool def, bool& value)
 {
     value = def;
     return false;
 }
 
-bool TQVTDummyMedia::getRealArrayProperty(const std::string&, const std::string&, std::vector<double>& value)
+bool TQVTDummyMedia::getBoolArrayProperty(std::string_view, std::string_view, std::vector<bool>& value)
 {
     value.clear();
     return false;
 }
 
-void TQVTDummyMedia::setIntProperty(const std::string&, const std::string&, int) {}
-void TQVTDummyMedia::setIntArrayProperty(const std::string&, const std::string&, const std::vector<int>&) {}
-void TQVTDummyMedia::setStrProperty(const std::string&, const std::string&, const std::string&) {}
-void TQVTDummyMedia::setStrArrayProperty(const std::string&, const std::string&, const std::vector<std::string>&) {}
-void TQVTDummyMedia::setBoolProperty(const std::string&, const std::string&, bool) {}
-void TQVTDummyMedia::setBoolArrayProperty(const std::string&, const std::string&, const std::vector<bool>&) {}
-void TQVTDummyMedia::setRealProperty(const std::string&, const std::string&, double) {}
-void TQVTDummyMedia::setRealArrayProperty(const std::string&, const std::string&, const std::vector<double>&) {}
-
-bool TQVTDummyMedia::getColorProperty(const std::string&, const std::string&, TColor def, TColor& value)
+bool TQVTDummyMedia::getRealProperty(std::string_view, std::string_view, double def, double& value)
 {
     value = def;
     return false;
 }
 
-void TQVTDummyMedia::setColorProperty(const std::string&, const std::string&, TColor) {}
+bool TQVTDummyMedia::getRealArrayProperty(std::string_view, std::string_view, std::vector<double>& value)
+{
+    value.clear();
+    return false;
+}
+
+void TQVTDummyMedia::setIntProperty(std::string_view, std::string_view, int) {}
+void TQVTDummyMedia::setIntArrayProperty(std::string_view, std::string_view, const std::vector<int>&) {}
+void TQVTDummyMedia::setStrProperty(std::string_view, std::string_view, std::string_view) {}
+void TQVTDummyMedia::setStrArrayProperty(std::string_view, std::string_view, const std::vector<std::string>&) {}
+void TQVTDummyMedia::setBoolProperty(std::string_view, std::string_view, bool) {}
+void TQVTDummyMedia::setBoolArrayProperty(std::string_view, std::string_view, const std::vector<bool>&) {}
+void TQVTDummyMedia::setRealProperty(std::string_view, std::string_view, double) {}
+void TQVTDummyMedia::setRealArrayProperty(std::string_view, std::string_view, const std::vector<double>&) {}
+
+bool TQVTDummyMedia::getColorProperty(std::string_view, std::string_view, TColor def, TColor& value)
+{
+    value = def;
+    return false;
+}
+
+void TQVTDummyMedia::setColorProperty(std::string_view, std::string_view, TColor) {}
 
 std::string TQVTDummyMedia::setGraphic(const std::string&, const std::string&, const TGraphic&)
 {
     return "dummy filename that does not exists.";
 }
 
-void TQVTDummyMedia::deleteProperty(const std::string&, const std::string&) {}
+void TQVTDummyMedia::deleteProperty(std::string_view, std::string_view) {}
 
 std::string TQVTMediaFactory::GetProtocol(const std::string& storage)
 {

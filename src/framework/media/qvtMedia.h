@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvane {
@@ -18,35 +19,35 @@ class IQVTMedia {
 public:
     virtual ~IQVTMedia() = default;
 
-    virtual bool getIntProperty(const std::string& section, const std::string& key, int def, int& value) = 0;
-    virtual bool getIntArrayProperty(const std::string& section, const std::string& key, std::vector<int>& value) = 0;
-    virtual bool getStrProperty(const std::string& section, const std::string& key, const std::string& def,
+    virtual bool getIntProperty(std::string_view section, std::string_view key, int def, int& value) = 0;
+    virtual bool getIntArrayProperty(std::string_view section, std::string_view key, std::vector<int>& value) = 0;
+    virtual bool getStrProperty(std::string_view section, std::string_view key, std::string_view def,
                                 std::string& value) = 0;
-    virtual bool getStrArrayProperty(const std::string& section, const std::string& key,
+    virtual bool getStrArrayProperty(std::string_view section, std::string_view key,
                                      std::vector<std::string>& value) = 0;
-    virtual bool getBoolProperty(const std::string& section, const std::string& key, bool def, bool& value) = 0;
-    virtual bool getBoolArrayProperty(const std::string& section, const std::string& key, std::vector<bool>& value) = 0;
-    virtual bool getRealProperty(const std::string& section, const std::string& key, double def, double& value) = 0;
-    virtual bool getRealArrayProperty(const std::string& section, const std::string& key,
+    virtual bool getBoolProperty(std::string_view section, std::string_view key, bool def, bool& value) = 0;
+    virtual bool getBoolArrayProperty(std::string_view section, std::string_view key, std::vector<bool>& value) = 0;
+    virtual bool getRealProperty(std::string_view section, std::string_view key, double def, double& value) = 0;
+    virtual bool getRealArrayProperty(std::string_view section, std::string_view key,
                                       std::vector<double>& value) = 0;
-    virtual void setIntProperty(const std::string& section, const std::string& key, int value) = 0;
-    virtual void setIntArrayProperty(const std::string& section, const std::string& key,
+    virtual void setIntProperty(std::string_view section, std::string_view key, int value) = 0;
+    virtual void setIntArrayProperty(std::string_view section, std::string_view key,
                                      const std::vector<int>& value) = 0;
-    virtual void setStrProperty(const std::string& section, const std::string& key, const std::string& value) = 0;
-    virtual void setStrArrayProperty(const std::string& section, const std::string& key,
+    virtual void setStrProperty(std::string_view section, std::string_view key, std::string_view value) = 0;
+    virtual void setStrArrayProperty(std::string_view section, std::string_view key,
                                      const std::vector<std::string>& value) = 0;
-    virtual void setBoolProperty(const std::string& section, const std::string& key, bool value) = 0;
-    virtual void setBoolArrayProperty(const std::string& section, const std::string& key,
+    virtual void setBoolProperty(std::string_view section, std::string_view key, bool value) = 0;
+    virtual void setBoolArrayProperty(std::string_view section, std::string_view key,
                                       const std::vector<bool>& value) = 0;
-    virtual void setRealProperty(const std::string& section, const std::string& key, double value) = 0;
-    virtual void setRealArrayProperty(const std::string& section, const std::string& key,
+    virtual void setRealProperty(std::string_view section, std::string_view key, double value) = 0;
+    virtual void setRealArrayProperty(std::string_view section, std::string_view key,
                                       const std::vector<double>& value) = 0;
-    virtual bool getColorProperty(const std::string& section, const std::string& key, TColor def, TColor& value) = 0;
-    virtual void setColorProperty(const std::string& section, const std::string& key, TColor value) = 0;
+    virtual bool getColorProperty(std::string_view section, std::string_view key, TColor def, TColor& value) = 0;
+    virtual void setColorProperty(std::string_view section, std::string_view key, TColor value) = 0;
     /// Stores a picture beside the store; answers the file name it was stored under.
     virtual std::string setGraphic(const std::string& name, const std::string& mimeType, const TGraphic& graphic) = 0;
     /// Removes the key; nothing when it is absent.
-    virtual void deleteProperty(const std::string& section, const std::string& key) = 0;
+    virtual void deleteProperty(std::string_view section, std::string_view key) = 0;
 
     /// Writes what was set through to the backing file (no-op for stores without one); nothing
     /// reaches the file otherwise, so a save that fails half way leaves the file as it was.
@@ -66,32 +67,32 @@ class TQVTDummyMedia : public IQVTMedia {
 public:
     explicit TQVTDummyMedia(std::string path = {});
 
-    bool getIntProperty(const std::string& section, const std::string& key, int def, int& value) override;
-    bool getIntArrayProperty(const std::string& section, const std::string& key, std::vector<int>& value) override;
-    bool getStrProperty(const std::string& section, const std::string& key, const std::string& def,
+    bool getIntProperty(std::string_view section, std::string_view key, int def, int& value) override;
+    bool getIntArrayProperty(std::string_view section, std::string_view key, std::vector<int>& value) override;
+    bool getStrProperty(std::string_view section, std::string_view key, std::string_view def,
                         std::string& value) override;
-    bool getStrArrayProperty(const std::string& section, const std::string& key,
+    bool getStrArrayProperty(std::string_view section, std::string_view key,
                              std::vector<std::string>& value) override;
-    bool getBoolProperty(const std::string& section, const std::string& key, bool def, bool& value) override;
-    bool getBoolArrayProperty(const std::string& section, const std::string& key, std::vector<bool>& value) override;
-    bool getRealProperty(const std::string& section, const std::string& key, double def, double& value) override;
-    bool getRealArrayProperty(const std::string& section, const std::string& key, std::vector<double>& value) override;
-    void setIntProperty(const std::string& section, const std::string& key, int value) override;
-    void setIntArrayProperty(const std::string& section, const std::string& key,
+    bool getBoolProperty(std::string_view section, std::string_view key, bool def, bool& value) override;
+    bool getBoolArrayProperty(std::string_view section, std::string_view key, std::vector<bool>& value) override;
+    bool getRealProperty(std::string_view section, std::string_view key, double def, double& value) override;
+    bool getRealArrayProperty(std::string_view section, std::string_view key, std::vector<double>& value) override;
+    void setIntProperty(std::string_view section, std::string_view key, int value) override;
+    void setIntArrayProperty(std::string_view section, std::string_view key,
                              const std::vector<int>& value) override;
-    void setStrProperty(const std::string& section, const std::string& key, const std::string& value) override;
-    void setStrArrayProperty(const std::string& section, const std::string& key,
+    void setStrProperty(std::string_view section, std::string_view key, std::string_view value) override;
+    void setStrArrayProperty(std::string_view section, std::string_view key,
                              const std::vector<std::string>& value) override;
-    void setBoolProperty(const std::string& section, const std::string& key, bool value) override;
-    void setBoolArrayProperty(const std::string& section, const std::string& key,
+    void setBoolProperty(std::string_view section, std::string_view key, bool value) override;
+    void setBoolArrayProperty(std::string_view section, std::string_view key,
                               const std::vector<bool>& value) override;
-    void setRealProperty(const std::string& section, const std::string& key, double value) override;
-    void setRealArrayProperty(const std::string& section, const std::string& key,
+    void setRealProperty(std::string_view section, std::string_view key, double value) override;
+    void setRealArrayProperty(std::string_view section, std::string_view key,
                               const std::vector<double>& value) override;
-    bool getColorProperty(const std::string& section, const std::string& key, TColor def, TColor& value) override;
-    void setColorProperty(const std::string& section, const std::string& key, TColor value) override;
+    bool getColorProperty(std::string_view section, std::string_view key, TColor def, TColor& value) override;
+    void setColorProperty(std::string_view section, std::string_view key, TColor value) override;
     std::string setGraphic(const std::string& name, const std::string& mimeType, const TGraphic& graphic) override;
-    void deleteProperty(const std::string& section, const std::string& key) override;
+    void deleteProperty(std::string_view section, std::string_view key) override;
 
     const std::string& path() const { return FPath; }
 

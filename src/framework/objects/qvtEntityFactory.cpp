@@ -251,7 +251,7 @@ int TQVTEntityFactory::getObjectIndex(const std::string& name) const
 // Stores match section names without regard to ASCII case, so the index of loaded sections does too.
 std::size_t TQVTEntityFactory::findLoaded(std::string_view name, std::uint32_t hash) const
 {
-    return loadedIndex->Find(name, hash, [this](std::size_t i) { return loadedObjects[i].name; });
+    return loadedIndex->Find(name, hash, [this](std::size_t i) { return loadedObjects[i].name(); });
 }
 
 std::size_t TQVTEntityFactory::findLoaded(std::string_view name) const
@@ -263,8 +263,9 @@ std::size_t TQVTEntityFactory::findLoaded(std::string_view name) const
 std::size_t TQVTEntityFactory::addLoading(const std::string& name, std::uint32_t hash)
 {
     const std::size_t index = loadedObjects.size();
-    loadedObjects.push_back(LoadedEntry{loadedNames->Store(name), nullptr});
-    loadedIndex->Insert(name, hash, index, [this](std::size_t i) { return loadedObjects[i].name; });
+    const std::string_view stored = loadedNames->Store(name);
+    loadedObjects.push_back(LoadedEntry{stored.data(), static_cast<std::uint32_t>(stored.size()), 1, nullptr});
+    loadedIndex->Insert(name, hash, index, [this](std::size_t i) { return loadedObjects[i].name(); });
     updateAutoId(name);
     return index;
 }

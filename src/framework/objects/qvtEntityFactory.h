@@ -66,9 +66,11 @@ public:
     std::vector<std::shared_ptr<T>> loadObjectListAs(const std::string& section, const std::string& key,
                                                      IQVTMedia& media, TQVTGanttObject* parent)
     {
+        TQVTObjectList list = loadObjectList(section, key, media, parent);
         std::vector<std::shared_ptr<T>> typed;
-        for (auto& obj : loadObjectList(section, key, media, parent))
-            typed.push_back(std::dynamic_pointer_cast<T>(obj));
+        typed.reserve(list.size());
+        for (auto& obj : list)
+            typed.push_back(std::dynamic_pointer_cast<T>(std::move(obj)));
         return typed;
     }
 
@@ -105,10 +107,14 @@ public:
     std::function<void(const TQVTReferenceEvent&)> OnReference;
 
 private:
+    // 32 bytes: a plan of a million sections keeps as many entries.
     struct LoadedEntry {
-        std::string_view name; // in loadedNames
-        std::shared_ptr<TQVTGanttObject> object;
+        const char* nameData = nullptr; // in loadedNames
+        std::uint32_t nameLength = 0;
         int height = 1; // levels of references below and including the section
+        std::shared_ptr<TQVTGanttObject> object;
+
+        std::string_view name() const { return {nameData, nameLength}; }
     };
     struct ReferenceContext {
         std::string_view parentSection;

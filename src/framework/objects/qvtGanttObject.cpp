@@ -131,13 +131,13 @@ bool TQVTPersistence::doSave(const std::string&, IQVTMedia&)
     return false;
 }
 
-std::shared_ptr<TQVTGanttObject> TQVTPersistence::loadChild(const std::string& key, IQVTMedia& media,
+std::shared_ptr<TQVTGanttObject> TQVTPersistence::loadChild(std::string_view key, IQVTMedia& media,
                                                             TQVTEntityFactory& factory, TQVTGanttObject* parent)
 {
     std::string& value = factory.referenceBuffer();
     media.getStrProperty(ID, key, "Missing", value);
     if (value == "Missing") {
-        addlog("Unable to locate child object named: \"" + key + "\". Parent name = \"" + ID + "\"");
+        addlog("Unable to locate child object named: \"" + std::string(key) + "\". Parent name = \"" + ID + "\"");
         factory.report(TQVTReferenceEvent::Missing, {ID, key, -1}, value);
         return nullptr;
     }

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace corvane {
 
@@ -111,11 +112,11 @@ public:
     virtual std::string getTypeID() const = 0;
 
     /// Loads the object named by the reference key of this persistence's section.
-    std::shared_ptr<TQVTGanttObject> loadChild(const std::string& key, IQVTMedia& media, TQVTEntityFactory& factory,
+    std::shared_ptr<TQVTGanttObject> loadChild(std::string_view key, IQVTMedia& media, TQVTEntityFactory& factory,
                                                TQVTGanttObject* parent);
     /// Typed form of loadChild: none when the child is missing or of another class.
     template <typename T>
-    std::shared_ptr<T> loadChildAs(const std::string& key, IQVTMedia& media, TQVTEntityFactory& factory,
+    std::shared_ptr<T> loadChildAs(std::string_view key, IQVTMedia& media, TQVTEntityFactory& factory,
                                    TQVTGanttObject* parent)
     {
         return std::dynamic_pointer_cast<T>(loadChild(key, media, factory, parent));

@@ -124,6 +124,46 @@ TEST(IniMedia, ArraysKeepTheirCountConvention)
     EXPECT_EQ(flags, (std::vector<bool>{true, false}));
 }
 
+TEST(IniMedia, NamesAreTakenByTheirLengthAndValuesStayOnOneLine)
+{
+    ScratchDir dir;
+    const auto path = dir.file("views.ini");
+    // Views into longer text: only the viewed characters name the section and the key.
+    const std::string text = "Section of the plan|additional sections of the box|rest";
+    const std::string_view section = std::string_view(text).substr(0, 19);
+    const std::string_view longKey = std::string_view(text).substr(20, 30);
+    {
+        TQVTINIFIle media(path);
+        media.setStrArrayProperty(section, longKey, {"first", "second"});
+        media.setStrArrayProperty(section, longKey.substr(0, 10), {"only"});
+        media.setStrProperty(section, "broken", "two\nlines\r\nhere");
+        media.setStrProperty(section, "plain", "one line");
+        media.flush();
+    }
+    const std::string saved = corvane::test::readFile(path);
+    EXPECT_EQ(saved, "[Section of the plan]\n"
+                     "additional sections of the box#count=2\n"
+                     "additional sections of the box#0=first\n"
+                     "additional sections of the box#1=second\n"
+                     "additional#count=1\n"
+                     "additional#0=only\n"
+                     "broken=two lines  here\n"
+                     "plain=one line\n");
+
+    TQVTINIFIle media(path);
+    std::vector<std::string> longer, shorter;
+    // Reading one array between the elements of another keeps each one's keys apart.
+    EXPECT_TRUE(media.getStrArrayProperty(section, longKey, longer));
+    EXPECT_TRUE(media.getStrArrayProperty(section, longKey.substr(0, 10), shorter));
+    EXPECT_EQ(longer, (std::vector<std::string>{"first", "second"}));
+    EXPECT_EQ(shorter, (std::vector<std::string>{"only"}));
+    std::string value;
+    EXPECT_TRUE(media.getStrProperty(section.substr(0, 19), "plain", std::string_view("default").substr(0, 3), value));
+    EXPECT_EQ(value, "one line");
+    EXPECT_FALSE(media.getStrProperty(section.substr(0, 7), "plain", std::string_view("default").substr(0, 3), value));
+    EXPECT_EQ(value, "def");
+}
+
 TEST(IniMedia, AbsurdCountsNeverSizeTheArray)
 {
     ScratchDir dir;
