@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 
@@ -35,6 +36,23 @@ TRect Normalized(TRect r)
 }
 
 } // namespace
+
+void TCanvas::LineRun(bool vertical, int first, int from, int to, std::span<const TColor> colors)
+{
+    // 64 bits: the position after the last line may lie past the int range.
+    std::int64_t at = first;
+    for (const TColor color : colors) {
+        FPen.Color = color;
+        const int line = static_cast<int>(at++);
+        if (vertical) {
+            MoveTo(line, from);
+            LineTo(line, to);
+        } else {
+            MoveTo(from, line);
+            LineTo(to, line);
+        }
+    }
+}
 
 int TFont::Size() const
 {

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -174,6 +175,11 @@ public:
     void MoveTo(int x, int y) { FPenPos = Point(x, y); }
     TPoint PenPos() const { return FPenPos; }
     virtual void LineTo(int x, int y) = 0;
+    /// Parallel lines with the pen, one a colour: line i lies at first + i (a column x when
+    /// vertical, else a row y) and goes from `from` to `to` across, painting what MoveTo and
+    /// LineTo would with Pen().Color = colors[i]. Leaves the pen in the last colour at the last
+    /// line's end, as those calls do. Ramps of many short lines (gradients) are painted at once.
+    virtual void LineRun(bool vertical, int first, int from, int to, std::span<const TColor> colors);
 
     /// Filled with the brush and framed with the pen, all inside
     /// [Left, Right) x [Top, Bottom): a one-pixel pen paints the columns Left

@@ -34,9 +34,11 @@ const TQVTDataSourceIntf& flagsOf(const TQVTDataSourceIntf* dataSource)
 BarPlacement placementOf(TQVTGanttBar* bar)
 {
     BarPlacement p;
-    p.table = bar ? bar->findTable() : nullptr;
+    // As findTable, with the row looked up once: only a bar its row lists is in the table.
+    TQVTGanttRow* row = bar ? bar->getParentRow() : nullptr;
+    p.table = row && row->indexOf(bar) >= 0 ? row->getTable() : nullptr;
     p.document = p.table ? p.table->findDocument() : nullptr;
-    p.row = p.document ? bar->getParentRow() : nullptr;
+    p.row = p.document ? row : nullptr;
     return p;
 }
 

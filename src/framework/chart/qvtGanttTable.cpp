@@ -140,6 +140,27 @@ void TQVTGanttTable::setRowFocused(int row, bool focused)
         r->FFocused = focused;
 }
 
+TDateTime TQVTGanttTable::rowStartDate(int row) const
+{
+    const TQVTGanttRow* r = row >= 0 && row < countRows() ? FRows[static_cast<std::size_t>(row)].get() : nullptr;
+    return r ? r->FindFirstStartDate() : 0;
+}
+
+TDateTime TQVTGanttTable::rowEndDate(int row) const
+{
+    const TQVTGanttRow* r = row >= 0 && row < countRows() ? FRows[static_cast<std::size_t>(row)].get() : nullptr;
+    return r ? r->FindLastEndDate() : 0;
+}
+
+const std::string* TQVTGanttTable::rowTaskName(int row) const
+{
+    static const std::string none;
+    const TQVTGanttRow* r = row >= 0 && row < countRows() ? FRows[static_cast<std::size_t>(row)].get() : nullptr;
+    if (!r || !r->FPertBar)
+        return nullptr;
+    return r->FPertBar->FMainSection ? &r->FPertBar->FMainSection->FText : &none;
+}
+
 void TQVTGanttTable::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
 {
     const std::string uid = getUID();

@@ -86,6 +86,9 @@ public:
     void showRow(int row, bool shown) override;
     void setRowSelected(int row, bool selected) override;
     void setRowFocused(int row, bool focused) override;
+    TDateTime rowStartDate(int row) const override;
+    TDateTime rowEndDate(int row) const override;
+    const std::string* rowTaskName(int row) const override;
 
     /// Saved by the document: writes "table" = its identifier into the document's section name,
     /// then its own section: its layout keys, the rows, the PERT z-order, the PERT connections

@@ -116,6 +116,15 @@ bool customDrawn(TQVTGanttBar& bar, TQVTGanttDocument& document, TQVTVisualConte
     return true;
 }
 
+// x of date on the chart of the document and its table (truncated).
+int chartX(TQVTGanttDocument& document, const TQVTGanttTable& table, TDateTime date)
+{
+    const TQVTDocumentCalendar* cal = document.getCalendar();
+    const double units =
+        cal ? cal->RealDiff(date, document.getStartDate()) : corvane::RealDiff(date, document.getStartDate(), tmDay);
+    return toPixel(std::trunc(table.GetColumnWidth() * units));
+}
+
 void drawHalo(TQVTGanttBar& bar, TQVTVisualContext& vc)
 {
     if (bar.FTextHalo)
@@ -476,24 +485,21 @@ int TQVTTaskBarDrawer::getCoords(TDateTime date)
     TQVTGanttTable* table = bar ? bar->findTable() : nullptr;
     if (!document || !table)
         return 0;
-    const TQVTDocumentCalendar* cal = document->getCalendar();
-    const double units =
-        cal ? cal->RealDiff(date, document->getStartDate()) : corvane::RealDiff(date, document->getStartDate(), tmDay);
-    return toPixel(std::trunc(table->GetColumnWidth() * units));
+    return chartX(*document, *table, date);
 }
 
-void TQVTTaskBarDrawer::computeSlices(TQVTTaskBar& bar, TQVTVisualGoodie& goodie)
+void TQVTTaskBarDrawer::computeSlices(TQVTTaskBar& bar, TQVTVisualGoodie& goodie, TQVTGanttDocument& document,
+                                      const TQVTGanttTable& table)
 {
     goodie.ClearTimeSlices();
-    TQVTGanttDocument* document = bar.findDocument();
-    TQVTDocumentCalendar* cal = document ? document->getCalendar() : nullptr;
+    TQVTDocumentCalendar* cal = document.getCalendar();
     if (!cal || (cal->getTimeMode() != tmDay && cal->getTimeMode() != tmHour))
         return;
     const int row = bar.getRow();
     const TDateTime end = bar.getEndDate();
     const TDateTime effectiveEnd = bar.effectiveEnd();
-    const TDateTime limit = document->getEndDate() + 2;
-    TDateTime walk = std::max(document->getStartDate() - 2, bar.effectiveStart());
+    const TDateTime limit = document.getEndDate() + 2;
+    TDateTime walk = std::max(document.getStartDate() - 2, bar.effectiveStart());
     // Bounded, whatever a calendar answers: every turn moves forward or stops.
     for (int turns = 0; turns < 100000; ++turns) {
         TDateTime exceptionStart = IQVTCalendar::NoNonWorkingTime;
@@ -502,7 +508,7 @@ void TQVTTaskBarDrawer::computeSlices(TQVTTaskBar& bar, TQVTVisualGoodie& goodie
             exceptionStart = IQVTCalendar::NoNonWorkingTime;
         const TDateTime sliceEnd = std::min(exceptionStart, effectiveEnd);
         if (sliceEnd > walk && walk < end)
-            goodie.AddSlice(getCoords(walk), getCoords(sliceEnd));
+            goodie.AddSlice(chartX(document, table, walk), chartX(document, table, sliceEnd));
         if (exceptionStart >= IQVTCalendar::NoNonWorkingTime)
             break;
         const TDateTime next = exceptionStart + length;
@@ -515,10 +521,9 @@ void TQVTTaskBarDrawer::computeSlices(TQVTTaskBar& bar, TQVTVisualGoodie& goodie
 }
 
 void TQVTTaskBarDrawer::emphasizeNonWorking(TQVTVisualContext& vc, TQVTTaskBar& bar, TQVTVisualGoodie& goodie,
-                                            TColor color)
+                                            TColor color, TQVTGanttDocument& document, const TQVTGanttTable& table)
 {
-    TQVTGanttDocument* document = bar.findDocument();
-    TQVTDocumentCalendar* cal = document ? document->getCalendar() : nullptr;
+    TQVTDocumentCalendar* cal = document.getCalendar();
     if (!cal || (cal->getTimeMode() != tmDay && cal->getTimeMode() != tmHour))
         return;
     auto* goodieDrawer = dynamic_cast<TQVTVisualGoodieDrawer*>(goodie.getDrawer(vtGanttGraph));
@@ -526,10 +531,10 @@ void TQVTTaskBarDrawer::emphasizeNonWorking(TQVTVisualContext& vc, TQVTTaskBar& 
         return;
     const int row = bar.getRow();
     const TDateTime start = bar.getStartDate();
-    const TDateTime end = std::min(bar.getEndDate(), document->getEndDate() + 2);
+    const TDateTime end = std::min(bar.getEndDate(), document.getEndDate() + 2);
     const TRect g = goodie.FRect;
     // Only what can reach the visible dates is walked.
-    TDateTime walk = std::max(start, document->getStartDate() - 2);
+    TDateTime walk = std::max(start, document.getStartDate() - 2);
     for (int turns = 0; turns < 100000 && walk < end; ++turns) {
         TDateTime exceptionStart = 0;
         double length = 0;
@@ -538,8 +543,8 @@ void TQVTTaskBarDrawer::emphasizeNonWorking(TQVTVisualContext& vc, TQVTTaskBar& 
         const TDateTime from = std::max(exceptionStart, start);
         const TDateTime to = std::min(exceptionStart + length, end);
         if (to > from && !cal->isWorking(from, row, cal->getTimeMode())) {
-            const int x1 = std::max(g.Left, getCoords(from));
-            const int x2 = std::min(g.Right, getCoords(to));
+            const int x1 = std::max(g.Left, chartX(document, table, from));
+            const int x2 = std::min(g.Right, chartX(document, table, to));
             if (x2 > x1)
                 goodieDrawer->brighten(vc, TRect{x1, g.Top, x2, g.Bottom}, color);
         }
@@ -583,7 +588,7 @@ bool TQVTTaskBarDrawer::Draw(TQVTVisualContext& vc)
     TQVTVisualGoodie* goodie = settings.FVisualGoodie.get();
     if (goodie) {
         if (table->FDrawBarsSliced)
-            computeSlices(*bar, *goodie);
+            computeSlices(*bar, *goodie, *document, *table);
         else
             goodie->ClearTimeSlices();
     }
@@ -603,15 +608,17 @@ bool TQVTTaskBarDrawer::Draw(TQVTVisualContext& vc)
 
     // The body lies between the buffer zones, never outside the frame.
     TRect g = inner;
-    g.Left = std::max(inner.Left, std::min(getCoords(bar->getStartDate() + bar->FBufferTimeLeft), inner.Right));
-    g.Right = std::min(inner.Right, std::max(getCoords(bar->getEndDate() - bar->FBufferTimeRight), inner.Left));
+    g.Left = std::max(inner.Left,
+                      std::min(chartX(*document, *table, bar->getStartDate() + bar->FBufferTimeLeft), inner.Right));
+    g.Right = std::min(inner.Right,
+                       std::max(chartX(*document, *table, bar->getEndDate() - bar->FBufferTimeRight), inner.Left));
     if (goodie) {
         auto* goodieDrawer = dynamic_cast<TQVTVisualGoodieDrawer*>(goodie->getDrawer(vtGanttGraph));
         goodie->FRect = g;
         if (goodieDrawer) {
             goodieDrawer->fillGoodie(vc);
             if (table->FEmphasizeTaskBarsInDayMode && !table->FDrawBarsSliced)
-                emphasizeNonWorking(vc, *bar, *goodie, table->FWeekendBrightenColor);
+                emphasizeNonWorking(vc, *bar, *goodie, table->FWeekendBrightenColor, *document, *table);
             goodieDrawer->drawGlyphs(vc);
             goodieDrawer->drawBuffers(inner, vc);
         }

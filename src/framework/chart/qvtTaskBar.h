@@ -165,10 +165,13 @@ public:
 
 private:
     TQVTTaskBar* taskBar() const;
-    /// Cuts the body into the working stretches of the bar's row.
-    void computeSlices(TQVTTaskBar& bar, TQVTVisualGoodie& goodie);
+    /// Cuts the body into the working stretches of the bar's row; the bar is in the table of the
+    /// document.
+    void computeSlices(TQVTTaskBar& bar, TQVTVisualGoodie& goodie, TQVTGanttDocument& document,
+                       const TQVTGanttTable& table);
     /// Brightens the non-working stretches inside the body.
-    void emphasizeNonWorking(TQVTVisualContext& vc, TQVTTaskBar& bar, TQVTVisualGoodie& goodie, TColor color);
+    void emphasizeNonWorking(TQVTVisualContext& vc, TQVTTaskBar& bar, TQVTVisualGoodie& goodie, TColor color,
+                             TQVTGanttDocument& document, const TQVTGanttTable& table);
     void drawFixedLabel(TQVTVisualContext& vc, int x, int y);
 };
 

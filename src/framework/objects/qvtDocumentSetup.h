@@ -5,6 +5,7 @@
 #include "corvane/framework/objects/qvtGanttObject.h"
 
 #include <span>
+#include <string>
 
 namespace corvane {
 
@@ -22,6 +23,13 @@ public:
     /// Marks row `row` selected or focused as its task-tree row is; nothing for no such row.
     virtual void setRowSelected(int row, bool selected) = 0;
     virtual void setRowFocused(int row, bool focused) = 0;
+    /// The earliest start and the latest end of the bars of row `row`; 0 when it has none or
+    /// there is no such row.
+    virtual TDateTime rowStartDate(int row) const = 0;
+    virtual TDateTime rowEndDate(int row) const = 0;
+    /// The text of the PERT box of row `row`; none when it has no box or there is no such row.
+    /// Valid until the box changes.
+    virtual const std::string* rowTaskName(int row) const = 0;
 };
 
 class TQVTConnectionSettings;

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <span>
 
 namespace corvane {
 
@@ -97,6 +98,16 @@ void drawRampLine(TCanvas& canvas, const TRect& r, std::int64_t line, bool horiz
     }
 }
 
+// Ramps are handed to the canvas this many lines at a time.
+constexpr std::int64_t RampStretch = 256;
+
+// The lines first.. of a ramp across r, one colour each, as drawRampLine paints them.
+void drawRampLines(TCanvas& canvas, const TRect& r, std::int64_t first, bool horizontal, std::span<const TColor> colors)
+{
+    canvas.LineRun(horizontal, static_cast<int>(first), horizontal ? r.Top : r.Left, horizontal ? r.Bottom : r.Right,
+                   colors);
+}
+
 // How far, in logical units, a line of the canvas's pen can paint beyond its
 // own position: the pen's width, and a device pixel's worth at either side
 // for the rounding of the mapping.
@@ -149,6 +160,24 @@ public:
             for (int c = 0; c < 3; ++c)
                 FValue[c] += FIncrement[c];
         return rgb(channel(FValue[0]), channel(FValue[1]), channel(FValue[2]));
+    }
+
+    // The colours of lines first, first + 1, ... into out: the same sums as asking for each.
+    void fill(std::int64_t first, std::span<TColor> out)
+    {
+        if (out.empty())
+            return;
+        out[0] = at(first);
+        // Kept in registers, the sums of one line need not wait for those of the last in memory.
+        double r = FValue[0], g = FValue[1], b = FValue[2];
+        for (std::size_t i = 1; i < out.size(); ++i) {
+            r += FIncrement[0];
+            g += FIncrement[1];
+            b += FIncrement[2];
+            out[i] = rgb(channel(r), channel(g), channel(b));
+        }
+        FValue = {r, g, b};
+        FLine = first + static_cast<std::int64_t>(out.size()) - 1;
     }
 
 private:
@@ -514,9 +543,11 @@ void TQVTCanvasVC::gradientFill(TRect r, TColor color1, TColor color2, bool hori
     const LineRange drawn = visibleLines(*Fcanvas, Fcanvas->ClipRect(), lines, horizontal);
     if (drawn.first <= drawn.last)
         Fcanvas->SetBkMode(TBkMode::Transparent);
-    for (std::int64_t line = drawn.first; line <= drawn.last; ++line) {
-        Fcanvas->Pen().Color = ramp.at(line - lines.first);
-        drawRampLine(*Fcanvas, r, line, horizontal);
+    std::array<TColor, RampStretch> colors;
+    for (std::int64_t line = drawn.first; line <= drawn.last; line += RampStretch) {
+        const auto count = static_cast<std::size_t>(std::min(RampStretch, drawn.last - line + 1));
+        ramp.fill(line - lines.first, std::span(colors.data(), count));
+        drawRampLines(*Fcanvas, r, line, horizontal, std::span(colors.data(), count));
     }
     // As if every line had been drawn, the pen ends in the last line's colour.
     Fcanvas->Pen().Color = ramp.at(lines.last - lines.first);
@@ -533,6 +564,21 @@ void TQVTCanvasVC::brighten(TRect r, TColor color, bool horizontal)
                                   : std::max(clip.Left, std::min(r.Left, clip.Right - 1));
     if (drawn.first <= drawn.last)
         Fcanvas->SetBkMode(TBkMode::Transparent);
+    // A one-pixel line without mapping touches only its own row or column, so the pixels a
+    // stretch of lines takes its colours from can be read before any of them is painted.
+    if (Fcanvas->Mapping() == TMapping{} && Fcanvas->Pen().Width <= 1) {
+        std::array<TColor, RampStretch> colors;
+        for (std::int64_t line = drawn.first; line <= drawn.last; line += RampStretch) {
+            const std::int64_t count = std::min(RampStretch, drawn.last - line + 1);
+            for (std::int64_t i = 0; i < count; ++i) {
+                const int at = static_cast<int>(line + i);
+                const TColor under = horizontal ? Fcanvas->Pixel(at, across) : Fcanvas->Pixel(across, at);
+                colors[static_cast<std::size_t>(i)] = addColor(color, under);
+            }
+            drawRampLines(*Fcanvas, r, line, horizontal, std::span(colors.data(), static_cast<std::size_t>(count)));
+        }
+        return;
+    }
     for (std::int64_t line = drawn.first; line <= drawn.last; ++line) {
         const int at = static_cast<int>(line);
         const TColor under = horizontal ? Fcanvas->Pixel(at, across) : Fcanvas->Pixel(across, at);

@@ -149,12 +149,7 @@ void TQVTTreeGrid::updateNodes()
 
 std::shared_ptr<TQVTTreeRow> TQVTTreeGrid::makeBlankRow() const
 {
-    auto row = std::make_shared<TQVTTreeRow>();
-    row->Fsettings = std::make_shared<TQVTTreeRowSettings>();
-    row->Fsettings->setParent(row.get());
-    if (FDefaultRowSettings)
-        row->Fsettings->Assign(*FDefaultRowSettings);
-    return row;
+    return TQVTTreeRow::Create(FHeader.get(), FDefaultRowSettings.get());
 }
 
 void TQVTTreeGrid::expand(int i)

@@ -126,7 +126,8 @@ public:
     bool IsChildrenOf(int row, int parentRow) const;
     /// Renumbers the rows; what every structural change ends with.
     void updateNodes();
-    /// A new row, not in the tree, with a copy of the default row settings.
+    /// A new row, not in the tree, for the header's columns with a copy of the default row
+    /// settings.
     std::shared_ptr<TQVTTreeRow> makeBlankRow() const;
 
     // Expand and collapse, directly (no operation).

@@ -11,6 +11,7 @@
 namespace corvane {
 
 class TQVTTreeCell;
+class TQVTTreeHeader;
 
 /// Colours and font of tree rows.
 class TQVTTreeRowSettings : public TQVTGanttObject {
@@ -69,6 +70,31 @@ public:
     /// Marks the row and its chart row focused; focusing deselects the row. Nothing for a row
     /// without an index inside the grid.
     void focus(bool b);
+
+    // Cells (qvtTreeRowCells.cpp).
+    /// A row for the header's columns: its settings a copy of defaultSettings (built-in ones
+    /// when none), one cell per column of the class the column's data type names (a plain cell
+    /// for a column without one), sharing the row's settings, the column's settings and type.
+    static std::shared_ptr<TQVTTreeRow> Create(const TQVTTreeHeader* header,
+                                               const TQVTTreeRowSettings* defaultSettings);
+    int cellsCount() const { return static_cast<int>(FCells.size()); }
+    /// None outside [0, cellsCount()).
+    TQVTTreeCell* getCell(int i) const;
+    /// -1 when cell is not in the row.
+    int getCellIndex(const TQVTTreeCell* cell) const;
+    /// Puts cell at index (at the end when index is negative or beyond the cells) and becomes
+    /// its parent; false for no cell.
+    bool insertCell(const std::shared_ptr<TQVTTreeCell>& cell, int index);
+    /// Takes the cell at index out of the row and answers it (it stays alive for undo); none
+    /// outside the cells.
+    std::shared_ptr<TQVTTreeCell> deleteCell(int index);
+    /// Replaces the cell at index by cell, which the row becomes the parent of, and answers
+    /// the one replaced; none (and no change) outside the cells or for no cell.
+    std::shared_ptr<TQVTTreeCell> setCell(int index, const std::shared_ptr<TQVTTreeCell>& cell);
+    /// Compares the two rows' cells in column (TQVTTreeCell::compare); a row without a cell
+    /// there sorts first.
+    int compareCells(const TQVTTreeRow& other, int column) const;
+    bool lessThan(const TQVTTreeRow& other, int column) const { return compareCells(other, column) < 0; }
 
     std::vector<std::shared_ptr<TQVTTreeCell>> FCells;
     std::shared_ptr<TQVTTreeRowSettings> Fsettings;

@@ -1,11 +1,14 @@
 #include "corvane/platform/qt/QtCanvas.h"
 
+#include "corvane/platform/VectorState_p.h"
+
 #include <QPolygonF>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -24,6 +27,18 @@ using Int = std::int64_t;
 // Device coordinates are kept within this range; products of two of them
 // still fit into 128 bits, and no surface comes near it.
 constexpr double DeviceLimit = 4503599627370496.0; // 2^52
+
+// Qt's painting and font code may return with the upper halves of the vector
+// registers in use, after which the plain SSE code of the fast paths below
+// runs at half speed, on every later paint. So every call into Qt that paints
+// or shapes is followed by clearing them (a single cheap instruction).
+class AfterQt {
+public:
+    AfterQt() = default;
+    AfterQt(const AfterQt&) = delete;
+    AfterQt& operator=(const AfterQt&) = delete;
+    ~AfterQt() { clearUpperVectorHalves(); }
+};
 
 // Font heights beyond this are clamped: the glyphs would only be drawn as
 // ever larger paths.
@@ -138,6 +153,8 @@ QtCanvas::QtCanvas(QPainter& painter) : FPainter(&painter)
 
 void QtCanvas::Prepare(QPainter& painter) const
 {
+    // Also after the painter's begin, which its callers have just done.
+    const AfterQt after;
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::TextAntialiasing, false);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -312,6 +329,9 @@ inline const QtCanvas::Target* QtCanvas::CurrentTarget()
     return &FTarget;
 }
 
+// Runs from this many pixels on are worth a call of the C library.
+constexpr std::int64_t LongRun = 64;
+
 // Bitmaps are filled in memory: a painter call per run would make long
 // Bresenham lines and gradients ten times slower.
 inline void QtCanvas::Fill(const Target& target, const DeviceRect& visible, QRgb color)
@@ -319,6 +339,7 @@ inline void QtCanvas::Fill(const Target& target, const DeviceRect& visible, QRgb
     if (visible.Empty())
         return;
     if (!target.Pixels) {
+        const AfterQt after;
         target.Painter->fillRect(ToQRect(visible), QColor(color));
         return;
     }
@@ -329,8 +350,19 @@ inline void QtCanvas::Fill(const Target& target, const DeviceRect& visible, QRgb
             *line = color;
         return;
     }
-    for (Int y = visible.Top; y < visible.Bottom; ++y, line += target.Stride)
-        std::fill_n(line, width, color);
+    // Whole lines of the image lie end to end: one run.
+    const Int height = visible.Bottom - visible.Top;
+    const Int run = width == target.Stride ? width * height : width;
+    const Int runs = width == target.Stride ? 1 : height;
+    if (run >= LongRun && (color & 0xFF) * 0x01010101u == color) {
+        // A colour of four equal bytes (white, black without alpha) is a byte fill, which
+        // the C library does with the widest stores the processor has.
+        for (Int i = 0; i < runs; ++i, line += target.Stride)
+            std::memset(line, static_cast<int>(color & 0xFF), static_cast<std::size_t>(run) * sizeof(QRgb));
+        return;
+    }
+    for (Int i = 0; i < runs; ++i, line += target.Stride)
+        std::fill_n(line, run, color);
 }
 
 inline void QtCanvas::FillDevice(const Target& target, const DeviceRect& r, QRgb color)
@@ -361,6 +393,7 @@ void QtCanvas::FillDevice(const Target& target, const DeviceRect& r, const TBrus
     if (FBkMode == TBkMode::Opaque)
         Fill(target, visible, ToQRgb(FBkColor));
     if (!target.Pixels) {
+        const AfterQt after;
         target.Painter->fillRect(ToQRect(visible), HatchBrush(brush));
         return;
     }
@@ -473,6 +506,49 @@ void QtCanvas::LineTo(int x, int y)
         DeviceLine(*target, DeviceX(from.X), DeviceY(from.Y), DeviceX(x), DeviceY(y));
 }
 
+// One-pixel solid lines on a bitmap without mapping each paint a single row
+// or column, so a run of them is written line by line of the image; every
+// other pen and device takes the lines one at a time.
+void QtCanvas::LineRun(bool vertical, int first, int from, int to, std::span<const TColor> colors)
+{
+    const Target* target = colors.empty() ? nullptr : CurrentTarget();
+    if (!target || !target->Pixels || !FIdentity || Pen().Style == psClear || PatternedPen() || Pen().Width > 1) {
+        TCanvas::LineRun(vertical, first, from, to, colors);
+        return;
+    }
+    const Int count = static_cast<Int>(colors.size());
+    const int last = static_cast<int>(first + count - 1);
+    Pen().Color = colors.back();
+    if (vertical)
+        MoveTo(last, to);
+    else
+        MoveTo(to, last);
+    RealizeBrush();
+    // As AxisLine: the end point is left out, whichever way the line runs.
+    const Int lo = from < to ? from : Int{to} + 1, hi = from < to ? to : Int{from} + 1;
+    const DeviceRect& bounds = target->Bounds;
+    const DeviceRect lines =
+        vertical ? DeviceRect{first, lo, first + count, hi} : DeviceRect{lo, first, hi, first + count};
+    const DeviceRect visible = Intersect(lines, bounds);
+    if (visible.Empty())
+        return;
+    QRgb* const origin = target->Pixels + visible.Top * target->Stride;
+    if (!vertical) {
+        QRgb* line = origin + visible.Left;
+        for (Int y = visible.Top; y < visible.Bottom; ++y, line += target->Stride)
+            std::fill_n(line, visible.Right - visible.Left, ToQRgb(colors[static_cast<std::size_t>(y - first)]));
+        return;
+    }
+    // Columns: the first row takes the colours, the others are copies of it.
+    const Int width = visible.Right - visible.Left;
+    QRgb* const top = origin + visible.Left;
+    for (Int i = 0; i < width; ++i)
+        top[i] = ToQRgb(colors[static_cast<std::size_t>(visible.Left - first + i)]);
+    QRgb* line = top + target->Stride;
+    for (Int y = visible.Top + 1; y < visible.Bottom; ++y, line += target->Stride)
+        std::memcpy(line, top, static_cast<std::size_t>(width) * sizeof(QRgb));
+}
+
 // Rectangles and polygons
 
 // The frame of a device rectangle with the pen: a one-pixel frame on the
@@ -540,6 +616,7 @@ void QtCanvas::Polygon(const std::vector<TPoint>& points)
     if (!target)
         return;
     QPainter* painter = target->Painter;
+    const AfterQt after;
     RealizeBrush();
     std::vector<std::array<Int, 2>> device;
     device.reserve(points.size());
@@ -598,6 +675,7 @@ void QtCanvas::DrawImage(QPainter& painter, const DeviceRect& dest, const QImage
 {
     if (dest.Empty() || image.isNull() || source.isEmpty())
         return;
+    const AfterQt after;
     const DeviceRect visible = Intersect(dest, Bounds());
     if (visible.Empty())
         return;
@@ -853,6 +931,7 @@ void QtCanvas::RealizeFont()
                std::to_string(styles) + ':';
     std::shared_ptr<const FontMeasures> measures = MeasuresCache().Find(FFontKey);
     if (!measures) {
+        const AfterQt after;
         const QFontMetrics metrics(CurrentFont());
         measures =
             std::make_shared<const FontMeasures>(FontMeasures{metrics.ascent(), metrics.descent(), metrics.maxWidth()});
@@ -863,30 +942,44 @@ void QtCanvas::RealizeFont()
     FMaxWidth = measures->MaxWidth;
 }
 
-std::shared_ptr<const QtCanvas::TextShape> QtCanvas::Shape(const std::string& text, bool traced)
+const QtCanvas::TextShape* QtCanvas::Shape(const std::string& text, bool traced)
 {
     if (text.size() > MaxCachedText)
         return nullptr;
     RealizeFont();
     FShapeKey.assign(FFontKey).append(text);
-    const std::shared_ptr<const TextShape> known = ShapeCache().Find(FShapeKey);
-    if (known && (known->Traced || !traced))
-        return known;
-    auto shape = std::make_shared<TextShape>();
-    const QString string = QString::fromStdString(text);
-    shape->Advance = known ? known->Advance : QFontMetrics(CurrentFont()).horizontalAdvance(string);
-    if (traced)
-        Trace(*shape, CurrentFont(), FAscent, FAscent + FDescent, string);
-    ShapeCache().Store(FShapeKey, shape);
-    return shape;
+    for (const RecentShape& recent : FRecentShapes)
+        if (recent.Shape && recent.Key == FShapeKey && (recent.Shape->Traced || !traced))
+            return recent.Shape.get();
+    std::shared_ptr<const TextShape> known = ShapeCache().Find(FShapeKey);
+    if (!known || (traced && !known->Traced)) {
+        const AfterQt after;
+        auto shape = std::make_shared<TextShape>();
+        const QString string = QString::fromStdString(text);
+        shape->Advance = known ? known->Advance : QFontMetrics(CurrentFont()).horizontalAdvance(string);
+        if (traced)
+            Trace(*shape, CurrentFont(), FAscent, FAscent + FDescent, string);
+        ShapeCache().Store(FShapeKey, shape);
+        known = std::move(shape);
+    }
+    // A slot of the same text is updated (an untraced shape by the traced one), else the oldest is taken.
+    RecentShape* slot = &FRecentShapes[FNextRecentShape];
+    for (RecentShape& recent : FRecentShapes)
+        if (recent.Shape && recent.Key == FShapeKey)
+            slot = &recent;
+    if (slot == &FRecentShapes[FNextRecentShape])
+        FNextRecentShape = (FNextRecentShape + 1) % FRecentShapes.size();
+    slot->Key = FShapeKey;
+    slot->Shape = std::move(known);
+    return slot->Shape.get();
 }
 
 TSize QtCanvas::TextExtent(const std::string& text)
 {
-    const std::shared_ptr<const TextShape> shape = Shape(text, false);
-    const int width =
-        shape ? shape->Advance : QFontMetrics(CurrentFont()).horizontalAdvance(QString::fromStdString(text));
-    return {width, FAscent + FDescent};
+    if (const TextShape* shape = Shape(text, false))
+        return {shape->Advance, FAscent + FDescent};
+    const AfterQt after;
+    return {QFontMetrics(CurrentFont()).horizontalAdvance(QString::fromStdString(text)), FAscent + FDescent};
 }
 
 void QtCanvas::TextOut(int x, int y, const std::string& text)
@@ -905,7 +998,7 @@ void QtCanvas::TextOut(int x, int y, const std::string& text)
 
     // Traced runs are device pixels: they serve text that is neither scaled nor turned.
     if (target->Pixels && Mapping().ScaleX == 1 && Mapping().ScaleY == 1 && Font().Orientation == 0) {
-        const std::shared_ptr<const TextShape> shape = Shape(text, true);
+        const TextShape* shape = Shape(text, true);
         if (shape && shape->Traceable) {
             if (FBkMode == TBkMode::Opaque)
                 Fill(*target, Intersect({px, py, px + shape->Advance, py + height}, bounds), ToQRgb(FBkColor));
@@ -915,8 +1008,10 @@ void QtCanvas::TextOut(int x, int y, const std::string& text)
             const DeviceRect visible = Intersect(ink, bounds);
             if (visible.Left == ink.Left && visible.Top == ink.Top && visible.Right == ink.Right &&
                 visible.Bottom == ink.Bottom) {
+                const Int stride = target->Stride;
+                QRgb* const cell = target->Pixels + py * stride + px;
                 for (const TextShape::Run& run : shape->Runs)
-                    std::fill_n(target->Pixels + (py + run.Y) * target->Stride + px + run.X, run.Length, color);
+                    std::fill_n(cell + run.Y * stride + run.X, run.Length, color);
             } else {
                 for (const TextShape::Run& run : shape->Runs)
                     Fill(*target, Intersect({px + run.X, py + run.Y, px + run.X + run.Length, py + run.Y + 1}, bounds),
@@ -926,6 +1021,7 @@ void QtCanvas::TextOut(int x, int y, const std::string& text)
         }
     }
 
+    const AfterQt after;
     const QString string = QString::fromStdString(text);
     // Turned or not, the text stays within a bound of its width and height
     // around the point; measuring it exactly would shape it twice.

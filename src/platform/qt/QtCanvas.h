@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -29,6 +30,7 @@ public:
     explicit QtCanvas(QPainter& painter);
 
     void LineTo(int x, int y) override;
+    void LineRun(bool vertical, int first, int from, int to, std::span<const TColor> colors) override;
     using TCanvas::Rectangle;
     void Rectangle(const TRect& r) override;
     void FillRect(const TRect& r) override;
@@ -120,8 +122,9 @@ private:
     // Catches up on font changes: the key of the font and its cell measures.
     void RealizeFont();
     // The cached shape of a text in the current font, traced into pixel runs
-    // when `traced`; nullptr for texts too long to be worth keeping.
-    std::shared_ptr<const TextShape> Shape(const std::string& text, bool traced);
+    // when `traced`; nullptr for texts too long to be worth keeping. Valid
+    // until the next call.
+    const TextShape* Shape(const std::string& text, bool traced);
 
     QPainter* FPainter = nullptr;
     Target FTarget;
@@ -137,6 +140,15 @@ private:
     int FAscent = 0, FDescent = 0, FMaxWidth = 0;
     std::optional<std::string> FQFontFor; // the key FQFont was built for
     QFont FQFont;
+    // The shapes asked for last: a text is measured and then painted, and
+    // labels measure the same text again and again, without going through
+    // the shared cache each time.
+    struct RecentShape {
+        std::string Key;
+        std::shared_ptr<const TextShape> Shape;
+    };
+    std::array<RecentShape, 4> FRecentShapes;
+    std::size_t FNextRecentShape = 0;
     TBrush FHatchFor{clWhite, bsSolid};
     QBrush FHatch;
 };
