@@ -148,8 +148,11 @@ TEST(CorvaneCli, InfoShowsTheDocumentsRowsBarsAndConnections)
     EXPECT_NE(json.out.find("\"document\": {\"startDate\": "), std::string::npos) << json.out;
     EXPECT_NE(json.out.find("{\"section\": \"Design\", \"class\": \"TQVTTaskBar\""), std::string::npos) << json.out;
     EXPECT_NE(json.out.find("\"from\": \"Design\", \"to\": \"Build Phase\""), std::string::npos) << json.out;
-    EXPECT_NE(text.out.find("Task table (1 rows)\n  [0] 1.  level 0, leaf\n"), std::string::npos) << text.out;
-    EXPECT_NE(json.out.find("\"taskTable\": [\n    {\"index\": 0, \"level\": 0, \"number\": \"1.\", \"state\": \"leaf\"}]"),
+    EXPECT_NE(text.out.find("Task table (3 rows)\n  [0] 1.  level 0, leaf\n  [1] 2.  level 0, expanded\n"
+                            "  [2]   2.1.  level 1, leaf\n"),
+              std::string::npos)
+        << text.out;
+    EXPECT_NE(json.out.find("{\"index\": 2, \"level\": 1, \"number\": \"2.1.\", \"state\": \"leaf\"}]"),
               std::string::npos)
         << json.out;
 }

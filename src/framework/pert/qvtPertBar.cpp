@@ -4,6 +4,7 @@
 #include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
+#include "corvane/framework/chart/qvtTextHalo.h"
 #include "corvane/framework/chart/qvtSpecialBars.h"
 #include "corvane/framework/chart/qvtTaskBar.h"
 #include "corvane/framework/media/qvtMedia.h"
@@ -396,6 +397,9 @@ void TQVTPertBar::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFa
     factory.saveChild(uid, "TopSection", FTopSection.get(), media);
     factory.saveChild(uid, "BottomSection", FBottomSection.get(), media);
     factory.saveObjectList(uid, "AdditionalSections", media, FAdditionalSections);
+    // Loaded with the other bar keys; a box that had a halo keeps it through a save.
+    if (FTextHalo)
+        factory.saveChild(uid, "text halo", FTextHalo.get(), media);
 }
 
 std::shared_ptr<TQVTGanttBar> TQVTPertBarPersistence::doLoadBar(const std::string& name, IQVTMedia& media,

@@ -69,8 +69,11 @@ void TQVTTreeGrid::doSave(const std::string& name, IQVTMedia& media, TQVTEntityF
     media.setStrProperty(name, "tree", uid);
     // Stored documents carry this spelling; keys are matched without regard to case.
     media.setStrProperty(uid, "TypeID", TypeID);
+    media.setIntProperty(uid, "width", FWidth);
     factory.saveChild(uid, "header", FHeader.get(), media);
     factory.saveChild(uid, "root node", FRootNode.get(), media);
+    media.setColorProperty(uid, "background color", FbkColor);
+    media.setColorProperty(uid, "upper pane color", FUpperPaneColor);
     media.setColorProperty(uid, "row selected color", FSelectedRowColor);
     media.setColorProperty(uid, "row selected font color", FSelectedRowFontColor);
     media.setColorProperty(uid, "row focused color", FFocusedRowColor);
@@ -78,15 +81,27 @@ void TQVTTreeGrid::doSave(const std::string& name, IQVTMedia& media, TQVTEntityF
     factory.saveChild(uid, "vertical pane", FRowsResizePane.get(), media);
     factory.saveChild(uid, "default row settings", FDefaultRowSettings.get(), media);
     factory.saveChild(uid, "default col settings", FDefaultColSettings.get(), media);
+    media.setBoolProperty(uid, "continuous numbering", FContinuousNumbering);
+}
+
+void TQVTTreeGrid::setWidth(int value)
+{
+    if (value >= 0)
+        FWidth = value;
 }
 
 std::shared_ptr<TQVTGanttObject> TQVTTreeGridPersistence::doLoad(const std::string& name, IQVTMedia& media,
                                                                  TQVTEntityFactory& factory)
 {
     auto grid = std::make_shared<TQVTTreeGrid>();
+    int width = grid->FWidth;
+    media.getIntProperty(name, "width", width, width);
+    grid->setWidth(width);
     grid->FHeader = loadChildAs<TQVTTreeHeader>("header", media, factory, grid.get());
     grid->FRootNode = loadChildAs<TQVTTreeNode>("root node", media, factory, grid.get());
     // A missing key keeps the colour the grid is built with.
+    media.getColorProperty(name, "background color", grid->FbkColor, grid->FbkColor);
+    media.getColorProperty(name, "upper pane color", grid->FUpperPaneColor, grid->FUpperPaneColor);
     media.getColorProperty(name, "row selected color", grid->FSelectedRowColor, grid->FSelectedRowColor);
     media.getColorProperty(name, "row selected font color", grid->FSelectedRowFontColor, grid->FSelectedRowFontColor);
     media.getColorProperty(name, "row focused color", grid->FFocusedRowColor, grid->FFocusedRowColor);
@@ -94,6 +109,9 @@ std::shared_ptr<TQVTGanttObject> TQVTTreeGridPersistence::doLoad(const std::stri
     grid->FRowsResizePane = loadChildAs<TQVTTreeRowsResizePane>("vertical pane", media, factory, grid.get());
     grid->FDefaultRowSettings = loadChildAs<TQVTTreeRowSettings>("default row settings", media, factory, grid.get());
     grid->FDefaultColSettings = loadChildAs<TQVTTreeColSettings>("default col settings", media, factory, grid.get());
+    media.getBoolProperty(name, "continuous numbering", false, grid->FContinuousNumbering);
+    // Read for older files; the colour is not written.
+    media.getColorProperty(name, "row group color", grid->FGroupRowColor, grid->FGroupRowColor);
     if (grid->FRootNode)
         keepEachNodeOnce(*grid->FRootNode);
     grid->updateNodes();

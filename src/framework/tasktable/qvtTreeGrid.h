@@ -149,11 +149,21 @@ public:
     void unFocus();
     TQVTTreeRow* getFocusedRow() const { return FFocusedRow.get(); }
 
+    /// Width of the grid in pixels; negative values are ignored.
+    int getWidth() const { return FWidth; }
+    void setWidth(int value);
+
+    int FWidth = 300;
     std::shared_ptr<TQVTTreeHeader> FHeader;
     std::shared_ptr<TQVTTreeNode> FRootNode;
     std::shared_ptr<TQVTTreeRowsResizePane> FRowsResizePane;
     std::shared_ptr<TQVTTreeRowSettings> FDefaultRowSettings;
     std::shared_ptr<TQVTTreeColSettings> FDefaultColSettings;
+    TColor FbkColor = 0xFFEAD5;
+    /// Background of the header.
+    TColor FUpperPaneColor = 0x02C56A31;
+    /// Background of rows that have children.
+    TColor FGroupRowColor = 0x808080;
     /// Background and text colours of selected and focused rows.
     TColor FSelectedRowColor = 0xC56AC5;
     TColor FSelectedRowFontColor = clWhite;

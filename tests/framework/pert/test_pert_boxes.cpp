@@ -2,6 +2,7 @@
 // operations (with vetoes), a file round trip, and the box painted on real pixels.
 
 #include "corvane/framework/chart/qvtTaskBar.h"
+#include "corvane/framework/chart/qvtTextHalo.h"
 #include "corvane/framework/pert/qvtPertBarDrawer.h"
 #include "corvane/framework/pert/qvtPertConnections.h"
 #include "corvane/framework/rendering/qvtCanvasVC.h"
@@ -359,6 +360,24 @@ TEST_F(PertBoxPixels, ConnectorsJoinFacingSidesAndPointIntoTheTarget)
     auto self = pertLink(0, 0);
     paintLink(*self);
     EXPECT_TRUE(dynamic_cast<TQVTBarConnectionPertDrawer&>(*self->getDrawer(vtPertGraph)).segments.empty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PertBoxes, ABoxKeepsItsTextHaloThroughASave)
+{
+    build({{0, {task(200, 202)}, true}});
+    auto halo = std::make_shared<TQVTTextHalo>();
+    halo->TextTop = "Owner";
+    halo->setParent(row(0).FPertBar.get());
+    row(0).FPertBar->FTextHalo = halo;
+    const auto loaded = std::dynamic_pointer_cast<TQVTGanttDocument>(loadFile(saveToFile(document)));
+    ASSERT_TRUE(loaded && loaded->Ftable && loaded->Ftable->getRow(0)->FPertBar);
+    const auto& copy = loaded->Ftable->getRow(0)->FPertBar->FTextHalo;
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->TextTop, "Owner");
 }
 
 } // namespace

@@ -241,7 +241,8 @@ TEST_F(TextSettingsFile, TheGridKeepsItsSelectionColoursThroughASave)
 
     const auto grid = load<TQVTTreeGrid>(GridIni, "G");
     const auto path = saveToFile(grid);
-    EXPECT_NE(readFile(path).find("root node=Top\nrow selected color=$00000001\nrow selected font color=$00000002\n"
+    EXPECT_NE(readFile(path).find("root node=Top\nbackground color=$00FFEAD5\nupper pane color=$02C56A31\n"
+                                  "row selected color=$00000001\nrow selected font color=$00000002\n"
                                   "row focused color=$00000003\nrow focused font color=$00000004\n"
                                   "default row settings=RS\n"),
               std::string::npos)

@@ -173,4 +173,18 @@ TEST_F(TreeModel, ANodeListedTwiceInAFileKeepsOnlyItsFirstPlace)
               capture.log.end());
 }
 
+TEST_F(TreeModel, TheGridKeepsItsWidthColoursAndNumberingStyle)
+{
+    grid().setWidth(420);
+    grid().setWidth(-3); // ignored
+    grid().FContinuousNumbering = true;
+    grid().FbkColor = 0x123456;
+    const auto loaded = std::dynamic_pointer_cast<TQVTGanttDocument>(loadFile(saveToFile(document)));
+    ASSERT_TRUE(loaded && loaded->FTree);
+    EXPECT_EQ(loaded->FTree->getWidth(), 420);
+    EXPECT_TRUE(loaded->FTree->FContinuousNumbering);
+    EXPECT_EQ(loaded->FTree->FbkColor, 0x123456u);
+    EXPECT_EQ(loaded->FTree->FUpperPaneColor, 0x02C56A31u);
+}
+
 } // namespace
