@@ -757,6 +757,10 @@ struct TQVTCriticalPathCalculator::Model {
     std::vector<int> order;
     double earliestLead = 0; // the largest lead in calendar days, as a negative distance
     std::vector<Written> written;
+    std::vector<TDateTime> effectiveStart;
+    std::vector<TDateTime> effectiveEnd;
+    // The bars read again since the last run.
+    std::vector<int> changed;
 };
 
 TQVTCriticalPathCalculator::TQVTCriticalPathCalculator(TQVTGanttTable* table) : table(table) {}
@@ -922,6 +926,7 @@ bool TQVTCriticalPathCalculator::takeChangedRows(std::vector<int> rows)
         const auto i = static_cast<std::size_t>(f.bar);
         m.places[i] = f.place;
         m.times[i] = f.times;
+        m.changed.push_back(f.bar);
         m.written[i] = Written{};
         if (m.alive[i])
             m.graph.edges[static_cast<std::size_t>(m.graph.first[2 * i])].length = f.times.duration;
@@ -953,12 +958,25 @@ void TQVTCriticalPathCalculator::compute(Model& m, bool fresh)
         lo = std::min({lo, t.start, t.end});
     WorkingAxis axis(m.calendar, lo - 7 + m.earliestLead);
 
-    std::vector<TDateTime> effectiveStart(un, 0);
-    std::vector<TDateTime> effectiveEnd(un, 0);
+    // A bar's effective times follow from its own times alone: only changed bars are asked again.
+    const auto effectiveTimes = [&](std::size_t i) {
+        m.effectiveStart[i] = axis.findFirstEffective(m.times[i].start);
+        m.effectiveEnd[i] = axis.addEffective(m.times[i].start, m.times[i].duration, false);
+    };
+    if (fresh) {
+        m.effectiveStart.assign(un, 0);
+        m.effectiveEnd.assign(un, 0);
+        for (std::size_t i = 0; i < un; ++i)
+            effectiveTimes(i);
+    } else {
+        for (const int i : m.changed)
+            effectiveTimes(static_cast<std::size_t>(i));
+    }
+    m.changed.clear();
+    const std::vector<TDateTime>& effectiveStart = m.effectiveStart;
+    const std::vector<TDateTime>& effectiveEnd = m.effectiveEnd;
     bool any = false;
     for (std::size_t i = 0; i < un; ++i) {
-        effectiveStart[i] = axis.findFirstEffective(m.times[i].start);
-        effectiveEnd[i] = axis.addEffective(m.times[i].start, m.times[i].duration, false);
         if (!m.alive[i])
             continue;
         // Earliest effective start and latest effective end of the live bars.
