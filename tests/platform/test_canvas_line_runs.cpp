@@ -2,14 +2,9 @@
 // canvas; the same canvas over a painter on an image takes none. Both must give the same
 // pixels and leave the canvas in the same state.
 
-#include "corvane/platform/Canvas.h"
 #include "corvane/platform/Colors.h"
-#include "corvane/platform/Graphics.h"
-#include "corvane/platform/qt/QtCanvas.h"
-#include "corvane/platform/qt/QtGraphics.h"
 
-#include <QImage>
-#include <QPainter>
+#include "support/CanvasComparison.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -22,34 +17,9 @@ namespace {
 constexpr int Width = 120;
 constexpr int Height = 50;
 
-// Paints on a bitmap and on an image through a painter; expects the same pixels, pen and
-// current position.
 void ExpectSame(const std::function<void(TCanvas&)>& paint, const std::string& what)
 {
-    TBitmap bitmap;
-    bitmap.SetSize(Width, Height);
-    paint(bitmap.Canvas());
-
-    QImage image(Width, Height, GraphicPixelFormat);
-    image.fill(Qt::white);
-    TPen pen;
-    TPoint position;
-    {
-        QPainter painter(&image);
-        QtCanvas canvas(painter);
-        paint(canvas);
-        pen = canvas.Pen();
-        position = canvas.PenPos();
-    }
-    EXPECT_EQ(bitmap.Canvas().Pen(), pen) << what;
-    EXPECT_EQ(bitmap.Canvas().PenPos(), position) << what;
-    int count = 0;
-    std::string first;
-    for (int y = 0; y < Height; ++y)
-        for (int x = 0; x < Width; ++x)
-            if (bitmap.Pixel(x, y) != FromQRgb(image.pixel(x, y)) && count++ == 0)
-                first = std::to_string(x) + "," + std::to_string(y);
-    EXPECT_EQ(count, 0) << what << ", first at " << first;
+    test::expectBitmapPaintsAsPainter(Width, Height, paint, what);
 }
 
 std::vector<TColor> Ramp(int count)

@@ -219,37 +219,36 @@ bool TQVTRowOperation::undo()
     return true;
 }
 
-TQVTRowAppendOperation::TQVTRowAppendOperation(TQVTDataSourceIntf* dataSource, TQVTGanttDocument& document)
-    : TQVTRowOperation(dataSource, document)
+void TQVTNewRowOperation::addRowParts(TQVTGanttDocument& document, int parentRow, int childIndex, int chartIndex)
 {
-    if (FRefused)
-        return;
-    TQVTTreeGrid& grid = *document.FTree;
-    Row = grid.makeBlankRow();
-    addOperation(std::make_shared<TQVTTreeRowChildInsertOperation>(dataSource, grid, -1, Row, -1));
-    addOperation(std::make_shared<TQVTGanttRowInsertOperation>(dataSource, *document.Ftable,
-                                                               document.Ftable->MakeBlankRow(), grid.rowsCount()));
+    Row = document.FTree->makeBlankRow();
+    addOperation(
+        std::make_shared<TQVTTreeRowChildInsertOperation>(FDataSource, *document.FTree, childIndex, Row, parentRow));
+    addOperation(std::make_shared<TQVTGanttRowInsertOperation>(FDataSource, *document.Ftable,
+                                                               document.Ftable->MakeBlankRow(), chartIndex));
+}
+
+TQVTRowAppendOperation::TQVTRowAppendOperation(TQVTDataSourceIntf* dataSource, TQVTGanttDocument& document)
+    : TQVTNewRowOperation(dataSource, document)
+{
+    if (!FRefused)
+        addRowParts(document, -1, -1, document.FTree->rowsCount());
 }
 
 TQVTRowChildInsertOperation::TQVTRowChildInsertOperation(TQVTDataSourceIntf* dataSource, TQVTGanttDocument& document,
                                                          int parent, int childIndex)
-    : TQVTRowOperation(dataSource, document)
+    : TQVTNewRowOperation(dataSource, document)
 {
     TQVTTreeNode* node = FRefused || parent < 0 ? nullptr : document.FTree->findNodeByIndex(parent);
     if (!node) {
         FRefused = true;
         return;
     }
-    TQVTTreeGrid& grid = *document.FTree;
     // The new row takes the place of the child now at childIndex, or follows the last
     // descendant.
     const TQVTTreeNode* before = node->GetChild(childIndex);
     const int at = before && before->FRow ? before->FRow->FIndex : node->getLastIndex() + 1;
-    Row = grid.makeBlankRow();
-    addOperation(std::make_shared<TQVTTreeRowChildInsertOperation>(dataSource, grid, before ? childIndex : -1, Row,
-                                                                   parent));
-    addOperation(std::make_shared<TQVTGanttRowInsertOperation>(dataSource, *document.Ftable,
-                                                               document.Ftable->MakeBlankRow(), at));
+    addRowParts(document, parent, before ? childIndex : -1, at);
 }
 
 TQVTBranchDeleteOperation::TQVTBranchDeleteOperation(TQVTDataSourceIntf* dataSource, TQVTGanttDocument& document,

@@ -94,24 +94,33 @@ private:
     void renumber();
 };
 
-/// A new row at the end, under the root.
-class TQVTRowAppendOperation : public TQVTRowOperation {
+/// A row command that puts in one new row: a blank tree row and a blank chart row.
+class TQVTNewRowOperation : public TQVTRowOperation {
 public:
-    TQVTRowAppendOperation(TQVTDataSourceIntf* dataSource, TQVTGanttDocument& document);
+    using TQVTRowOperation::TQVTRowOperation;
 
     /// The tree row the command puts in.
     std::shared_ptr<TQVTTreeRow> Row;
+
+protected:
+    /// The parts: the tree row as child childIndex of parentRow (-1: the root; -1: the last),
+    /// the chart row at chartIndex.
+    void addRowParts(TQVTGanttDocument& document, int parentRow, int childIndex, int chartIndex);
+};
+
+/// A new row at the end, under the root.
+class TQVTRowAppendOperation : public TQVTNewRowOperation {
+public:
+    TQVTRowAppendOperation(TQVTDataSourceIntf* dataSource, TQVTGanttDocument& document);
 };
 
 /// A new row as child number childIndex of the row parent (-1: the last, right after its last
 /// descendant).
-class TQVTRowChildInsertOperation : public TQVTRowOperation {
+class TQVTRowChildInsertOperation : public TQVTNewRowOperation {
 public:
     /// Refused when parent is no row.
     TQVTRowChildInsertOperation(TQVTDataSourceIntf* dataSource, TQVTGanttDocument& document, int parent,
                                 int childIndex = -1);
-
-    std::shared_ptr<TQVTTreeRow> Row;
 };
 
 /// A row and every row below it, from the tree and the chart table.

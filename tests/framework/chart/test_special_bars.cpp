@@ -281,7 +281,7 @@ TEST_F(SpecialBars, TheInPlaceEditGivesAnOperationThatSetsAndTakesBackTheText)
 
 class SpecialBarKeys : public DocumentFileTest {
 protected:
-    // Saves bar, loads it back and saves it again: the two files must be the same bytes.
+    // Saves bar, loads it back and saves it again: the two files hold the same bytes.
     std::string roundTrip(const std::shared_ptr<TQVTGanttObject>& bar)
     {
         const std::string first = readFile(saveToFile(bar));

@@ -3,12 +3,8 @@
 // what drawing each line on its own paints.
 
 #include "corvane/framework/rendering/qvtCanvasVC.h"
-#include "corvane/platform/Graphics.h"
-#include "corvane/platform/qt/QtCanvas.h"
-#include "corvane/platform/qt/QtGraphics.h"
 
-#include <QImage>
-#include <QPainter>
+#include "support/CanvasComparison.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -20,36 +16,16 @@ namespace {
 constexpr int Width = 300;
 constexpr int Height = 60;
 
-// Paints on a bitmap and through a painter on an image; expects the same pixels and pen.
+// Paints through a visual context over each canvas.
 void ExpectSame(const std::function<void(TCanvas&, TQVTCanvasVC&)>& paint, const std::string& what)
 {
-    TBitmap bitmap;
-    bitmap.SetSize(Width, Height);
-    {
-        TQVTCanvasVC vc(bitmap.Canvas());
-        paint(bitmap.Canvas(), vc);
-    }
-    QImage image(Width, Height, GraphicPixelFormat);
-    image.fill(Qt::white);
-    TPen pen;
-    TPoint position;
-    {
-        QPainter painter(&image);
-        QtCanvas canvas(painter);
-        TQVTCanvasVC vc(canvas);
-        paint(canvas, vc);
-        pen = canvas.Pen();
-        position = canvas.PenPos();
-    }
-    EXPECT_EQ(bitmap.Canvas().Pen(), pen) << what;
-    EXPECT_EQ(bitmap.Canvas().PenPos(), position) << what;
-    int count = 0;
-    std::string first;
-    for (int y = 0; y < Height; ++y)
-        for (int x = 0; x < Width; ++x)
-            if (bitmap.Pixel(x, y) != FromQRgb(image.pixel(x, y)) && count++ == 0)
-                first = std::to_string(x) + "," + std::to_string(y);
-    EXPECT_EQ(count, 0) << what << ", first at " << first;
+    test::expectBitmapPaintsAsPainter(
+        Width, Height,
+        [&paint](TCanvas& canvas) {
+            TQVTCanvasVC vc(canvas);
+            paint(canvas, vc);
+        },
+        what);
 }
 
 TEST(CanvasVCRamps, GradientsAndBrighteningPaintWhatSingleLinesPaint)
