@@ -77,6 +77,37 @@ private:
     std::shared_ptr<TQVTOperation> FSummaryBarRemoval;
 };
 
+/// Makes row a child of the row newParentRow (-1: the root) at child position newChildIndex
+/// (-1: the last), with its subtree. An old parent left without children loses its summary bar;
+/// a new parent getting its first child gets one, and its collapsed flag applies to the row.
+/// The chart rows stay where they are, so the move must keep the order of the rows.
+class TQVTTreeRowSetParentOperation : public TQVTOperation {
+public:
+    TQVTTreeRowSetParentOperation(TQVTDataSourceIntf* dataSource, TQVTTreeGrid& grid, int newChildIndex,
+                                  int newParentRow, int row);
+
+    /// Refused when a row does not exist, the new parent lies in the row's subtree, the move
+    /// would change the order of the rows or a summary bar is refused.
+    bool perform() override;
+    bool undo() override;
+
+private:
+    /// Moves FNode from one parent to another and renumbers; answers the position it left.
+    int moveNode(TQVTTreeNode& from, TQVTTreeNode& to, int position);
+
+    std::weak_ptr<TQVTTreeGrid> FGrid;
+    int FNewChildIndex;
+    int FNewParentRow;
+    int FRow;
+    std::shared_ptr<TQVTTreeNode> FNode;
+    std::shared_ptr<TQVTTreeNode> FOldParent;
+    std::shared_ptr<TQVTTreeNode> FNewParent;
+    int FOldPosition = -1;
+    std::shared_ptr<TQVTOperation> FSummaryBarRemoval;
+    std::shared_ptr<TQVTOperation> FSummaryBarInsert;
+    std::shared_ptr<TQVTGanttBar> FNewSummaryBar;
+};
+
 /// A row command: tree and chart parts performed as one, then the tree renumbered and the
 /// chart table updated (critical path, summary bars). A command whose arguments do not fit the
 /// rows is refused.
@@ -121,6 +152,41 @@ public:
     /// Refused when parent is no row.
     TQVTRowChildInsertOperation(TQVTDataSourceIntf* dataSource, TQVTGanttDocument& document, int parent,
                                 int childIndex = -1);
+};
+
+/// A new row under the row parent (-1: the root) at row index position: in the place of the
+/// parent's child there, or right after the parent's last descendant.
+class TQVTRowInsertOperation : public TQVTNewRowOperation {
+public:
+    /// Refused when position is no such place of parent, or parent's chart row has bars but
+    /// no summary bar (a task would become a group).
+    TQVTRowInsertOperation(TQVTDataSourceIntf* dataSource, TQVTGanttDocument& document, int parent, int position);
+};
+
+/// A row deleted from the tree and the chart table; its children move up one level into its
+/// place, in their order.
+class TQVTRowDeleteOperation : public TQVTRowOperation {
+public:
+    /// Refused when the row does not exist or is the only row.
+    TQVTRowDeleteOperation(TQVTDataSourceIntf* dataSource, TQVTGanttDocument& document, int row);
+};
+
+/// The rows first to last put under a new row, which takes first's place.
+class TQVTRowsGroupOperation : public TQVTNewRowOperation {
+public:
+    /// Refused when the range is no range of rows or a row in it has descendants beyond last.
+    TQVTRowsGroupOperation(TQVTDataSourceIntf* dataSource, TQVTGanttDocument& document, int first, int last);
+};
+
+/// The rows first to last (at most the last row) made children of the row newParent (-1: the
+/// root), before its first child at or after first.
+class TQVTRowsChangeParentOperation : public TQVTRowOperation {
+public:
+    /// Refused when newParent is not before first, the range neither lies in newParent's
+    /// subtree nor follows it directly, a row in the range has descendants beyond last, or
+    /// nothing would change.
+    TQVTRowsChangeParentOperation(TQVTDataSourceIntf* dataSource, TQVTGanttDocument& document, int newParent,
+                                  int first, int last);
 };
 
 /// A row and every row below it, from the tree and the chart table.

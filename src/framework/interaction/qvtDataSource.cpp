@@ -2,8 +2,15 @@
 
 #include "corvane/framework/chart/qvtConnectionOperations.h"
 #include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/framework/chart/qvtGanttRow.h"
+#include "corvane/framework/chart/qvtRowOperations.h"
+#include "corvane/framework/chart/qvtSpecialBars.h"
+#include "corvane/framework/pert/qvtPertConnections.h"
+#include "corvane/framework/tasktable/qvtTreeGrid.h"
+#include "corvane/framework/tasktable/qvtTreeRow.h"
 #include "corvane/framework/localization/qvtLocalization.h"
 #include "corvane/platform/Dialogs.h"
+#include "corvane/platform/Graphics.h"
 
 namespace corvane {
 
@@ -44,6 +51,14 @@ std::shared_ptr<TQVTGanttDocument> TQVTDataSource::loadDocument(IQVTMedia& store
     auto document = std::dynamic_pointer_cast<TQVTGanttDocument>(factory.loadObject("root", store, nullptr));
     if (!document || !document->Ftable || !document->FTree)
         return nullptr;
+    // Tree row i and chart row i are one task; without that pairing every edit would go astray.
+    const int treeRows = document->FTree->rowsCount();
+    const int chartRows = document->Ftable->countRows();
+    if (treeRows != chartRows) {
+        ShowMessage("Error loading root: the task table has " + std::to_string(treeRows) +
+                    " rows and the chart table " + std::to_string(chartRows));
+        return nullptr;
+    }
     return document;
 }
 
@@ -75,6 +90,133 @@ void TQVTDataSource::SaveToMedia(const std::string& storage)
     TQVTEntityFactory saver;
     saver.saveObject("root", *target, FRoot.get());
     target->flush();
+}
+
+bool TQVTDataSource::BarAdd(const std::shared_ptr<TQVTGanttBar>& bar, int row)
+{
+    return FUndoRedoStack.doOperation(std::make_shared<TQVTBarInsertOperation>(this, *GetTable(), bar, row));
+}
+
+bool TQVTDataSource::BarDelete(const std::shared_ptr<TQVTGanttBar>& bar)
+{
+    return FUndoRedoStack.doOperation(std::make_shared<TQVTBarDeleteOperation>(this, bar));
+}
+
+bool TQVTDataSource::BarMove(const std::shared_ptr<TQVTGanttBar>& bar, TDateTime newStart, int newRow)
+{
+    return FUndoRedoStack.doOperation(std::make_shared<TQVTBarMoveOperation>(this, bar, newStart, newRow));
+}
+
+bool TQVTDataSource::BarResize(const std::shared_ptr<TQVTGanttBar>& bar, int changeX, int changeY, bool right)
+{
+    return FUndoRedoStack.doOperation(std::make_shared<TQVTBarResizeOperation>(this, bar, changeX, changeY, right));
+}
+
+bool TQVTDataSource::BarAssignTime(const std::shared_ptr<TQVTGanttBar>& bar, TDateTime start, TDateTime end)
+{
+    return FUndoRedoStack.doOperation(std::make_shared<TQVTBarAssignTimeOperation>(this, bar, start, end));
+}
+
+bool TQVTDataSource::PertBarAdd(int x, int y, int row)
+{
+    return FUndoRedoStack.doOperation(std::make_shared<TQVTPertBarInsertOperation>(this, *GetTable(), x, y, row));
+}
+
+bool TQVTDataSource::PertBarDelete(const std::shared_ptr<TQVTPertBar>& pertBar)
+{
+    return FUndoRedoStack.doOperation(std::make_shared<TQVTPertBarDeleteOperation>(this, pertBar));
+}
+
+bool TQVTDataSource::PertConnectionAdd(const std::shared_ptr<TQVTBarConnection>& connection)
+{
+    return FUndoRedoStack.doOperation(std::make_shared<TQVTPertConnectionAddOperation>(this, connection));
+}
+
+bool TQVTDataSource::PertConnectionDelete(const std::shared_ptr<TQVTBarConnection>& connection)
+{
+    return FUndoRedoStack.doOperation(std::make_shared<TQVTPertConnectionDeleteOperation>(this, connection));
+}
+
+bool TQVTDataSource::RowAppend()
+{
+    return FUndoRedoStack.doOperation(std::make_shared<TQVTRowAppendOperation>(this, *FRoot));
+}
+
+bool TQVTDataSource::RowInsert(int parent, int position)
+{
+    return FUndoRedoStack.doOperation(std::make_shared<TQVTRowInsertOperation>(this, *FRoot, parent, position));
+}
+
+bool TQVTDataSource::RowChildInsert(int parent)
+{
+    return FUndoRedoStack.doOperation(std::make_shared<TQVTRowChildInsertOperation>(this, *FRoot, parent));
+}
+
+bool TQVTDataSource::RowDelete(int row)
+{
+    return FUndoRedoStack.doOperation(std::make_shared<TQVTRowDeleteOperation>(this, *FRoot, row));
+}
+
+bool TQVTDataSource::BranchDelete(int row)
+{
+    return FUndoRedoStack.doOperation(std::make_shared<TQVTBranchDeleteOperation>(this, *FRoot, row));
+}
+
+bool TQVTDataSource::RowsGroup(int first, int last)
+{
+    return FUndoRedoStack.doOperation(std::make_shared<TQVTRowsGroupOperation>(this, *FRoot, first, last));
+}
+
+bool TQVTDataSource::RowsChangeParent(int newParent, int first, int last)
+{
+    return FUndoRedoStack.doOperation(
+        std::make_shared<TQVTRowsChangeParentOperation>(this, *FRoot, newParent, first, last));
+}
+
+bool TQVTDataSource::RowClear(int row)
+{
+    return FUndoRedoStack.doOperation(std::make_shared<TQVTGanttRowClearOperation>(this, *GetTable(), row));
+}
+
+bool TQVTDataSource::deleteSelected()
+{
+    TQVTTreeGrid* tree = GetTree();
+    if (tree->getSelectedRowsCount() == 0)
+        return false;
+    tree->unFocus();
+    // From the last row up, so that the indexes still to come stay valid; the last row left is
+    // refused and stays.
+    auto deletions = std::make_shared<TQVTMultipleOperations>(this);
+    for (int row = tree->rowsCount() - 1; row >= 0; --row) {
+        if (!tree->getRow(row)->FSelected)
+            continue;
+        auto deletion = std::make_shared<TQVTRowDeleteOperation>(this, *FRoot, row);
+        if (deletion->perform())
+            deletions->addOperation(deletion);
+    }
+    return !deletions->empty() && FUndoRedoStack.addOperation(deletions);
+}
+
+void TQVTDataSource::Clear()
+{
+    TQVTTreeGrid* tree = GetTree();
+    GetTable()->SetScrolledLines(0);
+    for (int row = tree->rowsCount() - 1; row >= 0; --row) {
+        RowClear(row);
+        if (tree->rowsCount() > 1)
+            RowDelete(row);
+    }
+}
+
+void TQVTDataSource::SetMileStoneTransparency(bool value)
+{
+    TQVTGanttTable* table = GetTable();
+    for (int row = 0; row < GetTree()->rowsCount(); ++row)
+        if (TQVTGanttRow* chartRow = table->getRow(row))
+            for (const auto& bar : chartRow->FBarList)
+                if (auto* milestone = dynamic_cast<TQVTMilestoneBar*>(bar.get()))
+                    if (TGraphic* picture = milestone->getGraphic())
+                        picture->SetTransparent(value);
 }
 
 bool TQVTDataSource::ConnectionAdd(const std::shared_ptr<TQVTBarConnection>& connection)

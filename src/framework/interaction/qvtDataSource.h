@@ -19,6 +19,7 @@ class TQVTGanttBar;
 class TQVTGanttDocument;
 class TQVTGanttTable;
 class TQVTLegend;
+class TQVTPertBar;
 class TQVTTreeGrid;
 
 /// Holds exactly one document at any time: a storage that gives no usable document falls back
@@ -51,10 +52,57 @@ public:
     bool IsInUpdateMode() const { return FUpdateMode; }
 
     TQVTUndoRedoStack& GetUndoRedoStack() { return FUndoRedoStack; }
+    /// Runs op through the history (TQVTUndoRedoStack::doOperation).
+    bool doOperation(const TQVTOperationPtr& op) override { return FUndoRedoStack.doOperation(op); }
     void clearUndoRedoStack() { FUndoRedoStack.clear(); }
     void setOnChange(TQVTOperationEvent event) { FUndoRedoStack.setOnChange(std::move(event)); }
     void setOnUndo(TQVTOperationEvent event) { FUndoRedoStack.setOnUndo(std::move(event)); }
     void setOnRedo(TQVTOperationEvent event) { FUndoRedoStack.setOnRedo(std::move(event)); }
+
+    // Editing commands: each runs one operation through the history and answers whether it was
+    // performed; a refused one leaves the document and the history as they were.
+
+    /// Puts bar into row row.
+    bool BarAdd(const std::shared_ptr<TQVTGanttBar>& bar, int row);
+    /// Takes bar out of its row, with its connections (a summary bar with its row's children).
+    bool BarDelete(const std::shared_ptr<TQVTGanttBar>& bar);
+    /// Moves bar to start at newStart in row newRow, keeping its duration.
+    bool BarMove(const std::shared_ptr<TQVTGanttBar>& bar, TDateTime newStart, int newRow);
+    /// Drags one edge of bar by changeX columns (and changeY rows, where the kind allows).
+    bool BarResize(const std::shared_ptr<TQVTGanttBar>& bar, int changeX, int changeY, bool right);
+    /// Sets both times of bar.
+    bool BarAssignTime(const std::shared_ptr<TQVTGanttBar>& bar, TDateTime start, TDateTime end);
+    /// A PERT box for row row at the PERT chart's point (x, y); negative x or y: the first free
+    /// place.
+    bool PertBarAdd(int x, int y, int row);
+    bool PertBarDelete(const std::shared_ptr<TQVTPertBar>& pertBar);
+    bool PertConnectionAdd(const std::shared_ptr<TQVTBarConnection>& connection);
+    bool PertConnectionDelete(const std::shared_ptr<TQVTBarConnection>& connection);
+
+    /// A new row at the end of the top level.
+    bool RowAppend();
+    /// A new row under parent (-1: the top level) at row index position.
+    bool RowInsert(int parent, int position);
+    /// A new last child of row parent.
+    bool RowChildInsert(int parent);
+    /// Deletes a row; its children move up into its place.
+    bool RowDelete(int row);
+    /// Deletes a row with every row below it.
+    bool BranchDelete(int row);
+    /// Puts the rows first to last under a new row.
+    bool RowsGroup(int first, int last);
+    /// Makes the rows first to last children of row newParent.
+    bool RowsChangeParent(int newParent, int first, int last);
+    /// Takes every bar out of row row.
+    bool RowClear(int row);
+
+    /// Deletes the selected rows (the last first; one row always stays) as one undo entry.
+    /// Answers false when nothing was deleted.
+    bool deleteSelected();
+    /// Empties the document row by row through undoable commands, down to one empty row.
+    void Clear();
+    /// Sets the transparency of the pictures of every milestone; not recorded in the history.
+    void SetMileStoneTransparency(bool value);
 
     /// Adds the connection to the document, with the connection events and the PERT mirror.
     bool ConnectionAdd(const std::shared_ptr<TQVTBarConnection>& connection);

@@ -2,6 +2,7 @@
 // What the model's operations ask of the data source: the application's hooks and the flags
 // that shape editing. The data source component implements it.
 
+#include "corvane/framework/objects/qvtOperation.h"
 #include "corvane/platform/Types.h"
 
 #include <functional>
@@ -46,6 +47,10 @@ using TNotifyEvent = std::function<void(void* Sender)>;
 class TQVTDataSourceIntf {
 public:
     virtual ~TQVTDataSourceIntf() = default;
+
+    /// Performs op and records it in the history, answering whether it was performed. Without
+    /// a history (this base) op is only performed. False for no operation.
+    virtual bool doOperation(const TQVTOperationPtr& op) { return op && op->perform(); }
 
     bool AutoCreatePertbars = true;
     bool CanCreateBarsOnSummaryRows = false;

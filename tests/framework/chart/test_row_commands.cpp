@@ -87,6 +87,95 @@ TEST_F(RowCommands, DeletingABranchTakesItsRowsAndTheParentsSummaryBar)
     EXPECT_EQ(grid().rowsCount(), 1);
 }
 
+TEST_F(RowCommands, DeletingARowMovesItsChildrenUpIntoItsPlace)
+{
+    ASSERT_TRUE(history.doOperation(std::make_shared<TQVTRowChildInsertOperation>(&hooks, *document, 0)));
+    TQVTTreeRow* a1 = grid().getRow(1);
+    TQVTTreeRow* a2 = grid().getRow(2);
+    TQVTGanttRow* a1Chart = &row(1);
+    ASSERT_TRUE(history.doOperation(std::make_shared<TQVTRowDeleteOperation>(&hooks, *document, 0)));
+    expectInStep();
+    ASSERT_EQ(grid().rowsCount(), 3);
+    EXPECT_EQ(grid().getRow(0), a1);
+    EXPECT_EQ(grid().getRow(1), a2);
+    EXPECT_EQ(&row(0), a1Chart);
+    EXPECT_EQ(grid().getRowLevel(0), 0);
+    EXPECT_EQ(grid().getRowLevel(1), 0);
+    EXPECT_EQ(grid().findNodeByIndex(-1)->GetChildrenCount(), 3);
+    ASSERT_TRUE(history.undo());
+    expectInStep();
+    EXPECT_EQ(grid().childrenCount(0), 2);
+    EXPECT_TRUE(hasSummaryBar(0));
+
+    EXPECT_FALSE(history.doOperation(std::make_shared<TQVTRowDeleteOperation>(&hooks, *document, 4)));
+    ASSERT_TRUE(history.doOperation(std::make_shared<TQVTBranchDeleteOperation>(&hooks, *document, 0)));
+    EXPECT_FALSE(history.doOperation(std::make_shared<TQVTRowDeleteOperation>(&hooks, *document, 0)))
+        << "the only row stays";
+}
+
+TEST_F(RowCommands, InsertingARowTakesAChildsPlaceOrFollowsTheLastDescendant)
+{
+    // In A1's place under A, after A's subtree under A, and at the end at the top level.
+    ASSERT_TRUE(history.doOperation(std::make_shared<TQVTRowInsertOperation>(&hooks, *document, 0, 1)));
+    ASSERT_TRUE(history.doOperation(std::make_shared<TQVTRowInsertOperation>(&hooks, *document, 0, 3)));
+    ASSERT_TRUE(history.doOperation(std::make_shared<TQVTRowInsertOperation>(&hooks, *document, -1, 5)));
+    expectInStep();
+    EXPECT_EQ(grid().childrenCount(0), 3);
+    EXPECT_EQ(row(2).GetBarCount(), 1) << "A1 one row further down";
+    EXPECT_EQ(grid().getRowLevel(5), 0);
+
+    // Not a place of that parent: inside another subtree, beyond the rows, or a task row as parent.
+    EXPECT_FALSE(history.doOperation(std::make_shared<TQVTRowInsertOperation>(&hooks, *document, -1, 1)));
+    EXPECT_FALSE(history.doOperation(std::make_shared<TQVTRowInsertOperation>(&hooks, *document, 0, 7)));
+    EXPECT_FALSE(history.doOperation(std::make_shared<TQVTRowInsertOperation>(&hooks, *document, 4, 5)))
+        << "B holds a task bar and no summary bar";
+    EXPECT_FALSE(history.doOperation(std::make_shared<TQVTRowInsertOperation>(&hooks, *document, -2, 0)));
+    expectInStep();
+}
+
+TEST_F(RowCommands, GroupingPutsTheRangeUnderANewRowInItsPlace)
+{
+    TQVTTreeRow* a = grid().getRow(0);
+    TQVTTreeRow* b = grid().getRow(2);
+    EXPECT_FALSE(history.doOperation(std::make_shared<TQVTRowsGroupOperation>(&hooks, *document, 0, 0)))
+        << "A1 lies beyond the range";
+    EXPECT_FALSE(history.doOperation(std::make_shared<TQVTRowsGroupOperation>(&hooks, *document, 2, 3)));
+    auto group = std::make_shared<TQVTRowsGroupOperation>(&hooks, *document, 0, 2);
+    ASSERT_TRUE(history.doOperation(group));
+    expectInStep();
+    EXPECT_EQ(grid().getRow(0), group->Row.get());
+    EXPECT_TRUE(hasSummaryBar(0));
+    EXPECT_EQ(grid().getRow(1), a);
+    EXPECT_EQ(grid().getRow(3), b);
+    EXPECT_EQ(grid().getRowLevel(2), 2);
+    EXPECT_EQ(grid().getRowLevel(3), 1);
+    EXPECT_EQ(grid().childrenCount(0), 3);
+}
+
+TEST_F(RowCommands, ChangingTheParentKeepsTheRowOrder)
+{
+    // B goes under A after A1; A1 then goes back to the top level ahead of B.
+    ASSERT_TRUE(history.doOperation(std::make_shared<TQVTRowsChangeParentOperation>(&hooks, *document, 0, 2, 9)));
+    expectInStep();
+    EXPECT_EQ(grid().childrenCount(0), 2);
+    EXPECT_EQ(grid().getRowLevel(2), 1);
+    EXPECT_FALSE(history.doOperation(std::make_shared<TQVTRowsChangeParentOperation>(&hooks, *document, 0, 1, 2)))
+        << "nothing would change";
+    EXPECT_FALSE(history.doOperation(std::make_shared<TQVTRowsChangeParentOperation>(&hooks, *document, 1, 1, 2)))
+        << "the new parent must come before the range";
+    ASSERT_TRUE(history.undo());
+    EXPECT_EQ(grid().childrenCount(0), 1);
+    EXPECT_EQ(grid().getRowLevel(2), 0);
+
+    // Moving one row alone out of its place would reorder the rows, so it is refused.
+    TQVTTreeRowSetParentOperation reorder(&hooks, grid(), 0, -1, 2);
+    EXPECT_FALSE(reorder.perform());
+    TQVTTreeRowSetParentOperation intoItself(&hooks, grid(), -1, 1, 0);
+    EXPECT_FALSE(intoItself.perform());
+    expectInStep();
+    EXPECT_EQ(grid().getRowLevel(1), 1);
+}
+
 TEST_F(RowCommands, DeletingTheFocusedRowUnfocusesItAndUndoFocusesItAgain)
 {
     grid().focus(2);
@@ -120,9 +209,10 @@ TEST_F(RowCommands, UndoingEveryCommandGivesBackTheSavedDocument)
     const auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     hooks.OnBeforeBarAdd = [&](TQVTGanttBar*, bool& cancel) { cancel = pick(0, 7) == 0; };
     hooks.OnBeforeBarDelete = [&](TQVTGanttBar*, bool& cancel) { cancel = pick(0, 7) == 0; };
-    for (int step = 0; step < 60; ++step) {
+    for (int step = 0; step < 120; ++step) {
         const int rows = grid().rowsCount();
-        switch (pick(0, 3)) {
+        const int first = pick(0, rows - 1);
+        switch (pick(0, 7)) {
         case 0:
             history.doOperation(std::make_shared<TQVTRowAppendOperation>(&hooks, *document));
             break;
@@ -132,6 +222,21 @@ TEST_F(RowCommands, UndoingEveryCommandGivesBackTheSavedDocument)
             break;
         case 2:
             history.doOperation(std::make_shared<TQVTBranchDeleteOperation>(&hooks, *document, pick(0, rows - 1)));
+            break;
+        case 3:
+            history.doOperation(std::make_shared<TQVTRowDeleteOperation>(&hooks, *document, first));
+            break;
+        case 4:
+            history.doOperation(std::make_shared<TQVTRowInsertOperation>(&hooks, *document, pick(-1, rows - 1),
+                                                                         pick(0, rows)));
+            break;
+        case 5:
+            history.doOperation(
+                std::make_shared<TQVTRowsGroupOperation>(&hooks, *document, first, first + pick(0, 3)));
+            break;
+        case 6:
+            history.doOperation(std::make_shared<TQVTRowsChangeParentOperation>(&hooks, *document, pick(-1, first - 1),
+                                                                                first, first + pick(0, 3)));
             break;
         default:
             history.doOperation(std::make_shared<TQVTNodeCollapseOperation>(

@@ -4,6 +4,7 @@
 #include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/interaction/qvtDataSource.h"
+#include "corvane/framework/tasktable/qvtTreeGrid.h"
 
 #include "support/TestSupport.h"
 
@@ -19,7 +20,17 @@ const char* const WholeDocument = "[root]\ntypeID=Document\ntable=T\ntree=G\ncon
                                   "[R0]\ntypeID=Gantt Row\nbars#count=1\nbars#0=A\n\n"
                                   "[R1]\ntypeID=Gantt Row\nbars#count=1\nbars#0=B\n\n"
                                   "[A]\ntypeID=Task Bar\n\n[B]\ntypeID=Task Bar\n\n"
-                                  "[AB]\ntypeID=Bar Connection\nfrom=A\nto=B\n\n[G]\ntypeID=Tree Grid\n";
+                                  "[AB]\ntypeID=Bar Connection\nfrom=A\nto=B\n\n"
+                                  "[G]\ntypeID=Tree Grid\nroot node=N\n\n"
+                                  "[N]\ntypeID=Tree Node\nrow=empty\nchildren#count=2\nchildren#0=N0\nchildren#1=N1\n\n"
+                                  "[N0]\ntypeID=Tree Node\nrow=TR0\n\n[N1]\ntypeID=Tree Node\nrow=TR1\n\n"
+                                  "[TR0]\ntypeID=Tree Row\n\n[TR1]\ntypeID=Tree Row\n";
+
+std::string replaced(std::string text, const std::string& what, const std::string& by)
+{
+    text.replace(text.find(what), what.size(), by);
+    return text;
+}
 
 class DataSource : public ::testing::Test {
 protected:
@@ -57,6 +68,8 @@ TEST_F(DataSource, StoragesWithoutAWholeDocumentFallBackToTheBuiltInOne)
     const std::vector<std::string> broken = {
         "file://" + file("no-tree.ini", "[root]\ntypeID=Document\ntable=T\n\n[T]\ntypeID=Gantt Table\n"),
         "file://" + file("row.ini", "[root]\ntypeID=Gantt Row\n"),
+        // A tree without rows beside a table with two: the rows could not be paired.
+        "file://" + file("unpaired.ini", replaced(WholeDocument, "children#count=2", "children#count=0")),
         "file://" + dir.file("missing.ini"),
     };
     for (const auto& storage : broken) {
@@ -113,4 +126,88 @@ TEST_F(DataSource, SavingKeepsStorageDocumentAndHistory)
     source.setStorage("file://" + copy);
     EXPECT_EQ(source.root()->countConnections(), 0);
     EXPECT_EQ(source.GetTable()->FRows.size(), 2u);
+}
+
+TEST_F(DataSource, RowCommandsEditTheTreeAndTheTableTogether)
+{
+    TQVTDataSource source;
+    source.setStorage("file://" + file("plan.ini", WholeDocument));
+    TQVTTreeGrid& tree = *source.GetTree();
+    ASSERT_TRUE(source.RowAppend());
+    ASSERT_TRUE(source.RowChildInsert(2));
+    ASSERT_TRUE(source.RowInsert(2, 3));
+    ASSERT_TRUE(source.RowsGroup(0, 1));
+    EXPECT_FALSE(source.RowsChangeParent(0, 2, 2)) << "B is a child of the group already";
+    ASSERT_TRUE(source.RowsChangeParent(1, 2, 2));
+    EXPECT_FALSE(source.RowsChangeParent(3, 1, 1));
+    ASSERT_EQ(tree.rowsCount(), 6);
+    EXPECT_EQ(source.GetTable()->countRows(), 6);
+    EXPECT_EQ(tree.childrenCount(0), 2);
+    EXPECT_EQ(tree.getRowLevel(2), 2);
+    ASSERT_TRUE(source.RowDelete(0));
+    EXPECT_EQ(tree.getRowLevel(1), 1) << "B under A";
+    ASSERT_TRUE(source.BranchDelete(2));
+    EXPECT_EQ(tree.rowsCount(), 2);
+    EXPECT_EQ(source.GetTable()->countRows(), 2);
+    ASSERT_TRUE(source.RowClear(1));
+    EXPECT_TRUE(source.GetTable()->getRow(1)->FBarList.empty());
+    EXPECT_EQ(source.root()->countConnections(), 0) << "the connection went with bar B";
+    while (source.GetUndoRedoStack().undo()) {
+    }
+    EXPECT_EQ(tree.rowsCount(), 2);
+    EXPECT_EQ(source.root()->countConnections(), 1);
+}
+
+TEST_F(DataSource, DeletingTheSelectionIsOneUndoStepAndKeepsOneRow)
+{
+    TQVTDataSource source;
+    source.setStorage("file://" + file("plan.ini", WholeDocument));
+    const std::string before = dir.file("before.ini");
+    source.SaveToMedia("file://" + before);
+    TQVTTreeGrid& tree = *source.GetTree();
+    EXPECT_FALSE(source.deleteSelected()) << "nothing selected";
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(source.RowAppend());
+    tree.select(2, true);
+    tree.select(4, true);
+    tree.focus(4);
+    tree.select(2, true);
+    tree.select(4, true);
+    ASSERT_TRUE(source.deleteSelected());
+    EXPECT_EQ(tree.rowsCount(), 3);
+    EXPECT_EQ(tree.getFocusedRow(), nullptr);
+    const int steps = source.GetUndoRedoStack().GetUndoOperationCount();
+    ASSERT_TRUE(source.GetUndoRedoStack().undo());
+    EXPECT_EQ(tree.rowsCount(), 5);
+    EXPECT_EQ(source.GetUndoRedoStack().GetUndoOperationCount(), steps - 1);
+
+    tree.selectAll();
+    ASSERT_TRUE(source.deleteSelected());
+    EXPECT_EQ(tree.rowsCount(), 1);
+    EXPECT_EQ(source.GetTable()->countRows(), 1);
+    while (source.GetUndoRedoStack().undo()) {
+    }
+    const std::string after = dir.file("after.ini");
+    source.SaveToMedia("file://" + after);
+    EXPECT_EQ(readFile(after), readFile(before));
+}
+
+TEST_F(DataSource, ClearingLeavesOneEmptyRowAndUndoesStepByStep)
+{
+    TQVTDataSource source;
+    source.setStorage("file://" + file("plan.ini", WholeDocument));
+    ASSERT_TRUE(source.RowChildInsert(1));
+    ASSERT_TRUE(source.RowAppend());
+    source.clearUndoRedoStack();
+    source.Clear();
+    EXPECT_EQ(source.GetTree()->rowsCount(), 1);
+    ASSERT_EQ(source.GetTable()->countRows(), 1);
+    EXPECT_TRUE(source.GetTable()->getRow(0)->FBarList.empty());
+    EXPECT_GT(source.GetUndoRedoStack().GetUndoOperationCount(), 3);
+    ASSERT_TRUE(source.GetUndoRedoStack().undo());
+    EXPECT_EQ(source.GetTable()->getRow(0)->FBarList.size(), 1u) << "bar A back first";
+    while (source.GetUndoRedoStack().undo()) {
+    }
+    EXPECT_EQ(source.GetTree()->rowsCount(), 4);
+    EXPECT_EQ(source.root()->countConnections(), 1);
 }
