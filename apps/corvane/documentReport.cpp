@@ -7,7 +7,9 @@
 #include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/chart/qvtTaskBar.h"
 #include "corvane/framework/pert/qvtCriticalPath.h"
+#include "corvane/framework/tasktable/qvtTreeCells.h"
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
+#include "corvane/framework/tasktable/qvtTreeRow.h"
 #include "corvane/platform/FormatSettings.h"
 #include "corvane/platform/RealText.h"
 
@@ -72,6 +74,18 @@ CriticalPathSummary summarizeCriticalPath(TQVTGanttTable& table)
     return summary;
 }
 
+// Automatic cells show what their type computes; the others their text.
+std::vector<std::string> cellTexts(const TQVTTreeRow& row)
+{
+    std::vector<std::string> texts;
+    for (int i = 0; i < row.cellsCount(); ++i) {
+        const TQVTTreeCell* cell = row.getCell(i);
+        const auto* automatic = dynamic_cast<const TQVTTreeAutoCell*>(cell);
+        texts.push_back(automatic ? automatic->calculateValue() : cell ? cell->FText : std::string());
+    }
+    return texts;
+}
+
 std::vector<TaskRowSummary> summarizeTaskRows(const TQVTTreeGrid& grid)
 {
     std::vector<TaskRowSummary> rows;
@@ -80,7 +94,8 @@ std::vector<TaskRowSummary> summarizeTaskRows(const TQVTTreeGrid& grid)
         if (!node)
             continue;
         const char* state = !node->hasChildren() ? "leaf" : node->isCollapsed() ? "collapsed" : "expanded";
-        rows.push_back({grid.getRowLevel(i), grid.FContinuousNumbering ? node->FNumberCont : node->FNumberHierchy, state});
+        rows.push_back({grid.getRowLevel(i), grid.FContinuousNumbering ? node->FNumberCont : node->FNumberHierchy, state,
+                        node->FRow ? cellTexts(*node->FRow) : std::vector<std::string>{}});
     }
     return rows;
 }
@@ -165,7 +180,10 @@ void printDocumentText(std::ostream& out, const DocumentSummary& document)
     for (std::size_t i = 0; i < document.taskRows.size(); ++i) {
         const TaskRowSummary& row = document.taskRows[i];
         out << "  [" << i << "] " << std::string(2 * static_cast<std::size_t>(row.level), ' ') << row.number
-            << "  level " << row.level << ", " << row.state << '\n';
+            << "  level " << row.level << ", " << row.state;
+        for (const std::string& text : row.cells)
+            out << " | " << text;
+        out << '\n';
     }
 }
 
@@ -210,7 +228,7 @@ std::string documentJsonMember(const DocumentSummary& document)
         const TaskRowSummary& row = document.taskRows[i];
         out += std::string(i ? ",\n" : "\n") + "    {\"index\": " + std::to_string(i) +
                ", \"level\": " + std::to_string(row.level) + ", \"number\": " + jsonString(row.number) +
-               ", \"state\": " + jsonString(row.state) + "}";
+               ", \"state\": " + jsonString(row.state) + ", \"cells\": " + jsonList(row.cells) + "}";
     }
     return out + "]}";
 }

@@ -45,6 +45,7 @@ struct TaskRowSummary {
     int level = 0;
     std::string number; // as the automatic number column shows it
     std::string state;  // "expanded", "collapsed" or "leaf"
+    std::vector<std::string> cells; // each cell's text, as the table shows it
 };
 
 struct DocumentSummary {
