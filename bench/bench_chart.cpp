@@ -14,51 +14,17 @@
 #include "corvane/framework/tasktable/qvtTreeRow.h"
 #include "corvane/framework/time/qvtCalendar.h"
 
+#include "GroupedPlan.h"
+
 #include <benchmark/benchmark.h>
 #include <memory>
 
 using namespace corvane;
+using corvane::bench::GroupSize;
+using corvane::bench::makePlan;
+using corvane::bench::PlanRows;
 
 namespace {
-
-constexpr int PlanRows = 100'000;
-constexpr int GroupSize = 10;
-
-std::shared_ptr<TQVTGanttDocument> makePlan(int rows)
-{
-    auto document = std::make_shared<TQVTGanttDocument>();
-    document->Fcalendar = std::make_shared<TQVTDocumentCalendar>();
-    document->Fcalendar->setParent(document.get());
-    document->Ftable = std::make_shared<TQVTGanttTable>();
-    document->Ftable->setParent(document.get());
-    document->FTree = std::make_shared<TQVTTreeGrid>();
-    document->FTree->setParent(document.get());
-    document->FTree->FRootNode = std::make_shared<TQVTTreeNode>();
-    TQVTGanttTable& table = *document->Ftable;
-    // The critical path has benchmarks of its own; these measure what the table itself does.
-    table.setAutoUpdateCriticalPath(false);
-    std::shared_ptr<TQVTTreeNode> group;
-    for (int i = 0; i < rows; ++i) {
-        auto row = table.MakeBlankRow();
-        row->setHeight(20);
-        row->FOrder = i;
-        table.FRows.push_back(row);
-        auto node = std::make_shared<TQVTTreeNode>();
-        node->FRow = std::make_shared<TQVTTreeRow>();
-        if (i % GroupSize == 0) {
-            row->AddBar(std::make_shared<TQVTSummaryBar>());
-            document->FTree->FRootNode->Fchildren.push_back(node);
-            group = node;
-        } else {
-            const TDateTime start = 45000 + i % 97;
-            row->AddBar(std::make_shared<TQVTTaskBar>(start, start + 1 + i % 5, i));
-            group->Fchildren.push_back(node);
-        }
-    }
-    table.invalidateRowGeometry();
-    table.UpdateSummaryBars();
-    return document;
-}
 
 void BM_UpdateSummaryBars(benchmark::State& state)
 {

@@ -45,10 +45,12 @@ set(CORVANE_PUBLIC_HEADERS
   framework/chart/qvtSpecialBars.h
   framework/chart/qvtTaskBar.h
   framework/chart/qvtTextHalo.h
+  framework/tasktable/qvtColumnOperations.h
   framework/tasktable/qvtTreeCellTypes.h
   framework/tasktable/qvtTreeCells.h
   framework/tasktable/qvtTreeGrid.h
   framework/tasktable/qvtTreeHeader.h
+  framework/tasktable/qvtTreeOrder.h
   framework/tasktable/qvtTreeResizePane.h
   framework/tasktable/qvtTreeRow.h
   framework/tasktable/qvtTreeTextSettings.h

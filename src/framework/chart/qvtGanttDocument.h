@@ -64,6 +64,8 @@ public:
     TQVTProgressBarSettings* GetProgressBarSettings() override { return FProgressBarSettings.get(); }
     TQVTConnectionSettings* GetConnectionSettings() override { return FConnectionSettings.get(); }
     void UpdateTimeScales() override;
+    int getTreeStartX() override { return FTreeStartX; }
+    TQVTDataSourceIntf* getDataSource() override { return FDataSource; }
 
     int countRows() const;
     int countConnections() const { return static_cast<int>(connections.size()); }

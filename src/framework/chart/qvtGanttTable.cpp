@@ -211,6 +211,19 @@ int TQVTGanttTable::getRowHeight(int index) const
     return row ? row->getHeight() : 0;
 }
 
+void TQVTGanttTable::setRowHeight(int row, int height)
+{
+    // The row drops the cached geometry itself.
+    if (TQVTGanttRow* r = row >= 0 && row < countRows() ? FRows[static_cast<std::size_t>(row)].get() : nullptr)
+        r->setHeight(height);
+}
+
+bool TQVTGanttTable::isRowVisible(int row) const
+{
+    const TQVTGanttRow* r = row >= 0 && row < countRows() ? FRows[static_cast<std::size_t>(row)].get() : nullptr;
+    return r && r->IsVisible();
+}
+
 std::shared_ptr<TQVTGanttRow> TQVTGanttTable::MakeBlankRow()
 {
     auto row = std::make_shared<TQVTGanttRow>();
@@ -539,6 +552,79 @@ int TQVTGanttTable::swapSequences(int s1, int e1, int s2, int e2)
     renumber(s1, e2);
     invalidateRowGeometry();
     return s1 + (e2 - s2 + 1) + (s2 - e1 - 1);
+}
+
+namespace {
+
+// The scroll flag of a row alone: IsVisible folds the collapsed flag in.
+bool scrolledIn(TQVTGanttRow& row)
+{
+    if (!row.isCollapsed())
+        return row.IsVisible();
+    row.setCollapsed(false);
+    const bool shown = row.IsVisible();
+    row.setCollapsed(true);
+    return shown;
+}
+
+} // namespace
+
+bool TQVTGanttTable::reorderRows(std::span<const int> order)
+{
+    const std::size_t count = FRows.size();
+    if (order.size() != count)
+        return false;
+    std::vector<int> newIndex(count, -1);
+    for (std::size_t k = 0; k < count; ++k) {
+        const int old = order[k];
+        if (old < 0 || static_cast<std::size_t>(old) >= count || newIndex[static_cast<std::size_t>(old)] >= 0)
+            return false;
+        newIndex[static_cast<std::size_t>(old)] = static_cast<int>(k);
+    }
+    // Rows scrolled out above the table's top are places, not tasks: each index keeps its flag.
+    std::vector<char> scrolled(count);
+    for (std::size_t i = 0; i < count; ++i)
+        scrolled[i] = scrolledIn(*FRows[i]);
+    std::vector<std::shared_ptr<TQVTGanttRow>> rows(count);
+    for (std::size_t k = 0; k < count; ++k)
+        rows[k] = std::move(FRows[static_cast<std::size_t>(order[k])]);
+    FRows = std::move(rows);
+    for (std::size_t i = 0; i < count; ++i)
+        FRows[i]->setVisible(scrolled[i] != 0);
+    if (FFocusedBarRow >= 0 && static_cast<std::size_t>(FFocusedBarRow) < count)
+        FFocusedBarRow = newIndex[static_cast<std::size_t>(FFocusedBarRow)];
+    renumber(0, countRows() - 1);
+    invalidateRowGeometry();
+    invalidateRowStructure();
+    return true;
+}
+
+bool TQVTGanttTable::fitSummaryBar(int row, bool hasChildren, TQVTDataSourceIntf* dataSource,
+                                   std::shared_ptr<TQVTOperation>& done)
+{
+    done.reset();
+    TQVTGanttRow* r = row >= 0 && row < countRows() ? FRows[static_cast<std::size_t>(row)].get() : nullptr;
+    if (!r)
+        return true;
+    const int summaries = r->countBarsOfKind<TQVTSummaryBar>();
+    std::shared_ptr<TQVTOperation> step;
+    if (hasChildren && summaries == 0)
+        step = std::make_shared<TQVTBarInsertOperation>(dataSource, *this, std::make_shared<TQVTSummaryBar>(), row);
+    else if (!hasChildren && summaries == 1)
+        step = std::make_shared<TQVTBarRemoveOperation>(
+            dataSource, std::static_pointer_cast<TQVTGanttBar>(r->getBarOfKind<TQVTSummaryBar>(0)->shared_from_this()));
+    if (!step)
+        return true;
+    if (!step->perform())
+        return false;
+    done = std::move(step);
+    return true;
+}
+
+void TQVTGanttTable::rowStructureChanged()
+{
+    invalidateRowStructure();
+    updateAfterChange();
 }
 
 std::vector<std::shared_ptr<TQVTGanttRow>> TQVTGanttTable::getOrder()

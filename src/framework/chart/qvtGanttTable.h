@@ -89,6 +89,10 @@ public:
     TDateTime rowStartDate(int row) const override;
     TDateTime rowEndDate(int row) const override;
     const std::string* rowTaskName(int row) const override;
+    bool reorderRows(std::span<const int> order) override;
+    bool fitSummaryBar(int row, bool hasChildren, TQVTDataSourceIntf* dataSource,
+                       std::shared_ptr<TQVTOperation>& done) override;
+    void rowStructureChanged() override;
 
     /// Saved by the document: writes "table" = its identifier into the document's section name,
     /// then its own section: its layout keys, the rows, the PERT z-order, the PERT connections
@@ -99,12 +103,14 @@ public:
     TQVTGanttDocument* findDocument() const;
 
     // Rows and lookup.
-    int countRows() const { return static_cast<int>(FRows.size()); }
+    int countRows() const override { return static_cast<int>(FRows.size()); }
     /// None outside [0, countRows()); an index past the end is also logged.
     TQVTGanttRow* getRow(int index) const;
     int getNextRow(int index) const { return index + 1; }
     /// 0 outside [0, countRows()).
-    int getRowHeight(int index) const;
+    int getRowHeight(int index) const override;
+    void setRowHeight(int row, int height) override;
+    bool isRowVisible(int row) const override;
     /// A new row whose parent is the table; it is not inserted.
     std::shared_ptr<TQVTGanttRow> MakeBlankRow();
     /// The first row without a PERT box, -1 when every row has one.
@@ -126,7 +132,7 @@ public:
     int GetLastVisibleRowIndex();
     /// The document's table start plus the visible heights of the rows from the scroll position
     /// to index - 1; the table start for an index at or above the scroll position.
-    int getRowStartY(int index);
+    int getRowStartY(int index) override;
     /// The table start plus the heights of the first n visible rows.
     int getVisibleRowStartY(int n);
     /// The height of visible row n (from 0); the last row's height when fewer rows are visible.

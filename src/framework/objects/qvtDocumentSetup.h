@@ -4,10 +4,14 @@
 
 #include "corvane/framework/objects/qvtGanttObject.h"
 
+#include <memory>
 #include <span>
 #include <string>
 
 namespace corvane {
+
+class TQVTDataSourceIntf;
+class TQVTOperation;
 
 /// The chart table as the layers below the chart see it: what a time scale names as its grid,
 /// and the rows' blocked days that the calendar leaves out.
@@ -30,6 +34,31 @@ public:
     /// The text of the PERT box of row `row`; none when it has no box or there is no such row.
     /// Valid until the box changes.
     virtual const std::string* rowTaskName(int row) const = 0;
+    /// The height of row `index` in pixels; 0 when there is no such row.
+    virtual int getRowHeight(int index) const = 0;
+    /// Sets the height of row `row` as the row clamps it; nothing for no such row.
+    virtual void setRowHeight(int row, int height) = 0;
+    /// Whether row `row` is shown: neither scrolled out above nor in a collapsed branch. False
+    /// for no such row.
+    virtual bool isRowVisible(int row) const = 0;
+    /// The y at which row `index` starts on the chart's vertical axis.
+    virtual int getRowStartY(int index) = 0;
+
+    // Row order, for the task tree's sorting and moving.
+    /// The number of rows.
+    virtual int countRows() const = 0;
+    /// Puts the rows in a new order: new row k is old row order[k]. Each index keeps its scroll
+    /// flag (the rows scrolled out stay the same places). False, changing nothing, when order
+    /// is no permutation of the rows.
+    virtual bool reorderRows(std::span<const int> order) = 0;
+    /// Gives row `row` a summary bar when hasChildren and it has none, or takes its lone summary
+    /// bar away when it has no children, through a bar operation that is performed and handed
+    /// back in done (none when nothing was to do). False when that operation was refused.
+    virtual bool fitSummaryBar(int row, bool hasChildren, TQVTDataSourceIntf* dataSource,
+                               std::shared_ptr<TQVTOperation>& done) = 0;
+    /// What follows a change of the task tree's shape or order: the critical path and the
+    /// summary bars, over the whole table.
+    virtual void rowStructureChanged() = 0;
 };
 
 class TQVTConnectionSettings;
@@ -78,6 +107,10 @@ public:
     virtual IQVTChartTable* GetTable() = 0;
     /// Tells every time scale the calendar's current time mode.
     virtual void UpdateTimeScales() = 0;
+    /// The horizontal offset of the task tree (its scroll position).
+    virtual int getTreeStartX() = 0;
+    /// The data source that owns the document, or none.
+    virtual TQVTDataSourceIntf* getDataSource() = 0;
 };
 
 /// The document above obj (obj itself when it is one), or none when obj does not belong to one.

@@ -1,12 +1,17 @@
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
 
 #include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtDocumentSetup.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/tasktable/qvtTreeCellTypes.h"
+#include "corvane/framework/tasktable/qvtTreeCells.h"
 #include "corvane/framework/tasktable/qvtTreeHeader.h"
+#include "corvane/framework/tasktable/qvtTreeOrder.h"
 #include "corvane/framework/tasktable/qvtTreeResizePane.h"
 #include "corvane/framework/tasktable/qvtTreeRow.h"
 #include "corvane/platform/DiagnosticLog.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 namespace corvane {
@@ -34,6 +39,34 @@ void keepEachNodeOnce(TQVTTreeNode& root)
                 stack.push_back(it->get());
             }
     }
+}
+
+// Blanks at both ends removed.
+std::string trimmed(const std::string& text)
+{
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// Letter case folded for comparing: ASCII letters and the Latin-1 capitals (two-byte UTF-8
+// sequences C3 80 to C3 9E, but for the multiplication sign) that German and French texts use.
+std::string folded(const std::string& text)
+{
+    std::string out = text;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const auto c = static_cast<unsigned char>(out[i]);
+        if (c >= 'A' && c <= 'Z')
+            out[i] = static_cast<char>(c + 32);
+        else if (c == 0xC3 && i + 1 < out.size()) {
+            const auto next = static_cast<unsigned char>(out[i + 1]);
+            if (next >= 0x80 && next <= 0x9E && next != 0x97)
+                out[i + 1] = static_cast<char>(next + 32);
+            ++i;
+        }
+    }
+    return out;
 }
 
 } // namespace
@@ -207,11 +240,14 @@ void TQVTTreeGrid::select(int i, bool on)
     if (!row || row->FSelected == on)
         return;
     selectRow(*row, on);
+    if (FCellFocusing)
+        FocusCell(-1, -1);
     selectionChanged();
 }
 
 void TQVTTreeGrid::selectAll()
 {
+    // Row by row without clearing the cell focus each time.
     bool changed = false;
     for (int i = 0; i < rowsCount(); ++i)
         if (TQVTTreeRow* row = getRow(i); row && !row->FSelected) {
@@ -240,11 +276,23 @@ bool TQVTTreeGrid::focus(int i)
 {
     TQVTTreeRow* row = getRow(i);
     const TQVTTreeRow* before = FFocusedRow.get();
+    // The cell focus stays in its column: the last column in which a row has a focused cell.
+    int focusedColumn = -1;
+    if (FCellFocusing && FRootNode) {
+        std::vector<TQVTTreeRow*> rows;
+        FRootNode->collectChildren(rows);
+        for (const TQVTTreeRow* each : rows)
+            for (int c = each->cellsCount() - 1; c > focusedColumn; --c)
+                if (each->getCell(c) && each->getCell(c)->FFocused)
+                    focusedColumn = c;
+    }
     unFocus();
     deselectAll();
     if (row) {
         row->focus(true);
         FFocusedRow = std::static_pointer_cast<TQVTTreeRow>(row->shared_from_this());
+        if (focusedColumn >= 0)
+            FocusCell(i, focusedColumn);
     }
     return FFocusedRow.get() != before;
 }
@@ -254,6 +302,223 @@ void TQVTTreeGrid::unFocus()
     if (FFocusedRow)
         FFocusedRow->focus(false);
     FFocusedRow.reset();
+}
+
+int TQVTTreeGrid::findRow(int y) const
+{
+    return FRootNode ? FRootNode->findRow(y) : -1;
+}
+
+void TQVTTreeGrid::handleRowSelect(int y, int flags)
+{
+    const bool add = (flags & 1) != 0;
+    const bool range = (flags & 2) != 0;
+    unFocus();
+    const int row = findRow(y);
+    const int last = FSelectedRows.empty() ? -1 : FSelectedRows.back()->FIndex;
+    if (!add && !range)
+        deselectAll();
+    if (!range) {
+        select(row, true);
+        return;
+    }
+    // A run is one change of the selection: the cell focus is cleared and the event told once.
+    bool changed = false;
+    const auto take = [this, &changed](int i) {
+        if (TQVTTreeRow* r = getRow(i); r && !r->FSelected) {
+            selectRow(*r, true);
+            changed = true;
+        }
+    };
+    if (row > last)
+        for (int i = last + 1; i <= row; ++i)
+            take(i);
+    else if (row >= 0)
+        for (int i = last - 1; i >= row; --i)
+            take(i);
+    if (!changed)
+        return;
+    if (FCellFocusing)
+        FocusCell(-1, -1);
+    selectionChanged();
+}
+
+void TQVTTreeGrid::FocusCell(int row, int col)
+{
+    std::vector<TQVTTreeRow*> rows;
+    if (FRootNode)
+        FRootNode->collectChildren(rows);
+    for (const TQVTTreeRow* each : rows)
+        for (const auto& cell : each->FCells)
+            if (cell)
+                cell->FocusCell(false);
+    if (TQVTTreeCell* cell = getCell(row, col))
+        cell->FocusCell(true);
+}
+
+void TQVTTreeGrid::focusAt(int, int y)
+{
+    TQVTDocumentSetup* document = FindDocumentSetup(this);
+    const int top = document ? document->GetTableStartY() : 0;
+    // The pixel line top is the first row's first: offset 1.
+    if (y < top)
+        return;
+    if (const int row = findRow(y - top + 1); row >= 0)
+        focus(row);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Order
+
+TQVTOperationPtr TQVTTreeGrid::sortRows(int col, TQVTSortOrder order)
+{
+    const TQVTTreeHeaderCell* cell = FHeader ? FHeader->getHeaderCell(col) : nullptr;
+    if (!cell || !cell->FDataType || !cell->FDataType->canSort() || !FRootNode)
+        return nullptr;
+    return std::make_shared<TQVTSortOperation>(*this, order, col);
+}
+
+TQVTOperationPtr TQVTTreeGrid::sortRows()
+{
+    const int col = FHeader ? FHeader->getSortColumn() : -1;
+    return col < 0 ? nullptr : sortRows(col, FHeader->getSortOrder());
+}
+
+void TQVTTreeGrid::updateRows()
+{
+    // Without a sorted column an edit leaves the order alone.
+    if (const TQVTOperationPtr sorting = sortRows())
+        sorting->perform();
+    updateNodes();
+}
+
+TQVTOperationPtr TQVTTreeGrid::repositionRow(int i, int before)
+{
+    TQVTTreeNode* node = i >= 0 ? findNodeByIndex(i) : nullptr;
+    TQVTTreeNode* parent = node ? node->getParentNode() : nullptr;
+    if (!parent || i == before)
+        return nullptr;
+    TQVTTreeNode* next = nullptr;
+    if (before == -1) {
+        // Only a top-level row can go to the end, under the root.
+        if (parent != FRootNode.get())
+            return nullptr;
+    } else {
+        next = before >= 0 ? findNodeByIndex(before) : nullptr;
+        if (!next || !next->getParentNode() || IsChildrenOf(before, i))
+            return nullptr;
+        parent = next->getParentNode();
+    }
+    const auto share = [](TQVTTreeNode* n) {
+        return n ? std::static_pointer_cast<TQVTTreeNode>(n->shared_from_this()) : nullptr;
+    };
+    TQVTDocumentSetup* document = FindDocumentSetup(this);
+    return std::make_shared<TQVTRowMoveOperation>(document ? document->getDataSource() : nullptr, share(parent),
+                                                  share(node), share(next));
+}
+
+bool TQVTTreeGrid::swapRows(int i, int j)
+{
+    TQVTTreeNode* a = i >= 0 ? findNodeByIndex(i) : nullptr;
+    TQVTTreeNode* b = j >= 0 ? findNodeByIndex(j) : nullptr;
+    if (!a || !b || a == b || a->getParentNode() != b->getParentNode() || !a->getParentNode())
+        return false;
+    return a->getParentNode()->swapChildren(a, b);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Cells and search
+
+int TQVTTreeGrid::colsCount() const
+{
+    return FHeader ? FHeader->countCells() : 0;
+}
+
+TQVTTreeCell* TQVTTreeGrid::getCell(int row, int col) const
+{
+    const TQVTTreeRow* r = getRow(row);
+    return r ? r->getCell(col) : nullptr;
+}
+
+std::string TQVTTreeGrid::getCellStringValue(int row, int col) const
+{
+    const TQVTTreeCell* cell = getCell(row, col);
+    return cell ? cell->FText : std::string();
+}
+
+TQVTTreeCell* TQVTTreeGrid::findText(const std::string& text, TQVTSearchOptions options) const
+{
+    for (int col = 0; col < colsCount(); ++col)
+        if (TQVTTreeCell* cell = findTextInColumn(text, options, col))
+            return cell;
+    return nullptr;
+}
+
+TQVTTreeCell* TQVTTreeGrid::findTextInColumn(const std::string& text, TQVTSearchOptions, int col) const
+{
+    if (col < 0 || col >= colsCount() || !FRootNode)
+        return nullptr;
+    std::vector<TQVTTreeRow*> rows;
+    FRootNode->collectChildren(rows);
+    for (const TQVTTreeRow* row : rows)
+        if (TQVTTreeCell* cell = row->getCell(col); cell && cell->FText == text)
+            return cell;
+    return nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Row filter
+
+void TQVTTreeGrid::ApplyFilter()
+{
+    if (!FRootNode)
+        return;
+    std::vector<TQVTTreeNode*> nodes;
+    FRootNode->flatten(nodes);
+    for (TQVTTreeNode* node : nodes)
+        if (node->FRow)
+            node->FRow->FHidden = false;
+    const int col = TreeFilter.ColID;
+    const TQVTTreeHeaderCell* column = FHeader ? FHeader->getHeaderCell(col) : nullptr;
+    // The description names the filter in force; a cleared filter has none.
+    TreeFilter.FilterDescription.clear();
+    if (column) {
+        std::string description = "Spalte \"" + column->FTitle + "\" = (";
+        std::unordered_set<std::string> kept;
+        for (std::size_t k = 0; k < TreeFilter.Values.size(); ++k) {
+            description += (k ? ", " : "") + TreeFilter.Values[k];
+            kept.insert(folded(TreeFilter.Values[k]));
+        }
+        TreeFilter.FilterDescription = description + ")";
+        for (TQVTTreeNode* node : nodes)
+            if (node->FRow) {
+                const TQVTTreeCell* cell = node->FRow->getCell(col);
+                node->FRow->FHidden = !kept.contains(folded(trimmed(cell ? cell->FText : std::string())));
+            }
+        // The path down to a row that stays is shown too. A walk stops at a row already shown:
+        // the rows above it are shown as well, or will be when its own turn comes.
+        for (TQVTTreeNode* node : nodes)
+            if (node->FRow && !node->FRow->FHidden)
+                for (TQVTTreeNode* up = node->getParentNode(); up && up->FRow && up->FRow->FHidden;
+                     up = up->getParentNode())
+                    up->FRow->FHidden = false;
+    }
+    FRootNode->setVisible(true);
+}
+
+void TQVTTreeGrid::ClearFilter(bool notify)
+{
+    TreeFilter.Active = false;
+    TreeFilter.ColID = -1;
+    TreeFilter.Values.clear();
+    if (notify)
+        TreeFilterChanged();
+}
+
+void TQVTTreeGrid::TreeFilterChanged()
+{
+    if (FOnFilterSettingsChanged)
+        FOnFilterSettingsChanged(this, TreeFilter.ColID);
 }
 
 } // namespace corvane

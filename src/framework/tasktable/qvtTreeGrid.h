@@ -2,6 +2,8 @@
 // The task table: a tree of nodes, one tree row per task.
 
 #include "corvane/framework/objects/qvtGanttObject.h"
+#include "corvane/framework/objects/qvtOperation.h"
+#include "corvane/framework/tasktable/qvtTreeHeader.h"
 #include "corvane/platform/Colors.h"
 
 #include <functional>
@@ -78,6 +80,34 @@ public:
     /// of its parent.
     void setVisible(bool v);
 
+    // Order of the children. Each change of order below keeps the chart table's rows in step
+    // with the tree (one reorder of the table) and renumbers the tree.
+    /// Orders the children of every node of the subtree by their rows' cells in column, stably
+    /// (equal rows keep their order, descending too); nothing for sortNone. Rows compare as
+    /// TQVTTreeRow::compareCells; nodes without a row come first.
+    void sort(int column, TQVTSortOrder order);
+    /// Every node of the subtree remembers its children as the unsorted order.
+    void saveOrder();
+    /// Every node of the subtree takes back its remembered children, where they are exactly the
+    /// children it has (otherwise it keeps its order).
+    void restoreOrder();
+    /// Every node of the subtree forgets its remembered children.
+    void clearSavedOrder();
+    /// The children become list when it holds exactly the same children; false otherwise.
+    bool applyOrder(const std::vector<std::shared_ptr<TQVTTreeNode>>& list);
+    /// Makes node a child of this node, before the child before (at the end for none), taking it
+    /// from its parent, with its subtree. False, changing nothing, when node is none, this node
+    /// or one of its ancestors, or before is no child of this node (or is node).
+    bool repositionChild(const std::shared_ptr<TQVTTreeNode>& node, const TQVTTreeNode* before);
+    /// Exchanges children i and j with their subtrees; false for positions outside the children.
+    bool swapChildren(int i, int j);
+    bool swapChildren(const TQVTTreeNode* a, const TQVTTreeNode* b);
+    /// The row under the vertical offset y from the top of the rows shown: the rows are passed
+    /// over by their heights on screen (rows scrolled out, collapsed or filtered take none)
+    /// until the offset is used up, so offsets 1 to h are the first row of height h; -1 when
+    /// the rows end first.
+    int findRow(int y);
+
     std::shared_ptr<TQVTTreeRow> FRow;
     std::vector<std::shared_ptr<TQVTTreeNode>> Fchildren;
     bool FCollapsed = false;
@@ -96,6 +126,30 @@ public:
     std::shared_ptr<TQVTGanttObject> doLoad(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) override;
 };
+
+/// The row filter of the task table: the rows whose text in column ColID is one of Values
+/// (blanks at both ends and letter case aside) stay shown, with the rows above them.
+struct TTreeFilterItem {
+    bool Active = false;
+    /// The filtered column; -1 for no filter.
+    int ColID = -1;
+    std::vector<std::string> Values;
+    /// The filter in words, as ApplyFilter last described it; empty without a filter.
+    std::string FilterDescription;
+};
+
+/// Options of a text search; accepted, the search itself is always exact and case-sensitive.
+enum TQVTSearchOption : unsigned {
+    soBackwords = 1,
+    soWholeWords = 2,
+    soMatchCase = 4
+};
+using TQVTSearchOptions = unsigned;
+
+class TQVTTreeCell;
+
+/// Fired with the filtered column whenever the row filter changes.
+using TQVTFilterSettingsChangedEvent = std::function<void(TQVTTreeGrid* sender, int column)>;
 
 /// Fired with the selected rows whenever the selection changes.
 using TQVTSelectedRowsChangedEvent = std::function<void(TQVTTreeGrid* sender, const std::vector<TQVTTreeRow*>& rows)>;
@@ -130,6 +184,49 @@ public:
     /// settings.
     std::shared_ptr<TQVTTreeRow> makeBlankRow() const;
 
+    // Order. Each answers an operation not yet performed, or none when it cannot be made.
+    /// Sorting the rows by column col in order; none when the column does not exist or its
+    /// type cannot sort.
+    TQVTOperationPtr sortRows(int col, TQVTSortOrder order);
+    /// Sorting by the header's sorted column and order.
+    TQVTOperationPtr sortRows();
+    /// Moving row i (with its subtree) before row before, under before's parent; before -1
+    /// moves a top-level row to the end. None when i equals before, either row does not
+    /// exist or before lies in i's subtree.
+    TQVTOperationPtr repositionRow(int i, int before);
+    /// Moving column from before column to (to the end when to is negative): the header cell
+    /// and every row's cell together. None when either column does not exist or nothing would
+    /// move. Defined with the column operations.
+    TQVTOperationPtr moveColumn(int from, int to);
+    /// Sorts again by the header's sorted column (performed at once, not recorded), then
+    /// renumbers; with no sorted column only renumbers.
+    void updateRows();
+    /// Exchanges rows i and j, children of one parent, with their subtrees (directly, no
+    /// operation); false for rows that do not exist or are no siblings.
+    bool swapRows(int i, int j);
+
+    // Cells and search.
+    /// The header's columns.
+    int colsCount() const;
+    /// None outside the rows or the row's cells.
+    TQVTTreeCell* getCell(int row, int col) const;
+    /// The text of that cell; empty without one.
+    std::string getCellStringValue(int row, int col) const;
+    /// The first cell, columns in order and rows in order within a column, whose text is text
+    /// exactly (letter case counts); none when no cell has it.
+    TQVTTreeCell* findText(const std::string& text, TQVTSearchOptions options) const;
+    /// The same within column col; none for no such column.
+    TQVTTreeCell* findTextInColumn(const std::string& text, TQVTSearchOptions options, int col) const;
+
+    // Row filter.
+    /// Hides every row that the filter does not keep (TreeFilter) and shows the others with
+    /// the rows above them, on both sides; without a filter every row is shown.
+    void ApplyFilter();
+    /// No filter any more (not applied yet); tells FOnFilterSettingsChanged when notify.
+    void ClearFilter(bool notify);
+    /// Tells FOnFilterSettingsChanged the filtered column.
+    void TreeFilterChanged();
+
     // Expand and collapse, directly (no operation).
     void expand(int i);
     void collapse(int i);
@@ -147,6 +244,20 @@ public:
     /// changed.
     bool focus(int i);
     void unFocus();
+    /// The row under the vertical offset y from the top of the rows shown, or -1 (see
+    /// TQVTTreeNode::findRow).
+    int findRow(int y) const;
+    /// A click on the rows at offset y (as findRow): unfocuses; flag 1 adds the row under y to
+    /// the selection, flag 2 adds the run from the most recently selected row (exclusive; from
+    /// the first row when none is) to the row under y, told as one change; without either the
+    /// row under y becomes the only selected row.
+    void handleRowSelect(int y, int flags);
+    /// Focuses the cell of column col in row (after clearing the focus of every cell); only
+    /// clears for indexes outside the rows or columns.
+    void FocusCell(int row, int col);
+    /// Focuses the row under the point (x, y) of the view when y lies below the header, where
+    /// the rows begin (the document's table start); nothing above it or below the last row.
+    void focusAt(int x, int y);
     TQVTTreeRow* getFocusedRow() const { return FFocusedRow.get(); }
 
     /// Width of the grid in pixels; negative values are ignored.
@@ -172,6 +283,10 @@ public:
     /// The automatic number column shows continuous numbers instead of hierarchical ones.
     bool FContinuousNumbering = false;
     TQVTSelectedRowsChangedEvent FSelectedRowsChanged;
+    /// A focused row also focuses a cell.
+    bool FCellFocusing = false;
+    TTreeFilterItem TreeFilter;
+    TQVTFilterSettingsChangedEvent FOnFilterSettingsChanged;
 
 private:
     void selectRow(TQVTTreeRow& row, bool on);

@@ -1,9 +1,12 @@
 #include "corvane/framework/objects/qvtDocumentSetup.h"
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
+#include "corvane/framework/tasktable/qvtTreeOrder_p.h"
 #include "corvane/framework/tasktable/qvtTreeRow.h"
+#include "corvane/platform/DiagnosticLog.h"
 
 #include <algorithm>
 #include <string>
+#include <unordered_set>
 #include <utility>
 
 namespace corvane {
@@ -57,7 +60,70 @@ IQVTChartTable* chartTableOf(TQVTGanttObject* object)
     return document ? document->GetTable() : nullptr;
 }
 
+TQVTTreeNode& topOf(TQVTTreeNode& node)
+{
+    TQVTTreeNode* top = &node;
+    while (TQVTTreeNode* up = top->getParentNode())
+        top = up;
+    return *top;
+}
+
+// Whether list holds exactly the nodes of children, in any order.
+bool sameNodes(const std::vector<std::shared_ptr<TQVTTreeNode>>& children,
+               const std::vector<std::shared_ptr<TQVTTreeNode>>& list)
+{
+    if (children.size() != list.size())
+        return false;
+    std::unordered_set<const TQVTTreeNode*> listed;
+    for (const auto& node : list)
+        listed.insert(node.get());
+    return listed.size() == list.size() &&
+           std::all_of(children.begin(), children.end(), [&listed](const auto& c) { return listed.contains(c.get()); });
+}
+
 } // namespace
+
+void followTreeOrder(TQVTTreeNode& anyNode)
+{
+    TQVTTreeNode& root = topOf(anyNode);
+    // The rows still carry their old indexes: read in the new pre-order they are the chart
+    // table's new order.
+    std::vector<int> order;
+    bool moved = false;
+    preOrder(root, [&](TQVTTreeNode& n, int, int) {
+        if (!n.FRow)
+            return;
+        moved = moved || n.FRow->FIndex != static_cast<int>(order.size());
+        order.push_back(n.FRow->FIndex);
+    });
+    root.setIndexes(0);
+    if (!moved)
+        return;
+    if (IQVTChartTable* table = chartTableOf(&root); table && !table->reorderRows(order))
+        addlog("Tree: the chart rows do not match the task tree; their order was left as it was");
+}
+
+void sortChildren(TQVTTreeNode& node, int column, TQVTSortOrder order)
+{
+    if (order == sortNone)
+        return;
+    const bool ascending = order == sortAscending;
+    // Nodes without a row (possible in broken files) go first; equal rows keep their order in
+    // both directions.
+    const auto before = [column, ascending](const std::shared_ptr<TQVTTreeNode>& a,
+                                            const std::shared_ptr<TQVTTreeNode>& b) {
+        const TQVTTreeRow* ra = a ? a->FRow.get() : nullptr;
+        const TQVTTreeRow* rb = b ? b->FRow.get() : nullptr;
+        if (!ra || !rb)
+            return !ra && rb;
+        return ascending ? ra->compareCells(*rb, column) < 0 : rb->compareCells(*ra, column) < 0;
+    };
+    // Children are sorted before the walk reaches them, so each list is sorted once.
+    preOrder(node, [&before](TQVTTreeNode& n, int, int) {
+        if (n.Fchildren.size() > 1)
+            std::stable_sort(n.Fchildren.begin(), n.Fchildren.end(), before);
+    });
+}
 
 TQVTTreeNode* TQVTTreeNode::GetChild(int i) const
 {
@@ -168,7 +234,8 @@ int TQVTTreeNode::setIndexes(int n)
         if (node.FRow) {
             node.FRow->FIndex = n++;
             node.FNumberCont = std::to_string(n) + ".";
-            const TQVTTreeNode* parent = node.getParentNode();
+            // Below the top the open nodes are the ancestors: no lookup of the parent needed.
+            const TQVTTreeNode* parent = depth > 0 ? open.back() : node.getParentNode();
             if (&node == this && parent)
                 position = parent->childIndex(this);
             std::string number = parent ? parent->FNumberHierchy : std::string();
@@ -200,12 +267,99 @@ void TQVTTreeNode::setVisible(bool v)
     while (!stack.empty()) {
         const Frame frame = stack.back();
         stack.pop_back();
+        // A row the filter hides stays hidden; nothing below it is kept by the filter either.
         if (table && frame.node->FRow)
-            table->showRow(frame.node->FRow->FIndex, frame.visible);
+            table->showRow(frame.node->FRow->FIndex, frame.visible && !frame.node->FRow->FHidden);
         for (const auto& child : frame.node->Fchildren)
             if (child)
                 stack.push_back({child.get(), frame.visible && !frame.node->FCollapsed});
     }
+}
+
+void TQVTTreeNode::sort(int column, TQVTSortOrder order)
+{
+    if (order == sortNone)
+        return;
+    sortChildren(*this, column, order);
+    followTreeOrder(*this);
+}
+
+void TQVTTreeNode::saveOrder()
+{
+    preOrder(*this, [](TQVTTreeNode& n, int, int) { n.FSavedOrder = n.Fchildren; });
+}
+
+void TQVTTreeNode::restoreOrder()
+{
+    preOrder(*this, [](TQVTTreeNode& n, int, int) {
+        if (sameNodes(n.Fchildren, n.FSavedOrder))
+            n.Fchildren = n.FSavedOrder;
+    });
+    followTreeOrder(*this);
+}
+
+void TQVTTreeNode::clearSavedOrder()
+{
+    preOrder(*this, [](TQVTTreeNode& n, int, int) { n.FSavedOrder.clear(); });
+}
+
+bool TQVTTreeNode::applyOrder(const std::vector<std::shared_ptr<TQVTTreeNode>>& list)
+{
+    if (!sameNodes(Fchildren, list))
+        return false;
+    Fchildren = list;
+    followTreeOrder(*this);
+    return true;
+}
+
+bool TQVTTreeNode::repositionChild(const std::shared_ptr<TQVTTreeNode>& node, const TQVTTreeNode* before)
+{
+    if (!node || before == node.get() || (before && childIndex(before) < 0))
+        return false;
+    for (const TQVTTreeNode* up = this; up; up = up->getParentNode())
+        if (up == node.get())
+            return false;
+    if (TQVTTreeNode* from = node->getParentNode())
+        from->deleteChild(node.get());
+    const int at = before ? childIndex(before) : GetChildrenCount();
+    Fchildren.insert(Fchildren.begin() + at, node);
+    node->setParent(this);
+    followTreeOrder(*this);
+    return true;
+}
+
+bool TQVTTreeNode::swapChildren(int i, int j)
+{
+    if (i < 0 || j < 0 || i >= GetChildrenCount() || j >= GetChildrenCount())
+        return false;
+    std::swap(Fchildren[static_cast<std::size_t>(i)], Fchildren[static_cast<std::size_t>(j)]);
+    followTreeOrder(*this);
+    return true;
+}
+
+bool TQVTTreeNode::swapChildren(const TQVTTreeNode* a, const TQVTTreeNode* b)
+{
+    return a && b && swapChildren(childIndex(a), childIndex(b));
+}
+
+int TQVTTreeNode::findRow(int y)
+{
+    const IQVTChartTable* table = chartTableOf(this);
+    if (!table)
+        return -1;
+    int found = -1;
+    std::vector<TQVTTreeRow*> rows;
+    collectChildren(rows);
+    for (const TQVTTreeRow* row : rows) {
+        if (row->FHidden || !table->isRowVisible(row->FIndex))
+            continue;
+        y -= table->getRowHeight(row->FIndex);
+        if (y <= 0) {
+            found = row->FIndex;
+            break;
+        }
+    }
+    return found;
 }
 
 } // namespace corvane
