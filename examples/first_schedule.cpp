@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -52,6 +53,13 @@ int main(int argc, char** argv)
     const bool rowsMade = source.RowChildInsert(0) && source.RowChildInsert(0) && source.RowAppend() &&
                           source.RowChildInsert(3) && source.RowChildInsert(3);
 
+    // A name column beside the number column; the names are plain cell texts.
+    const bool named = source.ColumnAppend(std::make_shared<TQVTTreeSimpleTextCellType>());
+    const char* const names[] = {"Design", "Sketch", "Review", "Build", "Frame", "Finish"};
+    TQVTTreeGrid* tree = source.GetTree();
+    for (int row = 0; named && row < tree->rowsCount() && row < static_cast<int>(std::size(names)); ++row)
+        tree->getCell(row, 1)->SetText(names[row]);
+
     // A holiday on Friday, 5 June: working time skips it.
     TQVTDocumentCalendar* calendar = source.GetCalendar();
     if (TQVTDateCategory* holidays = calendar->getDateCategory(calendar->getCategoryIndexByName("Holidays")))
@@ -61,7 +69,7 @@ int main(int argc, char** argv)
     const auto review = addTask(source, 2, June1 + 2, 1);
     const auto frame = addTask(source, 4, June1 + 3, 3);
     const auto finish = addTask(source, 5, June1 + 2, 2);
-    if (!rowsMade || !sketch || !review || !frame || !finish) {
+    if (!rowsMade || !named || !sketch || !review || !frame || !finish) {
         std::fprintf(stderr, "building the schedule failed\n");
         return 1;
     }
@@ -72,7 +80,7 @@ int main(int argc, char** argv)
         source.ConnectionAdd(std::make_shared<TQVTBarConnection>(review, frame, TQVTBarConnection::FinishToStart)) &&
         source.ConnectionAdd(std::make_shared<TQVTBarConnection>(frame, finish, TQVTBarConnection::FinishToStart));
     source.ResolveDistanceViolations(frame.get());
-    std::printf("built %d rows in %d undoable steps\n", source.GetTree()->rowsCount(),
+    std::printf("built %d rows in %d undoable steps\n", tree->rowsCount(),
                 source.GetUndoRedoStack().GetUndoOperationCount());
 
     source.SaveToMedia(storage);
@@ -81,21 +89,22 @@ int main(int argc, char** argv)
     // Loading it back: a file that does not load would leave the built-in document of one row.
     TQVTDataSource reloaded;
     reloaded.setStorage(storage);
-    TQVTTreeGrid* tree = reloaded.GetTree();
-    if (!connected || reloaded.getStorage() != storage || tree->rowsCount() != 6) {
+    TQVTTreeGrid* loadedTree = reloaded.GetTree();
+    if (!connected || reloaded.getStorage() != storage || loadedTree->rowsCount() != 6) {
         std::fprintf(stderr, "the saved schedule did not load back\n");
         return 1;
     }
 
-    TQVTGanttTable* table = reloaded.GetTable();
-    const TQVTCriticalPathCalculator& path = table->getCriticalPathCalculator();
+    const TQVTCriticalPathCalculator& path = reloaded.GetTable()->getCriticalPathCalculator();
     std::printf("project %s .. %s\n", dateText(path.getProjectStart()).c_str(),
                 dateText(path.getProjectEnd()).c_str());
     std::printf("critical path:\n");
     int critical = 0;
     for (TQVTTaskBar* bar : path.criticalBars()) {
-        const TQVTTreeNode* node = tree->findNodeByIndex(bar->getRow());
-        std::printf("  task %-6s %s .. %s  early start %s, late finish %s\n", node->FNumberHierchy.c_str(),
+        const int row = bar->getRow();
+        std::printf("  %-5s %-7s %s .. %s  early start %s, late finish %s\n",
+                    loadedTree->findNodeByIndex(row)->FNumberHierchy.c_str(),
+                    loadedTree->getCellStringValue(row, 1).c_str(),
                     dateText(bar->getStartDate()).c_str(), dateText(bar->getEndDate()).c_str(),
                     dateText(bar->FESTime).c_str(), dateText(bar->FLFTime).c_str());
         ++critical;

@@ -6,6 +6,7 @@
 #include "corvane/framework/chart/qvtRowOperations.h"
 #include "corvane/framework/chart/qvtSpecialBars.h"
 #include "corvane/framework/pert/qvtPertConnections.h"
+#include "corvane/framework/tasktable/qvtColumnOperations.h"
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
 #include "corvane/framework/tasktable/qvtTreeRow.h"
 #include "corvane/framework/localization/qvtLocalization.h"
@@ -135,6 +136,22 @@ bool TQVTDataSource::PertConnectionAdd(const std::shared_ptr<TQVTBarConnection>&
 bool TQVTDataSource::PertConnectionDelete(const std::shared_ptr<TQVTBarConnection>& connection)
 {
     return FUndoRedoStack.doOperation(std::make_shared<TQVTPertConnectionDeleteOperation>(this, connection));
+}
+
+bool TQVTDataSource::ColumnAdd(int position, const std::shared_ptr<TQVTTreeCellType>& cellType)
+{
+    return FUndoRedoStack.doOperation(
+        std::make_shared<TQVTColumnInsertOperation>(this, GetTree(), cellType, position));
+}
+
+bool TQVTDataSource::ColumnAppend(const std::shared_ptr<TQVTTreeCellType>& cellType)
+{
+    return ColumnAdd(GetTree()->colsCount(), cellType);
+}
+
+bool TQVTDataSource::ColumnDelete(int column)
+{
+    return FUndoRedoStack.doOperation(std::make_shared<TQVTColumnDeleteOperation>(this, GetTree(), column));
 }
 
 bool TQVTDataSource::RowAppend()

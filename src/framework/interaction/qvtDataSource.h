@@ -20,6 +20,7 @@ class TQVTGanttDocument;
 class TQVTGanttTable;
 class TQVTLegend;
 class TQVTPertBar;
+class TQVTTreeCellType;
 class TQVTTreeGrid;
 
 /// Holds exactly one document at any time: a storage that gives no usable document falls back
@@ -78,6 +79,13 @@ public:
     bool PertBarDelete(const std::shared_ptr<TQVTPertBar>& pertBar);
     bool PertConnectionAdd(const std::shared_ptr<TQVTBarConnection>& connection);
     bool PertConnectionDelete(const std::shared_ptr<TQVTBarConnection>& connection);
+
+    /// A new column of cellType at position (0: first), a cell in every row.
+    bool ColumnAdd(int position, const std::shared_ptr<TQVTTreeCellType>& cellType);
+    /// A new column of cellType after the last one.
+    bool ColumnAppend(const std::shared_ptr<TQVTTreeCellType>& cellType);
+    /// Deletes a column with every row's cell in it.
+    bool ColumnDelete(int column);
 
     /// A new row at the end of the top level.
     bool RowAppend();

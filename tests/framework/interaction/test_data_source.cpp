@@ -4,7 +4,10 @@
 #include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/interaction/qvtDataSource.h"
+#include "corvane/framework/tasktable/qvtTreeCellTypes.h"
+#include "corvane/framework/tasktable/qvtTreeCells.h"
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
+#include "corvane/framework/tasktable/qvtTreeRow.h"
 
 #include "support/TestSupport.h"
 
@@ -210,4 +213,26 @@ TEST_F(DataSource, ClearingLeavesOneEmptyRowAndUndoesStepByStep)
     }
     EXPECT_EQ(source.GetTree()->rowsCount(), 4);
     EXPECT_EQ(source.root()->countConnections(), 1);
+}
+
+TEST_F(DataSource, ColumnCommandsGiveEveryRowItsCell)
+{
+    TQVTDataSource source; // the built-in document: one row, the number column
+    TQVTTreeGrid& tree = *source.GetTree();
+    ASSERT_EQ(tree.colsCount(), 1);
+    ASSERT_TRUE(source.RowAppend());
+    ASSERT_TRUE(source.ColumnAppend(std::make_shared<TQVTTreeSimpleTextCellType>()));
+    ASSERT_TRUE(source.ColumnAdd(0, std::make_shared<TQVTTreeSpinCellType>()));
+    EXPECT_FALSE(source.ColumnAdd(7, std::make_shared<TQVTTreeSpinCellType>()));
+    EXPECT_FALSE(source.ColumnDelete(3));
+    EXPECT_EQ(tree.colsCount(), 3);
+    for (int row = 0; row < 2; ++row) {
+        ASSERT_EQ(tree.getRow(row)->cellsCount(), 3);
+        EXPECT_NE(dynamic_cast<TQVTTreeSpinCell*>(tree.getCell(row, 0)), nullptr);
+        EXPECT_NE(dynamic_cast<TQVTTreeSimpleTextCell*>(tree.getCell(row, 2)), nullptr);
+    }
+    ASSERT_TRUE(source.ColumnDelete(1));
+    EXPECT_EQ(tree.getRow(1)->cellsCount(), 2);
+    ASSERT_TRUE(source.GetUndoRedoStack().undo());
+    EXPECT_NE(dynamic_cast<TQVTTreeAutoCell*>(tree.getCell(1, 1)), nullptr);
 }
