@@ -194,8 +194,23 @@ bool TQVTTreeGrid::IsChildrenOf(int row, int parentRow) const
 
 void TQVTTreeGrid::updateNodes()
 {
-    if (FRootNode)
-        FRootNode->setIndexes(0);
+    if (!FRootNode)
+        return;
+    FRootNode->setIndexes(0);
+    fitRowHeights();
+}
+
+void TQVTTreeGrid::fitRowHeights()
+{
+    TQVTDocumentSetup* document = FindDocumentSetup(this);
+    const IQVTChartTable* table = document ? document->GetTable() : nullptr;
+    if (!table)
+        return;
+    std::vector<TQVTTreeRow*> rows;
+    FRootNode->collectChildren(rows);
+    for (TQVTTreeRow* row : rows)
+        if (row->Fsettings && row->Fsettings->FAutoHeight && table->isRowVisible(row->FIndex))
+            row->setFitHeight();
 }
 
 std::shared_ptr<TQVTTreeRow> TQVTTreeGrid::makeBlankRow() const

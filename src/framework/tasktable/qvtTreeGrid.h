@@ -178,7 +178,8 @@ public:
     std::vector<TQVTTreeRow*> childrenOf(int i) const;
     /// Whether row lies in parentRow's subtree (below it).
     bool IsChildrenOf(int row, int parentRow) const;
-    /// Renumbers the rows; what every structural change ends with.
+    /// Renumbers the rows and refits the height of the shown rows whose settings ask for it;
+    /// what every structural change ends with.
     void updateNodes();
     /// A new row, not in the tree, for the header's columns with a copy of the default row
     /// settings.
@@ -289,6 +290,8 @@ public:
     TQVTFilterSettingsChangedEvent FOnFilterSettingsChanged;
 
 private:
+    /// Gives each shown row with automatic height the height its cells need.
+    void fitRowHeights();
     void selectRow(TQVTTreeRow& row, bool on);
     void selectionChanged();
 

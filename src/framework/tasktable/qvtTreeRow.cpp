@@ -5,6 +5,9 @@
 #include "corvane/framework/objects/qvtEntityFactory.h"
 #include "corvane/framework/tasktable/qvtTreeCells.h"
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
+#include "corvane/framework/tasktable/qvtTreeHeader.h"
+
+#include <algorithm>
 
 namespace corvane {
 
@@ -104,6 +107,24 @@ void TQVTTreeRow::focus(bool b)
     FFocused = b;
     if (IQVTChartTable* table = inGrid ? document->GetTable() : nullptr)
         table->setRowFocused(FIndex, b);
+}
+
+void TQVTTreeRow::setFitHeight()
+{
+    TQVTDocumentSetup* document = FindDocumentSetup(this);
+    TQVTTreeGrid* grid = document ? document->GetTree() : nullptr;
+    IQVTChartTable* table = document ? document->GetTable() : nullptr;
+    if (!grid || !table || FIndex < 0 || FIndex >= grid->rowsCount())
+        return;
+    int height = 0;
+    for (int i = 0; i < cellsCount(); ++i) {
+        const TQVTTreeHeaderCell* column = grid->FHeader ? grid->FHeader->getHeaderCell(i) : nullptr;
+        if (TQVTTreeCell* cell = getCell(i); cell && (i == 0 || !column || column->FVisible))
+            height = std::max(height, cell->fitHeight());
+    }
+    // A height of 0 means nothing could be measured, not an empty row.
+    if (height > 0)
+        table->setRowHeight(FIndex, height);
 }
 
 } // namespace corvane

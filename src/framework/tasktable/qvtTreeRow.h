@@ -70,6 +70,10 @@ public:
     /// Marks the row and its chart row focused; focusing deselects the row. Nothing for a row
     /// without an index inside the grid.
     void focus(bool b);
+    /// The chart row's height follows the cells: the first cell's fitted height, raised to the
+    /// fitted height of every further cell whose column is shown. Nothing for a row outside a
+    /// grid or when no cell can measure its text (none has a text arranger).
+    void setFitHeight();
 
     // Cells (qvtTreeRowCells.cpp).
     /// A row for the header's columns: its settings a copy of defaultSettings (built-in ones

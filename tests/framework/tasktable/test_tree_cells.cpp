@@ -510,3 +510,59 @@ TEST_F(CellOperations, MovingAColumnMovesTheCellsOfEveryRowAndUndoesExactly)
 }
 
 } // namespace
+
+// Rows whose settings ask for it take the height their cells need when the tree is renumbered;
+// the other rows, and rows whose cells cannot measure, keep theirs.
+class FittedRows : public ChartFixture {
+protected:
+    void SetUp() override
+    {
+        build({{0, {}}, {0, {}}});
+        document->FTree->FHeader = std::make_shared<TQVTTreeHeader>();
+        for (int c = 0; c < 2; ++c)
+            document->FTree->FHeader->insertHeaderCell(std::make_shared<TQVTTreeHeaderCell>(), -1);
+        for (int r = 0; r < 2; ++r) {
+            TQVTTreeRow& treeRow = *document->FTree->getRow(r);
+            treeRow.Fsettings = std::make_shared<TQVTTreeRowSettings>();
+            treeRow.Fsettings->FAutoHeight = r == 0;
+            for (const char* text : {"short", "a long text that takes many lines in a narrow column"}) {
+                auto cell = std::make_shared<TQVTTreeSimpleTextCell>();
+                cell->FText = text;
+                cell->FColSettings = std::make_shared<TQVTTreeColSettings>();
+                cell->FColSettings->FWidth = 60;
+                cell->SetTextArranger(std::make_unique<TQVTTextArranger>(&settings));
+                treeRow.insertCell(cell, -1);
+            }
+        }
+    }
+
+    TQVTTextSettings settings;
+};
+
+TEST_F(FittedRows, AutomaticHeightFollowsTheCellsOfTheShownColumns)
+{
+    TQVTTreeGrid& grid = *document->FTree;
+    const int oneLine = grid.getRow(0)->getCell(0)->fitHeight();
+    const int wrapped = grid.getRow(0)->getCell(1)->fitHeight();
+    ASSERT_GT(wrapped, oneLine);
+    grid.updateNodes();
+    EXPECT_EQ(row(0).getHeight(), wrapped);
+    EXPECT_EQ(row(1).getHeight(), 20) << "no automatic height";
+
+    // A hidden column does not count, except the first.
+    grid.FHeader->getHeaderCell(1)->FVisible = false;
+    grid.updateNodes();
+    EXPECT_EQ(row(0).getHeight(), oneLine);
+    std::swap(grid.getRow(0)->FCells[0], grid.getRow(0)->FCells[1]);
+    grid.FHeader->getHeaderCell(0)->FVisible = false;
+    grid.FHeader->getHeaderCell(1)->FVisible = true;
+    grid.updateNodes();
+    EXPECT_EQ(row(0).getHeight(), wrapped);
+
+    // Cells that cannot measure leave the height alone.
+    for (const auto& cell : grid.getRow(0)->FCells)
+        cell->SetTextArranger(nullptr);
+    row(0).setHeight(33);
+    grid.updateNodes();
+    EXPECT_EQ(row(0).getHeight(), 33);
+}
