@@ -521,6 +521,22 @@ void TQVTTreeGrid::ApplyFilter()
     FRootNode->setVisible(true);
 }
 
+std::vector<std::string> TQVTTreeGrid::distinctTexts(int col) const
+{
+    std::vector<std::string> texts;
+    std::unordered_set<std::string> seen;
+    std::vector<TQVTTreeRow*> rows;
+    if (FRootNode)
+        FRootNode->collectChildren(rows);
+    for (const TQVTTreeRow* row : rows) {
+        const TQVTTreeCell* cell = row->getCell(col);
+        std::string text = trimmed(cell ? cell->FText : std::string());
+        if (seen.insert(folded(text)).second)
+            texts.push_back(std::move(text));
+    }
+    return texts;
+}
+
 void TQVTTreeGrid::ClearFilter(bool notify)
 {
     TreeFilter.Active = false;

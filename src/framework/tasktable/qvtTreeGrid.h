@@ -227,6 +227,9 @@ public:
     void ClearFilter(bool notify);
     /// Tells FOnFilterSettingsChanged the filtered column.
     void TreeFilterChanged();
+    /// The texts of column col as the filter compares them, each once: blanks at both ends
+    /// removed, letter case ignored, in row order with the first spelling met.
+    std::vector<std::string> distinctTexts(int col) const;
 
     // Expand and collapse, directly (no operation).
     void expand(int i);

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <typeinfo>
+#include <utility>
 
 namespace corvane {
 
@@ -358,6 +359,43 @@ bool TQVTMoveHeaderCellOperation::perform()
 bool TQVTMoveHeaderCellOperation::undo()
 {
     return FHeader && FCell && place(FFollower.get());
+}
+
+namespace {
+
+// The grid the column belongs to and the column's index there.
+std::pair<TQVTTreeGrid*, int> gridColumnOf(TQVTTreeHeaderCell* cell)
+{
+    TQVTTreeHeader* header = cell ? cell->getHeader() : nullptr;
+    auto* grid = header ? dynamic_cast<TQVTTreeGrid*>(header->getParent()) : nullptr;
+    return {grid, grid ? header->getHeaderCellIndex(cell) : -1};
+}
+
+} // namespace
+
+std::vector<std::string> TQVTTreeHeaderFilterArea::GetContentStrings() const
+{
+    const auto [grid, column] = gridColumnOf(FTarget);
+    return grid && column >= 0 ? grid->distinctTexts(column) : std::vector<std::string>{};
+}
+
+void TQVTTreeHeaderFilterArea::OnClickContent(const std::vector<std::string>& checked)
+{
+    const auto [grid, column] = gridColumnOf(FTarget);
+    if (!grid || column < 0)
+        return;
+    grid->ClearFilter(false);
+    for (const std::string& entry : checked) {
+        if (entry == "Alles") {
+            grid->ClearFilter(false);
+            break;
+        }
+        grid->TreeFilter.Active = true;
+        grid->TreeFilter.ColID = column;
+        grid->TreeFilter.Values.push_back(entry);
+    }
+    grid->ApplyFilter();
+    grid->TreeFilterChanged();
 }
 
 } // namespace corvane

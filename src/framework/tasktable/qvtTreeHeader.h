@@ -23,6 +23,26 @@ enum TQVTSortOrder {
     sortDescending = 2
 };
 
+class TQVTTreeHeaderCell;
+
+/// The filter drop-down of a column: the texts it offers and what checking them does. The
+/// check-list that shows them belongs to the chart control.
+class TQVTTreeHeaderFilterArea {
+public:
+    explicit TQVTTreeHeaderFilterArea(TQVTTreeHeaderCell* target) : FTarget(target) {}
+
+    /// The distinct texts of the column's cells, blanks at both ends removed and letter case
+    /// ignored, in row order (the first spelling met is kept); empty outside a grid.
+    std::vector<std::string> GetContentStrings() const;
+    /// Filters the rows by the checked entries, in order: the entry "Alles" clears the filter
+    /// and ends the list, any other entry becomes a value of this column's filter. Then the
+    /// grid applies the filter and tells its listeners.
+    void OnClickContent(const std::vector<std::string>& checked);
+
+    int FVisibleState = 0;
+    TQVTTreeHeaderCell* FTarget;
+};
+
 /// Title, font, visibility, settings and data type of one column. Its parent is the header.
 class TQVTTreeHeaderCell : public TQVTGanttObject {
 public:
@@ -62,6 +82,7 @@ public:
     int FFontSize = 10;
     TQVTSortOrder FSortOrder = sortNone;
     bool FVisible = true;
+    TQVTTreeHeaderFilterArea HeaderFilterArea{this};
 };
 
 class TQVTTreeHeaderCellPersistence : public TQVTPersistenceOf<TQVTTreeHeaderCell> {

@@ -3,11 +3,15 @@
 #include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
+#include "corvane/framework/chart/qvtResources.h"
+#include "corvane/framework/chart/qvtSpecialBars.h"
 #include "corvane/framework/interaction/qvtDataSource.h"
 #include "corvane/framework/tasktable/qvtTreeCellTypes.h"
 #include "corvane/framework/tasktable/qvtTreeCells.h"
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
 #include "corvane/framework/tasktable/qvtTreeRow.h"
+
+#include "corvane/platform/Graphics.h"
 
 #include "support/TestSupport.h"
 
@@ -235,4 +239,25 @@ TEST_F(DataSource, ColumnCommandsGiveEveryRowItsCell)
     EXPECT_EQ(tree.getRow(1)->cellsCount(), 2);
     ASSERT_TRUE(source.GetUndoRedoStack().undo());
     EXPECT_NE(dynamic_cast<TQVTTreeAutoCell*>(tree.getCell(1, 1)), nullptr);
+}
+
+TEST_F(DataSource, MilestoneTransparencyReachesEveryPictureOutsideTheHistory)
+{
+    TQVTDataSource source;
+    ASSERT_TRUE(source.RowAppend());
+    std::vector<std::shared_ptr<TQVTMilestoneBar>> milestones;
+    for (int row = 0; row < 2; ++row) {
+        auto milestone = std::make_shared<TQVTMilestoneBar>(46000, 46001, row);
+        if (!milestone->getGraphic())
+            milestone->FPictureResource = std::make_shared<TQVTPictureResource>("diamond.bmp");
+        ASSERT_TRUE(source.BarAdd(milestone, row));
+        milestones.push_back(milestone);
+    }
+    const int steps = source.GetUndoRedoStack().GetUndoOperationCount();
+    for (const bool transparent : {false, true}) {
+        source.SetMileStoneTransparency(transparent);
+        for (const auto& milestone : milestones)
+            EXPECT_EQ(milestone->getGraphic()->Transparent(), transparent);
+    }
+    EXPECT_EQ(source.GetUndoRedoStack().GetUndoOperationCount(), steps);
 }

@@ -71,6 +71,23 @@ TEST_F(TreeFilter, KeptRowsShowTheirPathAndTheDescriptionNamesTheFilter)
     EXPECT_EQ(told, 2);
 }
 
+TEST_F(TreeFilter, TheColumnsFilterAreaOffersItsTextsAndFiltersByTheCheckedOnes)
+{
+    grid().getRow(5)->getCell(0)->SetText("a1 ");
+    TQVTTreeHeaderFilterArea& area = grid().FHeader->getHeaderCell(0)->HeaderFilterArea;
+    EXPECT_EQ(area.GetContentStrings(), (std::vector<std::string>{"A", "A1", "Ä1x", "A2", "B"}))
+        << "each text once, first spelling, without blanks";
+    int told = -2;
+    grid().FOnFilterSettingsChanged = [&told](TQVTTreeGrid*, int column) { told = column; };
+    area.OnClickContent({"B", "A2"});
+    EXPECT_EQ(told, 0);
+    EXPECT_EQ(grid().TreeFilter.FilterDescription, "Spalte \"Name\" = (B, A2)");
+    EXPECT_EQ(kept(), "+--++-");
+    area.OnClickContent({"B", "Alles", "A2"});
+    EXPECT_FALSE(grid().TreeFilter.Active);
+    EXPECT_EQ(kept(), "++++++");
+}
+
 TEST_F(TreeFilter, TextSearchIsExactAndGoesColumnByColumn)
 {
     grid().getRow(1)->getCell(2)->SetText("B");
