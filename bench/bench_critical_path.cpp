@@ -90,4 +90,18 @@ void BM_CriticalPath100kBars150kConnections(benchmark::State& state)
 }
 BENCHMARK(BM_CriticalPath100kBars150kConnections)->Unit(benchmark::kMillisecond);
 
+// The same after a connection's distance changed: the event graph and its order are built
+// again, as after any change of the connections.
+void BM_CriticalPathAfterAConnectionChange(benchmark::State& state)
+{
+    auto document = makePlan();
+    TQVTCriticalPathCalculator& calculator = document->Ftable->getCriticalPathCalculator();
+    TQVTBarConnection& changed = *document->connections.front();
+    for (auto _ : state) {
+        changed.FMinDistance = 1 - changed.FMinDistance;
+        calculator.refreshCriticalPath();
+    }
+}
+BENCHMARK(BM_CriticalPathAfterAConnectionChange)->Unit(benchmark::kMillisecond);
+
 } // namespace

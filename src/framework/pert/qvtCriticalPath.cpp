@@ -353,6 +353,8 @@ struct Precedence {
     int type;
     bool workingDays;
 
+    friend bool operator==(const Precedence&, const Precedence&) = default;
+
     int originNode() const { return (type & 2) ? 2 * from : 2 * from + 1; }
     int targetNode() const { return (type & 1) ? 2 * to : 2 * to + 1; }
 };
@@ -821,11 +823,27 @@ void TQVTCriticalPathCalculator::clearResult()
 void TQVTCriticalPathCalculator::refreshCriticalPath()
 {
     clearResult();
-    FModel.reset();
+    // Everything is read again. The last run's model lends its storage, and what it derived
+    // from bars and precedences equal to the ones read now is kept: the bar index, the event
+    // graph and its order.
+    std::unique_ptr<Model> model = std::move(FModel);
     if (!table)
         return;
-    auto model = std::make_unique<Model>();
+    if (!model)
+        model = std::make_unique<Model>();
     Model& m = *model;
+    const bool lastGraphWhole = !m.order.empty() && m.cycle.empty();
+    const std::vector<TQVTTaskBar*> lastBars = std::move(m.bars);
+    const std::vector<Precedence> lastPrecedences = std::move(m.precedences);
+    m.bars.clear();
+    m.precedences.clear();
+    m.owners.clear();
+    m.times.clear();
+    m.places.clear();
+    m.connections.clear();
+    m.cycle.clear();
+    m.changed.clear();
+    m.earliestLead = 0;
     gatherBars(table->FRows, m.bars, m.owners, m.times, m.places);
     const std::size_t un = m.bars.size();
     const int n = static_cast<int>(un);
@@ -834,7 +852,9 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
     m.rowCount = table->FRows.size();
     m.document = table->findDocument();
     m.calendar = m.document ? m.document->getCalendar() : nullptr;
-    m.index = BarIndex(m.bars);
+    const bool sameBars = lastBars == m.bars;
+    if (!sameBars)
+        m.index = BarIndex(m.bars);
     if (m.document) {
         for (const auto& connection : m.document->connections)
             m.connections.push_back(connection.get());
@@ -845,8 +865,14 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
             m.earliestLead = std::min(m.earliestLead, static_cast<double>(p.distance));
 
     m.alive.assign(un, 1);
-    m.graph = buildGraph(2 * n, m.precedences, m.alive, m.times);
-    m.order = topologicalOrder(m.graph, m.alive);
+    if (sameBars && lastGraphWhole && lastPrecedences == m.precedences) {
+        // The same events and edges: only the bars' durations may differ.
+        for (std::size_t i = 0; i < un; ++i)
+            m.graph.edges[static_cast<std::size_t>(m.graph.first[2 * i])].length = m.times[i].duration;
+    } else {
+        m.graph = buildGraph(2 * n, m.precedences, m.alive, m.times);
+        m.order = topologicalOrder(m.graph, m.alive);
+    }
     if (m.order.size() < 2 * un) {
         // Bars on precedence cycles are left out with their connections; what remains is
         // acyclic.

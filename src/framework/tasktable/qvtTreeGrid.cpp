@@ -449,6 +449,16 @@ int TQVTTreeGrid::colsCount() const
     return FHeader ? FHeader->countCells() : 0;
 }
 
+int TQVTTreeGrid::getCellWidth(int col) const
+{
+    return FHeader ? FHeader->getCellWidth(col) : 0;
+}
+
+int TQVTTreeGrid::getActualWidth() const
+{
+    return FHeader ? FHeader->getActualWidth() : 0;
+}
+
 TQVTTreeCell* TQVTTreeGrid::getCell(int row, int col) const
 {
     const TQVTTreeRow* r = getRow(row);

@@ -209,6 +209,10 @@ public:
     // Cells and search.
     /// The header's columns.
     int colsCount() const;
+    /// The width of column col; 0 outside the columns.
+    int getCellWidth(int col) const;
+    /// The width of the shown columns together.
+    int getActualWidth() const;
     /// None outside the rows or the row's cells.
     TQVTTreeCell* getCell(int row, int col) const;
     /// The text of that cell; empty without one.

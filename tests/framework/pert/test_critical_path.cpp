@@ -74,6 +74,24 @@ TEST_F(CriticalPath, AChainAcrossAWeekendIsCriticalWithItsConnection)
     EXPECT_FALSE(taskAt(0).FCriticalElement);
 }
 
+TEST_F(CriticalPath, AWholeRunReadsBarsThatChangedWithoutNotice)
+{
+    // A (Monday, Tuesday) before B (Wednesday); C alone, longer.
+    build({{0, {task(Monday, Monday + 2)}}, {0, {task(Monday + 2, Monday + 3)}}, {0, {task(Monday, Monday + 4)}}});
+    withWeekends();
+    connect(bar(0, 0), bar(1, 0));
+    table().updateCriticalPath();
+    EXPECT_EQ(critical(), std::vector<TQVTTaskBar*>{&taskAt(2)});
+    // The same bars and connections, A now a day longer: the chain ends last.
+    taskAt(0).setEndDate(Monday + 3);
+    taskAt(1).setStartDate(Monday + 3);
+    taskAt(1).setEndDate(Monday + 5);
+    table().updateCriticalPath();
+    EXPECT_EQ(calculator().getProjectEnd(), Monday + 5);
+    EXPECT_EQ(critical(), (std::vector<TQVTTaskBar*>{&taskAt(0), &taskAt(1)}));
+    EXPECT_NEAR(taskAt(2).FGBTime, 1, 1e-9);
+}
+
 TEST_F(CriticalPath, FractionalDurationsAreNotRounded)
 {
     // 1.5 days then 1.5 days: the chain is 3 days long and both bars are critical.
