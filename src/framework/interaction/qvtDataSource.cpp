@@ -49,9 +49,14 @@ TQVTLegend* TQVTDataSource::GetLegend() const
 
 std::shared_ptr<TQVTGanttDocument> TQVTDataSource::loadDocument(IQVTMedia& store)
 {
-    auto document = std::dynamic_pointer_cast<TQVTGanttDocument>(factory.loadObject("root", store, nullptr));
-    if (!document || !document->Ftable || !document->FTree)
+    const auto root = factory.loadObject("root", store, nullptr);
+    if (!root)
+        return nullptr; // the loader has said why
+    auto document = std::dynamic_pointer_cast<TQVTGanttDocument>(root);
+    if (!document || !document->Ftable || !document->FTree) {
+        ShowMessage("Error loading root: it is no document with a chart table and a task table");
         return nullptr;
+    }
     // Tree row i and chart row i are one task; without that pairing every edit would go astray.
     const int treeRows = document->FTree->rowsCount();
     const int chartRows = document->Ftable->countRows();

@@ -80,7 +80,9 @@ TEST_F(DataSource, StoragesWithoutAWholeDocumentFallBackToTheBuiltInOne)
         "file://" + dir.file("missing.ini"),
     };
     for (const auto& storage : broken) {
+        capture.messages.clear();
         source.setStorage(storage);
+        EXPECT_FALSE(capture.messages.empty()) << storage << ": the user is told why";
         EXPECT_EQ(source.getStorage(), "") << storage;
         ASSERT_NE(source.GetTable(), nullptr) << storage;
         EXPECT_EQ(source.GetTable()->FRows.size(), 1u) << storage;
