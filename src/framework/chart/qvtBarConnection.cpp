@@ -8,18 +8,24 @@
 
 namespace corvane {
 
+std::unique_ptr<TQVTDrawer> TQVTBarConnection::makeDrawer() const
+{
+    return std::make_unique<TQVTBarConnectionDrawer>(const_cast<TQVTBarConnection*>(this));
+}
+
+std::unique_ptr<TQVTDrawer> TQVTBarConnection::makePertViewDrawer() const
+{
+    return std::make_unique<TQVTBarConnectionPertDrawer>(const_cast<TQVTBarConnection*>(this));
+}
+
 TQVTBarConnection::TQVTBarConnection()
 {
-    FDrawer = std::make_unique<TQVTBarConnectionDrawer>(this);
-    FDrawerPert = std::make_unique<TQVTBarConnectionPertDrawer>(this);
 }
 
 TQVTBarConnection::TQVTBarConnection(std::shared_ptr<TQVTGanttBar> from, std::shared_ptr<TQVTGanttBar> to, int type)
     : barFrom(std::move(from)),
       barTo(std::move(to))
 {
-    FDrawer = std::make_unique<TQVTBarConnectionDrawer>(this);
-    FDrawerPert = std::make_unique<TQVTBarConnectionPertDrawer>(this);
     setConnType(type);
 }
 

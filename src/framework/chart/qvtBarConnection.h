@@ -13,6 +13,10 @@ class TQVTGanttBar;
 
 /// A dependency from one end of the origin bar to one end of the target bar.
 class TQVTBarConnection : public TQVTGanttObject {
+protected:
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
+    std::unique_ptr<TQVTDrawer> makePertViewDrawer() const override;
+
 public:
     static constexpr const char* TypeID = "Bar Connection";
     /// Connection kinds: the first letter names the origin end, the second the target end.

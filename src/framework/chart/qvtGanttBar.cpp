@@ -42,9 +42,13 @@ double unitsBetween(const TQVTDocumentCalendar* calendar, TDateTime later, TDate
 
 } // namespace
 
+std::unique_ptr<TQVTDrawer> TQVTGanttBar::makeDrawer() const
+{
+    return std::make_unique<TQVTGanttBarDrawer>(const_cast<TQVTGanttBar*>(this));
+}
+
 TQVTGanttBar::TQVTGanttBar() : FendDate(1)
 {
-    FDrawer = std::make_unique<TQVTGanttBarDrawer>(this);
 }
 
 TQVTGanttBar::TQVTGanttBar(TDateTime start, TDateTime end, int row)
@@ -52,7 +56,6 @@ TQVTGanttBar::TQVTGanttBar(TDateTime start, TDateTime end, int row)
       FendDate(end > start ? end : start + 1),
       FRow(row)
 {
-    FDrawer = std::make_unique<TQVTGanttBarDrawer>(this);
     FTextHalo = std::make_shared<TQVTTextHalo>();
     FTextHalo->FTextSettings = std::make_shared<TQVTTextSettings>();
 }

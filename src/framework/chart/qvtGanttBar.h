@@ -33,6 +33,9 @@ using BarFactory = std::shared_ptr<TQVTGanttBar> (*)(TDateTime start, TDateTime 
 /// A time span [start, end) in one row of the chart table; the base of every bar kind. Times
 /// are never rounded to calendar units here.
 class TQVTGanttBar : public TQVTGanttObject {
+protected:
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
+
 public:
     /// A bar over [0, 1) in row 0 without text halo: what the loaders start from.
     TQVTGanttBar();
@@ -152,6 +155,9 @@ protected:
 /// The placeholder the controller shows while a new bar is dragged out: it accepts
 /// connections, paints nothing and is found nowhere.
 class TQVTFakeBar : public TQVTGanttBar {
+protected:
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
+
 public:
     TQVTFakeBar(TDateTime start, TDateTime end, int row);
 
@@ -171,6 +177,9 @@ public:
 /// A passive bar the host adds to show where a task was planned: painted in the upper three
 /// quarters of its row, never found, never highlighted, never in the way of another bar.
 class TQVTShadowTaskBar : public TQVTGanttBar {
+protected:
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
+
 public:
     TQVTShadowTaskBar(TDateTime start, TDateTime end, int row);
 
@@ -184,6 +193,9 @@ public:
 
 /// A passive bar painted in the lowest quarter of its row.
 class TQVTShadowProgressBar : public TQVTGanttBar {
+protected:
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
+
 public:
     TQVTShadowProgressBar(TDateTime start, TDateTime end, int row);
 

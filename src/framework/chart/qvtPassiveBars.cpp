@@ -7,9 +7,13 @@
 
 namespace corvane {
 
+std::unique_ptr<TQVTDrawer> TQVTFakeBar::makeDrawer() const
+{
+    return std::make_unique<TQVTFakeBarDrawer>(const_cast<TQVTFakeBar*>(this));
+}
+
 TQVTFakeBar::TQVTFakeBar(TDateTime start, TDateTime end, int row) : TQVTGanttBar(start, end, row)
 {
-    FDrawer = std::make_unique<TQVTFakeBarDrawer>(this);
 }
 
 TRect TQVTFakeBarDrawer::getRect(TDateTime viewStart)
@@ -23,14 +27,22 @@ TRect TQVTFakeBarDrawer::getRect(TDateTime viewStart)
     return rect;
 }
 
+std::unique_ptr<TQVTDrawer> TQVTShadowTaskBar::makeDrawer() const
+{
+    return std::make_unique<TQVTShadowTaskBarDrawer>(const_cast<TQVTShadowTaskBar*>(this));
+}
+
 TQVTShadowTaskBar::TQVTShadowTaskBar(TDateTime start, TDateTime end, int row) : TQVTGanttBar(start, end, row)
 {
-    FDrawer = std::make_unique<TQVTShadowTaskBarDrawer>(this);
+}
+
+std::unique_ptr<TQVTDrawer> TQVTShadowProgressBar::makeDrawer() const
+{
+    return std::make_unique<TQVTShadowProgressBarDrawer>(const_cast<TQVTShadowProgressBar*>(this));
 }
 
 TQVTShadowProgressBar::TQVTShadowProgressBar(TDateTime start, TDateTime end, int row) : TQVTGanttBar(start, end, row)
 {
-    FDrawer = std::make_unique<TQVTShadowProgressBarDrawer>(this);
 }
 
 bool ShadowBarDrawer::Draw(TQVTVisualContext& vc)

@@ -56,9 +56,13 @@ bool unsafeInFileName(char c)
 // ---------------------------------------------------------------------------------------------
 // Visual goodie
 
+std::unique_ptr<TQVTDrawer> TQVTVisualGoodie::makeDrawer() const
+{
+    return std::make_unique<TQVTVisualGoodieDrawer>(const_cast<TQVTVisualGoodie*>(this));
+}
+
 TQVTVisualGoodie::TQVTVisualGoodie()
 {
-    FDrawer = std::make_unique<TQVTVisualGoodieDrawer>(this);
 }
 
 TQVTTimeSlice TQVTVisualGoodie::GetSliced(int i) const

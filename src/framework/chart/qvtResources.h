@@ -34,6 +34,9 @@ struct TQVTTimeSlice {
 /// The fill style of task bars: how the body is filled, the pattern of the buffer zones and the
 /// glyphs at both ends. The rectangle and the slices are set by the painter before each paint.
 class TQVTVisualGoodie : public TQVTGanttObject {
+protected:
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
+
 public:
     static constexpr const char* TypeID = "Visual Goodie";
 

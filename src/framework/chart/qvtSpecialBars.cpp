@@ -101,9 +101,13 @@ int groupEndRow(const TQVTGanttTable& table, int row)
 
 // Summary bar
 
+std::unique_ptr<TQVTDrawer> TQVTSummaryBar::makeDrawer() const
+{
+    return std::make_unique<TQVTSummaryBarDrawer>(const_cast<TQVTSummaryBar*>(this));
+}
+
 TQVTSummaryBar::TQVTSummaryBar() : TQVTGanttBar(0, 0, 0)
 {
-    FDrawer = std::make_unique<TQVTSummaryBarDrawer>(this);
 }
 
 TQVTOperationPtr TQVTSummaryBar::moveTo(TDateTime date, int)
@@ -422,9 +426,13 @@ std::shared_ptr<TQVTGanttObject> TQVTImageBarSettingsPersistence::doLoad(const s
 
 // Image and milestone bars
 
+std::unique_ptr<TQVTDrawer> TQVTImageBar::makeDrawer() const
+{
+    return std::make_unique<TQVTImageBarDrawer>(const_cast<TQVTImageBar*>(this));
+}
+
 TQVTImageBar::TQVTImageBar()
 {
-    FDrawer = std::make_unique<TQVTImageBarDrawer>(this);
 }
 
 TQVTImageBar::TQVTImageBar(TDateTime start, TDateTime end, int row)
@@ -432,7 +440,6 @@ TQVTImageBar::TQVTImageBar(TDateTime start, TDateTime end, int row)
       FPictureResource(std::make_shared<TQVTPictureResource>("blank image")),
       FSettings(std::make_shared<TQVTImageBarSettings>())
 {
-    FDrawer = std::make_unique<TQVTImageBarDrawer>(this);
     FPictureResource->setParent(this);
     FSettings->setParent(this);
 }
@@ -510,14 +517,17 @@ std::shared_ptr<TQVTImageBar> TQVTImageBarPersistence::createBar() const
     return std::make_shared<TQVTImageBar>();
 }
 
+std::unique_ptr<TQVTDrawer> TQVTMilestoneBar::makeDrawer() const
+{
+    return std::make_unique<TQVTMilestoneBarDrawer>(const_cast<TQVTMilestoneBar*>(this));
+}
+
 TQVTMilestoneBar::TQVTMilestoneBar()
 {
-    FDrawer = std::make_unique<TQVTMilestoneBarDrawer>(this);
 }
 
 TQVTMilestoneBar::TQVTMilestoneBar(TDateTime start, TDateTime end, int row) : TQVTImageBar(start, end, row)
 {
-    FDrawer = std::make_unique<TQVTMilestoneBarDrawer>(this);
 }
 
 void TQVTMilestoneBar::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
@@ -534,14 +544,17 @@ std::shared_ptr<TQVTImageBar> TQVTMilestoneBarPersistence::createBar() const
 
 std::function<std::unique_ptr<TQVTTextBarMemo>()> TQVTTextBar::MemoFactory;
 
+std::unique_ptr<TQVTDrawer> TQVTTextBar::makeDrawer() const
+{
+    return std::make_unique<TQVTTextBarDrawer>(const_cast<TQVTTextBar*>(this));
+}
+
 TQVTTextBar::TQVTTextBar()
 {
-    FDrawer = std::make_unique<TQVTTextBarDrawer>(this);
 }
 
 TQVTTextBar::TQVTTextBar(TDateTime start, TDateTime end, int row) : TQVTGanttBar(start, end, row)
 {
-    FDrawer = std::make_unique<TQVTTextBarDrawer>(this);
 }
 
 TQVTTextBar::~TQVTTextBar() = default;

@@ -22,6 +22,9 @@ class TQVTTextBar;
 /// The bar of a task group: it spans the summarizable bars of every row below its own in the
 /// task tree. It is recomputed by the table, moved as a whole or dissolved, never resized.
 class TQVTSummaryBar : public TQVTGanttBar {
+protected:
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
+
 public:
     static constexpr const char* TypeID = "Summary Bar";
 
@@ -137,6 +140,9 @@ public:
 
 /// A picture over a time span; stretched to the span or at its natural size.
 class TQVTImageBar : public TQVTGanttBar {
+protected:
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
+
 public:
     static constexpr const char* TypeID = "Image Bar";
 
@@ -200,6 +206,9 @@ protected:
 
 /// An image bar that marks its start date with its picture.
 class TQVTMilestoneBar : public TQVTImageBar {
+protected:
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
+
 public:
     static constexpr const char* TypeID = "Milestone Bar";
 
@@ -258,6 +267,9 @@ public:
 
 /// A wrapped text in a box, edited in place.
 class TQVTTextBar : public TQVTGanttBar {
+protected:
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
+
 public:
     static constexpr const char* TypeID = "Text Bar";
     /// Box heights are kept in [MinHeight, MaxHeight] pixels.

@@ -189,15 +189,18 @@ std::shared_ptr<TQVTGanttObject> TQVTTaskBarSettingsPersistence::doLoad(const st
 // ---------------------------------------------------------------------------------------------
 // Task bar
 
+std::unique_ptr<TQVTDrawer> TQVTTaskBar::makeDrawer() const
+{
+    return std::make_unique<TQVTTaskBarDrawer>(const_cast<TQVTTaskBar*>(this));
+}
+
 TQVTTaskBar::TQVTTaskBar()
 {
     FendDate = 0;
-    FDrawer = std::make_unique<TQVTTaskBarDrawer>(this);
 }
 
 TQVTTaskBar::TQVTTaskBar(TDateTime start, TDateTime end, int row) : TQVTGanttBar(start, end, row)
 {
-    FDrawer = std::make_unique<TQVTTaskBarDrawer>(this);
     auto settings = std::make_shared<TQVTTaskBarSettings>();
     settings->FColor = 0xFF0000;
     settings->FHeight = 18;
@@ -669,14 +672,17 @@ std::shared_ptr<TQVTGanttObject> TQVTProgressBarSettingsPersistence::doLoad(cons
     return settings;
 }
 
+std::unique_ptr<TQVTDrawer> TQVTProgressBar::makeDrawer() const
+{
+    return std::make_unique<TQVTProgressBarDrawer>(const_cast<TQVTProgressBar*>(this));
+}
+
 TQVTProgressBar::TQVTProgressBar()
 {
-    FDrawer = std::make_unique<TQVTProgressBarDrawer>(this);
 }
 
 TQVTProgressBar::TQVTProgressBar(TDateTime start, TDateTime end, int row) : TQVTGanttBar(start, end, row)
 {
-    FDrawer = std::make_unique<TQVTProgressBarDrawer>(this);
 }
 
 bool TQVTProgressBar::overlap(TDateTime start, TDateTime end, int row, TQVTGanttBar* bar)
@@ -782,9 +788,13 @@ bool TQVTProgressBarDrawer::Draw(TQVTVisualContext& vc)
     return true;
 }
 
+std::unique_ptr<TQVTDrawer> TQVTFakeProgressBar::makeDrawer() const
+{
+    return std::make_unique<TQVTFakeProgressBarDrawer>(const_cast<TQVTFakeProgressBar*>(this));
+}
+
 TQVTFakeProgressBar::TQVTFakeProgressBar(TDateTime start, TDateTime end, int row) : TQVTProgressBar(start, end, row)
 {
-    FDrawer = std::make_unique<TQVTFakeProgressBarDrawer>(this);
 }
 
 } // namespace corvane

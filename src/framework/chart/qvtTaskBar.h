@@ -46,6 +46,9 @@ public:
 /// that it is derived, by the calendar of the bar's row, from the start and the effective
 /// duration, so a moved bar keeps its working time.
 class TQVTTaskBar : public TQVTGanttBar {
+protected:
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
+
 public:
     static constexpr const char* TypeID = "Task Bar";
 
@@ -197,6 +200,9 @@ public:
 
 /// A thin plain bar in the strip directly below where the row's task bar box stands.
 class TQVTProgressBar : public TQVTGanttBar {
+protected:
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
+
 public:
     static constexpr const char* TypeID = "progress bar";
 
@@ -238,6 +244,9 @@ public:
 /// The placeholder shown while a progress bar is dragged out: accepts connections, is not
 /// summarizable, paints nothing and is found nowhere.
 class TQVTFakeProgressBar : public TQVTProgressBar {
+protected:
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
+
 public:
     TQVTFakeProgressBar(TDateTime start, TDateTime end, int row);
 

@@ -48,9 +48,13 @@ std::shared_ptr<TQVTGanttObject> TQVTTextHaloSettingsPersistence::doLoad(const s
     return settings;
 }
 
+std::unique_ptr<TQVTDrawer> TQVTTextHalo::makeDrawer() const
+{
+    return std::make_unique<TQVTTextHaloDrawer>(const_cast<TQVTTextHalo*>(this));
+}
+
 TQVTTextHalo::TQVTTextHalo() : FTextHaloSettings(std::make_shared<TQVTTextHaloSettings>())
 {
-    FDrawer = std::make_unique<TQVTTextHaloDrawer>(this);
     FTextHaloSettings->PrintTextRight = true;
     FTextHaloSettings->PrintTextBottom = true;
     FTextHaloSettings->PrintTextLeft = true;
@@ -60,7 +64,6 @@ TQVTTextHalo::TQVTTextHalo() : FTextHaloSettings(std::make_shared<TQVTTextHaloSe
 
 TQVTTextHalo::TQVTTextHalo(std::shared_ptr<TQVTTextHaloSettings> settings) : FTextHaloSettings(std::move(settings))
 {
-    FDrawer = std::make_unique<TQVTTextHaloDrawer>(this);
 }
 
 TQVTTextSettings* TQVTTextHalo::getTextSetings()

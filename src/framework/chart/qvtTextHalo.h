@@ -36,6 +36,9 @@ public:
 /// the text bar settings, the choice of labels from the default text halo settings. Settings
 /// the halo shares with the document stay the document's: the halo never changes or frees them.
 class TQVTTextHalo : public TQVTGanttObject {
+protected:
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
+
 public:
     static constexpr const char* TypeID = "textual halo";
 

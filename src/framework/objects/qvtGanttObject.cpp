@@ -50,9 +50,25 @@ TQVTGanttObject::~TQVTGanttObject() = default;
 
 TQVTDrawer* TQVTGanttObject::getDrawer(TQVTViewType viewType) const
 {
-    if (viewType == vtPertGraph && FDrawerPert)
-        return FDrawerPert.get();
+    if (viewType == vtPertGraph) {
+        if (!FDrawerPert)
+            FDrawerPert = makePertViewDrawer();
+        if (FDrawerPert)
+            return FDrawerPert.get();
+    }
+    if (!FDrawer)
+        FDrawer = makeDrawer();
     return FDrawer.get();
+}
+
+std::unique_ptr<TQVTDrawer> TQVTGanttObject::makeDrawer() const
+{
+    return nullptr;
+}
+
+std::unique_ptr<TQVTDrawer> TQVTGanttObject::makePertViewDrawer() const
+{
+    return nullptr;
 }
 
 TQVTPersistence* TQVTGanttObject::getPersistence() const
@@ -121,8 +137,6 @@ std::shared_ptr<TQVTGanttObject> TQVTPersistence::load(std::unique_ptr<TQVTPersi
     if (!obj)
         return nullptr;
     obj->persistence = std::move(self);
-    if (TQVTDrawer* drawer = obj->getDrawer(vtGanttGraph))
-        drawer->target = obj.get();
     return obj;
 }
 

@@ -77,8 +77,14 @@ protected:
     friend class TQVTPersistence;
     friend class TQVTEntityFactory;
 
-    std::unique_ptr<TQVTDrawer> FDrawer;
-    std::unique_ptr<TQVTDrawer> FDrawerPert;
+    /// The object's drawer in the Gantt view; none by default. Drawers are made when first
+    /// asked for, so that a document loads without one per object.
+    virtual std::unique_ptr<TQVTDrawer> makeDrawer() const;
+    /// Its own drawer in the PERT view; none by default, and then the Gantt drawer serves.
+    virtual std::unique_ptr<TQVTDrawer> makePertViewDrawer() const;
+
+    mutable std::unique_ptr<TQVTDrawer> FDrawer;
+    mutable std::unique_ptr<TQVTDrawer> FDrawerPert;
     std::unique_ptr<TQVTPersistence> persistence;
     /// Back references never own and never dangle: they are weak, and the cached document is
     /// valid only for the reparenting generation it was found in.

@@ -134,18 +134,21 @@ std::shared_ptr<TQVTGanttObject> TQVTPertBarSettingsPersistence::doLoad(const st
 
 // ---- sections ----
 
+std::unique_ptr<TQVTDrawer> TQVTPertBarSection::makeDrawer() const
+{
+    return std::make_unique<TQVTPertBarSectionDrawer>(const_cast<TQVTPertBarSection*>(this));
+}
+
 TQVTPertBarSection::TQVTPertBarSection() : TQVTPertBarSection(nullptr, nullptr) {}
 
 TQVTPertBarSection::TQVTPertBarSection(std::shared_ptr<TQVTTextSettings> settings, TQVTGanttObject* parent)
     : FSettings(settings ? std::move(settings) : std::make_shared<TQVTTextSettings>())
 {
-    FDrawer = std::make_unique<TQVTPertBarSectionDrawer>(this);
     tryParent(this, parent);
 }
 
 TQVTPertBarSection::TQVTPertBarSection(WithoutSettings)
 {
-    FDrawer = std::make_unique<TQVTPertBarSectionDrawer>(this);
 }
 
 TQVTPertBarSection::~TQVTPertBarSection() = default;

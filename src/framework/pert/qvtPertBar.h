@@ -56,6 +56,9 @@ public:
 
 /// A text area of a PERT box.
 class TQVTPertBarSection : public TQVTGanttObject {
+protected:
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
+
 public:
     static constexpr const char* TypeID = "Pert Bar Section";
 
