@@ -34,6 +34,15 @@ bool openAbove(const TQVTTreeNode& node)
     return true;
 }
 
+// What every change of the rows' order ends with: new numbers, then the chart table's
+// critical path and summary bars.
+void renumber(TQVTTreeGrid& grid, IQVTChartTable* table)
+{
+    grid.updateNodes();
+    if (table)
+        table->rowStructureChanged();
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -83,9 +92,7 @@ bool TQVTSortOperation::perform()
     } else {
         root.sort(FColumn, FOrder);
     }
-    grid->updateNodes();
-    if (table)
-        table->rowStructureChanged();
+    renumber(*grid, table);
     FDone = true;
     return true;
 }
@@ -113,9 +120,7 @@ bool TQVTSortOperation::undo()
     else
         header->setSortOrder(FColumn, sortNone);
     FBefore.clear();
-    grid->updateNodes();
-    if (table)
-        table->rowStructureChanged();
+    renumber(*grid, table);
     FDone = false;
     return true;
 }
@@ -207,15 +212,11 @@ bool TQVTRowMoveOperation::perform()
         relocate(*FOldParent, FOldNext.get());
         if (FUnsort)
             FUnsort->undo();
-        grid->updateNodes();
-        if (table)
-            table->rowStructureChanged();
+        renumber(*grid, table);
         return false;
     }
     FPlanned = true;
-    grid->updateNodes();
-    if (table)
-        table->rowStructureChanged();
+    renumber(*grid, table);
     FDone = true;
     return true;
 }
@@ -241,9 +242,7 @@ bool TQVTRowMoveOperation::undo()
     relocate(*FOldParent, FOldNext.get());
     if (FUnsort)
         FUnsort->undo();
-    grid->updateNodes();
-    if (table)
-        table->rowStructureChanged();
+    renumber(*grid, table);
     FDone = false;
     return true;
 }
