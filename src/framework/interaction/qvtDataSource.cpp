@@ -1,6 +1,8 @@
 #include "corvane/framework/interaction/qvtDataSource.h"
 
+#include "corvane/framework/chart/qvtBarConnection.h"
 #include "corvane/framework/chart/qvtConnectionOperations.h"
+#include "corvane/framework/chart/qvtGanttBar.h"
 #include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtRowOperations.h"
@@ -243,6 +245,13 @@ void TQVTDataSource::SetMileStoneTransparency(bool value)
 
 bool TQVTDataSource::ConnectionAdd(const std::shared_ptr<TQVTBarConnection>& connection)
 {
+    // A connection to a bar outside the document's rows would be saved, and dropped again by
+    // the next load: it is refused.
+    const auto inTable = [this](const std::shared_ptr<TQVTGanttBar>& bar) {
+        return bar && bar->findTable() == GetTable();
+    };
+    if (!connection || !inTable(connection->barFrom) || !inTable(connection->barTo))
+        return false;
     return FUndoRedoStack.doOperation(std::make_shared<TQVTConnectionAddOperation>(this, FRoot.get(), connection));
 }
 

@@ -113,6 +113,7 @@ public:
     void SetMileStoneTransparency(bool value);
 
     /// Adds the connection to the document, with the connection events and the PERT mirror.
+    /// Refused unless both ends are bars in the document's rows.
     bool ConnectionAdd(const std::shared_ptr<TQVTBarConnection>& connection);
     /// Deletes the connection from the document, with the connection events and the PERT mirror.
     bool ConnectionDelete(const std::shared_ptr<TQVTBarConnection>& connection);

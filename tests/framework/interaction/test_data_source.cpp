@@ -5,6 +5,7 @@
 #include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/chart/qvtResources.h"
 #include "corvane/framework/chart/qvtSpecialBars.h"
+#include "corvane/framework/chart/qvtTaskBar.h"
 #include "corvane/framework/interaction/qvtDataSource.h"
 #include "corvane/framework/tasktable/qvtTreeCellTypes.h"
 #include "corvane/framework/tasktable/qvtTreeCells.h"
@@ -262,4 +263,48 @@ TEST_F(DataSource, MilestoneTransparencyReachesEveryPictureOutsideTheHistory)
             EXPECT_EQ(milestone->getGraphic()->Transparent(), transparent);
     }
     EXPECT_EQ(source.GetUndoRedoStack().GetUndoOperationCount(), steps);
+}
+
+TEST_F(DataSource, CommandsWithoutTheirObjectsOrOutsideTheRowsAreRefused)
+{
+    TQVTDataSource source;
+    const std::string before = dir.file("before.ini");
+    source.SaveToMedia("file://" + before);
+    const auto bar = std::make_shared<TQVTTaskBar>(46000, 46002, 0); // in no row
+    for (const int row : {-1, 1, 1 << 30}) {
+        EXPECT_FALSE(source.BarAdd(bar, row));
+        EXPECT_FALSE(source.BarAdd(nullptr, row));
+        EXPECT_FALSE(source.BarMove(bar, 46001, row));
+        EXPECT_FALSE(source.PertBarAdd(-1, -1, row));
+        EXPECT_FALSE(source.RowChildInsert(row));
+        EXPECT_FALSE(source.RowDelete(row));
+        EXPECT_FALSE(source.BranchDelete(row));
+        EXPECT_FALSE(source.RowClear(row));
+        EXPECT_FALSE(source.RowInsert(row, row));
+        EXPECT_FALSE(source.RowsGroup(row, row + 1));
+        EXPECT_FALSE(source.RowsChangeParent(row, row, row));
+        EXPECT_FALSE(source.ColumnDelete(row));
+        EXPECT_FALSE(source.ColumnAdd(row + 1, nullptr));
+    }
+    EXPECT_FALSE(source.BarDelete(bar));
+    EXPECT_FALSE(source.BarDelete(nullptr));
+    EXPECT_FALSE(source.BarMove(nullptr, 46001, 0));
+    EXPECT_FALSE(source.BarResize(bar, 1, 0, true));
+    EXPECT_FALSE(source.BarResize(nullptr, 1, 0, true));
+    EXPECT_FALSE(source.BarAssignTime(bar, 46000, 46001));
+    EXPECT_FALSE(source.BarAssignTime(nullptr, 46000, 46001));
+    EXPECT_FALSE(source.PertBarDelete(nullptr));
+    EXPECT_FALSE(source.PertConnectionAdd(nullptr));
+    EXPECT_FALSE(source.PertConnectionDelete(nullptr));
+    EXPECT_FALSE(source.ConnectionAdd(nullptr));
+    EXPECT_FALSE(source.ConnectionDelete(nullptr));
+    const auto outside = std::make_shared<TQVTBarConnection>(bar, bar, TQVTBarConnection::FinishToStart);
+    EXPECT_FALSE(source.ConnectionAdd(outside)) << "its bars are in no row";
+    EXPECT_FALSE(source.PertConnectionAdd(outside));
+    EXPECT_FALSE(source.ColumnAppend(nullptr));
+    EXPECT_FALSE(source.deleteSelected());
+    EXPECT_EQ(source.GetUndoRedoStack().GetUndoOperationCount(), 0);
+    const std::string after = dir.file("after.ini");
+    source.SaveToMedia("file://" + after);
+    EXPECT_EQ(readFile(after), readFile(before));
 }
