@@ -9,6 +9,7 @@
 #include "corvane/framework/pert/qvtCriticalPath.h"
 #include "corvane/framework/tasktable/qvtTreeCells.h"
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
+#include "corvane/framework/tasktable/qvtTreeHeader.h"
 #include "corvane/framework/tasktable/qvtTreeRow.h"
 #include "corvane/platform/FormatSettings.h"
 #include "corvane/platform/RealText.h"
@@ -143,8 +144,13 @@ bool summarizeDocument(const TQVTGanttObject* root, DocumentSummary& summary)
     for (const auto& c : document->connections)
         summary.connections.push_back({sectionOf(c.get()), sectionOf(c->barFrom.get()), sectionOf(c->barTo.get()),
                                        kindText(c->getConnType()), c->FMinDistance});
-    if (document->FTree)
+    if (document->FTree) {
+        for (int c = 0; c < document->FTree->colsCount(); ++c) {
+            const TQVTTreeHeaderCell* column = document->FTree->FHeader->getHeaderCell(c);
+            summary.columnTitles.push_back(column ? column->FTitle : std::string());
+        }
         summary.taskRows = summarizeTaskRows(*document->FTree);
+    }
     return true;
 }
 
@@ -176,7 +182,10 @@ void printDocumentText(std::ostream& out, const DocumentSummary& document)
     printList(out, "critical connections", path.connections);
     if (!path.cycleBars.empty())
         printList(out, "bars on a precedence cycle, left out", path.cycleBars);
-    out << "Task table (" << document.taskRows.size() << " rows)\n";
+    out << "Task table (" << document.taskRows.size() << " rows)";
+    for (const std::string& title : document.columnTitles)
+        out << " | " << title;
+    out << '\n';
     for (std::size_t i = 0; i < document.taskRows.size(); ++i) {
         const TaskRowSummary& row = document.taskRows[i];
         out << "  [" << i << "] " << std::string(2 * static_cast<std::size_t>(row.level), ' ') << row.number
@@ -223,7 +232,7 @@ std::string documentJsonMember(const DocumentSummary& document)
     out += "],\n  \"criticalPath\": {\"projectStart\": " + jsonString(path.projectStart) +
            ", \"projectEnd\": " + jsonString(path.projectEnd) + ", \"bars\": " + jsonList(path.bars) +
            ", \"connections\": " + jsonList(path.connections) + ", \"cycleBars\": " + jsonList(path.cycleBars) + "}";
-    out += ",\n  \"taskTable\": [";
+    out += ",\n  \"taskColumns\": " + jsonList(document.columnTitles) + ",\n  \"taskTable\": [";
     for (std::size_t i = 0; i < document.taskRows.size(); ++i) {
         const TaskRowSummary& row = document.taskRows[i];
         out += std::string(i ? ",\n" : "\n") + "    {\"index\": " + std::to_string(i) +

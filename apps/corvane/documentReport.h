@@ -53,6 +53,7 @@ struct DocumentSummary {
     std::vector<RowSummary> rows;
     std::vector<ConnectionSummary> connections;
     CriticalPathSummary criticalPath;
+    std::vector<std::string> columnTitles; // of the task table, hidden columns included
     std::vector<TaskRowSummary> taskRows;
 };
 

@@ -148,13 +148,15 @@ TEST(CorvaneCli, InfoShowsTheDocumentsRowsBarsAndConnections)
     EXPECT_NE(json.out.find("\"document\": {\"startDate\": "), std::string::npos) << json.out;
     EXPECT_NE(json.out.find("{\"section\": \"Design\", \"class\": \"TQVTTaskBar\""), std::string::npos) << json.out;
     EXPECT_NE(json.out.find("\"from\": \"Design\", \"to\": \"Build Phase\""), std::string::npos) << json.out;
-    EXPECT_NE(text.out.find("Task table (3 rows)\n  [0] 1.  level 0, leaf |  | Phase 1 Concept | Kick-off with the "
-                            "whole team | 20.03.2026 18:00 | 12 | 1.250,50 EUR | Open | Green |"),
+    EXPECT_NE(text.out.find("Task table (3 rows) | Remark | Name | Notes | Due | Effort | Cost | Status | Signal | End "
+                            "| Link | No. | Start | Task\n  [0] 1.  level 0, leaf |  | Phase 1 Concept | Kick-off with "
+                            "the whole team | 20.03.2026 18:00 | 12 | 1.250,50 EUR | Open | Green | 20.03.2026 |"),
               std::string::npos)
         << text.out;
     EXPECT_NE(text.out.find("\n  [2]   2.1.  level 1, leaf |  | Acceptance review | With the customer |"),
               std::string::npos)
         << text.out;
+    EXPECT_NE(json.out.find("\"taskColumns\": [\"Remark\", \"Name\""), std::string::npos) << json.out;
     EXPECT_NE(json.out.find("{\"index\": 2, \"level\": 1, \"number\": \"2.1.\", \"state\": \"leaf\", \"cells\": [\"\", "
                             "\"Acceptance review\", \"With the customer\""),
               std::string::npos)
