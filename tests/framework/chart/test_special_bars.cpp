@@ -56,7 +56,7 @@ std::vector<std::string> keysOf(const std::string& file, const std::string& sect
 }
 
 // Rows: 0 group; 1 milestone; 2 nested group; 3 milestone and text bar; 4 milestone.
-class SpecialBars : public ChartFixture {
+class GroupAndPictureBars : public ChartFixture {
 protected:
     void SetUp() override
     {
@@ -76,7 +76,7 @@ protected:
     std::shared_ptr<TQVTTextBar> text;
 };
 
-TEST_F(SpecialBars, ASummaryBarSpansItsGroupAndBlocksItsRow)
+TEST_F(GroupAndPictureBars, ASummaryBarSpansItsGroupAndBlocksItsRow)
 {
     EXPECT_EQ(group->FstartDate, 105);
     EXPECT_EQ(group->FendDate, 111);
@@ -118,7 +118,7 @@ TEST_F(SpecialBars, ASummaryBarSpansItsGroupAndBlocksItsRow)
     EXPECT_FALSE(group->canResizeVertically());
 }
 
-TEST_F(SpecialBars, MovingASummaryBarMovesTheWorkOfItsGroupAndUndoGivesTheExactStateBack)
+TEST_F(GroupAndPictureBars, MovingASummaryBarMovesTheWorkOfItsGroupAndUndoGivesTheExactStateBack)
 {
     int afterMoves = 0;
     hooks.OnAfterBarMove = [&](TQVTGanttBar* bar) { afterMoves += bar == group.get() ? 1 : 0; };
@@ -162,7 +162,7 @@ TEST_F(SpecialBars, MovingASummaryBarMovesTheWorkOfItsGroupAndUndoGivesTheExactS
     EXPECT_EQ(snapshot(), before);
 }
 
-TEST_F(SpecialBars, DeletingASummaryBarDissolvesTheGroupAndUndoPutsItBack)
+TEST_F(GroupAndPictureBars, DeletingASummaryBarDissolvesTheGroupAndUndoPutsItBack)
 {
     connect(bar(1, 0), bar(4, 0));
     const std::string before = snapshot();
@@ -201,7 +201,7 @@ TEST_F(SpecialBars, DeletingASummaryBarDissolvesTheGroupAndUndoPutsItBack)
     EXPECT_FALSE(std::make_shared<TQVTSummaryBarDeleteOperation>(&hooks, loose)->perform());
 }
 
-TEST_F(SpecialBars, ImageAndTextBarsResizeWithoutAMinimumAndTextBarsGrowInHeight)
+TEST_F(GroupAndPictureBars, ImageAndTextBarsResizeWithoutAMinimumAndTextBarsGrowInHeight)
 {
     auto image = std::make_shared<TQVTImageBar>(130, 132, 0);
     row(4).AddBar(image);
@@ -236,7 +236,7 @@ TEST_F(SpecialBars, ImageAndTextBarsResizeWithoutAMinimumAndTextBarsGrowInHeight
     EXPECT_EQ(text->FHeight, TQVTTextBar::MinHeight);
 }
 
-TEST_F(SpecialBars, TheInPlaceEditGivesAnOperationThatSetsAndTakesBackTheText)
+TEST_F(GroupAndPictureBars, TheInPlaceEditGivesAnOperationThatSetsAndTakesBackTheText)
 {
     text->FText = "old";
     auto editor = text->DefaultEditor();
@@ -279,7 +279,7 @@ TEST_F(SpecialBars, TheInPlaceEditGivesAnOperationThatSetsAndTakesBackTheText)
     EXPECT_EQ(editor->FinishEditing(), nullptr);
 }
 
-class SpecialBarKeys : public DocumentFileTest {
+class GroupAndPictureBarKeys : public DocumentFileTest {
 protected:
     // Saves bar, loads it back and saves it again: the two files hold the same bytes.
     std::string roundTrip(const std::shared_ptr<TQVTGanttObject>& bar)
@@ -294,7 +294,7 @@ protected:
     }
 };
 
-TEST_F(SpecialBarKeys, EveryKindWritesItsKeysInOrderAndReadsThemBackToTheSameBytes)
+TEST_F(GroupAndPictureBarKeys, EveryKindWritesItsKeysInOrderAndReadsThemBackToTheSameBytes)
 {
     auto summary = std::make_shared<TQVTSummaryBar>();
     summary->FReadOnly = true;
@@ -342,7 +342,7 @@ TEST_F(SpecialBarKeys, EveryKindWritesItsKeysInOrderAndReadsThemBackToTheSameByt
     EXPECT_EQ(loadedText->FSettings->GetColor(), 0x00FFFFu);
 }
 
-TEST_F(SpecialBarKeys, OutOfRangeValuesFromAFileAreClamped)
+TEST_F(GroupAndPictureBarKeys, OutOfRangeValuesFromAFileAreClamped)
 {
     const auto text = std::dynamic_pointer_cast<TQVTTextBar>(
         loadFrom("[root]\ntypeID=Text Bar\nheight=3\nstart date=-1e300\nend date=1e300\n"));
@@ -377,11 +377,11 @@ TEST_F(SpecialBarKeys, OutOfRangeValuesFromAFileAreClamped)
     EXPECT_EQ(opaque->FSettings, nullptr);
 }
 
-class SpecialBarPainting : public SpecialBars {
+class SpecialBarPainting : public GroupAndPictureBars {
 protected:
     void SetUp() override
     {
-        SpecialBars::SetUp();
+        GroupAndPictureBars::SetUp();
         bitmap.SetSize(Width, Height);
     }
 
