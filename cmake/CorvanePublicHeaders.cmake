@@ -19,6 +19,7 @@ set(CORVANE_PUBLIC_HEADERS
   framework/objects/qvtDocumentSetup.h
   framework/objects/qvtEntityFactory.h
   framework/objects/qvtGanttObject.h
+  framework/objects/qvtHaloEntity.h
   framework/objects/qvtObjectEditor.h
   framework/objects/qvtOperation.h
   framework/media/qvtDefaultMedia.h
@@ -29,11 +30,13 @@ set(CORVANE_PUBLIC_HEADERS
   framework/time/qvtDateException.h
   framework/time/qvtTimeMode.h
   framework/time/qvtTimeScale.h
+  framework/time/qvtTimeScaleDrawer.h
   framework/rendering/qvtCanvasVC.h
   framework/rendering/qvtTextArranger.h
   framework/rendering/qvtTextSettings.h
   framework/rendering/qvtVisualContext.h
   framework/chart/qvtBarConnection.h
+  framework/chart/qvtChartDrawers.h
   framework/chart/qvtConnectionOperations.h
   framework/chart/qvtGanttBar.h
   framework/chart/qvtGanttDocument.h
@@ -48,17 +51,20 @@ set(CORVANE_PUBLIC_HEADERS
   framework/tasktable/qvtColumnOperations.h
   framework/tasktable/qvtTreeCellTypes.h
   framework/tasktable/qvtTreeCells.h
+  framework/tasktable/qvtHorizontalResizer.h
   framework/tasktable/qvtTreeGrid.h
   framework/tasktable/qvtTreeHeader.h
   framework/tasktable/qvtTreeOrder.h
   framework/tasktable/qvtTreeResizePane.h
   framework/tasktable/qvtTreeRow.h
+  framework/tasktable/qvtTreeDrawers.h
   framework/tasktable/qvtTreeTextSettings.h
   framework/pert/qvtCriticalPath.h
   framework/pert/qvtPertBar.h
   framework/pert/qvtPertBarDrawer.h
   framework/pert/qvtPertConnections.h
   framework/interaction/qvtDataSource.h
+  framework/interaction/qvtGanttView.h
   framework/interaction/qvtUndoRedoStack.h
 )
 

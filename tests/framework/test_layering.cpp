@@ -16,8 +16,8 @@ namespace {
 // From the bottom up. A subsystem may include what has a rank lower than or equal to its own.
 // The PERT box is part of a chart row and a PERT bar is a bar, so the two share a rank.
 const std::map<std::string, int> Ranks = {
-    {"platform", 0},  {"localization", 1}, {"media", 1}, {"objects", 2}, {"time", 3},
-    {"rendering", 4}, {"tasktable", 5},    {"chart", 6}, {"pert", 6},    {"interaction", 7},
+    {"platform", 0},  {"localization", 1}, {"media", 1}, {"objects", 2}, {"rendering", 3},
+    {"time", 4},      {"tasktable", 5},    {"chart", 6}, {"pert", 6},    {"interaction", 7},
 };
 
 // The table of type identifiers names every persistent class so that the factory can create

@@ -14,6 +14,7 @@
 #include "corvane/framework/objects/qvtOperation.h"
 #include "corvane/framework/rendering/qvtTextSettings.h"
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
+#include "corvane/framework/tasktable/qvtTreeResizePane.h"
 #include "corvane/framework/time/qvtCalendar.h"
 #include "corvane/framework/time/qvtTimeScale.h"
 #include "corvane/platform/DateUtils.h"
@@ -87,6 +88,29 @@ int TQVTGanttDocument::scaleStartUnderY(TQVTGanttObject* scale)
 int TQVTGanttDocument::GetTableStartY()
 {
     return scaleStartY(nullptr);
+}
+
+void TQVTGanttDocument::setTreeStartX(int x)
+{
+    const long long visible = static_cast<long long>(FTree ? FTree->getActualWidth() : 0) + x -
+                              getVerticalResizePaneSize();
+    if (visible > 10)
+        FTreeStartX = x;
+}
+
+int TQVTGanttDocument::getTreeCellWidth(int col)
+{
+    return FTree ? FTree->getCellWidth(col) : 0;
+}
+
+int TQVTGanttDocument::getVerticalResizePaneSize()
+{
+    return FTree && FTree->FRowsResizePane ? FTree->FRowsResizePane->FWidth : 0;
+}
+
+int TQVTGanttDocument::getTreeWidth()
+{
+    return FTree ? FTree->getWidth() : 0;
 }
 
 TQVTGanttObject* TQVTGanttDocument::getImageBarSettings()

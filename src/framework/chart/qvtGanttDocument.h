@@ -65,6 +65,11 @@ public:
     TQVTConnectionSettings* GetConnectionSettings() override { return FConnectionSettings.get(); }
     void UpdateTimeScales() override;
     int getTreeStartX() override { return FTreeStartX; }
+    void setTreeStartX(int x) override;
+    int getColStartX(int) override { return getTreeWidth(); }
+    int getTreeCellWidth(int col) override;
+    int getVerticalResizePaneSize() override;
+    int getTreeWidth() override;
     TQVTDataSourceIntf* getDataSource() override { return FDataSource; }
 
     int countRows() const;

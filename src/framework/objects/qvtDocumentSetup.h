@@ -109,6 +109,17 @@ public:
     virtual void UpdateTimeScales() = 0;
     /// The horizontal offset of the task tree (its scroll position).
     virtual int getTreeStartX() = 0;
+    /// Sets the tree's horizontal offset, but only while some of the tree stays visible: the
+    /// tree's columns + x - the row pane's width must be more than 10 pixels.
+    virtual void setTreeStartX(int x) = 0;
+    /// The x at which the chart's time axis begins: the tree grid's width (col is not used).
+    virtual int getColStartX(int col) = 0;
+    /// The width of task-table column col; 0 without a tree or outside its columns.
+    virtual int getTreeCellWidth(int col) = 0;
+    /// The width of the tree's row pane; 0 without one.
+    virtual int getVerticalResizePaneSize() = 0;
+    /// The tree grid's width in pixels; 0 without a tree.
+    virtual int getTreeWidth() = 0;
     /// The data source that owns the document, or none.
     virtual TQVTDataSourceIntf* getDataSource() = 0;
 };

@@ -25,6 +25,45 @@ enum TQVTViewType : std::uint8_t {
     vtPertGraph
 };
 
+/// The controller's gesture states.
+enum mouseState : std::uint8_t {
+    simplyMoving,
+    draggingObject,
+    makingConnection,
+    resizingObject,
+    creatingObject,
+    editingObject,
+    ignoringSymbol,
+    trackingMouse
+};
+constexpr int MouseStateCount = 8;
+
+/// The input events the controller's transition table reacts to.
+enum mouseEvent : std::uint8_t {
+    Move,
+    leftButtonDownOnObject,
+    leftButtonDownOutOfObject,
+    leftButtonDownOnObjectHoldingShift,
+    leftButtonUp,
+    moveIntoObject,
+    moveOutOfObject,
+    moveInsideObject,
+    leftButtonDownOnObjectHoldingCtrl,
+    leftButtonDownOnGridHoldingCtrl,
+    deletePressed,
+    mouseDblClick,
+    leftButtonOnGrid,
+    stopEditing,
+    leftButtonDownOnTreeCell,
+    ctrlAPressed,
+    ArrowUp,
+    ArrowDown,
+    ArrowLeft,
+    ArrowRight,
+    treeCellExit
+};
+constexpr int MouseEventCount = 21;
+
 /// Abstract interface of in-place editors.
 class TQVTObjectEditorIntf {
 public:
@@ -40,6 +79,9 @@ public:
 class TQVTControllerIntf {
 public:
     virtual ~TQVTControllerIntf() = default;
+    /// Feeds an event into the controller's transition table, as drawers, editors and halo
+    /// entities do.
+    virtual void Notify(mouseEvent event, int x, int y) = 0;
 };
 
 /// Base of every piece of a schedule document. Always created without an owner component
