@@ -9,9 +9,9 @@ function(corvane_warnings target)
 endfunction()
 
 # One GoogleTest program from tests/<folder>/test_<name>.cpp, its cases registered with CTest.
-# USES_TOOL: the test runs the corvane command-line tool.
+# USES_TOOL: the test runs the corvane command-line tool. USES_WIDGETS: it drives the widgets.
 function(corvane_add_test source)
-  cmake_parse_arguments(ARG "USES_TOOL" "" "" ${ARGN})
+  cmake_parse_arguments(ARG "USES_TOOL;USES_WIDGETS" "" "" ${ARGN})
   get_filename_component(name ${source} NAME_WE)
   add_executable(${name} ${source})
   target_link_libraries(${name} PRIVATE corvane_core corvane_test_main GTest::gtest Qt6::Core Qt6::Gui)
@@ -21,6 +21,9 @@ function(corvane_add_test source)
     CORVANE_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
     CORVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     CORVANE_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  if(ARG_USES_WIDGETS)
+    target_link_libraries(${name} PRIVATE corvane_widgets Qt6::Widgets Qt6::Test)
+  endif()
   if(ARG_USES_TOOL)
     target_compile_definitions(${name} PRIVATE CORVANE_TOOL="$<TARGET_FILE:corvane>")
     add_dependencies(${name} corvane)

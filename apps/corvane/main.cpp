@@ -7,6 +7,7 @@
 #include "calendarReport.h"
 #include "documentReport.h"
 #include "graphReport.h"
+#include "renderCommand.h"
 
 #include <filesystem>
 #include <iostream>
@@ -138,13 +139,20 @@ int main(int argc, char** argv)
             return info(rest);
         if (command == "convert")
             return convert(rest);
+        if (command == "render") {
+            if (rest.empty())
+                throw UsageError{"render takes DOC and OUT"};
+            const std::string storage = toStorage(rest.front());
+            requireReadableSource(storage);
+            return cli::render(rest, storage);
+        }
         if (command == "--help" || command == "-h") {
-            std::cout << Usage;
+            std::cout << Usage << cli::RenderUsage;
             return 0;
         }
         throw UsageError{"unknown command " + command};
     } catch (const UsageError& e) {
-        std::cerr << "corvane: " << e.message << '\n' << Usage;
+        std::cerr << "corvane: " << e.message << '\n' << Usage << cli::RenderUsage;
         return ExitUsage;
     } catch (const std::exception& e) {
         std::cerr << "corvane: " << e.what() << '\n';

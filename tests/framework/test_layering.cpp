@@ -18,6 +18,7 @@ namespace {
 const std::map<std::string, int> Ranks = {
     {"platform", 0},  {"localization", 1}, {"media", 1}, {"objects", 2}, {"rendering", 3},
     {"time", 4},      {"tasktable", 5},    {"chart", 6}, {"pert", 6},    {"interaction", 7},
+    {"widgets", 8},
 };
 
 // The table of type identifiers names every persistent class so that the factory can create
@@ -34,6 +35,8 @@ std::string subsystemOf(const std::string& relative)
 {
     if (relative.rfind("platform/", 0) == 0)
         return "platform";
+    if (relative.rfind("widgets/", 0) == 0)
+        return "widgets";
     const auto first = relative.find('/');
     const auto second = relative.find('/', first + 1);
     return relative.substr(first + 1, second - first - 1);

@@ -1,0 +1,220 @@
+#pragma once
+// The chart control: a QWidget that shows the document of a data source through a view,
+// scrolls it, and turns mouse and keyboard input into operations through a transition table.
+
+#include "corvane/framework/interaction/qvtGanttView.h"
+#include "corvane/framework/objects/qvtDataSourceIntf.h"
+#include "corvane/framework/objects/qvtGanttObject.h"
+#include "corvane/framework/objects/qvtHaloEntity.h"
+#include "corvane/framework/tasktable/qvtTreeGrid.h"
+#include "corvane/platform/Graphics.h"
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QScrollBar;
+
+namespace corvane {
+
+class TQVTBarConnection;
+class TQVTCanvasVC;
+class TQVTDataSource;
+class TQVTGanttBar;
+class TQVTGanttDocument;
+class TQVTGanttTable;
+class TQVTVisualContext;
+
+/// A picture that cannot be made: too large, or a file that cannot be written.
+class EQVTExportError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+/// Mouse events of the control: (sender, button, modifiers, x, y).
+using TQVTMouseEvent = std::function<void(QWidget* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y)>;
+using TQVTMouseMoveEvent = std::function<void(QWidget* Sender, Qt::KeyboardModifiers Shift, int X, int Y)>;
+using TQVTControlNotifyEvent = std::function<void(QWidget* Sender)>;
+using TInvokeEditorEvent = std::function<void(TQVTGanttObject* Sender, bool& Allow)>;
+using TQVTDragBarEvent = std::function<void(TQVTGanttBar* Bar)>;
+
+/// The chart control. It paints only in its paint event: the chart is drawn through the
+/// visual context into a buffer image that is kept between paints and drawn again only after
+/// Paint() asked for it; outlines are overlays painted over the buffer.
+class TQVTController : public QWidget, public TQVTControllerIntf {
+public:
+    /// An action of the transition table: (x, y, keyState), keyState 1 for Ctrl plus 2 for Shift.
+    using Action = void (TQVTController::*)(int x, int y, int keyState);
+
+    explicit TQVTController(QWidget* parent = nullptr);
+    ~TQVTController() override;
+
+    /// Binds the control to dataSource (none unbinds it and hides the scroll bars).
+    virtual void setDataSource(TQVTDataSource* dataSource);
+    TQVTDataSource* DataSource() const { return FDataSource; }
+    /// The data source's document, table and tree; none without a data source.
+    TQVTGanttDocument* document() const;
+    TQVTGanttTable* table() const;
+    TQVTTreeGrid* tree() const;
+    TQVTView* getView() const { return view.get(); }
+
+    void Notify(mouseEvent event, int x, int y) override { nextState(event, x, y, 0); }
+    /// Runs one event through the transition table; an event raised while an action runs is
+    /// dropped, and an exception of an action is logged and leaves the control idle.
+    void nextState(mouseEvent event, int x, int y, int keyState);
+    mouseState getCurrentState() const { return currentState; }
+    /// The object under the mouse, or none.
+    TQVTGanttObject* getPointedObject() const { return pointedObject; }
+
+    /// Asks for the chart to be drawn again at the next paint event.
+    void Paint();
+    /// Sets the data source's update mode; EndUpdate ends it and brings the rows, the critical
+    /// path and the summary bars up to date.
+    void BeginUpdate();
+    void EndUpdate();
+    /// Runs op through the data source's history; answers whether it was performed.
+    bool handleOperation(const TQVTOperationPtr& op);
+    TDateTime getTime(int x);
+    /// Sets the vertical scroll bar to p percent of its range; nothing outside 0..100.
+    void SetVerticalScrollerPosition(int p);
+    /// Scrolls the rows so that row is on screen.
+    void ScrollInViewZeile(int row);
+    /// Scrolls the tree so that column col is on screen.
+    void ScrollInViewColumn(int col);
+    /// One unit of time more or less per column: the calendar's time mode one step finer or
+    /// coarser (hours to decades), as an undoable operation. Answers whether it changed.
+    bool zoomIn();
+    bool zoomOut();
+
+    // Export.
+    /// Paints rows firstRow..lastRow for startDate..endDate into bitmap (sized to fit); the
+    /// control's scroll position, dates and tree width are as before afterwards. Without a
+    /// bitmap nothing is painted. Throws EQVTExportError when the picture would pass
+    /// MaxExportPixels.
+    void PaintToBitmap(TBitmap* bitmap, int firstRow, int lastRow, TDateTime startDate, TDateTime endDate);
+    /// The same picture saved as a BMP, JPEG (quality 1..100) or PNG file.
+    void SaveToBitmap(const std::string& fileName, int firstRow, int lastRow, TDateTime startDate,
+                      TDateTime endDate);
+    void SaveToJpeg(const std::string& fileName, int firstRow, int lastRow, TDateTime startDate, TDateTime endDate,
+                    int quality);
+    void SaveToPng(const std::string& fileName, int firstRow, int lastRow, TDateTime startDate, TDateTime endDate);
+    /// A vector PDF of the same region, one page, texts kept as text.
+    void SaveToPdf(const std::string& fileName, int firstRow, int lastRow, TDateTime startDate, TDateTime endDate);
+    /// The largest picture PaintToBitmap makes (width x height).
+    static constexpr long long MaxExportPixels = 400LL * 1000 * 1000;
+
+    // Published switches and properties.
+    bool FAddElements = true;
+    bool FDeleteElements = true;
+    bool FModifyElements = true;
+    bool FExitAfterMouseDownOnGantt = false;
+    bool FFocusNextCellOnEnter = false;
+    bool snapToCell() const { return view && view->getSnapToCell(); }
+    void setSnapToCell(bool value)
+    {
+        if (view)
+            view->setSnapToCell(value);
+    }
+    int docScrollerMax() const;
+    void setOnSelectedRowsChanged(TQVTSelectedRowsChangedEvent event);
+    /// Forwarded to the table and the document.
+    void setOnDrawBar(std::function<void(TQVTGanttBar*, bool&)> event);
+    void setOnDrawConnection(std::function<void(TQVTBarConnection*, bool&)> event);
+
+    // Events.
+    TQVTMouseEvent OnBarMouseDown, OnEmptySpaceMouseDown, OnBarMouseUp, OnConnectionMouseDown, OnConnectionMouseUp,
+        OnTreeCellMouseDown;
+    TQVTMouseMoveEvent OnBarMouseMove, OnConnectionMouseMove;
+    TQVTAfterBarOperationEvent OnBarClick, OnBarDblClick;
+    TQVTAfterConnectionOperationEvent OnConnectionClick, OnConnectionDblClick;
+    TQVTDragBarEvent OnDragBar;
+    TQVTControlNotifyEvent OnObjectStartEditing, OnObjectFinishEditing, OnSplitterMove, OnRowFocus, OnStopDragging;
+    TInvokeEditorEvent OnInvokeEditor;
+    /// Told after every scroll of the time axis, rows or tree (the data source's OnViewChanged too).
+    TQVTControlNotifyEvent OnScroll;
+    /// Told the date under the mouse whenever the mouse moves over the chart.
+    std::function<void(TDateTime date, bool overChart)> OnMouseDate;
+
+    QScrollBar* docScroller() const { return FDocScroller; }
+    QScrollBar* treeScroller() const { return FTreeScroller; }
+    QScrollBar* verticalScroller() const { return FVerticalScroller; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+    /// Made by the subclass: the view and the drawer picked for hit-testing.
+    std::unique_ptr<TQVTGanttView> view;
+    TQVTViewType FViewType = vtGanttGraph;
+
+private:
+    void initFSA();
+    void updateScrollers();
+    void docScrollerChanged(int action);
+    void treeScrollerChanged(int value);
+    void verticalScrollerChanged(int value);
+    void renderChart();
+    void viewChanged();
+    void cancelGesture();
+    TQVTGanttObject* locate(int x, int y) const;
+    int rowOf(TQVTGanttObject* obj) const;
+    /// Measures the region, puts the chart into the exporting state (first row on top, the
+    /// dates, the tree as wide as its columns), lets paint draw it on a canvas of that size,
+    /// and puts everything back, also when paint throws.
+    void exportRegion(int firstRow, int lastRow, TDateTime startDate, TDateTime endDate,
+                      const std::function<void(int width, int height, const std::function<void(TCanvas&)>& draw)>& paint);
+    void saveExport(TGraphic& graphic, const std::string& fileName, int firstRow, int lastRow, TDateTime startDate,
+                    TDateTime endDate);
+
+    // Actions.
+    void noAction(int, int, int) {}
+    void setSimplyMoving(int, int, int) { currentState = simplyMoving; }
+    void startHighLighting(int x, int y, int keyState);
+    void stopHighLighting(int x, int y, int keyState);
+    void startDragging(int x, int y, int keyState);
+    void drag(int x, int y, int keyState);
+    void stopDragging(int x, int y, int keyState);
+    void deletePointed(int x, int y, int keyState);
+    void selectAll(int x, int y, int keyState);
+    void MoveFocusedRow(int x, int y, int keyState);
+    void MoveFocusedCell(int x, int y, int keyState);
+    void invokeEditor(int x, int y, int keyState);
+
+    TQVTDataSource* FDataSource = nullptr;
+    std::unique_ptr<TBitmap> buffer;
+    std::unique_ptr<TQVTCanvasVC> visualContext;
+    bool chartDirty = true;
+    bool _FPaintMutex = false;
+    bool ExecutingAction = false;
+    QScrollBar* FDocScroller;
+    QScrollBar* FTreeScroller;
+    QScrollBar* FVerticalScroller;
+    int docScrollerLastPosition = 0;
+    int treeScrollerLastPosition = 0;
+    bool updatingScrollers = false;
+    TQVTSelectedRowsChangedEvent FSetOnSelectedRowsChanged;
+
+    mouseState currentState = simplyMoving;
+    std::array<std::array<Action, MouseEventCount>, MouseStateCount> FSA{};
+    // Halo entities are shared so that one held across a paint (which makes them afresh)
+    // stays alive; bars and connections belong to the document and are looked up again after
+    // every change of the history.
+    std::shared_ptr<TQVTGanttObject> dragged;
+    std::shared_ptr<TQVTGanttObject> pointed;
+    TQVTGanttObject* pointedObject = nullptr;
+    QPoint firstDraggingPos;
+    QPoint lastDraggingPos;
+    bool draggingMoved = false;
+};
+
+} // namespace corvane
