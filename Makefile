@@ -21,12 +21,18 @@ release: bootstrap $(BUILD_RELEASE)/build.ninja
 	cmake --build $(BUILD_RELEASE) -j $(JOBS)
 
 demo: bootstrap $(BUILD_RELEASE)/build.ninja
-	cmake --build $(BUILD_RELEASE) -j $(JOBS) --target corvane
-	@echo "== corvane info (built-in document)"
-	./$(BUILD_RELEASE)/apps/corvane/corvane info
-	@echo
-	@echo "== corvane info examples/every-type.ini"
-	./$(BUILD_RELEASE)/apps/corvane/corvane info examples/every-type.ini
+	cmake --build $(BUILD_RELEASE) -j $(JOBS) --target corvane corvane-demo
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  echo "== corvane-demo (built-in document)"; \
+	  ./$(BUILD_RELEASE)/apps/corvane-demo/corvane-demo; \
+	else \
+	  echo "== no display: the built-in document and the examples rendered to pictures"; \
+	  mkdir -p $(BUILD_RELEASE)/demo; \
+	  ./$(BUILD_RELEASE)/apps/corvane/corvane render default $(BUILD_RELEASE)/demo/built-in.png && \
+	  for doc in examples/*.ini; do \
+	    ./$(BUILD_RELEASE)/apps/corvane/corvane render $$doc $(BUILD_RELEASE)/demo/$$(basename $$doc .ini).png || exit 1; \
+	  done; \
+	fi
 
 test: bootstrap
 	cmake -S . -B $(BUILD_TEST) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=ON -DCORVANE_WERROR=ON

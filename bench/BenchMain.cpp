@@ -1,6 +1,6 @@
-// Benchmarks run with a GUI application object on the offscreen platform, so that fonts load
+// Benchmarks run with a widgets application object on the offscreen platform, so that fonts load
 // as in an application, without a display.
-#include <QGuiApplication>
+#include <QApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -8,7 +8,7 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

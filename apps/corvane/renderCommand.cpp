@@ -3,6 +3,7 @@
 #include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/interaction/qvtDataSource.h"
+#include "corvane/framework/tasktable/qvtTreeGrid.h"
 #include "corvane/framework/time/qvtCalendar.h"
 #include "corvane/platform/DateUtils.h"
 #include "corvane/widgets/qvtGanttGraph.h"
@@ -23,7 +24,8 @@ const char* const RenderUsage =
     "       corvane render DOC OUT.{png,jpg,bmp,pdf} [--width N] [--rows FIRST-LAST] [--from YYYY-MM-DD]\n"
     "                      [--to YYYY-MM-DD] [--zoom hour|day|week|month|quarter|year|decade]\n"
     "render paints the task table and the chart of rows FIRST..LAST (all rows by default) from --from\n"
-    "(the document's start) to --to (as much as fits into --width pixels, 1600 by default).\n";
+    "(the document's start) to --to (as many time units as fit into --width pixels beside the task\n"
+    "table, 1600 by default).\n";
 
 namespace {
 
@@ -153,7 +155,9 @@ int render(const std::vector<std::string>& args, const std::string& storage)
     if (options.to) {
         to = *options.to;
     } else if (calendar) {
-        const int chartWidth = std::max(1, options.width - doc->getTreeWidth());
+        // The picture holds the task table's columns and then as many whole units as fit.
+        const int treeColumns = dataSource.GetTree() ? dataSource.GetTree()->getActualWidth() : 0;
+        const int chartWidth = std::max(1, options.width - treeColumns - doc->getTreeStartX());
         to = calendar->Add(calendar->StartOfPeriod(from), std::max(1, chartWidth / std::max(1, table->GetColumnWidth())));
     }
     const int rowCount = table->countRows();
