@@ -5,6 +5,7 @@
 #include "corvane/framework/objects/qvtEntityFactory.h"
 #include "corvane/framework/time/qvtBlockedDays_p.h"
 #include "corvane/platform/Colors.h"
+#include "corvane/platform/DiagnosticLog.h"
 
 #include <algorithm>
 #include <atomic>
@@ -419,14 +420,30 @@ void TQVTDateCategory::doSave(const std::string& name, IQVTMedia& media, TQVTEnt
     factory.saveObjectList(name, "exceptions", media, storedDates());
 }
 
+namespace {
+
+// A category's colour is read as text, so that every store gives it, the built-in document's
+// too (which answers texts only); text that is no colour keeps black.
+TColor categoryColor(IQVTMedia& media, const std::string& name)
+{
+    std::string text;
+    media.getStrProperty(name, "Color", "", text);
+    TColor color = clBlack;
+    if (!text.empty() && !TryStringToColor(text, color)) {
+        addlog("Date category \"" + name + "\": \"" + text + "\" is no colour; black is used");
+        color = clBlack;
+    }
+    return color;
+}
+
+} // namespace
+
 std::shared_ptr<TQVTGanttObject> TQVTDateCategoryPersistence::doLoad(const std::string& name, IQVTMedia& media,
                                                                      TQVTEntityFactory& factory)
 {
     std::string text;
-    TColor color = 0;
     media.getStrProperty(name, "Name", "", text);
-    media.getColorProperty(name, "Color", clBlack, color);
-    auto category = std::make_shared<TQVTDateCategory>(text, color);
+    auto category = std::make_shared<TQVTDateCategory>(text, categoryColor(media, name));
     loadFlags(media, name, *category);
     category->FDates = factory.loadObjectListAs<TQVTDateException>(name, "exceptions", media, category.get());
     return category;
@@ -464,9 +481,7 @@ TQVTPredefinedDateCategoryPersistence::doLoad(const std::string& name, IQVTMedia
             category->addDate(std::make_shared<TQVTWeekend>());
         }
     }
-    TColor color = 0;
-    media.getColorProperty(name, "Color", clBlack, color);
-    category->setColor(color);
+    category->setColor(categoryColor(media, name));
     loadFlags(media, name, *category);
     for (auto& date : factory.loadObjectListAs<TQVTDateException>(name, "exceptions", media, category.get()))
         category->FDates.push_back(std::move(date));

@@ -1,6 +1,8 @@
 #include "corvane/framework/media/qvtDefaultMedia.h"
 #include "corvane/framework/media/qvtIniFileMedia.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/time/qvtCalendar.h"
+#include "corvane/platform/Colors.h"
 
 #include "support/TestSupport.h"
 
@@ -162,4 +164,27 @@ TEST(DefaultDocument, SavingToTheBuiltInDocumentChangesNothing)
     factory.saveObject("root", *target, root.get());
     const LoadedGraph again = loadRoot(*target);
     EXPECT_EQ(again.edges, builtInEdges);
+}
+
+// The built-in store answers texts only; the categories' colours must still take effect, and a
+// file's colour text that is no colour keeps black with a log line.
+TEST(DefaultDocument, DateCategoriesTakeTheirColoursFromText)
+{
+    TQVTEntityFactory factory;
+    TQVTDefaultMedia media;
+    const auto weekends = std::dynamic_pointer_cast<TQVTDateCategory>(factory.loadObject("Weekends", media, nullptr));
+    const auto holidays = std::dynamic_pointer_cast<TQVTDateCategory>(factory.loadObject("Holidays", media, nullptr));
+    ASSERT_TRUE(weekends && holidays);
+    EXPECT_EQ(weekends->getColor(), 0x027FFFFFu);
+    EXPECT_EQ(holidays->getColor(), 0x023434FFu);
+
+    test::ScratchDir dir;
+    test::writeFile(dir.file("c.ini"), "[C]\ntypeID=Date Category\nName=Site\nColor=sunset\n");
+    TQVTINIFIle file(dir.file("c.ini"));
+    test::Capture capture;
+    TQVTEntityFactory fileFactory;
+    const auto site = std::dynamic_pointer_cast<TQVTDateCategory>(fileFactory.loadObject("C", file, nullptr));
+    ASSERT_TRUE(site);
+    EXPECT_EQ(site->getColor(), clBlack);
+    EXPECT_EQ(capture.log.size(), 1u);
 }
