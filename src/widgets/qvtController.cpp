@@ -284,7 +284,7 @@ void TQVTController::docScrollerChanged(int)
     pos = std::clamp(pos, FDocScroller->minimum() + DocScrollerMargin, FDocScroller->maximum() - DocScrollerMargin);
     FDocScroller->setSliderPosition(pos);
     docScrollerLastPosition = pos;
-    viewChanged();
+    viewChanged(OnGraphScroll);
 }
 
 void TQVTController::treeScrollerChanged(int value)
@@ -294,7 +294,7 @@ void TQVTController::treeScrollerChanged(int value)
         return;
     doc->setTreeStartX(doc->getTreeStartX() - (value - treeScrollerLastPosition));
     treeScrollerLastPosition = value;
-    viewChanged();
+    viewChanged(OnTreeScroll);
 }
 
 void TQVTController::verticalScrollerChanged(int value)
@@ -303,16 +303,16 @@ void TQVTController::verticalScrollerChanged(int value)
     if (!tab || updatingScrollers)
         return;
     tab->SetScrolledLines(value);
-    viewChanged();
+    viewChanged(OnVerticalScroll);
 }
 
-void TQVTController::viewChanged()
+void TQVTController::viewChanged(const TQVTControlNotifyEvent& scrolled)
 {
     Paint();
     if (FDataSource && FDataSource->OnViewChanged)
         FDataSource->OnViewChanged(this);
-    if (OnScroll)
-        OnScroll(this);
+    if (scrolled)
+        scrolled(this);
 }
 
 void TQVTController::SetVerticalScrollerPosition(int p)

@@ -133,8 +133,9 @@ public:
     TQVTDragBarEvent OnDragBar;
     TQVTControlNotifyEvent OnObjectStartEditing, OnObjectFinishEditing, OnSplitterMove, OnRowFocus, OnStopDragging;
     TInvokeEditorEvent OnInvokeEditor;
-    /// Told after every scroll of the time axis, rows or tree (the data source's OnViewChanged too).
-    TQVTControlNotifyEvent OnScroll;
+    /// Told after the tree, the time axis or the rows scrolled (the data source's OnViewChanged
+    /// is told every scroll too).
+    TQVTControlNotifyEvent OnTreeScroll, OnGraphScroll, OnVerticalScroll;
     /// Told the date under the mouse whenever the mouse moves over the chart.
     std::function<void(TDateTime date, bool overChart)> OnMouseDate;
 
@@ -164,7 +165,7 @@ private:
     void treeScrollerChanged(int value);
     void verticalScrollerChanged(int value);
     void renderChart();
-    void viewChanged();
+    void viewChanged(const TQVTControlNotifyEvent& scrolled);
     void cancelGesture();
     TQVTGanttObject* locate(int x, int y) const;
     int rowOf(TQVTGanttObject* obj) const;
