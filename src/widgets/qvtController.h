@@ -59,7 +59,7 @@ public:
     TQVTGanttDocument* document() const;
     TQVTGanttTable* table() const;
     TQVTTreeGrid* tree() const;
-    TQVTView* getView() const { return view.get(); }
+    TQVTGanttView* getView() const { return view.get(); }
 
     void Notify(mouseEvent event, int x, int y) override { nextState(event, x, y, 0); }
     /// Runs one event through the transition table; an event raised while an action runs is

@@ -10,6 +10,7 @@
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
 #include "corvane/framework/tasktable/qvtTreeRow.h"
 #include "corvane/framework/time/qvtCalendar.h"
+#include "corvane/framework/objects/qvtHaloEntity.h"
 #include "corvane/platform/DateUtils.h"
 
 #include "support/TestSupport.h"
@@ -204,6 +205,50 @@ TEST_F(GanttGraphTest, ExportedFilesLoadBackAsPicturesOfTheRegion)
     EXPECT_DOUBLE_EQ(ds.root()->getStartDate(), Monday);
     graph.PaintToBitmap(nullptr, 0, 7, Monday, Monday + 10);
     EXPECT_EQ(ds.GetTable()->getScrolledLines(), 2);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(GanttGraphTest, DraggingTheTreesEdgeResizesItAsOneUndoStep)
+{
+    const int width = ds.root()->getTreeWidth();
+    const int y = ds.root()->GetTableStartY() + 5;
+    int grip = -1;
+    for (int x = width - 6; x <= width + 6 && grip < 0; ++x)
+        if (auto* halo = dynamic_cast<TQVTHaloEntity*>(graph.getView()->locateDraggingObject(x, y));
+            halo && halo->IsTreeGridResizer())
+            grip = x;
+    ASSERT_GE(grip, 0) << "no resizer at the tree's edge";
+    int splitterMoves = 0;
+    graph.OnSplitterMove = [&](QWidget*) { ++splitterMoves; };
+
+    QTest::mouseMove(&graph, QPoint(grip, y));
+    QTest::mousePress(&graph, Qt::LeftButton, Qt::NoModifier, QPoint(grip, y));
+    EXPECT_EQ(graph.getCurrentState(), draggingObject);
+    QTest::mouseMove(&graph, QPoint(grip + 40, y + 30));
+    QTest::mouseRelease(&graph, Qt::LeftButton, Qt::NoModifier, QPoint(grip + 40, y + 30));
+    EXPECT_EQ(graph.getCurrentState(), simplyMoving);
+    EXPECT_EQ(ds.root()->getTreeWidth(), width + 40);
+    EXPECT_EQ(splitterMoves, 1);
+    EXPECT_EQ(ds.GetUndoRedoStack().GetUndoOperationCount(), 1);
+    ds.GetUndoRedoStack().undo();
+    EXPECT_EQ(ds.root()->getTreeWidth(), width);
+}
+
+TEST_F(GanttGraphTest, EscapeDuringADragLeavesNothingBehind)
+{
+    const int width = ds.root()->getTreeWidth();
+    const int y = ds.root()->GetTableStartY() + 5;
+    QTest::mousePress(&graph, Qt::LeftButton, Qt::NoModifier, QPoint(width - 1, y));
+    QTest::mouseMove(&graph, QPoint(width + 30, y));
+    QTest::keyClick(&graph, Qt::Key_Escape);
+    EXPECT_EQ(graph.getCurrentState(), simplyMoving);
+    EXPECT_FALSE(graph.getView()->outlineShown());
+    QTest::mouseRelease(&graph, Qt::LeftButton, Qt::NoModifier, QPoint(width + 30, y));
+    EXPECT_EQ(ds.root()->getTreeWidth(), width);
+    EXPECT_EQ(ds.GetUndoRedoStack().GetUndoOperationCount(), 0);
 }
 
 } // namespace

@@ -25,6 +25,11 @@ int roundHalfEven(double v)
     return static_cast<int>(std::nearbyint(v));
 }
 
+int chartOriginX(TQVTGanttDocument* document)
+{
+    return document ? document->getColStartX(0) : 0;
+}
+
 const TQVTDataSourceIntf& flagsOf(const TQVTDataSourceIntf* dataSource)
 {
     static const TQVTDataSourceIntf defaults;

@@ -21,6 +21,11 @@ struct RowTreeShape;
 /// v rounded to the nearest integer, halves to even, clamped to the int range; NaN gives 0.
 int roundHalfEven(double v);
 
+/// Where the chart's time axis begins on the view, the x of the document's start date: the
+/// document's getColStartX(0), the task tree's width. 0 without a document. Every x a bar
+/// painter computes from a date starts here.
+int chartOriginX(TQVTGanttDocument* document);
+
 /// The data source's flags, or their defaults for an operation made without one.
 const TQVTDataSourceIntf& flagsOf(const TQVTDataSourceIntf* dataSource);
 

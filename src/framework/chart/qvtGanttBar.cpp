@@ -237,7 +237,8 @@ TRect TQVTGanttBarDrawer::getRect(TDateTime viewStart)
     const double columnWidth = table->GetColumnWidth();
     const TDateTime start = bar->getStartDate();
     TRect rect;
-    rect.Left = roundHalfEven(columnWidth * unitsBetween(calendar, start, viewStart));
+    rect.Left = roundHalfEven(static_cast<double>(chartOriginX(table->findDocument())) +
+                              std::nearbyint(columnWidth * unitsBetween(calendar, start, viewStart)));
     rect.Top = table->getRowStartY(bar->getRow());
     // nearbyint rounds halves to even; roundHalfEven then keeps the sums in range.
     rect.Right =

@@ -1,6 +1,7 @@
 #include "corvane/framework/chart/qvtGanttDocument.h"
 
 #include "corvane/framework/chart/qvtBarConnection.h"
+#include "corvane/framework/chart/qvtChartDrawers.h"
 #include "corvane/framework/chart/qvtGanttBar.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
@@ -58,6 +59,16 @@ void TQVTGanttDocument::doSave(const std::string& name, IQVTMedia& media, TQVTEn
         factory.saveObjectList(name, "time scales", media, FScales);
     // Older versions never wrote the legend, so a document saved into a new file lost it.
     factory.saveChild(name, "legend", FLegend.get(), media);
+}
+
+std::unique_ptr<TQVTDrawer> TQVTGanttDocument::makeDrawer() const
+{
+    return std::make_unique<TQVTDocumentDrawer>(const_cast<TQVTGanttDocument*>(this));
+}
+
+std::unique_ptr<TQVTDrawer> TQVTGanttDocument::makePertViewDrawer() const
+{
+    return std::make_unique<TQVTDocumentPertDrawer>(const_cast<TQVTGanttDocument*>(this));
 }
 
 int TQVTGanttDocument::drawnHeight(const TQVTTimeScale* scale) const

@@ -132,6 +132,10 @@ public:
     bool FPrintLegend = false;
     bool FPrintLegendUnder = true;
 
+protected:
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
+    std::unique_ptr<TQVTDrawer> makePertViewDrawer() const override;
+
 private:
     int drawnHeight(const TQVTTimeScale* scale) const;
 };

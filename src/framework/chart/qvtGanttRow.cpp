@@ -1,5 +1,6 @@
 #include "corvane/framework/chart/qvtGanttRow.h"
 
+#include "corvane/framework/chart/qvtChartDrawers.h"
 #include "corvane/framework/chart/qvtChartShared_p.h"
 #include "corvane/framework/chart/qvtGanttBar.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
@@ -76,6 +77,16 @@ TQVTGanttTable* TQVTGanttRow::getTable() const
     const bool listed = table && FOrder >= 0 && FOrder < table->countRows() &&
                         table->FRows[static_cast<std::size_t>(FOrder)].get() == this;
     return listed ? table : nullptr;
+}
+
+std::unique_ptr<TQVTDrawer> TQVTGanttRow::makeDrawer() const
+{
+    return std::make_unique<TQVTGanttRowDrawer>(const_cast<TQVTGanttRow*>(this));
+}
+
+std::unique_ptr<TQVTDrawer> TQVTGanttRow::makePertViewDrawer() const
+{
+    return std::make_unique<TQVTGanttRowPertDrawer>(const_cast<TQVTGanttRow*>(this));
 }
 
 void TQVTGanttRow::setHeight(int value)

@@ -138,6 +138,10 @@ public:
     std::vector<TDateTime> BlockedDates;
     std::vector<TRessourceInformation> FRessourceInformations;
 
+protected:
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
+    std::unique_ptr<TQVTDrawer> makePertViewDrawer() const override;
+
 private:
     /// The table's row geometry depends on the height and the visibility.
     void geometryChanged() const;

@@ -1,6 +1,7 @@
 #include "corvane/framework/chart/qvtGanttTable.h"
 
 #include "corvane/framework/chart/qvtBarConnection.h"
+#include "corvane/framework/chart/qvtChartDrawers.h"
 #include "corvane/framework/chart/qvtChartShared_p.h"
 #include "corvane/framework/chart/qvtGanttBar.h"
 #include "corvane/framework/chart/qvtGanttDocument.h"
@@ -100,8 +101,28 @@ TQVTGanttTable::TQVTGanttTable() = default;
 
 TQVTGanttTable::~TQVTGanttTable() = default;
 
+std::unique_ptr<TQVTDrawer> TQVTGanttTable::makeDrawer() const
+{
+    return std::make_unique<TQVTGanttTableDrawer>(const_cast<TQVTGanttTable*>(this));
+}
+
+std::unique_ptr<TQVTDrawer> TQVTGanttTable::makePertViewDrawer() const
+{
+    return std::make_unique<TQVTGanttTablePertDrawer>(const_cast<TQVTGanttTable*>(this));
+}
+
+TQVTRessourceLabelSelector* TQVTGanttTable::getRessourceLabelSelector()
+{
+    if (!FRessourceLabelSelector) {
+        FRessourceLabelSelector = std::make_shared<TQVTRessourceLabelSelector>();
+        FRessourceLabelSelector->setParent(this);
+    }
+    return FRessourceLabelSelector.get();
+}
+
 void TQVTGanttTable::invalidateRowStructure()
 {
+    ++FChangeStamp;
     FSummarySpans.rows.clear();
     if (FCriticalPathCalculator)
         FCriticalPathCalculator->invalidate();
@@ -476,6 +497,7 @@ void TQVTGanttTable::RecalculateEffective()
 
 void TQVTGanttTable::updateAfterChange()
 {
+    ++FChangeStamp;
     if (FUpdateDeferrals > 0) {
         FUpdateDue = FUpdateWholePending = true;
         return;
@@ -486,6 +508,7 @@ void TQVTGanttTable::updateAfterChange()
 
 void TQVTGanttTable::updateAfterChange(const std::vector<int>& rows)
 {
+    ++FChangeStamp;
     if (FUpdateDeferrals > 0) {
         FUpdateDue = true;
         FUpdateRowsPending.insert(FUpdateRowsPending.end(), rows.begin(), rows.end());

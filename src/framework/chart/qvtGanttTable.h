@@ -24,6 +24,7 @@ class TQVTGanttDocument;
 class TQVTGanttRow;
 class TQVTGanttTable;
 class TQVTPertBarSettings;
+class TQVTRessourceLabelSelector;
 
 /// Lets the application paint a bar; clearing DefaultPaint skips the default painting.
 using TQVTDrawBarEvent = std::function<void(TQVTGanttBar* Bar, bool& DefaultPaint)>;
@@ -93,6 +94,9 @@ public:
     bool fitSummaryBar(int row, bool hasChildren, TQVTDataSourceIntf* dataSource,
                        std::shared_ptr<TQVTOperation>& done) override;
     void rowStructureChanged() override;
+    /// A TQVTNodeCollapseOperation for node; none when node is no task-tree node.
+    std::shared_ptr<TQVTOperation> makeNodeCollapseOperation(TQVTDataSourceIntf* dataSource,
+                                                             std::shared_ptr<TQVTGanttObject> node) override;
 
     /// Saved by the document: writes "table" = its identifier into the document's section name,
     /// then its own section: its layout keys, the rows, the PERT z-order, the PERT connections
@@ -145,6 +149,13 @@ public:
     /// stays (clamped to the rows).
     void SetScrolledLines(int value);
     void invalidateRowGeometry() { FGeometry.reset(); }
+    /// The indexes of the visible rows, ascending; valid until the rows' geometry changes.
+    std::span<const int> getVisibleRows() { return geometry().visibleRows; }
+    /// Grows with every change of the rows, their bars or the connections that goes through the
+    /// table's updates (updateAfterChange, invalidateRowStructure); painters key caches on it.
+    std::uint64_t getChangeStamp() const { return FChangeStamp; }
+    /// The frame of the resource label under the mouse; the table owns it.
+    TQVTRessourceLabelSelector* getRessourceLabelSelector();
 
     // Dates; 0 stands for no date.
     /// The earliest first start of the rows, 0 when no row has one.
@@ -201,7 +212,8 @@ public:
     bool applyOrder(const std::vector<std::shared_ptr<TQVTGanttRow>>& list);
 
     // Layout values that painting and the controller divide by, clamped to [1, MaxLength].
-    int GetColumnWidth() const { return FColWidth; }
+    int GetColumnWidth() const override { return FColWidth; }
+    bool GetDraw3D() const override { return FDraw3D; }
     void SetColumnWidth(int value);
     /// The height a newly inserted row gets.
     int getDefaultRowHeight() const { return FDefaultRowHeight; }
@@ -267,6 +279,7 @@ public:
     void updateCriticalPathOfRows(const std::vector<int>& rows);
 
     TQVTDrawBarEvent FOnDrawBar;
+    std::shared_ptr<TQVTRessourceLabelSelector> FRessourceLabelSelector;
     bool FDrawPertGrid = true;
     TQVTUserDefinedDateLine FDateLine;
     TQVTUserDefinedDateLine FDateLine2;
@@ -301,6 +314,10 @@ public:
     /// Extent of the PERT drawing.
     TPoint FMaxPertCoords{0, 0};
     std::shared_ptr<TQVTCriticalPathCalculator> FCriticalPathCalculator;
+
+protected:
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
+    std::unique_ptr<TQVTDrawer> makePertViewDrawer() const override;
 
 private:
     friend class TQVTGanttRowOperation;
@@ -348,6 +365,7 @@ private:
     bool FUpdateDue = false;
     bool FUpdateWholePending = false;
     std::vector<int> FUpdateRowsPending;
+    std::uint64_t FChangeStamp = 0;
 };
 
 class TQVTGanttTablePersistence : public TQVTPersistenceOf<TQVTGanttTable> {

@@ -82,6 +82,13 @@ void TQVTNodeCollapseOperation::setCollapsed(bool collapsed)
     FNode->setCollapsed(collapsed);
 }
 
+std::shared_ptr<TQVTOperation> TQVTGanttTable::makeNodeCollapseOperation(TQVTDataSourceIntf* dataSource,
+                                                                          std::shared_ptr<TQVTGanttObject> node)
+{
+    auto treeNode = std::dynamic_pointer_cast<TQVTTreeNode>(std::move(node));
+    return treeNode ? std::make_shared<TQVTNodeCollapseOperation>(dataSource, std::move(treeNode)) : nullptr;
+}
+
 bool TQVTNodeCollapseOperation::perform()
 {
     if (!FNode || !documentOf(FNode.get()))

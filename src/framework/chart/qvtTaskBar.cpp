@@ -122,7 +122,7 @@ int chartX(TQVTGanttDocument& document, const TQVTGanttTable& table, TDateTime d
     const TQVTDocumentCalendar* cal = document.getCalendar();
     const double units =
         cal ? cal->RealDiff(date, document.getStartDate()) : corvane::RealDiff(date, document.getStartDate(), tmDay);
-    return toPixel(std::trunc(table.GetColumnWidth() * units));
+    return toPixel(chartOriginX(&document) + std::trunc(table.GetColumnWidth() * units));
 }
 
 void drawHalo(TQVTGanttBar& bar, TQVTVisualContext& vc)

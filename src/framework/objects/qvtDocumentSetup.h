@@ -43,6 +43,10 @@ public:
     virtual bool isRowVisible(int row) const = 0;
     /// The y at which row `index` starts on the chart's vertical axis.
     virtual int getRowStartY(int index) = 0;
+    /// Pixels per calendar unit on the chart's time axis; 0 when there is no axis.
+    virtual int GetColumnWidth() const { return 0; }
+    /// Whether the chart is painted with 3-D shading.
+    virtual bool GetDraw3D() const { return false; }
 
     // Row order, for the task tree's sorting and moving.
     /// The number of rows.
@@ -59,6 +63,15 @@ public:
     /// What follows a change of the task tree's shape or order: the critical path and the
     /// summary bars, over the whole table.
     virtual void rowStructureChanged() = 0;
+    /// The operation that collapses the expanded node (a task-tree node) or expands the collapsed
+    /// one, not yet performed; none when the table makes none.
+    virtual std::shared_ptr<TQVTOperation> makeNodeCollapseOperation(TQVTDataSourceIntf* dataSource,
+                                                                     std::shared_ptr<TQVTGanttObject> node)
+    {
+        (void)dataSource;
+        (void)node;
+        return nullptr;
+    }
 };
 
 class TQVTConnectionSettings;

@@ -93,6 +93,8 @@ public:
     bool FWordWrap = false;
 
 protected:
+    /// A TQVTTreeCellDrawer, or a TQVTTreeAutoCellDrawer for automatic cells (qvtTreeDrawers.cpp).
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
     virtual const char* savedTypeID() const { return TypeID; }
     virtual void saveValue(const std::string& name, IQVTMedia& media);
     /// Orders two cells of this cell's kind by value; the base holds none, so all are equal.

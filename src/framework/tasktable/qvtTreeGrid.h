@@ -13,8 +13,10 @@
 
 namespace corvane {
 
+class TQVTNodeExpander;
 class TQVTTreeColSettings;
 class TQVTTreeGrid;
+class TQVTTreeGridResizer;
 class TQVTTreeHeader;
 class TQVTTreeRow;
 class TQVTTreeRowSettings;
@@ -116,6 +118,9 @@ public:
     std::string FNumberHierchy;
     /// The children before sorting, when a sort remembered them.
     std::vector<std::shared_ptr<TQVTTreeNode>> FSavedOrder;
+    /// The plus/minus box of a node with children; made when first drawn, then kept, so that a
+    /// handle found by the mouse stays valid across paints.
+    std::shared_ptr<TQVTNodeExpander> expander;
 
 private:
     int FLastIndex = -1;
@@ -295,6 +300,12 @@ public:
     bool FCellFocusing = false;
     TTreeFilterItem TreeFilter;
     TQVTFilterSettingsChangedEvent FOnFilterSettingsChanged;
+    /// The drag handle on the grid's right edge; made when first drawn, then kept.
+    std::shared_ptr<TQVTTreeGridResizer> resizer;
+
+protected:
+    /// A TQVTTreeGridDrawer (qvtTreeDrawers.cpp).
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
 
 private:
     /// Gives each shown row with automatic height the height its cells need.

@@ -13,8 +13,10 @@ namespace corvane {
 
 class TQVTTreeCellType;
 class TQVTTreeColSettings;
+class TQVTHeaderHalo;
 class TQVTTreeGrid;
 class TQVTTreeHeader;
+class TQVTTreeHeaderCellResizer;
 
 /// The sort order of a column; the values are the ones stored in files.
 enum TQVTSortOrder {
@@ -83,6 +85,12 @@ public:
     TQVTSortOrder FSortOrder = sortNone;
     bool FVisible = true;
     TQVTTreeHeaderFilterArea HeaderFilterArea{this};
+    /// The drag handle on the cell's right border; made when first drawn, then kept.
+    std::shared_ptr<TQVTTreeHeaderCellResizer> resizer;
+
+protected:
+    /// A TQVTTreeHeaderCellDrawer (qvtTreeDrawers.cpp).
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
 };
 
 class TQVTTreeHeaderCellPersistence : public TQVTPersistenceOf<TQVTTreeHeaderCell> {
@@ -158,6 +166,21 @@ public:
     int FActualWidth = 0;
     /// Colour of the column borders; not stored.
     TColor FlineColor = clGray;
+    /// The click areas of the visible columns, left to right (qvtTreeDrawers.cpp).
+    std::vector<std::shared_ptr<TQVTHeaderHalo>> clickers;
+    /// Lays the click areas over the visible columns, from top down to the first chart row's
+    /// top: one per visible column as wide as the column, neighbours sharing their border
+    /// pixel. A column keeps its area from one call to the next (only its place changes); an
+    /// area dropped stays alive until the next call, so a handle held between two paints is
+    /// never freed under its holder.
+    void updateClickers(int top);
+
+protected:
+    /// A TQVTTreeHeaderDrawer (qvtTreeDrawers.cpp).
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
+
+private:
+    std::vector<std::shared_ptr<TQVTHeaderHalo>> FRetiredClickers;
 };
 
 class TQVTTreeHeaderPersistence : public TQVTPersistenceOf<TQVTTreeHeader> {

@@ -2,6 +2,7 @@
 
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtDocumentSetup.h"
+#include "corvane/framework/tasktable/qvtTreeDrawers.h"
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
 #include "corvane/framework/tasktable/qvtTreeRow.h"
 #include "corvane/platform/DiagnosticLog.h"
@@ -43,6 +44,14 @@ bool TQVTRowSelector::contains(int x, int y) const
     return x >= rect.Left && x < rect.Right && y >= rect.Top && y < rect.Bottom;
 }
 
+TRect TQVTRowSelector::nextOutline(TRect r, int, int dy)
+{
+    const auto shift = [dy](int v) {
+        return static_cast<int>(std::clamp<long long>(static_cast<long long>(v) + dy, INT32_MIN, INT32_MAX));
+    };
+    return TRect{rect.Left, shift(r.Top), rect.Right, shift(r.Bottom)};
+}
+
 TQVTOperationPtr TQVTRowSelector::handleClick(int, int, int flags)
 {
     TQVTTreeGrid* grid = pane ? pane->getGrid() : nullptr;
@@ -81,6 +90,21 @@ TQVTRowResizer::TQVTRowResizer(TQVTTreeRowsResizePane* pane, int row, int x, int
 bool TQVTRowResizer::contains(int x, int y) const
 {
     return x >= FX && x - FX < FWidth && y >= FY - Grip && y <= FY + Grip;
+}
+
+TRect TQVTRowResizer::getOutline()
+{
+    const int right = static_cast<int>(std::min<long long>(static_cast<long long>(FX) + FWidth, INT32_MAX));
+    return TRect{FX, FY - 1 < FY ? FY - 1 : FY, right, FY < INT32_MAX ? FY + 1 : FY};
+}
+
+TRect TQVTRowResizer::nextOutline(TRect r, int, int dy)
+{
+    const TRect outline = getOutline();
+    const auto shift = [dy](int v) {
+        return static_cast<int>(std::clamp<long long>(static_cast<long long>(v) + dy, INT32_MIN, INT32_MAX));
+    };
+    return TRect{outline.Left, shift(r.Top), outline.Right, shift(r.Bottom)};
 }
 
 TQVTOperationPtr TQVTRowResizer::handleMove(int, int dy, int, int, int)
@@ -125,31 +149,54 @@ TQVTTreeGrid* TQVTTreeRowsResizePane::getGrid() const
     return dynamic_cast<TQVTTreeGrid*>(getParent());
 }
 
-void TQVTTreeRowsResizePane::update()
+void TQVTTreeRowsResizePane::update(int top, int bottom)
 {
+    // Handles dropped now live until the next update: whoever found one under the mouse may
+    // still hold it until the next paint.
+    FRetiredResizers = std::move(resizingHalo);
+    FRetiredSelectors = std::move(rowSelectors);
     resizingHalo.clear();
     rowSelectors.clear();
     TQVTTreeGrid* grid = getGrid();
     TQVTDocumentSetup* document = FindDocumentSetup(this);
     IQVTChartTable* table = document ? document->GetTable() : nullptr;
-    if (!grid || !table)
-        return;
-    const int x = document->getDocStartX();
-    const int right = static_cast<int>(std::min<long long>(static_cast<long long>(x) + FWidth, INT32_MAX));
-    long long y = table->getRowStartY(0);
-    for (int i = 0; i < grid->rowsCount(); ++i) {
-        const TQVTTreeRow* row = grid->getRow(i);
-        if (!row || row->FHidden || !table->isRowVisible(i))
-            continue;
-        const long long bottom = y + table->getRowHeight(i);
-        // Rows below the last representable pixel cannot be reached by the mouse.
-        if (bottom > INT32_MAX)
-            break;
-        rowSelectors.push_back(
-            std::make_shared<TQVTRowSelector>(this, TRect{x, static_cast<int>(y), right, static_cast<int>(bottom)}, i));
-        resizingHalo.push_back(std::make_shared<TQVTRowResizer>(this, i, x, static_cast<int>(bottom), right - x));
-        y = bottom;
+    if (grid && table) {
+        const int x = document->getDocStartX();
+        const int right = static_cast<int>(std::min<long long>(static_cast<long long>(x) + FWidth, INT32_MAX));
+        // Both old lists run by row index, so the handles of a row are found by walking along.
+        std::size_t oldSelector = 0;
+        std::size_t oldResizer = 0;
+        forEachShownRow(*grid, *table, top, bottom, [&](int i, int y, int height) {
+            const long long bottomY = static_cast<long long>(y) + height;
+            // Rows below the last representable pixel cannot be reached by the mouse.
+            if (bottomY > INT32_MAX)
+                return false;
+            const TRect rect{x, y, right, static_cast<int>(bottomY)};
+            while (oldSelector < FRetiredSelectors.size() && FRetiredSelectors[oldSelector]->index < i)
+                ++oldSelector;
+            if (oldSelector < FRetiredSelectors.size() && FRetiredSelectors[oldSelector]->index == i) {
+                auto selector = std::move(FRetiredSelectors[oldSelector++]);
+                selector->rect = rect;
+                rowSelectors.push_back(std::move(selector));
+            } else {
+                rowSelectors.push_back(std::make_shared<TQVTRowSelector>(this, rect, i));
+            }
+            while (oldResizer < FRetiredResizers.size() && FRetiredResizers[oldResizer]->targetRow < i)
+                ++oldResizer;
+            if (oldResizer < FRetiredResizers.size() && FRetiredResizers[oldResizer]->targetRow == i) {
+                auto resizer = std::move(FRetiredResizers[oldResizer++]);
+                resizer->FX = x;
+                resizer->FY = static_cast<int>(bottomY);
+                resizer->FWidth = right - x;
+                resizingHalo.push_back(std::move(resizer));
+            } else {
+                resizingHalo.push_back(std::make_shared<TQVTRowResizer>(this, i, x, static_cast<int>(bottomY), right - x));
+            }
+            return true;
+        });
     }
+    std::erase(FRetiredSelectors, nullptr);
+    std::erase(FRetiredResizers, nullptr);
 }
 
 TQVTRowSelector* TQVTTreeRowsResizePane::locateSelector(int x, int y) const

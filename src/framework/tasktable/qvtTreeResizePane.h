@@ -3,9 +3,11 @@
 // height: one selector and one resizer per shown row.
 
 #include "corvane/framework/objects/qvtGanttObject.h"
+#include "corvane/framework/objects/qvtHaloEntity.h"
 #include "corvane/framework/objects/qvtOperation.h"
 #include "corvane/platform/Colors.h"
 
+#include <climits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,30 +18,43 @@ class TQVTTreeGrid;
 class TQVTTreeRowsResizePane;
 
 /// The handle of one shown row in the pane: a click selects rows, a drag moves the row
-/// elsewhere in the tree. Made afresh by the pane's update; not kept across paints.
-class TQVTRowSelector : public TQVTGanttObject {
+/// elsewhere in the tree. The pane keeps the selector of a row from one update to the next.
+class TQVTRowSelector : public TQVTHaloEntity {
 public:
     TQVTRowSelector(TQVTTreeRowsResizePane* pane, TRect rect, int index);
+
+    bool processMouseClick() override { return true; }
+    bool processDragging() override { return true; }
+    /// The selector's rectangle.
+    TRect getOutline() override { return rect; }
+    /// The rectangle moved by dy: a row is dragged up and down only.
+    TRect nextOutline(TRect r, int dx, int dy) override;
+    bool changeCursorDragging() override { return true; }
+    TCursor cursorDragging() override { return crDrag; }
 
     /// Whether (x, y) lies in the rectangle (right and bottom edges exclusive).
     bool contains(int x, int y) const;
     /// Selects rows through the grid's handleRowSelect as a click on this selector's row with
     /// flags (bit 1 adds to the selection, bit 2 selects a run); selection is no operation, so
     /// the answer is always none.
-    TQVTOperationPtr handleClick(int x, int y, int flags);
+    TQVTOperationPtr handleClick(int x, int y, int flags) override;
     /// The move of a drag released at (x, y), not yet performed: before the row whose
     /// selector is there, or to the end of the top level when there is none. None on the
     /// dragged row's own selector and wherever the tree cannot move the row.
-    TQVTOperationPtr handleMove(int dx, int dy, int keyState, int x, int y);
+    TQVTOperationPtr handleMove(int dx, int dy, int keyState, int x, int y) override;
 
     TQVTTreeRowsResizePane* pane;
     TRect rect;
     /// The row index the selector stands for.
     int index;
+
+protected:
+    /// A TQVTRowSelectorDrawer (qvtTreeDrawers.cpp).
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
 };
 
 /// The drag handle on the lower border of one shown row, across the pane.
-class TQVTRowResizer : public TQVTGanttObject {
+class TQVTRowResizer : public TQVTHaloEntity {
 public:
     /// Grip above and below the border, in pixels.
     static constexpr int Grip = 2;
@@ -48,11 +63,20 @@ public:
 
     TQVTRowResizer(TQVTTreeRowsResizePane* pane, int row, int x, int y, int width);
 
+    bool processDragging() override { return true; }
+    /// A strip 2 pixels high on the border, across the pane.
+    TRect getOutline() override;
+    /// The strip moved by dy: only the height changes.
+    TRect nextOutline(TRect r, int dx, int dy) override;
+    bool changeCursorDragging() override { return true; }
+    TCursor cursorDragging() override { return crVSplit; }
+    TCursor cursorOver() override { return crVSplit; }
+
     /// Whether (x, y) lies on the grip: within Grip pixels of the border, across the pane.
     bool contains(int x, int y) const;
     /// The height change of a drag by dy, not yet performed: a TQVTRowResizeOperation to the
     /// row's current height + dy. None below MinHeight, for no change or without the row.
-    TQVTOperationPtr handleMove(int dx, int dy, int keyState, int x, int y);
+    TQVTOperationPtr handleMove(int dx, int dy, int keyState, int x, int y) override;
 
     TQVTTreeRowsResizePane* pane;
     /// The index of the chart row whose lower border this is.
@@ -60,6 +84,10 @@ public:
     int FX;
     int FY;
     int FWidth;
+
+protected:
+    /// A TQVTRowResizerDrawer (qvtTreeDrawers.cpp).
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
 };
 
 /// The pane's settings and its handles. Its parent is the tree grid.
@@ -74,10 +102,14 @@ public:
 
     /// Rebuilds the selectors and resizers from the rows: from the chart table's first row
     /// top down, every row that is neither filtered out of the tree nor hidden in the chart
-    /// (scrolled out above or inside a collapsed branch) gets a selector over its height,
-    /// FWidth wide from the document's start x, and a resizer on its lower border. Without a
-    /// document, chart table or grid both lists are empty.
-    void update();
+    /// (scrolled out above or inside a collapsed branch) and that reaches into the band from
+    /// top to bottom gets a selector over its height, FWidth wide from the document's start x,
+    /// and a resizer on its lower border. Only the rows in the band are visited, and rows of
+    /// no height get no handles. A row keeps its selector and resizer from one update to the
+    /// next (only their places change); handles dropped stay alive until the next update, so
+    /// a handle held between two paints is never freed under its holder. Without a document,
+    /// chart table or grid both lists are empty.
+    void update(int top = INT_MIN, int bottom = INT_MAX);
     /// The selector whose rectangle holds (x, y), or none.
     TQVTRowSelector* locateSelector(int x, int y) const;
     /// The selector of row index i, or none when the row has none.
@@ -93,6 +125,14 @@ public:
     /// Both in row order, and so from top to bottom.
     std::vector<std::shared_ptr<TQVTRowResizer>> resizingHalo;
     std::vector<std::shared_ptr<TQVTRowSelector>> rowSelectors;
+
+protected:
+    /// A TQVTTreeRowsResizePaneDrawer (qvtTreeDrawers.cpp).
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
+
+private:
+    std::vector<std::shared_ptr<TQVTRowResizer>> FRetiredResizers;
+    std::vector<std::shared_ptr<TQVTRowSelector>> FRetiredSelectors;
 };
 
 class TQVTTreeRowsResizePanePersistence : public TQVTPersistenceOf<TQVTTreeRowsResizePane> {

@@ -110,6 +110,10 @@ public:
     bool FFocused = false;
     /// Hidden by the row filter.
     bool FHidden = false;
+
+protected:
+    /// A TQVTTreeRowDrawer (qvtTreeDrawers.cpp).
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
 };
 
 class TQVTTreeRowPersistence : public TQVTPersistenceOf<TQVTTreeRow> {

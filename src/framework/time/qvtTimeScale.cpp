@@ -3,6 +3,7 @@
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtCommon.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/time/qvtTimeScaleDrawer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -94,9 +95,15 @@ void TQVTTimeScale::SetFontSize(int s)
 {
     if (s > 0)
         fontSize = s;
-    // The drawer measures the label height on the visual context it last painted on; this is
-    // its measure before the first paint.
-    scaleHeight = static_cast<int>(std::nearbyint(1.2 * UnpaintedTextHeight));
+    // The drawer measures the label height once the tier has been painted.
+    auto* drawer = dynamic_cast<TQVTTimeScaleDrawer*>(FDrawer.get());
+    const double textHeight = drawer ? drawer->getFontSize() : UnpaintedTextHeight;
+    scaleHeight = static_cast<int>(std::nearbyint(1.2 * textHeight));
+}
+
+std::unique_ptr<TQVTDrawer> TQVTTimeScale::makeDrawer() const
+{
+    return std::make_unique<TQVTTimeScaleDrawer>(const_cast<TQVTTimeScale*>(this));
 }
 
 std::string TQVTTimeScale::PeriodToString(TDateTime dt) const

@@ -30,7 +30,8 @@ public:
     void Update(TQVTTimeMode calendarMode);
     /// Ignored unless h > 0.
     void SetHeight(int h);
-    /// Takes s when s > 0; the height then fits the label text.
+    /// Takes s when s > 0; the height then fits the label text: 1.2 times the drawer's
+    /// getFontSize, or 10 when the tier has no drawer yet.
     void SetFontSize(int s);
     /// The period holding dt in the tier's label format.
     std::string PeriodToString(TDateTime dt) const;
@@ -53,6 +54,10 @@ public:
 
     /// The chart table the tier belongs to.
     std::shared_ptr<IQVTChartTable> FGrid;
+
+protected:
+    /// A TQVTTimeScaleDrawer.
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
 };
 
 class TQVTTimeScalePersistence : public TQVTPersistenceOf<TQVTTimeScale> {

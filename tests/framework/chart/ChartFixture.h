@@ -37,7 +37,7 @@ struct RowPlan {
 class ChartFixture : public DocumentFileTest {
 protected:
     /// A document with a calendar in days (no exceptions), a table of rows (height 20) and a
-    /// numbered task tree whose nodes follow the rows' levels, with its summary bars up to
+    /// numbered task tree of width 0 whose nodes follow the rows' levels, with its summary bars up to
     /// date; the document starts on day 100.
     void build(const std::vector<RowPlan>& rows)
     {
@@ -49,6 +49,8 @@ protected:
         document->Ftable->setParent(document.get());
         document->FTree = std::make_shared<TQVTTreeGrid>();
         document->FTree->setParent(document.get());
+        // No task tree beside the chart: the time axis starts at x = 0.
+        document->FTree->setWidth(0);
         document->FTree->FRootNode = std::make_shared<TQVTTreeNode>();
         document->FTree->FRootNode->setParent(document->FTree.get());
         std::vector<TQVTTreeNode*> parents{document->FTree->FRootNode.get()};

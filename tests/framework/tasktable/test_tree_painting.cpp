@@ -1,0 +1,444 @@
+// The task table on real pixels: column layout, nesting and expanders, hidden rows, colours,
+// header and row pane; what the mouse finds there; and the operations of its handles.
+
+#include "corvane/framework/chart/qvtTaskBar.h"
+#include "corvane/framework/interaction/qvtUndoRedoStack.h"
+#include "corvane/framework/rendering/qvtCanvasVC.h"
+#include "corvane/framework/tasktable/qvtHorizontalResizer.h"
+#include "corvane/framework/tasktable/qvtTreeCellTypes.h"
+#include "corvane/framework/tasktable/qvtTreeCells.h"
+#include "corvane/framework/tasktable/qvtTreeDrawers.h"
+#include "corvane/framework/tasktable/qvtTreeHeader.h"
+#include "corvane/framework/tasktable/qvtTreeResizePane.h"
+#include "corvane/platform/Graphics.h"
+
+#include "framework/chart/ChartFixture.h"
+#include "support/ReferencePicture.h"
+
+#include <gtest/gtest.h>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+constexpr int Width = 320;
+constexpr int Height = 140;
+// The header lies above the first row (y 0); the picture shows from y -Top.
+constexpr int Top = 20;
+constexpr TColor LineColor = clGray;
+constexpr TColor HeaderColor = 0xE0E0E0;
+
+// Rows A, A1, A2 (children of A), B, 20 pixels high, under a header of a text column (100
+// wide) and a spin column (60); the document starts at x 0, the row pane is 20 wide, so the
+// columns start at x 20 and 119.
+class TreePainting : public ChartFixture {
+protected:
+    void SetUp() override { make({{0, "A"}, {1, "A1"}, {1, "A2"}, {0, "B"}}); }
+
+    void make(const std::vector<std::pair<int, std::string>>& outline)
+    {
+        std::vector<RowPlan> plan;
+        for (const auto& [level, name] : outline)
+            plan.push_back({level, {}});
+        build(plan);
+        document->FDataSource = &hooks;
+        document->setDocStartX(0);
+        grid().setWidth(300);
+        auto header = std::make_shared<TQVTTreeHeader>();
+        header->setParent(&grid());
+        header->FbkColor = HeaderColor;
+        grid().FHeader = header;
+        addColumn("Name", std::make_shared<TQVTTreeSimpleTextCellType>(), 100);
+        addColumn("Count", std::make_shared<TQVTTreeSpinCellType>(), 60);
+        grid().FRowsResizePane = std::make_shared<TQVTTreeRowsResizePane>();
+        grid().FRowsResizePane->setParent(&grid());
+        grid().FRowsResizePane->FWidth = 20;
+        for (int i = 0; i < grid().rowsCount(); ++i) {
+            TQVTTreeNode* node = grid().findNodeByIndex(i);
+            node->FRow = TQVTTreeRow::Create(header.get(), nullptr);
+            node->FRow->setParent(node);
+            node->FRow->getCell(0)->SetText(outline[static_cast<std::size_t>(i)].second);
+        }
+        grid().updateNodes();
+        bitmap.SetSize(Width, Height);
+    }
+
+    TQVTTreeHeaderCell* addColumn(const std::string& title, std::shared_ptr<TQVTTreeCellType> type, int width)
+    {
+        auto cell = std::make_shared<TQVTTreeHeaderCell>();
+        cell->FTitle = title;
+        cell->FDataType = std::move(type);
+        grid().FHeader->insertHeaderCell(cell, -1);
+        cell->setWidth(width);
+        return cell.get();
+    }
+
+    TQVTTreeGrid& grid() { return *document->FTree; }
+    TQVTTreeGridDrawer& drawer() { return *static_cast<TQVTTreeGridDrawer*>(grid().getDrawer(vtGanttGraph)); }
+
+    // Paints the tree on a white bitmap, logical y 0 at pixel row Top.
+    void paint(TBitmap& into)
+    {
+        into.Canvas().Brush() = TBrush{};
+        into.Canvas().FillRect(Rect(0, 0, Width, Height));
+        into.Canvas().SetMapping(0, Top, 1, 1);
+        TQVTCanvasVC vc(into.Canvas());
+        vc.setVisibleArea(Rect(0, -Top, Width, Height - Top));
+        drawer().Draw(vc);
+        into.Canvas().SetMapping(0, 0, 1, 1);
+    }
+    void paint() { paint(bitmap); }
+    // The pixel at logical (x, y).
+    TColor at(int x, int y) { return bitmap.Pixel(x, y + Top) & 0xFFFFFF; }
+    // How many pixels of r (logical) are not c.
+    int inkIn(TRect r, TColor c)
+    {
+        int n = 0;
+        for (int y = r.Top; y < r.Bottom; ++y)
+            for (int x = r.Left; x < r.Right; ++x)
+                n += at(x, y) != c;
+        return n;
+    }
+    std::vector<int> paintedIndexes()
+    {
+        std::vector<int> rows;
+        for (const auto& r : drawer().paintedRows())
+            rows.push_back(r.index);
+        return rows;
+    }
+
+    TBitmap bitmap;
+    TQVTUndoRedoStack history;
+};
+
+TEST_F(TreePainting, ColumnsShareBordersAndRowsNestWithExpanders)
+{
+    paint();
+    const TColor plain = grid().getRow(1)->Fsettings->FColor;
+    const TColor group = grid().getRow(0)->Fsettings->FGroupColor;
+    // Column borders: the text column's right border is the spin column's left pixel.
+    EXPECT_EQ(at(119, 25), LineColor);
+    EXPECT_EQ(at(178, 25), LineColor);
+    EXPECT_EQ(at(120, 25), plain);
+    EXPECT_EQ(at(177, 25), plain);
+    EXPECT_EQ(at(179, 25), grid().FbkColor);
+    EXPECT_EQ(at(150, 19), LineColor); // lower border of row 0
+    EXPECT_EQ(at(150, 15), group);
+    // Content starts at x0 + 7 (depth + 1) + 4.
+    EXPECT_EQ(grid().getRow(0)->FNestingOffset, 31);
+    EXPECT_EQ(grid().getRow(1)->FNestingOffset, 38);
+    EXPECT_EQ(grid().getRow(3)->FNestingOffset, 31);
+    EXPECT_EQ(inkIn(Rect(21, 20, 37, 39), plain), 0); // nothing left of A1's text
+    EXPECT_GT(inkIn(Rect(38, 20, 60, 39), plain), 0);
+    // A's expander: a 9 x 9 box centred at (24, 10) with a minus; leaves have none.
+    TQVTTreeNode* a = grid().findNodeByIndex(0);
+    ASSERT_NE(a->expander, nullptr);
+    EXPECT_EQ(a->expander->getPosition().X, 24);
+    EXPECT_EQ(a->expander->getPosition().Y, 10);
+    for (int d : {-4, 4}) {
+        EXPECT_EQ(at(24 + d, 10), TQVTNodeExpander::Color);
+        EXPECT_EQ(at(24, 10 + d), TQVTNodeExpander::Color);
+    }
+    EXPECT_EQ(at(22, 10), TQVTNodeExpander::Color);
+    EXPECT_EQ(at(26, 10), TQVTNodeExpander::Color);
+    EXPECT_EQ(at(24, 8), group); // no vertical stroke while expanded
+    EXPECT_EQ(grid().findNodeByIndex(1)->expander, nullptr);
+
+    grid().collapse(0);
+    paint();
+    EXPECT_EQ(at(24, 8), TQVTNodeExpander::Color); // plus
+    EXPECT_EQ(at(24, 12), TQVTNodeExpander::Color);
+    EXPECT_EQ(paintedIndexes(), (std::vector<int>{0, 3}));
+    EXPECT_EQ(grid().getRow(3)->FOrder, 1);
+}
+
+TEST_F(TreePainting, FilteredRowsAreLeftOutAndScrolledRowsStartAtTheTop)
+{
+    grid().TreeFilter.ColID = 0;
+    grid().TreeFilter.Values = {"a2"};
+    grid().ApplyFilter();
+    paint();
+    EXPECT_EQ(paintedIndexes(), (std::vector<int>{0, 2}));
+    EXPECT_EQ(drawer().paintedRows()[1].y, 20);
+    EXPECT_EQ(at(150, 50), grid().FbkColor);
+
+    grid().ClearFilter(false);
+    grid().ApplyFilter();
+    table().SetScrolledLines(2);
+    paint();
+    EXPECT_EQ(paintedIndexes(), (std::vector<int>{2, 3}));
+    EXPECT_EQ(drawer().paintedRows()[0].y, 0);
+}
+
+TEST_F(TreePainting, StartingAtTheFirstRowOnScreenPaintsWhatTheWholeWalkPaints)
+{
+    std::vector<std::pair<int, std::string>> outline;
+    for (int i = 0; i < 400; ++i)
+        outline.emplace_back(i % 7 == 0 ? 0 : 1 + (i % 3 == 0 && i % 7 != 1), "T" + std::to_string(i % 11));
+    make(outline);
+    for (int i : {14, 70, 71, 150})
+        if (grid().childrenCount(i) > 0)
+            grid().collapse(i);
+    row(200).setHeight(0); // a row of no height is no row on screen
+    grid().TreeFilter.ColID = 0;
+    grid().TreeFilter.Values = {"T3", "T5", "T8"};
+    grid().ApplyFilter();
+    for (int scrolled : {0, 1, 90, 190}) {
+        table().SetScrolledLines(scrolled);
+        grid().select(table().getScrolledLines() + 2, true);
+        paint();
+        const std::vector<int> fast = paintedIndexes();
+        TBitmap whole;
+        whole.SetSize(Width, Height);
+        drawer().FWalkAllRows = true;
+        paint(whole);
+        drawer().FWalkAllRows = false;
+        EXPECT_EQ(paintedIndexes(), fast) << "scrolled " << scrolled;
+        EXPECT_FALSE(fast.empty());
+        int differing = 0;
+        for (int y = 0; y < Height; ++y)
+            for (int x = 0; x < Width; ++x)
+                differing += whole.Pixel(x, y) != bitmap.Pixel(x, y);
+        EXPECT_EQ(differing, 0) << "scrolled " << scrolled;
+    }
+}
+
+TEST_F(TreePainting, SelectedAndFocusedRowsShowTheirColoursInTreeAndPane)
+{
+    grid().select(1, true);
+    grid().getRow(3)->focus(true);
+    grid().getRow(2)->select(true);
+    grid().getRow(2)->focus(true); // both: focus wins
+    paint();
+    EXPECT_EQ(at(150, 25), grid().FSelectedRowColor & 0xFFFFFF);
+    EXPECT_EQ(at(150, 65), grid().FFocusedRowColor & 0xFFFFFF);
+    EXPECT_EQ(at(150, 45), grid().FFocusedRowColor & 0xFFFFFF);
+    // The text of a selected row is in the selected font colour.
+    int selectedFont = 0;
+    for (int y = 20; y < 39; ++y)
+        for (int x = 38; x < 100; ++x)
+            selectedFont += at(x, y) == (grid().FSelectedRowFontColor & 0xFFFFFF);
+    EXPECT_GT(selectedFont, 0);
+    // Pane: selector of the selected row filled, the focused row's has a black triangle.
+    EXPECT_EQ(at(3, 23), grid().FSelectedRowColor & 0xFFFFFF);
+    EXPECT_EQ(at(3, 3), grid().FRowsResizePane->FColor);
+    EXPECT_EQ(at(19, 5), LineColor);
+    EXPECT_EQ(at(5, 19), LineColor);
+    EXPECT_LT(inkIn(Rect(0, 60, 19, 79), clBlack), 19 * 19); // the triangle
+    EXPECT_EQ(inkIn(Rect(0, 0, 19, 19), grid().FRowsResizePane->FColor), 0);
+}
+
+TEST_F(TreePainting, HeaderShowsTitlesAndSortMarks)
+{
+    paint();
+    EXPECT_EQ(at(5, -8), HeaderColor);         // over the row pane
+    EXPECT_EQ(at(119, -8), LineColor);         // column border
+    EXPECT_EQ(at(150, -1), LineColor);         // lower border
+    EXPECT_EQ(at(200, -18), grid().FUpperPaneColor & 0xFFFFFF); // above the header
+    EXPECT_GT(inkIn(Rect(50, -16, 90, -1), HeaderColor), 0);    // "Name"
+    const TRect mark = Rect(100, -16, 118, -1);
+    EXPECT_EQ(inkIn(mark, HeaderColor), 0);
+
+    // Ascending: a triangle pointing up, wider at the bottom; descending the other way.
+    const auto halves = [&] {
+        return std::pair{inkIn(Rect(100, -16, 118, -8), HeaderColor), inkIn(Rect(100, -8, 118, -1), HeaderColor)};
+    };
+    grid().FHeader->setSortOrder(0, sortAscending);
+    paint();
+    const auto [upUpper, upLower] = halves();
+    EXPECT_LT(upUpper, upLower);
+    grid().FHeader->setSortOrder(0, sortDescending);
+    paint();
+    const auto [downUpper, downLower] = halves();
+    EXPECT_GT(downUpper, downLower);
+}
+
+TEST_F(TreePainting, EachCellTypeShowsItsText)
+{
+    auto* date = addColumn("Date", std::make_shared<TQVTTreeDateTimeCellType>(), 40);
+    auto* number = addColumn("No", std::make_shared<TQVTTreeAutoCellNumber>(), 40);
+    (void)date;
+    (void)number;
+    auto* multi = addColumn("Note", std::make_shared<TQVTTreeMultilineTextCellType>(), 40);
+    (void)multi;
+    // Cells of the new columns for row 3 only.
+    TQVTTreeRow& r = *grid().getRow(3);
+    auto dateCell = std::make_shared<TQVTTreeDateTimeCell>();
+    dateCell->FDataType = grid().FHeader->getHeaderCell(2)->FDataType;
+    dateCell->FRowSettings = r.Fsettings;
+    dateCell->SetDate(45352);
+    r.insertCell(dateCell, -1);
+    auto auto_ = std::make_shared<TQVTTreeAutoCell>();
+    auto_->FDataType = grid().FHeader->getHeaderCell(3)->FDataType;
+    auto_->FRowSettings = r.Fsettings;
+    r.insertCell(auto_, -1);
+    auto note = std::make_shared<TQVTTreeMultilineTextCell>();
+    note->FRowSettings = r.Fsettings;
+    note->SetText("x\ny");
+    r.insertCell(note, -1);
+    grid().getRow(3)->getCell(1)->SetText("");
+    paint();
+    const TColor plain = r.Fsettings->FColor;
+    EXPECT_EQ(inkIn(Rect(120, 61, 177, 78), plain), 0); // empty spin cell
+    EXPECT_GT(inkIn(Rect(179, 61, 216, 78), plain), 0); // date (clipped to its cell)
+    EXPECT_GT(inkIn(Rect(219, 61, 255, 78), plain), 0); // "2." computed while painting
+    // Two lines: ink above and below the middle.
+    EXPECT_GT(inkIn(Rect(258, 60, 294, 69), plain), 0);
+    EXPECT_GT(inkIn(Rect(258, 69, 294, 79), plain), 0);
+}
+
+TEST_F(TreePainting, TheMouseFindsHandlesAndCells)
+{
+    TQVTHorizontalResizer resizer;
+    resizer.setPosition(100, 10, 30);
+    for (int x = 96; x <= 104; ++x)
+        EXPECT_EQ(resizer.getDrawer(vtGanttGraph)->locateObject(x, 20) != nullptr, x >= 97 && x <= 103) << x;
+    EXPECT_EQ(resizer.getDrawer(vtGanttGraph)->locateObject(100, 41), nullptr);
+    EXPECT_EQ(resizer.getOutline(), Rect(99, 10, 101, 40));
+    EXPECT_EQ(resizer.nextOutline(resizer.getOutline(), 7, 25), Rect(106, 10, 108, 40));
+    EXPECT_EQ(resizer.cursorOver(), crHSplit);
+
+    paint();
+    TQVTDrawer& d = drawer();
+    TQVTNodeExpander* expander = grid().findNodeByIndex(0)->expander.get();
+    EXPECT_EQ(d.locateObject(21, 7), expander);
+    EXPECT_EQ(d.locateObject(27, 13), expander);
+    EXPECT_EQ(d.locateObject(28, 10), grid().getRow(0)->getCell(0));
+    EXPECT_EQ(d.locateObject(150, 25), grid().getRow(1)->getCell(1));
+    EXPECT_EQ(d.locateObject(119, 25), grid().getRow(1)->getCell(0)); // the shared pixel is the left one's
+    EXPECT_EQ(d.locateObject(200, 25), nullptr);
+    EXPECT_EQ(d.locateObject(150, 90), nullptr);
+
+    auto* halo = dynamic_cast<TQVTHeaderHalo*>(d.locateObject(50, -8));
+    ASSERT_NE(halo, nullptr);
+    EXPECT_EQ(halo->cell, grid().FHeader->getHeaderCell(0));
+    EXPECT_EQ(d.locateObject(119, -8), grid().FHeader->getHeaderCell(0)->resizer.get());
+    EXPECT_EQ(d.locateObject(150, -8), grid().FHeader->clickers.at(1).get());
+
+    auto* selector = dynamic_cast<TQVTRowSelector*>(d.locateObject(5, 30));
+    ASSERT_NE(selector, nullptr);
+    EXPECT_EQ(selector->index, 1);
+    auto* rowResizer = dynamic_cast<TQVTRowResizer*>(d.locateObject(5, 41));
+    ASSERT_NE(rowResizer, nullptr);
+    EXPECT_EQ(rowResizer->targetRow, 1);
+
+    TQVTGanttObject* splitter = d.locateObject(grid().getWidth() + 4, 50);
+    ASSERT_NE(splitter, nullptr);
+    EXPECT_TRUE(static_cast<TQVTHaloEntity*>(splitter)->IsTreeGridResizer());
+}
+
+TEST_F(TreePainting, HandlesCarryOutTheirChangesAndUndoRestoresThem)
+{
+    paint();
+    TQVTTreeHeaderCell& name = *grid().FHeader->getHeaderCell(0);
+    EXPECT_EQ(name.resizer->handleMove(-95, 0, 0, 25, 0), nullptr); // 5 pixels
+    ASSERT_TRUE(history.doOperation(name.resizer->handleMove(15, 40, 0, 135, 0)));
+    EXPECT_EQ(name.getWidth(), 115);
+    ASSERT_TRUE(history.undo());
+    EXPECT_EQ(name.getWidth(), 100);
+
+    TQVTNodeExpander& expander = *grid().findNodeByIndex(0)->expander;
+    ASSERT_TRUE(history.doOperation(expander.handleClick(24, 10, 0)));
+    EXPECT_TRUE(grid().findNodeByIndex(0)->isCollapsed());
+    ASSERT_TRUE(history.undo());
+    EXPECT_FALSE(grid().findNodeByIndex(0)->isCollapsed());
+
+    TQVTHeaderHalo& halo = *grid().FHeader->clickers.at(0);
+    ASSERT_TRUE(history.doOperation(halo.handleClick(50, -8, 1)));
+    EXPECT_EQ(grid().FHeader->getSortOrder(0), sortAscending);
+    ASSERT_TRUE(history.undo());
+    EXPECT_EQ(grid().FHeader->getSortOrder(0), sortNone);
+    ASSERT_TRUE(history.doOperation(halo.handleMove(100, 0, 0, 150, -8)));
+    EXPECT_EQ(grid().FHeader->getHeaderCell(1), &name);
+    ASSERT_TRUE(history.undo());
+    EXPECT_EQ(grid().FHeader->getHeaderCell(0), &name);
+
+    TQVTTreeGridResizer& splitter = *grid().resizer;
+    EXPECT_EQ(splitter.handleMove(0, 9, 0, 300, 9), nullptr);
+    ASSERT_TRUE(history.doOperation(splitter.handleMove(20, 0, 0, 320, 0)));
+    EXPECT_EQ(grid().getWidth(), 320);
+    ASSERT_TRUE(history.undo());
+    EXPECT_EQ(grid().getWidth(), 300);
+    ASSERT_TRUE(history.doOperation(splitter.handleClick(300, 0, 0)));
+    EXPECT_EQ(grid().getWidth(), 20 + 160); // pane and columns
+}
+
+TEST_F(TreePainting, HandlesStayTheSameObjectsAcrossPaints)
+{
+    paint();
+    TQVTRowSelector* selector = grid().FRowsResizePane->GetRowSelector(1);
+    TQVTRowResizer* rowResizer = grid().FRowsResizePane->resizingHalo.at(1).get();
+    TQVTHeaderHalo* halo = grid().FHeader->clickers.at(0).get();
+    grid().FHeader->getHeaderCell(0)->setWidth(90);
+    paint();
+    EXPECT_EQ(grid().FRowsResizePane->GetRowSelector(1), selector);
+    EXPECT_EQ(grid().FRowsResizePane->resizingHalo.at(1).get(), rowResizer);
+    EXPECT_EQ(grid().FHeader->clickers.at(0).get(), halo);
+    EXPECT_EQ(halo->FRect.Right, 110);
+
+    // Scrolled out of view, a handle held since the last paint is still a live one.
+    table().SetScrolledLines(3);
+    paint();
+    EXPECT_EQ(grid().FRowsResizePane->GetRowSelector(1), nullptr);
+    EXPECT_EQ(selector->index, 1);
+    EXPECT_EQ(rowResizer->handleMove(0, 0, 0, 0, 0), nullptr);
+}
+
+TEST_F(TreePainting, ColumnsAndRowsWithoutSizeAreSkipped)
+{
+    grid().FHeader->getHeaderCell(0)->FSettings->FWidth = 0;
+    grid().FRowsResizePane->FWidth = -4;
+    row(1).setHeight(0);
+    paint();
+    EXPECT_EQ(paintedIndexes(), (std::vector<int>{0, 2, 3}));
+    EXPECT_EQ(drawer().layout().columns.size(), 1u);
+    EXPECT_EQ(drawer().layout().columns[0].left, 0);
+    EXPECT_EQ(at(59, 25), LineColor);
+    grid().FHeader->getHeaderCell(1)->FSettings->FWidth = -7;
+    paint();
+    EXPECT_TRUE(drawer().layout().columns.empty());
+    EXPECT_EQ(drawer().locateObject(30, 5), nullptr);
+}
+
+TEST_F(TreePainting, MatchesTheReferencePicture)
+{
+    make({{0, "Design"}, {1, "Sketch"}, {1, "Review"}, {0, "Build"}});
+    const auto types = std::vector<std::shared_ptr<TQVTTreeCellType>>{
+        std::make_shared<TQVTTreeMultilineTextCellType>(), std::make_shared<TQVTTreeDateTimeCellType>(),
+        std::make_shared<TQVTTreeCurrencyCellType>(),      std::make_shared<TQVTTreeComboCellType>(),
+        std::make_shared<TQVTTreeImageComboCellType>(),    std::make_shared<TQVTTreeButtonEditCellType>(),
+        std::make_shared<TQVTTreeAutoCellNumber>()};
+    grid().FHeader->getHeaderCell(0)->setWidth(70);
+    grid().FHeader->getHeaderCell(1)->setWidth(24);
+    static_cast<TQVTTreeDateTimeCellType&>(*types[1]).FNoTime = true;
+    const char* titles[] = {"Note", "Date", "Cost", "Kind", "Icon", "Who", "No"};
+    for (std::size_t t = 0; t < types.size(); ++t)
+        addColumn(titles[t], types[t], t == 1 ? 64 : 30);
+    for (int i = 0; i < grid().rowsCount(); ++i) {
+        TQVTTreeRow& r = *grid().getRow(i);
+        for (std::size_t t = 0; t < types.size(); ++t) {
+            auto cell = types[t]->TreeCellClass()();
+            cell->FDataType = types[t];
+            cell->FRowSettings = r.Fsettings;
+            cell->FColSettings = grid().FHeader->getHeaderCell(static_cast<int>(t) + 2)->FSettings;
+            r.insertCell(cell, -1);
+        }
+        static_cast<TQVTTreeSpinCell&>(*r.getCell(1)).SetNumber(i * 3);
+        r.getCell(2)->SetText(i % 2 ? "a\nb" : "c");
+        static_cast<TQVTTreeDateTimeCell&>(*r.getCell(3)).SetDate(45352 + i);
+        r.getCell(4)->SetText(std::to_string(10 * i) + " $");
+        r.getCell(5)->SetText("k" + std::to_string(i));
+        r.getCell(6)->SetText("i" + std::to_string(i));
+        r.getCell(7)->SetText("...");
+    }
+    grid().FHeader->getHeaderCell(0)->setSortOrder(sortAscending);
+    grid().select(1, true);
+    grid().getRow(3)->focus(true);
+    grid().collapse(3);
+    grid().setWidth(Width - 4);
+    paint();
+    expectMatchesReference(bitmap, "tree-painting.png");
+}
+
+} // namespace
