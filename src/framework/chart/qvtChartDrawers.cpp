@@ -438,9 +438,9 @@ void TQVTGanttTableDrawer::collectShadedDays(TQVTGanttDocument& document, TQVTGa
         if (left + width > viewLeft) {
             const TQVTDateCategory* category = Fcalendar->matchCategory(d, -1, tmNone);
             if (category && category->getVisible())
-                FShaded.push_back(ShadedDay{
-                    d, TRect{clampToInt(left), tableArea.Top, clampToInt(left + width), tableArea.Bottom},
-                    category->getColor()});
+                FShaded.push_back(
+                    ShadedDay{d, TRect{clampToInt(left), tableArea.Top, clampToInt(left + width), tableArea.Bottom},
+                              category->getColor()});
         }
         const TDateTime next = Fcalendar->Next(d);
         // A calendar at the end of its range stops moving; the walk stops with it.
@@ -726,8 +726,9 @@ void TQVTGanttRowDrawer::DrawBack(TQVTVisualContext& vc)
         const std::int64_t left = x + 1;
         const std::int64_t right = x + axis.dayWidth(date);
         if (overlapsHorizontally(left, right, visible))
-            vc.FillArea(TRect{clampToInt(left), clampToInt(std::int64_t{top} + 1), clampToInt(right), clampToInt(bottom)},
-                        color, bsSolid);
+            vc.FillArea(
+                TRect{clampToInt(left), clampToInt(std::int64_t{top} + 1), clampToInt(right), clampToInt(bottom)},
+                color, bsSolid);
     }
     // Leaves the pen as painting every day would.
     vc.setDrawingColor(color);
@@ -772,7 +773,9 @@ void TQVTGanttRowDrawer::DrawRessources(TQVTVisualContext& vc)
                 vc.setDrawingColor(lastPen);
             continue;
         }
-        if (label.BackGroundColor != NoColor)
+        // A label of no days (or ending before it starts) has no width: the canvas would turn
+        // its inside-out rectangle round and fill a column.
+        if (label.BackGroundColor != NoColor && rect.Right > rect.Left)
             vc.FillArea(rect, label.BackGroundColor, bsSolid);
         labelFont();
         if (label.Mode == 0) {

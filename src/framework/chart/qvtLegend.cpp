@@ -35,8 +35,8 @@ int LoadBounded(IQVTMedia& media, const std::string& section, const char* key, i
     if (value >= low && value <= high)
         return value;
     const int clamped = std::clamp(value, low, high);
-    addlog("Invalid value " + std::to_string(value) + " in section \"" + section + "\", key \"" + key +
-           "\"; " + std::to_string(clamped) + " is used.");
+    addlog("Invalid value " + std::to_string(value) + " in section \"" + section + "\", key \"" + key + "\"; " +
+           std::to_string(clamped) + " is used.");
     return clamped;
 }
 
@@ -175,8 +175,8 @@ TRect TqvtLegendRow::getCellRect(int i)
     for (int k = 1; k <= i; ++k) {
         const int w = FCells[static_cast<std::size_t>(k)]->width;
         if (FAlignment == raStretch && FSplitAt == k) {
-            r.Left = Clamped(static_cast<long long>(layout.Left) + t + (static_cast<long long>(layout.Right) -
-                                                                         layout.Left) - length(k));
+            r.Left = Clamped(static_cast<long long>(layout.Left) + t +
+                             (static_cast<long long>(layout.Right) - layout.Left) - length(k));
             r.Right = Clamped(static_cast<long long>(r.Left) + w);
         } else {
             // A cell's width includes the border before it.

@@ -176,6 +176,10 @@ void TQVTTimeScaleDrawer::showLabels()
 
     const TRect clip = vc->clippingArea();
     TDateTime t = s.StartOfPeriod(startDate);
+    // Hours are counted from the first one in one step each, never summed, so that a walk from
+    // the clip's edge meets the same pixels as a walk from the start.
+    const TDateTime firstHour = t;
+    int hourIndex = 0;
     const int fixedColumns = FixedColumns(calendarMode, mode);
     const double fixedWidth = double(fixedColumns) * columnWidth;
     double left = xOf(t);
@@ -194,7 +198,8 @@ void TQVTTimeScaleDrawer::showLabels()
         if (mode == tmHour) {
             // Hours are not truncated: they count on from the first one.
             const double hours = std::floor(RealDiff(atEdge, t, tmHour)) - 1;
-            first = hours > 0 ? Add(t, static_cast<int>(std::min(hours, MaxSkippedPeriods)), tmHour) : t;
+            hourIndex = hours > 0 ? static_cast<int>(std::min(hours, MaxSkippedPeriods)) : 0;
+            first = Add(t, hourIndex, tmHour);
         }
         if (first > t) {
             t = first;
@@ -207,7 +212,7 @@ void TQVTTimeScaleDrawer::showLabels()
     long long budget = static_cast<long long>(clip.Right) - clip.Left + 2;
     dbl_scaleArea.Left = left;
     while (t < endDate && budget-- > 0) {
-        const TDateTime next = s.Next(t);
+        const TDateTime next = mode == tmHour ? Add(firstHour, ++hourIndex, tmHour) : s.Next(t);
         if (!(next > t))
             break;
         const double right = fixedColumns > 0 ? left + fixedWidth : xOf(next);

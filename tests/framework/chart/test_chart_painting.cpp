@@ -17,11 +17,10 @@
 #include "framework/chart/ChartFixture.h"
 #include "support/ReferencePicture.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <climits>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <random>
 #include <string>
 
@@ -42,26 +41,27 @@ constexpr TColor NoColor = 0x1FFFFFFF;
 
 // The tree's own painting belongs to the task table; here the tree paints nothing and answers
 // `answer` for points left of `reach`.
-class StubTreeDrawer : public TQVTDrawer {
-public:
-    StubTreeDrawer(TQVTGanttObject* answer, int reach) : answer(answer), reach(reach) {}
-    bool Draw(TQVTVisualContext&) override { return true; }
-    TQVTGanttObject* locateObject(int x, int) override { return x < reach ? answer : nullptr; }
-    TQVTGanttObject* answer;
-    int reach;
-};
-
 class BareTree : public TQVTTreeGrid {
 public:
     TQVTGanttObject* answer = nullptr;
     int reach = 0;
 
 protected:
-    std::unique_ptr<TQVTDrawer> makeDrawer() const override
-    {
-        return std::make_unique<StubTreeDrawer>(answer, reach);
-    }
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
 };
+
+class StubTreeDrawer : public TQVTDrawer {
+public:
+    explicit StubTreeDrawer(const BareTree& tree) : tree(tree) {}
+    bool Draw(TQVTVisualContext&) override { return true; }
+    TQVTGanttObject* locateObject(int x, int) override { return x < tree.reach ? tree.answer : nullptr; }
+    const BareTree& tree;
+};
+
+std::unique_ptr<TQVTDrawer> BareTree::makeDrawer() const
+{
+    return std::make_unique<StubTreeDrawer>(*this);
+}
 
 std::shared_ptr<TQVTTaskBar> task(TDateTime start, TDateTime end)
 {
@@ -135,8 +135,8 @@ private:
     }
     int x(TDateTime t)
     {
-        return doc.getColStartX(0) +
-               static_cast<int>(std::nearbyint(table.GetColumnWidth() * doc.Fcalendar->RealDiff(t, doc.getStartDate())));
+        return doc.getColStartX(0) + static_cast<int>(std::nearbyint(table.GetColumnWidth() *
+                                                                     doc.Fcalendar->RealDiff(t, doc.getStartDate())));
     }
     TRect rowRect(int i)
     {
@@ -244,13 +244,13 @@ private:
         vc.setFont("Arial", 8, clBlack, true, false, false, 0);
         for (TRessourceInformation& label : row.FRessourceInformations) {
             const int left = x(label.StartDate + 1);
-            const TRect r{left + 1, top + 1,
-                          left + static_cast<int>(std::nearbyint(
-                                     table.GetColumnWidth() *
-                                     doc.Fcalendar->RealDiff(label.EndDate + 1, label.StartDate + 1))),
-                          top + row.getHeight()};
+            const TRect r{
+                left + 1, top + 1,
+                left + static_cast<int>(std::nearbyint(
+                           table.GetColumnWidth() * doc.Fcalendar->RealDiff(label.EndDate + 1, label.StartDate + 1))),
+                top + row.getHeight()};
             label.lastRect = TRect{r.Left + 2, r.Top + 2, r.Right - 2, r.Bottom - 2};
-            if (label.BackGroundColor != NoColor)
+            if (label.BackGroundColor != NoColor && r.Right > r.Left)
                 vc.FillArea(r, label.BackGroundColor, bsSolid);
             vc.setFont("Arial", 8, clBlack, false, false, false, 0);
             if (label.Mode == 0) {
@@ -373,7 +373,7 @@ TEST_F(ChartPainting, DatesStartAtTheTreesWidthAndRowsStackWithoutCollapsedOrFil
     table().SetScrolledLines(2);
     b = paint();
     EXPECT_EQ(b->Pixel(TreeWidth + 5, 10), rowColor(2)) << "row 2 on top";
-    EXPECT_EQ(bar->getRect(100).Top, 0) << "rows above the scroll position stay at the top";
+    EXPECT_EQ(table().getRowStartY(0), 0) << "rows above the scroll position stay at the top";
 }
 
 TEST_F(ChartPainting, SelectionFocusAndBlockedDaysShowTheRowsColourOverTheShading)
@@ -436,7 +436,7 @@ TEST_F(ChartPainting, ResourceLabelsAndTheirHitTest)
     const int two = TreeWidth + 90; // day 109
     EXPECT_EQ(b->Pixel(two + 2, 42), rowColor(2)) << "no background";
     EXPECT_EQ(b->Pixel(two + 20, 50), Grid) << "the middle line";
-    EXPECT_FALSE(anyIn(*b, Rect(TreeWidth + 150, 41, TreeWidth + 170, 60), clYellow)) << "zero width";
+    EXPECT_FALSE(anyIn(*b, Rect(TreeWidth + 150, 41, TreeWidth + 170, 60), clYellow)) << "no days, no width";
     EXPECT_EQ(row(2).FRessourceInformations[0].lastRect, Rect(a + 3, 43, a + 28, 58));
 
     // The whole of a one-line label; the halves of a two-line one, not the band of two pixels
@@ -697,8 +697,8 @@ TEST_F(ChartPainting, VisitingOnlyTheVisibleGivesThePixelsAndHitsOfTheWholeWalk)
         }
         table().invalidateRowGeometry();
         table().SetScrolledLines(pick(0, rows / 2));
-        const TRect view = Rect(std::vector<int>{0, 0, 25, 150}[static_cast<std::size_t>(pick(0, 3))], 0, 460,
-                                pick(60, 320));
+        const TRect view =
+            Rect(std::vector<int>{0, 0, 25, 150}[static_cast<std::size_t>(pick(0, 3))], 0, 460, pick(60, 320));
 
         auto literal = blank(view.Right, view.Bottom);
         TQVTCanvasVC literalVC(literal->Canvas());
@@ -737,6 +737,13 @@ TEST_F(ChartPainting, AWholeChartLooksAsItsReference)
     auto child2 = task(110, 116);
     auto milestone = std::make_shared<TQVTMilestoneBar>(118, 119, 0);
     milestone->FTextHalo->TextRight = "milestone";
+    auto diamond = blank(13, 13);
+    diamond->Canvas().Brush() = TBrush{clPurple, bsSolid};
+    diamond->Canvas().Pen().Color = clBlack;
+    diamond->Canvas().Polygon({{6, 0}, {12, 6}, {6, 12}, {0, 6}});
+    diamond->SetTransparent(true);
+    milestone->FPictureResource = std::make_shared<TQVTPictureResource>("diamond");
+    milestone->FPictureResource->setGraphic(std::move(diamond));
     auto progress = std::make_shared<TQVTProgressBar>(103, 108, 0);
     auto shadow = std::make_shared<TQVTShadowTaskBar>(105, 111, 0);
     auto late = task(108, 114);
@@ -766,7 +773,7 @@ TEST_F(ChartPainting, AWholeChartLooksAsItsReference)
     document->Fcalendar->AddPredefinedCategories();
     document->Fcalendar->getDateCategory(0)->setColor(0xC0C0E0);
     auto holidays = std::make_shared<TQVTDateCategory>("Holidays", 0x4080F0);
-    holidays->addDate(std::make_shared<TQVTFixedDateException>(113, "Feast day"));
+    holidays->addDate(std::make_shared<TQVTFixedDateException>(115, "Feast day"));
     document->Fcalendar->addDateCategory(holidays);
     document->FConnectionSettings = std::make_shared<TQVTConnectionSettings>();
     document->FConnectionSettings->FColorFS = clGreen;

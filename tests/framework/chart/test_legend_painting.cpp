@@ -205,13 +205,13 @@ TEST_F(LegendTest, TextIsWrappedAndClippedToItsCellAndTheHandlerMayPaintInstead)
 
 TEST_F(LegendTest, ReadsItsKeysWithDefaultsClampsDamageAndWritesThemBack)
 {
-    const auto loaded = std::dynamic_pointer_cast<TQVTLegend>(loadFrom(
-        "[root]\ntypeID=Legend\nrows#count=2\nrows#0=R1\nrows#1=R2\nborders#count=1\nborders#0=B1\n"
-        "border thickness=2\nborder color=$00112233\n"
-        "[R1]\ntypeID=Legend Row\nheight=24\nalignment=3\nsplit at=1\ncells#count=1\ncells#0=C1\n"
-        "[R2]\ntypeID=Legend Row\nheight=-5\nalignment=77\n"
-        "[C1]\ntypeID=Legend Cell\ntext=Done\nwidth=70\n"
-        "[B1]\ntypeID=Custom Legend Border\nthickness=3\ncolor=clRed\nstart row=1\nend cell=2\n"));
+    const auto loaded = std::dynamic_pointer_cast<TQVTLegend>(
+        loadFrom("[root]\ntypeID=Legend\nrows#count=2\nrows#0=R1\nrows#1=R2\nborders#count=1\nborders#0=B1\n"
+                 "border thickness=2\nborder color=$00112233\n"
+                 "[R1]\ntypeID=Legend Row\nheight=24\nalignment=3\nsplit at=1\ncells#count=1\ncells#0=C1\n"
+                 "[R2]\ntypeID=Legend Row\nheight=-5\nalignment=77\n"
+                 "[C1]\ntypeID=Legend Cell\ntext=Done\nwidth=70\n"
+                 "[B1]\ntypeID=Custom Legend Border\nthickness=3\ncolor=clRed\nstart row=1\nend cell=2\n"));
     ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(loaded->FBackgroundColor, 0xE0E0E0u);
     EXPECT_EQ(loaded->FBorderColor, 0x112233u);

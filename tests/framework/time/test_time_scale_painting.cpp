@@ -100,7 +100,8 @@ protected:
     TQVTTimeMode calendarMode() { return document->Fcalendar->getTimeMode(); }
     int xOf(TDateTime t)
     {
-        return TreeWidth + static_cast<int>(std::nearbyint(table().GetColumnWidth() * RealDiff(t, start(), calendarMode())));
+        return TreeWidth +
+               static_cast<int>(std::nearbyint(table().GetColumnWidth() * RealDiff(t, start(), calendarMode())));
     }
 
     void paint(TQVTVisualContext& vc)
@@ -136,8 +137,8 @@ protected:
         for (int y = r.Top; y < r.Bottom - 1; ++y)
             for (int x = r.Left + 1; x < r.Right; ++x)
                 if (bitmap.Pixel(x, y) != expected.Pixel(x, y))
-                    return ::testing::AssertionFailure() << "\"" << text << "\" at size " << size << " differs at ("
-                                                         << x << ", " << y << ")";
+                    return ::testing::AssertionFailure()
+                           << "\"" << text << "\" at size " << size << " differs at (" << x << ", " << y << ")";
         return ::testing::AssertionSuccess();
     }
     // The label size the fitting arrives at for a rectangle.
@@ -150,7 +151,8 @@ protected:
             vc.setFont("Arial", size, Ink, false, false, false, 0);
             const int w = vc.TextWidth(text);
             const int h = vc.TextHeight(text);
-            return strict ? r.Right - r.Left > w && r.Bottom - r.Top > h : r.Right - r.Left >= w && r.Bottom - r.Top >= h;
+            return strict ? r.Right - r.Left > w && r.Bottom - r.Top > h
+                          : r.Right - r.Left >= w && r.Bottom - r.Top >= h;
         };
         if (fits(false))
             return size;
@@ -217,8 +219,8 @@ TEST_F(ScalePainting, EveryUnitShowsItsPeriodTexts)
         // The second period lies wholly in view.
         const TDateTime t = Next(StartOfPeriod(start(), mode), mode);
         // A calendar in months gives every month one column, whatever its length.
-        const TRect r = mode == tmMonth ? Rect(TreeWidth + 110, 0, TreeWidth + 220, 20)
-                                        : Rect(xOf(t), 0, xOf(Next(t, mode)), 20);
+        const TRect r =
+            mode == tmMonth ? Rect(TreeWidth + 110, 0, TreeWidth + 220, 20) : Rect(xOf(t), 0, xOf(Next(t, mode)), 20);
         const std::string text = PeriodToString(t, mode, DefaultTimeFormat(mode));
         ASSERT_FALSE(text.empty());
         EXPECT_TRUE(showsLabel(r, text, fittedSize(r, text, 8)));
