@@ -3,6 +3,7 @@
 #include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
+#include "corvane/framework/chart/qvtLegend.h"
 #include "corvane/framework/interaction/qvtDataSource.h"
 #include "corvane/framework/rendering/qvtCanvasVC.h"
 #include "corvane/framework/tasktable/qvtTreeHeader.h"
@@ -65,13 +66,20 @@ void TQVTController::exportRegion(
     const long long columns = std::max(1LL, static_cast<long long>(std::ceil(std::min(units, 1e9) - 1e-9)));
     const int columnWidth = std::max(1, tab->GetColumnWidth());
     const int treeColumns = visibleColumnsWidth(grid);
-    const long long width = treeColumns + static_cast<long long>(doc->getTreeStartX()) + columnWidth * columns;
+    long long width = treeColumns + static_cast<long long>(doc->getTreeStartX()) + columnWidth * columns;
     long long height = doc->GetTableStartY();
     const int count = tab->countRows();
     for (int i = std::max(firstRow, 0); i <= std::min(lastRow, count - 1); ++i)
         if (const TQVTGanttRow* row = tab->getRow(i); row && !row->isCollapsed())
             if (const TQVTTreeRow* treeRow = grid->getRow(i); !treeRow || !treeRow->FHidden)
                 height += tab->getRowHeight(i);
+    // A printed legend gets room of its own, under the rows or at the right.
+    if (doc->FPrintLegend && doc->GetLegend()) {
+        if (doc->FPrintLegendUnder)
+            height += doc->GetLegend()->GetHeight() + (doc->FTimeScaleUnder ? doc->GetTableStartY() : 0);
+        else
+            width += doc->GetLegend()->GetMinWidth();
+    }
     if (width < 1 || height < 1 || width * height > MaxExportPixels)
         throw EQVTExportError("the exported picture would be " + std::to_string(width) + " x " +
                               std::to_string(height) + " pixels; at most " + std::to_string(MaxExportPixels) +

@@ -101,6 +101,18 @@ int TQVTGanttDocument::GetTableStartY()
     return scaleStartY(nullptr);
 }
 
+int TQVTGanttDocument::legendStartY()
+{
+    const int rowsBottom = Ftable ? Ftable->getTableHeight() : GetTableStartY();
+    return rowsBottom + (FTimeScaleUnder ? GetTableStartY() : 0);
+}
+
+int TQVTGanttDocument::GetHeight()
+{
+    const bool legendUnder = FPrintLegend && FPrintLegendUnder && FLegend;
+    return legendStartY() + (legendUnder ? FLegend->GetHeight() : 0);
+}
+
 void TQVTGanttDocument::setTreeStartX(int x)
 {
     const long long visible = static_cast<long long>(FTree ? FTree->getActualWidth() : 0) + x -

@@ -72,6 +72,12 @@ public:
     int getTreeWidth() override;
     TQVTDataSourceIntf* getDataSource() override { return FDataSource; }
 
+    /// Where a legend printed under the chart begins: below the rows, and below the time scales
+    /// repeated under them.
+    int legendStartY();
+    /// The chart's height: legendStartY, plus the legend's height when it is printed under it.
+    int GetHeight();
+
     int countRows() const;
     int countConnections() const { return static_cast<int>(connections.size()); }
     /// None outside [0, countConnections()).

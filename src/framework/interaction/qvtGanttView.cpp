@@ -82,6 +82,12 @@ void TQVTGanttView::Draw(TQVTVisualContext& vc, bool printing)
     }
     if (TQVTDrawer* drawer = doc->getDrawer(vtGanttGraph))
         drawer->Draw(vc);
+    if (printing && doc->FPrintLegend && doc->GetLegend())
+        if (auto* legend = dynamic_cast<TQVTLegendDrawer*>(doc->GetLegend()->getDrawer(vtGanttGraph))) {
+            legend->SetLayout(LegendPrintLayout(*doc->GetLegend(), doc->FPrintLegendUnder, doc->getColStartX(0),
+                                                doc->legendStartY(), GetPrintRange()));
+            legend->Draw(vc);
+        }
     lastVC = &vc;
 }
 
@@ -414,8 +420,11 @@ TRect TQVTGanttView::GetPrintRange()
                                       calendar.StartOfPreviousPeriod(doc->getStartDate()));
     range.Right = static_cast<int>(
         std::clamp(static_cast<long long>(columns) * columnWidthOf(*tab) + doc->getTreeWidth(), 0LL, 1LL << 30));
-    range.Bottom = doc->GetTableStartY() + tab->GetRowsTotalHeight() +
-                   (doc->getTimeScaleUnder() ? doc->scaleStartUnderY(nullptr) : 0);
+    range.Bottom = doc->GetHeight();
+    if (doc->FPrintLegend && !doc->FPrintLegendUnder && doc->GetLegend()) {
+        range.Right += doc->GetLegend()->GetMinWidth();
+        range.Bottom = std::max(range.Bottom, doc->GetLegend()->GetHeight());
+    }
     return range;
 }
 
