@@ -92,8 +92,8 @@ public:
     // Export.
     /// Paints rows firstRow..lastRow for startDate..endDate into bitmap (sized to fit); the
     /// control's scroll position, dates and tree width are as before afterwards. Without a
-    /// bitmap nothing is painted. Throws EQVTExportError when the picture would pass
-    /// MaxExportPixels.
+    /// bitmap nothing is painted. Throws EQVTExportError, and paints nothing, when the picture
+    /// would be larger than one picture can be.
     void PaintToBitmap(TBitmap* bitmap, int firstRow, int lastRow, TDateTime startDate, TDateTime endDate);
     /// The same picture saved as a BMP, JPEG (quality 1..100) or PNG file.
     void SaveToBitmap(const std::string& fileName, int firstRow, int lastRow, TDateTime startDate,
@@ -103,8 +103,10 @@ public:
     void SaveToPng(const std::string& fileName, int firstRow, int lastRow, TDateTime startDate, TDateTime endDate);
     /// A vector PDF of the same region, one page, texts kept as text.
     void SaveToPdf(const std::string& fileName, int firstRow, int lastRow, TDateTime startDate, TDateTime endDate);
-    /// The largest picture PaintToBitmap makes (width x height).
-    static constexpr long long MaxExportPixels = 400LL * 1000 * 1000;
+    /// The largest export. PaintToBitmap, BMP, JPEG and PDF also hold at most MaxPicturePixels
+    /// in one picture; PNG is written strip by strip and takes any size up to these.
+    static constexpr int MaxExportWidth = 100'000;
+    static constexpr int MaxExportHeight = 10'000'000;
 
     // Published switches and properties.
     bool FAddElements = true;
@@ -169,11 +171,18 @@ private:
     void cancelGesture();
     TQVTGanttObject* locate(int x, int y) const;
     int rowOf(TQVTGanttObject* obj) const;
-    /// Measures the region, puts the chart into the exporting state (first row on top, the
-    /// dates, the tree as wide as its columns), lets paint draw it on a canvas of that size,
-    /// and puts everything back, also when paint throws.
+    /// The size of an export.
+    struct ExportPlan {
+        int width = 0;
+        int height = 0;
+    };
+    /// Draws the band of the picture from line top, visibleHeight lines high, onto canvas.
+    using ExportDraw = std::function<void(TCanvas& canvas, int top, int visibleHeight)>;
+    /// Measures the region and puts the chart into the exporting state (the dates, the tree as
+    /// wide as its columns), lets paint draw it, and puts everything back, also when paint
+    /// throws. Throws EQVTExportError for a region beyond MaxExportWidth x MaxExportHeight.
     void exportRegion(int firstRow, int lastRow, TDateTime startDate, TDateTime endDate,
-                      const std::function<void(int width, int height, const std::function<void(TCanvas&)>& draw)>& paint);
+                      const std::function<void(const ExportPlan& plan, const ExportDraw& draw)>& paint);
     void saveExport(TGraphic& graphic, const std::string& fileName, int firstRow, int lastRow, TDateTime startDate,
                     TDateTime endDate);
 

@@ -12,6 +12,8 @@
 #include "corvane/platform/ScopeGuard_p.h"
 #include "corvane/platform/qt/QtCanvas.h"
 #include "corvane/widgets/qvtController.h"
+#include "corvane/widgets/qvtPngStream_p.h"
+#include "corvane/platform/qt/QtGraphics.h"
 
 #include <QApplication>
 #include <QPageSize>
@@ -26,6 +28,8 @@ namespace {
 
 // Room the tree keeps beside its columns when exported.
 constexpr int TreeMargin = 17;
+// The lines of one strip of a PNG export.
+constexpr int PngStripHeight = 2048;
 // A PDF page may be at most 200 inches on a side.
 constexpr double MaxPdfInches = 200;
 
@@ -50,9 +54,8 @@ public:
 
 } // namespace
 
-void TQVTController::exportRegion(
-    int firstRow, int lastRow, TDateTime startDate, TDateTime endDate,
-    const std::function<void(int width, int height, const std::function<void(TCanvas&)>& draw)>& paint)
+void TQVTController::exportRegion(int firstRow, int lastRow, TDateTime startDate, TDateTime endDate,
+                                  const std::function<void(const ExportPlan& plan, const ExportDraw& draw)>& paint)
 {
     TQVTGanttDocument* doc = document();
     TQVTGanttTable* tab = table();
@@ -61,6 +64,7 @@ void TQVTController::exportRegion(
         return;
     TQVTDocumentCalendar& calendar = *doc->getCalendar();
 
+    ExportPlan plan;
     // The chart counts whole time units of the current mode from the start of the first one.
     const double units = calendar.RealDiff(endDate, calendar.StartOfPeriod(startDate));
     const long long columns = std::max(1LL, static_cast<long long>(std::ceil(std::min(units, 1e9) - 1e-9)));
@@ -68,11 +72,14 @@ void TQVTController::exportRegion(
     const int treeColumns = visibleColumnsWidth(grid);
     long long width = treeColumns + static_cast<long long>(doc->getTreeStartX()) + columnWidth * columns;
     long long height = doc->GetTableStartY();
+    int firstShown = -1;
     const int count = tab->countRows();
     for (int i = std::max(firstRow, 0); i <= std::min(lastRow, count - 1); ++i)
         if (const TQVTGanttRow* row = tab->getRow(i); row && !row->isCollapsed())
-            if (const TQVTTreeRow* treeRow = grid->getRow(i); !treeRow || !treeRow->FHidden)
+            if (const TQVTTreeRow* treeRow = grid->getRow(i); !treeRow || !treeRow->FHidden) {
+                firstShown = firstShown < 0 ? i : firstShown;
                 height += tab->getRowHeight(i);
+            }
     // A printed legend gets room of its own, under the rows or at the right.
     if (doc->FPrintLegend && doc->GetLegend()) {
         if (doc->FPrintLegendUnder)
@@ -80,10 +87,13 @@ void TQVTController::exportRegion(
         else
             width += doc->GetLegend()->GetMinWidth();
     }
-    if (width < 1 || height < 1 || width * height > MaxExportPixels)
+    if (width < 1 || height < 1 || width > MaxExportWidth || height > MaxExportHeight)
         throw EQVTExportError("the exported picture would be " + std::to_string(width) + " x " +
-                              std::to_string(height) + " pixels; at most " + std::to_string(MaxExportPixels) +
-                              " pixels can be exported, so choose fewer rows or a shorter time span");
+                              std::to_string(height) + " pixels; at most " + std::to_string(MaxExportWidth) + " x " +
+                              std::to_string(MaxExportHeight) + " can be exported, so choose fewer rows or a shorter "
+                              "time span");
+    plan.width = static_cast<int>(width);
+    plan.height = static_cast<int>(height);
 
     const int scrolledLines = tab->getScrolledLines();
     const TDateTime oldStart = doc->getStartDate();
@@ -103,15 +113,18 @@ void TQVTController::exportRegion(
         Paint();
     });
     grid->unFocus();
-    tab->SetScrolledLines(std::max(firstRow, 0));
     grid->setWidth(treeColumns + TreeMargin);
-    paint(static_cast<int>(width), static_cast<int>(height), [&](TCanvas& canvas) {
+    tab->SetScrolledLines(firstShown < 0 ? std::max(firstRow, 0) : firstShown);
+    paint(plan, [&](TCanvas& canvas, int top, int visibleHeight) {
+        // The picture's lines top..top + visibleHeight land on the canvas from its first line.
+        canvas.SetMapping(0, -top, 1, 1);
         TQVTCanvasVC vc(canvas);
-        vc.setVisibleArea(TRect{0, 0, static_cast<int>(width), static_cast<int>(height)});
+        vc.setVisibleArea(TRect{0, top, plan.width, top + visibleHeight});
         doc->setDocStartX(0);
         doc->setStartDate(startDate);
         doc->setEndDate(endDate);
         view->Draw(FDataSource, vc, true);
+        canvas.SetMapping(0, 0, 1, 1);
     });
 }
 
@@ -120,9 +133,13 @@ void TQVTController::PaintToBitmap(TBitmap* bitmap, int firstRow, int lastRow, T
 {
     if (!bitmap)
         return;
-    exportRegion(firstRow, lastRow, startDate, endDate, [bitmap](int width, int height, const auto& draw) {
-        bitmap->SetSize(width, height);
-        draw(bitmap->Canvas());
+    exportRegion(firstRow, lastRow, startDate, endDate, [bitmap](const ExportPlan& plan, const ExportDraw& draw) {
+        if (static_cast<long long>(plan.width) * plan.height > MaxPicturePixels)
+            throw EQVTExportError("the exported picture would be " + std::to_string(plan.width) + " x " +
+                                  std::to_string(plan.height) + " pixels; one picture holds at most " +
+                                  std::to_string(MaxPicturePixels) + " pixels (export to PNG for more)");
+        bitmap->SetSize(plan.width, plan.height);
+        draw(bitmap->Canvas(), 0, plan.height);
     });
 }
 
@@ -158,15 +175,28 @@ void TQVTController::SaveToJpeg(const std::string& fileName, int firstRow, int l
 void TQVTController::SaveToPng(const std::string& fileName, int firstRow, int lastRow, TDateTime startDate,
                                TDateTime endDate)
 {
-    TPngImage picture;
-    saveExport(picture, fileName, firstRow, lastRow, startDate, endDate);
+    const WaitCursor wait;
+    // Strip by strip, each strip a band of the whole picture, so that memory stays that of one
+    // strip however many rows are exported.
+    exportRegion(firstRow, lastRow, startDate, endDate, [&fileName](const ExportPlan& plan, const ExportDraw& draw) {
+        PngStream png(fileName, plan.width, plan.height);
+        TBitmap strip;
+        for (int top = 0; top < plan.height; top += PngStripHeight) {
+            const int height = std::min(PngStripHeight, plan.height - top);
+            strip.SetSize(plan.width, height);
+            draw(strip.Canvas(), top, height);
+            png.writeLines(TGraphicAccess::ImageData(strip).Image, 0, height);
+        }
+        png.finish();
+    });
 }
 
 void TQVTController::SaveToPdf(const std::string& fileName, int firstRow, int lastRow, TDateTime startDate,
                                TDateTime endDate)
 {
     const WaitCursor wait;
-    exportRegion(firstRow, lastRow, startDate, endDate, [&fileName](int width, int height, const auto& draw) {
+    exportRegion(firstRow, lastRow, startDate, endDate, [&fileName](const ExportPlan& plan, const ExportDraw& draw) {
+        const int width = plan.width, height = plan.height;
         QPdfWriter writer(QString::fromStdString(fileName));
         // One pixel per point unless the page would pass the largest PDF page.
         const int resolution =
@@ -180,7 +210,7 @@ void TQVTController::SaveToPdf(const std::string& fileName, int firstRow, int la
         if (!painter.begin(&writer))
             throw EQVTExportError("cannot write \"" + fileName + "\"");
         QtCanvas canvas(painter);
-        draw(canvas);
+        draw(canvas, 0, height);
         painter.end();
     });
 }

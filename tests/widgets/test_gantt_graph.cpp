@@ -252,3 +252,32 @@ TEST_F(GanttGraphTest, EscapeDuringADragLeavesNothingBehind)
 }
 
 } // namespace
+
+namespace {
+
+// A PNG taller than one strip is painted strip by strip; it has the pixels of one whole picture.
+TEST_F(GanttGraphTest, ATallPngIsTheWholePictureStripByStrip)
+{
+    for (int i = 0; i < 120; ++i)
+        ASSERT_TRUE(ds.RowAppend());
+    const int last = ds.GetTable()->countRows() - 1;
+    TBitmap whole;
+    graph.PaintToBitmap(&whole, 0, last, Monday, Monday + 6);
+    ASSERT_GT(whole.Height(), 2 * 2048);
+    graph.SaveToPng(scratch.file("tall.png"), 0, last, Monday, Monday + 6);
+    const QImage png = QImage(QString::fromStdString(scratch.file("tall.png"))).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(png.width(), whole.Width());
+    ASSERT_EQ(png.height(), whole.Height());
+    int differing = 0;
+    for (int y = 0; y < png.height(); ++y)
+        for (int x = 0; x < png.width(); ++x) {
+            const QRgb p = png.pixel(x, y);
+            const bool differs = (static_cast<TColor>(qRed(p)) | qGreen(p) << 8 | qBlue(p) << 16) != whole.Pixel(x, y);
+            if (differs && differing < 5)
+                ADD_FAILURE() << x << "," << y;
+            differing += differs;
+        }
+    EXPECT_EQ(differing, 0);
+}
+
+} // namespace
