@@ -30,10 +30,11 @@ namespace {
 constexpr int FrameWidth = 1920;
 constexpr int FrameHeight = 1080;
 
-// One loaded plan per size, kept for the frames of every position.
+// One loaded plan, kept for the frames of every position.
+std::map<int, std::unique_ptr<TQVTDataSource>> plans;
+
 TQVTDataSource* loadedPlan(int tasks, benchmark::State& state)
 {
-    static std::map<int, std::unique_ptr<TQVTDataSource>> plans;
     if (auto it = plans.find(tasks); it != plans.end())
         return it->second.get();
     std::string why;
@@ -95,6 +96,7 @@ void BM_OpenPlanToFirstFrame(benchmark::State& state)
         return;
     }
     SetShowMessageHandler([](const std::string&) {});
+    plans.clear();
     resetPeakResident();
     for (auto _ : state) {
         TQVTDataSource source;
