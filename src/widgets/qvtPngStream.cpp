@@ -10,8 +10,11 @@ namespace corvane {
 namespace {
 
 constexpr std::array<unsigned char, 8> Signature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-// Charts are mostly flat colour: the fastest compression packs them almost as well.
+// Charts are mostly flat colour, and most lines repeat the one above: each line is stored as
+// its difference to the line above (filter "up"), which makes such lines runs of zeros that the
+// fastest compression packs well.
 constexpr int CompressionLevel = Z_BEST_SPEED;
+constexpr unsigned char FilterUp = 2;
 constexpr std::size_t ChunkSize = 1 << 18;
 
 void putBigEndian(unsigned char* at, unsigned value)
@@ -29,6 +32,7 @@ PngStream::PngStream(const std::string& fileName, int width, int height)
       width(width),
       linesLeft(height),
       line(static_cast<std::size_t>(width) * 3 + 1),
+      previous(static_cast<std::size_t>(width) * 3),
       compressed(ChunkSize)
 {
     file = std::fopen(fileName.c_str(), "wb");
@@ -60,11 +64,15 @@ void PngStream::writeLines(const QImage& image, int first, int count)
 {
     for (int y = first; y < first + count && linesLeft > 0; ++y, --linesLeft) {
         const auto* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        line[0] = 0; // no filter
-        for (int x = 0; x < width; ++x) {
-            line[1 + 3 * static_cast<std::size_t>(x)] = static_cast<unsigned char>(qRed(pixels[x]));
-            line[2 + 3 * static_cast<std::size_t>(x)] = static_cast<unsigned char>(qGreen(pixels[x]));
-            line[3 + 3 * static_cast<std::size_t>(x)] = static_cast<unsigned char>(qBlue(pixels[x]));
+        line[0] = FilterUp;
+        for (std::size_t x = 0; x < static_cast<std::size_t>(width); ++x) {
+            const unsigned char rgb[3] = {static_cast<unsigned char>(qRed(pixels[x])),
+                                          static_cast<unsigned char>(qGreen(pixels[x])),
+                                          static_cast<unsigned char>(qBlue(pixels[x]))};
+            for (std::size_t c = 0; c < 3; ++c) {
+                line[1 + 3 * x + c] = static_cast<unsigned char>(rgb[c] - previous[3 * x + c]);
+                previous[3 * x + c] = rgb[c];
+            }
         }
         stream.next_in = line.data();
         stream.avail_in = static_cast<uInt>(line.size());

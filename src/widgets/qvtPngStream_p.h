@@ -41,6 +41,8 @@ private:
     bool streamOpen = false;
     bool finished = false;
     std::vector<unsigned char> line;
+    /// The last line written, unfiltered; zeros before the first.
+    std::vector<unsigned char> previous;
     std::vector<unsigned char> compressed;
 };
 
