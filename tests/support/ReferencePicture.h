@@ -7,6 +7,7 @@
 #include "corvane/platform/Graphics.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -20,6 +21,7 @@ inline void expectMatchesReference(const TBitmap& bitmap, const std::string& fil
         png.SaveToFile(path);
     };
     const std::string painted = std::string(CORVANE_BINARY_DIR) + "/" + fileName;
+    std::filesystem::create_directories(std::filesystem::path(painted).parent_path());
     save(painted);
     const std::string reference = std::string(CORVANE_TEST_DATA) + "/" + fileName;
     if (std::getenv("CORVANE_UPDATE_GALLERY")) {

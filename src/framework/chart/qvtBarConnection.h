@@ -81,6 +81,9 @@ public:
     /// the document's dates, neither row is shown, or both bars share a row and the connection
     /// is not drawn on single rows. Answers true.
     bool Draw(TQVTVisualContext& vc) override;
+    /// As Draw, with the bars' rectangles from viewStart (their getRect(viewStart)) worked out
+    /// by the caller; they are used when viewStart is the document's start date.
+    bool drawBetween(TQVTVisualContext& vc, TDateTime viewStart, const TRect& fromRect, const TRect& toRect);
     /// The connection when (x, y) lies within HitDistance pixels of a line drawn last time.
     TQVTGanttObject* locateObject(int x, int y) override;
     bool supportsHighlighting() override { return true; }
@@ -100,6 +103,10 @@ protected:
     TQVTBarConnection* connection() const;
     /// Draws a line and keeps it.
     void line(TQVTVisualContext& vc, int x1, int y1, int x2, int y2);
+
+private:
+    /// Draw, with the bars' rectangles from viewStart when known.
+    bool route(TQVTVisualContext& vc, TDateTime viewStart, const TRect* fromRect, const TRect* toRect);
 };
 
 /// Joins two PERT boxes: a line (an arrow when the connection runs both ways) from the origin's

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <typeinfo>
 #include <unordered_map>
 
 namespace corvane {
@@ -308,6 +309,9 @@ bool TQVTDocumentDrawer::Draw(TQVTVisualContext& vc)
         else
             FCandidates.clear();
         const TDateTime viewStart = doc->getStartDate();
+        // The application's hook may move bars, so the rectangles are handed on only without
+        // one, and only to the stock drawer.
+        const bool hooked = static_cast<bool>(doc->FOnDrawConnection);
         for (const int position : FCandidates) {
             const std::shared_ptr<TQVTBarConnection>& c = doc->connections[static_cast<std::size_t>(position)];
             if (!c || !c->barFrom || !c->barTo)
@@ -319,11 +323,18 @@ bool TQVTDocumentDrawer::Draw(TQVTVisualContext& vc)
                 continue;
             FPainted.push_back(c);
             bool accept = true;
-            if (doc->FOnDrawConnection)
+            if (hooked)
                 doc->FOnDrawConnection(c.get(), accept);
-            if (accept)
-                if (TQVTDrawer* drawer = c->getDrawer(vtGanttGraph))
-                    drawer->Draw(vc);
+            if (!accept)
+                continue;
+            TQVTDrawer* drawer = c->getDrawer(vtGanttGraph);
+            if (!drawer)
+                continue;
+            if (!hooked && typeid(*drawer) == typeid(TQVTBarConnectionDrawer)) {
+                static_cast<TQVTBarConnectionDrawer*>(drawer)->drawBetween(vc, viewStart, a, b);
+            } else {
+                drawer->Draw(vc);
+            }
         }
     }
 

@@ -67,6 +67,18 @@ TQVTGanttObject* TQVTBarConnectionDrawer::locateObject(int x, int y)
 
 bool TQVTBarConnectionDrawer::Draw(TQVTVisualContext& vc)
 {
+    return route(vc, 0, nullptr, nullptr);
+}
+
+bool TQVTBarConnectionDrawer::drawBetween(TQVTVisualContext& vc, TDateTime viewStart, const TRect& fromRect,
+                                          const TRect& toRect)
+{
+    return route(vc, viewStart, &fromRect, &toRect);
+}
+
+bool TQVTBarConnectionDrawer::route(TQVTVisualContext& vc, TDateTime viewStart, const TRect* fromRect,
+                                    const TRect* toRect)
+{
     segments.clear();
     TQVTBarConnection* c = connection();
     auto* document = c ? dynamic_cast<TQVTGanttDocument*>(FindDocumentSetup(c)) : nullptr;
@@ -95,8 +107,9 @@ bool TQVTBarConnectionDrawer::Draw(TQVTVisualContext& vc)
 
     const bool originIsStart = (c->getConnType() & 2) != 0;
     const bool targetIsStart = (c->getConnType() & 1) != 0;
-    const TRect rf = from->getRect(first);
-    const TRect rt = to->getRect(first);
+    const bool known = fromRect && toRect && viewStart == first;
+    const TRect rf = known ? *fromRect : from->getRect(first);
+    const TRect rt = known ? *toRect : to->getRect(first);
     fromX = originIsStart ? rf.Left : rf.Right;
     toX = targetIsStart ? rt.Left : rt.Right;
     const bool aboveF = !rowFrom->IsVisible() && rowF < table->getScrolledLines();

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <typeinfo>
 
 namespace corvane {
 
@@ -195,7 +196,12 @@ int TQVTGanttBar::getIndexInRow() const
 
 TQVTGanttRow* TQVTGanttBar::getParentRow() const
 {
-    return dynamic_cast<TQVTGanttRow*>(getParent());
+    // Asked for several times per bar and frame: the plain row is recognised before the cast
+    // that walks the class tree.
+    TQVTGanttObject* parent = getParent();
+    if (parent && typeid(*parent) == typeid(TQVTGanttRow))
+        return static_cast<TQVTGanttRow*>(parent);
+    return dynamic_cast<TQVTGanttRow*>(parent);
 }
 
 TQVTGanttTable* TQVTGanttBar::findTable() const
@@ -229,21 +235,27 @@ bool TQVTGanttBarDrawer::closerToStart(int x, int)
 
 TRect TQVTGanttBarDrawer::getRect(TDateTime viewStart)
 {
+    // Painting asks for every candidate connection's two bars: the row, table and document
+    // are looked up once here rather than once per use.
     TQVTGanttBar* bar = this->bar();
-    TQVTGanttTable* table = bar ? bar->findTable() : nullptr;
+    const TQVTGanttRow* row = bar ? bar->getParentRow() : nullptr;
+    TQVTGanttTable* table = row && row->indexOf(bar) >= 0 ? row->getTable() : nullptr;
     if (!table)
         return NoRect;
-    const TQVTDocumentCalendar* calendar = calendarOf(*bar);
+    // The bar hangs below the table, so the table's document is the bar's.
+    TQVTGanttDocument* document = table->findDocument();
+    const TQVTDocumentCalendar* calendar = document ? document->getCalendar() : nullptr;
     const double columnWidth = table->GetColumnWidth();
     const TDateTime start = bar->getStartDate();
+    const int index = bar->getRow();
     TRect rect;
-    rect.Left = roundHalfEven(static_cast<double>(chartOriginX(table->findDocument())) +
+    rect.Left = roundHalfEven(static_cast<double>(chartOriginX(document)) +
                               std::nearbyint(columnWidth * unitsBetween(calendar, start, viewStart)));
-    rect.Top = table->getRowStartY(bar->getRow());
+    rect.Top = table->getRowStartY(index);
     // nearbyint rounds halves to even; roundHalfEven then keeps the sums in range.
     rect.Right =
         roundHalfEven(rect.Left + std::nearbyint(columnWidth * unitsBetween(calendar, bar->getEndDate(), start)));
-    rect.Bottom = roundHalfEven(static_cast<double>(rect.Top) + table->getRowHeight(bar->getRow()));
+    rect.Bottom = roundHalfEven(static_cast<double>(rect.Top) + table->getRowHeight(index));
     return rect;
 }
 

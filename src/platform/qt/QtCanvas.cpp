@@ -331,6 +331,9 @@ inline const QtCanvas::Target* QtCanvas::CurrentTarget()
 
 // Runs from this many pixels on are worth a call of the C library.
 constexpr std::int64_t LongRun = 64;
+// Plumb lines from this many rows on are noted as painted bands; at most this many are kept.
+constexpr std::int64_t MinBand = 32;
+constexpr std::size_t MaxBands = 256;
 
 // Bitmaps are filled in memory: a painter call per run would make long
 // Bresenham lines and gradients ten times slower.
@@ -410,6 +413,7 @@ void QtCanvas::FillDevice(const Target& target, const DeviceRect& r, const TBrus
 
 void QtCanvas::FillRect(const TRect& r)
 {
+    ForgetBands();
     const Target* target = CurrentTarget();
     if (!target)
         return;
@@ -446,6 +450,11 @@ inline void QtCanvas::DeviceLine(const Target& target, Int x0, Int y0, Int x1, I
     const Int last = std::min(majorStep > 0 ? majorHi - major0 : major0 - majorLo + 1, length);
     if (i >= last)
         return;
+    if (!FBands.empty()) {
+        const Int reach = thickness + 1;
+        Covered(DeviceRect{std::min(x0, x1) - reach, std::min(y0, y1) - reach, std::max(x0, x1) + reach + 1,
+                           std::max(y0, y1) + reach + 1});
+    }
 
     RealizeBrush();
     const std::span<const int> pattern = PatternedPen() ? DashPattern(Pen().Style) : std::span<const int>{};
@@ -495,7 +504,86 @@ inline void QtCanvas::AxisLine(const Target& target, Int x0, Int y0, Int x1, Int
     const Int across = (level ? y0 : x0) - (thickness - 1) / 2;
     const DeviceRect r =
         level ? DeviceRect{lo, across, hi, across + thickness} : DeviceRect{across, lo, across + thickness, hi};
-    Fill(target, Intersect(r, bounds), ToQRgb(Pen().Color));
+    const DeviceRect visible = Intersect(r, bounds);
+    if (!level && target.Pixels && visible.Bottom - visible.Top >= MinBand) {
+        PlumbBand(target, visible, ToQRgb(Pen().Color));
+        return;
+    }
+    if (!FBands.empty())
+        Covered(visible);
+    Fill(target, visible, ToQRgb(Pen().Color));
+}
+
+// Writes the rows of the band that do not show its colour yet, then notes it, merged with the
+// bands of the same columns and colour that it meets.
+void QtCanvas::PlumbBand(const Target& target, const DeviceRect& visible, QRgb color)
+{
+    if (visible.Empty())
+        return;
+    const QImage* image = DeviceImage();
+    const qint64 key = image ? image->cacheKey() : 0;
+    if (FBandsPixels != target.Pixels || FBandsKey != key) {
+        FBands.clear();
+        FBandsPixels = target.Pixels;
+        FBandsKey = key;
+    }
+    std::vector<std::pair<Int, Int>> shown;
+    Int top = visible.Top, bottom = visible.Bottom;
+    std::size_t kept = 0;
+    for (const PaintedBand& band : FBands) {
+        const DeviceRect& b = band.Rect;
+        if (band.Color == color && b.Left == visible.Left && b.Right == visible.Right && b.Top <= visible.Bottom &&
+            b.Bottom >= visible.Top) {
+            shown.emplace_back(std::max(b.Top, visible.Top), std::min(b.Bottom, visible.Bottom));
+            top = std::min(top, b.Top);
+            bottom = std::max(bottom, b.Bottom);
+            continue;
+        }
+        FBands[kept++] = band;
+    }
+    FBands.resize(kept);
+    Covered(visible);
+    std::sort(shown.begin(), shown.end());
+    Int y = visible.Top;
+    for (const auto& [from, to] : shown) {
+        if (from > y)
+            Fill(target, DeviceRect{visible.Left, y, visible.Right, from}, color);
+        y = std::max(y, to);
+    }
+    if (y < visible.Bottom)
+        Fill(target, DeviceRect{visible.Left, y, visible.Right, visible.Bottom}, color);
+    if (FBands.size() >= MaxBands)
+        FBands.clear();
+    const auto at = std::upper_bound(FBands.begin(), FBands.end(), visible.Left,
+                                     [](Int left, const PaintedBand& band) { return left < band.Rect.Left; });
+    FBands.insert(at, PaintedBand{DeviceRect{visible.Left, top, visible.Right, bottom}, color});
+    FBandsWidest = std::max(FBandsWidest, visible.Right - visible.Left);
+}
+
+// Painting in r leaves of each band the rows above and below r. The bands are kept in the
+// order of their left edges, so only those starting less than the widest band's width left
+// of r are looked at.
+void QtCanvas::Covered(const DeviceRect& r)
+{
+    const auto first = std::lower_bound(FBands.begin(), FBands.end(), r.Left - FBandsWidest + 1,
+                                        [](const PaintedBand& band, Int left) { return band.Rect.Left < left; });
+    bool cut = false;
+    for (auto k = static_cast<std::size_t>(first - FBands.begin()); k < FBands.size() && FBands[k].Rect.Left < r.Right;
+         ++k) {
+        if (Intersect(FBands[k].Rect, r).Empty())
+            continue;
+        cut = true;
+        const PaintedBand band = FBands[k];
+        FBands[k].Rect.Bottom = r.Top;
+        if (r.Bottom < band.Rect.Bottom) {
+            const DeviceRect below{band.Rect.Left, r.Bottom, band.Rect.Right, band.Rect.Bottom};
+            FBands.insert(FBands.begin() + static_cast<std::ptrdiff_t>(k) + 1, PaintedBand{below, band.Color});
+            ++k;
+        }
+    }
+    // Short pieces are not worth the looking through.
+    if (cut)
+        std::erase_if(FBands, [](const PaintedBand& band) { return band.Rect.Bottom - band.Rect.Top < MinBand; });
 }
 
 void QtCanvas::LineTo(int x, int y)
@@ -511,6 +599,7 @@ void QtCanvas::LineTo(int x, int y)
 // other pen and device takes the lines one at a time.
 void QtCanvas::LineRun(bool vertical, int first, int from, int to, std::span<const TColor> colors)
 {
+    ForgetBands();
     const Target* target = colors.empty() ? nullptr : CurrentTarget();
     if (!target || !target->Pixels || !FIdentity || Pen().Style == psClear || PatternedPen() || Pen().Width > 1) {
         TCanvas::LineRun(vertical, first, from, to, colors);
@@ -581,6 +670,7 @@ void QtCanvas::Frame(const Target& target, const DeviceRect& r)
 
 void QtCanvas::Rectangle(const TRect& r)
 {
+    ForgetBands();
     const Target* target = CurrentTarget();
     if (!target)
         return;
@@ -622,6 +712,14 @@ void QtCanvas::Polygon(const std::vector<TPoint>& points)
     device.reserve(points.size());
     for (const TPoint& p : points)
         device.push_back({DeviceX(p.X), DeviceY(p.Y)});
+    if (!FBands.empty()) {
+        // The painter fills within the corners' box.
+        DeviceRect box{device[0][0], device[0][1], device[0][0], device[0][1]};
+        for (const auto& [x, y] : device)
+            box = DeviceRect{std::min(box.Left, x), std::min(box.Top, y), std::max(box.Right, x),
+                             std::max(box.Bottom, y)};
+        Covered(DeviceRect{box.Left - 2, box.Top - 2, box.Right + 3, box.Bottom + 3});
+    }
     if (Brush().Style != bsClear) {
         QPolygonF polygon;
         for (const auto& [x, y] : device)
@@ -661,6 +759,7 @@ TColor QtCanvas::Pixel(int x, int y)
 
 void QtCanvas::SetPixel(int x, int y, TColor color)
 {
+    ForgetBands();
     if (const Target* target = CurrentTarget()) {
         const Int dx = DeviceX(x), dy = DeviceY(y);
         FillDevice(*target, {dx, dy, dx + 1, dy + 1}, ToQRgb(color));
@@ -690,6 +789,7 @@ void QtCanvas::DrawImage(QPainter& painter, const DeviceRect& dest, const QImage
 
 void QtCanvas::DrawGraphic(const DeviceRect& dest, const TGraphic& graphic)
 {
+    ForgetBands();
     QPainter* painter = Painter();
     const QImage& image = TGraphicAccess::ImageData(graphic).Image;
     if (!painter || image.isNull())
@@ -724,6 +824,7 @@ void QtCanvas::Draw(int x, int y, const TGraphic& graphic)
 
 void QtCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect)
 {
+    ForgetBands();
     QPainter* painter = Painter();
     auto* from = dynamic_cast<QtCanvas*>(&source);
     const QImage* image = from ? from->DeviceImage() : nullptr;
@@ -984,6 +1085,7 @@ TSize QtCanvas::TextExtent(const std::string& text)
 
 void QtCanvas::TextOut(int x, int y, const std::string& text)
 {
+    ForgetBands();
     const Target* target = text.empty() ? nullptr : CurrentTarget();
     if (!target)
         return;

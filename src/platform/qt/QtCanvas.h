@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace corvane {
 
@@ -78,7 +79,11 @@ protected:
     // Puts our state (rendering hints, clip) on a painter that has just begun.
     void Prepare(QPainter& painter) const;
     // To be called when the painter ends or the device's pixels move.
-    void ForgetTarget() { FTargetKnown = false; }
+    void ForgetTarget()
+    {
+        FTargetKnown = false;
+        FBands.clear();
+    }
 
 private:
     // Catches up on brush changes as the platform does when it selects the
@@ -115,6 +120,11 @@ private:
     void DeviceLine(const Target& target, std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
     void AxisLine(const Target& target, std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
     void Frame(const Target& target, const DeviceRect& r);
+    // A plumb band of one colour in memory, written unless it already shows.
+    void PlumbBand(const Target& target, const DeviceRect& visible, QRgb color);
+    // Forgets what is known of the pixels in r, which are about to be painted.
+    void Covered(const DeviceRect& r);
+    void ForgetBands() { FBands.clear(); }
     void DrawGraphic(const DeviceRect& dest, const TGraphic& graphic);
     void DrawImage(QPainter& painter, const DeviceRect& dest, const QImage& image, const QRectF& source) const;
     // The Qt font for Font(), built only when a text is not in the shape cache.
@@ -151,6 +161,18 @@ private:
     std::size_t FNextRecentShape = 0;
     TBrush FHatchFor{clWhite, bsSolid};
     QBrush FHatch;
+    // Plumb bands of one colour painted in memory that still show whole: long connection
+    // legs share columns, and a leg within one of them would write the same pixels again.
+    // Any other painting forgets what it covers; the bands hold for the pixels and the image
+    // state (its cache key) they were noted on.
+    struct PaintedBand {
+        DeviceRect Rect;
+        QRgb Color;
+    };
+    std::vector<PaintedBand> FBands; // by left edge
+    std::int64_t FBandsWidest = 0;
+    const QRgb* FBandsPixels = nullptr;
+    qint64 FBandsKey = 0;
 };
 
 // The canvas of a TBitmap: paints on the bitmap's image, beginning the
