@@ -77,9 +77,10 @@ TEST(Render, HostileDocumentsEndCleanly)
 {
     ScratchDir dir;
     std::vector<std::string> docs;
-    for (const auto& entry : std::filesystem::directory_iterator(std::string(CORVANE_SOURCE_DIR) + "/../shared/repro"))
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(CORVANE_TEST_DATA) + "/repro"))
         if (entry.path().extension() == ".ini")
             docs.push_back(entry.path().string());
+    ASSERT_FALSE(docs.empty());
     const auto write = [&](const std::string& name, const std::string& text) {
         docs.push_back(dir.file(name));
         writeFile(docs.back(), text);
