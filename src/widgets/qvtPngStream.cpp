@@ -1,5 +1,6 @@
 #include "corvane/widgets/qvtPngStream_p.h"
 
+#include "corvane/platform/ScopeGuard_p.h"
 #include "corvane/widgets/qvtController.h"
 
 #include <array>
@@ -16,6 +17,8 @@ constexpr std::array<unsigned char, 8> Signature = {0x89, 'P', 'N', 'G', '\r', '
 constexpr int CompressionLevel = Z_BEST_SPEED;
 constexpr unsigned char FilterUp = 2;
 constexpr std::size_t ChunkSize = 1 << 18;
+// Strips painted ahead of the worker.
+constexpr std::size_t StripsAhead = 2;
 
 void putBigEndian(unsigned char* at, unsigned value)
 {
@@ -38,6 +41,16 @@ PngStream::PngStream(const std::string& fileName, int width, int height)
     file = std::fopen(fileName.c_str(), "wb");
     if (!file)
         throw EQVTExportError("cannot write \"" + fileName + "\"");
+    // The destructor does not run for a constructor that throws.
+    bool started = false;
+    const ScopeGuard abandon([&] {
+        if (started)
+            return;
+        if (streamOpen)
+            deflateEnd(&stream);
+        std::fclose(file);
+        std::remove(fileName.c_str());
+    });
     if (deflateInit(&stream, CompressionLevel) != Z_OK)
         throw EQVTExportError("cannot compress \"" + fileName + "\"");
     streamOpen = true;
@@ -48,10 +61,20 @@ PngStream::PngStream(const std::string& fileName, int width, int height)
     header[8] = 8; // bits per channel
     header[9] = 2; // red, green, blue
     writeChunk("IHDR", header.data(), header.size());
+    worker = std::thread([this] { work(); });
+    started = true;
 }
 
 PngStream::~PngStream()
 {
+    if (worker.joinable()) {
+        {
+            const std::lock_guard lock(mutex);
+            stopping = true;
+        }
+        changed.notify_all();
+        worker.join();
+    }
     if (streamOpen)
         deflateEnd(&stream);
     if (file)
@@ -62,35 +85,84 @@ PngStream::~PngStream()
 
 void PngStream::writeLines(const QImage& image, int first, int count)
 {
-    for (int y = first; y < first + count && linesLeft > 0; ++y, --linesLeft) {
-        const auto* pixels = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        line[0] = FilterUp;
-        for (std::size_t x = 0; x < static_cast<std::size_t>(width); ++x) {
-            const unsigned char rgb[3] = {static_cast<unsigned char>(qRed(pixels[x])),
-                                          static_cast<unsigned char>(qGreen(pixels[x])),
-                                          static_cast<unsigned char>(qBlue(pixels[x]))};
-            for (std::size_t c = 0; c < 3; ++c) {
-                line[1 + 3 * x + c] = static_cast<unsigned char>(rgb[c] - previous[3 * x + c]);
-                previous[3 * x + c] = rgb[c];
+    // A copy of its own: the caller paints the next strip into the same image meanwhile.
+    QImage strip = image.copy(0, first, width, count);
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [this] { return strips.size() < StripsAhead || failure; });
+    if (failure)
+        std::rethrow_exception(failure);
+    strips.push_back(std::move(strip));
+    changed.notify_all();
+}
+
+void PngStream::finish()
+{
+    {
+        std::unique_lock lock(mutex);
+        strips.emplace_back();
+        changed.notify_all();
+    }
+    worker.join();
+    if (failure)
+        std::rethrow_exception(failure);
+    finished = true;
+}
+
+void PngStream::work()
+{
+    try {
+        for (;;) {
+            QImage strip;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [this] { return !strips.empty() || stopping; });
+                if (stopping)
+                    return;
+                strip = std::move(strips.front());
+                strips.pop_front();
+                changed.notify_all();
             }
+            if (strip.isNull())
+                break;
+            compress(strip);
+        }
+        if (linesLeft != 0)
+            throw EQVTExportError("\"" + fileName + "\" was left incomplete");
+        stream.next_in = nullptr;
+        stream.avail_in = 0;
+        deflateInto(Z_FINISH);
+        writeChunk("IEND", nullptr, 0);
+        if (std::fflush(file) != 0 || std::ferror(file))
+            throw EQVTExportError("cannot write \"" + fileName + "\"");
+    } catch (...) {
+        const std::lock_guard lock(mutex);
+        failure = std::current_exception();
+        changed.notify_all();
+    }
+}
+
+void PngStream::compress(const QImage& strip)
+{
+    for (int y = 0; y < strip.height() && linesLeft > 0; ++y, --linesLeft) {
+        const auto* pixels = reinterpret_cast<const QRgb*>(strip.constScanLine(y));
+        unsigned char* out = line.data();
+        *out++ = FilterUp;
+        unsigned char* above = previous.data();
+        for (int x = 0; x < width; ++x, out += 3, above += 3) {
+            const unsigned char red = static_cast<unsigned char>(qRed(pixels[x]));
+            const unsigned char green = static_cast<unsigned char>(qGreen(pixels[x]));
+            const unsigned char blue = static_cast<unsigned char>(qBlue(pixels[x]));
+            out[0] = static_cast<unsigned char>(red - above[0]);
+            out[1] = static_cast<unsigned char>(green - above[1]);
+            out[2] = static_cast<unsigned char>(blue - above[2]);
+            above[0] = red;
+            above[1] = green;
+            above[2] = blue;
         }
         stream.next_in = line.data();
         stream.avail_in = static_cast<uInt>(line.size());
         deflateInto(Z_NO_FLUSH);
     }
-}
-
-void PngStream::finish()
-{
-    if (linesLeft != 0)
-        throw EQVTExportError("\"" + fileName + "\" was left incomplete");
-    stream.next_in = nullptr;
-    stream.avail_in = 0;
-    deflateInto(Z_FINISH);
-    writeChunk("IEND", nullptr, 0);
-    if (std::fflush(file) != 0 || std::ferror(file))
-        throw EQVTExportError("cannot write \"" + fileName + "\"");
-    finished = true;
 }
 
 void PngStream::deflateInto(int flush)

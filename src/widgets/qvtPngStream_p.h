@@ -1,12 +1,17 @@
 #pragma once
-// A PNG file written line by line, so that a picture far taller than memory allows is exported
-// strip by strip.
+// A PNG file written strip by strip, so that a picture far taller than memory allows is
+// exported in the memory of a few strips. A worker thread filters and compresses while the
+// caller paints the next strip.
 
 #include <QImage>
 
+#include <condition_variable>
 #include <cstdio>
-#include <memory>
+#include <deque>
+#include <exception>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <zlib.h>
@@ -18,17 +23,22 @@ public:
     /// Opens the file and writes the header of an RGB picture of that size. Throws
     /// EQVTExportError when the file cannot be written.
     PngStream(const std::string& fileName, int width, int height);
-    /// Removes the file unless finish() completed it.
+    /// Stops the worker and removes the file unless finish() completed it.
     ~PngStream();
     PngStream(const PngStream&) = delete;
     PngStream& operator=(const PngStream&) = delete;
 
-    /// Appends count lines of image from line first on; image is at least width wide.
+    /// Appends count lines of image from line first on (image is at least width wide); waits
+    /// while two strips are still waiting to be written. Throws EQVTExportError for a failure
+    /// of the strips written so far.
     void writeLines(const QImage& image, int first, int count);
-    /// Ends the picture; every line must have been written.
+    /// Ends the picture once every strip is written; every line must have been given. Throws
+    /// EQVTExportError when the file could not be written.
     void finish();
 
 private:
+    void work();
+    void compress(const QImage& strip);
     void deflateInto(int flush);
     void writeChunk(const char* type, const unsigned char* data, std::size_t size);
     void writeBytes(const void* data, std::size_t size);
@@ -44,6 +54,14 @@ private:
     /// The last line written, unfiltered; zeros before the first.
     std::vector<unsigned char> previous;
     std::vector<unsigned char> compressed;
+
+    // Strips waiting for the worker; an empty image ends the picture.
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<QImage> strips;
+    std::exception_ptr failure;
+    bool stopping = false;
+    std::thread worker;
 };
 
 } // namespace corvane

@@ -205,6 +205,10 @@ TEST_F(GanttGraphTest, ExportedFilesLoadBackAsPicturesOfTheRegion)
     EXPECT_DOUBLE_EQ(ds.root()->getStartDate(), Monday);
     graph.PaintToBitmap(nullptr, 0, 7, Monday, Monday + 10);
     EXPECT_EQ(ds.GetTable()->getScrolledLines(), 2);
+    // A file that cannot be written is a clear error too.
+    EXPECT_THROW(graph.SaveToPng(scratch.file("missing-folder/c.png"), 1, 4, Monday, Monday + 10), EQVTExportError);
+    EXPECT_THROW(graph.SaveToPdf(scratch.file("missing-folder/c.pdf"), 1, 4, Monday, Monday + 10), EQVTExportError);
+    EXPECT_EQ(ds.GetTable()->getScrolledLines(), 2);
 }
 
 } // namespace

@@ -423,6 +423,15 @@ void TQVTGanttTableDrawer::collectShownRows(TQVTGanttTable& t)
 {
     TQVTGanttDocument* doc = t.findDocument();
     shownRowsUpTo(t, doc ? doc->GetTree() : nullptr, lastVisible, FShown);
+    // A row that ends this far above the area cannot paint into it: bars reach into the rows
+    // below their own by less.
+    constexpr int OverhangReach = 256;
+    const std::int64_t top = std::int64_t{tableArea.Top} - OverhangReach;
+    FSkippedHeight = 0;
+    auto first = FShown.begin();
+    while (first != FShown.end() && std::int64_t{t.getRowStartY(*first)} + t.getRow(*first)->getHeight() < top)
+        FSkippedHeight += t.getRow(*first++)->getHeight();
+    FShown.erase(FShown.begin(), first);
 }
 
 void TQVTGanttTableDrawer::collectShadedDays(TQVTGanttDocument& document, TQVTGanttTable& t, int margin)
@@ -536,7 +545,7 @@ bool TQVTGanttTableDrawer::Draw(TQVTVisualContext& context)
     context.setDrawingColor(t->FGridColor);
     context.setPenWidth(1);
     context.setPenStyle(psSolid);
-    std::int64_t y = tableStart;
+    std::int64_t y = tableStart + FSkippedHeight;
     for (const int i : FShown) {
         if (y >= tableArea.Bottom)
             break;

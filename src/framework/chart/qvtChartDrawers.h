@@ -115,7 +115,8 @@ private:
     };
 
     TQVTGanttTable* table() const;
-    /// The shown rows up to lastVisible, ascending.
+    /// The shown rows up to lastVisible, ascending, from the first that can paint into the area
+    /// (a band of a tall export starts far down); FSkippedHeight is the height of those left out.
     void collectShownRows(TQVTGanttTable& table);
     /// The visible category days whose columns (or names) can reach the view.
     void collectShadedDays(TQVTGanttDocument& document, TQVTGanttTable& table, int margin);
@@ -123,6 +124,7 @@ private:
                       const std::string& caption, bool withCaption);
 
     std::vector<int> FShown;
+    std::int64_t FSkippedHeight = 0;
     std::vector<ShadedDay> FShaded;
 };
 
