@@ -23,6 +23,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace corvane;
 using namespace corvane::test;
 
@@ -282,6 +284,35 @@ TEST_F(GanttGraphTest, ATallPngIsTheWholePictureStripByStrip)
             differing += differs;
         }
     EXPECT_EQ(differing, 0);
+}
+
+} // namespace
+
+namespace {
+
+// An exception inside an action goes no further than the diagnostic log, and the control is
+// idle again, without an outline.
+TEST_F(GanttGraphTest, AnExceptionInsideAnActionIsLoggedAndLeavesTheControlIdle)
+{
+    Capture capture;
+    graph.OnStopDragging = [](QWidget*) { throw std::runtime_error("the application failed"); };
+    const int width = ds.root()->getTreeWidth();
+    const int y = ds.root()->GetTableStartY() + 5;
+    QTest::mousePress(&graph, Qt::LeftButton, Qt::NoModifier, QPoint(width - 1, y));
+    ASSERT_EQ(graph.getCurrentState(), draggingObject);
+    QTest::mouseMove(&graph, QPoint(width + 20, y));
+    QTest::mouseRelease(&graph, Qt::LeftButton, Qt::NoModifier, QPoint(width + 20, y));
+    EXPECT_EQ(graph.getCurrentState(), simplyMoving);
+    EXPECT_FALSE(graph.getView()->outlineShown());
+    EXPECT_EQ(std::count_if(capture.log.begin(), capture.log.end(),
+                            [](const std::string& line) {
+                                return line.find("An exception occured: the application failed") != std::string::npos;
+                            }),
+              1);
+    // The control goes on working.
+    const int focused = focusedRow();
+    QTest::keyClick(&graph, Qt::Key_Down);
+    EXPECT_EQ(focusedRow(), focused + 1);
 }
 
 } // namespace
