@@ -72,6 +72,7 @@ set(CORVANE_PUBLIC_HEADERS
 set(CORVANE_WIDGETS_PUBLIC_HEADERS
   widgets/qvtController.h
   widgets/qvtGanttGraph.h
+  widgets/qvtSpinEdit.h
 )
 
 # Headers of the Qt implementation of the platform stand-ins; never installed.
