@@ -1,5 +1,7 @@
 #include "corvane/widgets/qvtController.h"
 
+#include "qvtController_p.h"
+
 #include "corvane/framework/chart/qvtBarConnection.h"
 #include "corvane/framework/chart/qvtGanttBar.h"
 #include "corvane/framework/chart/qvtGanttDocument.h"
@@ -7,6 +9,7 @@
 #include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/chart/qvtChartDrawers.h"
 #include "corvane/framework/chart/qvtRowOperations.h"
+#include "corvane/framework/chart/qvtTaskBar.h"
 #include "corvane/framework/interaction/qvtDataSource.h"
 #include "corvane/framework/pert/qvtPertBar.h"
 #include "corvane/framework/rendering/qvtCanvasVC.h"
@@ -42,38 +45,6 @@ constexpr int CodeLeft = 37, CodeRight = 39, CodeHome = 36, CodeEnd = 35;
 // A wheel step is 120 units.
 constexpr int WheelStep = 120;
 
-Qt::CursorShape toQtCursor(TCursor cursor)
-{
-    switch (cursor) {
-    case crHSplit:
-        return Qt::SplitHCursor;
-    case crVSplit:
-        return Qt::SplitVCursor;
-    case crNoDrop:
-        return Qt::ForbiddenCursor;
-    case crHourGlass:
-        return Qt::WaitCursor;
-    case crDrag:
-        return Qt::DragMoveCursor;
-    case crHandPoint:
-        return Qt::PointingHandCursor;
-    default:
-        return Qt::ArrowCursor;
-    }
-}
-
-int keyStateOf(Qt::KeyboardModifiers modifiers)
-{
-    return (modifiers & Qt::ControlModifier ? 1 : 0) + (modifiers & Qt::ShiftModifier ? 2 : 0);
-}
-
-// A shared handle on obj when something holds it by shared_ptr, so that a halo entity that a
-// paint makes afresh stays alive for the gesture that uses it.
-std::shared_ptr<TQVTGanttObject> holdOn(TQVTGanttObject* obj)
-{
-    return obj ? obj->weak_from_this().lock() : nullptr;
-}
-
 } // namespace
 
 TQVTController::TQVTController(QWidget* parent)
@@ -88,6 +59,7 @@ TQVTController::TQVTController(QWidget* parent)
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     initFSA();
+    setCreatedType(BarClass<TQVTTaskBar>());
     FDocScroller->setRange(0, DocScrollerMax);
     FDocScroller->setPageStep(8);
     docScrollerLastPosition = DocScrollerMax * 5 / 100;
@@ -102,7 +74,13 @@ TQVTController::TQVTController(QWidget* parent)
     connect(FVerticalScroller, &QScrollBar::valueChanged, this, [this](int value) { verticalScrollerChanged(value); });
 }
 
-TQVTController::~TQVTController() = default;
+TQVTController::~TQVTController()
+{
+    // The data source outlives the control: nothing provisional may stay in its document.
+    if (newConnection && document())
+        document()->removeConnection(newConnection.get());
+    placeFakeBar(nullptr, 0);
+}
 
 TQVTGanttDocument* TQVTController::document() const
 {
@@ -126,16 +104,41 @@ void TQVTController::initFSA()
     FSA[ignoringSymbol].fill(&TQVTController::setSimplyMoving);
     auto& idle = FSA[simplyMoving];
     idle[leftButtonDownOnObject] = &TQVTController::startDragging;
+    idle[leftButtonDownOnObjectHoldingShift] = &TQVTController::startMakingConnection;
     idle[moveIntoObject] = &TQVTController::startHighLighting;
     idle[moveOutOfObject] = &TQVTController::stopHighLighting;
+    idle[moveInsideObject] = &TQVTController::setResizingCursor;
+    idle[leftButtonDownOnObjectHoldingCtrl] = &TQVTController::startResizing;
+    idle[leftButtonDownOnGridHoldingCtrl] = &TQVTController::startNewOutline;
     idle[deletePressed] = &TQVTController::deletePointed;
     idle[mouseDblClick] = &TQVTController::invokeEditor;
+    idle[leftButtonOnGrid] = &TQVTController::startTrackingMouse;
     idle[leftButtonDownOnTreeCell] = &TQVTController::invokeEditor;
     idle[ctrlAPressed] = &TQVTController::selectAll;
     idle[ArrowUp] = idle[ArrowDown] = &TQVTController::MoveFocusedRow;
     idle[ArrowLeft] = idle[ArrowRight] = &TQVTController::MoveFocusedCell;
-    FSA[draggingObject][Move] = FSA[draggingObject][moveInsideObject] = &TQVTController::drag;
-    FSA[draggingObject][leftButtonUp] = &TQVTController::stopDragging;
+    idle[treeCellExit] = &TQVTController::CycleToNextTreeCell;
+    auto& dragging = FSA[draggingObject];
+    dragging[Move] = dragging[moveInsideObject] = &TQVTController::drag;
+    dragging[leftButtonUp] = &TQVTController::stopDragging;
+    auto& connecting = FSA[makingConnection];
+    connecting[Move] = &TQVTController::moveConnectionTarget;
+    connecting[leftButtonUp] = &TQVTController::endMakingConnection;
+    connecting[moveIntoObject] = connecting[moveInsideObject] = &TQVTController::linkToObject;
+    connecting[moveOutOfObject] = &TQVTController::disconnectLink;
+    auto& resizing = FSA[resizingObject];
+    resizing[Move] = resizing[moveInsideObject] = &TQVTController::doResizing;
+    resizing[leftButtonUp] = &TQVTController::endResizing;
+    auto& creating = FSA[creatingObject];
+    creating[Move] = creating[moveInsideObject] = &TQVTController::resizeNewOutline;
+    creating[leftButtonUp] = &TQVTController::insertNewObject;
+    auto& editing = FSA[editingObject];
+    editing[leftButtonDownOutOfObject] = editing[leftButtonOnGrid] = editing[stopEditing] =
+        &TQVTController::FinishEditing;
+    editing[treeCellExit] = &TQVTController::CycleToNextTreeCell;
+    auto& tracking = FSA[trackingMouse];
+    tracking[Move] = tracking[moveInsideObject] = &TQVTController::trackMouse;
+    tracking[leftButtonUp] = &TQVTController::endTrackingMouse;
 }
 
 void TQVTController::nextState(mouseEvent event, int x, int y, int keyState)
@@ -156,17 +159,35 @@ void TQVTController::cancelGesture()
 {
     if (view)
         view->hideOutline();
+    if (newConnection) {
+        if (TQVTGanttDocument* doc = document())
+            doc->removeConnection(newConnection.get());
+        highlight(newConnection->barFrom.get(), false);
+        highlight(newConnection->barTo.get(), false);
+        newConnection.reset();
+    }
+    placeFakeBar(nullptr, 0);
+    if (FDataSource)
+        FDataSource->GetUndoRedoStack().endGrouping();
     dragged.reset();
+    hideHint();
     currentState = simplyMoving;
     unsetCursor();
     Paint();
 }
 
-void TQVTController::setDataSource(TQVTDataSource* dataSource)
+void TQVTController::forgetPointed()
 {
-    cancelGesture();
+    hideHint();
     pointed.reset();
     pointedObject = nullptr;
+}
+
+void TQVTController::setDataSource(TQVTDataSource* dataSource)
+{
+    PostActiveEditor();
+    cancelGesture();
+    forgetPointed();
     FDataSource = dataSource;
     if (view)
         view->setDataSource(dataSource);
@@ -234,6 +255,7 @@ bool TQVTController::handleOperation(const TQVTOperationPtr& op)
     if (!FDataSource || !op)
         return false;
     const bool done = FDataSource->doOperation(op);
+    forgetPointed();
     Paint();
     return done;
 }
@@ -411,6 +433,8 @@ void TQVTController::paintEvent(QPaintEvent*)
     painter.drawImage(0, 0, TGraphicAccess::ImageData(*buffer).Image);
     const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     painter.fillRect(width() - extent, height() - extent, extent, extent, palette().window());
+    if (dateHint)
+        paintDateHint(painter);
     if (view->outlineShown()) {
         QtCanvas canvas(painter);
         TQVTCanvasVC overlay(canvas);
@@ -502,6 +526,9 @@ void TQVTController::mousePressEvent(QMouseEvent* event)
         Paint();
         return;
     }
+    // A press elsewhere finishes an open editor first.
+    if (activeEditor && editedObject.get() != hit)
+        nextState(leftButtonDownOutOfObject, x, y, keyStateOf(mods));
     mouseEvent e;
     if (dynamic_cast<TQVTTreeCell*>(hit))
         e = leftButtonDownOnTreeCell;
@@ -589,6 +616,7 @@ void TQVTController::wheelEvent(QWheelEvent* event)
         QWidget::wheelEvent(event);
         return;
     }
+    PostActiveEditor();
     const int steps = event->angleDelta().y() / WheelStep;
     if (steps != 0)
         FVerticalScroller->setValue(FVerticalScroller->value() - steps * FVerticalScroller->singleStep());
@@ -598,7 +626,8 @@ void TQVTController::wheelEvent(QWheelEvent* event)
 void TQVTController::focusOutEvent(QFocusEvent* event)
 {
     QWidget::focusOutEvent(event);
-    if (currentState != simplyMoving)
+    // An open editor has the focus on purpose; any other gesture ends.
+    if (currentState != simplyMoving && currentState != editingObject)
         cancelGesture();
 }
 
@@ -615,11 +644,18 @@ void TQVTController::keyPressEvent(QKeyEvent* event)
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (TQVTTreeGrid* grid = tree(); grid && grid->getFocusedRow())
-            nextState(mouseDblClick, -1, -1, 0);
+        if (TQVTTreeGrid* grid = tree(); idle && grid && grid->getFocusedRow()) {
+            const TQVTTreeRow* row = grid->getFocusedRow();
+            int column = 0;
+            for (int c = 0; c < row->cellsCount(); ++c)
+                if (row->getCell(c) && row->getCell(c)->FFocused)
+                    column = c;
+            EditTreeCell(column, row->FIndex);
+        }
         break;
     case Qt::Key_Delete:
-        nextState(deletePressed, 0, 0, 0);
+        if (idle)
+            nextState(deletePressed, 0, 0, 0);
         break;
     case Qt::Key_Up:
         nextState(ArrowUp, shift ? CodeShiftUp : CodeUp, 0, 0);
@@ -657,12 +693,14 @@ void TQVTController::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Z:
         if (ctrl && idle) {
             FDataSource->GetUndoRedoStack().undo();
+            forgetPointed();
             Paint();
         }
         break;
     case Qt::Key_Y:
         if (ctrl && idle) {
             FDataSource->GetUndoRedoStack().redo();
+            forgetPointed();
             Paint();
         }
         break;
@@ -675,100 +713,6 @@ void TQVTController::keyPressEvent(QKeyEvent* event)
         return;
     }
     event->accept();
-}
-
-void TQVTController::startHighLighting(int, int, int)
-{
-    TQVTGanttObject* o = pointedObject;
-    if (!o)
-        return;
-    if (auto* halo = dynamic_cast<TQVTHaloEntity*>(o))
-        setCursor(toQtCursor(halo->cursorOver()));
-    if (!FModifyElements && !dynamic_cast<TQVTGanttBar*>(o))
-        return;
-    TQVTDrawer* drawer = o->getDrawer(vtGanttGraph);
-    if (drawer && drawer->supportsHighlighting()) {
-        drawer->setHighlighted(true);
-        Paint();
-    }
-}
-
-void TQVTController::stopHighLighting(int, int, int)
-{
-    // The object left may have been freed by a paint or an operation; only a held one is asked.
-    if (TQVTGanttObject* o = pointed ? pointed.get() : nullptr) {
-        if (TQVTDrawer* drawer = o->getDrawer(vtGanttGraph); drawer && drawer->isHighLighted()) {
-            drawer->setHighlighted(false);
-            Paint();
-        }
-    }
-    unsetCursor();
-}
-
-void TQVTController::startDragging(int x, int y, int)
-{
-    TQVTGanttObject* obj = dragged.get();
-    auto* halo = dynamic_cast<TQVTHaloEntity*>(obj);
-    // Bars are dragged by the gestures; this control drags the handles of columns and panes.
-    if (!halo || (!FModifyElements && !halo->IsTreeGridResizer()))
-        return;
-    firstDraggingPos = lastDraggingPos = QPoint(x, y);
-    if (halo->processDragging())
-        view->showOutline(halo);
-    if (halo->changeCursorDragging())
-        setCursor(toQtCursor(halo->cursorDragging()));
-    currentState = draggingObject;
-}
-
-void TQVTController::drag(int x, int y, int)
-{
-    if (!dragged)
-        return;
-    draggingMoved = draggingMoved || QPoint(x, y) != firstDraggingPos;
-    view->moveOutline(x - lastDraggingPos.x(), y - lastDraggingPos.y(), true);
-    lastDraggingPos = QPoint(x, y);
-}
-
-void TQVTController::stopDragging(int x, int y, int keyState)
-{
-    currentState = simplyMoving;
-    const std::shared_ptr<TQVTGanttObject> held = std::move(dragged);
-    auto* halo = dynamic_cast<TQVTHaloEntity*>(held.get());
-    view->hideOutline();
-    unsetCursor();
-    if (!halo)
-        return;
-    TQVTOperationPtr op;
-    if (!draggingMoved && halo->processMouseClick())
-        op = halo->handleClick(x, y, keyState);
-    else if (draggingMoved)
-        op = halo->handleMove(x - firstDraggingPos.x(), y - firstDraggingPos.y(), keyState, x, y);
-    if (op)
-        FDataSource->doOperation(op);
-    if (draggingMoved && halo->IsTreeGridResizer() && OnSplitterMove)
-        OnSplitterMove(this);
-    if (OnStopDragging)
-        OnStopDragging(this);
-    Paint();
-}
-
-void TQVTController::deletePointed(int, int, int)
-{
-    if (!FModifyElements)
-        return;
-    view->hideOutline();
-    bool done = false;
-    if (pointedObject && FDeleteElements) {
-        if (auto bar = std::dynamic_pointer_cast<TQVTGanttBar>(holdOn(pointedObject)))
-            done = FDataSource->BarDelete(bar);
-        else if (auto connection = std::dynamic_pointer_cast<TQVTBarConnection>(holdOn(pointedObject)))
-            done = FDataSource->ConnectionDelete(connection);
-    }
-    if (!done && FDeleteElements)
-        FDataSource->deleteSelected();
-    pointed.reset();
-    pointedObject = nullptr;
-    Paint();
 }
 
 void TQVTController::selectAll(int, int, int)
@@ -882,18 +826,6 @@ void TQVTController::MoveFocusedCell(int code, int, int)
     grid->FocusCell(row, target);
     ScrollInViewColumn(target);
     Paint();
-}
-
-void TQVTController::invokeEditor(int x, int y, int)
-{
-    // The tree grid's resizer answers a double-click with its own click handling.
-    if (auto* halo = dynamic_cast<TQVTHaloEntity*>(dragged.get()); halo && halo->IsTreeGridResizer()) {
-        if (TQVTOperationPtr op = halo->handleClick(x, y, 0))
-            FDataSource->doOperation(op);
-        if (OnSplitterMove)
-            OnSplitterMove(this);
-        Paint();
-    }
 }
 
 } // namespace corvane

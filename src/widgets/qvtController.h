@@ -2,6 +2,7 @@
 // The chart control: a QWidget that shows the document of a data source through a view,
 // scrolls it, and turns mouse and keyboard input into operations through a transition table.
 
+#include "corvane/framework/chart/qvtGanttBar.h"
 #include "corvane/framework/interaction/qvtGanttView.h"
 #include "corvane/framework/objects/qvtDataSourceIntf.h"
 #include "corvane/framework/objects/qvtGanttObject.h"
@@ -14,14 +15,18 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+class QPainter;
 class QScrollBar;
 
 namespace corvane {
 
 class TQVTBarConnection;
 class TQVTCanvasVC;
+class TQVTGanttRow;
 class TQVTDataSource;
 class TQVTGanttBar;
 class TQVTGanttDocument;
@@ -40,6 +45,15 @@ using TQVTMouseMoveEvent = std::function<void(QWidget* Sender, Qt::KeyboardModif
 using TQVTControlNotifyEvent = std::function<void(QWidget* Sender)>;
 using TInvokeEditorEvent = std::function<void(TQVTGanttObject* Sender, bool& Allow)>;
 using TQVTDragBarEvent = std::function<void(TQVTGanttBar* Bar)>;
+
+/// The bar class a drag on empty grid creates: BarClass<TQVTMilestoneBar>() and so on.
+template <class Bar>
+BarFactory BarClass()
+{
+    return [](TDateTime start, TDateTime end, int row) -> std::shared_ptr<TQVTGanttBar> {
+        return std::make_shared<Bar>(start, end, row);
+    };
+}
 
 /// The chart control. It paints only in its paint event: the chart is drawn through the
 /// visual context into a buffer image that is kept between paints and drawn again only after
@@ -114,6 +128,15 @@ public:
     bool FModifyElements = true;
     bool FExitAfterMouseDownOnGantt = false;
     bool FFocusNextCellOnEnter = false;
+    /// The class of bar a drag on empty grid creates; a task bar after construction.
+    void setCreatedType(BarFactory createdType);
+    const BarFactory& createdType() const { return FCreatedType; }
+    /// Focuses cell (col, row) of the task table and opens its editor.
+    void EditTreeCell(int col, int row);
+    /// Finishes an open editor as leaving it does: its change is recorded.
+    void PostActiveEditor();
+    /// The open editor, or none.
+    TQVTObjectEditorIntf* getActiveEditor() const { return activeEditor.get(); }
     bool snapToCell() const { return view && view->getSnapToCell(); }
     void setSnapToCell(bool value)
     {
@@ -168,8 +191,26 @@ private:
     void verticalScrollerChanged(int value);
     void renderChart();
     void viewChanged(const TQVTControlNotifyEvent& scrolled);
+    /// Ends any gesture: the outline, the provisional connection and the placeholder bar go,
+    /// an open undo group closes, and the control is idle again.
     void cancelGesture();
+    /// Forgets the objects under the mouse: after a change of the history they may be gone.
+    void forgetPointed();
     TQVTGanttObject* locate(int x, int y) const;
+    /// The pixels of the rows' time axis per unit of time.
+    int columnWidth() const;
+    /// Puts the placeholder bar over [start, start + one unit) into row, or takes it out (row none).
+    void placeFakeBar(TQVTGanttRow* row, TDateTime start);
+    void scrollWithOutline(int x);
+    void shiftGesture(int pixels);
+    /// Records op, which is already performed, together with the moves that resolve the
+    /// distance violations it caused around bar.
+    void resolveDistances(TQVTGanttBar* bar);
+    void highlight(TQVTGanttObject* obj, bool on);
+    void showBarHint(TQVTGanttBar* bar, int x, int y);
+    void hideHint();
+    void paintDateHint(QPainter& painter);
+    void openEditor(TQVTGanttObject* obj);
     int rowOf(TQVTGanttObject* obj) const;
     /// The size of an export.
     struct ExportPlan {
@@ -199,6 +240,23 @@ private:
     void MoveFocusedRow(int x, int y, int keyState);
     void MoveFocusedCell(int x, int y, int keyState);
     void invokeEditor(int x, int y, int keyState);
+    void FinishEditing(int x, int y, int keyState);
+    void CycleToNextTreeCell(int x, int y, int keyState);
+    void setResizingCursor(int x, int y, int keyState);
+    void startResizing(int x, int y, int keyState);
+    void doResizing(int x, int y, int keyState);
+    void endResizing(int x, int y, int keyState);
+    void startMakingConnection(int x, int y, int keyState);
+    void moveConnectionTarget(int x, int y, int keyState);
+    void linkToObject(int x, int y, int keyState);
+    void disconnectLink(int x, int y, int keyState);
+    void endMakingConnection(int x, int y, int keyState);
+    void startTrackingMouse(int x, int y, int keyState);
+    void trackMouse(int x, int y, int keyState);
+    void endTrackingMouse(int x, int y, int keyState);
+    void startNewOutline(int x, int y, int keyState);
+    void resizeNewOutline(int x, int y, int keyState);
+    void insertNewObject(int x, int y, int keyState);
 
     TQVTDataSource* FDataSource = nullptr;
     std::unique_ptr<TBitmap> buffer;
@@ -225,6 +283,30 @@ private:
     QPoint firstDraggingPos;
     QPoint lastDraggingPos;
     bool draggingMoved = false;
+    TRect pointedObjectRect{0, 0, 0, 0};
+    TRect firstOutline{0, 0, 0, 0};
+    bool resizingSideRight = true;
+    // Editing.
+    std::shared_ptr<TQVTGanttObject> editedObject;
+    std::unique_ptr<TQVTObjectEditorIntf> activeEditor;
+    // Editors that finished are freed later: the one that asked to finish may still be running.
+    std::vector<std::unique_ptr<TQVTObjectEditorIntf>> retiredEditors;
+    // Drawing a connection: the provisional connection is in the document's list (outside the
+    // history) only while the gesture runs.
+    std::shared_ptr<TQVTBarConnection> newConnection;
+    TQVTColRow lastConnColRow;
+    // Creating a bar.
+    BarFactory FCreatedType;
+    std::shared_ptr<TQVTGanttBar> createdPrototype;
+    std::shared_ptr<TQVTGanttBar> fakeBar;
+    int mouseInitialX = 0;
+    int mouseInitialY = 0;
+    // The date hint of the pointed bar, painted over the chart.
+    struct DateHint {
+        std::string text;
+        QPoint at;
+    };
+    std::optional<DateHint> dateHint;
 };
 
 } // namespace corvane
