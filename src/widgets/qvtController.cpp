@@ -80,6 +80,8 @@ TQVTController::~TQVTController()
     if (newConnection && document())
         document()->removeConnection(newConnection.get());
     placeFakeBar(nullptr, 0);
+    if (FDataSource)
+        FDataSource->GetUndoRedoStack().removeObserver(historyObserver);
 }
 
 TQVTGanttDocument* TQVTController::document() const
@@ -119,7 +121,8 @@ void TQVTController::initFSA()
     idle[ArrowLeft] = idle[ArrowRight] = &TQVTController::MoveFocusedCell;
     idle[treeCellExit] = &TQVTController::CycleToNextTreeCell;
     auto& dragging = FSA[draggingObject];
-    dragging[Move] = dragging[moveInsideObject] = &TQVTController::drag;
+    // The mouse entering another object while a gesture runs is a move of the gesture too.
+    dragging[Move] = dragging[moveInsideObject] = dragging[moveIntoObject] = &TQVTController::drag;
     dragging[leftButtonUp] = &TQVTController::stopDragging;
     auto& connecting = FSA[makingConnection];
     connecting[Move] = &TQVTController::moveConnectionTarget;
@@ -127,17 +130,17 @@ void TQVTController::initFSA()
     connecting[moveIntoObject] = connecting[moveInsideObject] = &TQVTController::linkToObject;
     connecting[moveOutOfObject] = &TQVTController::disconnectLink;
     auto& resizing = FSA[resizingObject];
-    resizing[Move] = resizing[moveInsideObject] = &TQVTController::doResizing;
+    resizing[Move] = resizing[moveInsideObject] = resizing[moveIntoObject] = &TQVTController::doResizing;
     resizing[leftButtonUp] = &TQVTController::endResizing;
     auto& creating = FSA[creatingObject];
-    creating[Move] = creating[moveInsideObject] = &TQVTController::resizeNewOutline;
+    creating[Move] = creating[moveInsideObject] = creating[moveIntoObject] = &TQVTController::resizeNewOutline;
     creating[leftButtonUp] = &TQVTController::insertNewObject;
     auto& editing = FSA[editingObject];
     editing[leftButtonDownOutOfObject] = editing[leftButtonOnGrid] = editing[stopEditing] =
         &TQVTController::FinishEditing;
     editing[treeCellExit] = &TQVTController::CycleToNextTreeCell;
     auto& tracking = FSA[trackingMouse];
-    tracking[Move] = tracking[moveInsideObject] = &TQVTController::trackMouse;
+    tracking[Move] = tracking[moveInsideObject] = tracking[moveIntoObject] = &TQVTController::trackMouse;
     tracking[leftButtonUp] = &TQVTController::endTrackingMouse;
 }
 
@@ -188,7 +191,12 @@ void TQVTController::setDataSource(TQVTDataSource* dataSource)
     PostActiveEditor();
     cancelGesture();
     forgetPointed();
+    if (FDataSource)
+        FDataSource->GetUndoRedoStack().removeObserver(historyObserver);
     FDataSource = dataSource;
+    shownDocument = document();
+    if (dataSource)
+        historyObserver = dataSource->GetUndoRedoStack().addObserver([this](bool gone) { historyChanged(gone); });
     if (view)
         view->setDataSource(dataSource);
     if (dataSource && tree() && FSetOnSelectedRowsChanged)
@@ -196,6 +204,42 @@ void TQVTController::setDataSource(TQVTDataSource* dataSource)
     for (QScrollBar* bar : {FDocScroller, FTreeScroller, FVerticalScroller})
         bar->setVisible(dataSource != nullptr);
     updateScrollers();
+    Paint();
+}
+
+void TQVTController::historyChanged(bool gone)
+{
+    if (gone) {
+        // The data source is being destroyed and its document is gone already: let go of
+        // everything without touching it.
+        FDataSource = nullptr;
+        shownDocument = nullptr;
+        if (activeEditor)
+            retireEditor(std::move(activeEditor));
+        newConnection.reset();
+        editedObject.reset();
+        dragged.reset();
+        pointed.reset();
+        pointedObject = nullptr;
+        currentState = simplyMoving;
+        if (view) {
+            view->hideOutline();
+            view->setDataSource(nullptr);
+        }
+        for (QScrollBar* bar : {FDocScroller, FTreeScroller, FVerticalScroller})
+            bar->setVisible(false);
+        update();
+        return;
+    }
+    if (document() != shownDocument) {
+        // Another document was loaded: an edit or gesture on the old one ends without a trace.
+        if (activeEditor)
+            retireEditor(std::move(activeEditor));
+        editedObject.reset();
+        cancelGesture();
+        shownDocument = document();
+    }
+    forgetPointed();
     Paint();
 }
 

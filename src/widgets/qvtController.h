@@ -196,6 +196,11 @@ private:
     void cancelGesture();
     /// Forgets the objects under the mouse: after a change of the history they may be gone.
     void forgetPointed();
+    /// Told by the data source's history: repaints, and lets go of a document that was
+    /// replaced or of a data source that is being destroyed.
+    void historyChanged(bool gone);
+    /// Frees an editor once control has left it (it may be the caller).
+    void retireEditor(std::unique_ptr<TQVTObjectEditorIntf> editor);
     TQVTGanttObject* locate(int x, int y) const;
     /// The pixels of the rows' time axis per unit of time.
     int columnWidth() const;
@@ -259,6 +264,8 @@ private:
     void insertNewObject(int x, int y, int keyState);
 
     TQVTDataSource* FDataSource = nullptr;
+    int historyObserver = 0;
+    TQVTGanttDocument* shownDocument = nullptr;
     std::unique_ptr<TBitmap> buffer;
     std::unique_ptr<TQVTCanvasVC> visualContext;
     bool chartDirty = true;

@@ -713,13 +713,18 @@ void TQVTController::FinishEditing(int, int, int)
         }
         if (OnObjectFinishEditing)
             OnObjectFinishEditing(this);
-        retiredEditors.push_back(std::move(editor));
-        QTimer::singleShot(0, this, [this] { retiredEditors.clear(); });
+        retireEditor(std::move(editor));
     }
     editedObject.reset();
     forgetPointed();
     Paint();
     setFocus(Qt::OtherFocusReason);
+}
+
+void TQVTController::retireEditor(std::unique_ptr<TQVTObjectEditorIntf> editor)
+{
+    retiredEditors.push_back(std::move(editor));
+    QTimer::singleShot(0, this, [this] { retiredEditors.clear(); });
 }
 
 void TQVTController::PostActiveEditor()

@@ -83,6 +83,27 @@ TEST(GanttGraphAlone, WithoutADataSourceSaysSoAndHidesItsScrollBars)
     EXPECT_GT(dark, 20);
 }
 
+TEST(GanttGraphAlone, ShowsCommandsRunFromCodeAndLetsGoOfADataSourceDestroyedFirst)
+{
+    auto source = std::make_unique<TQVTDataSource>();
+    TQVTGanttGraph graph;
+    graph.resize(600, 300);
+    graph.setDataSource(source.get());
+    graph.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&graph));
+    const QImage before = graph.grab().toImage();
+    ASSERT_TRUE(source->RowAppend());
+    ASSERT_TRUE(source->RowAppend());
+    EXPECT_NE(graph.grab().toImage(), before) << "the new rows show without a call to Paint";
+    source->GetUndoRedoStack().undo();
+    source->GetUndoRedoStack().undo();
+    EXPECT_EQ(graph.grab().toImage(), before);
+    source.reset();
+    EXPECT_EQ(graph.DataSource(), nullptr);
+    EXPECT_FALSE(graph.docScroller()->isVisible());
+    graph.grab();
+}
+
 TEST_F(GanttGraphTest, PaintsTheBarsWhereTheModelPutsThem)
 {
     const QImage image = shown();

@@ -81,15 +81,18 @@ void TQVTDataSource::setStorage(const std::string& value)
     } catch (const EFileError& error) {
         ShowMessage(error.what());
     }
-    FUndoRedoStack.clear();
     if (!document) {
         // The built-in document always loads; a failure there is no reason to try again.
         if (!value.empty())
             setStorage("");
+        else
+            FUndoRedoStack.clear();
         return;
     }
     document->FDataSource = this;
     FRoot = std::move(document);
+    // Emptied once the new document is in place, so that those told see the new one.
+    FUndoRedoStack.clear();
 }
 
 void TQVTDataSource::SaveToMedia(const std::string& storage)

@@ -13,12 +13,36 @@ constexpr const char* UndoStackRule = "--------- Undo stack entries ----------";
 TQVTUndoRedoStack::~TQVTUndoRedoStack()
 {
     endGrouping();
+    const auto told = std::move(observers);
+    for (const auto& [key, observer] : told)
+        if (observer)
+            observer(true);
 }
 
 void TQVTUndoRedoStack::notify(const TQVTOperationEvent& event, TQVTOperation* op) const
 {
     if (event)
         event(op);
+}
+
+void TQVTUndoRedoStack::tellObservers() const
+{
+    // An observer may remove itself or others while it is told.
+    const auto told = observers;
+    for (const auto& [key, observer] : told)
+        if (observer)
+            observer(false);
+}
+
+int TQVTUndoRedoStack::addObserver(TQVTHistoryObserver observer)
+{
+    observers.emplace_back(nextObserverKey, std::move(observer));
+    return nextObserverKey++;
+}
+
+void TQVTUndoRedoStack::removeObserver(int key)
+{
+    std::erase_if(observers, [key](const auto& entry) { return entry.first == key; });
 }
 
 void TQVTUndoRedoStack::record(const TQVTOperationPtr& op)
@@ -42,6 +66,7 @@ bool TQVTUndoRedoStack::doOperation(const TQVTOperationPtr& op)
         addlog("[doing operation]");
         dumpUndoStack();
     }
+    tellObservers();
     return true;
 }
 
@@ -52,6 +77,7 @@ bool TQVTUndoRedoStack::addOperation(const TQVTOperationPtr& op)
     redoStack.clear();
     record(op);
     notify(FOnChange, op.get());
+    tellObservers();
     return true;
 }
 
@@ -66,6 +92,7 @@ bool TQVTUndoRedoStack::undo()
     if (!op->undo()) {
         // The entries below this one assumed its change; they can no longer be trusted.
         undoStack.clear();
+        tellObservers();
         return false;
     }
     notify(FOnChange, op.get());
@@ -74,6 +101,7 @@ bool TQVTUndoRedoStack::undo()
         addlog("[undoing operation]");
         dumpUndoStack();
     }
+    tellObservers();
     return true;
 }
 
@@ -86,10 +114,12 @@ bool TQVTUndoRedoStack::redo()
     notify(FOnRedo, op.get());
     if (!op->perform()) {
         redoStack.clear();
+        tellObservers();
         return false;
     }
     notify(FOnChange, op.get());
     undoStack.push_back(op);
+    tellObservers();
     return true;
 }
 
@@ -111,6 +141,7 @@ void TQVTUndoRedoStack::clear()
     endGrouping();
     undoStack.clear();
     redoStack.clear();
+    tellObservers();
 }
 
 int TQVTUndoRedoStack::GetUndoOperationCount() const

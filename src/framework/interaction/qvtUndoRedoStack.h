@@ -5,12 +5,16 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace corvane {
 
 /// Called with an operation; which moment depends on the event.
 using TQVTOperationEvent = std::function<void(TQVTOperation* Operation)>;
+/// Told that the history changed the document or was emptied (gone false), or that the history
+/// is being destroyed with its data source (gone true).
+using TQVTHistoryObserver = std::function<void(bool gone)>;
 
 /// Every change of a document goes through here. The history owns its operations: one that
 /// leaves it (a refused one, an emptied stack, a failed undo or redo) is dropped, and with it
@@ -52,9 +56,18 @@ public:
     void setOnRedo(TQVTOperationEvent event) { FOnRedo = std::move(event); }
     void setOnChange(TQVTOperationEvent event) { FOnChange = std::move(event); }
 
+    /// Adds an observer, told after every operation performed or recorded, every undo and redo
+    /// (also a failed one, which may have changed part of the document) and every clear, and
+    /// once more when the history is destroyed; for the controls that show the document, beside
+    /// the application's events. Answers its key.
+    int addObserver(TQVTHistoryObserver observer);
+    /// Removes the observer with that key; nothing for an unknown key.
+    void removeObserver(int key);
+
 private:
     void record(const TQVTOperationPtr& op);
     void notify(const TQVTOperationEvent& event, TQVTOperation* op) const;
+    void tellObservers() const;
 
     TQVTOperationEvent FOnUndo;
     TQVTOperationEvent FOnRedo;
@@ -62,6 +75,8 @@ private:
     std::shared_ptr<TQVTMultipleOperations> FCachedCommands;
     std::vector<TQVTOperationPtr> undoStack;
     std::vector<TQVTOperationPtr> redoStack;
+    std::vector<std::pair<int, TQVTHistoryObserver>> observers;
+    int nextObserverKey = 1;
 };
 
 } // namespace corvane

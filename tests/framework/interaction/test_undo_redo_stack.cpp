@@ -209,3 +209,26 @@ TEST(MultipleOperations, ARefusingPartTakesBackThePartsBeforeIt)
     group.addOperation(first);
     EXPECT_TRUE(group.empty());
 }
+
+TEST(HistoryObservers, AreToldEveryChangeButNotARefusalAndOnceMoreWhenTheHistoryGoes)
+{
+    Journal journal;
+    std::vector<std::string> told;
+    auto history = std::make_unique<TQVTUndoRedoStack>();
+    const int first = history->addObserver([&](bool gone) { told.push_back(gone ? "first gone" : "first"); });
+    history->addObserver([&](bool gone) { told.push_back(gone ? "second gone" : "second"); });
+    auto refused = std::make_shared<Step>(journal, "refused");
+    refused->refusePerform = true;
+    EXPECT_FALSE(history->doOperation(refused));
+    EXPECT_TRUE(told.empty());
+    ASSERT_TRUE(history->doOperation(std::make_shared<Step>(journal, "a")));
+    ASSERT_TRUE(history->undo());
+    ASSERT_TRUE(history->redo());
+    EXPECT_EQ(told.size(), 6u);
+    told.clear();
+    history->removeObserver(first);
+    history->removeObserver(12345);
+    history->clear();
+    history.reset();
+    EXPECT_EQ(told, (std::vector<std::string>{"second", "second gone"}));
+}

@@ -1,0 +1,207 @@
+// Gestures on the task table of the real Gantt control: clicking a title sorts, dragging a column
+// border resizes the column, dragging a row border in the row pane resizes the row, dragging a row
+// selector moves the row, clicking an expander collapses a group. Each is one undo step that
+// gives the saved file back, and tree row i and chart row i stay the same task.
+#include "corvane/widgets/qvtGanttGraph.h"
+
+#include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/framework/chart/qvtGanttRow.h"
+#include "corvane/framework/chart/qvtGanttTable.h"
+#include "corvane/framework/chart/qvtTaskBar.h"
+#include "corvane/framework/interaction/qvtDataSource.h"
+#include "corvane/framework/tasktable/qvtTreeCellTypes.h"
+#include "corvane/framework/tasktable/qvtTreeCells.h"
+#include "corvane/framework/tasktable/qvtTreeDrawers.h"
+#include "corvane/framework/tasktable/qvtTreeGrid.h"
+#include "corvane/framework/tasktable/qvtTreeHeader.h"
+#include "corvane/framework/tasktable/qvtTreeResizePane.h"
+#include "corvane/framework/tasktable/qvtTreeRow.h"
+#include "corvane/framework/time/qvtCalendar.h"
+#include "corvane/platform/DateUtils.h"
+
+#include "support/TestSupport.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+const TDateTime Monday = EncodeDate(2026, 1, 5);
+const char* const Names[] = {"delta", "alpha", "charlie", "bravo"};
+
+class TableGestureTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (int i = 0; i < 4; ++i)
+            ASSERT_TRUE(ds.RowAppend());
+        ASSERT_TRUE(ds.ColumnAppend(std::make_shared<TQVTTreeSimpleTextCellType>()));
+        ds.root()->getCalendar()->SetTimeMode(tmDay);
+        ds.root()->setStartDate(Monday);
+        // Rows 1 to 4 carry a name and a bar that starts on a day of their own.
+        for (int i = 1; i <= 4; ++i) {
+            ds.GetTree()->getRow(i)->getCell(1)->SetText(Names[i - 1]);
+            ASSERT_TRUE(ds.BarAdd(std::make_shared<TQVTTaskBar>(Monday + i, Monday + i + 1, i), i));
+        }
+        ds.clearUndoRedoStack();
+        graph.resize(1000, 360);
+        graph.setDataSource(&ds);
+        graph.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&graph));
+        graph.grab();
+        original = saved();
+    }
+    void TearDown() override { graph.setDataSource(nullptr); }
+
+    std::string saved()
+    {
+        const std::string path = scratch.file("plan" + std::to_string(saves++) + ".ini");
+        ds.SaveToMedia("file://" + path);
+        return readFile(path);
+    }
+    // The first point of the task table where the control finds an object that matches.
+    template <class T>
+    std::optional<QPoint> find(const std::function<bool(T&)>& matches = [](T&) { return true; })
+    {
+        graph.grab();
+        for (int y = 0; y < graph.height() - 20; ++y)
+            for (int x = 0; x < ds.root()->getTreeWidth(); ++x)
+                if (auto* o = dynamic_cast<T*>(graph.getView()->locateDraggingObject(x, y)); o && matches(*o))
+                    return QPoint(x, y);
+        return std::nullopt;
+    }
+    void drag(QPoint from, QPoint to)
+    {
+        QTest::mouseMove(&graph, from);
+        QTest::mousePress(&graph, Qt::LeftButton, Qt::NoModifier, from);
+        QTest::mouseMove(&graph, (from + to) / 2);
+        QTest::mouseMove(&graph, to);
+        QTest::mouseRelease(&graph, Qt::LeftButton, Qt::NoModifier, to);
+    }
+    void click(QPoint at)
+    {
+        QTest::mouseMove(&graph, at);
+        QTest::mousePress(&graph, Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseRelease(&graph, Qt::LeftButton, Qt::NoModifier, at);
+    }
+    std::string nameOf(int row) { return ds.GetTree()->getRow(row)->getCell(1)->FText; }
+    // Every named tree row still sits beside the chart row with its bar.
+    void expectRowsInStep()
+    {
+        for (int r = 0; r < ds.GetTable()->countRows(); ++r) {
+            const std::string name = nameOf(r);
+            for (int i = 0; i < 4; ++i)
+                if (name == Names[i]) {
+                    ASSERT_EQ(ds.GetTable()->getRow(r)->GetBarCount(), 1) << name;
+                    EXPECT_DOUBLE_EQ(ds.GetTable()->getRow(r)->GetBarInRow(0)->getStartDate(), Monday + i + 1) << name;
+                }
+        }
+    }
+    int undoCount() { return ds.GetUndoRedoStack().GetUndoOperationCount(); }
+    void undoAll()
+    {
+        while (undoCount() > 0)
+            ASSERT_TRUE(ds.GetUndoRedoStack().undo());
+        graph.grab();
+    }
+
+    ScratchDir scratch;
+    TQVTDataSource ds;
+    TQVTGanttGraph graph;
+    std::string original;
+    int saves = 0;
+};
+
+TEST_F(TableGestureTest, TitleClicksCycleTheSortOneUndoStepEach)
+{
+    const auto title = find<TQVTHeaderHalo>([&](TQVTHeaderHalo& h) { return h.cell == ds.GetTree()->FHeader->getHeaderCell(1); });
+    ASSERT_TRUE(title);
+    click(*title);
+    EXPECT_EQ(ds.GetTree()->FHeader->getHeaderCell(1)->getSortOrder(), sortAscending);
+    EXPECT_EQ(nameOf(ds.GetTable()->countRows() - 4), "alpha");
+    expectRowsInStep();
+    click(*title);
+    EXPECT_EQ(ds.GetTree()->FHeader->getHeaderCell(1)->getSortOrder(), sortDescending);
+    EXPECT_EQ(nameOf(0), "delta");
+    expectRowsInStep();
+    click(*title);
+    EXPECT_EQ(ds.GetTree()->FHeader->getHeaderCell(1)->getSortOrder(), sortNone);
+    EXPECT_EQ(nameOf(1), "delta");
+    EXPECT_EQ(undoCount(), 3);
+    undoAll();
+    EXPECT_TRUE(saved() == original) << "the saved file differs";
+}
+
+TEST_F(TableGestureTest, DraggingAColumnBorderResizesItButNotBelowSixPixels)
+{
+    TQVTTreeHeaderCell* column = ds.GetTree()->FHeader->getHeaderCell(0);
+    const int width = column->getWidth();
+    auto border = find<TQVTTreeHeaderCellResizer>([&](TQVTTreeHeaderCellResizer& r) { return r.targetCell == column; });
+    ASSERT_TRUE(border);
+    drag(*border, *border + QPoint(-40, 0));
+    EXPECT_EQ(column->getWidth(), width - 40);
+    EXPECT_EQ(undoCount(), 1);
+    border = find<TQVTTreeHeaderCellResizer>([&](TQVTTreeHeaderCellResizer& r) { return r.targetCell == column; });
+    ASSERT_TRUE(border);
+    drag(*border, QPoint(1, border->y()));
+    EXPECT_EQ(column->getWidth(), width - 40) << "a column is never dragged below six pixels";
+    EXPECT_EQ(undoCount(), 1);
+    undoAll();
+    EXPECT_TRUE(saved() == original) << "the saved file differs";
+}
+
+TEST_F(TableGestureTest, DraggingARowBorderInThePaneResizesThatRow)
+{
+    const int height = ds.GetTable()->getRowHeight(2);
+    const auto border = find<TQVTRowResizer>([](TQVTRowResizer& r) { return r.targetRow == 2; });
+    ASSERT_TRUE(border);
+    drag(*border, *border + QPoint(0, 20));
+    EXPECT_EQ(ds.GetTable()->getRowHeight(2), height + 20);
+    EXPECT_EQ(undoCount(), 1);
+    undoAll();
+    EXPECT_TRUE(saved() == original) << "the saved file differs";
+}
+
+TEST_F(TableGestureTest, DraggingARowSelectorMovesTheRowWithItsBars)
+{
+    const auto from = find<TQVTRowSelector>([](TQVTRowSelector& s) { return s.index == 1; });
+    const auto to = find<TQVTRowSelector>([](TQVTRowSelector& s) { return s.index == 4; });
+    ASSERT_TRUE(from && to);
+    drag(*from, *to);
+    EXPECT_EQ(undoCount(), 1);
+    EXPECT_NE(nameOf(1), "delta");
+    expectRowsInStep();
+    undoAll();
+    EXPECT_TRUE(saved() == original) << "the saved file differs";
+}
+
+TEST_F(TableGestureTest, ClickingAnExpanderCollapsesTheGroupAsOneUndoStep)
+{
+    ASSERT_TRUE(ds.RowsGroup(2, 3));
+    ds.clearUndoRedoStack();
+    original = saved();
+    const auto visibleRows = [this] {
+        int visible = 0;
+        for (int r = 0; r < ds.GetTable()->countRows(); ++r)
+            visible += ds.GetTable()->getRow(r)->IsVisible() ? 1 : 0;
+        return visible;
+    };
+    const int before = visibleRows();
+    const auto expander = find<TQVTNodeExpander>();
+    ASSERT_TRUE(expander);
+    click(*expander);
+    EXPECT_EQ(visibleRows(), before - 2) << "the group's two rows are hidden";
+    EXPECT_EQ(undoCount(), 1);
+    undoAll();
+    EXPECT_EQ(visibleRows(), before);
+    EXPECT_TRUE(saved() == original) << "the saved file differs";
+}
+
+} // namespace
