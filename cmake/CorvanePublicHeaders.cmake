@@ -22,6 +22,7 @@ set(CORVANE_PUBLIC_HEADERS
   framework/objects/qvtHaloEntity.h
   framework/objects/qvtObjectEditor.h
   framework/objects/qvtOperation.h
+  framework/objects/qvtProperties.h
   framework/media/qvtDefaultMedia.h
   framework/media/qvtIniFileMedia.h
   framework/media/qvtMedia.h
@@ -72,7 +73,10 @@ set(CORVANE_PUBLIC_HEADERS
 set(CORVANE_WIDGETS_PUBLIC_HEADERS
   widgets/qvtController.h
   widgets/qvtGanttGraph.h
+  widgets/qvtObjectEditorDialog.h
   widgets/qvtSpinEdit.h
+  widgets/qvtTextBarMemo.h
+  widgets/qvtTreeCellEditors.h
 )
 
 # Headers of the Qt implementation of the platform stand-ins; never installed.

@@ -1,15 +1,25 @@
 #include "DemoWindow.h"
 
+#include "corvane/framework/chart/qvtBarConnection.h"
 #include "corvane/framework/chart/qvtGanttDocument.h"
+#include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
+#include "corvane/framework/chart/qvtSpecialBars.h"
+#include "corvane/framework/chart/qvtTaskBar.h"
 #include "corvane/framework/interaction/qvtDataSource.h"
+#include "corvane/framework/objects/qvtObjectEditor.h"
+#include "corvane/framework/tasktable/qvtTreeGrid.h"
+#include "corvane/framework/tasktable/qvtTreeRow.h"
 #include "corvane/framework/localization/qvtLocalization.h"
 #include "corvane/framework/time/qvtCalendar.h"
 #include "corvane/platform/DateUtils.h"
 #include "corvane/platform/FormatSettings.h"
 #include "corvane/widgets/qvtGanttGraph.h"
+#include "corvane/widgets/qvtObjectEditorDialog.h"
 
 #include <QActionGroup>
+#include <QComboBox>
+#include <QMenu>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeySequence>
@@ -19,7 +29,9 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 using namespace corvane;
 
@@ -40,6 +52,28 @@ QString dateText(double date)
     return QString::fromLatin1(text);
 }
 
+// Double-clicking a bar or a connection opens the property dialog; text bars are edited in place.
+void registerPropertyDialogs()
+{
+    TQVTEditorsRegistry& registry = EditorsRegistry();
+    registry.RegisterEditor<TQVTTaskBar, TQVTGanttObjectEditor>();
+    registry.RegisterEditor<TQVTProgressBar, TQVTGanttObjectEditor>();
+    registry.RegisterEditor<TQVTMilestoneBar, TQVTGanttObjectEditor>();
+    registry.RegisterEditor<TQVTImageBar, TQVTGanttObjectEditor>();
+    registry.RegisterEditor<TQVTSummaryBar, TQVTGanttObjectEditor>();
+    registry.RegisterEditor<TQVTBarConnection, TQVTGanttObjectEditor>();
+}
+
+// The first bar of a row that a connection may join.
+std::shared_ptr<TQVTGanttBar> connectableBar(TQVTGanttTable& table, int row)
+{
+    TQVTGanttRow* chartRow = table.getRow(row);
+    for (int b = 0; chartRow && b < chartRow->GetBarCount(); ++b)
+        if (TQVTGanttBar* bar = chartRow->GetBarInRow(b); bar->acceptConnections())
+            return std::static_pointer_cast<TQVTGanttBar>(bar->shared_from_this());
+    return nullptr;
+}
+
 } // namespace
 
 DemoWindow::DemoWindow(const std::string& storage)
@@ -50,6 +84,9 @@ DemoWindow::DemoWindow(const std::string& storage)
     dataSource->setStorage(storage);
     graph->setDataSource(dataSource.get());
     graph->OnMouseDate = [this](TDateTime date, bool overChart) { showDate(date, overChart); };
+    graph->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(graph, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) { showContextMenu(at); });
+    registerPropertyDialogs();
     setCentralWidget(graph);
     statusBar()->addPermanentWidget(dateLabel);
     buildMenus();
@@ -82,14 +119,10 @@ void DemoWindow::buildMenus()
     QMenu* edit = menuBar()->addMenu(tr("&Edit"));
     tools->addSeparator();
     // Undo and redo go through the chart, which knows when a gesture is under way.
-    add(edit, tr("&Undo"), QKeySequence(), [this] {
-        dataSource->GetUndoRedoStack().undo();
-        graph->Paint();
-    });
-    add(edit, tr("&Redo"), QKeySequence(), [this] {
-        dataSource->GetUndoRedoStack().redo();
-        graph->Paint();
-    });
+    add(edit, tr("&Undo"), QKeySequence(), [this] { graph->Undo(); });
+    add(edit, tr("&Redo"), QKeySequence(), [this] { graph->Redo(); });
+    tools->addSeparator();
+    buildPlanCommands(edit, tools);
 
     QMenu* viewMenu = menuBar()->addMenu(tr("&View"));
     tools->addSeparator();
@@ -104,6 +137,115 @@ void DemoWindow::buildMenus()
         action->setChecked(std::string(code) == "en");
         group->addAction(action);
     }
+}
+
+void DemoWindow::buildPlanCommands(QMenu* menu, QToolBar* tools)
+{
+    const auto add = [&](const QString& text, const QString& tip, auto slot) {
+        QAction* action = menu->addAction(text, this, slot);
+        action->setToolTip(tip);
+        tools->addAction(action);
+    };
+    menu->addSeparator();
+    add(tr("Add row"), tr("A new row at the end of the plan"), [this] { report(dataSource->RowAppend(), tr("Add row")); });
+    add(tr("Add child"), tr("A new last child of the focused row"), [this] { addChild(); });
+    add(tr("Delete rows"), tr("Deletes the selected rows, or the focused one"), [this] { deleteRows(); });
+    add(tr("Group"), tr("Puts the selected rows under a new row"), [this] { groupRows(); });
+    add(tr("Connect"), tr("Joins the first bars of the first and last selected rows, end to start"),
+        [this] { connectRows(); });
+
+    // The kind of bar that dragging on empty grid creates.
+    auto* kinds = new QComboBox(tools);
+    kinds->setToolTip(tr("Bars that a drag on empty grid creates"));
+    const std::pair<QString, BarFactory> choices[] = {
+        {tr("Task bars"), BarClass<TQVTTaskBar>()},         {tr("Progress bars"), BarClass<TQVTProgressBar>()},
+        {tr("Milestones"), BarClass<TQVTMilestoneBar>()},   {tr("Image bars"), BarClass<TQVTImageBar>()},
+        {tr("Text bars"), BarClass<TQVTTextBar>()},
+    };
+    for (const auto& [name, factory] : choices)
+        kinds->addItem(name);
+    std::vector<BarFactory> factories;
+    for (const auto& choice : choices)
+        factories.push_back(choice.second);
+    connect(kinds, &QComboBox::currentIndexChanged, this, [this, factories](int i) {
+        if (i >= 0 && i < static_cast<int>(factories.size()))
+            graph->setCreatedType(factories[static_cast<std::size_t>(i)]);
+    });
+    tools->addWidget(kinds);
+}
+
+int DemoWindow::focusedRow() const
+{
+    const TQVTTreeRow* row = dataSource->GetTree()->getFocusedRow();
+    return row ? row->FIndex : -1;
+}
+
+std::pair<int, int> DemoWindow::chosenRows() const
+{
+    TQVTTreeGrid& tree = *dataSource->GetTree();
+    if (tree.getSelectedRowsCount() == 0)
+        return {focusedRow(), focusedRow()};
+    int first = tree.rowsCount(), last = -1;
+    for (int k = 0; k < tree.getSelectedRowsCount(); ++k) {
+        first = std::min(first, tree.getSelectedRow(k)->FIndex);
+        last = std::max(last, tree.getSelectedRow(k)->FIndex);
+    }
+    return {first, last};
+}
+
+void DemoWindow::addChild()
+{
+    const int row = focusedRow();
+    report(row >= 0 && dataSource->RowChildInsert(row), tr("Add child"));
+}
+
+void DemoWindow::deleteRows()
+{
+    if (dataSource->GetTree()->getSelectedRowsCount() > 0)
+        report(dataSource->deleteSelected(), tr("Delete rows"));
+    else
+        report(focusedRow() >= 0 && dataSource->RowDelete(focusedRow()), tr("Delete rows"));
+}
+
+void DemoWindow::groupRows()
+{
+    const auto [first, last] = chosenRows();
+    report(first >= 0 && dataSource->RowsGroup(first, last), tr("Group"));
+}
+
+void DemoWindow::connectRows()
+{
+    const auto [first, last] = chosenRows();
+    TQVTGanttTable& table = *dataSource->GetTable();
+    const auto from = first >= 0 ? connectableBar(table, first) : nullptr;
+    const auto to = last >= 0 ? connectableBar(table, last) : nullptr;
+    report(from && to && from != to &&
+               dataSource->ConnectionAdd(std::make_shared<TQVTBarConnection>(from, to, TQVTBarConnection::FinishToStart)),
+           tr("Connect"));
+}
+
+void DemoWindow::showContextMenu(const QPoint& at)
+{
+    TQVTGanttObject* object = graph->getView()->locateDraggingObject(at.x(), at.y());
+    if (!dynamic_cast<TQVTGanttBar*>(object) && !dynamic_cast<TQVTBarConnection*>(object))
+        return;
+    const std::shared_ptr<TQVTGanttObject> held = object->shared_from_this();
+    QMenu menu(this);
+    menu.addAction(tr("Properties…"), this, [this, held] { editProperties(held.get()); });
+    menu.exec(graph->mapToGlobal(at));
+}
+
+void DemoWindow::editProperties(TQVTGanttObject* object)
+{
+    // The dialog answers the edit as one operation; the chart records it.
+    TQVTGanttObjectEditor editor;
+    graph->handleOperation(editor.edit(object));
+}
+
+void DemoWindow::report(bool done, const QString& what)
+{
+    if (!done)
+        statusBar()->showMessage(tr("%1: nothing changed").arg(what), 4000);
 }
 
 void DemoWindow::setLanguage(const std::string& language)

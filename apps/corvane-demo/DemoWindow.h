@@ -6,12 +6,17 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 class QLabel;
+class QMenu;
+class QPoint;
+class QToolBar;
 
 namespace corvane {
 class TQVTDataSource;
 class TQVTGanttGraph;
+class TQVTGanttObject;
 } // namespace corvane
 
 class DemoWindow : public QMainWindow {
@@ -24,6 +29,19 @@ public:
 
 private:
     void buildMenus();
+    void buildPlanCommands(QMenu* menu, QToolBar* tools);
+    /// The focused row of the task table, or -1.
+    int focusedRow() const;
+    /// The first and last selected rows, or the focused row twice; (-1, -1) for none.
+    std::pair<int, int> chosenRows() const;
+    void addChild();
+    void deleteRows();
+    void groupRows();
+    void connectRows();
+    void showContextMenu(const QPoint& at);
+    void editProperties(corvane::TQVTGanttObject* object);
+    /// Says in the status bar that a command changed nothing (refused, or nothing chosen).
+    void report(bool done, const QString& what);
     void openFile();
     void saveFile();
     void exportChart();

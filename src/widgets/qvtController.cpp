@@ -1,6 +1,7 @@
 #include "corvane/widgets/qvtController.h"
 
 #include "qvtController_p.h"
+#include "corvane/widgets/qvtTreeCellEditors.h"
 
 #include "corvane/framework/chart/qvtBarConnection.h"
 #include "corvane/framework/chart/qvtGanttBar.h"
@@ -60,6 +61,7 @@ TQVTController::TQVTController(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     initFSA();
     setCreatedType(BarClass<TQVTTaskBar>());
+    installInPlaceEditors();
     FDocScroller->setRange(0, DocScrollerMax);
     FDocScroller->setPageStep(8);
     docScrollerLastPosition = DocScrollerMax * 5 / 100;
@@ -684,7 +686,7 @@ void TQVTController::keyPressEvent(QKeyEvent* event)
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     // Commands that change the document wait until no gesture is under way.
-    const bool idle = currentState == simplyMoving;
+    const bool idle = !gestureRunning();
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -735,18 +737,12 @@ void TQVTController::keyPressEvent(QKeyEvent* event)
             nextState(ctrlAPressed, 0, 0, 0);
         break;
     case Qt::Key_Z:
-        if (ctrl && idle) {
-            FDataSource->GetUndoRedoStack().undo();
-            forgetPointed();
-            Paint();
-        }
+        if (ctrl)
+            Undo();
         break;
     case Qt::Key_Y:
-        if (ctrl && idle) {
-            FDataSource->GetUndoRedoStack().redo();
-            forgetPointed();
-            Paint();
-        }
+        if (ctrl)
+            Redo();
         break;
     case Qt::Key_B:
         if (ctrl && idle)

@@ -80,6 +80,8 @@ public:
     /// dropped, and an exception of an action is logged and leaves the control idle.
     void nextState(mouseEvent event, int x, int y, int keyState);
     mouseState getCurrentState() const { return currentState; }
+    /// Whether a gesture or an edit is under way.
+    bool gestureRunning() const;
     /// The object under the mouse, or none.
     TQVTGanttObject* getPointedObject() const { return pointedObject; }
 
@@ -135,6 +137,11 @@ public:
     void EditTreeCell(int col, int row);
     /// Finishes an open editor as leaving it does: its change is recorded.
     void PostActiveEditor();
+    /// Opens obj's editor as a double-click on it does; nothing while a gesture or an edit runs.
+    void EditObject(TQVTGanttObject* obj);
+    /// The history's undo and redo; refused (false) while a gesture or an edit runs.
+    bool Undo();
+    bool Redo();
     /// The open editor, or none.
     TQVTObjectEditorIntf* getActiveEditor() const { return activeEditor.get(); }
     bool snapToCell() const { return view && view->getSnapToCell(); }

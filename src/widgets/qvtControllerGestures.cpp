@@ -706,10 +706,16 @@ void TQVTController::FinishEditing(int, int, int)
         // The editor may be the caller: it is freed only once control has left it.
         std::unique_ptr<TQVTObjectEditorIntf> editor = std::move(activeEditor);
         if (FModifyElements) {
-            if (TQVTOperationPtr op = editor->FinishEditing())
-                FDataSource->doOperation(op);
-            if (TQVTTreeGrid* grid = tree())
-                grid->updateRows();
+            // The edit and the sort it may call for are one undo entry.
+            TQVTUndoRedoStack& history = FDataSource->GetUndoRedoStack();
+            history.startGrouping();
+            const ScopeGuard close([&history] { history.endGrouping(); });
+            TQVTTreeGrid* grid = tree();
+            if (TQVTOperationPtr op = editor->FinishEditing(); op && history.doOperation(op) && grid)
+                if (TQVTOperationPtr sorting = grid->sortRows())
+                    history.doOperation(sorting);
+            if (grid)
+                grid->updateNodes();
         }
         if (OnObjectFinishEditing)
             OnObjectFinishEditing(this);
@@ -731,6 +737,30 @@ void TQVTController::PostActiveEditor()
 {
     if (activeEditor)
         nextState(stopEditing, 0, 0, 0);
+}
+
+void TQVTController::EditObject(TQVTGanttObject* obj)
+{
+    if (currentState == ignoringSymbol)
+        currentState = simplyMoving;
+    if (FDataSource && currentState == simplyMoving)
+        openEditor(obj);
+}
+
+bool TQVTController::gestureRunning() const
+{
+    // After a modal editor the control only waits to swallow the next mouse event.
+    return currentState != simplyMoving && currentState != ignoringSymbol;
+}
+
+bool TQVTController::Undo()
+{
+    return FDataSource && !gestureRunning() && FDataSource->GetUndoRedoStack().undo();
+}
+
+bool TQVTController::Redo()
+{
+    return FDataSource && !gestureRunning() && FDataSource->GetUndoRedoStack().redo();
 }
 
 void TQVTController::EditTreeCell(int col, int row)

@@ -1,9 +1,11 @@
 #include "corvane/framework/chart/qvtBarConnection.h"
 
 #include "corvane/framework/chart/qvtGanttBar.h"
+#include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtDocumentSetup.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/pert/qvtCriticalPath.h"
 #include "corvane/framework/time/qvtCalendar.h"
 
 namespace corvane {
@@ -76,6 +78,44 @@ std::shared_ptr<TQVTGanttObject> TQVTBarConnectionPersistence::doLoad(const std:
     media.getBoolProperty(name, "distanceFixed", true, connection->FDistanceFixed);
     media.getBoolProperty(name, "distnaceDaysWorking", true, connection->FWorkingDays);
     return connection;
+}
+
+void TQVTBarConnection::GetPublishedProperties(TQVTPublishedProperties& props)
+{
+    TQVTGanttObject::GetPublishedProperties(props);
+    props.addObject("origin", [this]() -> TQVTGanttObject* { return barFrom.get(); });
+    props.addObject("target", [this]() -> TQVTGanttObject* { return barTo.get(); });
+    props.add("originType", [this] { return (connType & 2) != 0; },
+              [this](bool value) { setConnType(value ? connType | 2 : connType & ~2); });
+    props.add("targetType", [this] { return (connType & 1) != 0; },
+              [this](bool value) { setConnType(value ? connType | 1 : connType & ~1); });
+    props.add("minDistance", [this] { return FMinDistance; }, [this](int value) { FMinDistance = value; });
+    props.add("distanceFixed", [this] { return FDistanceFixed; }, [this](bool value) { FDistanceFixed = value; });
+    props.add("workingDays", [this] { return FWorkingDays; }, [this](bool value) { FWorkingDays = value; });
+    props.add("drawOnSingleRow", [this] { return FDrawOnSingleRow; },
+              [this](bool value) { FDrawOnSingleRow = value; });
+    props.add("criticalElement", [this] { return FCriticalElement; },
+              [this](bool value) { FCriticalElement = value; });
+    // The critical path keeps the precedences it read; a changed kind or distance is new to it.
+    props.AfterEdit = [this](TQVTDataSourceIntf*) {
+        TQVTDocumentSetup* document = FindDocumentSetup(this);
+        if (auto* table = dynamic_cast<TQVTGanttTable*>(document ? document->GetTable() : nullptr)) {
+            table->getCriticalPathCalculator().invalidate();
+            table->updateAfterChange();
+        }
+    };
+}
+
+void TQVTConnectionSettings::GetPublishedProperties(TQVTPublishedProperties& props)
+{
+    TQVTGanttObject::GetPublishedProperties(props);
+    props.addReadOnly("showConnections", [this] { return FShowConnections; });
+    props.add("colorSS", [this] { return FColorSS; }, [this](TColor value) { FColorSS = value; });
+    props.add("colorSF", [this] { return FColorSF; }, [this](TColor value) { FColorSF = value; });
+    props.add("colorFS", [this] { return FColorFS; }, [this](TColor value) { FColorFS = value; });
+    props.add("colorFF", [this] { return FColorFF; }, [this](TColor value) { FColorFF = value; });
+    props.add("colorHighlighted", [this] { return FColorHighlighted; },
+              [this](TColor value) { FColorHighlighted = value; });
 }
 
 TColor TQVTConnectionSettings::getColor(int type) const

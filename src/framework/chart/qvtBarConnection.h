@@ -32,6 +32,10 @@ public:
     TQVTBarConnection(std::shared_ptr<TQVTGanttBar> from, std::shared_ptr<TQVTGanttBar> to, int type);
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+    /// origin, target, originType, targetType, minDistance, distanceFixed, workingDays,
+    /// drawOnSingleRow, criticalElement. After an edit the document's critical path is worked
+    /// out afresh.
+    void GetPublishedProperties(TQVTPublishedProperties& props) override;
 
     int getConnType() const { return connType; }
     /// The origin end's date: the origin bar's start or end by the kind.
@@ -134,6 +138,9 @@ public:
     static constexpr const char* TypeID = "Connection Settings";
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+
+    /// showConnections (read only), colorSS, colorSF, colorFS, colorFF, colorHighlighted.
+    void GetPublishedProperties(TQVTPublishedProperties& props) override;
 
     /// colorSS for 3, colorSF for 2, colorFS for 1, colorFF for every other type.
     TColor getColor(int type) const;

@@ -13,11 +13,44 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <string>
 #include <typeinfo>
+#include <vector>
 
 namespace corvane {
 
 namespace {
+
+// A date entered for a bar stays within the calendar's years, as a loaded one does.
+TDateTime dateInRange(TDateTime date, TDateTime current)
+{
+    static const TDateTime FirstDay = EncodeDate(1, 1, 1);
+    static const TDateTime AfterLastDay = EncodeDate(9999, 12, 31) + 1;
+    return std::isnan(date) ? current : std::clamp(date, FirstDay, AfterLastDay);
+}
+
+std::string timesToText(const BarTimes& times)
+{
+    return FloatToText(times.start) + " " + FloatToText(times.end) + " " + FloatToText(times.effectiveDuration) +
+           " " + std::to_string(times.height);
+}
+
+BarTimes textToTimes(const std::string& text)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t blank = std::min(text.find(' ', start), text.size());
+        parts.push_back(text.substr(start, blank - start));
+        start = blank + 1;
+    }
+    if (parts.size() != 4)
+        throw EConvertError("'" + text + "' are no bar times");
+    return BarTimes{TextToFloat(parts[0]), TextToFloat(parts[1]), TextToFloat(parts[2]),
+                    static_cast<int>(TextToInteger(parts[3], std::numeric_limits<int>::min(),
+                                                   std::numeric_limits<int>::max()))};
+}
 
 TQVTDocumentCalendar* calendarOf(const TQVTGanttBar& bar)
 {
@@ -179,6 +212,33 @@ void TQVTGanttBar::setParent(TQVTGanttObject* parent)
     TQVTGanttObject::setParent(parent);
     if (FTextHalo && !FTextHalo->getParent())
         FTextHalo->setParent(this);
+}
+
+void TQVTGanttBar::GetPublishedProperties(TQVTPublishedProperties& props)
+{
+    TQVTGanttObject::GetPublishedProperties(props);
+    props.add("StartDate", [this] { return getStartDate(); },
+              [this](TDateTime date) { setStartDate(dateInRange(date, FstartDate)); });
+    props.add("EndDate", [this] { return getEndDate(); },
+              [this](TDateTime date) { setEndDate(dateInRange(date, FendDate)); });
+    props.add("row", [this] { return getRow(); }, [this](int row) { FRow = row; });
+    props.addObject("textHalo", [this]() -> TQVTGanttObject* { return FTextHalo.get(); });
+    props.add("focused", [this] { return FFocused; }, [this](bool value) { FFocused = value; });
+    props.add("PreventLeftAlign", [this] { return FPreventLeftAlign; },
+              [this](bool value) { FPreventLeftAlign = value; });
+    props.add("Visible", [this] { return FVisible; }, [this](bool value) { FVisible = value; });
+    // The setters follow the kind's rules (locks, working time); putting an edit back must not.
+    props.addHidden("times", [this] { return timesToText(getTimes()); },
+                    [this](const std::string& text) { setTimes(textToTimes(text)); });
+    props.BeforeEdit = [this](TQVTDataSourceIntf* dataSource) {
+        return !findTable() || !cancelledBy(dataSource, &TQVTDataSourceIntf::OnBeforeBarResize, this);
+    };
+    props.AfterEdit = [this](TQVTDataSourceIntf* dataSource) {
+        if (TQVTGanttTable* table = findTable()) {
+            table->updateAfterChange({getRow()});
+            tellAfter(dataSource, &TQVTDataSourceIntf::OnAfterBarResize, this);
+        }
+    };
 }
 
 int TQVTGanttBar::getRow()

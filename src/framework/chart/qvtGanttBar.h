@@ -90,6 +90,11 @@ public:
 
     /// Also makes the bar the parent of its text halo when the halo has none yet.
     void setParent(TQVTGanttObject* parent) override;
+    /// StartDate, EndDate (brought into the years 1 to 9999), row, textHalo, focused,
+    /// PreventLeftAlign, Visible, and the exact times for snapshots. An edit of a bar in a table
+    /// is a time assignment: OnBeforeBarResize may refuse it; afterwards the table updates and
+    /// OnAfterBarResize is told.
+    void GetPublishedProperties(TQVTPublishedProperties& props) override;
 
     /// The order of the parent row, which is also stored in FRow; FRow when the bar is in no row.
     int getRow();

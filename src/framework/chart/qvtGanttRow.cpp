@@ -58,6 +58,24 @@ bool after(TDateTime a, TDateTime b)
 
 } // namespace
 
+void TQVTGanttRow::GetPublishedProperties(TQVTPublishedProperties& props)
+{
+    TQVTGanttObject::GetPublishedProperties(props);
+    props.add("Height", [this] { return FHeight; }, [this](int value) { setHeight(value); });
+    props.add("visible", [this] { return FVisible; }, [this](bool value) { setVisible(value); });
+    props.add("hidden", [this] { return FHidden; }, [this](bool value) { FHidden = value; });
+    props.addReadOnly("order", [this] { return FOrder; });
+    props.add("Collapsed", [this] { return FCollapsed; }, [this](bool value) { setCollapsed(value); });
+    props.add("focused", [this] { return FFocused; }, [this](bool value) { FFocused = value; });
+    props.add("selected", [this] { return FSelected; }, [this](bool value) { FSelected = value; });
+    props.addObject("pertBar", [this]() -> TQVTGanttObject* { return FPertBar.get(); });
+    props.add("RowUpperLabel", [this] { return FRowUpperLabel; },
+              [this](const std::string& value) { FRowUpperLabel = value; });
+    props.add("RowLowerLabel", [this] { return FRowLowerLabel; },
+              [this](const std::string& value) { FRowLowerLabel = value; });
+    props.add("RowLabelMode", [this] { return FRowLabelMode; }, [this](int value) { FRowLabelMode = value; });
+}
+
 void TQVTGanttRow::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
 {
     media.setStrProperty(name, "typeID", TypeID);

@@ -44,6 +44,9 @@ public:
 
     /// Writes "typeID", "height", the bar list and the PERT box (which names itself as "pert bar").
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+    /// Height (through setHeight), visible, hidden, order (read only: the table numbers its
+    /// rows), Collapsed, focused, selected, pertBar, RowUpperLabel, RowLowerLabel, RowLabelMode.
+    void GetPublishedProperties(TQVTPublishedProperties& props) override;
 
     /// The table the row is in, or none when it is in none (also after it was removed).
     TQVTGanttTable* getTable() const;

@@ -137,6 +137,14 @@ bool TQVTSummaryBar::acceptConnections() const
     return table && table->FSummaryBarConnectable;
 }
 
+void TQVTSummaryBar::GetPublishedProperties(TQVTPublishedProperties& props)
+{
+    TQVTGanttBar::GetPublishedProperties(props);
+    props.add("Color", [this] { return FColor; }, [this](TColor value) { FColor = value; });
+    props.addReadOnly("EndRow", [this] { return FEndRow; });
+    props.add("rdOnly", [this] { return FReadOnly; }, [this](bool value) { FReadOnly = value; });
+}
+
 void TQVTSummaryBar::UpdateRange()
 {
     FstartDate = 0;
@@ -397,6 +405,18 @@ TQVTSummaryBarDeleteOperation::TQVTSummaryBarDeleteOperation(TQVTDataSourceIntf*
 
 // Image bar settings
 
+void TQVTImageBarSettings::GetPublishedProperties(TQVTPublishedProperties& props)
+{
+    TQVTGanttObject::GetPublishedProperties(props);
+    props.add("borderColor", [this] { return borderColor; }, [this](TColor value) { borderColor = value; });
+    props.add("color", [this] { return color; }, [this](TColor value) { color = value; });
+    props.add("borderThickness", [this] { return borderThickness; },
+              [this](int value) { borderThickness = std::clamp(value, 0, MaxSize); });
+    props.add("height", [this] { return height; },
+              [this](double value) { height = std::isnan(value) ? height : std::clamp(value, 0.0, double{MaxSize}); });
+    props.add("imagefile", [this] { return imagefile; }, [this](const std::string& value) { imagefile = value; });
+}
+
 void TQVTImageBarSettings::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory&)
 {
     media.setStrProperty(name, "typeID", TypeID);
@@ -463,6 +483,16 @@ TQVTImageBarSettings* TQVTImageBar::getSettings() const
 TGraphic* TQVTImageBar::getGraphic() const
 {
     return FPictureResource ? &FPictureResource->getGraphic() : nullptr;
+}
+
+void TQVTImageBar::GetPublishedProperties(TQVTPublishedProperties& props)
+{
+    TQVTGanttBar::GetPublishedProperties(props);
+    props.addObject("PictureResource", [this]() -> TQVTGanttObject* { return FPictureResource.get(); });
+    props.addObject("settings", [this]() -> TQVTGanttObject* { return FSettings.get(); });
+    props.add("AutoStretch", [this] { return FAutoStretch; }, [this](bool value) { SetAutoStretch(value); });
+    props.add("VerticalRowOffset", [this] { return FVerticalRowOffset; },
+              [this](int value) { FVerticalRowOffset = value; });
 }
 
 void TQVTImageBar::SetAutoStretch(bool v)
@@ -593,6 +623,16 @@ IQVTTextSettings* TQVTTextBar::getSettings() const
     return document ? dynamic_cast<IQVTTextSettings*>(document->getTextBarSettings()) : nullptr;
 }
 
+void TQVTTextBar::GetPublishedProperties(TQVTPublishedProperties& props)
+{
+    TQVTGanttBar::GetPublishedProperties(props);
+    props.add("Text", [this] { return FText; }, [this](const std::string& value) { FText = value; });
+    props.addObject("settings", [this]() -> TQVTGanttObject* { return FSettings.get(); });
+    props.add("height", [this] { return FHeight; }, [this](int value) { setHeight(value); });
+    props.add("VerticalRowOffset", [this] { return FVerticalRowOffset; },
+              [this](int value) { FVerticalRowOffset = value; });
+}
+
 void TQVTTextBar::setHeight(int h)
 {
     FHeight = std::clamp(h, MinHeight, MaxHeight);
@@ -685,6 +725,7 @@ std::shared_ptr<TQVTOperation> TQVTTextBarEditor::edit(TQVTGanttObject* obj)
     unhook();
     TextBar = std::static_pointer_cast<TQVTTextBar>(bar->shared_from_this());
     TQVTTextBarMemo& memo = bar->getMemo();
+    memo.setController(FController);
     memo.OnKeyPress = [this](int& key) { ControlKeyPress(key); };
     memo.OnExit = [this] { ControlExit(); };
     memo.setText(bar->FText);
@@ -725,14 +766,22 @@ void TQVTTextBarEditor::ControlKeyPress(int& key)
     if (key != Enter && key != Escape)
         return;
     key = 0;
-    if (OnStopEditing)
-        OnStopEditing();
+    stopEdit();
 }
 
 void TQVTTextBarEditor::ControlExit()
 {
-    if (TextBar && TextBar->getMemo().isVisible() && OnStopEditing)
+    if (TextBar && TextBar->getMemo().isVisible())
+        stopEdit();
+}
+
+void TQVTTextBarEditor::stopEdit()
+{
+    // Either call may free this editor.
+    if (OnStopEditing)
         OnStopEditing();
+    else if (FController)
+        FController->Notify(stopEditing, 0, 0);
 }
 
 void TQVTTextBarEditor::unhook()

@@ -59,6 +59,8 @@ public:
     std::vector<TQVTGanttBar*> getChildList();
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+    /// The base's, then Color, EndRow (read only), rdOnly.
+    void GetPublishedProperties(TQVTPublishedProperties& props) override;
 
     TColor FColor = clBlack;
     /// The last row of the group; the bar's own row while it has none.
@@ -123,6 +125,8 @@ public:
     static constexpr int MaxSize = 1000;
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+    /// borderColor, color, borderThickness and height (held in [0, MaxSize]), imagefile.
+    void GetPublishedProperties(TQVTPublishedProperties& props) override;
 
     TColor borderColor = 0;
     TColor color = 0;
@@ -165,6 +169,9 @@ public:
     void SetAutoStretch(bool v);
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+    /// The base's, then PictureResource, settings (the bar's own), AutoStretch,
+    /// VerticalRowOffset.
+    void GetPublishedProperties(TQVTPublishedProperties& props) override;
 
     std::shared_ptr<TQVTPictureResource> FPictureResource;
     /// None means the document's image bar settings.
@@ -242,6 +249,8 @@ class TQVTTextBarMemo {
 public:
     virtual ~TQVTTextBarMemo() = default;
 
+    /// The control that the bar is edited in; a real memo puts its control into it.
+    virtual void setController(TQVTControllerIntf*) {}
     virtual void setText(const std::string& text) { FText = text; }
     virtual std::string getText() const { return FText; }
     virtual void setFont(const TFont& font) { FFont = font; }
@@ -298,6 +307,9 @@ public:
     TQVTTextBarMemo& getMemo();
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+    /// The base's, then Text, settings (the bar's own), height (through setHeight),
+    /// VerticalRowOffset.
+    void GetPublishedProperties(TQVTPublishedProperties& props) override;
 
     /// Makes the in-place controls of all text bars; a plain TQVTTextBarMemo when empty.
     static std::function<std::unique_ptr<TQVTTextBarMemo>()> MemoFactory;
@@ -371,18 +383,20 @@ public:
     TQVTControllerIntf* GetController() override { return FController; }
     void SetController(TQVTControllerIntf* controller) override { FController = controller; }
 
-    /// Enter (13) and Escape (27) end the edit: the key is swallowed and OnStopEditing told.
+    /// Enter (13) and Escape (27) end the edit: the key is swallowed and the edit ended.
     void ControlKeyPress(int& key);
-    /// The control lost the focus while shown: OnStopEditing is told.
+    /// The control lost the focus while shown: the edit is ended.
     void ControlExit();
 
-    /// The controller's hook that ends the edit (it then calls FinishEditing).
+    /// The controller's hook that ends the edit (it then calls FinishEditing); when it is not
+    /// set, the controller is told stopEditing.
     std::function<void()> OnStopEditing;
     std::shared_ptr<TQVTTextBarEditOperation> FEditObjectOperation;
     std::shared_ptr<TQVTTextBar> TextBar;
 
 private:
     void unhook();
+    void stopEdit();
 
     TQVTControllerIntf* FController = nullptr;
 };

@@ -376,6 +376,37 @@ void TQVTTaskBar::adoptRowCalendar()
     FendDate = 0;
 }
 
+void TQVTTaskBar::GetPublishedProperties(TQVTPublishedProperties& props)
+{
+    TQVTGanttBar::GetPublishedProperties(props);
+    const auto span = [](double value, double current) {
+        return std::isnan(value) ? current : std::clamp(value, 0.0, LongestSpan);
+    };
+    const auto date = [](TDateTime value, TDateTime current) {
+        return std::isnan(value) ? current : std::clamp(value, FirstDate, AfterLastDate);
+    };
+    props.add("Locked", [this] { return FLocked; }, [this](bool value) { setLocked(value); });
+    props.addObject("Settings", [this]() -> TQVTGanttObject* { return FSettings.get(); });
+    props.add("fixed", [this] { return FFixed; }, [this](bool value) { FFixed = value; });
+    props.add("Progress", [this] { return FProgress; }, [this](int value) { SetProgress(value); });
+    props.add("criticalElement", [this] { return FCriticalElement; }, [this](bool value) { FCriticalElement = value; });
+    props.add("ESTime", [this] { return FESTime; }, [this, date](TDateTime value) { FESTime = date(value, FESTime); });
+    props.add("LFTime", [this] { return FLFTime; }, [this, date](TDateTime value) { FLFTime = date(value, FLFTime); });
+    props.add("LBTime", [this] { return getLBTime(); },
+              [this, span](TDateTime value) { setLBTime(span(value, FLBTime)); });
+    props.add("GBTime", [this] { return FGBTime; }, [this, span](TDateTime value) { FGBTime = span(value, FGBTime); });
+    // Zero or less means "not known yet", as in a file.
+    props.add("effectiveDuration", [this] { return getEffectiveDuration(); },
+              [this](double value) {
+                  if (!std::isnan(value))
+                      setEffectiveDuration(std::min(value, LongestSpan));
+              });
+    props.add("bufferTimeLeft", [this] { return FBufferTimeLeft; },
+              [this, span](double value) { FBufferTimeLeft = span(value, FBufferTimeLeft); });
+    props.add("bufferTimeRight", [this] { return FBufferTimeRight; },
+              [this, span](double value) { FBufferTimeRight = span(value, FBufferTimeRight); });
+}
+
 TQVTTaskBarSettings* TQVTTaskBar::GetSettings()
 {
     if (FSettings)
@@ -384,6 +415,32 @@ TQVTTaskBarSettings* TQVTTaskBar::GetSettings()
         if (TQVTTaskBarSettings* settings = document->GetTaskBarSettings())
             return settings;
     return &detachedTaskBarSettings();
+}
+
+void TQVTTaskBarSettings::GetPublishedProperties(TQVTPublishedProperties& props)
+{
+    TQVTGanttObject::GetPublishedProperties(props);
+    props.add("BorderColor", [this] { return FBorderColor; }, [this](TColor value) { FBorderColor = value; });
+    props.add("Color", [this] { return FColor; }, [this](TColor value) { FColor = value; });
+    props.add("ProgressColor", [this] { return FProgressColor; }, [this](TColor value) { FProgressColor = value; });
+    props.add("BorderThickness", [this] { return FBorderThickness; },
+              [this](int value) { FBorderThickness = std::clamp(value, 0, MaxBorderThickness); });
+    props.add("Height", [this] { return FHeight; }, [this](int value) { FHeight = std::clamp(value, 0, MaxHeight); });
+    props.addObject("visualGoodie", [this]() -> TQVTGanttObject* { return FVisualGoodie.get(); });
+}
+
+void TQVTProgressBarSettings::GetPublishedProperties(TQVTPublishedProperties& props)
+{
+    TQVTGanttObject::GetPublishedProperties(props);
+    props.add("Color", [this] { return FColor; }, [this](TColor value) { FColor = value; });
+    props.add("borderColor", [this] { return FBorderColor; }, [this](TColor value) { FBorderColor = value; });
+    props.add("Height", [this] { return FHeight; }, [this](int value) { FHeight = std::clamp(value, 0, MaxHeight); });
+}
+
+void TQVTProgressBar::GetPublishedProperties(TQVTPublishedProperties& props)
+{
+    TQVTGanttBar::GetPublishedProperties(props);
+    props.addObject("Settings", [this]() -> TQVTGanttObject* { return FSettings.get(); });
 }
 
 void TQVTTaskBar::SetProgress(int p)

@@ -21,6 +21,9 @@ public:
 
     /// Writes the five style keys, then the goodie into its own section.
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+    /// BorderColor, Color, ProgressColor, BorderThickness and Height (both held in the ranges
+    /// a file may give), visualGoodie.
+    void GetPublishedProperties(TQVTPublishedProperties& props) override;
     /// Copies every field; the goodie is copied into a goodie of this object's own.
     void Assign(const TQVTTaskBarSettings& other);
 
@@ -89,6 +92,9 @@ public:
     void setTimes(const BarTimes& times) override;
     /// Derives the effective duration if unknown, then lets the end follow the row's calendar.
     void adoptRowCalendar() override;
+    /// The bar's own after its base's: Locked, Settings, fixed, Progress, criticalElement,
+    /// ESTime, LFTime, LBTime, GBTime, effectiveDuration, bufferTimeLeft, bufferTimeRight.
+    void GetPublishedProperties(TQVTPublishedProperties& props) override;
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
 
@@ -185,6 +191,8 @@ public:
     static constexpr int MaxHeight = 32767;
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+    /// Color, borderColor, Height (held in [0, MaxHeight]).
+    void GetPublishedProperties(TQVTPublishedProperties& props) override;
     void Assign(const TQVTProgressBarSettings& other);
 
     TColor FColor = 0x008000;
@@ -216,6 +224,8 @@ public:
     BarFactory getFakeClass() const override;
 
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+    /// The base's, then Settings (the bar's own).
+    void GetPublishedProperties(TQVTPublishedProperties& props) override;
 
     /// The bar's own settings, else the document's (not copied); class defaults outside a
     /// document. Never none.

@@ -26,6 +26,16 @@ int saturate(std::int64_t value)
 
 } // namespace
 
+void TQVTTextHaloSettings::GetPublishedProperties(TQVTPublishedProperties& props)
+{
+    TQVTGanttObject::GetPublishedProperties(props);
+    props.add("PrintTextRight", [this] { return PrintTextRight; }, [this](bool value) { PrintTextRight = value; });
+    props.add("PrintTextBottom", [this] { return PrintTextBottom; }, [this](bool value) { PrintTextBottom = value; });
+    props.add("PrintTextLeft", [this] { return PrintTextLeft; }, [this](bool value) { PrintTextLeft = value; });
+    props.add("PrintTextTop", [this] { return PrintTextTop; }, [this](bool value) { PrintTextTop = value; });
+    props.add("PrintTextCenter", [this] { return PrintTextCenter; }, [this](bool value) { PrintTextCenter = value; });
+}
+
 void TQVTTextHaloSettings::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory&)
 {
     media.setStrProperty(name, "typeID", TypeID);
@@ -86,6 +96,27 @@ TQVTTextHaloSettings* TQVTTextHalo::GetTextHaloSettings()
         FDocumentDefault = FTextHaloSettings;
     }
     return settings;
+}
+
+void TQVTTextHalo::GetPublishedProperties(TQVTPublishedProperties& props)
+{
+    TQVTGanttObject::GetPublishedProperties(props);
+    const auto text = [&props](const char* name, std::string& field) {
+        props.add(name, [&field] { return field; }, [&field](const std::string& value) { field = value; });
+    };
+    text("TextTop", TextTop);
+    text("TextLeft", TextLeft);
+    text("TextRight", TextRight);
+    text("Hint", Hint);
+    text("TextBottom", TextBottom);
+    props.addObject("TextSettings", [this]() -> TQVTGanttObject* { return FTextSettings.get(); });
+    text("TextCenter", TextCenter);
+    // A default filled in from the document stays the document's; it is not the halo's to edit.
+    props.addObject("TextHaloSettings", [this]() -> TQVTGanttObject* {
+        return FTextHaloSettings && FTextHaloSettings != FDocumentDefault.lock() ? FTextHaloSettings.get() : nullptr;
+    });
+    props.add("HorzAlignmentCenter", [this] { return HorzAlignmentCenter; },
+              [this](int value) { HorzAlignmentCenter = value; });
 }
 
 void TQVTTextHalo::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)

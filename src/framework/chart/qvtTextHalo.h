@@ -16,6 +16,8 @@ public:
 
     /// Writes the type and the five flags.
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+    /// The five flags.
+    void GetPublishedProperties(TQVTPublishedProperties& props) override;
 
     bool PrintTextRight = false;
     bool PrintTextBottom = false;
@@ -59,6 +61,9 @@ public:
     /// Writes the type, the six texts and the references to the halo's own settings; the
     /// centre alignment is not stored.
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+    /// TextTop, TextLeft, TextRight, Hint, TextBottom, TextSettings, TextCenter,
+    /// TextHaloSettings (the halo's own), HorzAlignmentCenter.
+    void GetPublishedProperties(TQVTPublishedProperties& props) override;
 
     std::string TextTop;
     std::string TextLeft;

@@ -6,6 +6,7 @@
 #include "corvane/platform/Types.h"
 
 #include <functional>
+#include <string>
 #include <utility>
 
 namespace corvane {
@@ -36,6 +37,11 @@ using TQVTRowOperationEvent = std::function<void(TQVTGanttRow* Row)>;
 using TQVTTreeColumnResizeOperation = std::function<void(TQVTTreeHeaderCell* column, int index)>;
 using TQVTTreeColumnMoveOperation = std::function<void(TQVTTreeHeaderCell* column, int width)>;
 using TQVTNotifyEvent = std::function<void(TQVTGanttObject* Sender)>;
+/// Asked before a tree cell takes the value an edit gave it, shown as NewText; setting Cancel
+/// refuses the change.
+using TQVTBeforeCellEditEvent = std::function<void(TQVTTreeCell* Cell, const std::string& NewText, bool& Cancel)>;
+/// Told after a tree cell's value changed by an edit, its undo or its redo.
+using TQVTAfterCellEditEvent = std::function<void(TQVTTreeCell* Cell)>;
 /// Lets the application paint a tree cell; setting UserDraw skips the default painting.
 using TQVTDrawCellEvent = std::function<void(int rowIndex, int cellIndex, TRect cellRect, TQVTTreeCell* Cell,
                                              TQVTVisualContext*& vc, bool& UserDraw)>;
@@ -76,6 +82,8 @@ public:
     TQVTTreeColumnResizeOperation onTreeColumnResize;
     TQVTTreeColumnMoveOperation onTreeColumnMove;
     TQVTNotifyEvent onTreeCellButtonClicked;
+    TQVTBeforeCellEditEvent OnBeforeCellEdit;
+    TQVTAfterCellEditEvent OnAfterCellEdit;
     TQVTDrawCellEvent OnDrawCell;
     TQVTCustomDrawBarEvent OnCustomDrawBar;
     TNotifyEvent OnViewChanged;

@@ -90,6 +90,8 @@ std::unique_ptr<TQVTObjectEditorIntf> TQVTGanttObject::DefaultEditor()
     return std::make_unique<TQVTDummyEditor>();
 }
 
+void TQVTGanttObject::GetPublishedProperties(TQVTPublishedProperties&) {}
+
 void TQVTGanttObject::setParent(TQVTGanttObject* parent)
 {
     // A cycle of parents would make every walk to the document endless.

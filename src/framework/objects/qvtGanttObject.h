@@ -1,6 +1,7 @@
 #pragma once
 // Document objects, their loaders and their painters.
 
+#include "corvane/framework/objects/qvtProperties.h"
 #include "corvane/platform/Classes.h"
 #include "corvane/platform/Types.h"
 
@@ -97,6 +98,9 @@ public:
     virtual void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory);
     virtual std::unique_ptr<TQVTObjectEditorIntf> CreateEditor();
     virtual std::unique_ptr<TQVTObjectEditorIntf> DefaultEditor();
+    /// Appends the object's published properties to props: each class appends its own after
+    /// its base's. The base publishes none.
+    virtual void GetPublishedProperties(TQVTPublishedProperties& props);
     /// Makes parent the object's owner in the document's structure. The link is weak: it answers
     /// none once the parent is gone, and a parent that is not held by a shared_ptr is no parent.
     /// Throws EInvalidOperation when the object would become its own ancestor.

@@ -73,6 +73,22 @@ const TQVTPertBarSettings& builtInSettings()
 
 // ---- settings ----
 
+void TQVTPertBarSettings::GetPublishedProperties(TQVTPublishedProperties& props)
+{
+    TQVTGanttObject::GetPublishedProperties(props);
+    props.add("BorderColor", [this] { return FBorderColor; }, [this](TColor value) { FBorderColor = value; });
+    props.add("backGroundColor", [this] { return FBackGroundColor; }, [this](TColor value) { FBackGroundColor = value; });
+    props.add("BackgroundSummaryColor", [this] { return FBackgroundSummaryColor; },
+              [this](TColor value) { FBackgroundSummaryColor = value; });
+    props.add("BorderThickness", [this] { return FBorderThickness; }, [this](int value) { setBorderThickness(value); });
+    props.add("height", [this] { return FHeight; }, [this](int value) { setHeight(value); });
+    props.add("width", [this] { return FWidth; }, [this](int value) { setWidth(value); });
+    props.add("ProgressBarFinishedColor", [this] { return FProgressBarFinishedColor; },
+              [this](TColor value) { FProgressBarFinishedColor = value; });
+    props.add("ProgressBarColor", [this] { return FProgressBarColor; },
+              [this](TColor value) { FProgressBarColor = value; });
+}
+
 void TQVTPertBarSettings::setWidth(int value)
 {
     FWidth = std::clamp(value, 1, MaxSize);
@@ -166,6 +182,13 @@ TQVTTextArranger& TQVTPertBarSection::getTextArranger()
         FArrangedSettings = settings;
     }
     return *FTextArranger;
+}
+
+void TQVTPertBarSection::GetPublishedProperties(TQVTPublishedProperties& props)
+{
+    TQVTGanttObject::GetPublishedProperties(props);
+    props.addObject("Settings", [this]() -> TQVTGanttObject* { return FSettings.get(); });
+    props.add("Text", [this] { return FText; }, [this](const std::string& value) { FText = value; });
 }
 
 void TQVTPertBarSection::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)
@@ -383,6 +406,25 @@ void TQVTPertBar::UpdateRange()
     FEFTime = previousDayAtMidnight(FEFTime);
     if (progress > 0)
         FProgress = static_cast<int>(progress / taskBars);
+}
+
+void TQVTPertBar::GetPublishedProperties(TQVTPublishedProperties& props)
+{
+    TQVTGanttBar::GetPublishedProperties(props);
+    props.BeforeEdit = nullptr;
+    props.AfterEdit = nullptr;
+    const auto coordinate = [](int value) { return std::clamp(value, -MaxCoordinate, MaxCoordinate); };
+    props.addObject("Settings", [this]() -> TQVTGanttObject* { return FSettings.get(); });
+    props.add("X", [this] { return Fx; }, [this, coordinate](int value) { Fx = coordinate(value); });
+    props.add("Y", [this] { return Fy; }, [this, coordinate](int value) { Fy = coordinate(value); });
+    props.add("PertType", [this] { return static_cast<TQVTPertBarType>(FPertBarType); },
+              [this](TQVTPertBarType value) { SetPertType(value); });
+    props.addObject("TopSection", [this]() -> TQVTGanttObject* { return FTopSection.get(); });
+    props.addObject("MainSection", [this]() -> TQVTGanttObject* { return FMainSection.get(); });
+    props.addObject("BottomSection", [this]() -> TQVTGanttObject* { return FBottomSection.get(); });
+    props.add("Detailed", [this] { return FDetailed; }, [this](bool value) { FDetailed = value; });
+    props.add("UserDefinedNumber", [this] { return FUserDefinedNumber; },
+              [this](const std::string& value) { FUserDefinedNumber = value; });
 }
 
 void TQVTPertBar::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory)

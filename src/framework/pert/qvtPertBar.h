@@ -30,6 +30,9 @@ public:
     /// "background color", "background summary color", "progress bar color" and "progress bar
     /// finished color".
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+    /// BorderColor, backGroundColor, BackgroundSummaryColor, BorderThickness, height, width
+    /// (through their setters), ProgressBarFinishedColor, ProgressBarColor.
+    void GetPublishedProperties(TQVTPublishedProperties& props) override;
     /// Copies all eight values.
     void Assign(const TQVTPertBarSettings& source);
 
@@ -75,6 +78,8 @@ public:
 
     /// Writes the type, "text" and its text settings ("settings").
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+    /// Settings, Text.
+    void GetPublishedProperties(TQVTPublishedProperties& props) override;
 
     /// The arranger over the current settings (default ones when there are none), rebuilt when
     /// they were replaced.
@@ -127,6 +132,10 @@ public:
     /// Saved by its row: writes "pert bar" = its identifier into the row's section name, then its
     /// own section: "x", "y", "type", the settings and the sections.
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+    /// The base's, then Settings, X, Y (held as a file holds them), PertType, TopSection,
+    /// MainSection, BottomSection, Detailed, UserDefinedNumber. A box is no bar of its row: an
+    /// edit of it asks no bar event.
+    void GetPublishedProperties(TQVTPublishedProperties& props) override;
 
     /// Stores t and gives the box the PERT drawer of that type: 0 the time-span box, 1 the box
     /// without time span, any other value the plain box.

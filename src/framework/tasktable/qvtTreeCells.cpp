@@ -1,9 +1,13 @@
 #include "corvane/framework/tasktable/qvtTreeCells.h"
 
 #include "corvane/framework/media/qvtMedia.h"
+#include "corvane/framework/objects/qvtDataSourceIntf.h"
+#include "corvane/framework/objects/qvtDocumentSetup.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/objects/qvtObjectEditor.h"
 #include "corvane/framework/rendering/qvtTextArranger.h"
 #include "corvane/framework/tasktable/qvtTreeCellTypes.h"
+#include "corvane/framework/tasktable/qvtTreeGrid.h"
 #include "corvane/framework/tasktable/qvtTreeRow.h"
 #include "corvane/platform/DateUtils.h"
 #include "corvane/platform/DiagnosticLog.h"
@@ -12,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace corvane {
 
@@ -52,6 +57,56 @@ double readReal(IQVTMedia& media, const std::string& section, const char* key, d
     return kept;
 }
 
+// "dd.mm.yyyy hh:mm", or "dd.mm.yyyy" for dates only.
+std::string dateText(TDateTime date, bool noTime)
+{
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+    DecodeDate(date, year, month, day);
+    DecodeTime(date, hour, minute, second, millisecond);
+    char text[32];
+    if (noTime)
+        std::snprintf(text, sizeof text, "%02d.%02d.%04d", day, month, year);
+    else
+        std::snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d", day, month, year, hour, minute);
+    return text;
+}
+
+TDateTime storedDate(TDateTime d)
+{
+    return std::isnan(d) ? 0 : std::clamp(d, FirstDate, LastDate);
+}
+
+// The grid the cell's row belongs to, or none.
+TQVTTreeGrid* gridOf(const TQVTTreeCell& cell)
+{
+    for (TQVTGanttObject* obj = cell.getParent(); obj; obj = obj->getParent())
+        if (auto* grid = dynamic_cast<TQVTTreeGrid*>(obj))
+            return grid;
+    return nullptr;
+}
+
+// The chart table beside the cell's grid, or none.
+IQVTChartTable* tableOf(const TQVTTreeCell& cell)
+{
+    TQVTTreeGrid* grid = gridOf(cell);
+    TQVTDocumentSetup* document = grid ? FindDocumentSetup(grid) : nullptr;
+    return document ? document->GetTable() : nullptr;
+}
+
+// The index of the cell's row within the chart table, or -1.
+int rowIndexOf(const TQVTTreeCell& cell)
+{
+    const TQVTTreeRow* row = cell.getRow();
+    const IQVTChartTable* table = tableOf(cell);
+    return row && table && row->FIndex >= 0 && row->FIndex < table->countRows() ? row->FIndex : -1;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -86,6 +141,21 @@ void TQVTTreeCell::doSave(const std::string& name, IQVTMedia& media, TQVTEntityF
 void TQVTTreeCell::saveValue(const std::string&, IQVTMedia&) {}
 
 void TQVTTreeCell::loadValue(const std::string&, IQVTMedia&) {}
+
+TQVTTreeCellEditorFactory TQVTTreeCell::EditorFactory;
+
+bool TQVTTreeCell::isEditable() const
+{
+    return kind() != ckPlain && kind() != ckAuto && !(FDataType && FDataType->FReadOnly);
+}
+
+std::unique_ptr<TQVTObjectEditorIntf> TQVTTreeCell::DefaultEditor()
+{
+    if (isEditable() && EditorFactory)
+        if (std::unique_ptr<TQVTObjectEditorIntf> editor = EditorFactory(*this))
+            return editor;
+    return std::make_unique<TQVTDummyEditor>();
+}
 
 int TQVTTreeCell::compare(const TQVTTreeCell& other) const
 {
@@ -160,23 +230,20 @@ TQVTTreeCellTypeClass TQVTTreeDateTimeCell::DataTypeClass() const
 
 void TQVTTreeDateTimeCell::SetDate(TDateTime d)
 {
-    FDate = std::isnan(d) ? 0 : std::clamp(d, FirstDate, LastDate);
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-    int millisecond = 0;
-    DecodeDate(FDate, year, month, day);
-    DecodeTime(FDate, hour, minute, second, millisecond);
+    setValue(valueOf(d));
+}
+
+TQVTTreeCellValue TQVTTreeDateTimeCell::valueOf(TDateTime d) const
+{
     const auto* type = dynamic_cast<const TQVTTreeDateTimeCellType*>(FDataType.get());
-    char text[32];
-    if (type && type->FNoTime)
-        std::snprintf(text, sizeof text, "%02d.%02d.%04d", day, month, year);
-    else
-        std::snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d", day, month, year, hour, minute);
-    SetText(text);
+    const TDateTime date = storedDate(d);
+    return {dateText(date, type && type->FNoTime), date};
+}
+
+void TQVTTreeDateTimeCell::setValue(const TQVTTreeCellValue& value)
+{
+    FDate = storedDate(value.number);
+    SetText(value.text);
 }
 
 void TQVTTreeDateTimeCell::loadValue(const std::string& name, IQVTMedia& media)
@@ -206,6 +273,14 @@ void TQVTTreeSpinCell::SetNumber(int n)
     SetText(std::to_string(n));
 }
 
+void TQVTTreeSpinCell::setValue(const TQVTTreeCellValue& value)
+{
+    constexpr double Lowest = std::numeric_limits<int>::min();
+    constexpr double Highest = std::numeric_limits<int>::max();
+    FNumber = std::isnan(value.number) ? 0 : static_cast<int>(std::clamp(std::round(value.number), Lowest, Highest));
+    SetText(value.text);
+}
+
 void TQVTTreeSpinCell::loadValue(const std::string& name, IQVTMedia& media)
 {
     int number = 0;
@@ -233,6 +308,12 @@ void TQVTTreeCurrencyCell::loadValue(const std::string& name, IQVTMedia& media)
 {
     FValue = readReal(media, name, "value", -MaxValue, MaxValue, 0);
     media.getStrProperty(name, "text", {}, FText);
+}
+
+void TQVTTreeCurrencyCell::setValue(const TQVTTreeCellValue& value)
+{
+    FValue = std::isnan(value.number) ? 0 : std::clamp(value.number, -MaxValue, MaxValue);
+    SetText(value.text);
 }
 
 void TQVTTreeCurrencyCell::saveValue(const std::string& name, IQVTMedia& media)
@@ -283,6 +364,58 @@ int TQVTTreeAutoCell::compareValue(const TQVTTreeCell& other) const
     if (const int byKind = threeWay(static_cast<int>(type->kind()), static_cast<int>(otherType->kind())))
         return byKind;
     return type->compareRows(getRow(), other.getRow());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Editing
+
+TQVTCellEditOperation::TQVTCellEditOperation(TQVTDataSourceIntf* dataSource, std::shared_ptr<TQVTTreeCell> cell,
+                                             TQVTTreeCellValue value)
+    : TQVTOperation(dataSource),
+      FCell(std::move(cell)),
+      FAfter(std::move(value))
+{
+}
+
+bool TQVTCellEditOperation::perform()
+{
+    if (FDone || !FCell || FCell->kind() == TQVTTreeCell::ckAuto)
+        return false;
+    if (FDataSource && TQVTDataSourceIntf::cancelledBy(FDataSource->OnBeforeCellEdit, FCell.get(), FAfter.text))
+        return false;
+    FBefore = FCell->getValue();
+    const IQVTChartTable* table = tableOf(*FCell);
+    const int index = rowIndexOf(*FCell);
+    FRowHeight = table && index >= 0 ? table->getRowHeight(index) : -1;
+    FCell->setValue(FAfter);
+    FDone = true;
+    changed();
+    return true;
+}
+
+bool TQVTCellEditOperation::undo()
+{
+    if (!FDone)
+        return false;
+    FCell->setValue(FBefore);
+    FDone = false;
+    changed();
+    return true;
+}
+
+void TQVTCellEditOperation::changed()
+{
+    // A new text may need another row height; numbering is what every tree change ends with.
+    if (TQVTTreeGrid* grid = gridOf(*FCell))
+        grid->updateNodes();
+    // Undone, a row of automatic height is fitted to the old text, which need not give the
+    // height it had (set by hand since it was last fitted): that height comes back.
+    if (IQVTChartTable* table = tableOf(*FCell); table && !FDone && FRowHeight >= 0) {
+        if (const int index = rowIndexOf(*FCell); index >= 0 && table->getRowHeight(index) != FRowHeight)
+            table->setRowHeight(index, FRowHeight);
+    }
+    if (FDataSource)
+        TQVTDataSourceIntf::tell(FDataSource->OnAfterCellEdit, FCell.get());
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -7,12 +7,14 @@
 #include "corvane/framework/tasktable/qvtTreeCellTypes.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace corvane {
 
+class TQVTDataSourceIntf;
 class TQVTTextArranger;
 class TQVTTreeColSettings;
 class TQVTTreeGrid;
@@ -36,6 +38,19 @@ public:
 protected:
     std::unique_ptr<TQVTTextArranger> FTextArranger;
 };
+
+/// What an edit changes in a cell: its text and, for the kinds that hold one, the value the
+/// text shows (a date, a spin number, an amount; 0 for the kinds that hold only text).
+struct TQVTTreeCellValue {
+    std::string text;
+    double number = 0;
+    friend bool operator==(const TQVTTreeCellValue&, const TQVTTreeCellValue&) = default;
+};
+
+class TQVTTreeCell;
+
+/// Makes the in-place editor of a cell; the widgets library installs it.
+using TQVTTreeCellEditorFactory = std::function<std::unique_ptr<TQVTObjectEditorIntf>(const TQVTTreeCell& cell)>;
 
 /// A cell of a tree row; its parent is the row.
 ///
@@ -78,6 +93,20 @@ public:
     virtual int fitHeight();
     /// The width of the text in the arranger's font with one letter of padding; 0 without one.
     int getMaxWidth() const;
+
+    /// Everything an edit of the cell changes, as it is now.
+    virtual TQVTTreeCellValue getValue() const { return {FText, 0}; }
+    /// Sets what getValue answers, as given: the text is not derived again, so that a value
+    /// taken from the cell puts it back exactly. Values outside what the kind holds are clamped.
+    virtual void setValue(const TQVTTreeCellValue& value) { SetText(value.text); }
+    /// Whether the user may edit the cell in place: not an automatic or plain cell, nor a cell
+    /// of a read-only column.
+    virtual bool isEditable() const;
+    /// The in-place editor that EditorFactory makes for an editable cell; the dummy editor
+    /// (which changes nothing) otherwise or without a factory.
+    std::unique_ptr<TQVTObjectEditorIntf> DefaultEditor() override;
+    /// Makes the in-place editors of all cells; installed by the widgets library.
+    static TQVTTreeCellEditorFactory EditorFactory;
 
     void FocusCell(bool b) { FFocused = b; }
     /// The row the cell is in, or none.
@@ -146,6 +175,10 @@ public:
     /// "dd.mm.yyyy hh:mm", or "dd.mm.yyyy" when the column's type has FNoTime.
     void SetDate(TDateTime d);
     TDateTime getDate() const { return FDate; }
+    /// The value SetDate(d) would give the cell.
+    TQVTTreeCellValue valueOf(TDateTime d) const;
+    TQVTTreeCellValue getValue() const override { return {FText, FDate}; }
+    void setValue(const TQVTTreeCellValue& value) override;
 
     TDateTime FDate = 0;
 
@@ -165,6 +198,11 @@ public:
     void loadValue(const std::string& name, IQVTMedia& media) override;
     /// Stores n and shows it as decimal text.
     void SetNumber(int n);
+    /// The value SetNumber(n) would give the cell.
+    static TQVTTreeCellValue valueOf(int n) { return {std::to_string(n), static_cast<double>(n)}; }
+    TQVTTreeCellValue getValue() const override { return {FText, static_cast<double>(FNumber)}; }
+    /// The number is rounded to an integer within the integer range.
+    void setValue(const TQVTTreeCellValue& value) override;
 
     int FNumber = 0;
 
@@ -184,6 +222,9 @@ public:
     TKind kind() const override { return ckCurrency; }
     TQVTTreeCellTypeClass DataTypeClass() const override;
     void loadValue(const std::string& name, IQVTMedia& media) override;
+    TQVTTreeCellValue getValue() const override { return {FText, FValue}; }
+    /// The amount is kept within MaxValue either way.
+    void setValue(const TQVTTreeCellValue& value) override;
 
     double FValue = 0;
 
@@ -234,6 +275,8 @@ public:
 
     TKind kind() const override { return ckAuto; }
     TQVTTreeCellTypeClass DataTypeClass() const override;
+    /// Computed, never edited.
+    bool isEditable() const override { return false; }
     /// The text the type computes for the cell's row; empty without either.
     std::string calculateValue() const;
     /// Sets the text to calculateValue().
@@ -296,6 +339,36 @@ private:
     std::shared_ptr<TQVTTreeCell> FCell;
     int FIndex;
     bool FInsert;
+};
+
+/// The change of one cell's value by an edit. The value before is taken when the change is
+/// made, so that undo puts back exactly what the cell held.
+class TQVTCellEditOperation : public TQVTOperation {
+public:
+    TQVTCellEditOperation(TQVTDataSourceIntf* dataSource, std::shared_ptr<TQVTTreeCell> cell, TQVTTreeCellValue value);
+
+    /// Asks the data source's OnBeforeCellEdit, then sets the value, brings the tree's numbers
+    /// and fitted row heights up to date and tells OnAfterCellEdit. Refused, changing nothing,
+    /// when the event cancels, for no cell or an automatic one, and when already performed.
+    bool perform() override;
+    /// Puts the value before back (not asked: an undo that could be refused would cost the
+    /// history), updates the tree, gives the row the height it had before and tells
+    /// OnAfterCellEdit. False when not performed.
+    bool undo() override;
+
+    const std::shared_ptr<TQVTTreeCell>& cell() const { return FCell; }
+    /// The value before the change (known once performed) and after it.
+    const TQVTTreeCellValue& before() const { return FBefore; }
+    const TQVTTreeCellValue& after() const { return FAfter; }
+
+private:
+    void changed();
+
+    std::shared_ptr<TQVTTreeCell> FCell;
+    TQVTTreeCellValue FBefore;
+    TQVTTreeCellValue FAfter;
+    int FRowHeight = -1; // the chart row's height before the change
+    bool FDone = false;
 };
 
 /// Moves the cell at column from in every row of a grid so that it stands before the cell
