@@ -174,7 +174,9 @@ TQVTClassEditor::~TQVTClassEditor()
 void TQVTClassEditor::Load()
 {
     TQVTGanttObject* object = currentObject();
-    FLoaded = object ? "(" + object->ClassName() + ")" : std::string();
+    // Built through QString: GCC 12 warns wrongly about std::string concatenation here at -O3.
+    FLoaded = object ? QStringLiteral("(%1)").arg(QString::fromStdString(object->ClassName())).toStdString()
+                     : std::string();
     FEdit->setText(toQt(FLoaded));
 }
 

@@ -182,7 +182,33 @@ bool TQVTGanttDocument::addConnection(const std::shared_ptr<TQVTBarConnection>& 
     connection->setParent(this);
     const bool inside = index >= 0 && index < countConnections();
     connections.insert(inside ? connections.begin() + index : connections.end(), connection);
+    if (byBar.built)
+        indexConnection(connection.get());
     return true;
+}
+
+void TQVTGanttDocument::indexConnection(TQVTBarConnection* connection) const
+{
+    const TQVTGanttBar* from = connection->barFrom.get();
+    const TQVTGanttBar* to = connection->barTo.get();
+    byBar.filedUnder[connection] = {from, to};
+    byBar.atBar[from].push_back(connection);
+    if (to != from)
+        byBar.atBar[to].push_back(connection);
+}
+
+const std::vector<TQVTBarConnection*>& TQVTGanttDocument::connectionsAt(const TQVTGanttBar* bar) const
+{
+    if (!byBar.built) {
+        // The loader fills the list directly; the index follows it from here on.
+        byBar.built = true;
+        for (const auto& c : connections)
+            if (c)
+                indexConnection(c.get());
+    }
+    static const std::vector<TQVTBarConnection*> none;
+    const auto it = byBar.atBar.find(bar);
+    return it == byBar.atBar.end() ? none : it->second;
 }
 
 int TQVTGanttDocument::removeConnection(const TQVTBarConnection* connection)
@@ -192,6 +218,15 @@ int TQVTGanttDocument::removeConnection(const TQVTBarConnection* connection)
         return -1;
     connections[static_cast<std::size_t>(index)]->setParent(nullptr);
     connections.erase(connections.begin() + index);
+    if (const auto filed = byBar.filedUnder.find(connection); filed != byBar.filedUnder.end()) {
+        for (const TQVTGanttBar* end : {filed->second.first, filed->second.second})
+            if (const auto at = byBar.atBar.find(end); at != byBar.atBar.end()) {
+                std::erase(at->second, connection);
+                if (at->second.empty())
+                    byBar.atBar.erase(at);
+            }
+        byBar.filedUnder.erase(filed);
+    }
     return index;
 }
 
@@ -234,14 +269,10 @@ std::shared_ptr<TQVTMultipleOperations> TQVTGanttDocument::resolveDistanceViolat
             FDataSource->OnAfterConnectionAdd = std::move(silenced);
     });
 
-    std::unordered_map<const TQVTGanttBar*, std::vector<TQVTBarConnection*>> byBar;
-    std::vector<TQVTBarConnection*> pending;
-    for (const auto& c : connections) {
-        byBar[c->barFrom.get()].push_back(c.get());
-        byBar[c->barTo.get()].push_back(c.get());
-        pending.push_back(c.get());
-    }
-    std::reverse(pending.begin(), pending.end()); // checked from the first, like a scan
+    // Only connections reached from bar can have been violated by its change; they are checked
+    // in the order they joined the list, as a scan of it would.
+    std::vector<TQVTBarConnection*> pending = connectionsAt(bar);
+    std::reverse(pending.begin(), pending.end());
     std::unordered_set<const TQVTGanttBar*> handled{bar};
     while (!pending.empty()) {
         TQVTBarConnection* c = pending.back();
@@ -269,8 +300,8 @@ std::shared_ptr<TQVTMultipleOperations> TQVTGanttDocument::resolveDistanceViolat
             continue;
         moves->addOperation(move);
         // Only the moved bar's connections can have changed.
-        for (TQVTBarConnection* touched : byBar[moving])
-            pending.push_back(touched);
+        const std::vector<TQVTBarConnection*> touched = connectionsAt(moving);
+        pending.insert(pending.end(), touched.rbegin(), touched.rend());
     }
     return moves;
 }

@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace corvane {
@@ -94,9 +96,13 @@ public:
     /// connType -1: the first connection joining the two bars in either direction; otherwise the
     /// first from fromBar to toBar of that type, where 4 accepts every type.
     TQVTBarConnection* findConnection(const TQVTGanttBar* fromBar, const TQVTGanttBar* toBar, int connType) const;
-    /// Moves connected bars, each at most once, so that no connection is violated after bar
-    /// changed; answers the moves, already performed, as one group for the history (empty when
-    /// nothing moved). A bar moves only into a range of its row that is free of other bars.
+    /// The connections that start or end at bar, in the order they joined the list. Kept up to
+    /// date by addConnection and removeConnection; built when first asked for.
+    const std::vector<TQVTBarConnection*>& connectionsAt(const TQVTGanttBar* bar) const;
+    /// Moves the bars connected to bar, each at most once, so that no connection reached from
+    /// bar is violated after bar changed; answers the moves, already performed, as one group for
+    /// the history (empty when nothing moved). Violations elsewhere in the plan are not bar's
+    /// change and stay. A bar moves only into a range of its row that is free of other bars.
     std::shared_ptr<TQVTMultipleOperations> resolveDistanceViolations(TQVTGanttBar* bar);
     /// The first connection between summarizable bars from a bar of fromRow to a bar of toRow.
     TQVTBarConnection* findRowsConnection(const TQVTGanttRow* fromRow, const TQVTGanttRow* toRow) const;
@@ -144,6 +150,16 @@ protected:
 
 private:
     int drawnHeight(const TQVTTimeScale* scale) const;
+    void indexConnection(TQVTBarConnection* connection) const;
+
+    // The connections by the bars they join, with the ends each was filed under (an end may be
+    // replaced while the connection is in the list).
+    struct ConnectionsByBar {
+        bool built = false;
+        std::unordered_map<const TQVTGanttBar*, std::vector<TQVTBarConnection*>> atBar;
+        std::unordered_map<const TQVTBarConnection*, std::pair<const TQVTGanttBar*, const TQVTGanttBar*>> filedUnder;
+    };
+    mutable ConnectionsByBar byBar;
 };
 
 class TQVTDocumentPersistence : public TQVTPersistenceOf<TQVTGanttDocument> {

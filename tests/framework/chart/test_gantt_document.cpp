@@ -202,3 +202,38 @@ TEST_F(GanttDocument, DistanceViolationsMoveEachConnectedBarOnceAndUndoAsOne)
     EXPECT_TRUE(document->resolveDistanceViolations(a.get())->empty());
     EXPECT_EQ(c->getStartDate(), 45001);
 }
+
+TEST_F(GanttDocument, ABarChangeResolvesOnlyTheConnectionsItReachesThroughAnIndexThatFollowsTheList)
+{
+    const auto document = load(TwoRows); // A -> C start-to-start, distance 2
+    ASSERT_NE(document, nullptr);
+    const auto a = bar(*document, 0, 0);
+    const auto b = bar(*document, 0, 1);
+    const auto c = bar(*document, 1, 0);
+    const auto d = bar(*document, 1, 1);
+    EXPECT_EQ(document->connectionsAt(a.get()), std::vector<TQVTBarConnection*>{document->connections[0].get()});
+    a->setPeriod(45000, 45002);
+    c->setPeriod(45001, 45003);
+    b->setPeriod(45010, 45012);
+    d->setPeriod(45020, 45022);
+
+    // B -> D is added, then re-filed under another end while in the list, then removed.
+    const auto bd = std::make_shared<TQVTBarConnection>(b, d, TQVTBarConnection::FinishToStart);
+    ASSERT_TRUE(document->addConnection(bd));
+    EXPECT_EQ(document->connectionsAt(d.get()), std::vector<TQVTBarConnection*>{bd.get()});
+    bd->barTo = c;
+    ASSERT_EQ(document->removeConnection(bd.get()), 1);
+    EXPECT_TRUE(document->connectionsAt(b.get()).empty());
+    EXPECT_TRUE(document->connectionsAt(d.get()).empty());
+    EXPECT_EQ(document->connectionsAt(c.get()).size(), 1u);
+
+    // A violated connection between B and D is not D's change when only D's neighbour A moved.
+    bd->barTo = d;
+    bd->FMinDistance = 30;
+    ASSERT_TRUE(document->addConnection(bd));
+    ASSERT_NE(bd->findViolationOffset(), 0);
+    const auto moves = document->resolveDistanceViolations(a.get());
+    EXPECT_EQ(moves->count(), 1) << "C follows A";
+    EXPECT_EQ(d->getStartDate(), 45020) << "D does not move for a change of A";
+    EXPECT_FALSE(document->resolveDistanceViolations(b.get())->empty()) << "a change of B moves D";
+}
