@@ -73,6 +73,7 @@ set(CORVANE_PUBLIC_HEADERS
 set(CORVANE_WIDGETS_PUBLIC_HEADERS
   widgets/qvtController.h
   widgets/qvtGanttGraph.h
+  widgets/qvtHeaderFilterEditor.h
   widgets/qvtObjectEditorDialog.h
   widgets/qvtSpinEdit.h
   widgets/qvtTextBarMemo.h

@@ -1,6 +1,7 @@
 #include "corvane/widgets/qvtController.h"
 
 #include "qvtController_p.h"
+#include "corvane/widgets/qvtHeaderFilterEditor.h"
 #include "corvane/widgets/qvtTreeCellEditors.h"
 
 #include "corvane/framework/chart/qvtBarConnection.h"
@@ -15,6 +16,7 @@
 #include "corvane/framework/pert/qvtPertBar.h"
 #include "corvane/framework/rendering/qvtCanvasVC.h"
 #include "corvane/framework/tasktable/qvtTreeCells.h"
+#include "corvane/framework/tasktable/qvtTreeDrawers.h"
 #include "corvane/framework/tasktable/qvtTreeHeader.h"
 #include "corvane/framework/tasktable/qvtTreeResizePane.h"
 #include "corvane/framework/tasktable/qvtTreeRow.h"
@@ -62,6 +64,7 @@ TQVTController::TQVTController(QWidget* parent)
     initFSA();
     setCreatedType(BarClass<TQVTTaskBar>());
     installInPlaceEditors();
+    installHeaderFilterEditor();
     FDocScroller->setRange(0, DocScrollerMax);
     FDocScroller->setPageStep(8);
     docScrollerLastPosition = DocScrollerMax * 5 / 100;
@@ -572,11 +575,16 @@ void TQVTController::mousePressEvent(QMouseEvent* event)
         Paint();
         return;
     }
-    // A press elsewhere finishes an open editor first.
-    if (activeEditor && editedObject.get() != hit)
+    // A press elsewhere finishes an open editor first; a press on an open filter's button only
+    // closes its list.
+    if (activeEditor && (editedObject.get() != hit || dynamic_cast<TQVTHeaderFilterHalo*>(hit))) {
+        const bool closing = editedObject.get() == hit;
         nextState(leftButtonDownOutOfObject, x, y, keyStateOf(mods));
+        if (closing)
+            return;
+    }
     mouseEvent e;
-    if (dynamic_cast<TQVTTreeCell*>(hit))
+    if (dynamic_cast<TQVTTreeCell*>(hit) || dynamic_cast<TQVTHeaderFilterHalo*>(hit))
         e = leftButtonDownOnTreeCell;
     else if (!hit)
         e = ctrl ? leftButtonDownOnGridHoldingCtrl : leftButtonOnGrid;

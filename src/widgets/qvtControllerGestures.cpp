@@ -656,14 +656,18 @@ void TQVTController::invokeEditor(int x, int y, int)
         Paint();
         return;
     }
-    TQVTGanttObject* obj = dynamic_cast<TQVTTreeCell*>(dragged.get()) ? dragged.get() : pointedObject;
-    openEditor(obj);
+    // A press (not a double-click) edits what it pressed, even before the mouse moved over it.
+    TQVTGanttObject* pressed = dragged.get();
+    const bool editsPressed = dynamic_cast<TQVTTreeCell*>(pressed) || dynamic_cast<TQVTHeaderFilterHalo*>(pressed);
+    openEditor(editsPressed ? pressed : pointedObject);
 }
 
 void TQVTController::openEditor(TQVTGanttObject* obj)
 {
     const std::shared_ptr<TQVTGanttObject> held = holdOn(obj);
-    if (!held || dynamic_cast<TQVTHaloEntity*>(obj))
+    // Of the handles only a column's filter button has an editor: its check-list, which filters
+    // the view and so is open also without modifyElements.
+    if (!held || (dynamic_cast<TQVTHaloEntity*>(obj) && !dynamic_cast<TQVTHeaderFilterHalo*>(obj)))
         return;
     if (dynamic_cast<TQVTTreeCell*>(obj) && !FModifyElements)
         return;
@@ -705,18 +709,17 @@ void TQVTController::FinishEditing(int, int, int)
     if (activeEditor) {
         // The editor may be the caller: it is freed only once control has left it.
         std::unique_ptr<TQVTObjectEditorIntf> editor = std::move(activeEditor);
-        if (FModifyElements) {
-            // The edit and the sort it may call for are one undo entry.
-            TQVTUndoRedoStack& history = FDataSource->GetUndoRedoStack();
-            history.startGrouping();
-            const ScopeGuard close([&history] { history.endGrouping(); });
-            TQVTTreeGrid* grid = tree();
-            if (TQVTOperationPtr op = editor->FinishEditing(); op && history.doOperation(op) && grid)
-                if (TQVTOperationPtr sorting = grid->sortRows())
-                    history.doOperation(sorting);
-            if (grid)
-                grid->updateNodes();
-        }
+        // The edit and the sort it may call for are one undo entry.
+        TQVTUndoRedoStack& history = FDataSource->GetUndoRedoStack();
+        history.startGrouping();
+        const ScopeGuard close([&history] { history.endGrouping(); });
+        TQVTTreeGrid* grid = tree();
+        const TQVTOperationPtr op = editor->FinishEditing();
+        if (op && FModifyElements && history.doOperation(op) && grid)
+            if (TQVTOperationPtr sorting = grid->sortRows())
+                history.doOperation(sorting);
+        if (grid)
+            grid->updateNodes();
         if (OnObjectFinishEditing)
             OnObjectFinishEditing(this);
         retireEditor(std::move(editor));

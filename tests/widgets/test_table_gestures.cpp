@@ -21,6 +21,8 @@
 
 #include "support/TestSupport.h"
 
+#include <QApplication>
+#include <QListWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -201,6 +203,33 @@ TEST_F(TableGestureTest, ClickingAnExpanderCollapsesTheGroupAsOneUndoStep)
     EXPECT_EQ(undoCount(), 1);
     undoAll();
     EXPECT_EQ(visibleRows(), before);
+    EXPECT_TRUE(saved() == original) << "the saved file differs";
+}
+
+TEST_F(TableGestureTest, TheFilterButtonOpensACheckListThatFiltersTheRowsWithoutAnEdit)
+{
+    TQVTTreeHeaderCell* column = ds.GetTree()->FHeader->getHeaderCell(1);
+    // Wide enough to show the second column's right end, where its button is.
+    ds.GetTree()->setWidth(600);
+    graph.Paint();
+    original = saved();
+    const auto button = find<TQVTHeaderFilterHalo>([&](TQVTHeaderFilterHalo& h) { return h.getTarget().get() == column; });
+    ASSERT_TRUE(button);
+    click(*button);
+    ASSERT_EQ(graph.getCurrentState(), editingObject);
+    auto* list = graph.findChild<QListWidget*>();
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(list->isVisible());
+    for (int i = 0; i < list->count(); ++i)
+        list->item(i)->setCheckState(list->item(i)->text() == "alpha" ? Qt::Checked : Qt::Unchecked);
+    QTest::keyClick(list, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(graph.getCurrentState(), simplyMoving);
+    int hidden = 0;
+    for (int r = 0; r < ds.GetTree()->rowsCount(); ++r)
+        hidden += ds.GetTree()->getRow(r)->FHidden ? 1 : 0;
+    EXPECT_EQ(hidden, ds.GetTree()->rowsCount() - 1) << "only alpha's row is shown";
+    EXPECT_EQ(undoCount(), 0) << "filtering is a view, no edit";
     EXPECT_TRUE(saved() == original) << "the saved file differs";
 }
 

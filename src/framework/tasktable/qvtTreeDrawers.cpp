@@ -2,6 +2,7 @@
 
 #include "corvane/framework/objects/qvtDataSourceIntf.h"
 #include "corvane/framework/objects/qvtDocumentSetup.h"
+#include "corvane/framework/objects/qvtObjectEditor.h"
 #include "corvane/framework/rendering/qvtTextSettings.h"
 #include "corvane/framework/rendering/qvtVisualContext.h"
 #include "corvane/framework/tasktable/qvtColumnOperations.h"
@@ -314,6 +315,82 @@ bool TQVTHeaderHaloDrawer::Draw(TQVTVisualContext& vc)
 TQVTGanttObject* TQVTHeaderHaloDrawer::locateObject(int x, int y)
 {
     return contains(static_cast<TQVTHeaderHalo*>(target)->FRect, x, y) ? target : nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Filter button
+
+std::function<std::unique_ptr<TQVTObjectEditorIntf>()> TQVTHeaderFilterHalo::EditorFactory;
+
+TQVTHeaderFilterHalo::TQVTHeaderFilterHalo(TQVTTreeHeaderCell* cell)
+    : FTarget(cell ? std::static_pointer_cast<TQVTTreeHeaderCell>(cell->weak_from_this().lock()) : nullptr)
+{
+}
+
+bool TQVTHeaderFilterHalo::isFiltered() const
+{
+    const std::shared_ptr<TQVTTreeHeaderCell> cell = getTarget();
+    TQVTTreeHeader* header = cell ? cell->getHeader() : nullptr;
+    TQVTTreeGrid* grid = header ? header->getGrid() : nullptr;
+    return grid && grid->TreeFilter.Active && grid->TreeFilter.ColID >= 0 &&
+           grid->TreeFilter.ColID == header->getHeaderCellIndex(cell.get());
+}
+
+void TQVTHeaderFilterHalo::place(TRect cellRect)
+{
+    const long long width = static_cast<long long>(cellRect.Right) - cellRect.Left;
+    if (width < MinCellWidth || cellRect.Bottom - 1LL <= cellRect.Top) {
+        unplace();
+        return;
+    }
+    // The cell's lower border line stays the header's.
+    const int right = cellRect.Right - GripRoom;
+    FRect = TRect{right - ButtonWidth, cellRect.Top, right, cellRect.Bottom - 1};
+}
+
+std::unique_ptr<TQVTObjectEditorIntf> TQVTHeaderFilterHalo::DefaultEditor()
+{
+    if (EditorFactory)
+        if (std::unique_ptr<TQVTObjectEditorIntf> editor = EditorFactory())
+            return editor;
+    return std::make_unique<TQVTDummyEditor>();
+}
+
+std::unique_ptr<TQVTDrawer> TQVTHeaderFilterHalo::makeDrawer() const
+{
+    return std::make_unique<TQVTHeaderFilterHaloDrawer>(const_cast<TQVTHeaderFilterHalo*>(this));
+}
+
+bool TQVTHeaderFilterHaloDrawer::Draw(TQVTVisualContext& vc)
+{
+    const auto& button = *static_cast<TQVTHeaderFilterHalo*>(target);
+    if (!button.isPlaced())
+        return false;
+    const std::shared_ptr<TQVTTreeHeaderCell> cell = button.getTarget();
+    const TColor color = cell ? cell->FColor : clBlack;
+    const TRect r = button.FRect;
+    // A down arrow 7 pixels wide and 4 high, its base 2 pixels above the middle.
+    const int cx = r.Left + TQVTHeaderFilterHalo::ButtonWidth / 2;
+    const int cy = r.Top + (r.Bottom - r.Top) / 2;
+    vc.setPenStyle(psSolid);
+    vc.setPenWidth(1);
+    vc.setDrawingColor(color);
+    if (button.isFiltered()) {
+        vc.drawPolygon({TPoint{cx - 3, cy - 2}, TPoint{cx + 3, cy - 2}, TPoint{cx, cy + 1}}, color);
+    } else {
+        // Lines leave out their end point: each runs one step past the corner it closes.
+        vc.drawLine(cx - 3, cy - 2, cx + 4, cy - 2);
+        vc.drawLine(cx - 3, cy - 2, cx + 1, cy + 2);
+        vc.drawLine(cx + 3, cy - 2, cx - 1, cy + 2);
+    }
+    if (highlightedMode)
+        vc.drawRect(r, psSolid, lineColorOf(gridOf(cell.get())));
+    return true;
+}
+
+TQVTGanttObject* TQVTHeaderFilterHaloDrawer::locateObject(int x, int y)
+{
+    return contains(static_cast<TQVTHeaderFilterHalo*>(target)->FRect, x, y) ? target : nullptr;
 }
 
 void TQVTTreeHeader::updateClickers(int top)
@@ -648,6 +725,10 @@ void TQVTTreeHeaderDrawer::paint(TQVTVisualContext& vc, const TQVTTreeLayout& la
     auto& header = *static_cast<TQVTTreeHeader*>(target);
     FLayout = &layout;
     header.updateClickers(layout.headerTop);
+    // Only the buttons of the columns painted now are found.
+    for (const auto& cell : header.FCells)
+        if (cell && cell->filterButton)
+            cell->filterButton->unplace();
     if (layout.headerTop >= layout.rowsTop)
         return;
     vc.FillArea(TRect{layout.left, layout.headerTop, layout.right, layout.rowsTop}, header.FbkColor, bsSolid);
@@ -655,9 +736,14 @@ void TQVTTreeHeaderDrawer::paint(TQVTVisualContext& vc, const TQVTTreeLayout& la
     for (const TQVTTreeColumnPlace& column : layout.columns) {
         TQVTTreeHeaderCell* cell = header.getHeaderCell(column.column);
         const int right = clampToInt(static_cast<long long>(column.left) + column.width);
+        const TRect place{column.left, layout.headerTop, right, layout.rowsTop};
+        if (!cell->filterButton)
+            cell->filterButton = std::make_shared<TQVTHeaderFilterHalo>(cell);
+        cell->filterButton->place(place);
         auto* drawer = static_cast<TQVTTreeHeaderCellDrawer*>(cell->getDrawer(vtGanttGraph));
-        drawer->place(TRect{column.left, layout.headerTop, right, layout.rowsTop});
+        drawer->place(place);
         drawer->Draw(vc);
+        cell->filterButton->getDrawer(vtGanttGraph)->Draw(vc);
         if (!cell->resizer)
             cell->resizer = std::make_shared<TQVTTreeHeaderCellResizer>(cell);
         cell->resizer->setPosition(right, layout.headerTop, layout.rowsTop - layout.headerTop);
@@ -679,6 +765,12 @@ TQVTGanttObject* TQVTTreeHeaderDrawer::locateObject(int x, int y)
             if (TQVTGanttObject* hit = cell->resizer->getDrawer(vtGanttGraph)->locateObject(x, y))
                 return hit;
     }
+    for (const TQVTTreeColumnPlace& column : FLayout->columns) {
+        TQVTTreeHeaderCell* cell = header.getHeaderCell(column.column);
+        if (cell && cell->filterButton)
+            if (TQVTGanttObject* hit = cell->filterButton->getDrawer(vtGanttGraph)->locateObject(x, y))
+                return hit;
+    }
     for (const auto& halo : header.clickers)
         if (TQVTGanttObject* hit = halo->getDrawer(vtGanttGraph)->locateObject(x, y))
             return hit;
@@ -697,7 +789,10 @@ bool TQVTTreeHeaderCellDrawer::Draw(TQVTVisualContext& vc)
     const bool filtered = grid && grid->TreeFilter.Active && grid->TreeFilter.ColID == column;
     constexpr int MarkRoom = 12;
     const bool sorted = cell.FSortOrder != sortNone;
-    const TRect box{r.Left + 2, r.Top, r.Right - 2 - (sorted ? MarkRoom : 0), r.Bottom - 1};
+    // Title and sort mark end left of the filter button.
+    const int end =
+        cell.filterButton && cell.filterButton->isPlaced() ? cell.filterButton->FRect.Left - 1 : r.Right - 2;
+    const TRect box{r.Left + 2, r.Top, end - (sorted ? MarkRoom : 0), r.Bottom - 1};
     if (!cell.FTitle.empty() && box.Right > box.Left && !cell.FFontName.empty()) {
         vc.setFont(cell.FFontName, cell.FFontSize, cell.FColor, false, false, filtered, 0);
         vc.SetClipRect(box);
@@ -705,7 +800,7 @@ bool TQVTTreeHeaderCellDrawer::Draw(TQVTVisualContext& vc)
         vc.ResetClipRect();
     }
     if (sorted) {
-        const int x = r.Right - 2 - MarkRoom / 2;
+        const int x = end - MarkRoom / 2;
         const int mid = r.Top + (r.Bottom - r.Top) / 2;
         vc.setDrawingColor(cell.FColor);
         if (cell.FSortOrder == sortAscending)

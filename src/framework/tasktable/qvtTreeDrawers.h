@@ -167,6 +167,59 @@ public:
     bool supportsHighlighting() override { return true; }
 };
 
+/// The filter drop-down button at the right end of a visible header cell, left of the grip of
+/// the cell's resizer. It shows whether the rows are filtered by its column (a filled arrow) or
+/// not (an outlined one); a press opens the column's filter check-list, the editor that
+/// CreateEditor answers. The mouse finds it before the cell's click area.
+class TQVTHeaderFilterHalo : public TQVTHaloEntity {
+public:
+    /// The button's width. It ends GripRoom pixels before the cell's right end, where the grip
+    /// of the cell's resizer begins.
+    static constexpr int ButtonWidth = 11;
+    static constexpr int GripRoom = TQVTHorizontalResizerDrawer::Grip;
+    /// Cells narrower than this show no button, so that their title keeps room.
+    static constexpr int MinCellWidth = 40;
+
+    /// Follows cell weakly: a cell not held by a shared_ptr, or one that is gone, is no target.
+    explicit TQVTHeaderFilterHalo(TQVTTreeHeaderCell* cell);
+
+    /// The header cell; none once it is gone.
+    std::shared_ptr<TQVTTreeHeaderCell> getTarget() const { return FTarget.lock(); }
+    /// Whether the tree's active filter is on this column.
+    bool isFiltered() const;
+    /// Places the button at the right end of the cell's rectangle; no button (an empty
+    /// rectangle) for a cell narrower than MinCellWidth or without height.
+    void place(TRect cellRect);
+    /// Takes the button off the screen: nothing finds it until it is placed again.
+    void unplace() { FRect = TRect{0, 0, 0, 0}; }
+    bool isPlaced() const { return FRect.Right > FRect.Left && FRect.Bottom > FRect.Top; }
+    TCursor cursorOver() override { return crHandPoint; }
+    /// The editor that EditorFactory makes; the dummy editor (which changes nothing) without one.
+    std::unique_ptr<TQVTObjectEditorIntf> DefaultEditor() override;
+
+    /// Makes the filter check-lists of all columns; installed by the widgets library.
+    static std::function<std::unique_ptr<TQVTObjectEditorIntf>()> EditorFactory;
+
+    /// The button as last placed.
+    TRect FRect{0, 0, 0, 0};
+    std::weak_ptr<TQVTTreeHeaderCell> FTarget;
+
+protected:
+    std::unique_ptr<TQVTDrawer> makeDrawer() const override;
+};
+
+class TQVTHeaderFilterHaloDrawer : public TQVTDrawer {
+public:
+    explicit TQVTHeaderFilterHaloDrawer(TQVTGanttObject* target) : TQVTDrawer(target) {}
+    /// A down arrow in the middle of the button, in the title's colour: filled while the rows
+    /// are filtered by the column, outlined otherwise; a frame around it while highlighted.
+    /// Nothing when the button is not placed.
+    bool Draw(TQVTVisualContext& vc) override;
+    TQVTGanttObject* locateObject(int x, int y) override;
+    TRect getRect() override { return static_cast<TQVTHeaderFilterHalo*>(target)->FRect; }
+    bool supportsHighlighting() override { return true; }
+};
+
 // ---------------------------------------------------------------------------------------------
 // Drawers
 
@@ -282,7 +335,7 @@ public:
 
     /// Paints in the layout of the last paint of the grid.
     bool Draw(TQVTVisualContext& vc) override;
-    /// A column's resizer, then its click area.
+    /// A column's resizer, then its filter button, then its click area.
     TQVTGanttObject* locateObject(int x, int y) override;
 
     void paint(TQVTVisualContext& vc, const TQVTTreeLayout& layout);
@@ -292,8 +345,9 @@ private:
 };
 
 /// Paints one header cell: title centred in its font, the sort mark at the right (a triangle
-/// up for ascending, down for descending), the title underlined when the rows are filtered
-/// by this column; the right border is its resizer's line.
+/// up for ascending, down for descending) left of the filter button when the cell shows one,
+/// the title underlined when the rows are filtered by this column; the right border is its
+/// resizer's line.
 class TQVTTreeHeaderCellDrawer : public TQVTDrawer {
 public:
     explicit TQVTTreeHeaderCellDrawer(TQVTGanttObject* target) : TQVTDrawer(target) {}

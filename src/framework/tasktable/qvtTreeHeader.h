@@ -13,6 +13,7 @@ namespace corvane {
 
 class TQVTTreeCellType;
 class TQVTTreeColSettings;
+class TQVTHeaderFilterHalo;
 class TQVTHeaderHalo;
 class TQVTTreeGrid;
 class TQVTTreeHeader;
@@ -87,6 +88,8 @@ public:
     TQVTTreeHeaderFilterArea HeaderFilterArea{this};
     /// The drag handle on the cell's right border; made when first drawn, then kept.
     std::shared_ptr<TQVTTreeHeaderCellResizer> resizer;
+    /// The filter drop-down button at the cell's right end; made when first drawn, then kept.
+    std::shared_ptr<TQVTHeaderFilterHalo> filterButton;
 
 protected:
     /// A TQVTTreeHeaderCellDrawer (qvtTreeDrawers.cpp).

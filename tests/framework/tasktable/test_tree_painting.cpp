@@ -237,12 +237,13 @@ TEST_F(TreePainting, HeaderShowsTitlesAndSortMarks)
     EXPECT_EQ(at(150, -1), LineColor);         // lower border
     EXPECT_EQ(at(200, -18), grid().FUpperPaneColor & 0xFFFFFF); // above the header
     EXPECT_GT(inkIn(Rect(50, -16, 90, -1), HeaderColor), 0);    // "Name"
-    const TRect mark = Rect(100, -16, 118, -1);
+    // The sort mark stands left of the filter button (x 106..116).
+    const TRect mark = Rect(88, -16, 105, -1);
     EXPECT_EQ(inkIn(mark, HeaderColor), 0);
 
     // Ascending: a triangle pointing up, wider at the bottom; descending the other way.
     const auto halves = [&] {
-        return std::pair{inkIn(Rect(100, -16, 118, -8), HeaderColor), inkIn(Rect(100, -8, 118, -1), HeaderColor)};
+        return std::pair{inkIn(Rect(88, -16, 105, -8), HeaderColor), inkIn(Rect(88, -8, 105, -1), HeaderColor)};
     };
     grid().FHeader->setSortOrder(0, sortAscending);
     paint();
