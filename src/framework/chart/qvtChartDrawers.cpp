@@ -195,27 +195,50 @@ struct TQVTDocumentDrawer::ConnectionIndex {
     // What the index was built from; any difference rebuilds it.
     const void* connections = nullptr;
     std::size_t connectionCount = 0;
+    std::size_t listPrint = 0;
     const void* rows = nullptr;
     std::size_t rowCount = 0;
     std::uint64_t stamp = 0;
+    std::uint64_t rowLayoutStamp = 0;
 
     // Sorted by lo; per block of BlockSize entries the largest hi.
     std::vector<Entry> entries;
     std::vector<int> blockMaxHi;
 
-    bool fits(const TQVTGanttDocument& document, const TQVTGanttTable& table) const
+    // The connections in list order, cheap to read: a bar's move takes its connections out of
+    // the list and puts them back where they were.
+    static std::size_t printOf(const TQVTGanttDocument& document)
     {
-        return connections == document.connections.data() && connectionCount == document.connections.size() &&
-               rows == table.FRows.data() && rowCount == table.FRows.size() && stamp == table.getChangeStamp();
+        std::size_t print = document.connections.size();
+        for (const auto& c : document.connections)
+            print = print * 1099511628211ULL ^ reinterpret_cast<std::uintptr_t>(c.get());
+        return print;
+    }
+
+    bool fits(const TQVTGanttDocument& document, const TQVTGanttTable& table)
+    {
+        if (connections != document.connections.data() || connectionCount != document.connections.size() ||
+            rows != table.FRows.data() || rowCount != table.FRows.size())
+            return false;
+        if (stamp == table.getChangeStamp())
+            return true;
+        // Something changed; the index still holds when no bar changed rows and the list is the
+        // same, as after bars moved in time.
+        if (rowLayoutStamp != table.getRowLayoutStamp() || listPrint != printOf(document))
+            return false;
+        stamp = table.getChangeStamp();
+        return true;
     }
 
     void build(const TQVTGanttDocument& document, const TQVTGanttTable& table)
     {
         connections = document.connections.data();
         connectionCount = document.connections.size();
+        listPrint = printOf(document);
         rows = table.FRows.data();
         rowCount = table.FRows.size();
         stamp = table.getChangeStamp();
+        rowLayoutStamp = table.getRowLayoutStamp();
         entries.clear();
         for (std::size_t k = 0; k < document.connections.size(); ++k) {
             const TQVTBarConnection* c = document.connections[k].get();

@@ -152,13 +152,22 @@ void TQVTGanttRow::AddBar(const std::shared_ptr<TQVTGanttBar>& bar, int index)
     const bool inside = index >= 0 && index < GetBarCount();
     FBarList.insert(inside ? FBarList.begin() + index : FBarList.end(), bar);
     bar->setParent(this);
+    tellTableBarsChanged();
+}
+
+void TQVTGanttRow::tellTableBarsChanged() const
+{
+    if (auto* table = dynamic_cast<TQVTGanttTable*>(getParent()))
+        table->rowLayoutChanged();
 }
 
 int TQVTGanttRow::RemoveBar(const TQVTGanttBar* bar)
 {
     const int index = indexOf(bar);
-    if (index >= 0)
+    if (index >= 0) {
         FBarList.erase(FBarList.begin() + index);
+        tellTableBarsChanged();
+    }
     return index;
 }
 
@@ -201,6 +210,7 @@ void TQVTGanttRow::Clear()
 {
     FBarList.clear();
     FRessourceInformations.clear();
+    tellTableBarsChanged();
 }
 
 TDateTime TQVTGanttRow::FindStartDate() const

@@ -148,6 +148,8 @@ protected:
 private:
     /// The table's row geometry depends on the height and the visibility.
     void geometryChanged() const;
+    /// Which bars are in which row is part of the table's row layout.
+    void tellTableBarsChanged() const;
 
     int FHeight = 0;
     bool FVisible = true;

@@ -123,6 +123,7 @@ TQVTRessourceLabelSelector* TQVTGanttTable::getRessourceLabelSelector()
 void TQVTGanttTable::invalidateRowStructure()
 {
     ++FChangeStamp;
+    ++FRowLayoutStamp;
     FSummarySpans.rows.clear();
     if (FCriticalPathCalculator)
         FCriticalPathCalculator->invalidate();
@@ -695,6 +696,7 @@ bool TQVTGanttTable::holdsExactly(const std::vector<std::shared_ptr<TQVTGanttRow
 
 void TQVTGanttTable::renumber(int first, int last)
 {
+    ++FRowLayoutStamp;
     for (int i = std::max(first, 0); i <= std::min(last, countRows() - 1); ++i)
         FRows[static_cast<std::size_t>(i)]->FOrder = i;
 }
