@@ -149,10 +149,14 @@ void TQVTGanttRow::AddBar(const std::shared_ptr<TQVTGanttBar>& bar, int index)
 {
     if (!bar)
         return;
+    // A bar taken out keeps its parent, so a bar put back into the row it came from (as a move
+    // in time does) leaves the row layout as it was.
+    const bool joins = bar->getParentRow() != this;
     const bool inside = index >= 0 && index < GetBarCount();
     FBarList.insert(inside ? FBarList.begin() + index : FBarList.end(), bar);
     bar->setParent(this);
-    tellTableBarsChanged();
+    if (joins)
+        tellTableBarsChanged();
 }
 
 void TQVTGanttRow::tellTableBarsChanged() const
@@ -164,10 +168,8 @@ void TQVTGanttRow::tellTableBarsChanged() const
 int TQVTGanttRow::RemoveBar(const TQVTGanttBar* bar)
 {
     const int index = indexOf(bar);
-    if (index >= 0) {
+    if (index >= 0)
         FBarList.erase(FBarList.begin() + index);
-        tellTableBarsChanged();
-    }
     return index;
 }
 

@@ -154,8 +154,8 @@ public:
     /// Grows with every change of the rows, their bars or the connections that goes through the
     /// table's updates (updateAfterChange, invalidateRowStructure); painters key caches on it.
     std::uint64_t getChangeStamp() const { return FChangeStamp; }
-    /// Changes whenever rows are inserted, removed or reordered or a bar joins or leaves a row;
-    /// not when bars only move in time.
+    /// Changes whenever rows are inserted, removed or reordered or a bar joins another row than
+    /// the one it was in; not when bars only move in time.
     std::uint64_t getRowLayoutStamp() const { return FRowLayoutStamp; }
     void rowLayoutChanged() { ++FRowLayoutStamp; }
     /// The frame of the resource label under the mouse; the table owns it.

@@ -700,28 +700,47 @@ TEST_F(ChartPainting, VisitingOnlyTheVisibleGivesThePixelsAndHitsOfTheWholeWalk)
         const TRect view =
             Rect(std::vector<int>{0, 0, 25, 150}[static_cast<std::size_t>(pick(0, 3))], 0, 460, pick(60, 320));
 
-        auto literal = blank(view.Right, view.Bottom);
-        TQVTCanvasVC literalVC(literal->Canvas());
-        literalVC.setVisibleArea(view);
-        LiteralPainter reference(*document, literalVC);
-        reference.paint();
-        auto painted = blank(view.Right, view.Bottom);
-        TQVTCanvasVC vc(painted->Canvas());
-        vc.setVisibleArea(view);
-        document->getDrawer(vtGanttGraph)->Draw(vc);
+        const auto expectTheWholeWalksPicture = [&] {
+            auto literal = blank(view.Right, view.Bottom);
+            TQVTCanvasVC literalVC(literal->Canvas());
+            literalVC.setVisibleArea(view);
+            LiteralPainter reference(*document, literalVC);
+            reference.paint();
+            auto painted = blank(view.Right, view.Bottom);
+            TQVTCanvasVC vc(painted->Canvas());
+            vc.setVisibleArea(view);
+            document->getDrawer(vtGanttGraph)->Draw(vc);
 
-        int differing = 0;
-        std::string at;
-        for (int y = view.Top; y < view.Bottom; ++y)
-            for (int x = view.Left; x < view.Right; ++x)
-                if (painted->Pixel(x, y) != literal->Pixel(x, y) && differing++ == 0)
-                    at = std::to_string(x) + "," + std::to_string(y);
-        EXPECT_EQ(differing, 0) << "first at " << at;
-        for (int k = 0; k < 60; ++k) {
-            const int x = pick(view.Left, view.Right - 1);
-            const int y = pick(view.Top, view.Bottom - 1);
-            EXPECT_EQ(locate(x, y), reference.locate(x, y)) << x << "," << y;
+            int differing = 0;
+            std::string at;
+            for (int y = view.Top; y < view.Bottom; ++y)
+                for (int x = view.Left; x < view.Right; ++x)
+                    if (painted->Pixel(x, y) != literal->Pixel(x, y) && differing++ == 0)
+                        at = std::to_string(x) + "," + std::to_string(y);
+            EXPECT_EQ(differing, 0) << "first at " << at;
+            for (int k = 0; k < 60; ++k) {
+                const int x = pick(view.Left, view.Right - 1);
+                const int y = pick(view.Top, view.Bottom - 1);
+                EXPECT_EQ(locate(x, y), reference.locate(x, y)) << x << "," << y;
+            }
+        };
+        expectTheWholeWalksPicture();
+        // Between paints bars move in time and to other rows and connections go: what the drawer
+        // kept from the last paint must follow.
+        for (int k = bars.empty() ? 0 : pick(1, 8); k > 0; --k) {
+            auto& bar = bars[static_cast<std::size_t>(pick(0, static_cast<int>(bars.size()) - 1))];
+            if (!bar->getParentRow())
+                continue;
+            const int toRow = pick(0, 1) == 0 ? bar->getRow() : pick(0, rows - 1);
+            if (toRow != bar->getRow())
+                continue;
+            if (const TQVTOperationPtr move = bar->moveTo(bar->getStartDate() + pick(-5, 5), toRow))
+                move->perform();
         }
+        if (document->countConnections() > 0 && pick(0, 1) == 0)
+            document->removeConnection(document->getConnection(pick(0, document->countConnections() - 1)));
+        SCOPED_TRACE("after edits");
+        expectTheWholeWalksPicture();
     }
 }
 
