@@ -56,10 +56,15 @@ void send(QWidget& widget, QEvent::Type type, QPoint at, Qt::MouseButtons button
     QApplication::sendEvent(&widget, &event);
 }
 
-// The control over the middle of the plan, the time axis a few days before the first task bar
-// of the first row there; answers that bar, painted.
-TQVTTaskBar* prepare(TQVTGanttGraph& graph, TQVTDataSource& source)
+// The control over the middle of the plan of range(0) tasks, the time axis a few days before the
+// first task bar of the first row there; answers that bar, painted, or none when the benchmark
+// had to be skipped.
+TQVTTaskBar* prepare(TQVTGanttGraph& graph, benchmark::State& state)
 {
+    TQVTDataSource* loaded = loadedPlan(static_cast<int>(state.range(0)), state);
+    if (!loaded)
+        return nullptr;
+    TQVTDataSource& source = *loaded;
     TQVTGanttTable& table = *source.GetTable();
     graph.resize(FrameWidth, FrameHeight);
     graph.setDataSource(&source);
@@ -73,6 +78,7 @@ TQVTTaskBar* prepare(TQVTGanttGraph& graph, TQVTDataSource& source)
                 return task;
             }
     }
+    state.SkipWithError("no task bar in the middle of the plan");
     return nullptr;
 }
 
@@ -86,15 +92,11 @@ QPoint middleOf(TQVTGanttBar& bar)
 // step scrolls the chart and paints it afresh.
 void BM_DragBarStep(benchmark::State& state)
 {
-    TQVTDataSource* source = loadedPlan(static_cast<int>(state.range(0)), state);
-    if (!source)
-        return;
     TQVTGanttGraph graph;
-    TQVTTaskBar* bar = prepare(graph, *source);
-    if (!bar) {
-        state.SkipWithError("no task bar in the middle of the plan");
+    TQVTTaskBar* bar = prepare(graph, state);
+    if (!bar)
         return;
-    }
+    TQVTDataSource* source = plan.get();
     const QPoint from = middleOf(*bar);
     send(graph, QEvent::MouseMove, from, Qt::NoButton);
     send(graph, QEvent::MouseButtonPress, from, Qt::LeftButton);
@@ -121,15 +123,11 @@ BENCHMARK(BM_DragBarStep)
 // is outside the timing.
 void BM_ReleaseEndsMove(benchmark::State& state)
 {
-    TQVTDataSource* source = loadedPlan(static_cast<int>(state.range(0)), state);
-    if (!source)
-        return;
     TQVTGanttGraph graph;
-    TQVTTaskBar* bar = prepare(graph, *source);
-    if (!bar) {
-        state.SkipWithError("no task bar in the middle of the plan");
+    TQVTTaskBar* bar = prepare(graph, state);
+    if (!bar)
         return;
-    }
+    TQVTDataSource* source = plan.get();
     const int cw = source->GetTable()->GetColumnWidth();
     for (auto _ : state) {
         state.PauseTiming();

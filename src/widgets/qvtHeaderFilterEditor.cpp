@@ -113,14 +113,12 @@ TQVTTreeHeaderFilterAreaEditor::~TQVTTreeHeaderFilterAreaEditor()
 
 TQVTControllerIntf* TQVTTreeHeaderFilterAreaEditor::GetController()
 {
-    return FControllerIsWidget && !FControllerWidget ? nullptr : FController;
+    return FController.get();
 }
 
 void TQVTTreeHeaderFilterAreaEditor::SetController(TQVTControllerIntf* controller)
 {
-    FController = controller;
-    FControllerWidget = dynamic_cast<QWidget*>(controller);
-    FControllerIsWidget = FControllerWidget != nullptr;
+    FController.set(controller);
 }
 
 std::shared_ptr<TQVTOperation> TQVTTreeHeaderFilterAreaEditor::edit(TQVTGanttObject* obj)
@@ -134,7 +132,7 @@ std::shared_ptr<TQVTOperation> TQVTTreeHeaderFilterAreaEditor::edit(TQVTGanttObj
         // Only a cell the document holds is followed: the editor must notice when it goes.
         target = std::static_pointer_cast<TQVTTreeHeaderCell>(headerCell->weak_from_this().lock());
     }
-    QWidget* parent = FControllerWidget;
+    QWidget* parent = FController.widget();
     if (!target || !parent)
         return nullptr;
     const auto [grid, column] = gridColumnOf(*target);
@@ -280,26 +278,16 @@ void TQVTTreeHeaderFilterAreaEditor::itemChanged(QListWidgetItem* item)
     FSyncing = false;
 }
 
-void TQVTTreeHeaderFilterAreaEditor::tell(mouseEvent event)
-{
-    // The call may free this editor: only copies are used.
-    TQVTControllerIntf* const controller = FController;
-    const QPointer<QWidget> widget = FControllerWidget;
-    if (!controller || (FControllerIsWidget && !widget))
-        return;
-    controller->Notify(event, 0, 0);
-}
-
 bool TQVTTreeHeaderFilterAreaEditor::keyPressed(const QKeyEvent& event)
 {
     switch (event.key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        tell(stopEditing);
+        FController.tell({{stopEditing, 0}});
         return true;
     case Qt::Key_Escape:
         FCancelled = true;
-        tell(stopEditing);
+        FController.tell({{stopEditing, 0}});
         return true;
     default:
         return false;
@@ -315,7 +303,7 @@ void TQVTTreeHeaderFilterAreaEditor::focusLost(const QFocusEvent& event)
         if (now == FList)
             return;
     if (FList && FList->isVisible())
-        tell(stopEditing);
+        FController.tell({{stopEditing, 0}});
 }
 
 void TQVTTreeHeaderFilterAreaEditor::closeList()

@@ -3,6 +3,7 @@
 // chart control when its filter button is pressed, it filters the rows by the checked texts.
 
 #include "corvane/framework/objects/qvtGanttObject.h"
+#include "corvane/widgets/qvtTreeCellEditors.h"
 
 #include <QListWidget>
 #include <QPointer>
@@ -86,13 +87,9 @@ private:
     /// The checks of all entries, in order.
     std::vector<bool> checkStates() const;
     void placeList(const TQVTTreeHeaderCell& cell, TRect button);
-    /// Tells the controller; nothing when its widget is gone. The controller may free this editor.
-    void tell(mouseEvent event);
     void closeList();
 
-    TQVTControllerIntf* FController = nullptr;
-    QPointer<QWidget> FControllerWidget;
-    bool FControllerIsWidget = false;
+    TQVTEditorControllerLink FController;
     QPointer<QListWidget> FList;
     QPointer<TQVTFilterListEvents> FEvents;
     std::weak_ptr<TQVTTreeHeaderCell> FCell;

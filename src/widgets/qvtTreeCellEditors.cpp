@@ -153,16 +153,32 @@ TQVTTreeCellEditor::~TQVTTreeCellEditor()
     closeControl();
 }
 
+void TQVTEditorControllerLink::set(TQVTControllerIntf* controller)
+{
+    FController = controller;
+    FWidget = dynamic_cast<QWidget*>(controller);
+    FIsWidget = FWidget != nullptr;
+}
+
+void TQVTEditorControllerLink::tell(std::initializer_list<std::pair<mouseEvent, int>> events) const
+{
+    const TQVTEditorControllerLink link = *this;
+    for (const auto& [event, x] : events) {
+        TQVTControllerIntf* const controller = link.get();
+        if (!controller)
+            return;
+        controller->Notify(event, x, 0);
+    }
+}
+
 TQVTControllerIntf* TQVTTreeCellEditor::GetController()
 {
-    return FControllerIsWidget && !FControllerWidget ? nullptr : FController;
+    return FController.get();
 }
 
 void TQVTTreeCellEditor::SetController(TQVTControllerIntf* controller)
 {
-    FController = controller;
-    FControllerWidget = dynamic_cast<QWidget*>(controller);
-    FControllerIsWidget = FControllerWidget != nullptr;
+    FController.set(controller);
 }
 
 TQVTDataSourceIntf* TQVTTreeCellEditor::dataSourceOf(TQVTTreeCell& cell)
@@ -174,7 +190,7 @@ TQVTDataSourceIntf* TQVTTreeCellEditor::dataSourceOf(TQVTTreeCell& cell)
 std::shared_ptr<TQVTOperation> TQVTTreeCellEditor::edit(TQVTGanttObject* obj)
 {
     auto* target = dynamic_cast<TQVTTreeCell*>(obj);
-    QWidget* parent = FControllerWidget;
+    QWidget* parent = FController.widget();
     if (!target || !parent || !accepts(*target) || !target->isEditable())
         return nullptr;
     // Only a cell the document holds is followed: the editor must notice when it goes.
@@ -247,37 +263,24 @@ void TQVTTreeCellEditor::closeControl()
     }
 }
 
-void TQVTTreeCellEditor::tell(std::initializer_list<std::pair<mouseEvent, int>> events)
-{
-    // The first call may free this editor: only copies are used from here on.
-    TQVTControllerIntf* const controller = FController;
-    const QPointer<QWidget> widget = FControllerWidget;
-    const bool needsWidget = FControllerIsWidget;
-    for (const auto& [event, x] : events) {
-        if (!controller || (needsWidget && !widget))
-            return;
-        controller->Notify(event, x, 0);
-    }
-}
-
 void TQVTTreeCellEditor::ControlKeyPress(int& key)
 {
     if (key == EscapeKey) {
         key = 0;
         FCancelled = true;
-        tell({{stopEditing, 0}});
+        FController.tell({{stopEditing, 0}});
     } else if (key == EnterKey) {
         key = 0;
-        tell({{stopEditing, 0}, {treeCellExit, 0}});
+        FController.tell({{stopEditing, 0}, {treeCellExit, 0}});
     }
 }
 
 bool TQVTTreeCellEditor::ControlKeyDown(int key)
 {
     if (key == Qt::Key_Up)
-        tell({{stopEditing, 0}, {treeCellExit, 1}});
+        FController.tell({{stopEditing, 0}, {treeCellExit, 1}});
     else if (key == Qt::Key_Down)
-        tell({{stopEditing, 0}, {treeCellExit, 0}});
+        FController.tell({{stopEditing, 0}, {treeCellExit, 0}});
     else
         return false;
     return true;
@@ -286,7 +289,7 @@ bool TQVTTreeCellEditor::ControlKeyDown(int key)
 void TQVTTreeCellEditor::ControlExit()
 {
     if (FControl && FControl->isVisible())
-        tell({{stopEditing, 0}});
+        FController.tell({{stopEditing, 0}});
 }
 
 bool TQVTTreeCellEditor::keyPressed(const QKeyEvent& event)

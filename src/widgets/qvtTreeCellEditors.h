@@ -43,6 +43,25 @@ void installInPlaceEditors();
 /// read-only).
 std::unique_ptr<TQVTObjectEditorIntf> makeTreeCellEditor(const TQVTTreeCell& cell);
 
+/// The controller an in-place editor tells. A controller that is a widget counts as gone once the
+/// widget is destroyed.
+class TQVTEditorControllerLink {
+public:
+    void set(TQVTControllerIntf* controller);
+    /// The controller; none when it is gone.
+    TQVTControllerIntf* get() const { return FIsWidget && !FWidget ? nullptr : FController; }
+    /// The controller's widget, where the editor puts its control; none for another controller.
+    QWidget* widget() const { return FWidget; }
+    /// Tells the controller the events in order and stops once it is gone. Works on a copy of
+    /// the link, since the controller may free the editor that holds it.
+    void tell(std::initializer_list<std::pair<mouseEvent, int>> events) const;
+
+private:
+    TQVTControllerIntf* FController = nullptr;
+    QPointer<QWidget> FWidget;
+    bool FIsWidget = false;
+};
+
 /// Base of the in-place editors of tree cells. Not modal: edit opens the control and answers
 /// none; FinishEditing closes it and answers the edit.
 ///
@@ -124,13 +143,9 @@ private:
 
     bool keyPressed(const QKeyEvent& event);
     void focusLost(const QFocusEvent& event);
-    /// Tells the controller the events in order; stops when its widget is gone.
-    void tell(std::initializer_list<std::pair<mouseEvent, int>> events);
     void closeControl();
 
-    TQVTControllerIntf* FController = nullptr;
-    QPointer<QWidget> FControllerWidget;
-    bool FControllerIsWidget = false;
+    TQVTEditorControllerLink FController;
     QPointer<TQVTInPlaceEvents> FEvents;
     QString FLoadedText;
     bool FCancelled = false;

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the tests: scratch folders, files, captured messages and log lines.
 
+#include "corvane/framework/interaction/qvtDataSource.h"
 #include "corvane/framework/objects/qvtCommon.h"
 #include "corvane/platform/Dialogs.h"
 
@@ -51,6 +52,21 @@ inline std::string readFile(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+// The bytes a data source's document saves to, each save in a file of its own.
+class DocumentSaver {
+public:
+    std::string operator()(TQVTDataSource& source)
+    {
+        const std::string path = dir.file("saved" + std::to_string(saves++) + ".ini");
+        source.SaveToMedia("file://" + path);
+        return readFile(path);
+    }
+
+private:
+    ScratchDir dir;
+    int saves = 0;
+};
 
 // Captures message boxes and diagnostic-log lines while it lives.
 class Capture {

@@ -52,12 +52,7 @@ protected:
     }
     void TearDown() override { graph.setDataSource(nullptr); }
 
-    std::string saved()
-    {
-        const std::string path = scratch.file("plan" + std::to_string(saves++) + ".ini");
-        ds.SaveToMedia("file://" + path);
-        return readFile(path);
-    }
+    std::string saved() { return save(ds); }
     TQVTTreeCell* cell(int row, int column) { return ds.GetTree()->getRow(row)->getCell(column); }
     // The middle of the points of the task table where the control finds that cell.
     std::optional<QPoint> pointOf(TQVTTreeCell* target)
@@ -95,7 +90,7 @@ protected:
     TQVTDataSource ds;
     TQVTGanttGraph graph;
     std::string original;
-    int saves = 0;
+    DocumentSaver save;
 };
 
 TEST_F(ControlEditingTest, APressOnACellOpensItsEditorAndEnterCommitsOneUndoStep)
@@ -154,10 +149,10 @@ TEST_F(ControlEditingTest, EnterOnAFocusedCellStartsEditingAndUndoWaitsForTheEdi
     QLineEdit* field = editField();
     ASSERT_NE(field, nullptr);
     field->selectAll();
-    QTest::keyClicks(field, "Spec");
+    QTest::keyClicks(field, "Draft");
     QTest::keyClick(field, Qt::Key_Return);
     QApplication::processEvents();
-    EXPECT_EQ(cell(0, Name)->FText, "Spec");
+    EXPECT_EQ(cell(0, Name)->FText, "Draft");
 }
 
 TEST_F(ControlEditingTest, AutomaticCellsAreNotEdited)
@@ -173,7 +168,6 @@ TEST_F(ControlEditingTest, AutomaticCellsAreNotEdited)
 
 TEST(ControlPropertyDialog, ADoubleClickOnABarOpensTheRegisteredDialogAndItsEditIsOneUndoStep)
 {
-    ScratchDir scratch;
     TQVTDataSource ds;
     ASSERT_TRUE(ds.RowAppend());
     ds.root()->getCalendar()->SetTimeMode(tmDay);
@@ -188,7 +182,8 @@ TEST(ControlPropertyDialog, ADoubleClickOnABarOpensTheRegisteredDialogAndItsEdit
     graph.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&graph));
     graph.grab();
-    ds.SaveToMedia("file://" + scratch.file("before.ini"));
+    DocumentSaver save;
+    const std::string before = save(ds);
     int shown = 0;
     TQVTObjectEditorForm::ModalRunner = [&](TQVTObjectEditorForm& form) {
         ++shown;
@@ -213,8 +208,7 @@ TEST(ControlPropertyDialog, ADoubleClickOnABarOpensTheRegisteredDialogAndItsEdit
     EXPECT_EQ(ds.GetUndoRedoStack().GetUndoOperationCount(), 1);
     ASSERT_TRUE(graph.Undo());
     EXPECT_EQ(bar->FProgress, 0);
-    ds.SaveToMedia("file://" + scratch.file("after.ini"));
-    EXPECT_TRUE(readFile(scratch.file("before.ini")) == readFile(scratch.file("after.ini")));
+    EXPECT_TRUE(save(ds) == before) << "the saved file differs";
 }
 
 } // namespace

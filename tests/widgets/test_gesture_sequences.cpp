@@ -45,12 +45,7 @@ public:
     }
     ~GestureSequence() { graph.setDataSource(nullptr); }
 
-    std::string saved()
-    {
-        const std::string path = scratch.file("plan" + std::to_string(saves++) + ".ini");
-        ds.SaveToMedia("file://" + path);
-        return readFile(path);
-    }
+    std::string saved() { return save(ds); }
 
     // One random step; answers a description for failure messages.
     std::string step()
@@ -192,12 +187,11 @@ private:
     }
 
     std::mt19937 random;
-    ScratchDir scratch;
     TQVTDataSource ds;
     TQVTGanttGraph graph;
     std::vector<std::shared_ptr<TQVTGanttBar>> bars;
     bool vetoing = false;
-    int saves = 0;
+    DocumentSaver save;
 };
 
 TEST(GestureSequences, NeverLeaveATraceAndUndoToTheOriginalFile)

@@ -53,12 +53,7 @@ protected:
     void TearDown() override { graph.setDataSource(nullptr); }
 
     void repaint() { graph.grab(); }
-    std::string saved()
-    {
-        const std::string path = scratch.file("plan" + std::to_string(saves++) + ".ini");
-        ds.SaveToMedia("file://" + path);
-        return readFile(path);
-    }
+    std::string saved() { return save(ds); }
     int cw() const { return ds.GetTable()->GetColumnWidth(); }
     TRect rectOf(TQVTGanttBar& bar) { return bar.getDrawer(vtGanttGraph)->getRect(); }
     QPoint middleOf(TQVTGanttBar& bar)
@@ -103,13 +98,12 @@ protected:
         return true;
     }
 
-    ScratchDir scratch;
     TQVTDataSource ds;
     TQVTGanttGraph graph;
     std::shared_ptr<TQVTTaskBar> first;
     std::shared_ptr<TQVTTaskBar> second;
     std::string original;
-    int saves = 0;
+    DocumentSaver save;
 };
 
 TEST_F(GestureTest, DraggingABarMovesItInTimeAndRowsAsOneUndoStep)

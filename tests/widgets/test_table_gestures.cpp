@@ -62,12 +62,7 @@ protected:
     }
     void TearDown() override { graph.setDataSource(nullptr); }
 
-    std::string saved()
-    {
-        const std::string path = scratch.file("plan" + std::to_string(saves++) + ".ini");
-        ds.SaveToMedia("file://" + path);
-        return readFile(path);
-    }
+    std::string saved() { return save(ds); }
     // The first point of the task table where the control finds an object that matches.
     template <class T>
     std::optional<QPoint> find(const std::function<bool(T&)>& matches = [](T&) { return true; })
@@ -114,11 +109,10 @@ protected:
         graph.grab();
     }
 
-    ScratchDir scratch;
     TQVTDataSource ds;
     TQVTGanttGraph graph;
     std::string original;
-    int saves = 0;
+    DocumentSaver save;
 };
 
 TEST_F(TableGestureTest, TitleClicksCycleTheSortOneUndoStepEach)

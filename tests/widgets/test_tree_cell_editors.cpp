@@ -132,12 +132,7 @@ protected:
     {
         QTest::keyClick(focus(), key, modifiers);
     }
-    std::string saved()
-    {
-        const std::string path = dir.file("saved" + std::to_string(saves++) + ".ini");
-        source.SaveToMedia("file://" + path);
-        return readFile(path);
-    }
+    std::string saved() { return save(source); }
     template <typename T>
     T& value(int row, int column)
     {
@@ -149,7 +144,7 @@ protected:
     TQVTDataSource source;
     ControllerDouble controller{source};
     std::string original;
-    int saves = 0;
+    DocumentSaver save;
 };
 
 TEST_F(TreeCellEditors, EachKindOpensItsControlOverTheCellInTheRowsFont)
