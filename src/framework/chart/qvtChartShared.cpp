@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <unordered_set>
+#include <vector>
 
 namespace corvane {
 
@@ -195,20 +195,19 @@ void addConnectionRemovals(std::vector<TQVTOperationPtr>& steps, TQVTDataSourceI
     TQVTGanttDocument* document = table.findDocument();
     if (!document)
         return;
-    const std::unordered_set<const TQVTGanttBar*> ends(bars.begin(), bars.end());
-    const auto isEnd = [&ends, &bars](const TQVTGanttBar* bar) {
-        return bars.size() == 1 ? bar == bars.front() : ends.contains(bar);
-    };
-    // Every connection is read, each one elsewhere on the heap: ask for them ahead.
-    constexpr std::size_t Ahead = 16;
-    const auto& connections = document->connections;
-    for (std::size_t c = 0; c < connections.size(); ++c) {
-        if (c + Ahead < connections.size() && connections[c + Ahead])
-            __builtin_prefetch(&connections[c + Ahead]->barFrom);
-        const auto& connection = connections[c];
-        if (connection && (isEnd(connection->barFrom.get()) || isEnd(connection->barTo.get())))
+    // The bars' own connections, taken in the order of the document's list; the list itself is
+    // only compared by address, so its connections are not read.
+    std::vector<const TQVTBarConnection*> own;
+    for (const TQVTGanttBar* bar : bars)
+        for (const TQVTBarConnection* connection : document->connectionsAt(bar))
+            own.push_back(connection);
+    if (own.empty())
+        return;
+    std::sort(own.begin(), own.end());
+    own.erase(std::unique(own.begin(), own.end()), own.end());
+    for (const auto& connection : document->connections)
+        if (std::binary_search(own.begin(), own.end(), connection.get()))
             steps.push_back(std::make_shared<ConnectionRemovalStep>(dataSource, *document, connection));
-    }
 }
 
 void addPertConnectionRemovals(std::vector<TQVTOperationPtr>& steps, TQVTGanttTable& table, const TQVTGanttBar* box)

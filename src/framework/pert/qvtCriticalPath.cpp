@@ -12,9 +12,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <limits>
+#include <queue>
 #include <string>
 #include <typeinfo>
+#include <utility>
 
 namespace corvane {
 
@@ -380,6 +383,38 @@ struct Graph {
     std::vector<Edge> edges;
 };
 
+// Members of groups 0 .. groups - 1 packed by group: the members of group g are
+// members[first[g]] up to members[first[g + 1]], in the order of their indexes.
+template <class GroupOf>
+void groupBy(std::size_t groups, std::size_t items, const GroupOf& groupOf, std::vector<int>& first,
+             std::vector<int>& members)
+{
+    first.assign(groups + 1, 0);
+    for (std::size_t k = 0; k < items; ++k)
+        ++first[static_cast<std::size_t>(groupOf(k)) + 1];
+    for (std::size_t g = 0; g < groups; ++g)
+        first[g + 1] += first[g];
+    members.resize(items);
+    std::vector<int> fill(first.begin(), first.end() - 1);
+    for (std::size_t k = 0; k < items; ++k)
+        members[static_cast<std::size_t>(fill[static_cast<std::size_t>(groupOf(k))]++)] = static_cast<int>(k);
+}
+
+// What a run that follows a few changed bars needs beyond the graph: the edges into each
+// event, each event's place in the order, and the precedences of each bar. Built when first
+// needed after the graph changed.
+struct Neighbours {
+    bool built = false;
+    std::vector<int> rank;     // place in the order, -1 for events left out
+    std::vector<int> edgeFrom; // origin event of each edge
+    std::vector<int> inFirst;
+    std::vector<int> inEdges;
+    std::vector<int> fromFirst; // per bar, the precedences it is the origin of
+    std::vector<int> fromBar;
+    std::vector<int> toFirst; // per bar, the precedences it is the target of
+    std::vector<int> toBar;
+};
+
 // What one bar contributes, read once from the bar.
 struct BarSpan {
     TDateTime start;
@@ -669,6 +704,20 @@ void prefetchAhead(const Graph& g, const std::vector<int>& order, std::size_t he
     }
 }
 
+// The time an edge from event v at working time `at` leads to.
+template <class Moment>
+double forwardAlong(const Edge& edge, int v, double at, WorkingAxis& axis, const Moment& moment)
+{
+    return edge.kind == EdgeKind::CalendarDays ? axis.work(moment(v, at) + edge.length) : at + edge.length;
+}
+
+// The latest time of an edge's origin that keeps its target's latest time `after`.
+double backwardAlong(const Edge& edge, double after, WorkingAxis& axis)
+{
+    return edge.kind == EdgeKind::CalendarDays ? axis.work(axis.findFirstEffective(axis.earliest(after)) - edge.length)
+                                               : after - edge.length;
+}
+
 // The forward pass along a topological order: the longest path from the project start to
 // every event, in working time from the start of the walk. moment(v, w) is the moment event v
 // at working time w stands for.
@@ -692,8 +741,7 @@ std::vector<double> forwardPass(const Graph& g, const std::vector<int>& order, d
         const double at = event.early;
         for (int e = g.first[uv]; e < g.first[uv + 1]; ++e) {
             const Edge& edge = g.edges[static_cast<std::size_t>(e)];
-            const double t =
-                edge.kind == EdgeKind::CalendarDays ? axis.work(moment(v, at) + edge.length) : at + edge.length;
+            const double t = forwardAlong(edge, v, at, axis, moment);
             Event& target = events[static_cast<std::size_t>(edge.to)];
             if (!target.reached || t > target.early)
                 target.early = t;
@@ -722,15 +770,107 @@ std::vector<double> backwardPass(const Graph& g, const std::vector<int>& order, 
         double least = late[uv];
         for (int e = g.first[uv]; e < g.first[uv + 1]; ++e) {
             const Edge& edge = g.edges[static_cast<std::size_t>(e)];
-            const double after = late[static_cast<std::size_t>(edge.to)];
-            const double t = edge.kind == EdgeKind::CalendarDays
-                                 ? axis.work(axis.findFirstEffective(axis.earliest(after)) - edge.length)
-                                 : after - edge.length;
-            least = std::min(least, t);
+            least = std::min(least, backwardAlong(edge, late[static_cast<std::size_t>(edge.to)], axis));
         }
         late[uv] = least;
     }
     return late;
+}
+
+Neighbours findNeighbours(const Graph& g, const std::vector<int>& order, const std::vector<Precedence>& precedences,
+                          std::size_t bars)
+{
+    Neighbours nb;
+    const std::size_t nodes = g.first.size() - 1;
+    nb.rank.assign(nodes, -1);
+    for (std::size_t r = 0; r < order.size(); ++r)
+        nb.rank[static_cast<std::size_t>(order[r])] = static_cast<int>(r);
+    nb.edgeFrom.resize(g.edges.size());
+    for (std::size_t v = 0; v < nodes; ++v)
+        for (int e = g.first[v]; e < g.first[v + 1]; ++e)
+            nb.edgeFrom[static_cast<std::size_t>(e)] = static_cast<int>(v);
+    groupBy(
+        nodes, g.edges.size(), [&g](std::size_t e) { return g.edges[e].to; }, nb.inFirst, nb.inEdges);
+    groupBy(
+        bars, precedences.size(), [&precedences](std::size_t k) { return precedences[k].from; }, nb.fromFirst,
+        nb.fromBar);
+    groupBy(
+        bars, precedences.size(), [&precedences](std::size_t k) { return precedences[k].to; }, nb.toFirst, nb.toBar);
+    nb.built = true;
+    return nb;
+}
+
+// The earliest times again after the durations of some bars changed, starting from the
+// events `from`: an event is done again in the order when one before it moved, from its
+// in-edges as the forward pass does it. Answers the events whose time moved.
+template <class Moment>
+std::vector<int> followForward(const Graph& g, const Neighbours& nb, const std::vector<int>& order,
+                               std::vector<double>& early, const std::vector<int>& from, double projectStartWork,
+                               WorkingAxis& axis, const Moment& moment)
+{
+    std::priority_queue<int, std::vector<int>, std::greater<>> due;
+    for (const int v : from)
+        due.push(nb.rank[static_cast<std::size_t>(v)]);
+    std::vector<int> moved;
+    int last = -1;
+    while (!due.empty()) {
+        const int r = due.top();
+        due.pop();
+        if (r == last)
+            continue;
+        last = r;
+        const auto v = static_cast<std::size_t>(order[static_cast<std::size_t>(r)]);
+        double t = projectStartWork;
+        bool reached = false;
+        for (int k = nb.inFirst[v]; k < nb.inFirst[v + 1]; ++k) {
+            const auto e = static_cast<std::size_t>(nb.inEdges[static_cast<std::size_t>(k)]);
+            const int u = nb.edgeFrom[e];
+            const double along = forwardAlong(g.edges[e], u, early[static_cast<std::size_t>(u)], axis, moment);
+            if (!reached || along > t)
+                t = along;
+            reached = true;
+        }
+        if (t == early[v])
+            continue;
+        early[v] = t;
+        moved.push_back(static_cast<int>(v));
+        for (int e = g.first[v]; e < g.first[v + 1]; ++e)
+            due.push(nb.rank[static_cast<std::size_t>(g.edges[static_cast<std::size_t>(e)].to)]);
+    }
+    return moved;
+}
+
+// The latest times again after the durations of some bars changed, from the events `from`
+// back against the order, as the backward pass does them. Answers the events whose time moved.
+std::vector<int> followBackward(const Graph& g, const Neighbours& nb, const std::vector<int>& order,
+                                std::vector<double>& late, const std::vector<int>& from, double projectEndWork,
+                                WorkingAxis& axis)
+{
+    std::priority_queue<int> due;
+    for (const int v : from)
+        due.push(nb.rank[static_cast<std::size_t>(v)]);
+    std::vector<int> moved;
+    int last = -1;
+    while (!due.empty()) {
+        const int r = due.top();
+        due.pop();
+        if (r == last)
+            continue;
+        last = r;
+        const auto u = static_cast<std::size_t>(order[static_cast<std::size_t>(r)]);
+        double least = g.first[u] == g.first[u + 1] ? projectEndWork : std::numeric_limits<double>::infinity();
+        for (int e = g.first[u]; e < g.first[u + 1]; ++e) {
+            const Edge& edge = g.edges[static_cast<std::size_t>(e)];
+            least = std::min(least, backwardAlong(edge, late[static_cast<std::size_t>(edge.to)], axis));
+        }
+        if (least == late[u])
+            continue;
+        late[u] = least;
+        moved.push_back(static_cast<int>(u));
+        for (int k = nb.inFirst[u]; k < nb.inFirst[u + 1]; ++k)
+            due.push(nb.rank[static_cast<std::size_t>(nb.edgeFrom[static_cast<std::size_t>(nb.inEdges[static_cast<std::size_t>(k)])])]);
+    }
+    return moved;
 }
 
 } // namespace
@@ -763,6 +903,21 @@ struct TQVTCriticalPathCalculator::Model {
     std::vector<TDateTime> effectiveEnd;
     // The bars read again since the last run.
     std::vector<int> changed;
+    Neighbours neighbours;
+    // What the last run derived, valid while `derived` is set: a run after a few bars changed
+    // starts from it when it walks the calendar from the same dates and the project's span
+    // stayed.
+    bool derived = false;
+    TDateTime axisStart = 0;
+    TDateTime backAxisStart = 0;
+    TDateTime projectStart = 0;
+    TDateTime projectEnd = 0;
+    std::vector<double> early; // per event
+    std::vector<double> late;
+    std::vector<TDateTime> earlyStart; // per bar
+    std::vector<TDateTime> lateFinish;
+    std::vector<char> critical;
+    std::vector<double> localBuffer;
 };
 
 TQVTCriticalPathCalculator::TQVTCriticalPathCalculator(TQVTGanttTable* table) : table(table) {}
@@ -872,6 +1027,7 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
     } else {
         m.graph = buildGraph(2 * n, m.precedences, m.alive, m.times);
         m.order = topologicalOrder(m.graph, m.alive);
+        m.neighbours = {};
     }
     if (m.order.size() < 2 * un) {
         // Bars on precedence cycles are left out with their connections; what remains is
@@ -895,6 +1051,7 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
                        std::to_string(m.bars[static_cast<std::size_t>(i)]->getRow()) + ") lies on a precedence cycle");
         m.graph = buildGraph(2 * n, m.precedences, m.alive, m.times);
         m.order = topologicalOrder(m.graph, m.alive);
+        m.neighbours = {};
     }
     m.written.assign(un, Written{});
     FModel = std::move(model);
@@ -989,16 +1146,17 @@ void TQVTCriticalPathCalculator::compute(Model& m, bool fresh)
         m.effectiveStart[i] = axis.findFirstEffective(m.times[i].start);
         m.effectiveEnd[i] = axis.addEffective(m.times[i].start, m.times[i].duration, false);
     };
+    std::vector<int> changed = std::exchange(m.changed, {});
     if (fresh) {
         m.effectiveStart.assign(un, 0);
         m.effectiveEnd.assign(un, 0);
         for (std::size_t i = 0; i < un; ++i)
             effectiveTimes(i);
     } else {
-        for (const int i : m.changed)
+        for (const int i : changed)
             effectiveTimes(static_cast<std::size_t>(i));
     }
-    m.changed.clear();
+    std::erase_if(changed, [&m](int i) { return !m.alive[static_cast<std::size_t>(i)]; });
     const std::vector<TDateTime>& effectiveStart = m.effectiveStart;
     const std::vector<TDateTime>& effectiveEnd = m.effectiveEnd;
     bool any = false;
@@ -1012,6 +1170,8 @@ void TQVTCriticalPathCalculator::compute(Model& m, bool fresh)
         if (effectiveEnd[i] != 0 && (FProjectEnd == 0 || effectiveEnd[i] > FProjectEnd))
             FProjectEnd = effectiveEnd[i];
     }
+    // What this run derives stands only once it has finished.
+    const bool derived = std::exchange(m.derived, false);
     if (!any)
         return;
 
@@ -1021,51 +1181,129 @@ void TQVTCriticalPathCalculator::compute(Model& m, bool fresh)
         const TDateTime earliest = axis.earliest(w);
         return node % 2 == 0 ? axis.findFirstEffective(earliest) : earliest;
     };
+    // After a few bars changed, with the same walk and the same span of the project, only what
+    // follows from their durations is done again: the events after their ends and before their
+    // starts. A bar's own dates reach nothing else but its values and the local buffers of its
+    // predecessors.
+    const bool follow = !fresh && derived && axis.start() == m.axisStart && FProjectStart == m.projectStart &&
+                        FProjectEnd == m.projectEnd;
+    if (follow && !m.neighbours.built)
+        m.neighbours = findNeighbours(m.graph, m.order, m.precedences, un);
+    const auto ends = [&changed](int offset) {
+        std::vector<int> events;
+        for (const int i : changed)
+            events.push_back(2 * i + offset);
+        return events;
+    };
     const double projectStartWork = axis.work(FProjectStart);
-    const std::vector<double> early = forwardPass(m.graph, m.order, projectStartWork, axis, momentOf);
+    std::vector<int> earlyMoved;
+    if (follow)
+        earlyMoved = followForward(m.graph, m.neighbours, m.order, m.early, ends(1), projectStartWork, axis, momentOf);
+    else
+        m.early = forwardPass(m.graph, m.order, projectStartWork, axis, momentOf);
     // Latest times reach as far before the project end as the longest path is long, which may
     // be long before the first bar: the backward pass walks the calendar from there, as asking
     // the calendar itself for each date before a walk costs a walk of its own.
     double longest = 0;
-    for (const double e : early)
+    for (const double e : m.early)
         if (std::isfinite(e))
             longest = std::max(longest, e - projectStartWork);
     const TDateTime reach = FProjectEnd - longest * axis.calendarPerWorkingTime() * 1.25 - 14;
     WorkingAxis backAxis(m.calendar, std::isfinite(reach) ? std::min(axis.start(), reach) : axis.start());
     const double projectEndWork = backAxis.work(FProjectEnd);
-    const std::vector<double> late = backwardPass(m.graph, m.order, projectEndWork, backAxis);
+    const bool followBack = follow && backAxis.start() == m.backAxisStart;
+    std::vector<int> lateMoved;
+    if (followBack)
+        lateMoved = followBackward(m.graph, m.neighbours, m.order, m.late, ends(0), projectEndWork, backAxis);
+    else
+        m.late = backwardPass(m.graph, m.order, projectEndWork, backAxis);
 
     // Real times, buffers and the critical bars, first apart from the bars.
-    std::vector<TDateTime> earlyStart(un, 0);
-    std::vector<TDateTime> lateFinish(un, 0);
-    std::vector<char> critical(un, 0);
-    for (std::size_t i = 0; i < un; ++i) {
-        if (!m.alive[i])
-            continue;
-        earlyStart[i] = axis.addEffective(FProjectStart, early[2 * i] - projectStartWork, true);
-        lateFinish[i] = backAxis.substrEffective(FProjectEnd, projectEndWork - late[2 * i + 1]);
-        critical[i] = std::abs(lateFinish[i] - effectiveEnd[i]) <= Tolerance;
-    }
-    // The local buffer: the least slack of a bar's outgoing precedences.
-    std::vector<double> localBuffer(un, 0);
-    for (std::size_t i = 0; i < un; ++i)
-        localBuffer[i] = FProjectEnd - effectiveEnd[i];
-    std::vector<const Precedence*> criticalPrecedences;
-    for (std::size_t k = 0; k < m.precedences.size(); ++k) {
-        // Grouped by origin, the precedences meet their targets in no order.
-        if (k + Ahead < m.precedences.size())
-            prefetch(&m.times[static_cast<std::size_t>(m.precedences[k + Ahead].to)]);
-        const Precedence& p = m.precedences[k];
+    const auto earlyStartOf = [&](std::size_t i) {
+        m.earlyStart[i] = axis.addEffective(FProjectStart, m.early[2 * i] - projectStartWork, true);
+    };
+    const auto lateFinishOf = [&](std::size_t i) {
+        m.lateFinish[i] = backAxis.substrEffective(FProjectEnd, projectEndWork - m.late[2 * i + 1]);
+    };
+    const auto criticalOf = [&](std::size_t i) {
+        m.critical[i] = std::abs(m.lateFinish[i] - effectiveEnd[i]) <= Tolerance;
+    };
+    const auto gapOf = [&](const Precedence& p) {
         const BarSpan& origin = m.times[static_cast<std::size_t>(p.from)];
         const BarSpan& target = m.times[static_cast<std::size_t>(p.to)];
         const TDateTime a = (p.type & 2) ? origin.start : origin.end;
         const TDateTime b = (p.type & 1) ? target.start : target.end;
-        const double gap = p.workingDays ? axis.diffEffective(a, b) : b - a;
-        double& buffer = localBuffer[static_cast<std::size_t>(p.from)];
-        buffer = std::min(buffer, gap - static_cast<double>(p.distance));
-        if (critical[static_cast<std::size_t>(p.from)] && critical[static_cast<std::size_t>(p.to)])
-            criticalPrecedences.push_back(&p);
+        return (p.workingDays ? axis.diffEffective(a, b) : b - a) - static_cast<double>(p.distance);
+    };
+    if (follow) {
+        for (const int v : earlyMoved)
+            if (v % 2 == 0)
+                earlyStartOf(static_cast<std::size_t>(v / 2));
+    } else {
+        m.earlyStart.assign(un, 0);
+        for (std::size_t i = 0; i < un; ++i)
+            if (m.alive[i])
+                earlyStartOf(i);
     }
+    if (followBack) {
+        for (const int v : lateMoved)
+            if (v % 2 == 1) {
+                lateFinishOf(static_cast<std::size_t>(v / 2));
+                criticalOf(static_cast<std::size_t>(v / 2));
+            }
+        for (const int i : changed)
+            criticalOf(static_cast<std::size_t>(i));
+    } else {
+        m.lateFinish.assign(un, 0);
+        m.critical.assign(un, 0);
+        for (std::size_t i = 0; i < un; ++i)
+            if (m.alive[i]) {
+                lateFinishOf(i);
+                criticalOf(i);
+            }
+    }
+    // The local buffer: the least slack of a bar's outgoing precedences.
+    if (follow) {
+        const Neighbours& nb = m.neighbours;
+        const auto localBufferOf = [&](int bar) {
+            const auto i = static_cast<std::size_t>(bar);
+            double buffer = FProjectEnd - effectiveEnd[i];
+            for (int k = nb.fromFirst[i]; k < nb.fromFirst[i + 1]; ++k)
+                buffer = std::min(buffer, gapOf(m.precedences[static_cast<std::size_t>(nb.fromBar[static_cast<std::size_t>(k)])]));
+            m.localBuffer[i] = buffer;
+        };
+        for (const int i : changed) {
+            localBufferOf(i);
+            const auto ui = static_cast<std::size_t>(i);
+            for (int k = nb.toFirst[ui]; k < nb.toFirst[ui + 1]; ++k)
+                localBufferOf(m.precedences[static_cast<std::size_t>(nb.toBar[static_cast<std::size_t>(k)])].from);
+        }
+    } else {
+        m.localBuffer.resize(un);
+        for (std::size_t i = 0; i < un; ++i)
+            m.localBuffer[i] = FProjectEnd - effectiveEnd[i];
+        for (std::size_t k = 0; k < m.precedences.size(); ++k) {
+            // Grouped by origin, the precedences meet their targets in no order.
+            if (k + Ahead < m.precedences.size())
+                prefetch(&m.times[static_cast<std::size_t>(m.precedences[k + Ahead].to)]);
+            const Precedence& p = m.precedences[k];
+            double& buffer = m.localBuffer[static_cast<std::size_t>(p.from)];
+            buffer = std::min(buffer, gapOf(p));
+        }
+    }
+    std::vector<const Precedence*> criticalPrecedences;
+    for (const Precedence& p : m.precedences)
+        if (m.critical[static_cast<std::size_t>(p.from)] && m.critical[static_cast<std::size_t>(p.to)])
+            criticalPrecedences.push_back(&p);
+    m.derived = true;
+    m.axisStart = axis.start();
+    m.backAxisStart = backAxis.start();
+    m.projectStart = FProjectStart;
+    m.projectEnd = FProjectEnd;
+    const std::vector<TDateTime>& earlyStart = m.earlyStart;
+    const std::vector<TDateTime>& lateFinish = m.lateFinish;
+    const std::vector<char>& critical = m.critical;
+    const std::vector<double>& localBuffer = m.localBuffer;
     // Then written to the bars whose values changed, in order.
     const auto unchanged = [&](std::size_t i) {
         const Written& last = m.written[i];

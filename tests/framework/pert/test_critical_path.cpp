@@ -504,4 +504,64 @@ TEST_F(RandomSchedules, EveryEditLeavesWhatAWholeComputationGives)
     SetLogObserver(listening);
 }
 
+TEST_F(RandomSchedules, EditsWithinTheProjectsSpanGiveWhatAWholeComputationGives)
+{
+    // A bar spanning the whole schedule holds the project's start and end, so edits of the other
+    // bars leave the span and only what follows from the changed bars is done again.
+    std::mt19937 rng(31);
+    const auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    TQVTDataSourceIntf hooks;
+    hooks.AutoCreatePertbars = false;
+    const TLogObserver listening = SetLogObserver(nullptr);
+    for (int seed = 0; seed < 12 && !HasFailure(); ++seed) {
+        constexpr int Rows = 40;
+        std::vector<RowPlan> rows{{0, {task(Monday, Monday + 70)}, false}};
+        for (int i = 1; i < Rows; ++i) {
+            const TDateTime start = Monday + pick(7, 50) + pick(0, 3) * 0.25;
+            rows.push_back({0, {task(start, start + pick(1, 10) * 0.5)}, false});
+        }
+        build(rows);
+        withWeekends();
+        auto holidays = std::make_shared<TQVTHolidaysDateCategory>();
+        holidays->addDate(std::make_shared<TQVTFixedDateException>(Monday + pick(10, 40), "Holiday"));
+        document->Fcalendar->addDateCategory(holidays);
+        for (int c = 0; c < 60; ++c) {
+            const int i = pick(1, Rows - 2);
+            auto link = connect(bar(i, 0), bar(pick(i + 1, Rows - 1), 0));
+            link->setConnType(pick(0, 3));
+            link->FMinDistance = pick(-1, 3);
+            link->FWorkingDays = pick(0, 3) != 0;
+        }
+        table().setAutoUpdateCriticalPath(true);
+        table().updateCriticalPath();
+        TQVTUndoRedoStack history;
+        std::vector<std::shared_ptr<TQVTGanttBar>> bars;
+        for (int r = 1; r < Rows; ++r)
+            bars.push_back(bar(r, 0));
+        for (int step = 0; step < 60 && !HasFailure(); ++step) {
+            const auto& b = bars[static_cast<std::size_t>(pick(0, Rows - 2))];
+            switch (pick(0, 4)) {
+            case 0:
+            case 1:
+                history.doOperation(std::make_shared<TQVTBarMoveOperation>(
+                    &hooks, b, Monday + pick(7, 55) + pick(0, 3) * 0.25, b->getRow()));
+                break;
+            case 2:
+                history.doOperation(std::make_shared<TQVTBarResizeOperation>(&hooks, b, pick(-1, 2), 0, true));
+                break;
+            case 3:
+                history.undo();
+                break;
+            default:
+                history.redo();
+            }
+            const Outcome updated = outcomeOf(table(), calculator());
+            TQVTCriticalPathCalculator whole(&table());
+            whole.refreshCriticalPath();
+            EXPECT_TRUE(updated == outcomeOf(table(), whole)) << "seed " << seed << " step " << step;
+        }
+    }
+    SetLogObserver(listening);
+}
+
 } // namespace
