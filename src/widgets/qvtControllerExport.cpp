@@ -180,12 +180,18 @@ void TQVTController::SaveToPng(const std::string& fileName, int firstRow, int la
     // strip however many rows are exported.
     exportRegion(firstRow, lastRow, startDate, endDate, [&fileName](const ExportPlan& plan, const ExportDraw& draw) {
         PngStream png(fileName, plan.width, plan.height);
-        TBitmap strip;
         for (int top = 0; top < plan.height; top += PngStripHeight) {
             const int height = std::min(PngStripHeight, plan.height - top);
-            strip.SetSize(plan.width, height);
-            draw(strip.Canvas(), top, height);
-            png.writeLines(TGraphicAccess::ImageData(strip).Image, 0, height);
+            QImage painted;
+            {
+                // Each strip is painted into a bitmap of its own that goes to the stream as it
+                // is: the next strip is painted meanwhile, and no pixels are copied.
+                TBitmap strip;
+                strip.SetSize(plan.width, height);
+                draw(strip.Canvas(), top, height);
+                painted = TGraphicAccess::ImageData(strip).Image;
+            }
+            png.writeLines(std::move(painted));
         }
         png.finish();
     });

@@ -83,10 +83,8 @@ PngStream::~PngStream()
         std::remove(fileName.c_str());
 }
 
-void PngStream::writeLines(const QImage& image, int first, int count)
+void PngStream::writeLines(QImage strip)
 {
-    // A copy of its own: the caller paints the next strip into the same image meanwhile.
-    QImage strip = image.copy(0, first, width, count);
     std::unique_lock lock(mutex);
     changed.wait(lock, [this] { return strips.size() < StripsAhead || failure; });
     if (failure)

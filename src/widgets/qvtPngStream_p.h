@@ -28,10 +28,10 @@ public:
     PngStream(const PngStream&) = delete;
     PngStream& operator=(const PngStream&) = delete;
 
-    /// Appends count lines of image from line first on (image is at least width wide); waits
-    /// while two strips are still waiting to be written. Throws EQVTExportError for a failure
-    /// of the strips written so far.
-    void writeLines(const QImage& image, int first, int count);
+    /// Appends the lines of strip (width wide), which the stream keeps until they are written:
+    /// the caller must not paint into it any more. Waits while two strips are still waiting to
+    /// be written. Throws EQVTExportError for a failure of the strips written so far.
+    void writeLines(QImage strip);
     /// Ends the picture once every strip is written; every line must have been given. Throws
     /// EQVTExportError when the file could not be written.
     void finish();

@@ -307,7 +307,7 @@ TRect TQVTGanttBarDrawer::getRect(TDateTime viewStart)
     const TQVTDocumentCalendar* calendar = document ? document->getCalendar() : nullptr;
     const double columnWidth = table->GetColumnWidth();
     const TDateTime start = bar->getStartDate();
-    const int index = bar->getRow();
+    const int index = row->FOrder;
     TRect rect;
     rect.Left = roundHalfEven(static_cast<double>(chartOriginX(document)) +
                               std::nearbyint(columnWidth * unitsBetween(calendar, start, viewStart)));

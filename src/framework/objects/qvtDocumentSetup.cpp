@@ -4,9 +4,7 @@ namespace corvane {
 
 TQVTDocumentSetup* FindDocumentSetup(TQVTGanttObject* obj)
 {
-    while (obj && obj->getParent())
-        obj = obj->getParent();
-    return dynamic_cast<TQVTDocumentSetup*>(obj);
+    return obj ? obj->findDocumentSetup() : nullptr;
 }
 
 } // namespace corvane
