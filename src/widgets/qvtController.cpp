@@ -177,6 +177,7 @@ void TQVTController::cancelGesture()
     placeFakeBar(nullptr, 0);
     if (FDataSource)
         FDataSource->GetUndoRedoStack().endGrouping();
+    rowDragged = rowDropY = -1;
     dragged.reset();
     hideHint();
     currentState = simplyMoving;
@@ -484,6 +485,8 @@ void TQVTController::paintEvent(QPaintEvent*)
     painter.fillRect(width() - extent, height() - extent, extent, extent, palette().window());
     if (dateHint)
         paintDateHint(painter);
+    if (rowDragged >= 0)
+        paintRowDropMarker(painter);
     if (view->outlineShown()) {
         QtCanvas canvas(painter);
         TQVTCanvasVC overlay(canvas);

@@ -213,6 +213,13 @@ private:
     int columnWidth() const;
     /// Puts the placeholder bar over [start, start + one unit) into row, or takes it out (row none).
     void placeFakeBar(TQVTGanttRow* row, TDateTime start);
+    // Moving a row by its number cell.
+    void startRowDrag(int row, int x, int y);
+    void dropRowAt(int y);
+    void endRowDrag(int y);
+    /// The shown row at y, or -1.
+    int shownRowAt(int y) const;
+    void paintRowDropMarker(QPainter& painter) const;
     void scrollWithOutline(int x);
     void shiftGesture(int pixels);
     /// Records op, which is already performed, together with the moves that resolve the
@@ -297,6 +304,10 @@ private:
     QPoint firstDraggingPos;
     QPoint lastDraggingPos;
     bool draggingMoved = false;
+    // A row dragged by its number cell, and where it would go: before the row whose top is
+    // marked at rowDropY.
+    int rowDragged = -1;
+    int rowDropY = -1;
     TRect pointedObjectRect{0, 0, 0, 0};
     TRect firstOutline{0, 0, 0, 0};
     bool resizingSideRight = true;

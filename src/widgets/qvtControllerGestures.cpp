@@ -15,6 +15,7 @@
 #include "corvane/framework/chart/qvtTextHalo.h"
 #include "corvane/framework/interaction/qvtDataSource.h"
 #include "corvane/framework/objects/qvtObjectEditor.h"
+#include "corvane/framework/tasktable/qvtTreeCellTypes.h"
 #include "corvane/framework/tasktable/qvtTreeCells.h"
 #include "corvane/framework/tasktable/qvtTreeDrawers.h"
 #include "corvane/framework/tasktable/qvtTreeResizePane.h"
@@ -30,6 +31,7 @@
 #include <QToolTip>
 
 #include <cmath>
+#include <utility>
 
 namespace corvane {
 
@@ -251,6 +253,77 @@ void TQVTController::startDragging(int x, int y, int)
     }
 }
 
+// Moving a row by its number cell: a marker shows where it would go, and the release moves it
+// there as the row selector's drag does.
+
+void TQVTController::startRowDrag(int row, int x, int y)
+{
+    if (row < 0)
+        return;
+    rowDragged = row;
+    firstDraggingPos = lastDraggingPos = QPoint(x, y);
+    currentState = draggingObject;
+    setCursor(Qt::DragMoveCursor);
+    dropRowAt(y);
+}
+
+int TQVTController::shownRowAt(int y) const
+{
+    TQVTTreeGrid* grid = tree();
+    TQVTGanttTable* tab = table();
+    int found = -1;
+    if (grid && tab)
+        forEachShownRow(*grid, *tab, y, y + 1, [&found](int index, int, int) {
+            found = index;
+            return false;
+        });
+    return found;
+}
+
+void TQVTController::dropRowAt(int y)
+{
+    TQVTGanttTable* tab = table();
+    const int row = shownRowAt(y);
+    rowDropY = !tab ? -1 : row >= 0 ? tab->getRowStartY(row) : tab->getRowStartY(tab->countRows());
+    update();
+}
+
+void TQVTController::endRowDrag(int y)
+{
+    const int moving = std::exchange(rowDragged, -1);
+    rowDropY = -1;
+    currentState = simplyMoving;
+    dragged.reset();
+    unsetCursor();
+    TQVTTreeGrid* grid = tree();
+    TQVTGanttTable* tab = table();
+    // Released above the rows the drag goes nowhere; below them the row goes to the end.
+    const int before = shownRowAt(y);
+    const bool aboveRows = tab && before < 0 && y < tab->getRowStartY(tab->countRows());
+    TQVTTreeRow* row = grid ? grid->getRow(moving) : nullptr;
+    if (row && draggingMoved && !aboveRows && before != moving && grid->rowsCount() > 1)
+        if (TQVTOperationPtr op = grid->repositionRow(moving, before); op && FDataSource->doOperation(op)) {
+            grid->deselectAll();
+            grid->focus(row->FIndex);
+        }
+    Paint();
+}
+
+void TQVTController::paintRowDropMarker(QPainter& painter) const
+{
+    TQVTGanttDocument* doc = document();
+    if (!doc || rowDropY < 0)
+        return;
+    const int left = doc->getDocStartX() + 4;
+    const int right = width() - 19;
+    painter.fillRect(QRect(QPoint(left, rowDropY), QPoint(right - 1, rowDropY + 2)), Qt::black);
+    painter.fillRect(QRect(QPoint(left, rowDropY + 1), QPoint(right - 1, rowDropY + 1)), QColor(0x4D, 0x4D, 0x4D));
+    // A small arrowhead at the left end points at the place.
+    painter.setPen(Qt::black);
+    for (int k = 1; k <= 4; ++k)
+        painter.drawLine(left - k, rowDropY + 1 - k, left - k, rowDropY + 1 + k);
+}
+
 void TQVTController::startResizing(int x, int y, int keyState)
 {
     startDragging(x, y, keyState);
@@ -264,6 +337,11 @@ void TQVTController::drag(int x, int y, int)
     if (!obj)
         return;
     draggingMoved = draggingMoved || QPoint(x, y) != firstDraggingPos;
+    if (rowDragged >= 0) {
+        dropRowAt(y);
+        lastDraggingPos = QPoint(x, y);
+        return;
+    }
     auto* bar = asBar(obj);
     if (bar)
         scrollWithOutline(x);
@@ -274,6 +352,10 @@ void TQVTController::drag(int x, int y, int)
 
 void TQVTController::stopDragging(int x, int y, int keyState)
 {
+    if (rowDragged >= 0) {
+        endRowDrag(y);
+        return;
+    }
     currentState = simplyMoving;
     const std::shared_ptr<TQVTGanttObject> held = std::move(dragged);
     unsetCursor();
@@ -658,6 +740,14 @@ void TQVTController::invokeEditor(int x, int y, int)
     }
     // A press (not a double-click) edits what it pressed, even before the mouse moved over it.
     TQVTGanttObject* pressed = dragged.get();
+    // A number cell is not edited: it is the handle that moves its row.
+    auto* cell = dynamic_cast<TQVTTreeCell*>(pressed);
+    if (const auto* type = cell ? dynamic_cast<const TQVTTreeAutoCellType*>(cell->FDataType.get()) : nullptr;
+        type && type->kind() == TQVTTreeAutoCellType::akNumber) {
+        if (FModifyElements)
+            startRowDrag(rowOf(cell), x, y);
+        return;
+    }
     const bool editsPressed = dynamic_cast<TQVTTreeCell*>(pressed) || dynamic_cast<TQVTHeaderFilterHalo*>(pressed);
     openEditor(editsPressed ? pressed : pointedObject);
 }

@@ -178,6 +178,43 @@ TEST_F(TableGestureTest, DraggingARowSelectorMovesTheRowWithItsBars)
     EXPECT_TRUE(saved() == original) << "the saved file differs";
 }
 
+TEST_F(TableGestureTest, DraggingARowByItsNumberCellMarksTheDropAndMovesTheRow)
+{
+    const auto numberCell = [this](int row) {
+        TQVTTreeCell* cell = ds.GetTree()->getRow(row)->getCell(0);
+        return find<TQVTTreeCell>([cell](TQVTTreeCell& c) { return &c == cell; });
+    };
+    const auto from = numberCell(1);
+    const auto to = numberCell(4);
+    ASSERT_TRUE(from && to);
+    const int dropY = ds.GetTable()->getRowStartY(4);
+    const int markerX = ds.root()->getDocStartX() + 20;
+
+    // While dragging, the marker shows the place; Esc ends the drag with nothing moved.
+    QTest::mouseMove(&graph, *from);
+    QTest::mousePress(&graph, Qt::LeftButton, Qt::NoModifier, *from);
+    QTest::mouseMove(&graph, *to);
+    EXPECT_EQ(graph.grab().toImage().pixel(markerX, dropY), qRgb(0, 0, 0));
+    QTest::keyClick(&graph, Qt::Key_Escape);
+    QTest::mouseRelease(&graph, Qt::LeftButton, Qt::NoModifier, *to);
+    EXPECT_NE(graph.grab().toImage().pixel(markerX, dropY), qRgb(0, 0, 0));
+    EXPECT_EQ(undoCount(), 0);
+    EXPECT_EQ(nameOf(1), "delta");
+
+    // Released on its own row it stays; released on row 4 it goes before that row.
+    drag(*from, *from + QPoint(3, 2));
+    EXPECT_EQ(undoCount(), 0);
+    drag(*from, *to);
+    EXPECT_EQ(undoCount(), 1);
+    EXPECT_EQ(nameOf(3), "delta");
+    EXPECT_EQ(nameOf(1), "alpha");
+    ASSERT_NE(ds.GetTree()->getFocusedRow(), nullptr);
+    EXPECT_EQ(ds.GetTree()->getFocusedRow()->FIndex, 3);
+    expectRowsInStep();
+    undoAll();
+    EXPECT_TRUE(saved() == original) << "the saved file differs";
+}
+
 TEST_F(TableGestureTest, ClickingAnExpanderCollapsesTheGroupAsOneUndoStep)
 {
     ASSERT_TRUE(ds.RowsGroup(2, 3));
