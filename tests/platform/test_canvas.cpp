@@ -217,6 +217,17 @@ TEST_F(CanvasTest, PolygonIsClosedFilledAndFramed)
     C().Polygon({});
 }
 
+TEST_F(CanvasTest, APolygonOutsideTheBitmapPaintsOnlyWhereItsWideOutlineReachesIn)
+{
+    C().Brush().Color = Red;
+    C().Polygon({{43, 10}, {60, 10}, {60, 30}, {43, 30}});
+    EXPECT_EQ(PixelsOf(clBlack).size() + PixelsOf(Red).size(), 0u);
+    C().Pen().Width = 12;
+    C().Polygon({{43, 10}, {60, 10}, {60, 30}, {43, 30}});
+    EXPECT_EQ(At(39, 20), clBlack);
+    EXPECT_EQ(At(37, 20), clWhite);
+}
+
 // Hatches
 
 TEST_F(CanvasTest, HatchBrushesFollowTheDeviceOriginOverTheBackground)

@@ -705,21 +705,24 @@ void QtCanvas::Polygon(const std::vector<TPoint>& points)
     const Target* target = points.empty() ? nullptr : CurrentTarget();
     if (!target)
         return;
-    QPainter* painter = target->Painter;
-    const AfterQt after;
-    RealizeBrush();
     std::vector<std::array<Int, 2>> device;
     device.reserve(points.size());
     for (const TPoint& p : points)
         device.push_back({DeviceX(p.X), DeviceY(p.Y)});
-    if (!FBands.empty()) {
-        // The painter fills within the corners' box.
-        DeviceRect box{device[0][0], device[0][1], device[0][0], device[0][1]};
-        for (const auto& [x, y] : device)
-            box = DeviceRect{std::min(box.Left, x), std::min(box.Top, y), std::max(box.Right, x),
-                             std::max(box.Bottom, y)};
+    // The painter fills within the corners' box, and the outline reaches a pen's width beyond.
+    DeviceRect box{device[0][0], device[0][1], device[0][0], device[0][1]};
+    for (const auto& [x, y] : device)
+        box = DeviceRect{std::min(box.Left, x), std::min(box.Top, y), std::max(box.Right, x), std::max(box.Bottom, y)};
+    const Int reach = PenThickness(std::max(std::abs(Mapping().ScaleX), std::abs(Mapping().ScaleY))) + 2;
+    if (Intersect(DeviceRect{box.Left - reach, box.Top - reach, box.Right + reach + 1, box.Bottom + reach + 1},
+                  target->Bounds)
+            .Empty())
+        return;
+    QPainter* painter = target->Painter;
+    const AfterQt after;
+    RealizeBrush();
+    if (!FBands.empty())
         Covered(DeviceRect{box.Left - 2, box.Top - 2, box.Right + 3, box.Bottom + 3});
-    }
     if (Brush().Style != bsClear) {
         QPolygonF polygon;
         for (const auto& [x, y] : device)
