@@ -8,6 +8,7 @@
 #include "corvane/platform/DateUtils.h"
 #include "corvane/platform/DiagnosticLog.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -159,6 +160,18 @@ void TQVTTreeComboCellType::saveSettings(const std::string& name, IQVTMedia& med
 TQVTTreeCellClass TQVTTreeImageComboCellType::TreeCellClass() const
 {
     return makeCell<TQVTTreeImageComboCell>;
+}
+
+std::function<std::shared_ptr<TBitmap>(const std::string& images, int item)> TQVTTreeImageComboCellType::Pictures;
+
+std::shared_ptr<TBitmap> TQVTTreeImageComboCellType::pictureOf(const std::string& text) const
+{
+    if (FImages.empty() || !Pictures)
+        return nullptr;
+    const auto it = std::find(FItems.begin(), FItems.end(), text);
+    if (it == FItems.end())
+        return nullptr;
+    return Pictures(FImages, static_cast<int>(it - FItems.begin()));
 }
 
 void TQVTTreeImageComboCellType::loadSettings(const std::string& name, IQVTMedia& media)

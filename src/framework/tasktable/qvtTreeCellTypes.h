@@ -10,6 +10,7 @@
 
 namespace corvane {
 
+class TBitmap;
 class TQVTTreeCell;
 class TQVTTreeCellType;
 class TQVTTreeRow;
@@ -135,6 +136,15 @@ public:
     std::vector<std::string> FItems;
     /// Names the pictures of the choices; kept as stored, the application resolves it.
     std::string FImages;
+
+    /// The picture of choice `item` (an index into FItems) of the pictures named `images`, for
+    /// painting cells; the application sets it, as it sets the in-place editor's. Without it,
+    /// or when it answers none, cells show their text alone. The picture is drawn at its own
+    /// size, its transparency switched off.
+    static std::function<std::shared_ptr<TBitmap>(const std::string& images, int item)> Pictures;
+    /// The picture of the choice whose text is `text`; none when the text is none of FItems,
+    /// the type names no pictures or Pictures finds none.
+    std::shared_ptr<TBitmap> pictureOf(const std::string& text) const;
 
 protected:
     const char* savedTypeID() const override { return TypeID; }

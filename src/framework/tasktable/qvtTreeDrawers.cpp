@@ -3,6 +3,7 @@
 #include "corvane/framework/objects/qvtDataSourceIntf.h"
 #include "corvane/framework/objects/qvtDocumentSetup.h"
 #include "corvane/framework/objects/qvtObjectEditor.h"
+#include "corvane/framework/rendering/qvtTextArranger.h"
 #include "corvane/framework/rendering/qvtTextSettings.h"
 #include "corvane/framework/rendering/qvtVisualContext.h"
 #include "corvane/framework/tasktable/qvtColumnOperations.h"
@@ -11,7 +12,9 @@
 #include "corvane/framework/tasktable/qvtTreeHeader.h"
 #include "corvane/framework/tasktable/qvtTreeResizePane.h"
 #include "corvane/framework/tasktable/qvtTreeRow.h"
+#include "corvane/framework/tasktable/qvtTreeTextSettings.h"
 #include "corvane/platform/Colors.h"
+#include "corvane/platform/Graphics.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -71,6 +74,63 @@ int depthOf(const TQVTTreeNode* node)
     for (const TQVTTreeNode* n = node ? node->getParentNode() : nullptr; n; n = n->getParentNode())
         ++depth;
     return std::max(depth, 0);
+}
+
+// Whether any row from first to last takes room on screen: rows in collapsed branches, rows
+// the filter hides and rows of no height take none. Asked only for rows below a shown row,
+// where the row starts are a running sum of the heights.
+bool takesRoom(IQVTChartTable& table, int first, int last)
+{
+    return first <= last && table.getRowStartY(last + 1) > table.getRowStartY(first);
+}
+
+// The lines of the tree within one shown row: its parent's line down to it and the stub into
+// it, the lines of ancestors whose later children follow below, and the start of its own line
+// down to its children. Each row draws only what lies within it, so a parent scrolled out above
+// the view still has its line, and the cost follows the rows on screen and their depth. Lines
+// stop at the expander boxes and stay within the tree area.
+void paintNodeLines(TQVTVisualContext& vc, const TQVTTreeLayout& layout, const TQVTTreePaintedRow& place,
+                    IQVTChartTable& table, TColor color)
+{
+    const TQVTTreeNode* node = place.node;
+    if (!node || !node->FRow)
+        return;
+    constexpr int h = TQVTNodeExpander::HalfSize;
+    const long long top = place.y;
+    const long long bottom = top + place.height;
+    const long long mid = top + place.height / 2;
+    // The expanders of depth d are centred at this x, the content starting 7 pixels right of it.
+    const auto column = [&layout](long long depth) { return static_cast<long long>(layout.x0) + 7 * depth + 4; };
+    const auto inside = [&layout](long long x) { return x >= layout.treeLeft && x < layout.right; };
+    vc.setPenStyle(psSolid);
+    vc.setPenWidth(1);
+    vc.setDrawingColor(color);
+    const auto vertical = [&](long long x, long long from, long long to) {
+        if (inside(x) && from < to)
+            vc.drawLine(clampToInt(x), clampToInt(from), clampToInt(x), clampToInt(to));
+    };
+
+    const long long own = column(place.depth);
+    if (node->hasChildren() && !node->isCollapsed() && takesRoom(table, node->FRow->FIndex + 1, node->getLastIndex()))
+        vertical(own, mid + h + 1, bottom);
+    long long depth = place.depth - 1;
+    const TQVTTreeNode* child = node;
+    for (const TQVTTreeNode* parent = node->getParentNode(); parent && parent->FRow && depth >= 0;
+         child = parent, parent = parent->getParentNode(), --depth) {
+        const bool more = takesRoom(table, child->getLastIndex() + 1, parent->getLastIndex());
+        const long long x = column(depth);
+        if (child != node) {
+            if (more)
+                vertical(x, top, bottom);
+            continue;
+        }
+        vertical(x, top, more ? bottom : mid + 1);
+        // Into the row: up to its box, or for a leaf to where its box would end.
+        const long long from = std::max<long long>(x + 1, layout.treeLeft);
+        const long long to = std::min<long long>(node->hasChildren() ? own - h : own + h + 1, layout.right);
+        if (from < to)
+            vc.drawLine(clampToInt(from), clampToInt(mid), clampToInt(to), clampToInt(mid));
+    }
 }
 
 // The visible columns from x0, neighbours sharing their border pixel; columns of no width
@@ -593,6 +653,11 @@ void TQVTTreeRowDrawer::paint(TQVTVisualContext& vc, const TQVTTreeLayout& layou
             drawer->Draw(vc);
     }
 
+    if (grid && grid->FDrawTreeNodeLines)
+        if (TQVTDocumentSetup* document = FindDocumentSetup(&row))
+            if (IQVTChartTable* table = document->GetTable())
+                paintNodeLines(vc, layout, place, *table, lineColorOf(grid));
+
     if (!group)
         return;
     if (!place.node->expander)
@@ -662,6 +727,19 @@ bool TQVTTreeCellDrawer::Draw(TQVTVisualContext& vc)
     const TRect box{FContentLeft, r.Top, r.Right - 3, r.Bottom - 1};
     if (shown.empty() || box.Right <= box.Left || box.Bottom <= box.Top)
         return true;
+    if (cell.kind() == TQVTTreeCell::ckImageCombo && cell.FRowSettings)
+        if (const auto* type = dynamic_cast<const TQVTTreeImageComboCellType*>(cell.FDataType.get()))
+            if (const std::shared_ptr<TBitmap> picture = type->pictureOf(shown)) {
+                // The arranger puts the picture before the text and moves the text right of it.
+                TQVTTreeTextSettings settings(cell.FRowSettings.get(), cell.FColSettings.get());
+                TQVTTextArranger arranger(&settings);
+                arranger.Fimage = picture.get();
+                arranger.wordWrapText(shown, box.Right - box.Left, false);
+                vc.SetClipRect(box);
+                arranger.drawText(vc, box, false, FTextColor);
+                vc.ResetClipRect();
+                return true;
+            }
     const TQVTTreeRowSettings* settings = cell.FRowSettings.get();
     const TFont font = settings ? settings->FFont : TFont{};
     vc.setFont(font.Name, font.Size(), FTextColor, font.Style.Contains(fsBold), font.Style.Contains(fsItalic),
@@ -872,7 +950,7 @@ bool TQVTRowSelectorDrawer::Draw(TQVTVisualContext& vc)
     vc.setDrawingColor(lineColorOf(grid));
     vc.drawLine(r.Right - 1, r.Top, r.Right - 1, r.Bottom);
     vc.drawLine(r.Left, r.Bottom - 1, r.Right, r.Bottom - 1);
-    if (row && row->FFocused) {
+    if (row && row->FFocused && grid && grid->FDrawIndicatorRow) {
         const int width = r.Right - r.Left;
         vc.setDrawingColor(clBlack);
         vc.drawTriangle(r.Left + width / 2 + 2, r.Top + (r.Bottom - r.Top) / 2, 4, 1);

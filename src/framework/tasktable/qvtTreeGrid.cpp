@@ -5,6 +5,7 @@
 #include "corvane/framework/objects/qvtEntityFactory.h"
 #include "corvane/framework/tasktable/qvtTreeCellTypes.h"
 #include "corvane/framework/tasktable/qvtTreeCells.h"
+#include "corvane/framework/tasktable/qvtTreeDrawers.h"
 #include "corvane/framework/tasktable/qvtTreeHeader.h"
 #include "corvane/framework/tasktable/qvtTreeOrder.h"
 #include "corvane/framework/tasktable/qvtTreeResizePane.h"
@@ -12,6 +13,7 @@
 #include "corvane/platform/DiagnosticLog.h"
 
 #include <algorithm>
+#include <climits>
 #include <unordered_set>
 
 namespace corvane {
@@ -115,6 +117,16 @@ void TQVTTreeGrid::doSave(const std::string& name, IQVTMedia& media, TQVTEntityF
     factory.saveChild(uid, "default row settings", FDefaultRowSettings.get(), media);
     factory.saveChild(uid, "default col settings", FDefaultColSettings.get(), media);
     media.setBoolProperty(uid, "continuous numbering", FContinuousNumbering);
+}
+
+void TQVTTreeGrid::GetPublishedProperties(TQVTPublishedProperties& props)
+{
+    TQVTGanttObject::GetPublishedProperties(props);
+    props.add("Draw3D", [this] { return FDraw3D; }, [this](bool value) { FDraw3D = value; });
+    props.add("DrawIndicatorRow", [this] { return FDrawIndicatorRow; },
+              [this](bool value) { FDrawIndicatorRow = value; });
+    props.add("DrawTreeNodeLines", [this] { return FDrawTreeNodeLines; },
+              [this](bool value) { FDrawTreeNodeLines = value; });
 }
 
 void TQVTTreeGrid::setWidth(int value)
@@ -321,7 +333,20 @@ void TQVTTreeGrid::unFocus()
 
 int TQVTTreeGrid::findRow(int y) const
 {
-    return FRootNode ? FRootNode->findRow(y) : -1;
+    // The rows shown are found by bisection over the table's row starts rather than walked from
+    // the first: a click must not cost the whole tree.
+    TQVTDocumentSetup* document = FindDocumentSetup(const_cast<TQVTTreeGrid*>(this));
+    IQVTChartTable* table = document ? document->GetTable() : nullptr;
+    if (!table)
+        return -1;
+    const long long at = static_cast<long long>(document->GetTableStartY()) + std::max(y, 1) - 1;
+    int found = -1;
+    forEachShownRow(*this, *table, static_cast<int>(std::clamp<long long>(at, INT_MIN, INT_MAX - 1)),
+                    static_cast<int>(std::clamp<long long>(at + 1, INT_MIN, INT_MAX)), [&found](int index, int, int) {
+                        found = index;
+                        return false;
+                    });
+    return found;
 }
 
 void TQVTTreeGrid::handleRowSelect(int y, int flags)

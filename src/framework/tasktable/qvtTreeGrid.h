@@ -169,6 +169,8 @@ public:
     /// Saved by the document with the document's section name: writes "tree" there, then
     /// its own section under its identifier.
     void doSave(const std::string& name, IQVTMedia& media, TQVTEntityFactory& factory) override;
+    /// The drawing options Draw3D, DrawIndicatorRow and DrawTreeNodeLines.
+    void GetPublishedProperties(TQVTPublishedProperties& props) override;
 
     // Rows.
     int rowsCount() const;
@@ -298,6 +300,13 @@ public:
     TQVTSelectedRowsChangedEvent FSelectedRowsChanged;
     /// A focused row also focuses a cell.
     bool FCellFocusing = false;
+    // Drawing options; not stored, every document opens with these.
+    /// Kept for applications that set it; the tree paints the same either way.
+    bool FDraw3D = false;
+    /// The row pane marks the focused row with a triangle pointing at it.
+    bool FDrawIndicatorRow = true;
+    /// Lines join each parent to its shown children, at the expander boxes.
+    bool FDrawTreeNodeLines = true;
     TTreeFilterItem TreeFilter;
     TQVTFilterSettingsChangedEvent FOnFilterSettingsChanged;
     /// The drag handle on the grid's right edge; made when first drawn, then kept.

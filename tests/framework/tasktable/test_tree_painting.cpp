@@ -16,6 +16,7 @@
 #include "support/ReferencePicture.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -129,7 +130,9 @@ TEST_F(TreePainting, ColumnsShareBordersAndRowsNestWithExpanders)
     EXPECT_EQ(grid().getRow(0)->FNestingOffset, 31);
     EXPECT_EQ(grid().getRow(1)->FNestingOffset, 38);
     EXPECT_EQ(grid().getRow(3)->FNestingOffset, 31);
-    EXPECT_EQ(inkIn(Rect(21, 20, 37, 39), plain), 0); // nothing left of A1's text
+    // Nothing left of A1's text but the tree's lines (x 24 and the stub at y 30).
+    EXPECT_EQ(inkIn(Rect(25, 20, 37, 30), plain), 0);
+    EXPECT_EQ(inkIn(Rect(25, 31, 37, 39), plain), 0);
     EXPECT_GT(inkIn(Rect(38, 20, 60, 39), plain), 0);
     // A's expander: a 9 x 9 box centred at (24, 10) with a minus; leaves have none.
     TQVTTreeNode* a = grid().findNodeByIndex(0);
@@ -400,6 +403,154 @@ TEST_F(TreePainting, ColumnsAndRowsWithoutSizeAreSkipped)
     paint();
     EXPECT_TRUE(drawer().layout().columns.empty());
     EXPECT_EQ(drawer().locateObject(30, 5), nullptr);
+}
+
+// The tree's lines run in the grid's line colour at the expander column of the parent (x 24 for
+// children of a top-level row, 31 one level deeper), with a stub into each child at its middle.
+TEST_F(TreePainting, LinesJoinEachParentToItsShownChildren)
+{
+    paint();
+    const TColor plain = grid().getRow(1)->Fsettings->FColor;
+    const TColor group = grid().getRow(0)->Fsettings->FGroupColor;
+    // From below A's box (not through it) down to A2's middle; stubs end two pixels before text.
+    EXPECT_EQ(at(24, 12), group);
+    for (int y : {15, 19, 20, 39, 40, 50})
+        EXPECT_EQ(at(24, y), LineColor) << y;
+    EXPECT_EQ(at(24, 51), plain);
+    for (int y : {30, 50}) {
+        EXPECT_EQ(at(35, y), LineColor);
+        EXPECT_EQ(at(36, y), plain);
+    }
+    EXPECT_EQ(inkIn(Rect(21, 60, 30, 79), plain), 0) << "top-level rows hang from no line";
+
+    grid().collapse(0);
+    paint();
+    EXPECT_EQ(inkIn(Rect(21, 15, 30, 19), group), 0) << "collapsed";
+
+    grid().expand(0);
+    grid().TreeFilter.ColID = 0;
+    grid().TreeFilter.Values = {"a1"};
+    grid().ApplyFilter();
+    paint();
+    EXPECT_EQ(at(24, 30), LineColor);
+    EXPECT_EQ(at(24, 31), plain) << "A2 is filtered out: the line ends at A1";
+
+    grid().ClearFilter(false);
+    grid().ApplyFilter();
+    grid().FDrawTreeNodeLines = false;
+    paint();
+    EXPECT_EQ(inkIn(Rect(21, 15, 30, 19), group), 0);
+    EXPECT_EQ(inkIn(Rect(21, 20, 37, 39), plain), 0);
+    EXPECT_EQ(inkIn(Rect(21, 40, 37, 59), plain), 0);
+}
+
+TEST_F(TreePainting, LinesOfParentsScrolledOutAboveAreStillDrawn)
+{
+    make({{0, "A"}, {1, "A1"}, {2, "A1a"}, {2, "A1b"}, {1, "A2"}, {0, "B"}});
+    const TColor plain = grid().getRow(2)->Fsettings->FColor;
+    table().SetScrolledLines(2); // A and A1 lie above the view
+    paint();
+    ASSERT_EQ(paintedIndexes().front(), 2);
+    // A's line passes A1's children on to A2 (middle at 50) and ends there.
+    for (int y : {0, 39, 40, 50})
+        EXPECT_EQ(at(24, y), LineColor) << y;
+    EXPECT_EQ(at(24, 51), plain);
+    // A1's line from the top of the view to A1b's middle, with stubs into both.
+    for (int y : {0, 10, 30})
+        EXPECT_EQ(at(31, y), LineColor) << y;
+    EXPECT_EQ(at(31, 31), plain);
+    EXPECT_EQ(at(42, 10), LineColor);
+    EXPECT_EQ(at(42, 30), LineColor);
+}
+
+TEST_F(TreePainting, DrawingOptionsArePublishedAndNotSaved)
+{
+    grid().focus(3);
+    const TQVTPublishedProperties props = PublishedPropertiesOf(grid());
+    ASSERT_TRUE(props.find("DrawTreeNodeLines") && props.find("DrawIndicatorRow") && props.find("Draw3D"));
+    EXPECT_EQ(props.find("DrawIndicatorRow")->GetText(), "True");
+    EXPECT_EQ(props.find("Draw3D")->GetText(), "False");
+    paint();
+    EXPECT_LT(inkIn(Rect(0, 60, 19, 79), clBlack), 19 * 19) << "the focused row's triangle";
+    const std::string before = readFile(saveToFile(document));
+    for (const char* name : {"DrawTreeNodeLines", "DrawIndicatorRow", "Draw3D"})
+        props.find(name)->SetText(props.find(name)->GetText() == "True" ? "False" : "True");
+    paint();
+    EXPECT_EQ(inkIn(Rect(0, 60, 19, 79), clBlack), 19 * 19);
+    EXPECT_EQ(readFile(saveToFile(document)), before);
+}
+
+// An image-combo column (x 178, text from 180) whose first choice has a red 8 x 8 picture.
+class TreeImageComboPainting : public TreePainting {
+protected:
+    void SetUp() override
+    {
+        TreePainting::SetUp();
+        type = std::make_shared<TQVTTreeImageComboCellType>();
+        type->FItems = {"Green", "Red"};
+        type->FImages = "Lights";
+        TQVTTreeHeaderCell* column = addColumn("Light", type, 60);
+        for (int i = 0; i < grid().rowsCount(); ++i) {
+            auto cell = std::make_shared<TQVTTreeImageComboCell>();
+            cell->FDataType = type;
+            cell->FRowSettings = grid().getRow(i)->Fsettings;
+            cell->FColSettings = column->FSettings;
+            grid().getRow(i)->insertCell(cell, -1);
+        }
+        picture->SetSize(8, 8);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x)
+                picture->SetPixel(x, y, clRed);
+    }
+    void TearDown() override { TQVTTreeImageComboCellType::Pictures = nullptr; }
+    void usePictures()
+    {
+        TQVTTreeImageComboCellType::Pictures = [this](const std::string& images, int item) {
+            return images == "Lights" && item == 0 ? picture : nullptr;
+        };
+    }
+    TRect cellOf(int row) { return Rect(180, 20 * row, 235, 20 * row + 19); }
+    int leftmostInk(TRect r)
+    {
+        const TColor background = grid().getRow(1)->Fsettings->FColor;
+        for (int x = r.Left; x < r.Right; ++x)
+            for (int y = r.Top; y < r.Bottom; ++y)
+                if (at(x, y) != background)
+                    return x;
+        return -1;
+    }
+    int reds(TRect r) { return (r.Right - r.Left) * (r.Bottom - r.Top) - inkIn(r, clRed); }
+
+    std::shared_ptr<TQVTTreeImageComboCellType> type;
+    std::shared_ptr<TBitmap> picture = std::make_shared<TBitmap>();
+};
+
+TEST_F(TreeImageComboPainting, TheChosenItemsPictureComesBeforeTheText)
+{
+    grid().getRow(1)->getCell(2)->SetText("Green");
+    paint();
+    const int textAlone = leftmostInk(cellOf(1));
+    ASSERT_GT(textAlone, 0);
+    usePictures();
+    paint();
+    // The picture where the text began, then 5 pixels, then the text.
+    EXPECT_EQ(reds(Rect(180, 20, 188, 39)), 64);
+    EXPECT_EQ(reds(cellOf(1)), 64);
+    EXPECT_EQ(leftmostInk(Rect(188, 20, 235, 39)), textAlone + 13);
+}
+
+TEST_F(TreeImageComboPainting, CellsWithoutAPictureShowTheirTextAlone)
+{
+    grid().getRow(0)->getCell(2)->SetText("Red");   // the hook finds none
+    grid().getRow(1)->getCell(2)->SetText("Amber"); // no item of the column
+    paint();
+    TBitmap textOnly;
+    textOnly.Assign(bitmap);
+    usePictures();
+    paint();
+    for (int y = 0; y < 40; ++y)
+        for (int x = 178; x < 238; ++x)
+            ASSERT_EQ(textOnly.Pixel(x, y + Top), bitmap.Pixel(x, y + Top)) << x << ", " << y;
 }
 
 TEST_F(TreePainting, MatchesTheReferencePicture)
