@@ -367,16 +367,18 @@ std::string cp1252ToUtf8(std::string_view bytes)
     return out;
 }
 
-std::string decodeText(std::string bytes)
+TIniText decodeText(TLargeBuffer bytes, std::size_t size)
 {
-    const std::string_view view = bytes;
+    std::string_view view(bytes.Data(), size);
     if (view.starts_with("\xFF\xFE"))
-        return utf16ToUtf8(view.substr(2), false);
+        return TIniText(utf16ToUtf8(view.substr(2), false));
     if (view.starts_with("\xFE\xFF"))
-        return utf16ToUtf8(view.substr(2), true);
-    if (view.starts_with("\xEF\xBB\xBF"))
-        bytes.erase(0, 3);
-    return isValidUtf8(bytes) ? std::move(bytes) : cp1252ToUtf8(bytes);
+        return TIniText(utf16ToUtf8(view.substr(2), true));
+    const std::size_t begin = view.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    view.remove_prefix(begin);
+    if (!isValidUtf8(view))
+        return TIniText(cp1252ToUtf8(view));
+    return TIniText(std::move(bytes), begin, view.size());
 }
 
 // ---- files ----------------------------------------------------------------
@@ -412,8 +414,8 @@ private:
 // Every line, and so every section and key, has a 32-bit position.
 constexpr std::size_t MaxFileSize = 0xFFFFFFF0u;
 
-// The bytes of the file; empty when it does not exist.
-std::string readFileBytes(const std::string& fileName)
+// The text of the file; empty when it does not exist.
+TIniText readFileText(const std::string& fileName)
 {
     TFileHandle file(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.Get() < 0) {
@@ -426,14 +428,18 @@ std::string readFileBytes(const std::string& fileName)
                                      ? std::min(static_cast<std::size_t>(info.st_size), MaxFileSize)
                                      : 0;
     // One byte more than expected, so that the end shows without growing.
-    std::string bytes(expected + 1, '\0');
+    TLargeBuffer bytes(expected + 1);
     std::size_t size = 0;
     for (;;) {
         if (size > MaxFileSize)
             throwFileError("Cannot read", fileName, EFBIG);
-        if (size == bytes.size())
-            bytes.resize(bytes.size() * 2);
-        const ssize_t count = ::read(file.Get(), bytes.data() + size, bytes.size() - size);
+        if (size == bytes.Size()) {
+            // The file has grown since it was opened.
+            TLargeBuffer larger(bytes.Size() * 2);
+            std::copy_n(bytes.Data(), size, larger.Data());
+            bytes = std::move(larger);
+        }
+        const ssize_t count = ::read(file.Get(), bytes.Data() + size, bytes.Size() - size);
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0)
@@ -442,8 +448,7 @@ std::string readFileBytes(const std::string& fileName)
             break;
         size += static_cast<std::size_t>(count);
     }
-    bytes.resize(size);
-    return bytes;
+    return decodeText(std::move(bytes), size);
 }
 
 // Answers errno of the first failure, 0 on success.
@@ -540,9 +545,6 @@ void replaceFile(const std::string& fileName, const std::function<int(int fd)>& 
 // A section with more keys than this gets an index of its keys; fewer are compared one by one.
 constexpr std::uint32_t MaxScannedKeys = 16;
 
-// Room for the lines of a section created in memory, so that it rarely has to grow.
-constexpr std::size_t TypicalSectionLines = 8;
-
 } // namespace
 
 // ---- TIniSink ------------------------------------------------------------------
@@ -552,13 +554,25 @@ TIniSink::TIniSink(int fd) : FFd(fd), FBuffer(std::make_unique_for_overwrite<cha
 // Writes what is collected, then next too when it does not fit the buffer.
 void TIniSink::drain(std::string_view next)
 {
-    if (FError == 0)
-        FError = writeAll(FFd, std::string_view(FBuffer.get(), FUsed));
+    write(std::string_view(FBuffer.get(), FUsed));
     FUsed = 0;
     if (next.size() <= Capacity)
         append(next);
-    else if (FError == 0)
-        FError = writeAll(FFd, next);
+    else
+        write(next);
+}
+
+void TIniSink::write(std::string_view text)
+{
+    if (FError != 0 || text.empty())
+        return;
+    FError = writeAll(FFd, text);
+#if defined(SYNC_FILE_RANGE_WRITE)
+    // The disk starts on what is written while the rest is composed, so that the sync at the
+    // end waits for less. Only a hint: the sync reports what fails.
+    ::sync_file_range(FFd, static_cast<off_t>(FWritten), static_cast<off_t>(text.size()), SYNC_FILE_RANGE_WRITE);
+#endif
+    FWritten += text.size();
 }
 
 int TIniSink::Finish()
@@ -575,7 +589,7 @@ std::atomic<std::uint64_t> lastImageSerial{0};
 
 } // namespace
 
-TIniImage::TIniImage(std::string text) : FSerial(++lastImageSerial), FText(std::move(text))
+TIniImage::TIniImage(TIniText text) : FSerial(++lastImageSerial), FText(std::move(text))
 {
     assert(FText.size() <= MaxFileSize);
     parse();
@@ -685,7 +699,6 @@ std::uint32_t TIniImage::addSection(std::string_view name)
     section.Name = name.data();
     section.NameLength = static_cast<std::uint32_t>(name.size());
     section.Body = &newBody();
-    section.Body->Lines.reserve(TypicalSectionLines);
     const auto index = static_cast<std::uint32_t>(FSections.size() - 1);
     [[maybe_unused]] const bool added =
         FSectionIndex.Insert(name, index, [this](std::size_t i) { return FSections[i].NameText(); });
@@ -744,7 +757,7 @@ struct TRecentSections {
 
 constinit thread_local TRecentSections recentSections;
 
-std::string_view keyText(const TIniRecentSection& found, std::uint32_t i, const std::string& fileText)
+std::string_view keyText(const TIniRecentSection& found, std::uint32_t i, std::string_view fileText)
 {
     return {fileText.data() + found.Keys[i].KeyAt, found.Keys[i].KeyLength};
 }
@@ -783,17 +796,21 @@ const TIniRecentSection* TIniImage::findSection(std::string_view section) const
     const TIniRecentSection& last = recentSections.Sections[recentSections.Order[0]];
     if (last.Image == FSerial && last.Name == section && (last.Erasures == FErasures || FSections[last.Section].Live()))
         return &last;
-    if (const TIniRecentSection* found = findRecent(section))
-        return found;
     std::string buffer;
     const std::string_view name = cleanSectionName(section, buffer);
+    // Should the recent sections not hold it, the index is searched, whose memory is far away
+    // (a new section costs a miss there): the search gets on its way first.
+    const std::uint32_t hash = hashNoCase(name);
+    FSectionIndex.Prefetch(hash);
+    if (const TIniRecentSection* found = findRecent(section))
+        return found;
     if (name.size() != section.size())
         if (const TIniRecentSection* found = findRecent(name))
             return found;
-    return findUnremembered(name);
+    return findUnremembered(name, hash);
 }
 
-const TIniRecentSection* TIniImage::findUnremembered(std::string_view cleanName) const
+const TIniRecentSection* TIniImage::findUnremembered(std::string_view cleanName, std::uint32_t hash) const
 {
     auto& recent = recentSections;
     const std::size_t next = recent.LastFound + 1;
@@ -802,7 +819,7 @@ const TIniRecentSection* TIniImage::findUnremembered(std::string_view cleanName)
         equalNoCase(FSections[next].NameText(), cleanName))
         index = next;
     else
-        index = FSectionIndex.Find(cleanName, [this](std::size_t i) { return FSections[i].NameText(); });
+        index = FSectionIndex.Find(cleanName, hash, [this](std::size_t i) { return FSections[i].NameText(); });
     if (index == TNameIndex::NotFound)
         return nullptr;
     recent.LastImage = FSerial;
@@ -927,7 +944,7 @@ namespace {
 
 // Whether key i of a remembered section without body is the first of its name there; later
 // ones are never read.
-bool isFirstOfItsName(const TIniRecentSection& found, std::uint32_t i, const std::string& fileText)
+bool isFirstOfItsName(const TIniRecentSection& found, std::uint32_t i, std::string_view fileText)
 {
     for (std::uint32_t j = 0; j < i; ++j)
         if (found.Keys[j].Hash == found.Keys[i].Hash &&
@@ -1008,9 +1025,9 @@ TIniBody& TIniImage::bodyOf(TIniSection& section)
     TIniBody* body = &newBody();
     for (TIniTextLine at = lineAt(lineAt(section.Header).Next); at.Begin < section.End; at = lineAt(at.Next)) {
         const std::string_view text = this->text(at);
-        TIniLine& line = body->Lines.emplace_back();
-        line.Data = FText.data() + at.Begin;
-        line.Length = static_cast<std::uint32_t>(text.size());
+        body->Lines.Insert(body->Lines.size(),
+                           TIniLine{FText.data() + at.Begin, static_cast<std::uint32_t>(text.size()), 0}, FLinePool);
+        TIniLine& line = body->Lines[body->Lines.size() - 1];
         body->Trailing = trim(text).empty() ? body->Trailing + 1 : 0;
         if (isKeyLine(text)) {
             const std::string_view key = keyOf(text);
@@ -1044,10 +1061,7 @@ void TIniImage::appendLine(TIniBody& body, std::string_view key, std::uint32_t h
     TIniLine line{data, static_cast<std::uint32_t>(text.Length()), hash};
     line.SetKind(TIniLineKind::Key);
     const std::size_t position = body.Lines.size() - body.Trailing;
-    if (body.Trailing == 0)
-        body.Lines.push_back(line);
-    else
-        body.Lines.insert(body.Lines.begin() + static_cast<std::ptrdiff_t>(position), line);
+    body.Lines.Insert(position, line, FLinePool);
     addBodyKey(body, position, key, hash);
 }
 
@@ -1061,7 +1075,7 @@ void TIniImage::replaceValue(TIniLine& line, std::string_view value)
     line.Length = static_cast<std::uint32_t>(text.Length());
 }
 
-bool TIniImage::WriteString(std::string_view section, std::string_view ident, std::string_view value)
+bool TIniImage::WriteString(std::string_view section, std::string_view ident, const std::string_view& value)
 {
     std::string keyBuffer;
     const std::string_view key = cleanKey(ident, keyBuffer);
@@ -1096,6 +1110,7 @@ bool TIniImage::EraseSection(std::string_view section)
         if (i == first || (s.Shadowed && equalNoCase(s.NameText(), name))) {
             s.Erased = true;
             if (s.Body) {
+                s.Body->Lines.Release(FLinePool);
                 *s.Body = TIniBody{};
                 FFreeBodies.push_back(s.Body);
                 s.Body = nullptr;
@@ -1190,7 +1205,7 @@ namespace {
 std::unique_ptr<TIniImage> readImage(const std::string& fileName)
 {
     clearUpperVectorHalves();
-    std::string text = decodeText(readFileBytes(fileName));
+    TIniText text = readFileText(fileName);
     // UTF-16 grows as UTF-8; positions in the text stay 32-bit.
     if (text.size() > MaxFileSize)
         throwFileError("Cannot read", fileName, EFBIG);
@@ -1345,7 +1360,7 @@ void TIniFile::DeleteKey(std::string_view section, std::string_view ident)
 
 void TIniFile::Clear()
 {
-    FImage = std::make_unique<TIniImage>(std::string());
+    FImage = std::make_unique<TIniImage>(TIniText());
     FModified = true;
 }
 

@@ -7,10 +7,13 @@
 // search one by one, holds its lines one by one, with an index of its keys when they are many;
 // the text of written lines goes to a store of the image.
 
+#include "corvane/platform/LargeMemory_p.h"
 #include "corvane/platform/NameIndex_p.h"
 #include "corvane/platform/TextStore_p.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -43,9 +46,75 @@ struct TIniLine {
     bool HasKey(std::uint32_t hash) const { return Kind() == TIniLineKind::Key && ((Tag ^ hash) & ~KindBits) == 0; }
 };
 
+/// Room for the lines of bodies, taken from large blocks: a document written from empty has a
+/// body for each of its million sections, and an allocation of its own for each showed among
+/// the largest costs of saving. Room given back serves later bodies of the same capacity.
+class TIniLinePool {
+public:
+    /// Room for capacity lines, a power of two.
+    TIniLine* Allocate(std::uint32_t capacity)
+    {
+        std::vector<TIniLine*>& free = FFree[std::countr_zero(capacity)];
+        if (free.empty())
+            // Every size asked of the store is a multiple of the line's, so lines stay aligned.
+            return reinterpret_cast<TIniLine*>(FStore.Allocate(capacity * sizeof(TIniLine)));
+        TIniLine* lines = free.back();
+        free.pop_back();
+        return lines;
+    }
+    void Release(TIniLine* lines, std::uint32_t capacity)
+    {
+        if (lines)
+            FFree[std::countr_zero(capacity)].push_back(lines);
+    }
+
+private:
+    static_assert(sizeof(TIniLine) % alignof(TIniLine) == 0 && alignof(TIniLine) <= alignof(std::max_align_t));
+    TTextStore FStore;
+    std::array<std::vector<TIniLine*>, 32> FFree;
+};
+
+/// The lines of a body, in room from the image's pool.
+class TIniLines {
+public:
+    std::size_t size() const { return FCount; }
+    TIniLine& operator[](std::size_t i) { return FLines[i]; }
+    const TIniLine& operator[](std::size_t i) const { return FLines[i]; }
+    TIniLine* begin() const { return FLines; }
+    TIniLine* end() const { return FLines + FCount; }
+
+    /// Puts line at position, moving the lines from there on back.
+    void Insert(std::size_t position, const TIniLine& line, TIniLinePool& pool)
+    {
+        if (FCount == FCapacity) {
+            const std::uint32_t capacity = FCapacity == 0 ? MinCapacity : FCapacity * 2;
+            TIniLine* lines = pool.Allocate(capacity);
+            std::copy(begin(), end(), lines);
+            pool.Release(FLines, FCapacity);
+            FLines = lines;
+            FCapacity = capacity;
+        }
+        std::copy_backward(begin() + position, end(), end() + 1);
+        FLines[position] = line;
+        ++FCount;
+    }
+    void Release(TIniLinePool& pool)
+    {
+        pool.Release(FLines, FCapacity);
+        *this = TIniLines{};
+    }
+
+private:
+    // Most sections hold a few keys.
+    static constexpr std::uint32_t MinCapacity = 8;
+    TIniLine* FLines = nullptr;
+    std::uint32_t FCount = 0;
+    std::uint32_t FCapacity = 0;
+};
+
 /// The lines of a section one by one; blank lines at its end stay behind new keys.
 struct TIniBody {
-    std::vector<TIniLine> Lines;
+    TIniLines Lines;
     std::unique_ptr<TNameIndex> Keys; // line positions of the keys, once they are many
     std::uint32_t KeyCount = 0;
     std::uint32_t Trailing = 0; // blank lines that end Lines
@@ -90,13 +159,44 @@ private:
     }
     void drain(std::string_view next);
 
+    void write(std::string_view text);
+
     int FFd;
     std::unique_ptr<char[]> FBuffer;
     std::size_t FUsed = 0;
+    std::size_t FWritten = 0; // bytes given to the file so far
     int FError = 0;
 };
 
 struct TIniRecentSection;
+
+/// Text in one block of memory that is not cleared before the file is read into it.
+class TIniText {
+public:
+    TIniText() : FBlock(0) {}
+    /// The size bytes of block from begin on.
+    TIniText(TLargeBuffer block, std::size_t begin, std::size_t size)
+        : FBlock(std::move(block)),
+          FBegin(begin),
+          FSize(size)
+    {
+    }
+    /// A copy of text.
+    explicit TIniText(std::string_view text) : FBlock(text.size()), FSize(text.size())
+    {
+        std::copy(text.begin(), text.end(), FBlock.Data());
+    }
+
+    char* data() const { return FBlock.Data() + FBegin; }
+    std::size_t size() const { return FSize; }
+    char operator[](std::size_t i) const { return data()[i]; }
+    operator std::string_view() const { return {data(), FSize}; }
+
+private:
+    TLargeBuffer FBlock;
+    std::size_t FBegin = 0;
+    std::size_t FSize = 0;
+};
 
 /// A line of the file text: where it starts, where its line break starts and where the next
 /// line starts.
@@ -112,7 +212,7 @@ struct TIniTextLine {
 class TIniImage {
 public:
     /// Parses UTF-8 text of at most 2^32 - 16 bytes.
-    explicit TIniImage(std::string text);
+    explicit TIniImage(TIniText text);
     TIniImage(const TIniImage&) = delete;
     TIniImage& operator=(const TIniImage&) = delete;
 
@@ -126,7 +226,9 @@ public:
     std::size_t KeyCount(std::string_view section) const;
 
     // Each answers whether the image changed.
-    bool WriteString(std::string_view section, std::string_view ident, std::string_view value);
+    // The value by reference: a third view by value goes on the stack, and reading it back whole
+    // from where the caller wrote it in halves stalls every write.
+    bool WriteString(std::string_view section, std::string_view ident, const std::string_view& value);
     bool EraseSection(std::string_view section);
     bool DeleteKey(std::string_view section, std::string_view ident);
 
@@ -147,7 +249,7 @@ private:
 
     const TIniRecentSection* findSection(std::string_view section) const;
     const TIniRecentSection* findRecent(std::string_view name) const;
-    const TIniRecentSection* findUnremembered(std::string_view cleanName) const;
+    const TIniRecentSection* findUnremembered(std::string_view cleanName, std::uint32_t hash) const;
     const TIniRecentSection& remember(std::size_t index) const;
     TIniSection& obtainSection(std::string_view section);
     TIniBody& bodyOf(TIniSection& section);
@@ -158,17 +260,18 @@ private:
     char* store(std::size_t size);
 
     const std::uint64_t FSerial; // tells this image's remembered sections from others'
-    std::string FText;           // lines read are views into it
+    TIniText FText;              // lines read are views into it
     std::string_view FLineEnd = "\n";
-    bool FUniformLineEnds = true;       // every line of FText ends with FLineEnd but maybe the last
-    std::uint32_t FPreambleEnd = 0;     // lines before the first header
-    std::vector<TIniSection> FSections; // reserved for the headers the text may hold
+    bool FUniformLineEnds = true;   // every line of FText ends with FLineEnd but maybe the last
+    std::uint32_t FPreambleEnd = 0; // lines before the first header
+    std::vector<TIniSection, TLargeAllocator<TIniSection>> FSections; // reserved for the headers the text may hold
     TNameIndex FSectionIndex;
     TTextStore FStore; // text of written lines and of names of sections created in memory
     // Bodies of sections live here rather than one allocation each; erased sections give
     // theirs back for reuse.
     std::deque<TIniBody> FBodies;
     std::vector<TIniBody*> FFreeBodies;
+    TIniLinePool FLinePool;
     bool FHasDuplicateSections = false;
     std::uint64_t FErasures = 0;    // sections erased so far
     std::uint32_t FPendingHash = 0; // of the section being read, indexed when it ends

@@ -1,6 +1,8 @@
 #pragma once
 // Names matched without regard to ASCII case, and a compact index of such names (internal).
 
+#include "corvane/platform/LargeMemory_p.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -190,8 +192,8 @@ private:
 
     void rehash(std::size_t size)
     {
-        const std::vector<std::uint16_t> oldTags = std::move(FTags);
-        const std::vector<TSlot> oldSlots = std::move(FSlots);
+        const Tags oldTags = std::move(FTags);
+        const Slots oldSlots = std::move(FSlots);
         FTags.assign(size, Free);
         FSlots.resize(size);
         const std::size_t mask = size - 1;
@@ -206,8 +208,12 @@ private:
         }
     }
 
-    std::vector<std::uint16_t> FTags;
-    std::vector<TSlot> FSlots;
+    // A document's index is too large for the cache, so each search misses it: huge pages
+    // at least spare the misses of the address translation.
+    using Tags = std::vector<std::uint16_t, TLargeAllocator<std::uint16_t>>;
+    using Slots = std::vector<TSlot, TLargeAllocator<TSlot>>;
+    Tags FTags;
+    Slots FSlots;
     std::size_t FCount = 0;
 };
 

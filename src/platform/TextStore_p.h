@@ -1,9 +1,10 @@
 #pragma once
 // Text kept in large blocks rather than one allocation per string (internal).
 
+#include "corvane/platform/LargeMemory_p.h"
+
 #include <algorithm>
 #include <cstddef>
-#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -17,11 +18,15 @@ public:
     char* Allocate(std::size_t size)
     {
         // Large text gets a block of its own, so that the current block goes on being filled.
-        if (size > BlockSize / 4)
-            return FBlocks.emplace_back(std::make_unique_for_overwrite<char[]>(size)).get();
+        if (size > FBlockSize / 4)
+            return FBlocks.emplace_back(size).Data();
         if (size > FFreeSize) {
-            FFree = FBlocks.emplace_back(std::make_unique_for_overwrite<char[]>(BlockSize)).get();
-            FFreeSize = BlockSize;
+            // Each block is larger than the one before, so that a small store stays small and
+            // a store of hundreds of megabytes needs few blocks.
+            if (!FBlocks.empty() && FBlockSize < MaxBlockSize)
+                FBlockSize *= 2;
+            FFree = FBlocks.emplace_back(FBlockSize).Data();
+            FFreeSize = FBlockSize;
         }
         char* result = FFree;
         FFree += size;
@@ -42,13 +47,16 @@ public:
         FBlocks.clear();
         FFree = nullptr;
         FFreeSize = 0;
+        FBlockSize = MinBlockSize;
     }
 
 private:
-    static constexpr std::size_t BlockSize = 256 * 1024;
-    std::vector<std::unique_ptr<char[]>> FBlocks;
+    static constexpr std::size_t MinBlockSize = 64 * 1024;
+    static constexpr std::size_t MaxBlockSize = 8 * 1024 * 1024;
+    std::vector<TLargeBuffer> FBlocks;
     char* FFree = nullptr;
     std::size_t FFreeSize = 0;
+    std::size_t FBlockSize = MinBlockSize;
 };
 
 } // namespace corvane

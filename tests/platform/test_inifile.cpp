@@ -421,6 +421,36 @@ TEST_F(IniFile, ReadsUnicodeAndWindows1252WritesUtf8)
     }
 }
 
+// Files of several megabytes are read into memory of another kind than small ones; a byte
+// order mark or a foreign encoding must not shift or lose anything there either.
+TEST_F(IniFile, LargeFilesWriteBackByteForByte)
+{
+    std::string body;
+    for (int i = 0; body.size() < 6 * 1024 * 1024; ++i)
+        body += "[Row " + std::to_string(i) + "]\ntypeID=Gantt Row\ncaption=\"  row " + std::to_string(i) +
+                "\"\nbars#count=0\n\n";
+    body += "[Last]\nk=end";
+    const std::string changedFrom = "[Row 70000]\ntypeID=Gantt Row";
+    std::string expected = body + "\n";
+    expected.replace(expected.find(changedFrom), changedFrom.size(), "[Row 70000]\ntypeID=Milestone");
+    for (const std::string& prefix : {std::string(), std::string("\xEF\xBB\xBF")}) {
+        TIniFile ini(Put("large.ini", prefix + body));
+        EXPECT_EQ(ini.ReadString("row 12345", "caption", ""), "  row 12345");
+        EXPECT_EQ(ini.ReadString("last", "k", ""), "end");
+        ini.WriteString("Row 70000", "typeID", "Milestone");
+        ini.UpdateFile();
+        ASSERT_EQ(Get(ini.FileName()), expected) << "prefix of " << prefix.size() << " bytes";
+    }
+
+    // Not UTF-8: every byte is converted, none is lost.
+    TIniFile converted(Put("cp1252.ini", body + "\n[Euro]\nsign=\x80"));
+    EXPECT_EQ(converted.ReadString("euro", "sign", ""), "\xE2\x82\xAC");
+    EXPECT_EQ(converted.ReadString("last", "k", ""), "end");
+    converted.WriteString("Euro", "n", "1");
+    converted.UpdateFile();
+    EXPECT_EQ(Get(converted.FileName()), body + "\n[Euro]\nsign=\xE2\x82\xAC\nn=1\n");
+}
+
 TEST_F(IniFile, KeepsTheLineEndOfTheFile)
 {
     struct Case {
@@ -501,6 +531,45 @@ TEST_F(IniFile, LargeAndSmallSectionsReadAndWriteBackAlike)
     expected.replace(expected.find("k7=small"), 8, "k7=changed");
     expected.erase(expected.find("k3=3\r\n"), 6);
     EXPECT_EQ(Get(ini.FileName()), expected + "\r\n");
+}
+
+// Sections hold their lines in shared room that grows with them and that erased sections give
+// back: no line may show up in another section, nor be lost when its section grows.
+TEST_F(IniFile, GrowingAndErasedSectionsKeepTheirOwnLines)
+{
+    TIniFile ini(Put("a.ini", "[Kept]\nk=1\n\n\n[Gone]\ng=1\n"));
+    for (int i = 0; i < 20; ++i)
+        ini.WriteInteger("Gone", "g" + std::to_string(i), i);
+    ini.EraseSection("gone");
+    std::string expected = "[Kept]\nk=1\n";
+    std::string grown = "[Grown]\n", small = "[Small]\n", empty = "[Empty]\n";
+    ini.WriteString("Empty", "dropped", "x");
+    ini.DeleteKey("Empty", "dropped");
+    // Interleaved, so that each section grows while the others take room.
+    for (int i = 0; i < 200; ++i) {
+        ini.WriteInteger("Grown", "n" + std::to_string(i), i);
+        grown += "n" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+        ini.WriteInteger("Kept", "k" + std::to_string(i), -i);
+        expected += "k" + std::to_string(i) + "=" + std::to_string(-i) + "\n";
+        if (i % 50 == 0) {
+            ini.WriteString("Small", "s" + std::to_string(i), "");
+            small += "s" + std::to_string(i) + "=\n";
+        }
+    }
+    ini.WriteString("Grown", "N7", " quoted ");
+    grown.replace(grown.find("n7=7"), 4, "n7=\" quoted \"");
+    ini.EraseSection("Small");
+    ini.WriteString("Later", "l", "1");
+    // Blank lines that ended the section stay behind the keys added to it.
+    expected += "\n\n" + empty + grown + "[Later]\nl=1\n";
+    EXPECT_EQ(ini.KeyCount("kept"), 201u);
+    EXPECT_EQ(ini.ReadString("grown", "n199", ""), "199");
+    ini.UpdateFile();
+    EXPECT_EQ(Get(ini.FileName()), expected);
+    TIniFile reread(ini.FileName());
+    EXPECT_EQ(reread.ReadString("grown", "n7", ""), " quoted ");
+    EXPECT_EQ(reread.KeyCount("Grown"), 200u);
+    EXPECT_FALSE(reread.SectionExists("Small"));
 }
 
 // The first line's end is the file's: text whose lines end otherwise is written with it, the

@@ -49,6 +49,30 @@ TEST(NameIndex, AgreesWithASetUnderRandomInsertsAndErasures)
         ASSERT_EQ(index.Find("NAME " + std::to_string(i), nameAt), model.contains(i) ? i : TNameIndex::NotFound);
 }
 
+// An index reserved for a document of millions of names lies in memory of another kind.
+TEST(NameIndex, AnIndexForMillionsOfNamesAnswersLikeASmallOne)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < 500000; ++i)
+        names.push_back("Bar " + std::to_string(i));
+    const auto nameAt = [&names](std::size_t i) { return std::string_view(names[i]); };
+    TNameIndex index;
+    index.Reserve(3000000);
+    for (std::size_t i = 0; i < names.size(); ++i)
+        ASSERT_TRUE(index.Insert(names[i], i, nameAt));
+    for (std::size_t i = 0; i < names.size(); i += 2)
+        index.Erase(names[i], nameAt);
+    TNameIndex grown; // past the size where its memory changes kind, and back by moving
+    for (std::size_t i = 0; i < names.size(); ++i)
+        ASSERT_TRUE(grown.Insert(names[i], i, nameAt));
+    const TNameIndex moved = std::move(grown);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        ASSERT_EQ(index.Find("BAR " + std::to_string(i), nameAt), i % 2 ? i : TNameIndex::NotFound);
+        ASSERT_EQ(moved.Find("bar " + std::to_string(i), nameAt), i);
+    }
+    EXPECT_EQ(index.Find("Bar 500000", nameAt), TNameIndex::NotFound);
+}
+
 TEST(TextStore, KeepsEveryTextWhereItWasStored)
 {
     TTextStore store;
