@@ -4,7 +4,9 @@ namespace corvane {
 
 TQVTDocumentSetup* FindDocumentSetup(TQVTGanttObject* obj)
 {
-    return obj ? obj->findDocumentSetup() : nullptr;
+    while (obj && obj->getParent())
+        obj = obj->getParent();
+    return dynamic_cast<TQVTDocumentSetup*>(obj);
 }
 
 } // namespace corvane
