@@ -295,6 +295,32 @@ void TQVTDocumentDrawer::connectionsNear(int first, int last, std::vector<int>& 
     FIndex->query(first, last, out);
 }
 
+void TQVTDocumentDrawer::prefetchCandidates(const TQVTGanttDocument& doc, std::size_t k) const
+{
+    // The candidates' connections, their bars and the bars' drawers lie scattered over the
+    // heap: each is asked for some places before it is needed, so that the waits overlap.
+    constexpr std::size_t Stage = 4;
+    const std::size_t count = FCandidates.size();
+    const auto connectionAt = [&](std::size_t i) {
+        return doc.connections[static_cast<std::size_t>(FCandidates[i])].get();
+    };
+    if (k + 3 * Stage < count)
+        __builtin_prefetch(&doc.connections[static_cast<std::size_t>(FCandidates[k + 3 * Stage])]);
+    if (k + 2 * Stage < count)
+        if (const TQVTBarConnection* next = connectionAt(k + 2 * Stage)) {
+            __builtin_prefetch(&next->barFrom);
+            __builtin_prefetch(&next->barTo);
+        }
+    if (k + Stage < count)
+        if (const TQVTBarConnection* next = connectionAt(k + Stage))
+            for (const TQVTGanttBar* bar : {next->barFrom.get(), next->barTo.get()})
+                if (bar) {
+                    __builtin_prefetch(bar);
+                    __builtin_prefetch(reinterpret_cast<const char*>(bar) + 64);
+                    __builtin_prefetch(reinterpret_cast<const char*>(bar) + 128);
+                }
+}
+
 bool TQVTDocumentDrawer::Draw(TQVTVisualContext& vc)
 {
     FPainted.clear();
@@ -335,8 +361,9 @@ bool TQVTDocumentDrawer::Draw(TQVTVisualContext& vc)
         // The application's hook may move bars, so the rectangles are handed on only without
         // one, and only to the stock drawer.
         const bool hooked = static_cast<bool>(doc->FOnDrawConnection);
-        for (const int position : FCandidates) {
-            const std::shared_ptr<TQVTBarConnection>& c = doc->connections[static_cast<std::size_t>(position)];
+        for (std::size_t k = 0; k < FCandidates.size(); ++k) {
+            prefetchCandidates(*doc, k);
+            const std::shared_ptr<TQVTBarConnection>& c = doc->connections[static_cast<std::size_t>(FCandidates[k])];
             if (!c || !c->barFrom || !c->barTo)
                 continue;
             const TRect a = c->barFrom->getRect(viewStart);
