@@ -295,7 +295,8 @@ void TQVTDocumentDrawer::connectionsNear(int first, int last, std::vector<int>& 
     FIndex->query(first, last, out);
 }
 
-void TQVTDocumentDrawer::prefetchCandidates(const TQVTGanttDocument& doc, std::size_t k) const
+void TQVTDocumentDrawer::prefetchCandidates(const TQVTGanttDocument& doc, const TQVTGanttTable& table,
+                                            std::size_t k) const
 {
     // The candidates' connections, their bars and the bars' drawers lie scattered over the
     // heap: each is asked for some places before it is needed, so that the waits overlap.
@@ -319,6 +320,21 @@ void TQVTDocumentDrawer::prefetchCandidates(const TQVTGanttDocument& doc, std::s
                     __builtin_prefetch(reinterpret_cast<const char*>(bar) + 64);
                     __builtin_prefetch(reinterpret_cast<const char*>(bar) + 128);
                 }
+    // A bar's row is found through its parent link; the row it was last in is the one to ask for.
+    const auto rowOf = [&table](const TQVTGanttBar* bar) -> const TQVTGanttRow* {
+        const auto index = static_cast<std::size_t>(bar->FRow);
+        return bar->FRow >= 0 && index < table.FRows.size() ? table.FRows[index].get() : nullptr;
+    };
+    if (k + Stage / 2 < count)
+        if (const TQVTBarConnection* next = connectionAt(k + Stage / 2))
+            for (const TQVTGanttBar* bar : {next->barFrom.get(), next->barTo.get()})
+                if (const TQVTGanttRow* row = bar ? rowOf(bar) : nullptr)
+                    __builtin_prefetch(row);
+    if (k + 1 < count)
+        if (const TQVTBarConnection* next = connectionAt(k + 1))
+            for (const TQVTGanttBar* bar : {next->barFrom.get(), next->barTo.get()})
+                if (const TQVTGanttRow* row = bar ? rowOf(bar) : nullptr)
+                    __builtin_prefetch(row->FBarList.data());
 }
 
 bool TQVTDocumentDrawer::Draw(TQVTVisualContext& vc)
@@ -362,7 +378,7 @@ bool TQVTDocumentDrawer::Draw(TQVTVisualContext& vc)
         // one, and only to the stock drawer.
         const bool hooked = static_cast<bool>(doc->FOnDrawConnection);
         for (std::size_t k = 0; k < FCandidates.size(); ++k) {
-            prefetchCandidates(*doc, k);
+            prefetchCandidates(*doc, *table, k);
             const std::shared_ptr<TQVTBarConnection>& c = doc->connections[static_cast<std::size_t>(FCandidates[k])];
             if (!c || !c->barFrom || !c->barTo)
                 continue;
