@@ -8,6 +8,7 @@
 #include "corvane/framework/chart/qvtTaskBar.h"
 #include "corvane/framework/interaction/qvtDataSource.h"
 #include "corvane/framework/objects/qvtObjectEditor.h"
+#include "corvane/framework/tasktable/qvtTreeCellTypes.h"
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
 #include "corvane/framework/tasktable/qvtTreeRow.h"
 #include "corvane/framework/localization/qvtLocalization.h"
@@ -16,9 +17,11 @@
 #include "corvane/platform/FormatSettings.h"
 #include "corvane/widgets/qvtGanttGraph.h"
 #include "corvane/widgets/qvtObjectEditorDialog.h"
+#include "corvane/widgets/qvtTreeCellEditors.h"
 
 #include <QActionGroup>
 #include <QComboBox>
+#include <QIcon>
 #include <QMenu>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -26,10 +29,12 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QStatusBar>
 #include <QToolBar>
 
 #include <algorithm>
+#include <iterator>
 #include <cstdio>
 #include <vector>
 
@@ -64,6 +69,38 @@ void registerPropertyDialogs()
     registry.RegisterEditor<TQVTBarConnection, TQVTGanttObjectEditor>();
 }
 
+// The demo's pictures for image-combo columns, whatever list a document names: a signal-coloured
+// square per item, in the cells and in their editor alike.
+constexpr TColor SignalColors[] = {0x0000A000, 0x000000D0, 0x0000B0F0, 0x00D06000, 0x00808080};
+constexpr int SignalSize = 12;
+
+std::shared_ptr<TBitmap> signalPicture(int item)
+{
+    if (item < 0 || item >= static_cast<int>(std::size(SignalColors)))
+        return nullptr;
+    auto picture = std::make_shared<TBitmap>();
+    picture->SetSize(SignalSize, SignalSize);
+    TCanvas& canvas = picture->Canvas();
+    canvas.Brush().Color = SignalColors[item];
+    canvas.Pen().Color = clBlack;
+    canvas.Polygon({{0, 0}, {SignalSize - 1, 0}, {SignalSize - 1, SignalSize - 1}, {0, SignalSize - 1}});
+    return picture;
+}
+
+void provideSignalPictures()
+{
+    TQVTTreeImageComboCellType::Pictures = [](const std::string&, int item) { return signalPicture(item); };
+    TQVTTreeImageComboCellEditor::Images = [](const std::string&) {
+        std::vector<QIcon> icons;
+        for (const TColor color : SignalColors) {
+            QPixmap square(SignalSize, SignalSize);
+            square.fill(QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
+            icons.emplace_back(square);
+        }
+        return icons;
+    };
+}
+
 // The first bar of a row that a connection may join.
 std::shared_ptr<TQVTGanttBar> connectableBar(TQVTGanttTable& table, int row)
 {
@@ -87,6 +124,7 @@ DemoWindow::DemoWindow(const std::string& storage)
     graph->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(graph, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) { showContextMenu(at); });
     registerPropertyDialogs();
+    provideSignalPictures();
     setCentralWidget(graph);
     statusBar()->addPermanentWidget(dateLabel);
     buildMenus();
