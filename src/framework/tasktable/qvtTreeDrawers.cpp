@@ -727,11 +727,14 @@ bool TQVTTreeCellDrawer::Draw(TQVTVisualContext& vc)
     const TRect box{FContentLeft, r.Top, r.Right - 3, r.Bottom - 1};
     if (shown.empty() || box.Right <= box.Left || box.Bottom <= box.Top)
         return true;
-    if (cell.kind() == TQVTTreeCell::ckImageCombo && cell.FRowSettings)
+    // A cell without settings of its own is laid out with the grid's default row settings.
+    TQVTTreeRowSettings* rowSettings =
+        cell.FRowSettings ? cell.FRowSettings.get() : grid ? grid->FDefaultRowSettings.get() : nullptr;
+    if (cell.kind() == TQVTTreeCell::ckImageCombo && rowSettings)
         if (const auto* type = dynamic_cast<const TQVTTreeImageComboCellType*>(cell.FDataType.get()))
             if (const std::shared_ptr<TBitmap> picture = type->pictureOf(shown)) {
                 // The arranger puts the picture before the text and moves the text right of it.
-                TQVTTreeTextSettings settings(cell.FRowSettings.get(), cell.FColSettings.get());
+                TQVTTreeTextSettings settings(rowSettings, cell.FColSettings.get());
                 TQVTTextArranger arranger(&settings);
                 arranger.Fimage = picture.get();
                 arranger.wordWrapText(shown, box.Right - box.Left, false);

@@ -539,6 +539,16 @@ TEST_F(TreeImageComboPainting, TheChosenItemsPictureComesBeforeTheText)
     EXPECT_EQ(leftmostInk(Rect(188, 20, 235, 39)), textAlone + 13);
 }
 
+TEST_F(TreeImageComboPainting, ACellWithoutSettingsOfItsOwnShowsItsPictureWithTheGridsDefaults)
+{
+    grid().getRow(1)->getCell(2)->SetText("Green");
+    grid().getRow(1)->getCell(2)->FRowSettings = nullptr;
+    grid().FDefaultRowSettings = grid().getRow(1)->Fsettings;
+    usePictures();
+    paint();
+    EXPECT_EQ(reds(cellOf(1)), 64);
+}
+
 TEST_F(TreeImageComboPainting, CellsWithoutAPictureShowTheirTextAlone)
 {
     grid().getRow(0)->getCell(2)->SetText("Red");   // the hook finds none
