@@ -217,8 +217,6 @@ private:
     void startRowDrag(int row, int x, int y);
     void dropRowAt(int y);
     void endRowDrag(int y);
-    /// The shown row at y, or -1.
-    int shownRowAt(int y) const;
     void paintRowDropMarker(QPainter& painter) const;
     void scrollWithOutline(int x);
     void shiftGesture(int pixels);

@@ -267,23 +267,10 @@ void TQVTController::startRowDrag(int row, int x, int y)
     dropRowAt(y);
 }
 
-int TQVTController::shownRowAt(int y) const
-{
-    TQVTTreeGrid* grid = tree();
-    TQVTGanttTable* tab = table();
-    int found = -1;
-    if (grid && tab)
-        forEachShownRow(*grid, *tab, y, y + 1, [&found](int index, int, int) {
-            found = index;
-            return false;
-        });
-    return found;
-}
-
 void TQVTController::dropRowAt(int y)
 {
     TQVTGanttTable* tab = table();
-    const int row = shownRowAt(y);
+    const int row = tree() ? tree()->shownRowAt(y) : -1;
     rowDropY = !tab ? -1 : row >= 0 ? tab->getRowStartY(row) : tab->getRowStartY(tab->countRows());
     update();
 }
@@ -298,7 +285,7 @@ void TQVTController::endRowDrag(int y)
     TQVTTreeGrid* grid = tree();
     TQVTGanttTable* tab = table();
     // Released above the rows the drag goes nowhere; below them the row goes to the end.
-    const int before = shownRowAt(y);
+    const int before = grid ? grid->shownRowAt(y) : -1;
     const bool aboveRows = tab && before < 0 && y < tab->getRowStartY(tab->countRows());
     TQVTTreeRow* row = grid ? grid->getRow(moving) : nullptr;
     if (row && draggingMoved && !aboveRows && before != moving && grid->rowsCount() > 1)

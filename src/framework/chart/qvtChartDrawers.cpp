@@ -298,8 +298,8 @@ void TQVTDocumentDrawer::connectionsNear(int first, int last, std::vector<int>& 
 void TQVTDocumentDrawer::prefetchCandidates(const TQVTGanttDocument& doc, const TQVTGanttTable& table,
                                             std::size_t k) const
 {
-    // The candidates' connections, their bars and the bars' drawers lie scattered over the
-    // heap: each is asked for some places before it is needed, so that the waits overlap.
+    // The candidates' connections, their bars and the bars' rows lie scattered over the heap:
+    // each is asked for some places before it is needed, so that the waits overlap.
     constexpr std::size_t Stage = 4;
     const std::size_t count = FCandidates.size();
     const auto connectionAt = [&](std::size_t i) {

@@ -102,7 +102,7 @@ void TQVTGanttObject::setParent(TQVTGanttObject* parent)
     ++parentGeneration;
 }
 
-TQVTDocumentSetup* TQVTGanttObject::findDocumentSetup()
+TQVTDocumentSetup* TQVTGanttObject::GetDocumentSetup()
 {
     if (FRootGeneration == parentGeneration)
         if (const auto root = FRoot.lock())
@@ -111,19 +111,12 @@ TQVTDocumentSetup* TQVTGanttObject::findDocumentSetup()
     while (TQVTGanttObject* parent = top->getParent())
         top = parent;
     auto* document = dynamic_cast<TQVTDocumentSetup*>(top);
+    if (!document)
+        throw EInvalidCast("Invalid class typecast: the topmost object is not a document");
     // A document that is not held by a shared_ptr is found again on every call rather than cached.
-    if (document) {
-        FRoot = top->weak_from_this();
-        FRootGeneration = parentGeneration;
-    }
+    FRoot = top->weak_from_this();
+    FRootGeneration = parentGeneration;
     return document;
-}
-
-TQVTDocumentSetup* TQVTGanttObject::GetDocumentSetup()
-{
-    if (TQVTDocumentSetup* document = findDocumentSetup())
-        return document;
-    throw EInvalidCast("Invalid class typecast: the topmost object is not a document");
 }
 
 std::string TQVTGanttObject::getUID() const

@@ -111,8 +111,6 @@ public:
     /// The document the object belongs to; throws EInvalidCast when the topmost ancestor is none.
     /// The answer is cached until any object anywhere changes its parent.
     TQVTDocumentSetup* GetDocumentSetup();
-    /// The same, or none when the topmost ancestor is no document.
-    TQVTDocumentSetup* findDocumentSetup();
     /// The section name the object was loaded from, or "AutoID:" and a number unique among live objects.
     std::string getUID() const;
     /// The name of the object's class, such as "TQVTGanttTable".

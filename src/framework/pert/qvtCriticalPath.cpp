@@ -800,26 +800,44 @@ Neighbours findNeighbours(const Graph& g, const std::vector<int>& order, const s
     return nb;
 }
 
-// The earliest times again after the durations of some bars changed, starting from the
-// events `from`: an event is done again in the order when one before it moved, from its
-// in-edges as the forward pass does it. Answers the events whose time moved.
-template <class Moment>
-std::vector<int> followForward(const Graph& g, const Neighbours& nb, const std::vector<int>& order,
-                               std::vector<double>& early, const std::vector<int>& from, double projectStartWork,
-                               WorkingAxis& axis, const Moment& moment)
+// Events done again one by one in the order of `Due` over their places in the topological
+// order (first the earliest, or first the latest), starting from the events `from`: redo(v)
+// answers whether v's time moved, and then each event that next(v, due) names is due as well.
+// Answers the events whose time moved.
+template <class Due, class Redo, class Next>
+std::vector<int> followEvents(const Neighbours& nb, const std::vector<int>& order, const std::vector<int>& from,
+                              const Redo& redo, const Next& next)
 {
-    std::priority_queue<int, std::vector<int>, std::greater<>> due;
+    std::priority_queue<int, std::vector<int>, Due> due;
+    const auto enqueue = [&](int v) { due.push(nb.rank[static_cast<std::size_t>(v)]); };
     for (const int v : from)
-        due.push(nb.rank[static_cast<std::size_t>(v)]);
+        enqueue(v);
     std::vector<int> moved;
     int last = -1;
     while (!due.empty()) {
         const int r = due.top();
         due.pop();
+        // An event due twice comes out twice in a row.
         if (r == last)
             continue;
         last = r;
         const auto v = static_cast<std::size_t>(order[static_cast<std::size_t>(r)]);
+        if (!redo(v))
+            continue;
+        moved.push_back(static_cast<int>(v));
+        next(v, enqueue);
+    }
+    return moved;
+}
+
+// The earliest times again after the durations of some bars changed, from the events `from`
+// on, from their in-edges as the forward pass does it.
+template <class Moment>
+std::vector<int> followForward(const Graph& g, const Neighbours& nb, const std::vector<int>& order,
+                               std::vector<double>& early, const std::vector<int>& from, double projectStartWork,
+                               WorkingAxis& axis, const Moment& moment)
+{
+    const auto redo = [&](std::size_t v) {
         double t = projectStartWork;
         bool reached = false;
         for (int k = nb.inFirst[v]; k < nb.inFirst[v + 1]; ++k) {
@@ -830,47 +848,34 @@ std::vector<int> followForward(const Graph& g, const Neighbours& nb, const std::
                 t = along;
             reached = true;
         }
-        if (t == early[v])
-            continue;
-        early[v] = t;
-        moved.push_back(static_cast<int>(v));
+        return std::exchange(early[v], t) != t;
+    };
+    const auto successors = [&g](std::size_t v, const auto& enqueue) {
         for (int e = g.first[v]; e < g.first[v + 1]; ++e)
-            due.push(nb.rank[static_cast<std::size_t>(g.edges[static_cast<std::size_t>(e)].to)]);
-    }
-    return moved;
+            enqueue(g.edges[static_cast<std::size_t>(e)].to);
+    };
+    return followEvents<std::greater<>>(nb, order, from, redo, successors);
 }
 
 // The latest times again after the durations of some bars changed, from the events `from`
-// back against the order, as the backward pass does them. Answers the events whose time moved.
+// back against the order, as the backward pass does them.
 std::vector<int> followBackward(const Graph& g, const Neighbours& nb, const std::vector<int>& order,
                                 std::vector<double>& late, const std::vector<int>& from, double projectEndWork,
                                 WorkingAxis& axis)
 {
-    std::priority_queue<int> due;
-    for (const int v : from)
-        due.push(nb.rank[static_cast<std::size_t>(v)]);
-    std::vector<int> moved;
-    int last = -1;
-    while (!due.empty()) {
-        const int r = due.top();
-        due.pop();
-        if (r == last)
-            continue;
-        last = r;
-        const auto u = static_cast<std::size_t>(order[static_cast<std::size_t>(r)]);
+    const auto redo = [&](std::size_t u) {
         double least = g.first[u] == g.first[u + 1] ? projectEndWork : std::numeric_limits<double>::infinity();
         for (int e = g.first[u]; e < g.first[u + 1]; ++e) {
             const Edge& edge = g.edges[static_cast<std::size_t>(e)];
             least = std::min(least, backwardAlong(edge, late[static_cast<std::size_t>(edge.to)], axis));
         }
-        if (least == late[u])
-            continue;
-        late[u] = least;
-        moved.push_back(static_cast<int>(u));
+        return std::exchange(late[u], least) != least;
+    };
+    const auto predecessors = [&nb](std::size_t u, const auto& enqueue) {
         for (int k = nb.inFirst[u]; k < nb.inFirst[u + 1]; ++k)
-            due.push(nb.rank[static_cast<std::size_t>(nb.edgeFrom[static_cast<std::size_t>(nb.inEdges[static_cast<std::size_t>(k)])])]);
-    }
-    return moved;
+            enqueue(nb.edgeFrom[static_cast<std::size_t>(nb.inEdges[static_cast<std::size_t>(k)])]);
+    };
+    return followEvents<std::less<>>(nb, order, from, redo, predecessors);
 }
 
 } // namespace

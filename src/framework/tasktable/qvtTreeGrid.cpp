@@ -333,19 +333,25 @@ void TQVTTreeGrid::unFocus()
 
 int TQVTTreeGrid::findRow(int y) const
 {
-    // The rows shown are found by bisection over the table's row starts rather than walked from
-    // the first: a click must not cost the whole tree.
     TQVTDocumentSetup* document = FindDocumentSetup(const_cast<TQVTTreeGrid*>(this));
-    IQVTChartTable* table = document ? document->GetTable() : nullptr;
-    if (!table)
+    if (!document)
         return -1;
     const long long at = static_cast<long long>(document->GetTableStartY()) + std::max(y, 1) - 1;
+    return shownRowAt(static_cast<int>(std::clamp<long long>(at, INT_MIN, INT_MAX - 1)));
+}
+
+int TQVTTreeGrid::shownRowAt(int y) const
+{
+    // Found by bisection over the table's row starts rather than walked from the first row: a
+    // click must not cost the whole tree.
+    TQVTDocumentSetup* document = FindDocumentSetup(const_cast<TQVTTreeGrid*>(this));
+    IQVTChartTable* table = document ? document->GetTable() : nullptr;
     int found = -1;
-    forEachShownRow(*this, *table, static_cast<int>(std::clamp<long long>(at, INT_MIN, INT_MAX - 1)),
-                    static_cast<int>(std::clamp<long long>(at + 1, INT_MIN, INT_MAX)), [&found](int index, int, int) {
-                        found = index;
-                        return false;
-                    });
+    if (table && y < INT_MAX)
+        forEachShownRow(*this, *table, y, y + 1, [&found](int index, int, int) {
+            found = index;
+            return false;
+        });
     return found;
 }
 

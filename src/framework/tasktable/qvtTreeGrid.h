@@ -262,6 +262,8 @@ public:
     /// The row under the vertical offset y from the top of the rows shown, or -1 (see
     /// TQVTTreeNode::findRow).
     int findRow(int y) const;
+    /// The shown row (as painted) at the pixel line y of the view, or -1.
+    int shownRowAt(int y) const;
     /// A click on the rows at offset y (as findRow): unfocuses; flag 1 adds the row under y to
     /// the selection, flag 2 adds the run from the most recently selected row (exclusive; from
     /// the first row when none is) to the row under y, told as one change; without either the

@@ -377,7 +377,7 @@ TEST_F(GroupAndPictureBarKeys, OutOfRangeValuesFromAFileAreClamped)
     EXPECT_EQ(opaque->FSettings, nullptr);
 }
 
-class SpecialBarPainting : public GroupAndPictureBars {
+class GroupAndPictureBarPainting : public GroupAndPictureBars {
 protected:
     void SetUp() override
     {
@@ -419,7 +419,7 @@ protected:
     bool painted = false;
 };
 
-TEST_F(SpecialBarPainting, ASummaryBarPaintsABracketOverItsOwnRow)
+TEST_F(GroupAndPictureBarPainting, ASummaryBarPaintsABracketOverItsOwnRow)
 {
     group->FColor = clRed;
     paint(*group);
@@ -448,7 +448,7 @@ TEST_F(SpecialBarPainting, ASummaryBarPaintsABracketOverItsOwnRow)
     EXPECT_EQ(drawer.locateObject(60, top + 10), nullptr);
 }
 
-TEST_F(SpecialBarPainting, AMilestoneShowsItsPictureAtItsStartCentredInTheRow)
+TEST_F(GroupAndPictureBarPainting, AMilestoneShowsItsPictureAtItsStartCentredInTheRow)
 {
     auto mark = std::dynamic_pointer_cast<TQVTMilestoneBar>(bar(1, 0));
     ASSERT_TRUE(mark);
@@ -482,7 +482,7 @@ TEST_F(SpecialBarPainting, AMilestoneShowsItsPictureAtItsStartCentredInTheRow)
     EXPECT_EQ(at(53, top + 3), clLime);
 }
 
-TEST_F(SpecialBarPainting, AnImageBarStretchesItsPictureOverItsSpan)
+TEST_F(GroupAndPictureBarPainting, AnImageBarStretchesItsPictureOverItsSpan)
 {
     auto image = std::make_shared<TQVTImageBar>(102, 104, 0);
     row(4).AddBar(image);
@@ -502,7 +502,7 @@ TEST_F(SpecialBarPainting, AnImageBarStretchesItsPictureOverItsSpan)
     EXPECT_TRUE(blankOutside(Rect(20, top + 3, 30, top + 8)));
 }
 
-TEST_F(SpecialBarPainting, ATextBarWritesItsWrappedTextInItsBox)
+TEST_F(GroupAndPictureBarPainting, ATextBarWritesItsWrappedTextInItsBox)
 {
     auto settings = std::make_shared<TQVTTextSettings>();
     settings->SetColor(clYellow);

@@ -446,6 +446,16 @@ Outcome outcomeOf(TQVTGanttTable& table, const TQVTCriticalPathCalculator& calcu
     return o;
 }
 
+// The table's result after its update equals a fresh calculator's.
+void expectWhatAWholeComputationGives(TQVTGanttTable& table, const TQVTCriticalPathCalculator& updatedBy, int seed,
+                                      int step)
+{
+    const Outcome updated = outcomeOf(table, updatedBy);
+    TQVTCriticalPathCalculator whole(&table);
+    whole.refreshCriticalPath();
+    EXPECT_TRUE(updated == outcomeOf(table, whole)) << "seed " << seed << " step " << step;
+}
+
 TEST_F(RandomSchedules, EveryEditLeavesWhatAWholeComputationGives)
 {
     // Moves across rows, resizes, connections added and deleted, undo and redo, some of them
@@ -495,10 +505,7 @@ TEST_F(RandomSchedules, EveryEditLeavesWhatAWholeComputationGives)
             default:
                 history.redo();
             }
-            const Outcome updated = outcomeOf(table(), calculator());
-            TQVTCriticalPathCalculator whole(&table());
-            whole.refreshCriticalPath();
-            EXPECT_TRUE(updated == outcomeOf(table(), whole)) << "seed " << seed << " step " << step;
+            expectWhatAWholeComputationGives(table(), calculator(), seed, step);
         }
     }
     SetLogObserver(listening);
@@ -555,10 +562,7 @@ TEST_F(RandomSchedules, EditsWithinTheProjectsSpanGiveWhatAWholeComputationGives
             default:
                 history.redo();
             }
-            const Outcome updated = outcomeOf(table(), calculator());
-            TQVTCriticalPathCalculator whole(&table());
-            whole.refreshCriticalPath();
-            EXPECT_TRUE(updated == outcomeOf(table(), whole)) << "seed " << seed << " step " << step;
+            expectWhatAWholeComputationGives(table(), calculator(), seed, step);
         }
     }
     SetLogObserver(listening);
