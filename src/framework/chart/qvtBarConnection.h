@@ -57,6 +57,32 @@ public:
     bool FWorkingDays = false;
     bool FDrawOnSingleRow = false;
     bool FCriticalElement = false;
+
+private:
+    friend class TQVTGanttDocument;
+
+    // Where a document's index of connections by bar keeps this connection: the ends it was
+    // filed under (an end may be replaced while the connection is listed) and its neighbours in
+    // the lists of those ends. A copy is filed nowhere.
+    struct Filing {
+        Filing() = default;
+        Filing(const Filing&) {}
+        Filing& operator=(const Filing&) { return *this; }
+        void clear()
+        {
+            index = nullptr;
+            for (int e = 0; e < 2; ++e) {
+                ends[e] = nullptr;
+                previous[e] = next[e] = nullptr;
+            }
+        }
+
+        const void* index = nullptr;
+        const TQVTGanttBar* ends[2]{};
+        TQVTBarConnection* previous[2]{};
+        TQVTBarConnection* next[2]{};
+    };
+    Filing FFiling;
 };
 
 /// Routes a connection's line between its two bars in the Gantt chart and finds it there.

@@ -579,11 +579,25 @@ bool TQVTGanttTableDrawer::Draw(TQVTVisualContext& context)
     TQVTTreeGrid* tree = doc->GetTree();
     const int columnWidth = std::max(1, t->GetColumnWidth());
 
-    context.FillArea(tableArea, t->FBaseColor, bsSolid);
-
     lastVisible = lastRowAbove(*t, visible.Bottom);
     collectShownRows(*t);
     collectShadedDays(*doc, *t, NameReach + columnWidth);
+
+    // The base colour only where no row's background will cover it: a full-screen fill is
+    // a good part of a frame.
+    int covered = tableArea.Top;
+    const auto fillBaseTo = [&](int y) {
+        if (y > covered)
+            context.FillArea(TRect{tableArea.Left, covered, tableArea.Right, std::min(y, tableArea.Bottom)},
+                             t->FBaseColor, bsSolid);
+        covered = std::max(covered, y);
+    };
+    for (const int i : FShown) {
+        const TRect r = rowRect(*t, tableArea, i, t->getRow(i)->getHeight());
+        fillBaseTo(r.Top);
+        covered = std::max(covered, r.Bottom);
+    }
+    fillBaseTo(tableArea.Bottom);
 
     // Row backgrounds, lower rows first.
     for (auto it = FShown.rbegin(); it != FShown.rend(); ++it) {

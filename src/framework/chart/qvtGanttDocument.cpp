@@ -24,7 +24,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
+#include <cstdint>
 #include <unordered_set>
 
 namespace corvane {
@@ -183,32 +183,121 @@ bool TQVTGanttDocument::addConnection(const std::shared_ptr<TQVTBarConnection>& 
     const bool inside = index >= 0 && index < countConnections();
     connections.insert(inside ? connections.begin() + index : connections.end(), connection);
     if (byBar.built)
-        indexConnection(connection.get());
+        byBar.file(connection.get());
     return true;
 }
 
-void TQVTGanttDocument::indexConnection(TQVTBarConnection* connection) const
+void TQVTGanttDocument::ConnectionsByBar::reserve(std::size_t bars)
 {
-    const TQVTGanttBar* from = connection->barFrom.get();
-    const TQVTGanttBar* to = connection->barTo.get();
-    byBar.filedUnder[connection] = {from, to};
-    byBar.atBar[from].push_back(connection);
-    if (to != from)
-        byBar.atBar[to].push_back(connection);
+    std::size_t size = 64;
+    while (3 * size < 4 * bars)
+        size *= 2;
+    if (size <= entries.size())
+        return;
+    std::vector<Slot> old = std::exchange(entries, std::vector<Slot>(size));
+    used = 0;
+    for (const Slot& s : old)
+        if (s.bar)
+            slotOf(s.bar) = s;
 }
 
-const std::vector<TQVTBarConnection*>& TQVTGanttDocument::connectionsAt(const TQVTGanttBar* bar) const
+std::size_t TQVTGanttDocument::ConnectionsByBar::position(const TQVTGanttBar* bar) const
+{
+    // The multiplier spreads the regular strides of heap addresses over the table.
+    const std::size_t mask = entries.size() - 1;
+    std::size_t i = (reinterpret_cast<std::uintptr_t>(bar) * 0x9E3779B97F4A7C15u >> 20) & mask;
+    while (entries[i].bar && entries[i].bar != bar)
+        i = (i + 1) & mask;
+    return i;
+}
+
+TQVTGanttDocument::ConnectionsByBar::Slot& TQVTGanttDocument::ConnectionsByBar::slotOf(const TQVTGanttBar* bar)
+{
+    // At most three quarters full, so that a search ends after a few steps; fresh memory is
+    // dear, so the table is no larger.
+    if (4 * (used + 1) > 3 * entries.size())
+        reserve(2 * (used + 1));
+    Slot& slot = entries[position(bar)];
+    if (!slot.bar) {
+        ++used;
+        slot.bar = bar;
+    }
+    return slot;
+}
+
+const TQVTGanttDocument::ConnectionsByBar::Slot*
+TQVTGanttDocument::ConnectionsByBar::find(const TQVTGanttBar* bar) const
+{
+    if (entries.empty() || !bar)
+        return nullptr;
+    const Slot& slot = entries[position(bar)];
+    return slot.bar ? &slot : nullptr;
+}
+
+void TQVTGanttDocument::ConnectionsByBar::file(TQVTBarConnection* connection)
+{
+    TQVTBarConnection::Filing& filing = connection->FFiling;
+    filing.clear();
+    filing.index = this;
+    filing.ends[0] = connection->barFrom.get();
+    // A connection from a bar to itself is listed once.
+    filing.ends[1] = connection->barTo.get() != filing.ends[0] ? connection->barTo.get() : nullptr;
+    for (int e = 0; e < 2; ++e) {
+        if (!filing.ends[e])
+            continue;
+        Slot& slot = slotOf(filing.ends[e]);
+        if (TQVTBarConnection* last = slot.last) {
+            TQVTBarConnection::Filing& before = last->FFiling;
+            before.next[before.ends[0] == filing.ends[e] ? 0 : 1] = connection;
+            filing.previous[e] = last;
+        } else {
+            slot.first = connection;
+        }
+        slot.last = connection;
+    }
+}
+
+void TQVTGanttDocument::ConnectionsByBar::unfile(TQVTBarConnection* connection)
+{
+    TQVTBarConnection::Filing& filing = connection->FFiling;
+    if (filing.index != this)
+        return;
+    // The link of a neighbour that points at this connection, in the list of end.
+    const auto linkOf = [](TQVTBarConnection* neighbour, const TQVTGanttBar* end, bool forward) -> TQVTBarConnection*& {
+        TQVTBarConnection::Filing& f = neighbour->FFiling;
+        const int e = f.ends[0] == end ? 0 : 1;
+        return forward ? f.next[e] : f.previous[e];
+    };
+    for (int e = 0; e < 2; ++e) {
+        const TQVTGanttBar* end = filing.ends[e];
+        if (!end)
+            continue;
+        Slot& slot = slotOf(end);
+        (filing.previous[e] ? linkOf(filing.previous[e], end, true) : slot.first) = filing.next[e];
+        (filing.next[e] ? linkOf(filing.next[e], end, false) : slot.last) = filing.previous[e];
+    }
+    filing.clear();
+}
+
+std::vector<TQVTBarConnection*> TQVTGanttDocument::connectionsAt(const TQVTGanttBar* bar) const
 {
     if (!byBar.built) {
-        // The loader fills the list directly; the index follows it from here on.
+        // The loader fills the list directly; the index follows it from here on. Plans have
+        // about as many bars with connections as connections.
         byBar.built = true;
+        byBar.reserve(connections.size());
         for (const auto& c : connections)
             if (c)
-                indexConnection(c.get());
+                byBar.file(c.get());
     }
-    static const std::vector<TQVTBarConnection*> none;
-    const auto it = byBar.atBar.find(bar);
-    return it == byBar.atBar.end() ? none : it->second;
+    std::vector<TQVTBarConnection*> found;
+    if (const ConnectionsByBar::Slot* slot = byBar.find(bar))
+        for (TQVTBarConnection* c = slot->first; c;) {
+            found.push_back(c);
+            const TQVTBarConnection::Filing& f = c->FFiling;
+            c = f.next[f.ends[0] == bar ? 0 : 1];
+        }
+    return found;
 }
 
 int TQVTGanttDocument::removeConnection(const TQVTBarConnection* connection)
@@ -216,17 +305,11 @@ int TQVTGanttDocument::removeConnection(const TQVTBarConnection* connection)
     const int index = getConnectionIndex(connection);
     if (index < 0)
         return -1;
-    connections[static_cast<std::size_t>(index)]->setParent(nullptr);
+    TQVTBarConnection* removed = connections[static_cast<std::size_t>(index)].get();
+    removed->setParent(nullptr);
+    if (byBar.built)
+        byBar.unfile(removed);
     connections.erase(connections.begin() + index);
-    if (const auto filed = byBar.filedUnder.find(connection); filed != byBar.filedUnder.end()) {
-        for (const TQVTGanttBar* end : {filed->second.first, filed->second.second})
-            if (const auto at = byBar.atBar.find(end); at != byBar.atBar.end()) {
-                std::erase(at->second, connection);
-                if (at->second.empty())
-                    byBar.atBar.erase(at);
-            }
-        byBar.filedUnder.erase(filed);
-    }
     return index;
 }
 

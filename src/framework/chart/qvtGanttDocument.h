@@ -7,7 +7,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -98,7 +97,7 @@ public:
     TQVTBarConnection* findConnection(const TQVTGanttBar* fromBar, const TQVTGanttBar* toBar, int connType) const;
     /// The connections that start or end at bar, in the order they joined the list. Kept up to
     /// date by addConnection and removeConnection; built when first asked for.
-    const std::vector<TQVTBarConnection*>& connectionsAt(const TQVTGanttBar* bar) const;
+    std::vector<TQVTBarConnection*> connectionsAt(const TQVTGanttBar* bar) const;
     /// Moves the bars connected to bar, each at most once, so that no connection reached from
     /// bar is violated after bar changed; answers the moves, already performed, as one group for
     /// the history (empty when nothing moved). Violations elsewhere in the plan are not bar's
@@ -150,14 +149,30 @@ protected:
 
 private:
     int drawnHeight(const TQVTTimeScale* scale) const;
-    void indexConnection(TQVTBarConnection* connection) const;
 
-    // The connections by the bars they join, with the ends each was filed under (an end may be
-    // replaced while the connection is in the list).
+    // The connections by the bars they join, each bar's in the order they were filed. Every
+    // connection carries its links (TQVTBarConnection::Filing), so neither filing nor removal
+    // allocates; the table from a bar to its list's ends is open addressing, never shrinking.
     struct ConnectionsByBar {
+        struct Slot {
+            const TQVTGanttBar* bar = nullptr;
+            TQVTBarConnection* first = nullptr;
+            TQVTBarConnection* last = nullptr;
+        };
         bool built = false;
-        std::unordered_map<const TQVTGanttBar*, std::vector<TQVTBarConnection*>> atBar;
-        std::unordered_map<const TQVTBarConnection*, std::pair<const TQVTGanttBar*, const TQVTGanttBar*>> filedUnder;
+        std::size_t used = 0;
+        std::vector<Slot> entries;
+
+        /// Room for this many bars without growing.
+        void reserve(std::size_t bars);
+        /// Where bar's slot is, or the free slot where it would go.
+        std::size_t position(const TQVTGanttBar* bar) const;
+        /// The slot of bar (not none), added when missing.
+        Slot& slotOf(const TQVTGanttBar* bar);
+        /// The slot of bar, or none.
+        const Slot* find(const TQVTGanttBar* bar) const;
+        void file(TQVTBarConnection* connection);
+        void unfile(TQVTBarConnection* connection);
     };
     mutable ConnectionsByBar byBar;
 };

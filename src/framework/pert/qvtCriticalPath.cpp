@@ -1213,7 +1213,11 @@ void TQVTCriticalPathCalculator::compute(Model& m, bool fresh)
     for (const double e : m.early)
         if (std::isfinite(e))
             longest = std::max(longest, e - projectStartWork);
-    const TDateTime reach = FProjectEnd - longest * axis.calendarPerWorkingTime() * 1.25 - 14;
+    // Rounded down to whole blocks of days: an edit that lengthens the longest path a little
+    // then mostly keeps the walk's start, and with it the latest times found before.
+    constexpr double ReachBlock = 128;
+    const TDateTime reach =
+        std::floor((FProjectEnd - longest * axis.calendarPerWorkingTime() * 1.25 - 14) / ReachBlock) * ReachBlock;
     WorkingAxis backAxis(m.calendar, std::isfinite(reach) ? std::min(axis.start(), reach) : axis.start());
     const double projectEndWork = backAxis.work(FProjectEnd);
     const bool followBack = follow && backAxis.start() == m.backAxisStart;

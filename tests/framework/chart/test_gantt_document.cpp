@@ -4,6 +4,7 @@
 #include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
+#include "corvane/framework/chart/qvtTaskBar.h"
 #include "corvane/framework/interaction/qvtUndoRedoStack.h"
 #include "corvane/framework/objects/qvtDataSourceIntf.h"
 #include "corvane/framework/time/qvtCalendar.h"
@@ -12,6 +13,7 @@
 #include "support/DocumentFileTest.h"
 
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -236,4 +238,58 @@ TEST_F(GanttDocument, ABarChangeResolvesOnlyTheConnectionsItReachesThroughAnInde
     EXPECT_EQ(moves->count(), 1) << "C follows A";
     EXPECT_EQ(d->getStartDate(), 45020) << "D does not move for a change of A";
     EXPECT_FALSE(document->resolveDistanceViolations(b.get())->empty()) << "a change of B moves D";
+}
+
+// Random adds, removals, re-adds and replaced ends, over enough bars that the index grows: each
+// bar's list holds what was filed under it, in filing order.
+TEST_F(GanttDocument, TheIndexOfConnectionsByBarFollowsEveryChangeOfTheList)
+{
+    const auto document = load(TwoRows);
+    ASSERT_NE(document, nullptr);
+    std::vector<std::shared_ptr<TQVTGanttBar>> bars;
+    for (int i = 0; i < 120; ++i)
+        bars.push_back(std::make_shared<TQVTTaskBar>());
+    struct Filed {
+        std::shared_ptr<TQVTBarConnection> connection;
+        const TQVTGanttBar* from;
+        const TQVTGanttBar* to;
+    };
+    std::vector<Filed> filed;
+    for (const auto& c : document->connections)
+        filed.push_back({c, c->barFrom.get(), c->barTo.get()});
+    std::vector<std::shared_ptr<TQVTBarConnection>> removed;
+    ASSERT_EQ(document->connectionsAt(bars[0].get()).size(), 0u);
+    std::mt19937 random(7);
+    const auto pick = [&random](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+    for (int step = 0; step < 3000; ++step) {
+        const std::size_t action = pick(10);
+        if (action < 5 || filed.empty()) {
+            // A bar joined to itself now and then.
+            const auto& from = bars[pick(bars.size())];
+            const auto& to = pick(8) == 0 ? from : bars[pick(bars.size())];
+            std::shared_ptr<TQVTBarConnection> c;
+            if (!removed.empty() && pick(2) == 0) {
+                c = removed.back();
+                removed.pop_back();
+            } else {
+                c = std::make_shared<TQVTBarConnection>(from, to, TQVTBarConnection::FinishToStart);
+            }
+            ASSERT_TRUE(document->addConnection(c, static_cast<int>(pick(filed.size() + 1))));
+            filed.push_back({c, c->barFrom.get(), c->barTo.get()});
+        } else if (action < 8) {
+            const std::size_t k = pick(filed.size());
+            ASSERT_GE(document->removeConnection(filed[k].connection.get()), 0);
+            removed.push_back(filed[k].connection);
+            filed.erase(filed.begin() + static_cast<long>(k));
+        } else {
+            // A replaced end leaves the connection filed where it was until it leaves the list.
+            filed[pick(filed.size())].connection->barTo = bars[pick(bars.size())];
+        }
+        const auto& probe = bars[pick(bars.size())];
+        std::vector<TQVTBarConnection*> expected;
+        for (const Filed& f : filed)
+            if (f.from == probe.get() || f.to == probe.get())
+                expected.push_back(f.connection.get());
+        ASSERT_EQ(document->connectionsAt(probe.get()), expected) << "step " << step;
+    }
 }
