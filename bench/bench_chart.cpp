@@ -34,6 +34,19 @@ void BM_UpdateSummaryBars(benchmark::State& state)
 }
 BENCHMARK(BM_UpdateSummaryBars)->Arg(10'000)->Arg(PlanRows)->Unit(benchmark::kMillisecond);
 
+// The same after every change of the task tree (here one that leaves its shape as it was): the
+// tree's shape over the rows is found again each time.
+void BM_UpdateSummaryBarsAfterATreeChange(benchmark::State& state)
+{
+    const auto document = makePlan(static_cast<int>(state.range(0)));
+    TQVTTreeNode& group = *document->FTree->FRootNode->Fchildren.front();
+    for (auto _ : state) {
+        group.Fchildren.swapItems(0, 0);
+        document->Ftable->UpdateSummaryBars();
+    }
+}
+BENCHMARK(BM_UpdateSummaryBarsAfterATreeChange)->Arg(PlanRows)->Unit(benchmark::kMillisecond);
+
 // Row starts spread over the table, with the running sums cached.
 void BM_GetRowStartY(benchmark::State& state)
 {

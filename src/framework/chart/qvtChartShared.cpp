@@ -53,26 +53,29 @@ bool shownOnChart(TQVTGanttBar& bar, const BarPlacement& placement)
            bar.getStartDate() <= placement.document->getEndDate();
 }
 
+std::shared_ptr<TQVTTreeNode> taskTreeRoot(const TQVTGanttTable& table)
+{
+    const TQVTGanttDocument* document = table.findDocument();
+    return document && document->FTree ? document->FTree->FRootNode : nullptr;
+}
+
 RowTreeShape rowTreeShape(const TQVTGanttTable& table)
 {
     RowTreeShape shape;
-    findRowTreeShape(table, shape);
+    findRowTreeShape(taskTreeRoot(table).get(), table.countRows(), shape);
     return shape;
 }
 
-void findRowTreeShape(const TQVTGanttTable& table, RowTreeShape& shape)
+void findRowTreeShape(const TQVTTreeNode* root, int count, RowTreeShape& shape)
 {
-    const int count = table.countRows();
     shape.subtreeEnd.clear();
     shape.parent.clear();
     shape.subtreeEnd.reserve(static_cast<std::size_t>(count));
     shape.parent.reserve(static_cast<std::size_t>(count));
-    const TQVTGanttDocument* document = table.findDocument();
-    const TQVTTreeNode* root = document && document->FTree ? document->FTree->FRootNode.get() : nullptr;
     if (root) {
         // A sound tree has one node per row and a root; a node listed twice (a damaged tree)
         // must not make the walk grow past that, so it stops entering nodes there.
-        const std::size_t maxNodes = 2 * (table.FRows.size() + 1);
+        const std::size_t maxNodes = 2 * (static_cast<std::size_t>(count) + 1);
         std::size_t entered = 0;
         // Iterative, so that deep trees cannot exhaust the stack.
         struct Frame {
@@ -98,8 +101,11 @@ void findRowTreeShape(const TQVTGanttTable& table, RowTreeShape& shape)
             Frame& top = stack.back();
             if (top.nextChild < top.node->Fchildren.size() && entered < maxNodes) {
                 // Large trees wait on memory; the next siblings are asked for ahead.
-                if (top.nextChild + 4 < top.node->Fchildren.size())
-                    __builtin_prefetch(top.node->Fchildren[top.nextChild + 4].get());
+                if (top.nextChild + 4 < top.node->Fchildren.size()) {
+                    const TQVTTreeNode* ahead = top.node->Fchildren[top.nextChild + 4].get();
+                    __builtin_prefetch(&ahead->FRow);
+                    __builtin_prefetch(&ahead->Fchildren);
+                }
                 const TQVTTreeNode* child = top.node->Fchildren[top.nextChild++].get();
                 if (child)
                     enter(child);

@@ -16,6 +16,7 @@ class TQVTGanttBar;
 class TQVTGanttDocument;
 class TQVTGanttRow;
 class TQVTGanttTable;
+class TQVTTreeNode;
 struct RowTreeShape;
 
 /// v rounded to the nearest integer, halves to even, clamped to the int range; NaN gives 0.
@@ -129,10 +130,12 @@ BarPlacement placementOf(TQVTGanttBar* bar);
 /// Whether the bar meets the document's dates in a shown row.
 bool shownOnChart(TQVTGanttBar& bar, const BarPlacement& placement);
 
-/// The document's task tree as the table's rows see it (see RowTreeShape).
-/// Linear in the table's rows whatever the tree holds; without a tree no row has children.
-/// Fills shape, reusing its storage.
-void findRowTreeShape(const TQVTGanttTable& table, RowTreeShape& shape);
+/// The root node of the task tree of the table's document; none without a document or a tree.
+std::shared_ptr<TQVTTreeNode> taskTreeRoot(const TQVTGanttTable& table);
+/// The task tree below root as count rows see it (see RowTreeShape); without a root no row
+/// has children. Linear in count whatever the tree holds. Fills shape, reusing its storage.
+void findRowTreeShape(const TQVTTreeNode* root, int count, RowTreeShape& shape);
+/// The document's task tree as the table's rows see it.
 RowTreeShape rowTreeShape(const TQVTGanttTable& table);
 
 } // namespace corvane

@@ -7,15 +7,19 @@
 #include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtSpecialBars.h"
+#include "corvane/framework/chart/qvtTaskBar.h"
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
 #include "corvane/framework/pert/qvtCriticalPath.h"
 #include "corvane/framework/pert/qvtPertBar.h"
+#include "corvane/framework/tasktable/qvtTreeGrid.h"
 #include "corvane/platform/DateUtils.h"
 #include "corvane/platform/DiagnosticLog.h"
+#include "corvane/platform/ScopeGuard_p.h"
 
 #include <algorithm>
 #include <limits>
+#include <typeinfo>
 #include <unordered_set>
 #include <utility>
 
@@ -43,22 +47,6 @@ TDateTime laterDate(TDateTime current, TDateTime candidate)
 bool isShadowBar(const TQVTGanttBar* bar)
 {
     return dynamic_cast<const TQVTShadowTaskBar*>(bar) || dynamic_cast<const TQVTShadowProgressBar*>(bar);
-}
-
-// A walk over many rows waits on memory: each row, its bar list and its bars are asked for a
-// few rows before the walk (going up from row) reaches them.
-void prefetchRowsBefore(const std::vector<std::shared_ptr<TQVTGanttRow>>& rows, int row)
-{
-    if (row >= 32)
-        __builtin_prefetch(rows[static_cast<std::size_t>(row - 32)].get());
-    if (row >= 16)
-        __builtin_prefetch(rows[static_cast<std::size_t>(row - 16)]->FBarList.data());
-    // A bar's class and its dates lie on different lines.
-    if (row >= 8)
-        for (const auto& bar : rows[static_cast<std::size_t>(row - 8)]->FBarList) {
-            __builtin_prefetch(bar.get());
-            __builtin_prefetch(&bar->FstartDate);
-        }
 }
 
 // Makes parent the parent of an object a load shared from elsewhere; false when that would
@@ -416,12 +404,43 @@ Span widened(Span a, Span b)
     return {earlierDate(a.first, b.first), laterDate(a.second, b.second)};
 }
 
-} // namespace
-
-std::pair<TDateTime, TDateTime> TQVTGanttTable::summarizeRow(int r)
+// How the summary update reads a bar whose exact class is Kind: naming the class binds the
+// calls at compile time to the functions the virtual calls would reach.
+template <class Kind, class Input>
+void readAs(Kind& bar, Input& into)
 {
-    SummarySpans& spans = FSummarySpans;
-    const std::vector<int>& subtreeEnd = spans.shape.subtreeEnd;
+    if (bar.Kind::followsRowsBelow())
+        into = {&bar, {0, 0}};
+    else if (bar.Kind::isSummarizable())
+        into = {nullptr, {bar.Kind::getStartDate(), bar.Kind::getEndDate()}};
+    else
+        into = {};
+}
+
+// The two common kinds are read without virtual calls. Comparing the class records' addresses
+// never confuses two classes; where one class has two records the virtual calls answer.
+template <class Input>
+void readForSummaryInto(TQVTGanttBar& bar, Input& into)
+{
+    if (&typeid(bar) == &typeid(TQVTTaskBar))
+        readAs(static_cast<TQVTTaskBar&>(bar), into);
+    else if (&typeid(bar) == &typeid(TQVTSummaryBar))
+        readAs(static_cast<TQVTSummaryBar&>(bar), into);
+    else if (bar.followsRowsBelow())
+        into = {&bar, {0, 0}};
+    else if (bar.isSummarizable())
+        into = {nullptr, {bar.getStartDate(), bar.getEndDate()}};
+    else
+        into = {};
+}
+
+// Sets the summary bars among a row's bars to the span of its children (the next rows up to
+// its subtree's end, jumping over their subtrees), updates its PERT box, and stores and
+// answers the row's whole span.
+template <class Input>
+Span summarize(int r, const std::vector<int>& subtreeEnd, std::vector<Span>& whole, std::span<const Input> bars,
+               TQVTPertBar* box)
+{
     const auto at = [](auto& list, int i) -> auto&
     {
         return list[static_cast<std::size_t>(i)];
@@ -429,37 +448,127 @@ std::pair<TDateTime, TDateTime> TQVTGanttTable::summarizeRow(int r)
     // A row combines only its direct children's spans, found by jumping over their subtrees.
     Span children{0, 0};
     for (int child = r + 1; child <= at(subtreeEnd, r); child = at(subtreeEnd, child) + 1)
-        children = widened(children, at(spans.whole, child));
+        children = widened(children, at(whole, child));
     // Its summary bars take the span of the rows below; its other summarizable bars widen it.
     Span own{0, 0};
-    const TQVTGanttRow& row = *FRows[static_cast<std::size_t>(r)];
-    for (const auto& bar : row.FBarList)
-        if (bar->followsRowsBelow()) {
-            bar->FstartDate = children.first;
-            bar->FendDate = children.second;
-            static_cast<TQVTSummaryBar&>(*bar).FEndRow = at(subtreeEnd, r);
-        } else if (bar->isSummarizable()) {
-            own = widened(own, {bar->getStartDate(), bar->getEndDate()});
+    for (const Input& bar : bars)
+        if (bar.summary) {
+            bar.summary->FstartDate = children.first;
+            bar.summary->FendDate = children.second;
+            static_cast<TQVTSummaryBar&>(*bar.summary).FEndRow = at(subtreeEnd, r);
+        } else {
+            own = widened(own, bar.span);
         }
-    if (TQVTPertBar* box = row.FPertBar.get())
+    if (box)
         box->UpdateRange();
-    return at(spans.whole, r) = widened(children, own);
+    return at(whole, r) = widened(children, own);
+}
+
+} // namespace
+
+TQVTGanttTable::SummaryInput TQVTGanttTable::readForSummary(TQVTGanttBar& bar)
+{
+    SummaryInput input;
+    readForSummaryInto(bar, input);
+    return input;
+}
+
+std::pair<TDateTime, TDateTime> TQVTGanttTable::summarizeRow(int r, std::span<const SummaryInput> bars,
+                                                             TQVTPertBar* box)
+{
+    return summarize(r, FSummarySpans.shape.subtreeEnd, FSummarySpans.whole, bars, box);
+}
+
+bool TQVTGanttTable::rowTreeShapeHolds(const TQVTTreeNode* root) const
+{
+    const SummarySpans& spans = FSummarySpans;
+    // The root is compared through the weak reference, so a new root at a freed one's address
+    // is not taken for it.
+    return spans.shapeFound && spans.shapeStamp == TreeStructureStamp() &&
+           spans.shape.subtreeEnd.size() == FRows.size() &&
+           (spans.shapeRooted ? root && spans.shapeRoot.lock().get() == root : !root);
+}
+
+void TQVTGanttTable::keepRowTreeShape()
+{
+    SummarySpans& spans = FSummarySpans;
+    const std::shared_ptr<TQVTTreeNode> root = taskTreeRoot(*this);
+    if (rowTreeShapeHolds(root.get()))
+        return;
+    spans.shapeStamp = TreeStructureStamp();
+    findRowTreeShape(root.get(), countRows(), spans.shape);
+    spans.shapeRoot = root;
+    spans.shapeRooted = root != nullptr;
+    spans.shapeFound = true;
 }
 
 void TQVTGanttTable::UpdateSummaryBars()
 {
+    keepRowTreeShape();
     // The storage of the last update is reused: fresh memory costs more than the work.
     SummarySpans& spans = FSummarySpans;
-    findRowTreeShape(*this, spans.shape);
-    const auto count = static_cast<std::size_t>(countRows());
+    // An update that stops half way (a bar that throws) must not leave spans that look current.
+    bool done = false;
+    const ScopeGuard forgetUnfinished([&spans, &done] {
+        if (!done)
+            spans.rows.clear();
+    });
+    const auto count = FRows.size();
     spans.rows.resize(count);
     spans.whole.resize(count);
-    // From the last row up, so that every child is done before its parent: linear in all.
-    for (int r = countRows() - 1; r >= 0; --r) {
-        prefetchRowsBefore(FRows, r);
-        spans.rows[static_cast<std::size_t>(r)] = FRows[static_cast<std::size_t>(r)].get();
-        summarizeRow(r);
+    spans.firstInput.resize(count + 1);
+    spans.boxes.resize(count);
+    spans.bars.clear();
+    // Rows, their bar lists and their bars lie scattered over the heap, and waiting for each in
+    // turn costs more than the work: the bars are collected in one walk over the rows and read
+    // in a second over the bars, each asking for its memory well before it is used. (The
+    // prefetches stay in loops that store something; a loop that only prefetches is dropped
+    // by the compiler.)
+    constexpr std::size_t RowsAhead = 64;
+    constexpr std::size_t ListsAhead = 32;
+    constexpr std::size_t BarsAhead = 32;
+    for (std::size_t r = 0; r < count; ++r) {
+        if (r + RowsAhead < count) {
+            const TQVTGanttRow* ahead = FRows[r + RowsAhead].get();
+            __builtin_prefetch(&ahead->FBarList);
+            __builtin_prefetch(&ahead->FPertBar);
+        }
+        if (r + ListsAhead < count)
+            __builtin_prefetch(FRows[r + ListsAhead]->FBarList.data());
+        const TQVTGanttRow& row = *FRows[r];
+        spans.rows[r] = &row;
+        spans.firstInput[r] = spans.bars.size();
+        for (const auto& bar : row.FBarList)
+            spans.bars.push_back(bar.get());
+        spans.boxes[r] = row.FPertBar.get();
     }
+    spans.firstInput[count] = spans.bars.size();
+    spans.inputs.resize(spans.bars.size());
+    for (std::size_t i = 0; i < spans.bars.size(); ++i) {
+        if (i + BarsAhead < spans.bars.size()) {
+            // A bar's class and its dates lie on different lines.
+            const TQVTGanttBar* ahead = spans.bars[i + BarsAhead];
+            __builtin_prefetch(ahead);
+            __builtin_prefetch(&ahead->FstartDate);
+        }
+        readForSummaryInto(*spans.bars[i], spans.inputs[i]);
+    }
+    // From the last row up, so that every child is done before its parent: linear in all.
+    const std::span<const SummaryInput> inputs(spans.inputs);
+    constexpr std::size_t BoxesAhead = 8;
+    for (std::size_t r = count; r-- > 0;) {
+        // A PERT box reads its row again: box and row are asked for ahead.
+        if (r >= BoxesAhead)
+            if (const TQVTPertBar* ahead = spans.boxes[r - BoxesAhead]) {
+                __builtin_prefetch(ahead);
+                __builtin_prefetch(&ahead->FstartDate);
+                __builtin_prefetch(spans.rows[r - BoxesAhead]);
+                __builtin_prefetch(&spans.rows[r - BoxesAhead]->FBarList);
+            }
+        summarize(static_cast<int>(r), spans.shape.subtreeEnd, spans.whole,
+                  inputs.subspan(spans.firstInput[r], spans.firstInput[r + 1] - spans.firstInput[r]), spans.boxes[r]);
+    }
+    done = true;
 }
 
 bool TQVTGanttTable::summarySpansFit() const
@@ -475,17 +584,28 @@ bool TQVTGanttTable::summarySpansFit() const
 
 void TQVTGanttTable::UpdateSummaryBarsOfRows(const std::vector<int>& rows)
 {
-    if (!summarySpansFit()) {
+    if (!summarySpansFit() || !rowTreeShapeHolds(taskTreeRoot(*this).get())) {
         UpdateSummaryBars();
         return;
     }
+    bool done = false;
+    const ScopeGuard forgetUnfinished([this, &done] {
+        if (!done)
+            FSummarySpans.rows.clear();
+    });
     // Up from each changed row until a span stays as it was: the rows above see no difference.
+    std::vector<SummaryInput> inputs;
     for (const int changed : rows)
         for (int r = changed; r >= 0 && r < countRows(); r = FSummarySpans.shape.parent[static_cast<std::size_t>(r)]) {
             const Span before = FSummarySpans.whole[static_cast<std::size_t>(r)];
-            if (summarizeRow(r) == before && r != changed)
+            const TQVTGanttRow& row = *FRows[static_cast<std::size_t>(r)];
+            inputs.clear();
+            for (const auto& bar : row.FBarList)
+                inputs.push_back(readForSummary(*bar));
+            if (summarizeRow(r, inputs, row.FPertBar.get()) == before && r != changed)
                 break;
         }
+    done = true;
 }
 
 void TQVTGanttTable::RecalculateEffective()

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,10 @@ class TQVTGanttBar;
 class TQVTGanttDocument;
 class TQVTGanttRow;
 class TQVTGanttTable;
+class TQVTPertBar;
 class TQVTPertBarSettings;
 class TQVTRessourceLabelSelector;
+class TQVTTreeNode;
 
 /// Lets the application paint a bar; clearing DefaultPaint skips the default painting.
 using TQVTDrawBarEvent = std::function<void(TQVTGanttBar* Bar, bool& DefaultPaint)>;
@@ -170,14 +173,17 @@ public:
     // Bars across rows.
     /// Sets every summary bar to the span of the summarizable bars of the rows below it in the
     /// task tree (0 to 0 when they have none), from the last row up; linear in rows and bars.
+    /// The tree's shape over the rows is kept between updates and found again only when the
+    /// tree changed (TreeStructureStamp), the document has another tree or the number of rows
+    /// changed.
     void UpdateSummaryBars();
     /// The same result after only the bars of rows changed since the last update: those rows
     /// and the rows above them in the tree are done again. The whole table is done instead
     /// when its rows or the task tree changed since (see invalidateRowStructure).
     void UpdateSummaryBarsOfRows(const std::vector<int>& rows);
-    /// To be called by whoever changes the order of the rows or the task tree: the next summary
-    /// update then covers the whole table. Changes made through the table's own functions and
-    /// operations call it already.
+    /// To be called by whoever changes the order of the rows: the next summary update then
+    /// covers the whole table. Changes made through the table's own functions and operations
+    /// call it already; changes of the task tree are noticed through its structure stamp.
     void invalidateRowStructure();
     /// Every row's RecalculateEffective, in order.
     void RecalculateEffective();
@@ -336,17 +342,43 @@ private:
     };
     const Geometry& geometry();
 
+    /// A bar as the summary update reads it: a summary bar, which takes the span of the rows
+    /// below its own, or else the span the bar adds to its row's work (0 to 0 for none).
+    struct SummaryInput {
+        TQVTGanttBar* summary = nullptr;
+        std::pair<TDateTime, TDateTime> span{0, 0};
+    };
     /// What the last summary update found: the rows it was made for, the task tree's shape over
     /// them, and per row the span of its summarizable bars and its subtree's.
     struct SummarySpans {
         std::vector<const TQVTGanttRow*> rows;
         RowTreeShape shape;
+        /// The shape holds while the document's tree has the root it was found in (none when
+        /// shapeRooted is false), the tree structure stamp is still shapeStamp and the table has
+        /// as many rows.
+        bool shapeFound = false;
+        bool shapeRooted = false;
+        std::weak_ptr<TQVTTreeNode> shapeRoot;
+        std::uint64_t shapeStamp = 0;
         std::vector<std::pair<TDateTime, TDateTime>> whole;
+        /// Scratch of the whole update, kept for its storage: the bars of all rows, row by row in
+        /// list order (row r's from firstInput[r] to firstInput[r + 1]), how they read, and
+        /// each row's PERT box.
+        std::vector<TQVTGanttBar*> bars;
+        std::vector<SummaryInput> inputs;
+        std::vector<std::size_t> firstInput;
+        std::vector<TQVTPertBar*> boxes;
     };
     /// Whether FSummarySpans still describes the rows as they are.
     bool summarySpansFit() const;
-    /// Sets the summary bars of row r to the span of its children and answers r's whole span.
-    std::pair<TDateTime, TDateTime> summarizeRow(int r);
+    /// Whether the kept task tree shape still describes the document's tree over the rows.
+    bool rowTreeShapeHolds(const TQVTTreeNode* root) const;
+    /// Finds the task tree's shape over the rows again, unless the kept one still holds.
+    void keepRowTreeShape();
+    static SummaryInput readForSummary(TQVTGanttBar& bar);
+    /// Sets the summary bars of row r (among its bars, read in list order) to the span of its
+    /// children, updates its PERT box and answers r's whole span.
+    std::pair<TDateTime, TDateTime> summarizeRow(int r, std::span<const SummaryInput> bars, TQVTPertBar* box);
     int tableStartY() const;
     /// FOrder := index for rows first..last.
     void renumber(int first, int last);

@@ -29,7 +29,7 @@ void keepEachNodeOnce(TQVTTreeNode& root)
     while (!stack.empty()) {
         TQVTTreeNode* node = stack.back();
         stack.pop_back();
-        std::erase_if(node->Fchildren, [&seen](const auto& child) {
+        node->Fchildren.eraseIf([&seen](const auto& child) {
             if (!child || seen.insert(child.get()).second)
                 return false;
             addlog("Tree: a node listed more than once keeps only its first place");
@@ -80,7 +80,7 @@ void TQVTTreeNode::doSave(const std::string& name, IQVTMedia& media, TQVTEntityF
         factory.saveChild(name, "row", FRow.get(), media);
     else
         media.setStrProperty(name, "row", EmptyRow);
-    factory.saveObjectList(name, "children", media, Fchildren);
+    factory.saveObjectList(name, "children", media, Fchildren.items());
     media.setBoolProperty(name, "collapsed", FCollapsed);
 }
 

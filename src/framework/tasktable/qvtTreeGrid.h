@@ -6,9 +6,14 @@
 #include "corvane/framework/tasktable/qvtTreeHeader.h"
 #include "corvane/platform/Colors.h"
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace corvane {
@@ -21,6 +26,127 @@ class TQVTTreeHeader;
 class TQVTTreeRow;
 class TQVTTreeRowSettings;
 class TQVTTreeRowsResizePane;
+class TQVTTreeNode;
+
+/// A process-wide count of changes to the structure of task trees: which nodes are whose
+/// children, in which order, and which nodes have rows. Whatever is derived from a tree's shape
+/// holds while the stamp it was derived under stands. The count never goes back.
+std::uint64_t TreeStructureStamp();
+/// Advances the stamp; the child lists and row references of the nodes call it on every change.
+void TreeStructureChanged();
+
+/// The children of a tree node. Read like a vector; changed only through the calls below, each
+/// of which advances the tree structure stamp, so no change of the tree can go unnoticed.
+class TreeNodeChildren {
+public:
+    using value_type = std::shared_ptr<TQVTTreeNode>;
+    using List = std::vector<value_type>;
+    using const_iterator = List::const_iterator;
+    using const_reverse_iterator = List::const_reverse_iterator;
+
+    TreeNodeChildren() = default;
+    TreeNodeChildren(const TreeNodeChildren&) = delete;
+    TreeNodeChildren& operator=(const TreeNodeChildren& other) { return *this = other.FItems; }
+    /// Replaces the whole list.
+    TreeNodeChildren& operator=(List items)
+    {
+        FItems = std::move(items);
+        TreeStructureChanged();
+        return *this;
+    }
+    TreeNodeChildren& operator=(std::initializer_list<value_type> items) { return *this = List(items); }
+
+    std::size_t size() const { return FItems.size(); }
+    bool empty() const { return FItems.empty(); }
+    const value_type& operator[](std::size_t i) const { return FItems[i]; }
+    const value_type& at(std::size_t i) const { return FItems.at(i); }
+    const value_type& front() const { return FItems.front(); }
+    const value_type& back() const { return FItems.back(); }
+    const_iterator begin() const { return FItems.begin(); }
+    const_iterator end() const { return FItems.end(); }
+    const_reverse_iterator rbegin() const { return FItems.rbegin(); }
+    const_reverse_iterator rend() const { return FItems.rend(); }
+    const List& items() const { return FItems; }
+    operator const List&() const { return FItems; }
+
+    void push_back(value_type node)
+    {
+        FItems.push_back(std::move(node));
+        TreeStructureChanged();
+    }
+    const_iterator insert(const_iterator at, value_type node)
+    {
+        const auto it = FItems.insert(at, std::move(node));
+        TreeStructureChanged();
+        return it;
+    }
+    const_iterator erase(const_iterator at)
+    {
+        const auto it = FItems.erase(at);
+        TreeStructureChanged();
+        return it;
+    }
+    void clear()
+    {
+        FItems.clear();
+        TreeStructureChanged();
+    }
+    /// Removes the children that match; answers how many.
+    template <class Predicate>
+    std::size_t eraseIf(Predicate matches)
+    {
+        const std::size_t erased = std::erase_if(FItems, matches);
+        if (erased > 0)
+            TreeStructureChanged();
+        return erased;
+    }
+    /// Requires both < size().
+    void swapItems(std::size_t i, std::size_t j)
+    {
+        std::swap(FItems[i], FItems[j]);
+        TreeStructureChanged();
+    }
+    /// Sorts stably; a list already in order is no change (a sorted column sorts again after
+    /// every edit).
+    template <class Less>
+    void stableSort(Less less)
+    {
+        if (std::is_sorted(FItems.begin(), FItems.end(), less))
+            return;
+        std::stable_sort(FItems.begin(), FItems.end(), less);
+        TreeStructureChanged();
+    }
+
+private:
+    List FItems;
+};
+
+/// The row of a tree node. Read like a shared_ptr; setting it advances the tree structure stamp,
+/// since the nodes that have rows are the rows of the tree.
+class TreeNodeRow {
+public:
+    TreeNodeRow() = default;
+    TreeNodeRow(const TreeNodeRow&) = default;
+    TreeNodeRow& operator=(const TreeNodeRow& other) { return *this = other.FRow; }
+    TreeNodeRow& operator=(std::shared_ptr<TQVTTreeRow> row)
+    {
+        FRow = std::move(row);
+        TreeStructureChanged();
+        return *this;
+    }
+    void reset() { *this = nullptr; }
+
+    TQVTTreeRow* get() const { return FRow.get(); }
+    TQVTTreeRow* operator->() const { return FRow.get(); }
+    TQVTTreeRow& operator*() const { return *FRow; }
+    explicit operator bool() const { return FRow != nullptr; }
+    const std::shared_ptr<TQVTTreeRow>& ptr() const { return FRow; }
+    operator const std::shared_ptr<TQVTTreeRow>&() const { return FRow; }
+    friend bool operator==(const TreeNodeRow& row, std::nullptr_t) { return !row.FRow; }
+
+private:
+    std::shared_ptr<TQVTTreeRow> FRow;
+};
 
 /// One node of the task tree; the invisible root has no row.
 ///
@@ -110,8 +236,8 @@ public:
     /// the rows end first.
     int findRow(int y);
 
-    std::shared_ptr<TQVTTreeRow> FRow;
-    std::vector<std::shared_ptr<TQVTTreeNode>> Fchildren;
+    TreeNodeRow FRow;
+    TreeNodeChildren Fchildren;
     bool FCollapsed = false;
     /// Number texts: the continuous "3." and the hierarchical "1.2.".
     std::string FNumberCont;

@@ -5,6 +5,7 @@
 #include "corvane/platform/DiagnosticLog.h"
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <unordered_set>
 #include <utility>
@@ -12,6 +13,9 @@
 namespace corvane {
 
 namespace {
+
+// Trees of several documents may change on several threads; the count only has to move.
+std::atomic<std::uint64_t> treeStructureChanges{0};
 
 // Visits node and every node below it in pre-order: visit(n, depth, position) with depth 0
 // and position 0 for node, position being the place among the parent's children.
@@ -83,6 +87,16 @@ bool sameNodes(const std::vector<std::shared_ptr<TQVTTreeNode>>& children,
 
 } // namespace
 
+std::uint64_t TreeStructureStamp()
+{
+    return treeStructureChanges.load(std::memory_order_relaxed);
+}
+
+void TreeStructureChanged()
+{
+    treeStructureChanges.fetch_add(1, std::memory_order_relaxed);
+}
+
 void followTreeOrder(TQVTTreeNode& anyNode)
 {
     TQVTTreeNode& root = topOf(anyNode);
@@ -121,7 +135,7 @@ void sortChildren(TQVTTreeNode& node, int column, TQVTSortOrder order)
     // Children are sorted before the walk reaches them, so each list is sorted once.
     preOrder(node, [&before](TQVTTreeNode& n, int, int) {
         if (n.Fchildren.size() > 1)
-            std::stable_sort(n.Fchildren.begin(), n.Fchildren.end(), before);
+            n.Fchildren.stableSort(before);
     });
 }
 
@@ -332,7 +346,7 @@ bool TQVTTreeNode::swapChildren(int i, int j)
 {
     if (i < 0 || j < 0 || i >= GetChildrenCount() || j >= GetChildrenCount())
         return false;
-    std::swap(Fchildren[static_cast<std::size_t>(i)], Fchildren[static_cast<std::size_t>(j)]);
+    Fchildren.swapItems(static_cast<std::size_t>(i), static_cast<std::size_t>(j));
     followTreeOrder(*this);
     return true;
 }

@@ -33,7 +33,7 @@ std::vector<Reference> referencesOf(const TQVTGanttObject& obj)
                 one("vertical pane", grid->FRowsResizePane), one("default row settings", grid->FDefaultRowSettings),
                 one("default col settings", grid->FDefaultColSettings)};
     if (const auto* node = dynamic_cast<const TQVTTreeNode*>(&obj))
-        return {one("row", node->FRow), many("children", node->Fchildren)};
+        return {one("row", node->FRow.ptr()), many("children", node->Fchildren.items())};
     if (const auto* row = dynamic_cast<const TQVTTreeRow*>(&obj))
         return {many("cells", row->FCells), one("settings", row->Fsettings)};
     if (const auto* header = dynamic_cast<const TQVTTreeHeader*>(&obj))

@@ -187,4 +187,63 @@ TEST_F(TreeModel, TheGridKeepsItsWidthColoursAndNumberingStyle)
     EXPECT_EQ(loaded->FTree->FUpperPaneColor, 0x02C56A31u);
 }
 
+TEST_F(TreeModel, EveryChangeOfTheTreesStructureAdvancesItsStamp)
+{
+    const auto advances = [](const auto& change) {
+        const std::uint64_t before = TreeStructureStamp();
+        change();
+        return TreeStructureStamp() != before;
+    };
+    const auto share = [](TQVTTreeNode& n) { return std::static_pointer_cast<TQVTTreeNode>(n.shared_from_this()); };
+    TQVTTreeNode& root = *grid().FRootNode;
+    TQVTTreeNode& a = node(0);
+    const auto extra = std::make_shared<TQVTTreeNode>();
+    const auto a2 = share(node(3));
+
+    // Through the node's own calls.
+    EXPECT_TRUE(advances([&] { a.addChild(extra, 0); }));
+    EXPECT_TRUE(advances([&] { a.deleteChild(extra.get()); }));
+    EXPECT_TRUE(advances([&] { root.repositionChild(a2, nullptr); }));
+    EXPECT_TRUE(advances([&] { root.swapChildren(0, 1); }));
+    EXPECT_TRUE(advances([&] { root.applyOrder({root.Fchildren[1], root.Fchildren[0], root.Fchildren[2]}); }));
+    // Rows without cells compare equal and keep their order: sorting them changes nothing.
+    EXPECT_FALSE(advances([&] { root.sort(0, sortAscending); }));
+    // Through the child list and the row directly.
+    TreeNodeChildren& children = extra->Fchildren;
+    EXPECT_TRUE(advances([&] { children.push_back(std::make_shared<TQVTTreeNode>()); }));
+    EXPECT_TRUE(advances([&] { children.insert(children.begin(), std::make_shared<TQVTTreeNode>()); }));
+    EXPECT_TRUE(advances([&] { children.swapItems(0, 1); }));
+    const auto byAddress = [](const auto& x, const auto& y) { return x.get() < y.get(); };
+    const auto byAddressDown = [](const auto& x, const auto& y) { return x.get() > y.get(); };
+    children.stableSort(byAddressDown);
+    EXPECT_TRUE(advances([&] { children.stableSort(byAddress); }));
+    EXPECT_FALSE(advances([&] { children.stableSort(byAddress); })) << "already in order";
+    EXPECT_TRUE(advances([&] { children.erase(children.begin()); }));
+    EXPECT_TRUE(advances([&] { children.eraseIf([](const auto&) { return true; }); }));
+    EXPECT_FALSE(advances([&] { children.eraseIf([](const auto&) { return true; }); })) << "nothing left to erase";
+    EXPECT_TRUE(advances([&] { children = {a2}; }));
+    EXPECT_TRUE(advances([&] { children = TreeNodeChildren::List{}; }));
+    EXPECT_TRUE(advances([&] { children = root.Fchildren; }));
+    EXPECT_TRUE(advances([&] { children.clear(); }));
+    EXPECT_TRUE(advances([&] { extra->FRow = std::make_shared<TQVTTreeRow>(); }));
+    EXPECT_TRUE(advances([&] { extra->FRow = a.FRow; }));
+    EXPECT_TRUE(advances([&] { extra->FRow.reset(); }));
+}
+
+TEST_F(TreeModel, RenumberingAndReadingTheTreeLeaveItsStampAlone)
+{
+    // Every row command renumbers: a stamp that moved with it would make every kept shape stale.
+    const std::uint64_t before = TreeStructureStamp();
+    grid().updateNodes();
+    std::vector<TQVTTreeRow*> rows;
+    grid().FRootNode->collectChildren(rows);
+    std::vector<TQVTTreeNode*> nodes;
+    grid().FRootNode->flatten(nodes);
+    node(0).setCollapsed(true);
+    node(0).setCollapsed(false);
+    EXPECT_EQ(grid().childrenCount(0), 3);
+    readFile(saveToFile(document));
+    EXPECT_EQ(TreeStructureStamp(), before);
+}
+
 } // namespace
