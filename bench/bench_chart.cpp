@@ -8,13 +8,16 @@
 #include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/chart/qvtSpecialBars.h"
 #include "corvane/framework/chart/qvtTaskBar.h"
+#include "corvane/framework/interaction/qvtDataSource.h"
 #include "corvane/framework/interaction/qvtUndoRedoStack.h"
 #include "corvane/framework/objects/qvtDataSourceIntf.h"
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
 #include "corvane/framework/tasktable/qvtTreeRow.h"
 #include "corvane/framework/time/qvtCalendar.h"
+#include "corvane/platform/Dialogs.h"
 
 #include "GroupedPlan.h"
+#include "PlanFiles.h"
 
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -46,6 +49,24 @@ void BM_UpdateSummaryBarsAfterATreeChange(benchmark::State& state)
     }
 }
 BENCHMARK(BM_UpdateSummaryBarsAfterATreeChange)->Arg(PlanRows)->Unit(benchmark::kMillisecond);
+
+// The same on the realistic plan of range(0) tasks (PlanFiles.h): a six-level tree, and every
+// row with a PERT box that follows its row's span.
+void BM_UpdateSummaryBarsOfRealisticPlan(benchmark::State& state)
+{
+    std::string why;
+    const std::string file = corvane::bench::planFile(static_cast<int>(state.range(0)), why);
+    if (file.empty()) {
+        state.SkipWithError(why.c_str());
+        return;
+    }
+    SetShowMessageHandler([](const std::string&) {});
+    TQVTDataSource source;
+    source.setStorage("file://" + file);
+    for (auto _ : state)
+        source.GetTable()->UpdateSummaryBars();
+}
+BENCHMARK(BM_UpdateSummaryBarsOfRealisticPlan)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
 // Row starts spread over the table, with the running sums cached.
 void BM_GetRowStartY(benchmark::State& state)

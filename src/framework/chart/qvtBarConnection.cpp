@@ -5,6 +5,7 @@
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtDocumentSetup.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/objects/qvtLoadedObject_p.h"
 #include "corvane/framework/pert/qvtCriticalPath.h"
 #include "corvane/framework/time/qvtCalendar.h"
 
@@ -68,7 +69,7 @@ void TQVTBarConnection::doSave(const std::string& name, IQVTMedia& media, TQVTEn
 std::shared_ptr<TQVTGanttObject> TQVTBarConnectionPersistence::doLoad(const std::string& name, IQVTMedia& media,
                                                                       TQVTEntityFactory& factory)
 {
-    auto connection = std::make_shared<TQVTBarConnection>();
+    auto connection = makeLoaded<TQVTBarConnection>(factory);
     connection->barFrom = loadChildAs<TQVTGanttBar>("from", media, factory, connection.get());
     connection->barTo = loadChildAs<TQVTGanttBar>("to", media, factory, connection.get());
     int type = 0;

@@ -6,6 +6,7 @@
 #include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/objects/qvtLoadedObject_p.h"
 #include "corvane/framework/pert/qvtPertBar.h"
 #include "corvane/framework/time/qvtBlockedDays_p.h"
 #include "corvane/platform/DiagnosticLog.h"
@@ -277,7 +278,7 @@ TRessourceInformation TQVTGanttRow::GetRessourceLabel(int i) const
 std::shared_ptr<TQVTGanttObject> TQVTGanttRowPersistence::doLoad(const std::string& name, IQVTMedia& media,
                                                                  TQVTEntityFactory& factory)
 {
-    auto row = std::make_shared<TQVTGanttRow>();
+    auto row = makeLoaded<TQVTGanttRow>(factory);
     int height = DefaultLoadedHeight;
     media.getIntProperty(name, "height", DefaultLoadedHeight, height);
     row->setHeight(height);

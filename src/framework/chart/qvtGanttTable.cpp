@@ -439,7 +439,7 @@ void readForSummaryInto(TQVTGanttBar& bar, Input& into)
 // answers the row's whole span.
 template <class Input>
 Span summarize(int r, const std::vector<int>& subtreeEnd, std::vector<Span>& whole, std::span<const Input> bars,
-               TQVTPertBar* box)
+               const TQVTGanttRow& row, TQVTPertBar* box)
 {
     const auto at = [](auto& list, int i) -> auto&
     {
@@ -459,8 +459,10 @@ Span summarize(int r, const std::vector<int>& subtreeEnd, std::vector<Span>& who
         } else {
             own = widened(own, bar.span);
         }
+    // The box belongs to the row that holds it: asking the box for its parent would cost a
+    // lookup per row.
     if (box)
-        box->UpdateRange();
+        box->UpdateRange(row);
     return at(whole, r) = widened(children, own);
 }
 
@@ -473,10 +475,10 @@ TQVTGanttTable::SummaryInput TQVTGanttTable::readForSummary(TQVTGanttBar& bar)
     return input;
 }
 
-std::pair<TDateTime, TDateTime> TQVTGanttTable::summarizeRow(int r, std::span<const SummaryInput> bars,
-                                                             TQVTPertBar* box)
+std::pair<TDateTime, TDateTime> TQVTGanttTable::summarizeRow(int r, std::span<const SummaryInput> bars)
 {
-    return summarize(r, FSummarySpans.shape.subtreeEnd, FSummarySpans.whole, bars, box);
+    const TQVTGanttRow& row = *FRows[static_cast<std::size_t>(r)];
+    return summarize(r, FSummarySpans.shape.subtreeEnd, FSummarySpans.whole, bars, row, row.FPertBar.get());
 }
 
 bool TQVTGanttTable::rowTreeShapeHolds(const TQVTTreeNode* root) const
@@ -566,7 +568,8 @@ void TQVTGanttTable::UpdateSummaryBars()
                 __builtin_prefetch(&spans.rows[r - BoxesAhead]->FBarList);
             }
         summarize(static_cast<int>(r), spans.shape.subtreeEnd, spans.whole,
-                  inputs.subspan(spans.firstInput[r], spans.firstInput[r + 1] - spans.firstInput[r]), spans.boxes[r]);
+                  inputs.subspan(spans.firstInput[r], spans.firstInput[r + 1] - spans.firstInput[r]), *spans.rows[r],
+                  spans.boxes[r]);
     }
     done = true;
 }
@@ -602,7 +605,7 @@ void TQVTGanttTable::UpdateSummaryBarsOfRows(const std::vector<int>& rows)
             inputs.clear();
             for (const auto& bar : row.FBarList)
                 inputs.push_back(readForSummary(*bar));
-            if (summarizeRow(r, inputs, row.FPertBar.get()) == before && r != changed)
+            if (summarizeRow(r, inputs) == before && r != changed)
                 break;
         }
     done = true;

@@ -378,7 +378,7 @@ private:
     static SummaryInput readForSummary(TQVTGanttBar& bar);
     /// Sets the summary bars of row r (among its bars, read in list order) to the span of its
     /// children, updates its PERT box and answers r's whole span.
-    std::pair<TDateTime, TDateTime> summarizeRow(int r, std::span<const SummaryInput> bars, TQVTPertBar* box);
+    std::pair<TDateTime, TDateTime> summarizeRow(int r, std::span<const SummaryInput> bars);
     int tableStartY() const;
     /// FOrder := index for rows first..last.
     void renumber(int first, int last);

@@ -9,6 +9,7 @@
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtDataSourceIntf.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/objects/qvtLoadedObject_p.h"
 #include "corvane/framework/rendering/qvtTextSettings.h"
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
 #include "corvane/framework/time/qvtCalendar.h"
@@ -182,9 +183,9 @@ void TQVTSummaryBar::doSave(const std::string& name, IQVTMedia& media, TQVTEntit
 }
 
 std::shared_ptr<TQVTGanttBar> TQVTSummaryBarPersistence::doLoadBar(const std::string& name, IQVTMedia& media,
-                                                                   TQVTEntityFactory&)
+                                                                   TQVTEntityFactory& factory)
 {
-    auto bar = std::make_shared<TQVTSummaryBar>();
+    auto bar = makeLoaded<TQVTSummaryBar>(factory);
     media.getBoolProperty(name, "read only", false, bar->FReadOnly);
     return bar;
 }
@@ -530,7 +531,7 @@ void TQVTImageBar::saveImageBar(const std::string& name, const char* typeID, IQV
 std::shared_ptr<TQVTGanttBar> TQVTImageBarPersistence::doLoadBar(const std::string& name, IQVTMedia& media,
                                                                  TQVTEntityFactory& factory)
 {
-    std::shared_ptr<TQVTImageBar> bar = createBar();
+    std::shared_ptr<TQVTImageBar> bar = createBar(factory);
     bar->FPictureResource = loadChildAs<TQVTPictureResource>("resource", media, factory, bar.get());
     bool transparent = true;
     media.getBoolProperty(name, "transparent", true, transparent);
@@ -542,9 +543,9 @@ std::shared_ptr<TQVTGanttBar> TQVTImageBarPersistence::doLoadBar(const std::stri
     return bar;
 }
 
-std::shared_ptr<TQVTImageBar> TQVTImageBarPersistence::createBar() const
+std::shared_ptr<TQVTImageBar> TQVTImageBarPersistence::createBar(TQVTEntityFactory& factory) const
 {
-    return std::make_shared<TQVTImageBar>();
+    return makeLoaded<TQVTImageBar>(factory);
 }
 
 std::unique_ptr<TQVTDrawer> TQVTMilestoneBar::makeDrawer() const
@@ -565,9 +566,9 @@ void TQVTMilestoneBar::doSave(const std::string& name, IQVTMedia& media, TQVTEnt
     saveImageBar(name, TypeID, media, factory);
 }
 
-std::shared_ptr<TQVTImageBar> TQVTMilestoneBarPersistence::createBar() const
+std::shared_ptr<TQVTImageBar> TQVTMilestoneBarPersistence::createBar(TQVTEntityFactory& factory) const
 {
-    return std::make_shared<TQVTMilestoneBar>();
+    return makeLoaded<TQVTMilestoneBar>(factory);
 }
 
 // Text bar
@@ -668,7 +669,7 @@ void TQVTTextBar::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFa
 std::shared_ptr<TQVTGanttBar> TQVTTextBarPersistence::doLoadBar(const std::string& name, IQVTMedia& media,
                                                                 TQVTEntityFactory& factory)
 {
-    auto bar = std::make_shared<TQVTTextBar>();
+    auto bar = makeLoaded<TQVTTextBar>(factory);
     bar->FSettings = loadChildAs<IQVTTextSettings>("settings", media, factory, bar.get());
     media.getStrProperty(name, "text", "", bar->FText);
     loadSpan(name, media, *bar);

@@ -191,7 +191,7 @@ class TQVTImageBarPersistence : public TQVTPersistenceOf<TQVTImageBar, TQVTGantt
 protected:
     std::shared_ptr<TQVTGanttBar> doLoadBar(const std::string& name, IQVTMedia& media,
                                             TQVTEntityFactory& factory) final;
-    virtual std::shared_ptr<TQVTImageBar> createBar() const;
+    virtual std::shared_ptr<TQVTImageBar> createBar(TQVTEntityFactory& factory) const;
 };
 
 /// Frames the picture and draws it stretched into the frame or at its natural size.
@@ -230,7 +230,7 @@ public:
 
 class TQVTMilestoneBarPersistence : public TQVTPersistenceOf<TQVTMilestoneBar, TQVTImageBarPersistence> {
 protected:
-    std::shared_ptr<TQVTImageBar> createBar() const override;
+    std::shared_ptr<TQVTImageBar> createBar(TQVTEntityFactory& factory) const override;
 };
 
 /// The picture at its natural size at the start date, centred in the row.

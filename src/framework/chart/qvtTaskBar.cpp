@@ -10,6 +10,7 @@
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtDataSourceIntf.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/objects/qvtLoadedObject_p.h"
 #include "corvane/framework/rendering/qvtCanvasVC.h"
 #include "corvane/framework/rendering/qvtVisualContext.h"
 #include "corvane/framework/time/qvtCalendar.h"
@@ -494,7 +495,7 @@ std::shared_ptr<TQVTGanttBar> TQVTTaskBarPersistence::doLoadBar(const std::strin
                                                                 TQVTEntityFactory& factory)
 {
     // No settings object of its own: one named by the file, else the document's.
-    auto bar = std::make_shared<TQVTTaskBar>();
+    auto bar = makeLoaded<TQVTTaskBar>(factory);
     bar->FSettings = loadChildAs<TQVTTaskBarSettings>("settings", media, factory, bar.get());
     bar->FstartDate = readReal(media, name, "start date", FirstDate, AfterLastDate - 1, 0);
     double end = 0;
@@ -783,7 +784,7 @@ void TQVTProgressBar::doSave(const std::string& name, IQVTMedia& media, TQVTEnti
 std::shared_ptr<TQVTGanttBar> TQVTProgressBarPersistence::doLoadBar(const std::string& name, IQVTMedia& media,
                                                                     TQVTEntityFactory& factory)
 {
-    auto bar = std::make_shared<TQVTProgressBar>();
+    auto bar = makeLoaded<TQVTProgressBar>(factory);
     bar->FSettings = loadChildAs<TQVTProgressBarSettings>("settings", media, factory, bar.get());
     bar->FstartDate = readReal(media, name, "start date", FirstDate, AfterLastDate - 1, 0);
     double end = 0;

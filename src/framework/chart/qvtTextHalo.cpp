@@ -3,6 +3,7 @@
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtDocumentSetup.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/objects/qvtLoadedObject_p.h"
 #include "corvane/framework/rendering/qvtVisualContext.h"
 
 #include <algorithm>
@@ -139,7 +140,7 @@ std::shared_ptr<TQVTGanttObject> TQVTTextHaloPersistence::doLoad(const std::stri
                                                                  TQVTEntityFactory& factory)
 {
     // No settings of its own until the file names some: most halos follow the document's.
-    auto halo = std::make_shared<TQVTTextHalo>(nullptr);
+    auto halo = makeLoaded<TQVTTextHalo>(factory, nullptr);
     media.getStrProperty(name, "text left", "", halo->TextLeft);
     media.getStrProperty(name, "text right", "", halo->TextRight);
     media.getStrProperty(name, "text top", "", halo->TextTop);

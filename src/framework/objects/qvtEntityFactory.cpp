@@ -4,6 +4,7 @@
 #include "corvane/framework/objects/qvtCommon.h"
 #include "corvane/platform/Dialogs.h"
 #include "corvane/platform/NameIndex_p.h"
+#include "corvane/platform/ObjectArena_p.h"
 #include "corvane/platform/ScopeGuard_p.h"
 #include "corvane/platform/TextStore_p.h"
 #include "corvane/platform/VectorState_p.h"
@@ -23,8 +24,13 @@ std::atomic<std::uint64_t> lastSaveMark{0};
 
 } // namespace
 
+// Reserved for the sections of the store at the start of a load: a million sections make a
+// list too large to grow by copying, and too large to take from the heap 4 KiB page by page.
+struct TQVTEntityFactory::LoadedList : std::vector<LoadedEntry, TLargeAllocator<LoadedEntry>> {};
+
 TQVTEntityFactory::TQVTEntityFactory()
-    : loadedIndex(std::make_unique<TNameIndex>()),
+    : loadedObjects(std::make_unique<LoadedList>()),
+      loadedIndex(std::make_unique<TNameIndex>()),
       loadedNames(std::make_unique<TTextStore>()),
       referenceBuffers(MaxLoadDepth + 1)
 {
@@ -37,9 +43,24 @@ TQVTEntityFactory::~TQVTEntityFactory()
 
 void TQVTEntityFactory::Flush()
 {
-    loadedObjects.clear();
+    // Swapped out rather than cleared, so that its room goes too.
+    LoadedList().swap(*loadedObjects);
     loadedIndex->Clear();
     loadedNames->Clear();
+    // The objects made so far keep their arena; the next document gets one of its own.
+    arena.reset();
+}
+
+void TQVTEntityFactory::ArenaRelease::operator()(TObjectArena* arena) const noexcept
+{
+    arena->Release();
+}
+
+TObjectArena& TQVTEntityFactory::loadArena()
+{
+    if (!arena)
+        arena.reset(TObjectArena::Create());
+    return *arena;
 }
 
 std::string& TQVTEntityFactory::referenceBuffer()
@@ -68,12 +89,15 @@ std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadObject(const std::string
         clearUpperVectorHalves();
         // Growing the index by rehashing would touch every entry again a few times.
         loadedIndex->Reserve(loadedIndex->Size() + media.sectionCount());
+        // A later top-level load without Flush grows the list by doubling instead.
+        if (loadedObjects->empty())
+            loadedObjects->reserve(media.sectionCount());
     }
     const std::uint32_t hash = hashNoCase(name);
     const std::size_t index = findLoaded(name, hash);
     if (index != TNameIndex::NotFound) {
         // Copied before any callback runs: a callback that loads may grow the list.
-        const LoadedEntry entry = loadedObjects[index];
+        const LoadedEntry entry = (*loadedObjects)[index];
         if (!entry.object) {
             ShowMessage("Warning! Circular reference. Involved object: " + name);
             report(TQVTReferenceEvent::Circular, context, name);
@@ -121,7 +145,7 @@ void TQVTEntityFactory::recordHeight(std::size_t index)
     // The last frame belongs to the section that has just loaded, the one before to its parent.
     assert(!childHeights.empty());
     const int height = childHeights.back() + 1;
-    loadedObjects[index].height = height;
+    (*loadedObjects)[index].height = height;
     if (childHeights.size() > 1) {
         int& parentHeight = childHeights[childHeights.size() - 2];
         parentHeight = std::max(parentHeight, height);
@@ -153,7 +177,7 @@ std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadNew(const std::string& n
     clearUpperVectorHalves();
     if (obj) {
         obj->setParent(parent);
-        loadedObjects[index].object = obj;
+        (*loadedObjects)[index].object = obj;
         recordHeight(index);
     }
     report(TQVTReferenceEvent::Leave, context, name, typeID, obj);
@@ -239,7 +263,7 @@ std::unique_ptr<TQVTPersistence> TQVTEntityFactory::createPersistence(const std:
 std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::getLoadedObject(const std::string& name) const
 {
     const std::size_t index = findLoaded(name);
-    return index == TNameIndex::NotFound ? nullptr : loadedObjects[index].object;
+    return index == TNameIndex::NotFound ? nullptr : (*loadedObjects)[index].object;
 }
 
 int TQVTEntityFactory::getObjectIndex(const std::string& name) const
@@ -251,7 +275,7 @@ int TQVTEntityFactory::getObjectIndex(const std::string& name) const
 // Stores match section names without regard to ASCII case, so the index of loaded sections does too.
 std::size_t TQVTEntityFactory::findLoaded(std::string_view name, std::uint32_t hash) const
 {
-    return loadedIndex->Find(name, hash, [this](std::size_t i) { return loadedObjects[i].name(); });
+    return loadedIndex->Find(name, hash, [this](std::size_t i) { return (*loadedObjects)[i].name(); });
 }
 
 std::size_t TQVTEntityFactory::findLoaded(std::string_view name) const
@@ -262,10 +286,10 @@ std::size_t TQVTEntityFactory::findLoaded(std::string_view name) const
 // Appends the entry of a section that starts loading; answers its position.
 std::size_t TQVTEntityFactory::addLoading(const std::string& name, std::uint32_t hash)
 {
-    const std::size_t index = loadedObjects.size();
+    const std::size_t index = loadedObjects->size();
     const std::string_view stored = loadedNames->Store(name);
-    loadedObjects.push_back(LoadedEntry{stored.data(), static_cast<std::uint32_t>(stored.size()), 1, nullptr});
-    loadedIndex->Insert(name, hash, index, [this](std::size_t i) { return loadedObjects[i].name(); });
+    loadedObjects->push_back(LoadedEntry{stored.data(), static_cast<std::uint32_t>(stored.size()), 1, nullptr});
+    loadedIndex->Insert(name, hash, index, [this](std::size_t i) { return (*loadedObjects)[i].name(); });
     updateAutoId(name);
     return index;
 }
@@ -274,7 +298,7 @@ void TQVTEntityFactory::objectLoaded(const std::string& name, std::shared_ptr<TQ
 {
     const std::uint32_t hash = hashNoCase(name);
     const std::size_t index = findLoaded(name, hash);
-    loadedObjects[index == TNameIndex::NotFound ? addLoading(name, hash) : index].object = std::move(obj);
+    (*loadedObjects)[index == TNameIndex::NotFound ? addLoading(name, hash) : index].object = std::move(obj);
 }
 
 void TQVTEntityFactory::startLoading(const std::string& name)
@@ -285,7 +309,7 @@ void TQVTEntityFactory::startLoading(const std::string& name)
 bool TQVTEntityFactory::stillLoading(const std::string& name) const
 {
     const std::size_t index = findLoaded(name);
-    return index != TNameIndex::NotFound && !loadedObjects[index].object;
+    return index != TNameIndex::NotFound && !(*loadedObjects)[index].object;
 }
 
 void TQVTEntityFactory::updateAutoId(const std::string& name)

@@ -3,7 +3,6 @@
 
 #include "corvane/framework/objects/qvtGanttObject.h"
 
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,6 +12,7 @@
 namespace corvane {
 
 class TNameIndex;
+class TObjectArena;
 class TTextStore;
 
 using TQVTObjectList = std::vector<std::shared_ptr<TQVTGanttObject>>;
@@ -104,6 +104,10 @@ public:
     /// it loads that section; it keeps its room from one load to the next.
     std::string& referenceBuffer();
 
+    /// Where loaders put the objects they make, close to the others of the same load; it lives
+    /// as long as the factory until Flush, and after that as long as any object made in it.
+    TObjectArena& loadArena();
+
     std::function<void(const TQVTReferenceEvent&)> OnReference;
 
 private:
@@ -134,11 +138,15 @@ private:
     std::size_t addLoading(const std::string& name, std::uint32_t hash);
 
     std::uint64_t nextAutoID = 0;
-    /// The objects are recorded, and kept alive, until Flush. A deque, so that a million
-    /// sections do not need the list twice while it grows.
-    std::deque<LoadedEntry> loadedObjects;
+    /// The objects are recorded, and kept alive, until Flush.
+    struct LoadedList;
+    std::unique_ptr<LoadedList> loadedObjects;
     std::unique_ptr<TNameIndex> loadedIndex; // names without regard to ASCII case -> first entry
     std::unique_ptr<TTextStore> loadedNames;
+    struct ArenaRelease {
+        void operator()(TObjectArena* arena) const noexcept;
+    };
+    std::unique_ptr<TObjectArena, ArenaRelease> arena;
     std::string typeIDBuffer;                  // of the section starting to load
     std::vector<std::string> referenceBuffers; // one per depth of loading
     ReferenceContext pendingReference;

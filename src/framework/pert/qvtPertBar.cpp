@@ -9,6 +9,7 @@
 #include "corvane/framework/chart/qvtTaskBar.h"
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/objects/qvtLoadedObject_p.h"
 #include "corvane/framework/pert/qvtPertBarDrawer.h"
 #include "corvane/framework/rendering/qvtTextArranger.h"
 #include "corvane/framework/rendering/qvtTextSettings.h"
@@ -202,7 +203,7 @@ void TQVTPertBarSection::doSave(const std::string& name, IQVTMedia& media, TQVTE
 std::shared_ptr<TQVTGanttObject> TQVTPertBarSectionPersistence::doLoad(const std::string& name, IQVTMedia& media,
                                                                        TQVTEntityFactory& factory)
 {
-    auto section = std::make_shared<TQVTPertBarSection>(TQVTPertBarSection::WithoutSettings{});
+    auto section = makeLoaded<TQVTPertBarSection>(factory, TQVTPertBarSection::WithoutSettings{});
     media.getStrProperty(name, "text", "", section->FText);
     // A file without settings keeps none: the section is painted with default ones.
     section->FSettings = loadChildAs<TQVTTextSettings>("settings", media, factory, section.get());
@@ -364,16 +365,19 @@ std::vector<TQVTPertBar*> TQVTPertBar::incomingConnections() const
 
 void TQVTPertBar::UpdateRange()
 {
-    const TQVTGanttRow* row = getParentRow();
-    if (!row)
-        return;
-    FstartDate = std::trunc(row->FindStartDate());
-    FendDate = inclusiveDay(row->FindEndDate());
-    FIsSummary = row->countBarsOfKind<TQVTSummaryBar>() > 0;
+    if (const TQVTGanttRow* row = getParentRow())
+        UpdateRange(*row);
+}
+
+void TQVTPertBar::UpdateRange(const TQVTGanttRow& row)
+{
+    FstartDate = std::trunc(row.FindStartDate());
+    FendDate = inclusiveDay(row.FindEndDate());
+    FIsSummary = row.countBarsOfKind<TQVTSummaryBar>() > 0;
     FProgress = 0;
     int taskBars = 0;
     long long progress = 0;
-    for (const auto& bar : row->FBarList) {
+    for (const auto& bar : row.FBarList) {
         auto* task = dynamic_cast<TQVTTaskBar*>(bar.get());
         if (!task)
             continue;
@@ -450,7 +454,7 @@ void TQVTPertBar::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFa
 std::shared_ptr<TQVTGanttBar> TQVTPertBarPersistence::doLoadBar(const std::string& name, IQVTMedia& media,
                                                                 TQVTEntityFactory& factory)
 {
-    auto bar = std::make_shared<TQVTPertBar>();
+    auto bar = makeLoaded<TQVTPertBar>(factory);
     int value = 0;
     media.getIntProperty(name, "x", 0, value);
     bar->Fx = std::clamp(value, -TQVTPertBar::MaxCoordinate, TQVTPertBar::MaxCoordinate);

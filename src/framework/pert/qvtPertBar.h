@@ -10,6 +10,8 @@
 
 namespace corvane {
 
+class TQVTGanttRow;
+
 class TQVTTextArranger;
 class TQVTTextSettings;
 
@@ -174,6 +176,8 @@ public:
     /// bars' values and their average progress. A row without task bars keeps the scheduling
     /// values and gets progress 0.
     void UpdateRange();
+    /// The same from the bars of row, the row that holds the box.
+    void UpdateRange(const TQVTGanttRow& row);
 
     TDateTime FESTime = 0;
     TDateTime FLFTime = 0;

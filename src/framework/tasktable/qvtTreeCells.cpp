@@ -4,6 +4,7 @@
 #include "corvane/framework/objects/qvtDataSourceIntf.h"
 #include "corvane/framework/objects/qvtDocumentSetup.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/objects/qvtLoadedObject_p.h"
 #include "corvane/framework/objects/qvtObjectEditor.h"
 #include "corvane/framework/rendering/qvtTextArranger.h"
 #include "corvane/framework/tasktable/qvtTreeCellTypes.h"
@@ -424,7 +425,7 @@ void TQVTCellEditOperation::changed()
 std::shared_ptr<TQVTGanttObject> TQVTTreeCellPersistence::doLoad(const std::string& name, IQVTMedia& media,
                                                                  TQVTEntityFactory& factory)
 {
-    auto cell = createCell();
+    auto cell = createCell(factory);
     cell->FRowSettings = loadChildAs<TQVTTreeRowSettings>("rowSettings", media, factory, cell.get());
     cell->FColSettings = loadChildAs<TQVTTreeColSettings>("colSettings", media, factory, cell.get());
     // The value may depend on the type (a date's text on its noTime).
@@ -433,9 +434,25 @@ std::shared_ptr<TQVTGanttObject> TQVTTreeCellPersistence::doLoad(const std::stri
     return cell;
 }
 
-std::shared_ptr<TQVTTreeCell> TQVTTreeCellPersistence::createCell() const
+std::shared_ptr<TQVTTreeCell> TQVTTreeCellPersistence::createCell(TQVTEntityFactory& factory) const
 {
-    return std::make_shared<TQVTTreeCell>();
+    return makeLoaded<TQVTTreeCell>(factory);
 }
+
+template <typename Cell>
+std::shared_ptr<TQVTTreeCell> TQVTTreeCellPersistenceFor<Cell>::createCell(TQVTEntityFactory& factory) const
+{
+    return makeLoaded<Cell>(factory);
+}
+
+template class TQVTTreeCellPersistenceFor<TQVTTreeSimpleTextCell>;
+template class TQVTTreeCellPersistenceFor<TQVTTreeMultilineTextCell>;
+template class TQVTTreeCellPersistenceFor<TQVTTreeDateTimeCell>;
+template class TQVTTreeCellPersistenceFor<TQVTTreeSpinCell>;
+template class TQVTTreeCellPersistenceFor<TQVTTreeCurrencyCell>;
+template class TQVTTreeCellPersistenceFor<TQVTTreeComboCell>;
+template class TQVTTreeCellPersistenceFor<TQVTTreeImageComboCell>;
+template class TQVTTreeCellPersistenceFor<TQVTTreeButtonEditCell>;
+template class TQVTTreeCellPersistenceFor<TQVTTreeAutoCell>;
 
 } // namespace corvane

@@ -295,13 +295,13 @@ public:
                                             TQVTEntityFactory& factory) override;
 
 protected:
-    virtual std::shared_ptr<TQVTTreeCell> createCell() const;
+    virtual std::shared_ptr<TQVTTreeCell> createCell(TQVTEntityFactory& factory) const;
 };
 
 template <typename Cell>
 class TQVTTreeCellPersistenceFor : public TQVTPersistenceOf<Cell, TQVTTreeCellPersistence> {
 protected:
-    std::shared_ptr<TQVTTreeCell> createCell() const override { return std::make_shared<Cell>(); }
+    std::shared_ptr<TQVTTreeCell> createCell(TQVTEntityFactory& factory) const override;
 };
 
 class TQVTTreeSimpleTextCellPersistence : public TQVTTreeCellPersistenceFor<TQVTTreeSimpleTextCell> {};

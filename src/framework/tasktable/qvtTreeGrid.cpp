@@ -3,6 +3,7 @@
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtDocumentSetup.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/objects/qvtLoadedObject_p.h"
 #include "corvane/framework/tasktable/qvtTreeCellTypes.h"
 #include "corvane/framework/tasktable/qvtTreeCells.h"
 #include "corvane/framework/tasktable/qvtTreeDrawers.h"
@@ -87,7 +88,7 @@ void TQVTTreeNode::doSave(const std::string& name, IQVTMedia& media, TQVTEntityF
 std::shared_ptr<TQVTGanttObject> TQVTTreeNodePersistence::doLoad(const std::string& name, IQVTMedia& media,
                                                                  TQVTEntityFactory& factory)
 {
-    auto node = std::make_shared<TQVTTreeNode>();
+    auto node = makeLoaded<TQVTTreeNode>(factory);
     std::string rowName;
     media.getStrProperty(name, "row", {}, rowName);
     // The root node's marker names no section: loading it would report a broken document.

@@ -3,6 +3,7 @@
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtDocumentSetup.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
+#include "corvane/framework/objects/qvtLoadedObject_p.h"
 #include "corvane/framework/tasktable/qvtTreeCells.h"
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
 #include "corvane/framework/tasktable/qvtTreeHeader.h"
@@ -80,7 +81,7 @@ void TQVTTreeRow::doSave(const std::string& name, IQVTMedia& media, TQVTEntityFa
 std::shared_ptr<TQVTGanttObject> TQVTTreeRowPersistence::doLoad(const std::string& name, IQVTMedia& media,
                                                                 TQVTEntityFactory& factory)
 {
-    auto row = std::make_shared<TQVTTreeRow>();
+    auto row = makeLoaded<TQVTTreeRow>(factory);
     row->FCells = factory.loadObjectListAs<TQVTTreeCell>(name, "cells", media, row.get());
     row->Fsettings = loadChildAs<TQVTTreeRowSettings>("settings", media, factory, row.get());
     return row;

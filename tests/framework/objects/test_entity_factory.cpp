@@ -316,3 +316,63 @@ TEST(Persistence, SaveWritesTheTypeIdentifierIntoItsSection)
     EXPECT_TRUE(target.getStrProperty("S", "typeID", "", typeID));
     EXPECT_EQ(typeID, "Text Settings");
 }
+
+// Loaded objects share room that the factory hands out per load: a document must outlive the
+// factory that loaded it, and each load's objects must go with the last of them, in any order.
+TEST(EntityFactory, LoadedDocumentsOutliveTheirFactoryAndAreFreedOneByOne)
+{
+    ScratchDir dir;
+    const std::string file = dir.file("doc.ini");
+    corvane::test::writeFile(file, "[root]\ntypeID=Tree Node\nchildren#count=2\nchildren#0=A\nchildren#1=B\n"
+                                   "[A]\ntypeID=Tree Node\nrow=R\n[B]\ntypeID=Tree Node\nrow=R\n"
+                                   "[R]\ntypeID=Tree Row\nsettings=S\ncells#count=1\ncells#0=C\n"
+                                   "[C]\ntypeID=Tree Simple Text Cell\ntext=a text longer than a short string\n"
+                                   "[S]\ntypeID=Tree Row Settings\n");
+    const auto save = [&](TQVTGanttObject* obj, const std::string& name) {
+        TQVTINIFIle target(dir.file(name));
+        TQVTEntityFactory saver;
+        saver.saveObject("root", target, obj);
+        target.flush();
+        return corvane::test::readFile(dir.file(name));
+    };
+    std::shared_ptr<TQVTGanttObject> first;
+    std::shared_ptr<TQVTGanttObject> second;
+    std::weak_ptr<TQVTGanttObject> shared;
+    {
+        TQVTINIFIle media(file);
+        TQVTEntityFactory factory;
+        first = factory.loadObject("root", media, nullptr);
+        shared = factory.getLoadedObject("R");
+        factory.Flush();
+        second = factory.loadObject("root", media, nullptr);
+    }
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    const std::string saved = save(first.get(), "first.ini");
+    EXPECT_NE(saved.find("text=a text longer than a short string"), std::string::npos);
+    first.reset();
+    EXPECT_TRUE(shared.expired());
+    EXPECT_EQ(save(second.get(), "second.ini"), saved);
+}
+
+// The list of loaded sections is reserved for the sections of the store; references to
+// sections it lacks add entries past that, and earlier entries must stay as they were.
+TEST(EntityFactory, ReferencesToMissingSectionsDoNotDisturbTheLoadedOnes)
+{
+    std::string text = "[N]\ntypeID=Tree Node\nchildren#count=3001\n";
+    for (int i = 0; i < 3000; ++i)
+        text += "children#" + std::to_string(i) + "=" + (i % 3 == 0 ? "A" : "Missing " + std::to_string(i)) + "\n";
+    text += "children#3000=a\n[A]\ntypeID=Tree Node\nrow=R\n[R]\ntypeID=Tree Row\n";
+    Document doc(text);
+    Capture capture;
+    const auto root = doc.load("N");
+    ASSERT_NE(root, nullptr);
+    const auto a = doc.factory.getLoadedObject("A");
+    ASSERT_NE(a, nullptr);
+    EXPECT_NE(doc.factory.getLoadedObject("R"), nullptr);
+    EXPECT_TRUE(doc.factory.stillLoading("Missing 2999"));
+    EXPECT_EQ(doc.factory.getObjectIndex("N"), 0);
+    std::vector<std::string> tail(capture.messages.end() - 2, capture.messages.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"Warning: Unknown type idMISSING", "Error loading Missing 2999"}));
+    EXPECT_EQ(capture.messages.size(), 2u * 2000) << "only the missing sections are reported";
+}

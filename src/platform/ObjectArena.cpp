@@ -1,0 +1,67 @@
+#include "corvane/platform/ObjectArena_p.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#define CORVANE_POISON(address, size) ASAN_POISON_MEMORY_REGION(address, size)
+#define CORVANE_UNPOISON(address, size) ASAN_UNPOISON_MEMORY_REGION(address, size)
+#else
+#define CORVANE_POISON(address, size) ((void)(address), (void)(size))
+#define CORVANE_UNPOISON(address, size) ((void)(address), (void)(size))
+#endif
+
+namespace corvane {
+
+namespace {
+
+// A small document stays in one small block; a large one takes blocks of huge pages.
+constexpr std::size_t MinBlockSize = 64 * 1024;
+constexpr std::size_t MaxBlockSize = 16 * 1024 * 1024;
+
+} // namespace
+
+TObjectArena::~TObjectArena()
+{
+    // Memory that goes back to the system must not stay marked for the address checker.
+    for (const TLargeBuffer& block : FBlocks)
+        CORVANE_UNPOISON(block.Data(), block.Size());
+}
+
+void* TObjectArena::Allocate(std::size_t bytes, std::size_t alignment)
+{
+    // Blocks start aligned to MaxAlignment, so padding the present position is enough.
+    const std::size_t padding = (alignment - reinterpret_cast<std::uintptr_t>(FFree) % alignment) % alignment;
+    const std::size_t size = std::max<std::size_t>(bytes, 1);
+    if (padding + size > FFreeSize) {
+        const std::size_t next = std::min(FBlockSize == 0 ? MinBlockSize : FBlockSize * 2, MaxBlockSize);
+        if (size > next / 4) {
+            // A piece larger than a quarter block gets a block of its own, and the current
+            // block goes on being filled.
+            FUsed += size;
+            return FBlocks.emplace_back(size).Data();
+        }
+        FBlockSize = next;
+        TLargeBuffer& block = FBlocks.emplace_back(FBlockSize);
+        CORVANE_POISON(block.Data(), block.Size());
+        FFree = block.Data();
+        FFreeSize = block.Size();
+    } else {
+        FFree += padding;
+        FFreeSize -= padding;
+    }
+    char* piece = FFree;
+    FFree += size;
+    FFreeSize -= size;
+    FUsed += size;
+    CORVANE_UNPOISON(piece, size);
+    return piece;
+}
+
+void TObjectArena::Discard(void* piece, std::size_t bytes) noexcept
+{
+    CORVANE_POISON(piece, bytes);
+}
+
+} // namespace corvane
