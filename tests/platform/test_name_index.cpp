@@ -10,6 +10,15 @@
 namespace corvane {
 namespace {
 
+// prefix 0, prefix 1, ... as the names of an index's items.
+std::vector<std::string> numberedNames(const std::string& prefix, int count)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i)
+        names.push_back(prefix + std::to_string(i));
+    return names;
+}
+
 TEST(NameIndex, NamesMatchWithoutCaseAndHashAlike)
 {
     EXPECT_TRUE(equalNoCase("Default Tree Row Settings", "default TREE row settings"));
@@ -27,9 +36,7 @@ TEST(NameIndex, NamesMatchWithoutCaseAndHashAlike)
 // Erasing moves later entries of a probe run back; every name left must still be found.
 TEST(NameIndex, AgreesWithASetUnderRandomInsertsAndErasures)
 {
-    std::vector<std::string> names;
-    for (int i = 0; i < 3000; ++i)
-        names.push_back("Name " + std::to_string(i));
+    const std::vector<std::string> names = numberedNames("Name ", 3000);
     const auto nameAt = [&names](std::size_t i) { return std::string_view(names[i]); };
     TNameIndex index;
     index.Reserve(100);
@@ -52,9 +59,7 @@ TEST(NameIndex, AgreesWithASetUnderRandomInsertsAndErasures)
 // An index reserved for a document of millions of names lies in memory of another kind.
 TEST(NameIndex, AnIndexForMillionsOfNamesAnswersLikeASmallOne)
 {
-    std::vector<std::string> names;
-    for (int i = 0; i < 500000; ++i)
-        names.push_back("Bar " + std::to_string(i));
+    const std::vector<std::string> names = numberedNames("Bar ", 500000);
     const auto nameAt = [&names](std::size_t i) { return std::string_view(names[i]); };
     TNameIndex index;
     index.Reserve(3000000);
