@@ -435,11 +435,11 @@ void readForSummaryInto(TQVTGanttBar& bar, Input& into)
 }
 
 // Sets the summary bars among a row's bars to the span of its children (the next rows up to
-// its subtree's end, jumping over their subtrees), updates its PERT box, and stores and
-// answers the row's whole span.
+// its subtree's end, jumping over their subtrees), updates its PERT box from what was gathered
+// from the row's bars, and stores and answers the row's whole span.
 template <class Input>
 Span summarize(int r, const std::vector<int>& subtreeEnd, std::vector<Span>& whole, std::span<const Input> bars,
-               const TQVTGanttRow& row, TQVTPertBar* box)
+               TQVTPertBar* box, const TQVTPertRangeInput& boxInput)
 {
     const auto at = [](auto& list, int i) -> auto&
     {
@@ -451,18 +451,20 @@ Span summarize(int r, const std::vector<int>& subtreeEnd, std::vector<Span>& who
         children = widened(children, at(whole, child));
     // Its summary bars take the span of the rows below; its other summarizable bars widen it.
     Span own{0, 0};
+    // The box spans the row's summarizable bars, the summary bars with their new dates.
+    Span boxSpan{0, 0};
     for (const Input& bar : bars)
         if (bar.summary) {
             bar.summary->FstartDate = children.first;
             bar.summary->FendDate = children.second;
             static_cast<TQVTSummaryBar&>(*bar.summary).FEndRow = at(subtreeEnd, r);
+            if (box && bar.summary->isSummarizable())
+                boxSpan = widened(boxSpan, children);
         } else {
             own = widened(own, bar.span);
         }
-    // The box belongs to the row that holds it: asking the box for its parent would cost a
-    // lookup per row.
     if (box)
-        box->UpdateRange(row);
+        box->UpdateRange(widened(boxSpan, own).first, widened(boxSpan, own).second, boxInput);
     return at(whole, r) = widened(children, own);
 }
 
@@ -478,7 +480,11 @@ TQVTGanttTable::SummaryInput TQVTGanttTable::readForSummary(TQVTGanttBar& bar)
 std::pair<TDateTime, TDateTime> TQVTGanttTable::summarizeRow(int r, std::span<const SummaryInput> bars)
 {
     const TQVTGanttRow& row = *FRows[static_cast<std::size_t>(r)];
-    return summarize(r, FSummarySpans.shape.subtreeEnd, FSummarySpans.whole, bars, row, row.FPertBar.get());
+    TQVTPertRangeInput boxInput;
+    if (row.FPertBar)
+        for (const auto& bar : row.FBarList)
+            boxInput.add(*bar);
+    return summarize(r, FSummarySpans.shape.subtreeEnd, FSummarySpans.whole, bars, row.FPertBar.get(), boxInput);
 }
 
 bool TQVTGanttTable::rowTreeShapeHolds(const TQVTTreeNode* root) const
@@ -546,30 +552,36 @@ void TQVTGanttTable::UpdateSummaryBars()
     }
     spans.firstInput[count] = spans.bars.size();
     spans.inputs.resize(spans.bars.size());
-    for (std::size_t i = 0; i < spans.bars.size(); ++i) {
-        if (i + BarsAhead < spans.bars.size()) {
-            // A bar's class and its dates lie on different lines.
-            const TQVTGanttBar* ahead = spans.bars[i + BarsAhead];
-            __builtin_prefetch(ahead);
-            __builtin_prefetch(&ahead->FstartDate);
+    // What the PERT boxes need is gathered while the bars are at hand.
+    spans.boxInputs.resize(count);
+    for (std::size_t r = 0; r < count; ++r) {
+        TQVTPertRangeInput* boxInput = spans.boxes[r] ? &spans.boxInputs[r] : nullptr;
+        if (boxInput)
+            *boxInput = {};
+        for (std::size_t i = spans.firstInput[r]; i < spans.firstInput[r + 1]; ++i) {
+            if (i + BarsAhead < spans.bars.size()) {
+                // A bar's class and its dates lie on different lines.
+                const TQVTGanttBar* ahead = spans.bars[i + BarsAhead];
+                __builtin_prefetch(ahead);
+                __builtin_prefetch(&ahead->FstartDate);
+            }
+            readForSummaryInto(*spans.bars[i], spans.inputs[i]);
+            if (boxInput)
+                boxInput->add(*spans.bars[i]);
         }
-        readForSummaryInto(*spans.bars[i], spans.inputs[i]);
     }
     // From the last row up, so that every child is done before its parent: linear in all.
     const std::span<const SummaryInput> inputs(spans.inputs);
     constexpr std::size_t BoxesAhead = 8;
     for (std::size_t r = count; r-- > 0;) {
-        // A PERT box reads its row again: box and row are asked for ahead.
         if (r >= BoxesAhead)
             if (const TQVTPertBar* ahead = spans.boxes[r - BoxesAhead]) {
                 __builtin_prefetch(ahead);
                 __builtin_prefetch(&ahead->FstartDate);
-                __builtin_prefetch(spans.rows[r - BoxesAhead]);
-                __builtin_prefetch(&spans.rows[r - BoxesAhead]->FBarList);
             }
         summarize(static_cast<int>(r), spans.shape.subtreeEnd, spans.whole,
-                  inputs.subspan(spans.firstInput[r], spans.firstInput[r + 1] - spans.firstInput[r]), *spans.rows[r],
-                  spans.boxes[r]);
+                  inputs.subspan(spans.firstInput[r], spans.firstInput[r + 1] - spans.firstInput[r]), spans.boxes[r],
+                  spans.boxInputs[r]);
     }
     done = true;
 }

@@ -25,6 +25,7 @@ class TQVTGanttDocument;
 class TQVTGanttRow;
 class TQVTGanttTable;
 class TQVTPertBar;
+class TQVTPertRangeInput;
 class TQVTPertBarSettings;
 class TQVTRessourceLabelSelector;
 class TQVTTreeNode;
@@ -368,6 +369,7 @@ private:
         std::vector<SummaryInput> inputs;
         std::vector<std::size_t> firstInput;
         std::vector<TQVTPertBar*> boxes;
+        std::vector<TQVTPertRangeInput> boxInputs;
     };
     /// Whether FSummarySpans still describes the rows as they are.
     bool summarySpansFit() const;

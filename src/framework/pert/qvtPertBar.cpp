@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <typeinfo>
 
 namespace corvane {
 
@@ -371,45 +372,68 @@ void TQVTPertBar::UpdateRange()
 
 void TQVTPertBar::UpdateRange(const TQVTGanttRow& row)
 {
-    FstartDate = std::trunc(row.FindStartDate());
-    FendDate = inclusiveDay(row.FindEndDate());
-    FIsSummary = row.countBarsOfKind<TQVTSummaryBar>() > 0;
-    FProgress = 0;
-    int taskBars = 0;
-    long long progress = 0;
-    for (const auto& bar : row.FBarList) {
-        auto* task = dynamic_cast<TQVTTaskBar*>(bar.get());
-        if (!task)
-            continue;
-        // Asked first: deriving the working length drops the end cache, which getEndDate fills.
-        const double working = task->getEffectiveDuration();
-        const TDateTime duration = task->getEndDate() - task->getStartDate();
-        const TDateTime lateStart = task->FLFTime - duration;
-        const TDateTime earlyFinish = task->FESTime + duration;
-        if (taskBars++ == 0) {
-            FLSTime = lateStart;
-            FESTime = task->FESTime;
-            FLFTime = task->FLFTime;
-            FEFTime = earlyFinish;
-            FLBTime = FGBTime = 0;
-            FEffectiveDuration = 0;
-        }
-        progress += task->FProgress;
-        FLSTime = std::min(FLSTime, lateStart);
-        FESTime = std::min(FESTime, task->FESTime);
-        FLFTime = std::max(FLFTime, task->FLFTime);
-        FEFTime = std::max(FEFTime, earlyFinish);
-        FLBTime += task->FLBTime;
-        FGBTime += task->FGBTime;
-        FEffectiveDuration += working;
+    TQVTPertRangeInput input;
+    for (const auto& bar : row.FBarList)
+        input.add(*bar);
+    UpdateRange(row.FindStartDate(), row.FindEndDate(), input);
+}
+
+void TQVTPertRangeInput::add(TQVTGanttBar& bar)
+{
+    // The two common classes are told apart without a dynamic cast; comparing the class
+    // records' addresses never confuses two classes.
+    if (&typeid(bar) == &typeid(TQVTTaskBar)) {
+        addTask(static_cast<TQVTTaskBar&>(bar));
+    } else if (&typeid(bar) == &typeid(TQVTSummaryBar)) {
+        FHasSummaryBar = true;
+    } else {
+        FHasSummaryBar = FHasSummaryBar || dynamic_cast<TQVTSummaryBar*>(&bar);
+        if (auto* task = dynamic_cast<TQVTTaskBar*>(&bar))
+            addTask(*task);
     }
-    FHasTaskBar = taskBars > 0;
+}
+
+void TQVTPertRangeInput::addTask(TQVTTaskBar& task)
+{
+    // Asked first: deriving the working length drops the end cache, which getEndDate fills.
+    const double working = task.getEffectiveDuration();
+    const TDateTime duration = task.getEndDate() - task.getStartDate();
+    const TDateTime lateStart = task.FLFTime - duration;
+    const TDateTime earlyFinish = task.FESTime + duration;
+    if (FTaskBars++ == 0) {
+        FLSTime = lateStart;
+        FESTime = task.FESTime;
+        FLFTime = task.FLFTime;
+        FEFTime = earlyFinish;
+    }
+    FProgressSum += task.FProgress;
+    FLSTime = std::min(FLSTime, lateStart);
+    FESTime = std::min(FESTime, task.FESTime);
+    FLFTime = std::max(FLFTime, task.FLFTime);
+    FEFTime = std::max(FEFTime, earlyFinish);
+    FLBTime += task.FLBTime;
+    FGBTime += task.FGBTime;
+    FEffectiveDuration += working;
+}
+
+void TQVTPertBar::UpdateRange(TDateTime start, TDateTime end, const TQVTPertRangeInput& input)
+{
+    FstartDate = std::trunc(start);
+    FendDate = inclusiveDay(end);
+    FIsSummary = input.FHasSummaryBar;
+    FProgress = 0;
+    FHasTaskBar = input.FTaskBars > 0;
     if (!FHasTaskBar)
         return;
-    FLFTime = previousDayAtMidnight(FLFTime);
-    FEFTime = previousDayAtMidnight(FEFTime);
-    if (progress > 0)
-        FProgress = static_cast<int>(progress / taskBars);
+    FLSTime = input.FLSTime;
+    FESTime = input.FESTime;
+    FLFTime = previousDayAtMidnight(input.FLFTime);
+    FEFTime = previousDayAtMidnight(input.FEFTime);
+    FLBTime = input.FLBTime;
+    FGBTime = input.FGBTime;
+    FEffectiveDuration = input.FEffectiveDuration;
+    if (input.FProgressSum > 0)
+        FProgress = static_cast<int>(input.FProgressSum / input.FTaskBars);
 }
 
 void TQVTPertBar::GetPublishedProperties(TQVTPublishedProperties& props)

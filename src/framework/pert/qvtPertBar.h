@@ -11,6 +11,7 @@
 namespace corvane {
 
 class TQVTGanttRow;
+class TQVTTaskBar;
 
 class TQVTTextArranger;
 class TQVTTextSettings;
@@ -116,6 +117,29 @@ public:
     TColor FFrameColor = 0;
 };
 
+/// What a PERT box takes from the bars of its row besides its dates, gathered bar by bar, so
+/// that whoever reads a row's bars anyway can update its box without reading them again.
+class TQVTPertRangeInput {
+public:
+    /// Takes in one bar of the row.
+    void add(TQVTGanttBar& bar);
+
+private:
+    friend class TQVTPertBar;
+    void addTask(TQVTTaskBar& task);
+
+    bool FHasSummaryBar = false;
+    int FTaskBars = 0;
+    long long FProgressSum = 0;
+    TDateTime FESTime = 0;
+    TDateTime FLFTime = 0;
+    TDateTime FLSTime = 0;
+    TDateTime FEFTime = 0;
+    TDateTime FLBTime = 0;
+    TDateTime FGBTime = 0;
+    double FEffectiveDuration = 0;
+};
+
 /// The box that stands for one task row in the PERT chart. Its position is a point of the PERT
 /// plane; its dates and scheduling values follow the task bars of its row (UpdateRange).
 class TQVTPertBar : public TQVTGanttBar {
@@ -178,6 +202,9 @@ public:
     void UpdateRange();
     /// The same from the bars of row, the row that holds the box.
     void UpdateRange(const TQVTGanttRow& row);
+    /// The same from what was gathered from the row's bars; start and end are the earliest
+    /// start and the latest end of its summarizable bars (0 for none).
+    void UpdateRange(TDateTime start, TDateTime end, const TQVTPertRangeInput& input);
 
     TDateTime FESTime = 0;
     TDateTime FLFTime = 0;

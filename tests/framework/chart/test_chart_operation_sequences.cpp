@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 #include <random>
+#include <sstream>
 #include <unordered_set>
 
 using namespace corvane;
@@ -36,13 +37,13 @@ protected:
         }
         for (int i = 0; i < count; ++i) {
             const bool group = i + 1 < count && rows[i + 1].level > rows[i].level;
+            rows[i].pertBox = chance(0.4);
             if (group) {
                 rows[i].bars.push_back(std::make_shared<TQVTSummaryBar>());
                 continue;
             }
             for (int b = pick(0, 3); b > 0; --b)
                 rows[i].bars.push_back(randomBar());
-            rows[i].pertBox = chance(0.4);
         }
         build(rows);
         table().FSummaryBarConnectable = true;
@@ -189,6 +190,23 @@ protected:
         const std::string now = describe();
         table().UpdateSummaryBars();
         ASSERT_EQ(describe(), now) << "summary bars out of date";
+        // The whole update gives each box what its row alone gives it.
+        for (int i = 0; i < table().countRows(); ++i)
+            if (TQVTPertBar* box = row(i).FPertBar.get()) {
+                const std::string whole = boxValues(*box);
+                box->UpdateRange(row(i));
+                ASSERT_EQ(boxValues(*box), whole) << "the box of row " << i;
+            }
+    }
+
+    static std::string boxValues(const TQVTPertBar& box)
+    {
+        std::ostringstream out;
+        out.precision(17);
+        out << box.FstartDate << ' ' << box.FendDate << ' ' << box.FIsSummary << ' ' << box.FHasTaskBar << ' '
+            << box.FProgress << ' ' << box.FESTime << ' ' << box.FLFTime << ' ' << box.FLSTime << ' ' << box.FEFTime
+            << ' ' << box.FLBTime << ' ' << box.FGBTime << ' ' << box.FEffectiveDuration;
+        return out.str();
     }
 
     void run(unsigned seed, int steps)
