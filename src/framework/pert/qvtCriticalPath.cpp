@@ -440,10 +440,18 @@ struct Written {
     double localBuffer = 0;
 };
 
-Graph buildGraph(int nodes, const std::vector<Precedence>& precedences, const std::vector<char>& alive,
-                 const std::vector<BarSpan>& times)
+// Storage of a run that the next run reuses: fresh memory of this size costs more in page
+// faults than the work done in it.
+struct Scratch {
+    std::vector<Precedence> precedences;
+    std::vector<int> first;
+    std::vector<int> seenFrom;
+    std::vector<int> reversedOrder;
+};
+
+void buildGraph(int nodes, const std::vector<Precedence>& precedences, const std::vector<char>& alive,
+                const std::vector<BarSpan>& times, Graph& g, Scratch& scratch)
 {
-    Graph g;
     g.first.assign(static_cast<std::size_t>(nodes) + 1, 0);
     for (int i = 0; 2 * i < nodes; ++i)
         if (alive[static_cast<std::size_t>(i)])
@@ -453,7 +461,8 @@ Graph buildGraph(int nodes, const std::vector<Precedence>& precedences, const st
     for (std::size_t v = 0; v < static_cast<std::size_t>(nodes); ++v)
         g.first[v + 1] += g.first[v];
     g.edges.resize(static_cast<std::size_t>(g.first.back()));
-    std::vector<int> fill(g.first.begin(), g.first.end() - 1);
+    std::vector<int>& fill = scratch.first;
+    fill.assign(g.first.begin(), g.first.end() - 1);
     for (int i = 0; 2 * i < nodes; ++i) {
         const auto ui = static_cast<std::size_t>(i);
         if (alive[ui])
@@ -463,18 +472,18 @@ Graph buildGraph(int nodes, const std::vector<Precedence>& precedences, const st
         g.edges[static_cast<std::size_t>(fill[static_cast<std::size_t>(p.originNode())]++)] =
             Edge{p.targetNode(), p.workingDays ? EdgeKind::WorkingDays : EdgeKind::CalendarDays,
                  static_cast<double>(p.distance)};
-    return g;
 }
 
 // Kahn's topological order of the nodes of live bars; shorter than their number when the graph
 // has a cycle. It depends on the edges alone, not on their lengths.
-std::vector<int> topologicalOrder(const Graph& g, const std::vector<char>& alive)
+void topologicalOrder(const Graph& g, const std::vector<char>& alive, std::vector<int>& order, Scratch& scratch)
 {
     const std::size_t nodes = g.first.size() - 1;
-    std::vector<int> pending(nodes, 0);
+    std::vector<int>& pending = scratch.first;
+    pending.assign(nodes, 0);
     for (const Edge& e : g.edges)
         ++pending[static_cast<std::size_t>(e.to)];
-    std::vector<int> order;
+    order.clear();
     order.reserve(nodes);
     for (std::size_t v = 0; v < nodes; ++v)
         if (alive[v / 2] && pending[v] == 0)
@@ -487,7 +496,6 @@ std::vector<int> topologicalOrder(const Graph& g, const std::vector<char>& alive
                 order.push_back(to);
         }
     }
-    return order;
 }
 
 // The nodes that lie on a cycle: members of strongly connected components of more than one
@@ -627,15 +635,17 @@ void gatherBars(const std::vector<std::shared_ptr<TQVTGanttRow>>& rows, std::vec
     }
 }
 
-// Precedences: the first connection of each ordered pair of task bars of the table, grouped
-// by origin bar and otherwise in the document's order.
-std::vector<Precedence> gatherPrecedences(const std::vector<std::shared_ptr<TQVTBarConnection>>& connections,
-                                          const BarIndex& index, std::size_t barCount)
+// Precedences into `grouped`: the first connection of each ordered pair of task bars of the
+// table, grouped by origin bar and otherwise in the document's order.
+void gatherPrecedences(const std::vector<std::shared_ptr<TQVTBarConnection>>& connections, const BarIndex& index,
+                       std::size_t barCount, std::vector<Precedence>& grouped, Scratch& scratch)
 {
     const std::size_t count = connections.size();
-    std::vector<Precedence> all;
+    std::vector<Precedence>& all = scratch.precedences;
+    all.clear();
     all.reserve(count);
-    std::vector<int> first(barCount + 1, 0);
+    std::vector<int>& first = scratch.first;
+    first.assign(barCount + 1, 0);
     // Two stages ahead: the connection, then the index slots of its bars.
     constexpr std::size_t Stage = 2 * Ahead;
     for (std::size_t c = 0; c < count; ++c) {
@@ -664,19 +674,15 @@ std::vector<Precedence> gatherPrecedences(const std::vector<std::shared_ptr<TQVT
     // connections are found by a mark per target bar rather than by a lookup per pair.
     for (std::size_t i = 0; i < barCount; ++i)
         first[i + 1] += first[i];
-    std::vector<Precedence> grouped(all.size());
+    grouped.resize(all.size());
     for (const Precedence& p : all)
         grouped[static_cast<std::size_t>(first[static_cast<std::size_t>(p.from)]++)] = p;
-    all.clear();
-    std::vector<int> seenFrom(barCount, -1);
-    for (const Precedence& p : grouped) {
+    std::vector<int>& seenFrom = scratch.seenFrom;
+    seenFrom.assign(barCount, -1);
+    std::erase_if(grouped, [&seenFrom](const Precedence& p) {
         int& mark = seenFrom[static_cast<std::size_t>(p.to)];
-        if (mark == p.from)
-            continue;
-        mark = p.from;
-        all.push_back(p);
-    }
-    return all;
+        return std::exchange(mark, p.from) == p.from;
+    });
 }
 
 bool sameConnections(const std::vector<std::shared_ptr<TQVTBarConnection>>& now,
@@ -722,44 +728,38 @@ double backwardAlong(const Edge& edge, double after, WorkingAxis& axis)
 // every event, in working time from the start of the walk. moment(v, w) is the moment event v
 // at working time w stands for.
 template <class Moment>
-std::vector<double> forwardPass(const Graph& g, const std::vector<int>& order, double projectStartWork,
-                                WorkingAxis& axis, const Moment& moment)
+void forwardPass(const Graph& g, const std::vector<int>& order, double projectStartWork, WorkingAxis& axis,
+                 const Moment& moment, std::vector<double>& early)
 {
-    // What the pass reads and writes of an event, side by side: one cache line per edge target.
-    struct Event {
-        double early = -std::numeric_limits<double>::infinity();
-        bool reached = false;
-    };
-    std::vector<Event> events(g.first.size() - 1);
+    // An event not reached yet has no earliest time: every edge that reaches it sets one.
+    early.assign(g.first.size() - 1, std::numeric_limits<double>::quiet_NaN());
     for (std::size_t head = 0; head < order.size(); ++head) {
-        prefetchAhead(g, order, head, [&events](int w) { prefetch(&events[static_cast<std::size_t>(w)]); });
+        prefetchAhead(g, order, head, [&early](int w) { prefetch(&early[static_cast<std::size_t>(w)]); });
         const int v = order[head];
         const auto uv = static_cast<std::size_t>(v);
-        Event& event = events[uv];
-        if (!event.reached)
-            event.early = projectStartWork;
-        const double at = event.early;
+        if (std::isnan(early[uv]))
+            early[uv] = projectStartWork;
+        const double at = early[uv];
         for (int e = g.first[uv]; e < g.first[uv + 1]; ++e) {
             const Edge& edge = g.edges[static_cast<std::size_t>(e)];
             const double t = forwardAlong(edge, v, at, axis, moment);
-            Event& target = events[static_cast<std::size_t>(edge.to)];
-            if (!target.reached || t > target.early)
-                target.early = t;
-            target.reached = true;
+            double& target = early[static_cast<std::size_t>(edge.to)];
+            if (std::isnan(target) || t > target)
+                target = t;
         }
     }
-    std::vector<double> early(events.size());
-    for (std::size_t v = 0; v < events.size(); ++v)
-        early[v] = events[v].early;
-    return early;
+    // Events of left-out bars are never reached.
+    for (double& e : early)
+        if (std::isnan(e))
+            e = -std::numeric_limits<double>::infinity();
 }
 
 // The backward pass: the latest time of every event that keeps the project end.
-std::vector<double> backwardPass(const Graph& g, const std::vector<int>& order, double projectEndWork,
-                                 WorkingAxis& axis)
+void backwardPass(const Graph& g, const std::vector<int>& order, double projectEndWork, WorkingAxis& axis,
+                  std::vector<double>& late, std::vector<int>& reversed)
 {
-    std::vector<double> late(g.first.size() - 1, std::numeric_limits<double>::infinity());
-    const std::vector<int> reversed(order.rbegin(), order.rend());
+    late.assign(g.first.size() - 1, std::numeric_limits<double>::infinity());
+    reversed.assign(order.rbegin(), order.rend());
     for (std::size_t head = 0; head < reversed.size(); ++head) {
         prefetchAhead(g, reversed, head, [&late](int w) { prefetch(&late[static_cast<std::size_t>(w)]); });
         const auto uv = static_cast<std::size_t>(reversed[head]);
@@ -774,7 +774,6 @@ std::vector<double> backwardPass(const Graph& g, const std::vector<int>& order, 
         }
         late[uv] = least;
     }
-    return late;
 }
 
 Neighbours findNeighbours(const Graph& g, const std::vector<int>& order, const std::vector<Precedence>& precedences,
@@ -893,11 +892,14 @@ struct TQVTCriticalPathCalculator::Model {
     // The bars as gathered; between runs only their owners are trusted, so that a bar removed
     // without notice is never written to after its end.
     std::vector<TQVTTaskBar*> bars;
+    std::vector<TQVTTaskBar*> lastBars; // of the run before, only compared
     std::vector<std::weak_ptr<TQVTTaskBar>> owners;
     std::vector<BarPlace> places;
     std::vector<BarSpan> times;
     BarIndex index;
     std::vector<Precedence> precedences;
+    std::vector<Precedence> lastPrecedences;
+    Scratch scratch;
     std::vector<char> alive;
     std::vector<int> cycle; // the bars left out, in gathering order
     Graph graph;
@@ -993,8 +995,8 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
         model = std::make_unique<Model>();
     Model& m = *model;
     const bool lastGraphWhole = !m.order.empty() && m.cycle.empty();
-    const std::vector<TQVTTaskBar*> lastBars = std::move(m.bars);
-    const std::vector<Precedence> lastPrecedences = std::move(m.precedences);
+    std::swap(m.lastBars, m.bars);
+    std::swap(m.lastPrecedences, m.precedences);
     m.bars.clear();
     m.precedences.clear();
     m.owners.clear();
@@ -1012,26 +1014,26 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
     m.rowCount = table->FRows.size();
     m.document = table->findDocument();
     m.calendar = m.document ? m.document->getCalendar() : nullptr;
-    const bool sameBars = lastBars == m.bars;
+    const bool sameBars = m.lastBars == m.bars;
     if (!sameBars)
         m.index = BarIndex(m.bars);
     if (m.document) {
         for (const auto& connection : m.document->connections)
             m.connections.push_back(connection.get());
-        m.precedences = gatherPrecedences(m.document->connections, m.index, un);
+        gatherPrecedences(m.document->connections, m.index, un, m.precedences, m.scratch);
     }
     for (const Precedence& p : m.precedences)
         if (!p.workingDays)
             m.earliestLead = std::min(m.earliestLead, static_cast<double>(p.distance));
 
     m.alive.assign(un, 1);
-    if (sameBars && lastGraphWhole && lastPrecedences == m.precedences) {
+    if (sameBars && lastGraphWhole && m.lastPrecedences == m.precedences) {
         // The same events and edges: only the bars' durations may differ.
         for (std::size_t i = 0; i < un; ++i)
             m.graph.edges[static_cast<std::size_t>(m.graph.first[2 * i])].length = m.times[i].duration;
     } else {
-        m.graph = buildGraph(2 * n, m.precedences, m.alive, m.times);
-        m.order = topologicalOrder(m.graph, m.alive);
+        buildGraph(2 * n, m.precedences, m.alive, m.times, m.graph, m.scratch);
+        topologicalOrder(m.graph, m.alive, m.order, m.scratch);
         m.neighbours = {};
     }
     if (m.order.size() < 2 * un) {
@@ -1054,8 +1056,8 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
             for (const int i : m.cycle)
                 addlog("Critical path: bar " + std::to_string(i) + " (row " +
                        std::to_string(m.bars[static_cast<std::size_t>(i)]->getRow()) + ") lies on a precedence cycle");
-        m.graph = buildGraph(2 * n, m.precedences, m.alive, m.times);
-        m.order = topologicalOrder(m.graph, m.alive);
+        buildGraph(2 * n, m.precedences, m.alive, m.times, m.graph, m.scratch);
+        topologicalOrder(m.graph, m.alive, m.order, m.scratch);
         m.neighbours = {};
     }
     m.written.assign(un, Written{});
@@ -1205,7 +1207,7 @@ void TQVTCriticalPathCalculator::compute(Model& m, bool fresh)
     if (follow)
         earlyMoved = followForward(m.graph, m.neighbours, m.order, m.early, ends(1), projectStartWork, axis, momentOf);
     else
-        m.early = forwardPass(m.graph, m.order, projectStartWork, axis, momentOf);
+        forwardPass(m.graph, m.order, projectStartWork, axis, momentOf, m.early);
     // Latest times reach as far before the project end as the longest path is long, which may
     // be long before the first bar: the backward pass walks the calendar from there, as asking
     // the calendar itself for each date before a walk costs a walk of its own.
@@ -1225,7 +1227,7 @@ void TQVTCriticalPathCalculator::compute(Model& m, bool fresh)
     if (followBack)
         lateMoved = followBackward(m.graph, m.neighbours, m.order, m.late, ends(0), projectEndWork, backAxis);
     else
-        m.late = backwardPass(m.graph, m.order, projectEndWork, backAxis);
+        backwardPass(m.graph, m.order, projectEndWork, backAxis, m.late, m.scratch.reversedOrder);
 
     // Real times, buffers and the critical bars, first apart from the bars.
     const auto earlyStartOf = [&](std::size_t i) {
