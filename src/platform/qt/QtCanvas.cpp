@@ -527,21 +527,26 @@ void QtCanvas::PlumbBand(const Target& target, const DeviceRect& visible, QRgb c
         FBandsPixels = target.Pixels;
         FBandsKey = key;
     }
-    std::vector<std::pair<Int, Int>> shown;
+    std::vector<std::pair<Int, Int>>& shown = FShownScratch;
+    shown.clear();
     Int top = visible.Top, bottom = visible.Bottom;
-    std::size_t kept = 0;
-    for (const PaintedBand& band : FBands) {
-        const DeviceRect& b = band.Rect;
-        if (band.Color == color && b.Left == visible.Left && b.Right == visible.Right && b.Top <= visible.Bottom &&
-            b.Bottom >= visible.Top) {
+    // Only bands with the same left edge can be merged with this one; they lie side by side.
+    const auto sameLeft = std::equal_range(FBands.begin(), FBands.end(), PaintedBand{visible, color},
+                                           [](const PaintedBand& a, const PaintedBand& b) {
+                                               return a.Rect.Left < b.Rect.Left;
+                                           });
+    auto kept = sameLeft.first;
+    for (auto band = sameLeft.first; band != sameLeft.second; ++band) {
+        const DeviceRect& b = band->Rect;
+        if (band->Color == color && b.Right == visible.Right && b.Top <= visible.Bottom && b.Bottom >= visible.Top) {
             shown.emplace_back(std::max(b.Top, visible.Top), std::min(b.Bottom, visible.Bottom));
             top = std::min(top, b.Top);
             bottom = std::max(bottom, b.Bottom);
             continue;
         }
-        FBands[kept++] = band;
+        *kept++ = *band;
     }
-    FBands.resize(kept);
+    FBands.erase(kept, sameLeft.second);
     Covered(visible);
     std::sort(shown.begin(), shown.end());
     Int y = visible.Top;

@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace corvane {
@@ -171,6 +172,7 @@ private:
     };
     std::vector<PaintedBand> FBands; // by left edge
     std::int64_t FBandsWidest = 0;
+    std::vector<std::pair<std::int64_t, std::int64_t>> FShownScratch; // rows of a band shown already
     const QRgb* FBandsPixels = nullptr;
     qint64 FBandsKey = 0;
 };
