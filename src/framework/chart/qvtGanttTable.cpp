@@ -576,8 +576,10 @@ void TQVTGanttTable::UpdateSummaryBars()
     for (std::size_t r = count; r-- > 0;) {
         if (r >= BoxesAhead)
             if (const TQVTPertBar* ahead = spans.boxes[r - BoxesAhead]) {
-                __builtin_prefetch(ahead);
-                __builtin_prefetch(&ahead->FstartDate);
+                // The box's dates and its scheduling values lie on different lines.
+                __builtin_prefetch(&ahead->FstartDate, 1);
+                __builtin_prefetch(&ahead->FESTime, 1);
+                __builtin_prefetch(&ahead->FIsSummary, 1);
             }
         summarize(static_cast<int>(r), spans.shape.subtreeEnd, spans.whole,
                   inputs.subspan(spans.firstInput[r], spans.firstInput[r + 1] - spans.firstInput[r]), spans.boxes[r],

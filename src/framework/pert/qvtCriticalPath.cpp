@@ -602,11 +602,11 @@ TQVTTaskBar* readTaskBar(TQVTGanttBar* bar, BarSpan& t)
 // The task bars of the table, rows in order and each row's bars in list order, with their
 // times and places; every other bar's mark is left alone.
 void gatherBars(const std::vector<std::shared_ptr<TQVTGanttRow>>& rows, std::vector<TQVTTaskBar*>& bars,
-                std::vector<std::weak_ptr<TQVTTaskBar>>& owners, std::vector<BarSpan>& times,
+                std::vector<const std::shared_ptr<TQVTGanttBar>*>& held, std::vector<BarSpan>& times,
                 std::vector<BarPlace>& places)
 {
     bars.reserve(rows.size());
-    owners.reserve(rows.size());
+    held.reserve(rows.size());
     times.reserve(rows.size());
     places.reserve(rows.size());
     const std::size_t count = rows.size();
@@ -628,7 +628,7 @@ void gatherBars(const std::vector<std::shared_ptr<TQVTGanttRow>>& rows, std::vec
             if (!task)
                 continue;
             bars.push_back(task);
-            owners.push_back(std::shared_ptr<TQVTTaskBar>(list[j], task));
+            held.push_back(&list[j]);
             times.push_back(t);
             places.push_back({static_cast<int>(r), static_cast<int>(j)});
         }
@@ -894,6 +894,8 @@ struct TQVTCriticalPathCalculator::Model {
     std::vector<TQVTTaskBar*> bars;
     std::vector<TQVTTaskBar*> lastBars; // of the run before, only compared
     std::vector<std::weak_ptr<TQVTTaskBar>> owners;
+    // Where each bar was found in its row's list, valid during the run that gathered it.
+    std::vector<const std::shared_ptr<TQVTGanttBar>*> held;
     std::vector<BarPlace> places;
     std::vector<BarSpan> times;
     BarIndex index;
@@ -999,14 +1001,14 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
     std::swap(m.lastPrecedences, m.precedences);
     m.bars.clear();
     m.precedences.clear();
-    m.owners.clear();
+    m.held.clear();
     m.times.clear();
     m.places.clear();
     m.connections.clear();
     m.cycle.clear();
     m.changed.clear();
     m.earliestLead = 0;
-    gatherBars(table->FRows, m.bars, m.owners, m.times, m.places);
+    gatherBars(table->FRows, m.bars, m.held, m.times, m.places);
     const std::size_t un = m.bars.size();
     const int n = static_cast<int>(un);
     if (n == 0)
@@ -1015,6 +1017,15 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
     m.document = table->findDocument();
     m.calendar = m.document ? m.document->getCalendar() : nullptr;
     const bool sameBars = m.lastBars == m.bars;
+    // An owner that still lives holds the bar gathered at its address, so the owners of the
+    // same bars are kept; making them anew costs three atomic counts per bar.
+    const bool sameOwners = sameBars && m.owners.size() == un &&
+                            std::none_of(m.owners.begin(), m.owners.end(), [](const auto& o) { return o.expired(); });
+    if (!sameOwners) {
+        m.owners.clear();
+        for (std::size_t i = 0; i < un; ++i)
+            m.owners.push_back(std::shared_ptr<TQVTTaskBar>(*m.held[i], m.bars[i]));
+    }
     if (!sameBars)
         m.index = BarIndex(m.bars);
     if (m.document) {
