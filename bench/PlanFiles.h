@@ -70,12 +70,20 @@ inline void resetPeakResident()
     std::ofstream("/proc/self/clear_refs") << "5";
 }
 
-inline double peakResidentMiB()
+// A size field of /proc/self/status ("VmHWM:", "VmRSS:") in MiB, or -1 where there is none.
+inline double statusMiB(const std::string& field)
 {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0;
+        if (line.rfind(field, 0) == 0)
+            return std::stod(line.substr(field.size())) / 1024.0;
+    return -1;
+}
+
+inline double peakResidentMiB()
+{
+    if (const double peak = statusMiB("VmHWM:"); peak >= 0)
+        return peak;
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
