@@ -679,10 +679,16 @@ void gatherPrecedences(const std::vector<std::shared_ptr<TQVTBarConnection>>& co
         grouped[static_cast<std::size_t>(first[static_cast<std::size_t>(p.from)]++)] = p;
     std::vector<int>& seenFrom = scratch.seenFrom;
     seenFrom.assign(barCount, -1);
-    std::erase_if(grouped, [&seenFrom](const Precedence& p) {
+    std::size_t kept = 0;
+    for (std::size_t k = 0; k < grouped.size(); ++k) {
+        const Precedence p = grouped[k];
         int& mark = seenFrom[static_cast<std::size_t>(p.to)];
-        return std::exchange(mark, p.from) == p.from;
-    });
+        if (mark == p.from)
+            continue;
+        mark = p.from;
+        grouped[kept++] = p;
+    }
+    grouped.resize(kept);
 }
 
 bool sameConnections(const std::vector<std::shared_ptr<TQVTBarConnection>>& now,
