@@ -589,6 +589,8 @@ std::atomic<std::uint64_t> lastImageSerial{0};
 
 } // namespace
 
+static_assert(sizeof(TIniSection) == 24);
+
 TIniImage::TIniImage(TIniText text) : FSerial(++lastImageSerial), FText(std::move(text))
 {
     assert(FText.size() <= MaxFileSize);
@@ -698,7 +700,7 @@ std::uint32_t TIniImage::addSection(std::string_view name)
     TIniSection& section = FSections.emplace_back();
     section.Name = name.data();
     section.NameLength = static_cast<std::uint32_t>(name.size());
-    section.Body = &newBody();
+    section.Body = newBody();
     const auto index = static_cast<std::uint32_t>(FSections.size() - 1);
     [[maybe_unused]] const bool added =
         FSectionIndex.Insert(name, index, [this](std::size_t i) { return FSections[i].NameText(); });
@@ -909,7 +911,7 @@ void addBodyKey(TIniBody& body, std::size_t position, std::string_view key, std:
 bool TIniImage::findValue(const TIniRecentSection& found, std::string_view key, std::string_view& value) const
 {
     const std::uint32_t hash = hashNoCase(key);
-    if (const TIniBody* body = FSections[found.Section].Body) {
+    if (const TIniBody* body = bodyAt(FSections[found.Section])) {
         const std::size_t position = findBodyKey(*body, key, hash);
         if (position == TNameIndex::NotFound)
             return false;
@@ -961,7 +963,7 @@ void TIniImage::ReadSection(std::string_view section, std::vector<std::string>& 
     const TIniRecentSection* found = findSection(section);
     if (!found)
         return;
-    if (const TIniBody* body = FSections[found->Section].Body) {
+    if (const TIniBody* body = bodyAt(FSections[found->Section])) {
         for (const TIniLine& line : body->Lines)
             if (line.Kind() == TIniLineKind::Key)
                 idents.emplace_back(keyOf(line.Text()));
@@ -985,7 +987,7 @@ std::size_t TIniImage::KeyCount(std::string_view section) const
     const TIniRecentSection* found = findSection(section);
     if (!found)
         return 0;
-    if (const TIniBody* body = FSections[found->Section].Body)
+    if (const TIniBody* body = bodyAt(FSections[found->Section]))
         return body->KeyCount;
     std::size_t count = 0;
     for (std::uint32_t i = 0; i < found->KeyCount; ++i)
@@ -1019,10 +1021,11 @@ TIniSection& TIniImage::obtainSection(std::string_view section)
 // The section's lines one by one, read from its text the first time.
 TIniBody& TIniImage::bodyOf(TIniSection& section)
 {
-    if (section.Body)
-        return *section.Body;
+    if (TIniBody* body = bodyAt(section))
+        return *body;
     assert(!section.Shadowed && section.Header != TIniSection::NoHeader);
-    TIniBody* body = &newBody();
+    const std::uint32_t made = newBody();
+    TIniBody* body = &FBodies[made - 1];
     for (TIniTextLine at = lineAt(lineAt(section.Header).Next); at.Begin < section.End; at = lineAt(at.Next)) {
         const std::string_view text = this->text(at);
         body->Lines.Insert(body->Lines.size(),
@@ -1040,17 +1043,22 @@ TIniBody& TIniImage::bodyOf(TIniSection& section)
             body->HasDuplicateKeys = body->HasDuplicateKeys || !first;
         }
     }
-    section.Body = body;
+    section.Body = made;
     return *body;
 }
 
-TIniBody& TIniImage::newBody()
+std::uint32_t TIniImage::newBody()
 {
-    if (FFreeBodies.empty())
-        return FBodies.emplace_back();
-    TIniBody* body = FFreeBodies.back();
+    if (FFreeBodies.empty()) {
+        // Only reachable after tens of gigabytes of bodies; the section keeps 30 bits for it.
+        if (FBodies.size() >= TIniSection::MaxBodies)
+            throw std::bad_alloc();
+        FBodies.emplace_back();
+        return static_cast<std::uint32_t>(FBodies.size());
+    }
+    const std::uint32_t body = FFreeBodies.back();
     FFreeBodies.pop_back();
-    return *body;
+    return body;
 }
 
 void TIniImage::appendLine(TIniBody& body, std::string_view key, std::uint32_t hash, std::string_view value)
@@ -1109,11 +1117,11 @@ bool TIniImage::EraseSection(std::string_view section)
         TIniSection& s = FSections[i];
         if (i == first || (s.Shadowed && equalNoCase(s.NameText(), name))) {
             s.Erased = true;
-            if (s.Body) {
-                s.Body->Lines.Release(FLinePool);
-                *s.Body = TIniBody{};
+            if (TIniBody* body = bodyAt(s)) {
+                body->Lines.Release(FLinePool);
+                *body = TIniBody{};
                 FFreeBodies.push_back(s.Body);
-                s.Body = nullptr;
+                s.Body = 0;
             }
         }
         if (!FHasDuplicateSections)
@@ -1189,7 +1197,7 @@ void TIniImage::Write(TIniSink& sink) const
             sink.Put(text(lineAt(s.Header)));
         }
         sink.Put(FLineEnd);
-        for (const TIniLine& line : s.Body->Lines) {
+        for (const TIniLine& line : bodyAt(s)->Lines) {
             if (line.Kind() == TIniLineKind::Deleted)
                 continue;
             sink.Put(line.Text());

@@ -121,16 +121,19 @@ struct TIniBody {
     bool HasDuplicateKeys = false;
 };
 
+// 24 bytes: a document of 100,000 tasks has 1.6 million sections.
 struct TIniSection {
     static constexpr std::uint32_t NoHeader = 0xFFFFFFFF;
+    static constexpr std::uint32_t MaxBodies = (1u << 30) - 1;
 
     const char* Name = nullptr; // in the file text or in the written-text store
     std::uint32_t NameLength = 0;
     std::uint32_t Header = NoHeader; // offset of the header line in the file text; NoHeader when created in memory
     std::uint32_t End = 0;           // end of the section's text in the file text
-    bool Shadowed = false;           // a later duplicate of a section name
-    bool Erased = false;
-    TIniBody* Body = nullptr; // none while the section is only its text; owned by the image
+    // 1 + the position of its body among the image's bodies; 0 while the section is only its text.
+    std::uint32_t Body : 30 = 0;
+    std::uint32_t Shadowed : 1 = false; // a later duplicate of a section name
+    std::uint32_t Erased : 1 = false;
 
     std::string_view NameText() const { return {Name, NameLength}; }
     bool Live() const { return !Shadowed && !Erased; }
@@ -253,7 +256,12 @@ private:
     const TIniRecentSection& remember(std::size_t index) const;
     TIniSection& obtainSection(std::string_view section);
     TIniBody& bodyOf(TIniSection& section);
-    TIniBody& newBody();
+    std::uint32_t newBody(); // answers the value of TIniSection::Body for it
+    TIniBody* bodyAt(const TIniSection& section) { return section.Body ? &FBodies[section.Body - 1] : nullptr; }
+    const TIniBody* bodyAt(const TIniSection& section) const
+    {
+        return section.Body ? &FBodies[section.Body - 1] : nullptr;
+    }
     bool findValue(const TIniRecentSection& found, std::string_view key, std::string_view& value) const;
     void appendLine(TIniBody& body, std::string_view key, std::uint32_t hash, std::string_view value);
     void replaceValue(TIniLine& line, std::string_view value);
@@ -270,7 +278,7 @@ private:
     // Bodies of sections live here rather than one allocation each; erased sections give
     // theirs back for reuse.
     std::deque<TIniBody> FBodies;
-    std::vector<TIniBody*> FFreeBodies;
+    std::vector<std::uint32_t> FFreeBodies; // as in TIniSection::Body
     TIniLinePool FLinePool;
     bool FHasDuplicateSections = false;
     std::uint64_t FErasures = 0;    // sections erased so far

@@ -64,4 +64,15 @@ void TObjectArena::Discard(void* piece, std::size_t bytes) noexcept
     CORVANE_POISON(piece, bytes);
 }
 
+bool TObjectArena::Holds(const void* piece) const noexcept
+{
+    const auto address = reinterpret_cast<std::uintptr_t>(piece);
+    for (auto block = FBlocks.rbegin(); block != FBlocks.rend(); ++block) {
+        const auto begin = reinterpret_cast<std::uintptr_t>(block->Data());
+        if (address >= begin && address - begin < block->Size())
+            return true;
+    }
+    return false;
+}
+
 } // namespace corvane

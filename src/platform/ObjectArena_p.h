@@ -6,6 +6,7 @@
 // here they are laid out one after the other in large blocks, which come in huge pages.
 
 #include "corvane/platform/LargeMemory_p.h"
+#include "corvane/platform/TextStore_p.h"
 
 #include <atomic>
 #include <cstddef>
@@ -39,6 +40,12 @@ public:
     /// Marks a piece as no longer used, so that address checkers report later access to it;
     /// its room comes back only with the arena.
     static void Discard(void* piece, std::size_t bytes) noexcept;
+    /// Whether piece is room for an object of this arena (from Allocate); the blocks handed
+    /// out last are looked at first.
+    bool Holds(const void* piece) const noexcept;
+    /// Room for size bytes of text, unaligned and apart from the objects, which it would
+    /// otherwise push out of alignment.
+    char* AllocateText(std::size_t size) { return FText.Allocate(size); }
 
     /// Bytes handed out so far.
     std::size_t Used() const { return FUsed; }
@@ -56,6 +63,7 @@ private:
     std::size_t FFreeSize = 0;
     std::size_t FBlockSize = 0;
     std::size_t FUsed = 0;
+    TTextStore FText;
 };
 
 /// Allocates from an arena and is one of its holders, so that the arena outlives everything

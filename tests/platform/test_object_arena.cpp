@@ -54,7 +54,11 @@ TEST(ObjectArena, PiecesOfMixedSizesAreAlignedAndNeverOverlap)
     for (const auto& [start, size] : pieces) {
         ASSERT_GE(start, end);
         end = start + size;
+        ASSERT_TRUE(arena->Holds(reinterpret_cast<const void*>(start + size - 1)));
     }
+    const auto heap = std::make_unique<int>(0);
+    EXPECT_FALSE(arena->Holds(heap.get()));
+    EXPECT_FALSE(arena->Holds(&asked));
     arena->Release();
 }
 

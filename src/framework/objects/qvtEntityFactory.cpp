@@ -6,7 +6,6 @@
 #include "corvane/platform/NameIndex_p.h"
 #include "corvane/platform/ObjectArena_p.h"
 #include "corvane/platform/ScopeGuard_p.h"
-#include "corvane/platform/TextStore_p.h"
 #include "corvane/platform/VectorState_p.h"
 
 #include <algorithm>
@@ -14,6 +13,7 @@
 #include <cassert>
 #include <charconv>
 #include <limits>
+#include <unordered_map>
 
 namespace corvane {
 
@@ -31,7 +31,6 @@ struct TQVTEntityFactory::LoadedList : std::vector<LoadedEntry, TLargeAllocator<
 TQVTEntityFactory::TQVTEntityFactory()
     : loadedObjects(std::make_unique<LoadedList>()),
       loadedIndex(std::make_unique<TNameIndex>()),
-      loadedNames(std::make_unique<TTextStore>()),
       referenceBuffers(MaxLoadDepth + 1)
 {
 }
@@ -46,7 +45,6 @@ void TQVTEntityFactory::Flush()
     // Swapped out rather than cleared, so that its room goes too.
     LoadedList().swap(*loadedObjects);
     loadedIndex->Clear();
-    loadedNames->Clear();
     // The objects made so far keep their arena; the next document gets one of its own.
     arena.reset();
 }
@@ -160,7 +158,8 @@ std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadNew(const std::string& n
     reserveAutoIdentity(name);
     static const std::string TypeIDKey = "typeID";
     media.getStrProperty(name, TypeIDKey, "MISSING", typeIDBuffer);
-    std::unique_ptr<TQVTPersistence> persistence = createPersistence(typeIDBuffer);
+    const int type = typeIndex(typeIDBuffer);
+    std::unique_ptr<TQVTPersistence> persistence = type < 0 ? nullptr : QVTEntityTypes()[type].create();
     // Loads below, and callbacks that load, reuse the buffer: messages and reports keep a copy.
     const std::string typeID = OnReference || !persistence ? typeIDBuffer : std::string();
     report(TQVTReferenceEvent::Enter, context, name, typeID);
@@ -173,7 +172,12 @@ std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadNew(const std::string& n
     // Loaders may call into Qt, which can return with the upper vector halves in use; that
     // would slow every load after it by half.
     clearUpperVectorHalves();
-    std::shared_ptr<TQVTGanttObject> obj = TQVTPersistence::load(std::move(persistence), name, media, *this);
+    char* const stored = (*loadedObjects)[index].nameData;
+    stored[-1] = static_cast<char>(type);
+    // A name with a zero byte in it cannot be kept as a zero-terminated one.
+    const bool keepName = name.find('\0') == std::string::npos;
+    std::shared_ptr<TQVTGanttObject> obj =
+        TQVTPersistence::load(std::move(persistence), name, media, *this, keepName ? stored : nullptr);
     clearUpperVectorHalves();
     if (obj) {
         obj->setParent(parent);
@@ -250,14 +254,23 @@ void TQVTEntityFactory::saveChild(const std::string& section, const std::string&
 
 std::unique_ptr<TQVTPersistence> TQVTEntityFactory::createPersistence(const std::string& typeID) const
 {
+    const int type = typeIndex(typeID);
+    return type < 0 ? nullptr : QVTEntityTypes()[type].create();
+}
+
+// The position of typeID in QVTEntityTypes, -1 when it is none of them.
+int TQVTEntityFactory::typeIndex(const std::string& typeID) const
+{
     static const auto byTypeID = [] {
-        std::unordered_map<std::string, std::unique_ptr<TQVTPersistence> (*)()> map;
-        for (const TQVTEntityType& type : QVTEntityTypes())
-            map.emplace(type.typeID, type.create);
+        std::unordered_map<std::string, int> map;
+        const std::vector<TQVTEntityType>& types = QVTEntityTypes();
+        assert(types.size() <= std::numeric_limits<unsigned char>::max()); // kept in a byte before loaded names
+        for (std::size_t i = 0; i < types.size(); ++i)
+            map.emplace(types[i].typeID, static_cast<int>(i));
         return map;
     }();
     const auto it = byTypeID.find(typeID);
-    return it == byTypeID.end() ? nullptr : it->second();
+    return it == byTypeID.end() ? -1 : it->second;
 }
 
 std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::getLoadedObject(const std::string& name) const
@@ -287,11 +300,21 @@ std::size_t TQVTEntityFactory::findLoaded(std::string_view name) const
 std::size_t TQVTEntityFactory::addLoading(const std::string& name, std::uint32_t hash)
 {
     const std::size_t index = loadedObjects->size();
-    const std::string_view stored = loadedNames->Store(name);
-    loadedObjects->push_back(LoadedEntry{stored.data(), static_cast<std::uint32_t>(stored.size()), 1, nullptr});
+    loadedObjects->push_back(LoadedEntry{storeName(name), static_cast<std::uint32_t>(name.size()), 1, nullptr});
     loadedIndex->Insert(name, hash, index, [this](std::size_t i) { return (*loadedObjects)[i].name(); });
     updateAutoId(name);
     return index;
+}
+
+// The name in the arena, where a loaded object can keep it (see TQVTGanttObject::FLoadedName):
+// after a byte for its type's position, which loadNew fills in, and ending in a zero byte.
+char* TQVTEntityFactory::storeName(std::string_view name)
+{
+    char* const room = loadArena().AllocateText(name.size() + 2);
+    room[0] = static_cast<char>(-1);
+    std::copy(name.begin(), name.end(), room + 1);
+    room[name.size() + 1] = '\0';
+    return room + 1;
 }
 
 void TQVTEntityFactory::objectLoaded(const std::string& name, std::shared_ptr<TQVTGanttObject> obj)

@@ -13,7 +13,6 @@ namespace corvane {
 
 class TNameIndex;
 class TObjectArena;
-class TTextStore;
 
 using TQVTObjectList = std::vector<std::shared_ptr<TQVTGanttObject>>;
 
@@ -113,7 +112,7 @@ public:
 private:
     // 32 bytes: a plan of a million sections keeps as many entries.
     struct LoadedEntry {
-        const char* nameData = nullptr; // in loadedNames
+        char* nameData = nullptr; // in the arena (storeName)
         std::uint32_t nameLength = 0;
         int height = 1; // levels of references below and including the section
         std::shared_ptr<TQVTGanttObject> object;
@@ -136,13 +135,14 @@ private:
     std::size_t findLoaded(std::string_view name, std::uint32_t hash) const;
     std::size_t findLoaded(std::string_view name) const;
     std::size_t addLoading(const std::string& name, std::uint32_t hash);
+    char* storeName(std::string_view name);
+    int typeIndex(const std::string& typeID) const;
 
     std::uint64_t nextAutoID = 0;
     /// The objects are recorded, and kept alive, until Flush.
     struct LoadedList;
     std::unique_ptr<LoadedList> loadedObjects;
     std::unique_ptr<TNameIndex> loadedIndex; // names without regard to ASCII case -> first entry
-    std::unique_ptr<TTextStore> loadedNames;
     struct ArenaRelease {
         void operator()(TObjectArena* arena) const noexcept;
     };

@@ -5,6 +5,7 @@
 #include "corvane/framework/objects/qvtDocumentSetup.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
 #include "corvane/framework/objects/qvtObjectEditor.h"
+#include "corvane/platform/ObjectArena_p.h"
 
 #include <atomic>
 #include <charconv>
@@ -73,6 +74,10 @@ std::unique_ptr<TQVTDrawer> TQVTGanttObject::makePertViewDrawer() const
 
 TQVTPersistence* TQVTGanttObject::getPersistence() const
 {
+    if (!persistence && FLoadedName) {
+        persistence = QVTEntityTypes()[static_cast<unsigned char>(FLoadedName[-1])].create();
+        persistence->ID = FLoadedName;
+    }
     return persistence.get();
 }
 
@@ -121,8 +126,12 @@ TQVTDocumentSetup* TQVTGanttObject::GetDocumentSetup()
 
 std::string TQVTGanttObject::getUID() const
 {
-    if (persistence && !persistence->ID.empty())
-        return persistence->ID;
+    if (persistence) {
+        if (!persistence->ID.empty())
+            return persistence->ID;
+    } else if (FLoadedName && *FLoadedName) {
+        return FLoadedName;
+    }
     return std::string(AutoIdPrefix) + std::to_string(FIdentity);
 }
 
@@ -134,11 +143,25 @@ std::string TQVTGanttObject::ClassName() const
 std::shared_ptr<TQVTGanttObject> TQVTPersistence::load(std::unique_ptr<TQVTPersistence> self, const std::string& name,
                                                        IQVTMedia& media, TQVTEntityFactory& factory)
 {
+    return load(std::move(self), name, media, factory, nullptr);
+}
+
+std::shared_ptr<TQVTGanttObject> TQVTPersistence::load(std::unique_ptr<TQVTPersistence> self, const std::string& name,
+                                                       IQVTMedia& media, TQVTEntityFactory& factory,
+                                                       const char* storedName)
+{
     self->ID = name;
     std::shared_ptr<TQVTGanttObject> obj = self->doLoad(name, media, factory);
     if (!obj)
         return nullptr;
-    obj->persistence = std::move(self);
+    // The name must live as long as the object: the arena does, when the object is in it.
+    if (storedName && factory.loadArena().Holds(obj.get())) {
+        obj->persistence.reset();
+        obj->FLoadedName = storedName;
+    } else {
+        obj->persistence = std::move(self);
+        obj->FLoadedName = nullptr;
+    }
     return obj;
 }
 

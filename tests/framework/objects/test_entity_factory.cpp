@@ -376,3 +376,44 @@ TEST(EntityFactory, ReferencesToMissingSectionsDoNotDisturbTheLoadedOnes)
     EXPECT_EQ(tail, (std::vector<std::string>{"Warning: Unknown type idMISSING", "Error loading Missing 2999"}));
     EXPECT_EQ(capture.messages.size(), 2u * 2000) << "only the missing sections are reported";
 }
+
+// Loaded objects keep their section name rather than a persistence of their own; the
+// persistence is made when asked for. Objects made in the load's room and elsewhere (the row
+// settings) answer alike, after their factory is gone too, and a name with a zero byte in it
+// comes back whole.
+TEST(EntityFactory, LoadedObjectsAnswerTheirSectionNameAndAPersistenceOfTheirClass)
+{
+    using namespace std::string_literals;
+    const std::string longName = "a node whose name is longer than a short string";
+    const std::string zeroName = "zero\0byte"s;
+    const std::vector<std::pair<std::string, std::string>> expected{{"N", "Tree Node"},
+                                                                    {longName, "Tree Node"},
+                                                                    {zeroName, "Tree Node"},
+                                                                    {"R", "Tree Row"},
+                                                                    {"S", "Tree Row Settings"}};
+    std::vector<std::shared_ptr<TQVTGanttObject>> loaded;
+    {
+        Document doc("[N]\ntypeID=Tree Node\nchildren#count=2\nchildren#0=" + longName + "\nchildren#1=" + zeroName +
+                     "\n[" + longName +
+                     "]\ntypeID=Tree Node\nrow=R\n[R]\ntypeID=Tree Row\nsettings=S\n"
+                     "[S]\ntypeID=Tree Row Settings\n[" +
+                     zeroName + "]\ntypeID=Tree Node\n");
+        ASSERT_NE(doc.load("N"), nullptr);
+        for (const auto& [name, typeID] : expected) {
+            loaded.push_back(doc.factory.getLoadedObject(name));
+            ASSERT_NE(loaded.back(), nullptr) << name;
+        }
+    }
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const auto& [name, typeID] = expected[i];
+        EXPECT_EQ(loaded[i]->getUID(), name);
+        TQVTPersistence* persistence = loaded[i]->getPersistence();
+        ASSERT_NE(persistence, nullptr) << name;
+        EXPECT_EQ(persistence->ID, name);
+        EXPECT_EQ(persistence->getTypeID(), typeID);
+        EXPECT_EQ(loaded[i]->getPersistence(), persistence) << "made once";
+    }
+    // An identifier set through the persistence is the one the object answers.
+    loaded[1]->getPersistence()->ID.clear();
+    EXPECT_EQ(loaded[1]->getUID().rfind("AutoID:", 0), 0u);
+}
