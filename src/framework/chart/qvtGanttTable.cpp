@@ -463,8 +463,10 @@ Span summarize(int r, const std::vector<int>& subtreeEnd, std::vector<Span>& who
         } else {
             own = widened(own, bar.span);
         }
-    if (box)
-        box->UpdateRange(widened(boxSpan, own).first, widened(boxSpan, own).second, boxInput);
+    if (box) {
+        const Span boxDates = widened(boxSpan, own);
+        box->UpdateRange(boxDates.first, boxDates.second, boxInput);
+    }
     return at(whole, r) = widened(children, own);
 }
 
