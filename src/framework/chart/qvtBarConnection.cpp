@@ -50,7 +50,8 @@ double TQVTBarConnection::findViolationOffset() const
     const TDateTime b = targetDate();
     auto* document = dynamic_cast<TQVTDocumentSetup*>(getParent());
     TQVTDocumentCalendar* calendar = document ? document->getCalendar() : nullptr;
-    const double gap = calendar ? calendar->diffEffective(a, b) : b - a;
+    // A distance in calendar days counts every day between the two ends.
+    const double gap = calendar && FWorkingDays ? calendar->diffEffective(a, b) : b - a;
     const double offset = FMinDistance - gap;
     return offset < 0 && !FDistanceFixed ? 0 : offset;
 }

@@ -42,9 +42,10 @@ public:
     TDateTime originDate() const;
     /// The target end's date: the target bar's start or end by the kind.
     TDateTime targetDate() const;
-    /// The working days by which the target end must move to honour the distance; 0 when
-    /// nothing is to be done, also when a bar is missing or not summarizable. Working days
-    /// follow the document's calendar; without one, calendar days count.
+    /// The days by which the target end must move to honour the distance; 0 when nothing is
+    /// to be done, also when a bar is missing or not summarizable. They are working days of
+    /// the document's calendar while FWorkingDays is set, else (or without a calendar)
+    /// calendar days.
     double findViolationOffset() const;
     /// Only the two low bits count: bit 1 the origin end is the start, bit 0 the target end is.
     void setConnType(int value) { connType = value & 3; }

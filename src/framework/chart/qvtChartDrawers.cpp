@@ -184,6 +184,52 @@ bool TQVTRessourceLabelSelectorDrawer::Draw(TQVTVisualContext& vc)
 
 // Document, Gantt view
 
+namespace {
+
+// Asks the memory for what reading the connections after the k-th of count will need: the
+// connections, their bars and the bars' rows lie scattered over the heap, and each is asked for
+// some places before it is needed so that the waits overlap. positionOf(i) is the i-th
+// connection's place in the document's list.
+template <class PositionOf>
+void prefetchConnectionsAhead(const TQVTGanttDocument& doc, const TQVTGanttTable& table, std::size_t k,
+                              std::size_t count, PositionOf positionOf)
+{
+    constexpr std::size_t Stage = 4;
+    const auto connectionAt = [&](std::size_t i) { return doc.connections[positionOf(i)].get(); };
+    if (k + 3 * Stage < count)
+        __builtin_prefetch(&doc.connections[positionOf(k + 3 * Stage)]);
+    if (k + 2 * Stage < count)
+        if (const TQVTBarConnection* next = connectionAt(k + 2 * Stage)) {
+            __builtin_prefetch(&next->barFrom);
+            __builtin_prefetch(&next->barTo);
+        }
+    if (k + Stage < count)
+        if (const TQVTBarConnection* next = connectionAt(k + Stage))
+            for (const TQVTGanttBar* bar : {next->barFrom.get(), next->barTo.get()})
+                if (bar) {
+                    __builtin_prefetch(bar);
+                    __builtin_prefetch(reinterpret_cast<const char*>(bar) + 64);
+                    __builtin_prefetch(reinterpret_cast<const char*>(bar) + 128);
+                }
+    // A bar's row is found through its parent link; the row it was last in is the one to ask for.
+    const auto rowOf = [&table](const TQVTGanttBar* bar) -> const TQVTGanttRow* {
+        const auto index = static_cast<std::size_t>(bar->FRow);
+        return bar->FRow >= 0 && index < table.FRows.size() ? table.FRows[index].get() : nullptr;
+    };
+    if (k + Stage / 2 < count)
+        if (const TQVTBarConnection* next = connectionAt(k + Stage / 2))
+            for (const TQVTGanttBar* bar : {next->barFrom.get(), next->barTo.get()})
+                if (const TQVTGanttRow* row = bar ? rowOf(bar) : nullptr)
+                    __builtin_prefetch(row);
+    if (k + 1 < count)
+        if (const TQVTBarConnection* next = connectionAt(k + 1))
+            for (const TQVTGanttBar* bar : {next->barFrom.get(), next->barTo.get()})
+                if (const TQVTGanttRow* row = bar ? rowOf(bar) : nullptr)
+                    __builtin_prefetch(row->FBarList.data());
+}
+
+} // namespace
+
 struct TQVTDocumentDrawer::ConnectionIndex {
     struct Entry {
         int lo;
@@ -240,7 +286,9 @@ struct TQVTDocumentDrawer::ConnectionIndex {
         stamp = table.getChangeStamp();
         rowLayoutStamp = table.getRowLayoutStamp();
         entries.clear();
-        for (std::size_t k = 0; k < document.connections.size(); ++k) {
+        const std::size_t count = document.connections.size();
+        for (std::size_t k = 0; k < count; ++k) {
+            prefetchConnectionsAhead(document, table, k, count, [](std::size_t i) { return i; });
             const TQVTBarConnection* c = document.connections[k].get();
             if (!c || !c->barFrom || !c->barTo)
                 continue;
@@ -295,48 +343,6 @@ void TQVTDocumentDrawer::connectionsNear(int first, int last, std::vector<int>& 
     FIndex->query(first, last, out);
 }
 
-void TQVTDocumentDrawer::prefetchCandidates(const TQVTGanttDocument& doc, const TQVTGanttTable& table,
-                                            std::size_t k) const
-{
-    // The candidates' connections, their bars and the bars' rows lie scattered over the heap:
-    // each is asked for some places before it is needed, so that the waits overlap.
-    constexpr std::size_t Stage = 4;
-    const std::size_t count = FCandidates.size();
-    const auto connectionAt = [&](std::size_t i) {
-        return doc.connections[static_cast<std::size_t>(FCandidates[i])].get();
-    };
-    if (k + 3 * Stage < count)
-        __builtin_prefetch(&doc.connections[static_cast<std::size_t>(FCandidates[k + 3 * Stage])]);
-    if (k + 2 * Stage < count)
-        if (const TQVTBarConnection* next = connectionAt(k + 2 * Stage)) {
-            __builtin_prefetch(&next->barFrom);
-            __builtin_prefetch(&next->barTo);
-        }
-    if (k + Stage < count)
-        if (const TQVTBarConnection* next = connectionAt(k + Stage))
-            for (const TQVTGanttBar* bar : {next->barFrom.get(), next->barTo.get()})
-                if (bar) {
-                    __builtin_prefetch(bar);
-                    __builtin_prefetch(reinterpret_cast<const char*>(bar) + 64);
-                    __builtin_prefetch(reinterpret_cast<const char*>(bar) + 128);
-                }
-    // A bar's row is found through its parent link; the row it was last in is the one to ask for.
-    const auto rowOf = [&table](const TQVTGanttBar* bar) -> const TQVTGanttRow* {
-        const auto index = static_cast<std::size_t>(bar->FRow);
-        return bar->FRow >= 0 && index < table.FRows.size() ? table.FRows[index].get() : nullptr;
-    };
-    if (k + Stage / 2 < count)
-        if (const TQVTBarConnection* next = connectionAt(k + Stage / 2))
-            for (const TQVTGanttBar* bar : {next->barFrom.get(), next->barTo.get()})
-                if (const TQVTGanttRow* row = bar ? rowOf(bar) : nullptr)
-                    __builtin_prefetch(row);
-    if (k + 1 < count)
-        if (const TQVTBarConnection* next = connectionAt(k + 1))
-            for (const TQVTGanttBar* bar : {next->barFrom.get(), next->barTo.get()})
-                if (const TQVTGanttRow* row = bar ? rowOf(bar) : nullptr)
-                    __builtin_prefetch(row->FBarList.data());
-}
-
 bool TQVTDocumentDrawer::Draw(TQVTVisualContext& vc)
 {
     FPainted.clear();
@@ -378,7 +384,8 @@ bool TQVTDocumentDrawer::Draw(TQVTVisualContext& vc)
         // one, and only to the stock drawer.
         const bool hooked = static_cast<bool>(doc->FOnDrawConnection);
         for (std::size_t k = 0; k < FCandidates.size(); ++k) {
-            prefetchCandidates(*doc, *table, k);
+            prefetchConnectionsAhead(*doc, *table, k, FCandidates.size(),
+                                     [this](std::size_t i) { return static_cast<std::size_t>(FCandidates[i]); });
             const std::shared_ptr<TQVTBarConnection>& c = doc->connections[static_cast<std::size_t>(FCandidates[k])];
             if (!c || !c->barFrom || !c->barTo)
                 continue;

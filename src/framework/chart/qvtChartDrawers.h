@@ -68,8 +68,6 @@ private:
     /// The positions in the document's list of the connections whose rows can reach rows
     /// first..last, ascending.
     void connectionsNear(int first, int last, std::vector<int>& out);
-    /// Asks the memory for what painting the candidates after the k-th will read.
-    void prefetchCandidates(const TQVTGanttDocument& doc, const TQVTGanttTable& table, std::size_t k) const;
 
     std::shared_ptr<ConnectionIndex> FIndex;
     /// The connections painted (or offered) at the last paint, in list order.

@@ -373,7 +373,9 @@ std::shared_ptr<TQVTMultipleOperations> TQVTGanttDocument::resolveDistanceViolat
         if (const auto* task = dynamic_cast<const TQVTTaskBar*>(moving); task && task->FFixed)
             continue;
         const TDateTime start = moving->getStartDate();
-        const TDateTime newStart = Fcalendar ? Fcalendar->addEffective(start, offset, false) : start + offset;
+        // The offset counts the days the connection's distance counts.
+        const TDateTime newStart =
+            Fcalendar && c->FWorkingDays ? Fcalendar->addEffective(start, offset, false) : start + offset;
         const TDateTime newEnd = newStart + (moving->getEndDate() - start);
         const int row = moving->getRow();
         if (Ftable->barInRange(newStart, newEnd, row, moving))
@@ -453,17 +455,15 @@ namespace {
 // could only be drawn, routed or saved as dangling references.
 void dropUnlinkedConnections(TQVTGanttDocument& document)
 {
-    std::unordered_set<const TQVTGanttBar*> bars;
-    if (document.Ftable)
-        for (const auto& row : document.Ftable->FRows)
-            if (row)
-                for (const auto& bar : row->FBarList)
-                    bars.insert(bar.get());
+    const TQVTGanttTable* table = document.Ftable.get();
+    const auto inTable = [table](const TQVTGanttBar* bar) { return table && bar && bar->findTable() == table; };
+    // A section listed twice loads as one connection, kept at its first place.
     std::unordered_set<const TQVTBarConnection*> kept;
+    kept.reserve(document.connections.size());
     std::erase_if(document.connections, [&](const std::shared_ptr<TQVTBarConnection>& c) {
         if (!c)
             return true;
-        if (!bars.contains(c->barFrom.get()) || !bars.contains(c->barTo.get())) {
+        if (!inTable(c->barFrom.get()) || !inTable(c->barTo.get())) {
             addlog("Connection \"" + c->getUID() + "\" does not join two bars of the table's rows; dropped");
             return true;
         }

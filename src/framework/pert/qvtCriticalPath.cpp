@@ -113,24 +113,14 @@ public:
         return earliest(work(start) - d);
     }
 
-    // As the calendar answers it: the working time from a to b, less what remains of a
-    // non-working interval that b lies inside, never negative; negated when b is before a.
+    // The working time from a to b, negated when b is before a.
     double diffEffective(TDateTime a, TDateTime b)
     {
         if (a > b)
             return -diffEffective(b, a);
         if (a < FLo)
             return FCalendar ? FCalendar->diffEffective(a, b) : b - a;
-        extendPast(b);
-        const long kb = lastStartingAtOrBefore(b);
-        double total = workAt(b, kb) - work(a);
-        // The interval b lies inside, if any, is the last one starting strictly before b.
-        if (kb >= 0) {
-            const auto k = static_cast<std::size_t>(kb);
-            if (FStart[k] < b && b < FEnd[k])
-                total -= FEnd[k] - b;
-        }
-        return std::max(total, 0.0);
+        return std::max(work(b) - work(a), 0.0);
     }
 
     TDateTime start() const { return FLo; }

@@ -271,7 +271,8 @@ double IQVTCalendar::diffEffective(int row, TDateTime a, TDateTime b)
         r = s + l;
         found = findNextNonWorkingException(r, s, l, row);
     }
-    return std::max(total + (b - r), 0.0);
+    // b may lie inside the last non-working period, which then ends after it.
+    return total + std::max(b - r, 0.0);
 }
 
 TDateTime IQVTCalendar::findFirstEffective(TDateTime dt)

@@ -235,6 +235,33 @@ TEST_F(ConnectionDrawing, CriticalHighlightedAndViolatedConnectionsLookDifferent
     EXPECT_EQ(at(112, midY), ColorFS);
 }
 
+// Day 100 is a Monday. A ends on Wednesday evening; B starts on Thursday.
+TEST_F(ConnectionDrawing, ADistanceCountsWorkingDaysOnlyWhileTheConnectionSaysSo)
+{
+    plan({{{100, 103}}, {{103, 104}}});
+    document->Fcalendar->addDateCategory(std::make_shared<TQVTWeekendsDateCategory>());
+    auto c = link(0, 0, 1, 0, TQVTBarConnection::FinishToStart);
+    c->FMinDistance = 3;
+    TQVTGanttBar& b = *bar(1, 0);
+
+    // Three working days from Thursday end on Monday evening; three calendar days on Saturday.
+    c->FWorkingDays = true;
+    EXPECT_EQ(c->findViolationOffset(), 3);
+    auto moves = document->resolveDistanceViolations(bar(0, 0).get());
+    ASSERT_EQ(moves->count(), 1);
+    EXPECT_EQ(b.getStartDate(), 108);
+    ASSERT_TRUE(moves->undo());
+
+    c->FWorkingDays = false;
+    EXPECT_EQ(c->findViolationOffset(), 3);
+    moves = document->resolveDistanceViolations(bar(0, 0).get());
+    ASSERT_EQ(moves->count(), 1);
+    EXPECT_EQ(b.getStartDate(), 106);
+    EXPECT_EQ(c->findViolationOffset(), 0) << "the weekend counts";
+    c->FWorkingDays = true;
+    EXPECT_EQ(c->findViolationOffset(), 1) << "the weekend does not count";
+}
+
 TEST_F(ConnectionDrawing, HiddenSingleRowAndOutOfRangeConnectionsDrawNothing)
 {
     plan({{{105, 110}, {112, 114}}, {}, {{115, 120}}});
