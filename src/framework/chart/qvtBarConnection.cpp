@@ -42,6 +42,13 @@ TDateTime TQVTBarConnection::targetDate() const
     return (connType & 1) ? barTo->getStartDate() : barTo->getEndDate();
 }
 
+bool TQVTBarConnection::liesOutside(TDateTime first, TDateTime last) const
+{
+    return barFrom && barTo &&
+           ((barFrom->getEndDate() < first && barTo->getEndDate() < first) ||
+            (barFrom->getStartDate() > last && barTo->getStartDate() > last));
+}
+
 double TQVTBarConnection::findViolationOffset() const
 {
     if (!barFrom || !barTo || !barFrom->isSummarizable() || !barTo->isSummarizable())

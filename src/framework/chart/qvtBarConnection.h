@@ -42,6 +42,9 @@ public:
     TDateTime originDate() const;
     /// The target end's date: the target bar's start or end by the kind.
     TDateTime targetDate() const;
+    /// Whether both bars end before first or both start after last: the chart then shows
+    /// nothing of the connection. False while a bar is missing.
+    bool liesOutside(TDateTime first, TDateTime last) const;
     /// The days by which the target end must move to honour the distance; 0 when nothing is
     /// to be done, also when a bar is missing or not summarizable. They are working days of
     /// the document's calendar while FWorkingDays is set, else (or without a calendar)

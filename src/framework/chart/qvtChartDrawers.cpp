@@ -380,6 +380,7 @@ bool TQVTDocumentDrawer::Draw(TQVTVisualContext& vc)
         else
             FCandidates.clear();
         const TDateTime viewStart = doc->getStartDate();
+        const TDateTime viewEnd = doc->getEndDate();
         // The application's hook may move bars, so the rectangles are handed on only without
         // one, and only to the stock drawer.
         const bool hooked = static_cast<bool>(doc->FOnDrawConnection);
@@ -387,7 +388,8 @@ bool TQVTDocumentDrawer::Draw(TQVTVisualContext& vc)
             prefetchConnectionsAhead(*doc, *table, k, FCandidates.size(),
                                      [this](std::size_t i) { return static_cast<std::size_t>(FCandidates[i]); });
             const std::shared_ptr<TQVTBarConnection>& c = doc->connections[static_cast<std::size_t>(FCandidates[k])];
-            if (!c || !c->barFrom || !c->barTo)
+            // Dates are cheaper to read than rectangles are to work out.
+            if (!c || !c->barFrom || !c->barTo || c->liesOutside(viewStart, viewEnd))
                 continue;
             const TRect a = c->barFrom->getRect(viewStart);
             const TRect b = c->barTo->getRect(viewStart);

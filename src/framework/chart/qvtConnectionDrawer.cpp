@@ -91,9 +91,7 @@ bool TQVTBarConnectionDrawer::route(TQVTVisualContext& vc, TDateTime viewStart, 
     if (settings && !settings->FShowConnections)
         return true;
     const TDateTime first = document->getStartDate();
-    const TDateTime last = document->getEndDate();
-    if ((from->getEndDate() < first && to->getEndDate() < first) ||
-        (from->getStartDate() > last && to->getStartDate() > last))
+    if (c->liesOutside(first, document->getEndDate()))
         return true;
     // Both ends must be bars of this table's rows.
     const int rowF = from->getRow();
