@@ -562,10 +562,14 @@ void TQVTGanttTable::UpdateSummaryBars()
             *boxInput = {};
         for (std::size_t i = spans.firstInput[r]; i < spans.firstInput[r + 1]; ++i) {
             if (i + BarsAhead < spans.bars.size()) {
-                // A bar's class and its dates lie on different lines.
+                // A bar's class and its dates lie on different lines, and what a task bar
+                // adds (its scheduling values, read for the box) on the lines after them.
                 const TQVTGanttBar* ahead = spans.bars[i + BarsAhead];
+                const auto* bytes = reinterpret_cast<const char*>(ahead);
                 __builtin_prefetch(ahead);
                 __builtin_prefetch(&ahead->FstartDate);
+                __builtin_prefetch(bytes + sizeof(TQVTGanttBar));
+                __builtin_prefetch(bytes + sizeof(TQVTTaskBar) - 1);
             }
             readForSummaryInto(*spans.bars[i], spans.inputs[i]);
             if (boxInput)
