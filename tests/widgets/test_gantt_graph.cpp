@@ -121,7 +121,7 @@ TEST_F(GanttGraphTest, PaintsTheBarsWhereTheModelPutsThem)
     EXPECT_EQ(ds.GetTable()->FWidth, 1000 - ds.root()->getTreeWidth() - extent);
 }
 
-TEST_F(GanttGraphTest, TheTimeAxisScrollsWithoutEndAndTellsTheApplication)
+TEST_F(GanttGraphTest, TheTimeAxisScrollsWithoutEndAndTellsTheApplicationAndTheWheelAndBarScrollTheRows)
 {
     int told = 0;
     ds.OnViewChanged = [&](void*) { ++told; };
@@ -131,10 +131,7 @@ TEST_F(GanttGraphTest, TheTimeAxisScrollsWithoutEndAndTellsTheApplication)
     EXPECT_EQ(graph.docScroller()->value(), graph.docScrollerMax() - 5);
     EXPECT_GT(ds.root()->getStartDate(), Monday + 50);
     EXPECT_EQ(told, 2);
-}
 
-TEST_F(GanttGraphTest, WheelAndVerticalBarScrollTheRows)
-{
     QWheelEvent down(QPointF(100, 100), graph.mapToGlobal(QPointF(100, 100)), QPoint(), QPoint(0, -240),
                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(&graph, &down);
@@ -234,11 +231,7 @@ TEST_F(GanttGraphTest, ExportedFilesLoadBackAsPicturesOfTheRegion)
     EXPECT_EQ(ds.GetTable()->getScrolledLines(), 2);
 }
 
-} // namespace
-
-namespace {
-
-TEST_F(GanttGraphTest, DraggingTheTreesEdgeResizesItAsOneUndoStep)
+TEST_F(GanttGraphTest, DraggingTheTreesEdgeResizesItAsOneUndoStepAndEscapeLeavesNothingBehind)
 {
     const int width = ds.root()->getTreeWidth();
     const int y = ds.root()->GetTableStartY() + 5;
@@ -262,13 +255,11 @@ TEST_F(GanttGraphTest, DraggingTheTreesEdgeResizesItAsOneUndoStep)
     EXPECT_EQ(ds.GetUndoRedoStack().GetUndoOperationCount(), 1);
     ds.GetUndoRedoStack().undo();
     EXPECT_EQ(ds.root()->getTreeWidth(), width);
-}
 
-TEST_F(GanttGraphTest, EscapeDuringADragLeavesNothingBehind)
-{
-    const int width = ds.root()->getTreeWidth();
-    const int y = ds.root()->GetTableStartY() + 5;
+    // Escape during a drag leaves nothing behind.
+    graph.grab();
     QTest::mousePress(&graph, Qt::LeftButton, Qt::NoModifier, QPoint(width - 1, y));
+    ASSERT_EQ(graph.getCurrentState(), draggingObject);
     QTest::mouseMove(&graph, QPoint(width + 30, y));
     QTest::keyClick(&graph, Qt::Key_Escape);
     EXPECT_EQ(graph.getCurrentState(), simplyMoving);
@@ -277,10 +268,6 @@ TEST_F(GanttGraphTest, EscapeDuringADragLeavesNothingBehind)
     EXPECT_EQ(ds.root()->getTreeWidth(), width);
     EXPECT_EQ(ds.GetUndoRedoStack().GetUndoOperationCount(), 0);
 }
-
-} // namespace
-
-namespace {
 
 // A PNG taller than one strip is painted strip by strip; it has the pixels of one whole picture.
 TEST_F(GanttGraphTest, ATallPngIsTheWholePictureStripByStrip)
@@ -306,10 +293,6 @@ TEST_F(GanttGraphTest, ATallPngIsTheWholePictureStripByStrip)
         }
     EXPECT_EQ(differing, 0);
 }
-
-} // namespace
-
-namespace {
 
 // An exception inside an action goes no further than the diagnostic log, and the control is
 // idle again, without an outline.

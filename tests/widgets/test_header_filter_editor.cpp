@@ -6,6 +6,7 @@
 #include "corvane/framework/tasktable/qvtTreeHeader.h"
 #include "corvane/widgets/qvtHeaderFilterEditor.h"
 
+#include "ControllerDouble.h"
 #include "framework/tasktable/TreeOrderFixture.h"
 
 #include <QApplication>
@@ -15,7 +16,6 @@
 
 #include <gtest/gtest.h>
 #include <memory>
-#include <tuple>
 #include <vector>
 
 using namespace corvane;
@@ -23,41 +23,8 @@ using namespace corvane::test;
 
 namespace {
 
-using Told = std::tuple<mouseEvent, int, int>;
 using Texts = std::vector<std::string>;
 const std::vector<Told> Stopped = {{stopEditing, 0, 0}};
-
-// Stands in for the chart control: records what it is told and, on stopEditing, finishes the
-// open editor and frees it at once, inside the editor's own call.
-class ControllerDouble : public QWidget, public TQVTControllerIntf {
-public:
-    ControllerDouble() { resize(400, 300); }
-
-    void Notify(mouseEvent event, int x, int y) override
-    {
-        told.emplace_back(event, x, y);
-        if (event != stopEditing || !editor)
-            return;
-        const std::unique_ptr<TQVTObjectEditorIntf> finishing = std::move(editor);
-        answer = finishing->FinishEditing();
-        ++finished;
-    }
-
-    TQVTTreeHeaderFilterAreaEditor* open(TQVTGanttObject& obj)
-    {
-        told.clear();
-        editor = obj.CreateEditor();
-        editor->SetController(this);
-        EXPECT_EQ(editor->edit(&obj), nullptr) << "not modal";
-        EXPECT_FALSE(editor->IsModal());
-        return dynamic_cast<TQVTTreeHeaderFilterAreaEditor*>(editor.get());
-    }
-
-    std::unique_ptr<TQVTObjectEditorIntf> editor;
-    std::vector<Told> told;
-    TQVTOperationPtr answer;
-    int finished = 0;
-};
 
 // Rows Apple > Pear, " Plum ", apple; the Name column's header cell lies at (10, 10)-(110, 26)
 // as the last paint left it, its button at its right end.
@@ -93,7 +60,9 @@ protected:
 
     TQVTTreeHeaderFilterAreaEditor* open(int column = 0)
     {
-        TQVTTreeHeaderFilterAreaEditor* editor = controller.open(button(column));
+        controller.open(button(column));
+        EXPECT_FALSE(controller.editor->IsModal());
+        auto* editor = dynamic_cast<TQVTTreeHeaderFilterAreaEditor*>(controller.editor.get());
         EXPECT_NE(editor, nullptr);
         EXPECT_NE(editor ? editor->list() : nullptr, nullptr);
         return editor;
@@ -117,7 +86,7 @@ protected:
     }
     void filterBy(Texts values) { cell(0).HeaderFilterArea.OnClickContent(values); }
 
-    ControllerDouble controller;
+    ControllerDouble controller{QSize(400, 300)};
     std::vector<int> changes;
 };
 
@@ -160,7 +129,7 @@ TEST_F(HeaderFilterEditor, CheckedTextsFilterTheRowsWhenEnterIsPressed)
     key(Qt::Key_Return);
     EXPECT_EQ(controller.told, Stopped);
     EXPECT_EQ(controller.finished, 1);
-    EXPECT_EQ(controller.answer, nullptr) << "a view, not an edit of the document";
+    EXPECT_EQ(controller.edit, nullptr) << "a view, not an edit of the document";
     EXPECT_TRUE(grid().TreeFilter.Active);
     EXPECT_EQ(grid().TreeFilter.ColID, 0);
     EXPECT_EQ(grid().TreeFilter.Values, (Texts{"Pear", "Plum"}));
@@ -250,7 +219,7 @@ TEST_F(HeaderFilterEditor, AGoneControllerOrColumnIsNeverTouched)
 
     // The controller's widget goes while the list is open: the list goes with it, and finishing
     // afterwards tells nobody and filters nothing.
-    auto gone = std::make_unique<ControllerDouble>();
+    auto gone = std::make_unique<ControllerDouble>(QSize(400, 300));
     TQVTTreeHeaderFilterAreaEditor editor;
     editor.SetController(gone.get());
     editor.edit(&cell(0));

@@ -130,21 +130,17 @@ protected:
                 if (b->getUID() == "Design")
                     bar = std::dynamic_pointer_cast<TQVTTaskBar>(b);
         ASSERT_NE(bar, nullptr);
-        original = save("original.ini");
+        original = saved();
     }
 
-    std::string save(const std::string& name)
-    {
-        source.SaveToMedia("file://" + dir.file(name));
-        return readFile(dir.file(name));
-    }
+    std::string saved() { return save(source); }
 
-    ScratchDir dir;
     Capture capture;
     TQVTDataSource source;
     std::shared_ptr<TQVTTaskBar> bar;
     std::string original;
     TQVTGanttObjectEditor editor;
+    DocumentSaver save;
 };
 
 } // namespace
@@ -264,28 +260,7 @@ TEST(ObjectEditorDialog, ASetterThatRefusesHalfWayLeavesTheObjectAsItWas)
     EXPECT_EQ(capture.messages, std::vector<std::string>{"13 is refused"});
 }
 
-TEST_F(DocumentDialog, ValuesTypedIntoTheEditorsAreOneUndoStep)
-{
-    const TDateTime start = bar->FstartDate;
-    DialogDriver driver({[&](TQVTObjectEditorForm& form) {
-        type(form, *bar, "Progress", "55");
-        type(form, *bar, "StartDate", FloatToText(start + 2));
-        EXPECT_EQ(bar->FProgress, 0) << "nothing is stored before OK";
-        QTest::mouseClick(form.btnOK, Qt::LeftButton);
-    }});
-    const auto op = editor.edit(bar.get());
-    ASSERT_NE(op, nullptr);
-    EXPECT_EQ(save("before.ini"), original) << "the history makes the change";
-    ASSERT_TRUE(source.doOperation(op));
-    EXPECT_EQ(bar->FProgress, 55);
-    EXPECT_EQ(bar->FstartDate, start + 2);
-    ASSERT_TRUE(source.GetUndoRedoStack().undo());
-    EXPECT_EQ(save("undone.ini"), original);
-    ASSERT_TRUE(source.GetUndoRedoStack().redo());
-    EXPECT_EQ(bar->FProgress, 55);
-}
-
-TEST_F(DocumentDialog, CancelAndAnUntouchedDialogChangeNothing)
+TEST_F(DocumentDialog, CancelAndAnUntouchedDialogChangeNothingAndTypedValuesAreOneUndoStep)
 {
     DialogDriver cancel({[&](TQVTObjectEditorForm& form) {
         type(form, *bar, "Progress", "77");
@@ -295,7 +270,25 @@ TEST_F(DocumentDialog, CancelAndAnUntouchedDialogChangeNothing)
     EXPECT_EQ(bar->FProgress, 0);
     DialogDriver untouched({[&](TQVTObjectEditorForm& form) { QTest::mouseClick(form.btnOK, Qt::LeftButton); }});
     EXPECT_EQ(editor.edit(bar.get()), nullptr) << "no operation for an edit that changes nothing";
-    EXPECT_EQ(save("after.ini"), original);
+    EXPECT_EQ(saved(), original);
+
+    const TDateTime start = bar->FstartDate;
+    DialogDriver driver({[&](TQVTObjectEditorForm& form) {
+        type(form, *bar, "Progress", "55");
+        type(form, *bar, "StartDate", FloatToText(start + 2));
+        EXPECT_EQ(bar->FProgress, 0) << "nothing is stored before OK";
+        QTest::mouseClick(form.btnOK, Qt::LeftButton);
+    }});
+    const auto op = editor.edit(bar.get());
+    ASSERT_NE(op, nullptr);
+    EXPECT_EQ(saved(), original) << "the history makes the change";
+    ASSERT_TRUE(source.doOperation(op));
+    EXPECT_EQ(bar->FProgress, 55);
+    EXPECT_EQ(bar->FstartDate, start + 2);
+    ASSERT_TRUE(source.GetUndoRedoStack().undo());
+    EXPECT_EQ(saved(), original);
+    ASSERT_TRUE(source.GetUndoRedoStack().redo());
+    EXPECT_EQ(bar->FProgress, 55);
 }
 
 TEST_F(DocumentDialog, ABadValueKeepsTheDialogOpenAndNothingIsStored)
@@ -319,7 +312,7 @@ TEST_F(DocumentDialog, ABadValueKeepsTheDialogOpenAndNothingIsStored)
         }});
         EXPECT_EQ(editor.edit(bar.get()), nullptr);
         EXPECT_EQ(capture.messages, std::vector<std::string>{message});
-        EXPECT_EQ(save("after.ini"), original);
+        EXPECT_EQ(saved(), original);
     }
 
     // Put right, the same dialog stores both values.
@@ -362,13 +355,13 @@ TEST_F(DocumentDialog, ANestedEditIsUndoneTogetherWithTheOuterOne)
     ASSERT_TRUE(source.doOperation(op));
     EXPECT_EQ(halo.TextTop, "Above");
     EXPECT_EQ(bar->FProgress, 20);
-    const std::string edited = save("edited.ini");
+    const std::string edited = saved();
     ASSERT_TRUE(source.GetUndoRedoStack().undo());
     EXPECT_EQ(halo.TextTop, "");
     EXPECT_EQ(bar->FProgress, 0);
-    EXPECT_EQ(save("undone.ini"), original);
+    EXPECT_EQ(saved(), original);
     ASSERT_TRUE(source.GetUndoRedoStack().redo());
-    EXPECT_EQ(save("redone.ini"), edited);
+    EXPECT_EQ(saved(), edited);
 
     // A nested edit whose outer dialog is cancelled leaves nothing behind.
     DialogDriver cancelled({[&](TQVTObjectEditorForm& form) {

@@ -135,7 +135,7 @@ TEST_F(TableGestureTest, TitleClicksCycleTheSortOneUndoStepEach)
     EXPECT_TRUE(saved() == original) << "the saved file differs";
 }
 
-TEST_F(TableGestureTest, DraggingAColumnBorderResizesItButNotBelowSixPixels)
+TEST_F(TableGestureTest, DraggingAColumnBorderResizesItButNotBelowSixPixelsAndARowBorderThatRow)
 {
     TQVTTreeHeaderCell* column = ds.GetTree()->FHeader->getHeaderCell(0);
     const int width = column->getWidth();
@@ -151,34 +151,19 @@ TEST_F(TableGestureTest, DraggingAColumnBorderResizesItButNotBelowSixPixels)
     EXPECT_EQ(undoCount(), 1);
     undoAll();
     EXPECT_TRUE(saved() == original) << "the saved file differs";
-}
 
-TEST_F(TableGestureTest, DraggingARowBorderInThePaneResizesThatRow)
-{
+    // A row border in the row pane resizes that row.
     const int height = ds.GetTable()->getRowHeight(2);
-    const auto border = find<TQVTRowResizer>([](TQVTRowResizer& r) { return r.targetRow == 2; });
-    ASSERT_TRUE(border);
-    drag(*border, *border + QPoint(0, 20));
+    const auto rowBorder = find<TQVTRowResizer>([](TQVTRowResizer& r) { return r.targetRow == 2; });
+    ASSERT_TRUE(rowBorder);
+    drag(*rowBorder, *rowBorder + QPoint(0, 20));
     EXPECT_EQ(ds.GetTable()->getRowHeight(2), height + 20);
     EXPECT_EQ(undoCount(), 1);
     undoAll();
     EXPECT_TRUE(saved() == original) << "the saved file differs";
 }
 
-TEST_F(TableGestureTest, DraggingARowSelectorMovesTheRowWithItsBars)
-{
-    const auto from = find<TQVTRowSelector>([](TQVTRowSelector& s) { return s.index == 1; });
-    const auto to = find<TQVTRowSelector>([](TQVTRowSelector& s) { return s.index == 4; });
-    ASSERT_TRUE(from && to);
-    drag(*from, *to);
-    EXPECT_EQ(undoCount(), 1);
-    EXPECT_NE(nameOf(1), "delta");
-    expectRowsInStep();
-    undoAll();
-    EXPECT_TRUE(saved() == original) << "the saved file differs";
-}
-
-TEST_F(TableGestureTest, DraggingARowByItsNumberCellMarksTheDropAndMovesTheRow)
+TEST_F(TableGestureTest, DraggingARowByItsNumberCellOrSelectorMovesItAndTheNumberCellMarksTheDrop)
 {
     const auto numberCell = [this](int row) {
         TQVTTreeCell* cell = ds.GetTree()->getRow(row)->getCell(0);
@@ -210,6 +195,17 @@ TEST_F(TableGestureTest, DraggingARowByItsNumberCellMarksTheDropAndMovesTheRow)
     EXPECT_EQ(nameOf(1), "alpha");
     ASSERT_NE(ds.GetTree()->getFocusedRow(), nullptr);
     EXPECT_EQ(ds.GetTree()->getFocusedRow()->FIndex, 3);
+    expectRowsInStep();
+    undoAll();
+    EXPECT_TRUE(saved() == original) << "the saved file differs";
+
+    // A row selector dragged moves its row with the bars.
+    const auto selector = find<TQVTRowSelector>([](TQVTRowSelector& s) { return s.index == 1; });
+    const auto target = find<TQVTRowSelector>([](TQVTRowSelector& s) { return s.index == 4; });
+    ASSERT_TRUE(selector && target);
+    drag(*selector, *target);
+    EXPECT_EQ(undoCount(), 1);
+    EXPECT_NE(nameOf(1), "delta");
     expectRowsInStep();
     undoAll();
     EXPECT_TRUE(saved() == original) << "the saved file differs";

@@ -17,6 +17,7 @@
 #include "corvane/widgets/qvtTextBarMemo.h"
 #include "corvane/widgets/qvtTreeCellEditors.h"
 
+#include "ControllerDouble.h"
 #include "support/EveryCellKindDocument.h"
 #include "support/TestSupport.h"
 
@@ -31,49 +32,12 @@
 
 #include <gtest/gtest.h>
 #include <memory>
-#include <tuple>
 #include <vector>
 
 using namespace corvane;
 using namespace corvane::test;
 
 namespace {
-
-using Told = std::tuple<mouseEvent, int, int>;
-
-// Stands in for the chart control: records what it is told and, on stopEditing, finishes the
-// open editor, frees it at once (inside the editor's own call) and runs the edit through the
-// history.
-class ControllerDouble : public QWidget, public TQVTControllerIntf {
-public:
-    explicit ControllerDouble(TQVTDataSource& source) : source(source) { resize(800, 300); }
-
-    void Notify(mouseEvent event, int x, int y) override
-    {
-        told.emplace_back(event, x, y);
-        if (event != stopEditing || !editor)
-            return;
-        const std::unique_ptr<TQVTObjectEditorIntf> finishing = std::move(editor);
-        edit = finishing->FinishEditing();
-        performed = edit && source.doOperation(edit);
-    }
-
-    void open(TQVTGanttObject& obj)
-    {
-        told.clear();
-        edit.reset();
-        performed = false;
-        editor = obj.CreateEditor();
-        editor->SetController(this);
-        EXPECT_EQ(editor->edit(&obj), nullptr) << "not modal: the edit comes when it ends";
-    }
-
-    TQVTDataSource& source;
-    std::unique_ptr<TQVTObjectEditorIntf> editor;
-    std::vector<Told> told;
-    TQVTOperationPtr edit;
-    bool performed = false;
-};
 
 const std::vector<Told> Committed = {{stopEditing, 0, 0}, {treeCellExit, 0, 0}};
 const std::vector<Told> Stopped = {{stopEditing, 0, 0}};
@@ -142,7 +106,7 @@ protected:
     ScratchDir dir;
     Capture capture;
     TQVTDataSource source;
-    ControllerDouble controller{source};
+    ControllerDouble controller{QSize(800, 300), &source};
     std::string original;
     DocumentSaver save;
 };
@@ -426,7 +390,7 @@ TEST_F(TreeCellEditors, AnEditorOutlivesNeitherItsControllerNorItsCell)
     EXPECT_EQ(controller.edit, nullptr);
 
     // The controller goes while an editor is open.
-    auto other = std::make_unique<ControllerDouble>(source);
+    auto other = std::make_unique<ControllerDouble>(QSize(800, 300), &source);
     other->show();
     other->open(cell(0, Name));
     QPointer<QWidget> opened = dynamic_cast<TQVTTreeCellEditor&>(*other->editor).control();

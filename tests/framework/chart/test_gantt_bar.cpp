@@ -154,7 +154,7 @@ TEST_F(GanttBar, PlaceholderAndShadowBarsNarrowTheRowAndAreNeverFound)
     EXPECT_EQ(shadow->getDrawer(vtGanttGraph)->getRect(), TQVTGanttBarDrawer::NoRect);
 }
 
-TEST_F(GanttBar, AResizeIsUndoneToTheExactTimesItHad)
+TEST_F(GanttBar, AResizeAndAnAssignmentOfTimesAreUndoneToTheExactTimesTheBarHad)
 {
     const auto b = plain(10, 12);
     build({{0, {b}}});
@@ -172,6 +172,17 @@ TEST_F(GanttBar, AResizeIsUndoneToTheExactTimesItHad)
     EXPECT_EQ(after, 2);
     ASSERT_TRUE(history.redo());
     EXPECT_EQ(b->FendDate, 11);
+
+    // Assigned times are undone and redone.
+    const auto resized = snapshot();
+    ASSERT_TRUE(history.doOperation(std::make_shared<TQVTBarAssignTimeOperation>(nullptr, b, 20, 25.5)));
+    EXPECT_EQ(b->getTimes().start, 20);
+    EXPECT_EQ(b->getTimes().end, 25.5);
+    const auto assigned = snapshot();
+    ASSERT_TRUE(history.undo());
+    EXPECT_EQ(snapshot(), resized);
+    ASSERT_TRUE(history.redo());
+    EXPECT_EQ(snapshot(), assigned);
 }
 
 TEST_F(GanttBar, RefusedTimeChangesLeaveTheBarAndTheHistoryAlone)
@@ -191,21 +202,6 @@ TEST_F(GanttBar, RefusedTimeChangesLeaveTheBarAndTheHistoryAlone)
     EXPECT_EQ(snapshot(), before);
     EXPECT_EQ(loose->FstartDate, 1);
     EXPECT_EQ(history.GetUndoOperationCount(), 0);
-}
-
-TEST_F(GanttBar, AssigningTimesIsUndoneAndRedone)
-{
-    const auto b = plain(10, 12);
-    build({{0, {b}}});
-    const auto before = snapshot();
-    ASSERT_TRUE(history.doOperation(std::make_shared<TQVTBarAssignTimeOperation>(nullptr, b, 20, 25.5)));
-    EXPECT_EQ(b->getTimes().start, 20);
-    EXPECT_EQ(b->getTimes().end, 25.5);
-    const auto after = snapshot();
-    ASSERT_TRUE(history.undo());
-    EXPECT_EQ(snapshot(), before);
-    ASSERT_TRUE(history.redo());
-    EXPECT_EQ(snapshot(), after);
 }
 
 } // namespace

@@ -47,7 +47,7 @@ struct Hooks : TQVTDataSourceIntf {};
 
 } // namespace
 
-TEST_F(GanttDocument, KeysRoundTrip)
+TEST_F(GanttDocument, KeysRoundTripAndTheStartDateSnapsToTheCalendarsUnit)
 {
     const auto document = load("[root]\ntypeID=Document\nstartDate=45001.75\ndate range start=44000\n"
                                "date range end=46000.5\ntime scale under=1\ncalendar=Cal\n\n"
@@ -64,12 +64,7 @@ TEST_F(GanttDocument, KeysRoundTrip)
     EXPECT_EQ(again->FDateRangeEnd, 46000.5);
     EXPECT_TRUE(again->FTimeScaleUnder);
     EXPECT_NE(again->Fcalendar, nullptr);
-}
 
-TEST_F(GanttDocument, TheStartDateSnapsToTheCalendarsUnit)
-{
-    const auto document = load("[root]\ntypeID=Document\ncalendar=Cal\n\n[Cal]\ntypeID=Document Calendar\n");
-    ASSERT_NE(document, nullptr);
     const TDateTime wednesday = EncodeDate(2024, 5, 15) + 0.75;
     document->Fcalendar->SetTimeMode(tmWeek);
     document->setStartDate(wednesday);
@@ -84,13 +79,18 @@ TEST_F(GanttDocument, TheStartDateSnapsToTheCalendarsUnit)
 
 TEST_F(GanttDocument, HintsFallBackToTheTextBarSettingsAndAnEmptyScaleListWritesNoKey)
 {
-    const auto document = load("[root]\ntypeID=Document\ntext bar settings=TS\n\n[TS]\ntypeID=Text Settings\n");
+    const auto document = load("[root]\ntypeID=Document\ntext bar settings=TS\nhint text settings=Nowhere\n\n"
+                               "[TS]\ntypeID=Text Settings\n");
     ASSERT_NE(document, nullptr);
     ASSERT_NE(document->FTextBarSettings, nullptr);
+    EXPECT_EQ(document->FHintTextSettings, document->FTextBarSettings);
     EXPECT_EQ(document->getHintTextSettings(), document->getTextBarSettings());
     const auto saved = readFile(saveToFile(document));
-    EXPECT_NE(saved.find("hint text settings=TS"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("hint text settings=TS\n"), std::string::npos) << saved;
     EXPECT_EQ(saved.find("time scales"), std::string::npos);
+    const auto reloaded = load(saved);
+    ASSERT_NE(reloaded, nullptr);
+    EXPECT_EQ(reloaded->FHintTextSettings, reloaded->FTextBarSettings);
 }
 
 TEST_F(GanttDocument, ConnectionsKeepTheirKindAndDistanceAndUnlinkedOnesAreDropped)
@@ -116,7 +116,7 @@ TEST_F(GanttDocument, ConnectionsKeepTheirKindAndDistanceAndUnlinkedOnesAreDropp
     EXPECT_EQ(again->getConnection(0)->FMinDistance, 2);
 }
 
-TEST_F(GanttDocument, FindConnectionLooksBothWaysOnlyWhenAskedToAndMatchesKinds)
+TEST_F(GanttDocument, TheListTakesAConnectionOnceAndFindsItBothWaysOnlyWhenAsked)
 {
     const auto document = load(TwoRows);
     ASSERT_NE(document, nullptr);
@@ -128,12 +128,7 @@ TEST_F(GanttDocument, FindConnectionLooksBothWaysOnlyWhenAskedToAndMatchesKinds)
     EXPECT_EQ(document->findConnection(a.get(), c.get(), 3), ac);
     EXPECT_EQ(document->findConnection(a.get(), c.get(), 4), ac);
     EXPECT_EQ(document->findConnection(a.get(), c.get(), 1), nullptr);
-}
 
-TEST_F(GanttDocument, TheListTakesAConnectionOnceAndGivesBackItsIndex)
-{
-    const auto document = load(TwoRows);
-    ASSERT_NE(document, nullptr);
     const auto bd = std::make_shared<TQVTBarConnection>(bar(*document, 0, 1), bar(*document, 1, 1), 1);
     EXPECT_TRUE(document->addConnection(bd, 0));
     EXPECT_FALSE(document->addConnection(bd));

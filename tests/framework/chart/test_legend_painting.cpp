@@ -67,7 +67,7 @@ protected:
     TBitmap bitmap;
 };
 
-TEST_F(LegendTest, RowsStackWithBordersBetweenAndTheHeightLeavesThemOut)
+TEST_F(LegendTest, RowsStackWithBordersBetweenAndThePrintLayoutGoesUnderTheChartOrAtTheRight)
 {
     const auto [L, T, R, B] = Layout;
     EXPECT_EQ(legend->GetHeight(), 0);
@@ -91,6 +91,13 @@ TEST_F(LegendTest, RowsStackWithBordersBetweenAndTheHeightLeavesThemOut)
     EXPECT_EQ(legend->getCellRect(0, 9), legend->getCellRect(0, 1));
     EXPECT_EQ(legend->FRows[0]->getCell(2), nullptr);
     EXPECT_EQ(legend->FRows[0]->getCell(-1), nullptr);
+
+    // The print layout goes under the chart or at the right.
+    const TRect range = Rect(15, 0, 900, 400);
+    EXPECT_EQ(LegendPrintLayout(*legend, true, 200, 350, range), Rect(200, 350, 900, 400));
+    EXPECT_EQ(LegendPrintLayout(*legend, false, 200, 350, range), Rect(900 - 103, 0, 899, 400));
+    legend->SetOffsetX(5);
+    EXPECT_EQ(drawer().FLayout, Rect(5, Layout.Top, 5 + Layout.Right - Layout.Left, Layout.Bottom));
 }
 
 TEST_F(LegendTest, AlignmentsPlaceTheFirstCell)
@@ -258,17 +265,6 @@ TEST_F(LegendTest, ReadsItsKeysWithDefaultsClampsDamageAndWritesThemBack)
     EXPECT_EQ(again->getRow(0)->getCell(0)->width, 70);
     EXPECT_EQ(again->getBorder(0)->endCell, 2);
     EXPECT_EQ(again->getBorder(0)->color, 0x0000FFu);
-}
-
-TEST_F(LegendTest, PrintLayoutGoesUnderTheChartOrAtTheRight)
-{
-    addRow({40, 60}, 20);
-    addRow({10}, 30);
-    const TRect range = Rect(15, 0, 900, 400);
-    EXPECT_EQ(LegendPrintLayout(*legend, true, 200, 350, range), Rect(200, 350, 900, 400));
-    EXPECT_EQ(LegendPrintLayout(*legend, false, 200, 350, range), Rect(900 - 103, 0, 899, 400));
-    legend->SetOffsetX(5);
-    EXPECT_EQ(drawer().FLayout, Rect(5, Layout.Top, 5 + Layout.Right - Layout.Left, Layout.Bottom));
 }
 
 TEST_F(LegendTest, Gallery)

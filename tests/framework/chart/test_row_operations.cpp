@@ -283,21 +283,19 @@ TEST_F(RowOperations, DeletingRowsDeletesEachConnectionOnce)
     EXPECT_EQ(added, 3);
 }
 
-TEST_F(RowOperations, ARemovedGroupRowTakesItsSummaryBarsConnections)
+TEST_F(RowOperations, AGroupRowIsClearedOfNothingAndTakesItsSummaryBarsConnectionsWhenRemoved)
 {
-    build({{0, {std::make_shared<TQVTSummaryBar>()}}, {1, {task(100, 101)}}, {0, {task(103, 104)}}});
+    build({{0, {std::make_shared<TQVTSummaryBar>(), std::make_shared<TQVTTextBar>(1, 2, 0)}},
+           {1, {task(100, 101)}},
+           {0, {task(103, 104)}}});
+    const std::string before = snapshot();
+    EXPECT_TRUE(history.doOperation(std::make_shared<TQVTGanttRowClearOperation>(&hooks, table(), 0)));
+    EXPECT_EQ(snapshot(), before) << "clearing a row with a summary bar leaves it";
+
     table().FSummaryBarConnectable = true;
     connect(bar(0, 0), bar(2, 0));
     roundTrip(std::make_shared<TQVTGanttRowsDeleteOperation>(&hooks, table(), 0, 0));
     EXPECT_TRUE(document->connections.empty()) << "no connection is left to a bar outside the table";
-}
-
-TEST_F(RowOperations, ClearingARowWithASummaryBarLeavesIt)
-{
-    build({{0, {std::make_shared<TQVTSummaryBar>(), std::make_shared<TQVTTextBar>(1, 2, 0)}}, {1, {}}});
-    const std::string before = snapshot();
-    EXPECT_TRUE(history.doOperation(std::make_shared<TQVTGanttRowClearOperation>(&hooks, table(), 0)));
-    EXPECT_EQ(snapshot(), before);
 }
 
 } // namespace

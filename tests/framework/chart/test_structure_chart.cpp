@@ -393,28 +393,6 @@ TEST_F(ChartStructure, ASavedDocumentNamesItsChildrenInItsOwnSection)
     EXPECT_NE(text.find("[PB2]\ntypeID=Pert Bar\n"), std::string::npos) << text;
 }
 
-TEST_F(ChartStructure, HintsFallBackOnTheTextBarSettings)
-{
-    const auto loaded = loadFrom(R"(
-[root]
-typeID=Document
-text bar settings=Text
-hint text settings=Nowhere
-[Text]
-typeID=Text Settings
-)");
-    ASSERT_NE(loaded, nullptr);
-    EXPECT_EQ(documentOf(loaded).FHintTextSettings, documentOf(loaded).FTextBarSettings);
-    EXPECT_NE(documentOf(loaded).FHintTextSettings, nullptr);
-
-    const auto path = saveToFile(loaded);
-    std::string hint;
-    TQVTMediaFactory::CreateMedia("file://" + path)->getStrProperty("root", "hint text settings", "", hint);
-    EXPECT_EQ(hint, "Text");
-    const auto reloaded = loadFile(path);
-    EXPECT_EQ(documentOf(reloaded).FHintTextSettings, documentOf(reloaded).FTextBarSettings);
-}
-
 TEST_F(ChartStructure, ReferencesOfTheWrongClassOrThatCannotBeLoadedStayNone)
 {
     const auto loaded = loadFrom(R"(

@@ -238,7 +238,7 @@ protected:
     TBitmap bitmap;
 };
 
-TEST_F(TaskBarPainting, TheBoxHasItsFrameBodyProgressAndBuffers)
+TEST_F(TaskBarPainting, TheBoxHasItsFrameBodyProgressAndBuffersAndIsFoundUpToItsEdges)
 {
     const TRect r = bar->getRect(document->getStartDate());
     EXPECT_EQ(r, Rect(50, 11, 250, 29));
@@ -267,6 +267,23 @@ TEST_F(TaskBarPainting, TheBoxHasItsFrameBodyProgressAndBuffers)
     EXPECT_EQ(at(100, 33), 0x008000u);
     EXPECT_EQ(at(100, 29), clBlack);
     EXPECT_EQ(at(100, 36), clBlack);
+
+    auto* drawer = dynamic_cast<TQVTGanttBarDrawer*>(bar->getDrawer(vtGanttGraph));
+    ASSERT_NE(drawer, nullptr);
+    EXPECT_EQ(drawer->locateObject(50, 11), bar.get());
+    EXPECT_EQ(drawer->locateObject(249, 28), bar.get());
+    EXPECT_EQ(drawer->locateObject(250, 20), nullptr);
+    EXPECT_EQ(drawer->locateObject(49, 20), nullptr);
+    EXPECT_EQ(drawer->locateObject(100, 29), nullptr);
+    EXPECT_TRUE(drawer->closerToStart(150, 20));
+    EXPECT_FALSE(drawer->closerToStart(151, 20));
+    EXPECT_EQ(progress->getDrawer(vtGanttGraph)->locateObject(100, 30), progress.get());
+
+    // Out of the document's dates or in a hidden row nothing is painted and nothing is found.
+    document->FEndDate = Friday - 0.5;
+    paint();
+    EXPECT_EQ(drawer->locateObject(100, 20), nullptr);
+    EXPECT_EQ(at(100, 20), clWhite);
 }
 
 TEST_F(TaskBarPainting, CriticalBarsAreFramedInTheCriticalColourAndLockedOnesAreLabelled)
@@ -296,27 +313,6 @@ TEST_F(TaskBarPainting, CriticalBarsAreFramedInTheCriticalColourAndLockedOnesAre
         for (int x = 53; x < 100; ++x)
             white += bitmap.Pixel(x, y) == clWhite;
     EXPECT_GT(white, 3) << "the white label text on its dark frame";
-}
-
-TEST_F(TaskBarPainting, HitTestingFindsTheBarUpToItsEdgesAndNothingBeyond)
-{
-    paint();
-    auto* drawer = dynamic_cast<TQVTGanttBarDrawer*>(bar->getDrawer(vtGanttGraph));
-    ASSERT_NE(drawer, nullptr);
-    EXPECT_EQ(drawer->locateObject(50, 11), bar.get());
-    EXPECT_EQ(drawer->locateObject(249, 28), bar.get());
-    EXPECT_EQ(drawer->locateObject(250, 20), nullptr);
-    EXPECT_EQ(drawer->locateObject(49, 20), nullptr);
-    EXPECT_EQ(drawer->locateObject(100, 29), nullptr);
-    EXPECT_TRUE(drawer->closerToStart(150, 20));
-    EXPECT_FALSE(drawer->closerToStart(151, 20));
-    EXPECT_EQ(progress->getDrawer(vtGanttGraph)->locateObject(100, 30), progress.get());
-
-    // Out of the document's dates or in a hidden row nothing is painted and nothing is found.
-    document->FEndDate = Friday - 0.5;
-    paint();
-    EXPECT_EQ(drawer->locateObject(100, 20), nullptr);
-    EXPECT_EQ(at(100, 20), clWhite);
 }
 
 TEST_F(TaskBarPainting, WeekendsAreBrightenedOrCutOutOfTheBody)

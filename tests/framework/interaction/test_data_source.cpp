@@ -51,11 +51,12 @@ protected:
 
     ScratchDir dir;
     Capture capture;
+    DocumentSaver save;
 };
 
 } // namespace
 
-TEST_F(DataSource, StartsWithTheBuiltInDocument)
+TEST_F(DataSource, StartsWithTheBuiltInDocumentAndFallsBackToItForStoragesWithoutAWholeDocument)
 {
     TQVTDataSource source;
     ASSERT_NE(source.root(), nullptr);
@@ -65,11 +66,7 @@ TEST_F(DataSource, StartsWithTheBuiltInDocument)
     ASSERT_EQ(source.GetTable()->FRows.size(), 1u);
     EXPECT_TRUE(source.GetTable()->FRows[0]->FBarList.empty());
     EXPECT_EQ(source.root()->FDataSource, &source);
-}
 
-TEST_F(DataSource, StoragesWithoutAWholeDocumentFallBackToTheBuiltInOne)
-{
-    TQVTDataSource source;
     // A path without protocol names the built-in store, whatever the file holds.
     source.setStorage(file("plain.ini", WholeDocument));
     EXPECT_EQ(source.GetTable()->FRows.size(), 1u);
@@ -90,7 +87,7 @@ TEST_F(DataSource, StoragesWithoutAWholeDocumentFallBackToTheBuiltInOne)
     }
 }
 
-TEST_F(DataSource, SettingTheStorageReplacesTheDocumentAndEmptiesTheHistory)
+TEST_F(DataSource, CommandsAreVetoedOrUndoneAndSettingTheStorageReplacesTheDocumentAndEmptiesTheHistory)
 {
     TQVTDataSource source;
     const std::string storage = "file://" + file("plan.ini", WholeDocument);
@@ -98,18 +95,7 @@ TEST_F(DataSource, SettingTheStorageReplacesTheDocumentAndEmptiesTheHistory)
     EXPECT_EQ(source.getStorage(), storage);
     ASSERT_EQ(source.GetTable()->FRows.size(), 2u);
     const auto ab = source.root()->connections.at(0);
-    ASSERT_TRUE(source.ConnectionDelete(ab));
-    EXPECT_EQ(source.GetUndoRedoStack().GetUndoOperationCount(), 1);
-    source.setStorage(storage);
-    EXPECT_EQ(source.GetUndoRedoStack().GetUndoOperationCount(), 0);
-    EXPECT_EQ(source.root()->countConnections(), 1) << "the file was not changed";
-}
-
-TEST_F(DataSource, CommandsAreVetoedByTheHooksAndUndoneThroughTheHistory)
-{
-    TQVTDataSource source;
-    source.setStorage("file://" + file("plan.ini", WholeDocument));
-    const auto ab = source.root()->connections.at(0);
+    // Commands are vetoed by the hooks and undone through the history.
     source.OnBeforeConnectionDelete = [](TQVTBarConnection*, bool& cancel) { cancel = true; };
     EXPECT_FALSE(source.ConnectionDelete(ab));
     EXPECT_EQ(source.root()->countConnections(), 1);
@@ -118,6 +104,13 @@ TEST_F(DataSource, CommandsAreVetoedByTheHooksAndUndoneThroughTheHistory)
     EXPECT_EQ(source.root()->countConnections(), 0);
     ASSERT_TRUE(source.GetUndoRedoStack().undo());
     EXPECT_EQ(source.root()->countConnections(), 1);
+    ASSERT_TRUE(source.GetUndoRedoStack().redo());
+    EXPECT_EQ(source.GetUndoRedoStack().GetUndoOperationCount(), 1);
+
+    source.setStorage(storage);
+    EXPECT_EQ(source.GetUndoRedoStack().GetUndoOperationCount(), 0);
+    EXPECT_EQ(source.GetUndoRedoStack().GetRedoOperationCount(), 0);
+    EXPECT_EQ(source.root()->countConnections(), 1) << "the file was not changed";
 }
 
 TEST_F(DataSource, SavingKeepsStorageDocumentAndHistory)
@@ -172,8 +165,7 @@ TEST_F(DataSource, DeletingTheSelectionIsOneUndoStepAndKeepsOneRow)
 {
     TQVTDataSource source;
     source.setStorage("file://" + file("plan.ini", WholeDocument));
-    const std::string before = dir.file("before.ini");
-    source.SaveToMedia("file://" + before);
+    const std::string before = save(source);
     TQVTTreeGrid& tree = *source.GetTree();
     EXPECT_FALSE(source.deleteSelected()) << "nothing selected";
     for (int i = 0; i < 3; ++i)
@@ -197,9 +189,7 @@ TEST_F(DataSource, DeletingTheSelectionIsOneUndoStepAndKeepsOneRow)
     EXPECT_EQ(source.GetTable()->countRows(), 1);
     while (source.GetUndoRedoStack().undo()) {
     }
-    const std::string after = dir.file("after.ini");
-    source.SaveToMedia("file://" + after);
-    EXPECT_EQ(readFile(after), readFile(before));
+    EXPECT_EQ(save(source), before);
 }
 
 TEST_F(DataSource, ClearingLeavesOneEmptyRowAndUndoesStepByStep)
@@ -268,8 +258,7 @@ TEST_F(DataSource, MilestoneTransparencyReachesEveryPictureOutsideTheHistory)
 TEST_F(DataSource, CommandsWithoutTheirObjectsOrOutsideTheRowsAreRefused)
 {
     TQVTDataSource source;
-    const std::string before = dir.file("before.ini");
-    source.SaveToMedia("file://" + before);
+    const std::string before = save(source);
     const auto bar = std::make_shared<TQVTTaskBar>(46000, 46002, 0); // in no row
     for (const int row : {-1, 1, 1 << 30}) {
         EXPECT_FALSE(source.BarAdd(bar, row));
@@ -304,7 +293,5 @@ TEST_F(DataSource, CommandsWithoutTheirObjectsOrOutsideTheRowsAreRefused)
     EXPECT_FALSE(source.ColumnAppend(nullptr));
     EXPECT_FALSE(source.deleteSelected());
     EXPECT_EQ(source.GetUndoRedoStack().GetUndoOperationCount(), 0);
-    const std::string after = dir.file("after.ini");
-    source.SaveToMedia("file://" + after);
-    EXPECT_EQ(readFile(after), readFile(before));
+    EXPECT_EQ(save(source), before);
 }

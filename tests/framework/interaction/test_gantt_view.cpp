@@ -55,11 +55,7 @@ protected:
         view.Draw(&ds, *vc, false);
     }
 
-    std::string saved()
-    {
-        ds.SaveToMedia("file://" + scratch.file("plan.ini"));
-        return readFile(scratch.file("plan.ini"));
-    }
+    std::string saved() { return save(ds); }
 
     int columnX(double units) const
     {
@@ -67,7 +63,6 @@ protected:
     }
     int rowY(int row) { return table->getRowStartY(row); }
 
-    ScratchDir scratch;
     TQVTDataSource ds;
     TQVTGanttView view;
     TQVTGanttDocument* doc = nullptr;
@@ -75,6 +70,7 @@ protected:
     TQVTDocumentCalendar* calendar = nullptr;
     TBitmap bitmap;
     std::unique_ptr<TQVTCanvasVC> vc;
+    DocumentSaver save;
 };
 
 TEST_F(GanttViewTest, PixelsMapToDatesAndRowsAndBack)

@@ -65,7 +65,7 @@ using Journal = std::vector<std::string>;
 
 } // namespace
 
-TEST_F(History, DoingAfterAnUndoDropsWhatCouldBeRedone)
+TEST_F(History, DoingOrRefusingAfterAnUndoDropsWhatCouldBeRedone)
 {
     run("A");
     run("B");
@@ -81,6 +81,16 @@ TEST_F(History, DoingAfterAnUndoDropsWhatCouldBeRedone)
     ASSERT_TRUE(history.redo());
     ASSERT_TRUE(history.redo());
     EXPECT_EQ(journal, (Journal{"A", "C"}));
+
+    // A refused operation is not recorded but still empties the redo stack.
+    ASSERT_TRUE(history.undo());
+    auto refusing = step("X");
+    refusing->refusePerform = true;
+    EXPECT_FALSE(history.doOperation(refusing));
+    EXPECT_FALSE(history.doOperation(nullptr));
+    EXPECT_EQ(history.GetUndoOperationCount(), 1);
+    EXPECT_EQ(history.GetRedoOperationCount(), 0);
+    EXPECT_EQ(journal, (Journal{"A"}));
 }
 
 TEST_F(History, AGroupIsOneEntryUndoneInReverseAndAnEmptyGroupLeavesNone)
@@ -116,19 +126,6 @@ TEST_F(History, RedoBypassesTheOpenGroupAndUndoClosesIt)
     EXPECT_EQ(journal, (Journal{"A", "B"}));
     ASSERT_TRUE(history.undo());
     EXPECT_EQ(journal, (Journal{"A"}));
-}
-
-TEST_F(History, ARefusedOperationIsNotRecordedButStillEmptiesTheRedoStack)
-{
-    run("A");
-    ASSERT_TRUE(history.undo());
-    auto refusing = step("X");
-    refusing->refusePerform = true;
-    EXPECT_FALSE(history.doOperation(refusing));
-    EXPECT_FALSE(history.doOperation(nullptr));
-    EXPECT_EQ(history.GetUndoOperationCount(), 0);
-    EXPECT_EQ(history.GetRedoOperationCount(), 0);
-    EXPECT_TRUE(journal.empty());
 }
 
 TEST_F(History, AFailedUndoOrRedoDropsItsWholeStack)

@@ -73,6 +73,14 @@ TEST_F(TextArranger, LongWordsBreakInsideAndLinesBreakAfterTheirLastBlank)
     EXPECT_EQ(wrap("aaa aaa aaa", 100000), (Lines{"aaa aaa aaa"}));
     // A line that fits only to its last character ends a character earlier.
     EXPECT_EQ(wrap("xxxx", width("xxxx")), (Lines{"xxx", "x"}));
+
+    // A width below one character puts each character on its own line.
+    for (const int w : {1, 0, -40}) {
+        SCOPED_TRACE(w);
+        EXPECT_EQ(wrap("abc", w), (Lines{"a", "b", "c"}));
+        EXPECT_EQ(wrap("ab\r\ncd", w), (Lines{"a", "b", "c", "d"}));
+        EXPECT_EQ(wrap("a \r\n\r\nb", w), (Lines{"a", " ", " ", "b"}));
+    }
 }
 
 TEST_F(TextArranger, ExplicitLineBreaksInEveryConvention)
@@ -101,16 +109,6 @@ TEST_F(TextArranger, EmptyTextAndMeasures)
     EXPECT_EQ(arranger.getTextWidthMAX(), width("Wabcd"));
     EXPECT_EQ(arranger.FFitHeight, 2 * lineHeight());
     EXPECT_EQ(arranger.getTextHeight(), arranger.FFitHeight);
-}
-
-TEST_F(TextArranger, AWidthBelowOneCharacterPutsEachCharacterOnItsOwnLine)
-{
-    for (const int w : {1, 0, -40}) {
-        SCOPED_TRACE(w);
-        EXPECT_EQ(wrap("abc", w), (Lines{"a", "b", "c"}));
-        EXPECT_EQ(wrap("ab\r\ncd", w), (Lines{"a", "b", "c", "d"}));
-        EXPECT_EQ(wrap("a \r\n\r\nb", w), (Lines{"a", " ", " ", "b"}));
-    }
 }
 
 TEST_F(TextArranger, MultiByteCharactersAreNeverSplit)
@@ -146,17 +144,6 @@ TEST_F(TextArranger, AMegabyteOfTextIsLaidOutWithoutLosingACharacter)
     const Lines pieces = wrap(word, width("xxxxxxxxxx") + 1);
     EXPECT_EQ(pieces.size(), word.size() / 10 + (word.size() % 10 != 0));
     EXPECT_EQ(joined(pieces), word);
-}
-
-TEST_F(TextArranger, TheFirstLineLeavesRoomForTheImage)
-{
-    TBitmap image;
-    image.SetSize(10, 8);
-    arranger.Fimage = &image;
-    // 15 pixels of the first line are taken by the image and its gap.
-    EXPECT_EQ(wrap("xxxxxxxxxx", width("xxxxxx") + 1 + 15), (Lines{"xxxxxx", "xxxx"}));
-    arranger.Fimage = nullptr;
-    EXPECT_GT(wrap("xxxxxxxxxx", width("xxxxxx") + 1 + 15).at(0).size(), 6u);
 }
 
 TEST_F(TextArranger, SettingsWithoutAFontLeaveEverythingAlone)
@@ -263,10 +250,8 @@ TEST_F(TextPainting, BlocksAreAlignedTopCentredAndBottom)
     const TRect second = ink(clBlack, Box.Top + lineHeight());
     EXPECT_NEAR(first.Left + first.Right, second.Left + second.Right, 2);
     EXPECT_NEAR(first.Left + first.Right, Box.Left + Box.Right, 3);
-}
 
-TEST_F(TextPainting, ABlockTallerThanTheRectangleOverflowsBothWaysWhenCentred)
-{
+    // A block taller than the rectangle overflows both ways when centred.
     paint("H\r\nH\r\nH\r\nH\r\nH\r\nH\r\nH\r\nH\r\nH\r\nH", haLeft, vaCenter);
     const TRect all = ink(clBlack);
     EXPECT_LT(all.Top, Box.Top);
@@ -316,7 +301,7 @@ TEST_F(TextPainting, FocusedTextIsWrittenOverAFramedRamp)
     EXPECT_GE(ink(clLime).Left, Box.Left);
 }
 
-TEST_F(TextPainting, TheImageIsPaintedBeforeTheFirstLine)
+TEST_F(TextPainting, TheImageIsPaintedBeforeTheFirstLineAndNarrowsIt)
 {
     TBitmap image;
     image.SetSize(10, 8);
@@ -330,6 +315,11 @@ TEST_F(TextPainting, TheImageIsPaintedBeforeTheFirstLine)
     EXPECT_EQ(ink(clFuchsia), Rect(Box.Left, Box.Top, Box.Left + 10, Box.Top + 8));
     EXPECT_GE(ink(clBlack, 0, Box.Top + lineHeight()).Left, Box.Left + 15);
     EXPECT_LT(ink(clBlack, Box.Top + lineHeight()).Left, Box.Left + 15);
+
+    // 15 pixels of the first line are taken by the image and its gap.
+    EXPECT_EQ(wrap("xxxxxxxxxx", width("xxxxxx") + 1 + 15), (Lines{"xxxxxx", "xxxx"}));
+    arranger.Fimage = nullptr;
+    EXPECT_GT(wrap("xxxxxxxxxx", width("xxxxxx") + 1 + 15).at(0).size(), 6u);
 }
 
 } // namespace

@@ -44,15 +44,8 @@ protected:
     }
 };
 
-TEST_F(TextSettingsFile, ConstructionAndAnEmptySectionGiveTheirDefaults)
+TEST_F(TextSettingsFile, AnEmptySectionGivesTheDefaults)
 {
-    TQVTTextSettings built;
-    EXPECT_EQ(built.GetFont()->Name, "Arial");
-    EXPECT_EQ(built.GetFont()->Size(), 9);
-    EXPECT_EQ(built.GetFont()->Color, clBlack);
-    EXPECT_TRUE(built.GetFont()->Style.Empty());
-    EXPECT_EQ(built.GetColor(), 0u);
-
     const auto loaded = load<TQVTTextSettings>("[S]\ntypeID=Text Settings\n");
     const TFont& font = *loaded->GetFont();
     EXPECT_EQ(font.Name, "Arial");
@@ -65,7 +58,7 @@ TEST_F(TextSettingsFile, ConstructionAndAnEmptySectionGiveTheirDefaults)
     EXPECT_FALSE(loaded->GetTransparent());
 }
 
-TEST_F(TextSettingsFile, SavingWritesEveryKeyInOrderAndLoadingGivesItBackWithoutUnderline)
+TEST_F(TextSettingsFile, SavingWritesEveryKeyInOrderLoadingGivesItBackWithoutUnderlineAndAssignCopiesAll)
 {
     auto settings = std::make_shared<TQVTTextSettings>();
     TFont font;
@@ -101,6 +94,17 @@ TEST_F(TextSettingsFile, SavingWritesEveryKeyInOrderAndLoadingGivesItBackWithout
     EXPECT_FALSE(reloaded->getGroupRow());
     EXPECT_FALSE(reloaded->getFocused());
     EXPECT_FALSE(reloaded->getSelected());
+
+    // Assign copies everything, flags included, into the receiver's own font.
+    TQVTTextSettings copy;
+    TFont* own = copy.GetFont();
+    copy.Assign(*settings);
+    EXPECT_EQ(copy.GetFont(), own);
+    EXPECT_EQ(*copy.GetFont(), font);
+    EXPECT_EQ(copy.GetColor(), clSkyBlue);
+    EXPECT_EQ(copy.GetHAlign(), haCenter);
+    EXPECT_EQ(copy.GetVAlign(), vaBottom);
+    EXPECT_TRUE(copy.getGroupRow() && copy.getFocused() && copy.getSelected() && copy.GetTransparent());
 }
 
 TEST_F(TextSettingsFile, BrokenValuesFallBackToTheDefaultsAndAbsurdSizesAreLimited)
@@ -123,32 +127,6 @@ TEST_F(TextSettingsFile, BrokenValuesFallBackToTheDefaultsAndAbsurdSizesAreLimit
     const auto odd = load<TQVTTextSettings>("[S]\ntypeID=Text Settings\nalignHorizontal=7\nalignVertical=-3\n");
     EXPECT_EQ(odd->GetHAlign(), 7);
     EXPECT_EQ(odd->GetVAlign(), -3);
-}
-
-TEST_F(TextSettingsFile, AssignCopiesEverythingIntoTheReceiversOwnFont)
-{
-    TQVTTextSettings source;
-    TFont font;
-    font.Name = "Courier";
-    font.Style = {fsUnderline};
-    source.SetFont(font);
-    source.SetColor(clRed);
-    source.SetHAlign(haRight);
-    source.SetVAlign(vaCenter);
-    source.setGroupRow(true);
-    source.setFocused(true);
-    source.setSelected(true);
-    source.SetTransparent(true);
-
-    TQVTTextSettings copy;
-    TFont* own = copy.GetFont();
-    copy.Assign(source);
-    EXPECT_EQ(copy.GetFont(), own);
-    EXPECT_EQ(*copy.GetFont(), font);
-    EXPECT_EQ(copy.GetColor(), clRed);
-    EXPECT_EQ(copy.GetHAlign(), haRight);
-    EXPECT_EQ(copy.GetVAlign(), vaCenter);
-    EXPECT_TRUE(copy.getGroupRow() && copy.getFocused() && copy.getSelected() && copy.GetTransparent());
 }
 
 TEST_F(TextSettingsFile, RowAndColumnSettingsLoadDefaultsAndSaveTheirKeysInOrder)
@@ -255,7 +233,7 @@ TEST_F(TextSettingsFile, TheGridKeepsItsSelectionColoursThroughASave)
     EXPECT_EQ(back->FFocusedRowFontColor, 4u);
 }
 
-TEST_F(TextSettingsFile, ATreeCellsSettingsAnswerFromItsRowItsColumnAndTheGrid)
+TEST_F(TextSettingsFile, ATreeCellsSettingsAnswerFromItsRowItsColumnAndTheGridOrAloneStill)
 {
     const auto grid = load<TQVTTreeGrid>(GridIni, "G");
     TQVTTreeRowSettings& row = *grid->FRootNode->Fchildren.at(0)->FRow->Fsettings;
@@ -295,16 +273,14 @@ TEST_F(TextSettingsFile, ATreeCellsSettingsAnswerFromItsRowItsColumnAndTheGrid)
     EXPECT_EQ(grid->FDefaultColSettings->FHAlign, haCenter);
     EXPECT_EQ(grid->FDefaultColSettings->FVAlign, vaBottom);
     EXPECT_EQ(cell.GetColor(), clMaroon);
-}
 
-TEST_F(TextSettingsFile, ATreeCellsSettingsOutsideAGridOrWithoutSettingsStillAnswer)
-{
-    TQVTTreeRowSettings row;
-    TQVTTreeTextSettings cell(&row, nullptr);
-    cell.setFocused(true);
-    EXPECT_EQ(cell.GetColor(), row.FColor);
-    EXPECT_EQ(cell.GetFont()->Color, row.FFont.Color);
-    EXPECT_EQ(cell.GetHAlign(), haLeft);
+    // Outside a grid, or without settings, they still answer.
+    TQVTTreeRowSettings plainRow;
+    TQVTTreeTextSettings alone(&plainRow, nullptr);
+    alone.setFocused(true);
+    EXPECT_EQ(alone.GetColor(), plainRow.FColor);
+    EXPECT_EQ(alone.GetFont()->Color, plainRow.FFont.Color);
+    EXPECT_EQ(alone.GetHAlign(), haLeft);
 
     TQVTTreeTextSettings none(nullptr, nullptr);
     EXPECT_EQ(none.GetFont(), nullptr);

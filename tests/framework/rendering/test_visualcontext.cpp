@@ -63,11 +63,6 @@ TEST(ColorUtils, HueLuminanceSaturationScale)
     EXPECT_EQ(ColorAdjustLuma(clBtnFace, 0), 0x0Fu);
 }
 
-TEST(CanvasVC, AddColorSaturatesEachChannel)
-{
-    EXPECT_EQ(TQVTCanvasVC::addColor(0x0064C8, 0x646464), 0x64C8FFu);
-}
-
 TEST_F(VisualContext, NestedClipsIntersectAndRestoreExactly)
 {
     EXPECT_EQ(VC.SetClipRect(Rect(10, 10, 100, 100)), TQVTCanvasVC::NoClipping);
@@ -87,10 +82,16 @@ TEST_F(VisualContext, NestedClipsIntersectAndRestoreExactly)
     EXPECT_EQ(VC.GetClipRect(), TRect{});
     FillAll(clLime);
     EXPECT_EQ(Inked(Rect(0, 0, 200, 150)), 200 * 150);
-}
 
-TEST_F(VisualContext, NoClippingLevelLeavesTheDeviceClip)
-{
+    // An unmatched reset keeps the no-clipping entry.
+    EXPECT_EQ(VC.ResetClipRect(), TQVTCanvasVC::NoClipping);
+    EXPECT_EQ(VC.ResetClipRect(), TQVTCanvasVC::NoClipping);
+    EXPECT_EQ(VC.SetClipRect(Rect(5, 5, 10, 10)), TQVTCanvasVC::NoClipping);
+    EXPECT_EQ(VC.GetClipRect(), Rect(5, 5, 10, 10));
+    EXPECT_EQ(VC.ResetClipRect(), TQVTCanvasVC::NoClipping);
+    EXPECT_EQ(VC.GetClipRect(), TRect{});
+
+    // A no-clipping level leaves the device clip as it is.
     VC.SetClipRect(Rect(10, 10, 40, 40));
     EXPECT_EQ(VC.SetClipRect(TQVTCanvasVC::NoClipping), Rect(10, 10, 40, 40));
     EXPECT_EQ(VC.GetClipRect(), Rect(10, 10, 40, 40));
@@ -108,16 +109,6 @@ TEST_F(VisualContext, DisjointClipHidesEverythingUntilReset)
     FillAll(clRed);
     EXPECT_EQ(Inked(Rect(0, 0, 200, 150)), 50 * 50);
     VC.ResetClipRect();
-}
-
-TEST_F(VisualContext, UnmatchedResetKeepsTheNoClippingEntry)
-{
-    EXPECT_EQ(VC.ResetClipRect(), TQVTCanvasVC::NoClipping);
-    EXPECT_EQ(VC.ResetClipRect(), TQVTCanvasVC::NoClipping);
-    EXPECT_EQ(VC.SetClipRect(Rect(5, 5, 10, 10)), TQVTCanvasVC::NoClipping);
-    EXPECT_EQ(VC.GetClipRect(), Rect(5, 5, 10, 10));
-    EXPECT_EQ(VC.ResetClipRect(), TQVTCanvasVC::NoClipping);
-    EXPECT_EQ(VC.GetClipRect(), TRect{});
 }
 
 TEST_F(VisualContext, ClipsAreMappedToDevicePixels)
@@ -147,7 +138,7 @@ TEST_F(VisualContext, ClipsAreMappedToDevicePixels)
     VC.ResetClipRect();
 }
 
-TEST_F(VisualContext, ClippingAreaAndVisibleArea)
+TEST_F(VisualContext, ClippingAreaVisibleAreaAndVisibilityCountingEdges)
 {
     VC.setVisibleArea(Rect(0, 0, -5, -5));
     EXPECT_EQ(VC.getVisibleArea(), Rect(0, 0, 1, 1));
@@ -157,10 +148,7 @@ TEST_F(VisualContext, ClippingAreaAndVisibleArea)
     EXPECT_EQ(VC.clippingArea(), Rect(20, 30, 50, 100));
     VC.ResetClipRect();
     EXPECT_EQ(VC.clippingArea(), Rect(20, 10, 200, 100));
-}
 
-TEST_F(VisualContext, VisibilityCountsEdges)
-{
     VC.setVisibleArea(Rect(10, 10, 100, 100));
     EXPECT_FALSE(VC.visible(Rect(50, 50, 50, 60)));
     EXPECT_FALSE(VC.visible(Rect(50, 60, 60, 50)));
@@ -197,6 +185,8 @@ TEST_F(VisualContext, BrightenAddsToEachLine)
     VC.brighten(Rect(0, 0, 10, 6), 0xF00101, false);
     EXPECT_EQ(At(3, 0), 0xFF2131u);
     EXPECT_EQ(At(9, 5), 0xFF5161u);
+
+    EXPECT_EQ(TQVTCanvasVC::addColor(0x0064C8, 0x646464), 0x64C8FFu);
 }
 
 // The whole integer range as a rectangle, and turned inside out.
@@ -578,10 +568,8 @@ TEST_F(VisualContext, EveryPaintStartsFromAFreshBuffer)
     EXPECT_EQ(At(10, 10), clWhite);
     EXPECT_EQ(At(35, 30), clBlack);
     EXPECT_EQ(At(35, 31), clWhite);
-}
 
-TEST_F(VisualContext, SecondStartKeepsTheRealCanvas)
-{
+    // A second start keeps the real canvas.
     VC.setVisibleArea(Rect(0, 0, 50, 50));
     VC.startBuffering();
     VC.startBuffering();

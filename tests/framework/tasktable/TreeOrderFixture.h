@@ -46,18 +46,16 @@ protected:
         auto header = std::make_shared<TQVTTreeHeader>();
         header->setParent(&grid());
         grid().FHeader = header;
-        auto name = std::make_shared<TQVTTreeHeaderCell>();
-        name->FTitle = "Name";
-        name->FDataType = std::make_shared<TQVTTreeSimpleTextCellType>();
-        header->insertHeaderCell(name, -1);
-        auto spin = std::make_shared<TQVTTreeHeaderCell>();
-        spin->FTitle = "Count";
-        spin->FDataType = std::make_shared<TQVTTreeSpinCellType>();
-        header->insertHeaderCell(spin, -1);
-        auto note = std::make_shared<TQVTTreeHeaderCell>();
-        note->FTitle = "Note";
-        note->FDataType = std::make_shared<TQVTTreeMultilineTextCellType>();
-        header->insertHeaderCell(note, -1);
+        const std::pair<const char*, std::shared_ptr<TQVTTreeCellType>> columns[] = {
+            {"Name", std::make_shared<TQVTTreeSimpleTextCellType>()},
+            {"Count", std::make_shared<TQVTTreeSpinCellType>()},
+            {"Note", std::make_shared<TQVTTreeMultilineTextCellType>()}};
+        for (const auto& [title, type] : columns) {
+            auto column = std::make_shared<TQVTTreeHeaderCell>();
+            column->FTitle = title;
+            column->FDataType = type;
+            header->insertHeaderCell(column, -1);
+        }
         for (int i = 0; i < grid().rowsCount(); ++i) {
             TQVTTreeNode* node = grid().findNodeByIndex(i);
             node->FRow = TQVTTreeRow::Create(header.get(), nullptr);

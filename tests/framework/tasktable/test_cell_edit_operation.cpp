@@ -47,17 +47,12 @@ protected:
     {
         return std::make_shared<TQVTCellEditOperation>(&source, held(row, column), std::move(value));
     }
-    std::string saved()
-    {
-        const std::string path = dir.file("saved" + std::to_string(saves++) + ".ini");
-        source.SaveToMedia("file://" + path);
-        return readFile(path);
-    }
+    std::string saved() { return save(source); }
 
     ScratchDir dir;
     Capture capture;
     TQVTDataSource source;
-    int saves = 0;
+    DocumentSaver save;
 };
 
 TEST_F(CellEditOperation, EveryKindTakesItsNewValueAndUndoGivesTheFileBackByteForByte)

@@ -128,24 +128,6 @@ TEST_F(TreeCells, MissingKeysTakeDefaultsAndBadValuesAreClampedWithALogLine)
     EXPECT_TRUE(capture.messages.empty());
 }
 
-TEST_F(TreeCells, SettingsFromEmptySectionsTakeTheDefaults)
-{
-    const auto rows = std::dynamic_pointer_cast<TQVTTreeRowSettings>(loadFrom("[R]\ntypeID=Tree Row Settings\n", "R"));
-    ASSERT_NE(rows, nullptr);
-    EXPECT_EQ(rows->FFont.Name, "Arial");
-    EXPECT_EQ(rows->FFont.Size(), 10);
-    EXPECT_EQ(rows->FFont.Color, clBlack);
-    EXPECT_EQ(rows->FColor, 0xEFDAC5u);
-    EXPECT_EQ(rows->FGroupColor, 0xFFBAB5u);
-    EXPECT_FALSE(rows->FAutoHeight);
-    const auto columns =
-        std::dynamic_pointer_cast<TQVTTreeColSettings>(loadFrom("[C]\ntypeID=Tree Column Settings\n", "C"));
-    ASSERT_NE(columns, nullptr);
-    EXPECT_EQ(columns->FHAlign, 0);
-    EXPECT_EQ(columns->FVAlign, 2);
-    EXPECT_EQ(columns->FWidth, 200);
-}
-
 TEST(TreeCellValues, ADateShowsItsTimeUnlessTheColumnIsForDatesOnly)
 {
     TQVTTreeDateTimeCell cell;

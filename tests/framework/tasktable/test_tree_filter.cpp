@@ -106,7 +106,6 @@ TEST_F(TreeFilter, TextSearchIsExactAndGoesColumnByColumn)
 
 TEST_F(TreeFilter, ClicksSelectByPositionAloneAddedOrAsARun)
 {
-    std::vector<int> selected;
     const auto selection = [this] {
         std::vector<int> rows;
         for (int k = 0; k < grid().getSelectedRowsCount(); ++k)

@@ -98,10 +98,8 @@ TEST_F(TreeModel, CollapsingHidesTheBranchAndKeepsIndexes)
     grid().collapse(9);
     grid().collapse(-1);
     EXPECT_FALSE(grid().FRootNode->isCollapsed());
-}
 
-TEST_F(TreeModel, RowsShownAgainAboveTheScrollPositionScrollBack)
-{
+    // Rows shown again above the scroll position scroll back.
     table().SetScrolledLines(4);
     grid().collapse(0);
     EXPECT_EQ(table().getScrolledLines(), 4);
@@ -141,9 +139,13 @@ TEST_F(TreeModel, SelectionAndFocusMarkBothRows)
     EXPECT_FALSE(row(4).FFocused);
 }
 
-TEST_F(TreeModel, ASavedDocumentKeepsCollapsedNodesAndItsChartRowsFollow)
+TEST_F(TreeModel, ASavedDocumentKeepsCollapsedNodesWidthColoursAndNumberingStyle)
 {
     grid().collapse(1);
+    grid().setWidth(420);
+    grid().setWidth(-3); // ignored
+    grid().FContinuousNumbering = true;
+    grid().FbkColor = 0x123456;
     const auto loaded = std::dynamic_pointer_cast<TQVTGanttDocument>(loadFile(saveToFile(document)));
     ASSERT_TRUE(loaded && loaded->FTree && loaded->Ftable);
     TQVTTreeGrid& copy = *loaded->FTree;
@@ -151,8 +153,14 @@ TEST_F(TreeModel, ASavedDocumentKeepsCollapsedNodesAndItsChartRowsFollow)
     EXPECT_TRUE(copy.findNodeByIndex(1)->isCollapsed());
     EXPECT_FALSE(copy.findNodeByIndex(0)->isCollapsed());
     EXPECT_EQ(copy.findNodeByIndex(3)->FNumberHierchy, "1.2.");
+    EXPECT_EQ(copy.findNodeByIndex(3)->FNumberCont, "4.");
+    // The chart rows follow.
     EXPECT_TRUE(loaded->Ftable->getRow(2)->isCollapsed());
     EXPECT_FALSE(loaded->Ftable->getRow(3)->isCollapsed());
+    EXPECT_EQ(copy.getWidth(), 420);
+    EXPECT_TRUE(copy.FContinuousNumbering);
+    EXPECT_EQ(copy.FbkColor, 0x123456u);
+    EXPECT_EQ(copy.FUpperPaneColor, 0x02C56A31u);
 }
 
 TEST_F(TreeModel, ANodeListedTwiceInAFileKeepsOnlyItsFirstPlace)
@@ -171,20 +179,6 @@ TEST_F(TreeModel, ANodeListedTwiceInAFileKeepsOnlyItsFirstPlace)
     EXPECT_NE(std::find(capture.log.begin(), capture.log.end(),
                         "Tree: a node listed more than once keeps only its first place"),
               capture.log.end());
-}
-
-TEST_F(TreeModel, TheGridKeepsItsWidthColoursAndNumberingStyle)
-{
-    grid().setWidth(420);
-    grid().setWidth(-3); // ignored
-    grid().FContinuousNumbering = true;
-    grid().FbkColor = 0x123456;
-    const auto loaded = std::dynamic_pointer_cast<TQVTGanttDocument>(loadFile(saveToFile(document)));
-    ASSERT_TRUE(loaded && loaded->FTree);
-    EXPECT_EQ(loaded->FTree->getWidth(), 420);
-    EXPECT_TRUE(loaded->FTree->FContinuousNumbering);
-    EXPECT_EQ(loaded->FTree->FbkColor, 0x123456u);
-    EXPECT_EQ(loaded->FTree->FUpperPaneColor, 0x02C56A31u);
 }
 
 TEST_F(TreeModel, EveryChangeOfTheTreesStructureAdvancesItsStamp)

@@ -260,12 +260,9 @@ TEST_F(TreePainting, HeaderShowsTitlesAndSortMarks)
 
 TEST_F(TreePainting, EachCellTypeShowsItsText)
 {
-    auto* date = addColumn("Date", std::make_shared<TQVTTreeDateTimeCellType>(), 40);
-    auto* number = addColumn("No", std::make_shared<TQVTTreeAutoCellNumber>(), 40);
-    (void)date;
-    (void)number;
-    auto* multi = addColumn("Note", std::make_shared<TQVTTreeMultilineTextCellType>(), 40);
-    (void)multi;
+    addColumn("Date", std::make_shared<TQVTTreeDateTimeCellType>(), 40);
+    addColumn("No", std::make_shared<TQVTTreeAutoCellNumber>(), 40);
+    addColumn("Note", std::make_shared<TQVTTreeMultilineTextCellType>(), 40);
     // Cells of the new columns for row 3 only.
     TQVTTreeRow& r = *grid().getRow(3);
     auto dateCell = std::make_shared<TQVTTreeDateTimeCell>();
@@ -525,7 +522,7 @@ protected:
     std::shared_ptr<TBitmap> picture = std::make_shared<TBitmap>();
 };
 
-TEST_F(TreeImageComboPainting, TheChosenItemsPictureComesBeforeTheText)
+TEST_F(TreeImageComboPainting, TheChosenItemsPictureComesBeforeTheTextAlsoWithTheGridsDefaultSettings)
 {
     grid().getRow(1)->getCell(2)->SetText("Green");
     paint();
@@ -537,14 +534,10 @@ TEST_F(TreeImageComboPainting, TheChosenItemsPictureComesBeforeTheText)
     EXPECT_EQ(reds(Rect(180, 20, 188, 39)), 64);
     EXPECT_EQ(reds(cellOf(1)), 64);
     EXPECT_EQ(leftmostInk(Rect(188, 20, 235, 39)), textAlone + 13);
-}
 
-TEST_F(TreeImageComboPainting, ACellWithoutSettingsOfItsOwnShowsItsPictureWithTheGridsDefaults)
-{
-    grid().getRow(1)->getCell(2)->SetText("Green");
+    // A cell without settings of its own shows its picture with the grid's defaults.
     grid().getRow(1)->getCell(2)->FRowSettings = nullptr;
     grid().FDefaultRowSettings = grid().getRow(1)->Fsettings;
-    usePictures();
     paint();
     EXPECT_EQ(reds(cellOf(1)), 64);
 }

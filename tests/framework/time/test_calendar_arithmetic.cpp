@@ -210,9 +210,14 @@ TEST(CalendarArithmetic, WeekendExamples)
     EXPECT_EQ(calendar.substrEffective(Fri + 0.5, -1), Mon + 0.5);
     EXPECT_EQ(calendar.findFirstEffective(Sun + 15 * Hour), Mon);
     EXPECT_EQ(calendar.findFirstEffective(Tue + 0.3), Tue + 0.3);
+    // Huge durations end after the last searched year.
+    EXPECT_EQ(calendar.addEffective(Fri, HUGE_VAL, false), HUGE_VAL);
+    EXPECT_TRUE(std::isnan(calendar.addEffective(Fri, NAN, false)));
+    EXPECT_GT(calendar.addEffective(Fri, 1e7, false), 2958466.0);
+    EXPECT_LT(calendar.substrEffective(Fri, 1e7), -693594.0);
 }
 
-TEST(CalendarArithmetic, EmptyCalendarIsAllWorkingTime)
+TEST(CalendarArithmetic, EmptyCalendarAndZeroLengthOccurrencesTakeNoTime)
 {
     TQVTDocumentCalendar calendar;
     TDateTime start = 1;
@@ -225,6 +230,17 @@ TEST(CalendarArithmetic, EmptyCalendarIsAllWorkingTime)
     EXPECT_EQ(calendar.addEffective(Fri, 2.5, true), Fri + 2.5);
     EXPECT_EQ(calendar.diffEffective(Fri, Tue), 4);
     EXPECT_TRUE(calendar.isWorking(Sat, -1, tmDay));
+
+    calendar.addDateCategory(category(
+        "Odd", false,
+        {std::make_shared<TQVTFixedDateException>(Mon, Mon, ""), std::make_shared<TQVTFixedDateException>(Tue, Mon, ""),
+         std::make_shared<TQVTRecurringDateException>(tmWeek, 1, 2, 2, 9, 9, "", at(2020, 1, 1), at(2030, 1, 1)),
+         std::make_shared<TQVTRecurringDateException>(tmDay, 1, 0, 0, 5, 5, "", at(2020, 1, 1), at(2030, 1, 1))}));
+    EXPECT_EQ(calendar.addEffective(Fri, 7, true), Fri + 7);
+    EXPECT_EQ(calendar.substrEffective(Fri + 7, 7), Fri);
+    EXPECT_EQ(calendar.diffEffective(Fri, Fri + 7), 7);
+    EXPECT_EQ(calendar.findFirstEffective(Mon), Mon);
+    EXPECT_TRUE(calendar.isWorking(Mon, -1, tmNone));
 }
 
 TEST(CalendarArithmetic, WeekendsAgreeWithADayWalkOverTenYears)
@@ -314,21 +330,6 @@ TEST(CalendarArithmetic, IdentitiesHoldOnRandomCalendars)
     }
 }
 
-TEST(CalendarArithmetic, ZeroLengthOccurrencesTakeNoTime)
-{
-    TQVTDocumentCalendar calendar;
-    calendar.addDateCategory(category(
-        "Odd", false,
-        {std::make_shared<TQVTFixedDateException>(Mon, Mon, ""), std::make_shared<TQVTFixedDateException>(Tue, Mon, ""),
-         std::make_shared<TQVTRecurringDateException>(tmWeek, 1, 2, 2, 9, 9, "", at(2020, 1, 1), at(2030, 1, 1)),
-         std::make_shared<TQVTRecurringDateException>(tmDay, 1, 0, 0, 5, 5, "", at(2020, 1, 1), at(2030, 1, 1))}));
-    EXPECT_EQ(calendar.addEffective(Fri, 7, true), Fri + 7);
-    EXPECT_EQ(calendar.substrEffective(Fri + 7, 7), Fri);
-    EXPECT_EQ(calendar.diffEffective(Fri, Fri + 7), 7);
-    EXPECT_EQ(calendar.findFirstEffective(Mon), Mon);
-    EXPECT_TRUE(calendar.isWorking(Mon, -1, tmNone));
-}
-
 TEST(CalendarArithmetic, OverlappingOccurrencesAreCrossedAsOne)
 {
     // Monthly from day 1 for 30.5 days leaves only the last afternoon of each month of 31 days.
@@ -341,16 +342,6 @@ TEST(CalendarArithmetic, OverlappingOccurrencesAreCrossedAsOne)
     EXPECT_EQ(calendar.substrEffective(at(2024, 4, 1), 1), at(2024, 1, 1));
     EXPECT_EQ(calendar.findFirstEffective(at(2024, 2, 10)), at(2024, 3, 31, 12));
     EXPECT_NEAR(calendar.diffEffective(at(2000, 1, 1), at(2100, 1, 1)), 100 * 7 * 0.5, 1e-6);
-}
-
-TEST(CalendarArithmetic, HugeDurationsEndAfterTheLastSearchedYear)
-{
-    TQVTDocumentCalendar calendar;
-    calendar.addDateCategory(weekends());
-    EXPECT_EQ(calendar.addEffective(Fri, HUGE_VAL, false), HUGE_VAL);
-    EXPECT_TRUE(std::isnan(calendar.addEffective(Fri, NAN, false)));
-    EXPECT_GT(calendar.addEffective(Fri, 1e7, false), 2958466.0);
-    EXPECT_LT(calendar.substrEffective(Fri, 1e7), -693594.0);
 }
 
 TEST(CalendarRows, BlockedDaysExemptARowFromHolidaysAndSingleWeekdays)

@@ -241,15 +241,6 @@ TEST(WeekendException, LogLinesWriteRealsWithAPointUnderTheGermanLocale)
     EXPECT_EQ(saturdaySearchLog(), "SatFNO: 46358.5 46361 1");
 }
 
-TEST(FixedException, VisibleModeIsTheCoarsestWholeUnitSpanned)
-{
-    EXPECT_EQ(TQVTFixedDateException(Fri, "").getVisibleTimeMode(), tmDay);
-    EXPECT_EQ(TQVTFixedDateException(Fri, Fri + 10 * Hour, "").getVisibleTimeMode(), tmHour);
-    EXPECT_EQ(TQVTFixedDateException(Mon, Mon + 14, "").getVisibleTimeMode(), tmWeek);
-    EXPECT_EQ(TQVTFixedDateException(at(2026, 1, 1), at(2026, 3, 1), "").getVisibleTimeMode(), tmMonth);
-    EXPECT_EQ(TQVTFixedDateException(at(2000, 1, 1), at(2030, 1, 1), "").getVisibleTimeMode(), tmYear);
-}
-
 TEST(FixedException, MatchesInsideTheHalfOpenIntervalAtItsResolutions)
 {
     TQVTFixedDateException hours(Fri + 8 * Hour, Fri + 18 * Hour, "meeting");
@@ -263,6 +254,13 @@ TEST(FixedException, MatchesInsideTheHalfOpenIntervalAtItsResolutions)
     EXPECT_TRUE(months.Matches(at(2026, 2, 10), -1, tmYear));
     EXPECT_FALSE(months.Matches(at(2026, 2, 10), -1, tmWeek));
     EXPECT_EQ(months.getName(), "winter");
+
+    // The visible mode is the coarsest whole unit spanned.
+    EXPECT_EQ(TQVTFixedDateException(Fri, "").getVisibleTimeMode(), tmDay);
+    EXPECT_EQ(TQVTFixedDateException(Fri, Fri + 10 * Hour, "").getVisibleTimeMode(), tmHour);
+    EXPECT_EQ(TQVTFixedDateException(Mon, Mon + 14, "").getVisibleTimeMode(), tmWeek);
+    EXPECT_EQ(TQVTFixedDateException(at(2026, 1, 1), at(2026, 3, 1), "").getVisibleTimeMode(), tmMonth);
+    EXPECT_EQ(TQVTFixedDateException(at(2000, 1, 1), at(2030, 1, 1), "").getVisibleTimeMode(), tmYear);
 }
 
 TEST(FixedException, SearchesAroundAndInsideTheInterval)
@@ -301,7 +299,7 @@ TEST(FixedException, BlockedDaysAreCutOutForThatRowOnly)
     EXPECT_TRUE(vacation->Matches(Mon + 1.5, 7, tmDay));
 }
 
-TEST(RecurringException, WeeklyEverySecondWeekFromFridayEvening)
+TEST(RecurringException, WeeklyEverySecondWeekFromFridayEveningAndConstructionNormalises)
 {
     // Every second week from Friday 18:00 to Friday 22:00, counted from the week of 30 November 2026.
     TQVTRecurringDateException e(tmWeek, 2, 5, 5, 18, 22, "party", Wed, at(2027, 12, 31));
@@ -317,6 +315,14 @@ TEST(RecurringException, WeeklyEverySecondWeekFromFridayEvening)
     // Nothing before the first period or after the last.
     EXPECT_FALSE(previous(e, at(2026, 11, 30)).ok);
     EXPECT_FALSE(next(e, at(2028, 1, 1)).ok);
+
+    TQVTRecurringDateException zero(tmWeek, 0, 1, 2, 0, 0, "", at(2024, 1, 3), at(2025, 1, 1));
+    EXPECT_EQ(zero.getRecurringPeriod(), 1);
+    EXPECT_EQ(zero.getDateFrom(), at(2024, 1, 1));
+    TQVTRecurringDateException reversed(tmWeek, 1, 1, 2, 0, 0, "", at(2025, 1, 1), at(2024, 1, 1));
+    EXPECT_EQ(reversed.getDateFrom(), StartOfPeriod(at(1970, 1, 1), tmWeek));
+    EXPECT_EQ(reversed.getDateTo(), StartOfPeriod(at(3000, 1, 1), tmWeek));
+    EXPECT_TRUE(reversed.Matches(StartOfPeriod(at(2990, 6, 4), tmWeek) + 0.5, -1, tmDay));
 }
 
 TEST(RecurringException, EveryUnitRecursFromItsFirstPeriod)
@@ -410,17 +416,6 @@ TEST(RecurringException, OverlappingOccurrencesAreSearchedAsOneRun)
         reached = f.date - f.length;
     }
     EXPECT_EQ(reached, from);
-}
-
-TEST(RecurringException, ConstructionNormalisesPeriodAndRange)
-{
-    TQVTRecurringDateException zero(tmWeek, 0, 1, 2, 0, 0, "", at(2024, 1, 3), at(2025, 1, 1));
-    EXPECT_EQ(zero.getRecurringPeriod(), 1);
-    EXPECT_EQ(zero.getDateFrom(), at(2024, 1, 1));
-    TQVTRecurringDateException reversed(tmWeek, 1, 1, 2, 0, 0, "", at(2025, 1, 1), at(2024, 1, 1));
-    EXPECT_EQ(reversed.getDateFrom(), StartOfPeriod(at(1970, 1, 1), tmWeek));
-    EXPECT_EQ(reversed.getDateTo(), StartOfPeriod(at(3000, 1, 1), tmWeek));
-    EXPECT_TRUE(reversed.Matches(StartOfPeriod(at(2990, 6, 4), tmWeek) + 0.5, -1, tmDay));
 }
 
 TEST(DegenerateException, ZeroLengthOccurrencesAreNoOccurrences)

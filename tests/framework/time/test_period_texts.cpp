@@ -126,6 +126,12 @@ TEST_F(PeriodText, PairsOutsideTheTableGiveNothing)
         }
     }
     EXPECT_EQ(PeriodToString(feb5, tmDay, static_cast<TQVTTimeFormat>(255)), "");
+
+    // The object uses its own mode.
+    auto obj = std::make_shared<TQVTTimeModeObject>();
+    obj->SetTimeMode(tmMonth);
+    EXPECT_EQ(obj->PeriodToString(feb5, tmfMonthFullYear), "February 2024");
+    EXPECT_EQ(obj->PeriodToString(feb5, tmfDayFull), "");
 }
 
 TEST_F(PeriodText, HoursOnBothClocksAndTheTimeSeparator)
@@ -144,27 +150,22 @@ TEST_F(PeriodText, HoursOnBothClocksAndTheTimeSeparator)
     EXPECT_EQ(PeriodToString(late, tmHour, tmfHourTime), "23.00");
 }
 
-TEST_F(PeriodText, IsoWeeksBelongToTheYearOfTheirThursday)
+TEST_F(PeriodText, WeeksBelongToTheYearAndMonthOfTheirThursdayAndStartOnMonday)
 {
     EXPECT_EQ(PeriodToString(D(2021, 1, 1), tmWeek, tmfWeekYear), "53. CW");
     EXPECT_EQ(PeriodToString(D(2024, 12, 31), tmWeek, tmfWeekYearNr), "1");
     EXPECT_EQ(PeriodToString(D(2026, 1, 4, 23), tmWeek, tmfWeekYearNr), "1");
     EXPECT_EQ(PeriodToString(D(2027, 1, 3), tmWeek, tmfWeekYearNr), "53");
     EXPECT_EQ(PeriodToString(D(2024, 1, 1), tmWeek, tmfWeekYearNr), "1");
-}
 
-TEST_F(PeriodText, WeeksOfTheMonthBelongToTheMonthOfTheirThursday)
-{
     EXPECT_EQ(PeriodToString(D(2024, 1, 31), tmWeek, tmfWeekMonth), "1. W"); // Thursday 1 February
     EXPECT_EQ(PeriodToString(D(2024, 2, 4), tmWeek, tmfWeekMonthNr), "1");   // Sunday of that week
     EXPECT_EQ(PeriodToString(D(2024, 2, 29), tmWeek, tmfWeekMonthNr), "5");
     EXPECT_EQ(PeriodToString(D(2024, 9, 1), tmWeek, tmfWeekMonthNr), "5"); // Thursday 29 August
     EXPECT_EQ(PeriodToString(D(2024, 9, 2), tmWeek, tmfWeekMonthNr), "1");
     EXPECT_EQ(PeriodToString(D(2024, 1, 1), tmWeek, tmfWeekMonthNr), "1");
-}
 
-TEST_F(PeriodText, WeekStartIsTheMondayInTheShortDateFormat)
-{
+    // The start of the week in the short date format.
     EXPECT_EQ(PeriodToString(D(2024, 2, 11, 23), tmWeek, tmfWeekStartDay), "05/02/2024");
     EXPECT_EQ(PeriodToString(D(2025, 1, 5), tmWeek, tmfWeekStartDay), "30/12/2024");
     UseLanguage(German);
@@ -222,14 +223,6 @@ TEST_F(PeriodText, UndecodableDatesAreClamped)
     EXPECT_EQ(PeriodToString(inf, tmYear, tmfYearFull), "9999");
     EXPECT_EQ(PeriodToString(-inf, tmWeek, tmfWeekStartDay), "01/01/0001");
     EXPECT_EQ(PeriodToString(inf, tmDecade, tmfDecade), "9990-10000");
-}
-
-TEST_F(PeriodText, TheObjectUsesItsOwnMode)
-{
-    auto obj = std::make_shared<TQVTTimeModeObject>();
-    obj->SetTimeMode(tmMonth);
-    EXPECT_EQ(obj->PeriodToString(feb5, tmfMonthFullYear), "February 2024");
-    EXPECT_EQ(obj->PeriodToString(feb5, tmfDayFull), "");
 }
 
 } // namespace

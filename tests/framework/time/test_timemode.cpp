@@ -18,7 +18,7 @@ TDateTime D(int y, int m, int d, int h = 0, int n = 0)
 
 const auto BeyondDecade = static_cast<TQVTTimeMode>(8);
 
-TEST(TimeModeAdd, CalendarUnitsClampTheDayAndKeepTheTime)
+TEST(TimeModeAdd, CalendarUnitsClampTheDayKeepTheTimeAndStayInTheCalendar)
 {
     EXPECT_EQ(Add(D(2001, 1, 31, 10, 30), 1, tmMonth), D(2001, 2, 28, 10, 30));
     EXPECT_EQ(Add(D(2004, 2, 29), 1, tmYear), D(2005, 2, 28));
@@ -28,6 +28,12 @@ TEST(TimeModeAdd, CalendarUnitsClampTheDayAndKeepTheTime)
     EXPECT_EQ(Add(D(2024, 2, 5), -2, tmWeek), D(2024, 1, 22));
     EXPECT_EQ(Add(D(2024, 2, 5), 5, tmNone), D(2024, 2, 5));
     EXPECT_EQ(Add(D(2024, 2, 5), 5, BeyondDecade), D(2024, 2, 5));
+
+    constexpr int Max = std::numeric_limits<int>::max();
+    constexpr int Min = std::numeric_limits<int>::min();
+    EXPECT_EQ(Add(D(2024, 2, 5), Max, tmDecade), D(9999, 12, 5));
+    EXPECT_EQ(Add(D(2024, 2, 5), Min, tmQuarter), D(1, 1, 5));
+    EXPECT_EQ(Add(0.0, Min, tmWeek), 7.0 * Min);
 }
 
 TEST(TimeModeAdd, QuartersAndDecadesAreMonthsAndYears)
@@ -41,16 +47,7 @@ TEST(TimeModeAdd, QuartersAndDecadesAreMonthsAndYears)
     }
 }
 
-TEST(TimeModeAdd, ExtremeCountsStayInTheCalendar)
-{
-    constexpr int Max = std::numeric_limits<int>::max();
-    constexpr int Min = std::numeric_limits<int>::min();
-    EXPECT_EQ(Add(D(2024, 2, 5), Max, tmDecade), D(9999, 12, 5));
-    EXPECT_EQ(Add(D(2024, 2, 5), Min, tmQuarter), D(1, 1, 5));
-    EXPECT_EQ(Add(0.0, Min, tmWeek), 7.0 * Min);
-}
-
-TEST(TimeModeRealAdd, FractionIsMeasuredInTheFollowingUnit)
+TEST(TimeModeRealAdd, FractionIsMeasuredInTheFollowingUnitAndNonFiniteCountsAreSafe)
 {
     EXPECT_EQ(RealAdd(D(2023, 2, 1), 0.5, tmMonth), D(2023, 2, 15));
     EXPECT_EQ(RealAdd(D(2023, 3, 1), 0.5, tmMonth), D(2023, 3, 16, 12));
@@ -58,10 +55,7 @@ TEST(TimeModeRealAdd, FractionIsMeasuredInTheFollowingUnit)
     EXPECT_EQ(RealAdd(D(2023, 3, 1), -0.5, tmMonth), D(2023, 3, 1) - 15.5);
     EXPECT_EQ(RealAdd(D(2023, 3, 1), 2.25, tmDay), D(2023, 3, 3, 6));
     EXPECT_EQ(RealAdd(D(2023, 3, 1), 0.5, tmNone), D(2023, 3, 1));
-}
 
-TEST(TimeModeRealAdd, NonFiniteAndHugeCountsAreSafe)
-{
     const TDateTime dt = D(2023, 3, 1);
     EXPECT_EQ(RealAdd(dt, std::nan(""), tmDay), dt);
     EXPECT_EQ(RealAdd(dt, std::numeric_limits<double>::infinity(), tmMonth), dt);
@@ -109,7 +103,7 @@ TEST(TimeModeDiff, CalendarUnitsCountCompletedUnitsFromB)
     EXPECT_EQ(Diff(D(2030, 1, 1), D(2010, 1, 2), BeyondDecade), 0);
 }
 
-TEST(TimeModeDiff, NonFiniteAndHugeDifferencesAreClamped)
+TEST(TimeModeDiff, NonFiniteAndHugeDifferencesAreClampedAndRealDiffsAreSignedNominalUnits)
 {
     constexpr std::int32_t Max = std::numeric_limits<std::int32_t>::max();
     constexpr std::int32_t Min = std::numeric_limits<std::int32_t>::min();
@@ -120,10 +114,7 @@ TEST(TimeModeDiff, NonFiniteAndHugeDifferencesAreClamped)
     EXPECT_EQ(Diff(-1e300, 0.0, tmWeek), Min / 7);
     EXPECT_EQ(Diff(std::numeric_limits<double>::infinity(), 0.0, tmYear), 8100);
     EXPECT_EQ(Diff(nan, D(2024, 1, 1), tmMonth), Diff(0.0, D(2024, 1, 1), tmMonth));
-}
 
-TEST(TimeModeRealDiff, SignedUnitsOfNominalLength)
-{
     const TDateTime a = D(2024, 1, 1);
     const TDateTime b = D(2024, 3, 1);
     EXPECT_DOUBLE_EQ(RealDiff(a, b, tmMonth), -60 / 30.4375);
@@ -155,7 +146,7 @@ TEST(TimeModeStartOfPeriod, EachMode)
         EXPECT_EQ(StartOfPeriod(D(2026, m, 28), tmQuarter), D(2026, (m - 1) / 3 * 3 + 1, 1)) << m;
 }
 
-TEST(TimeModeDay, IndexWithinThePeriod)
+TEST(TimeModeDay, IndexWithinThePeriodAndRangesRoundItsEnd)
 {
     EXPECT_EQ(Day(D(2024, 3, 1), tmYear), 62);
     EXPECT_EQ(Day(D(2024, 2, 29), tmYear), 60);
@@ -167,10 +158,7 @@ TEST(TimeModeDay, IndexWithinThePeriod)
     EXPECT_EQ(Day(D(2024, 5, 31), tmQuarter), 31);
     EXPECT_EQ(Day(D(2024, 5, 31), tmDay), 0);
     EXPECT_EQ(Day(D(2024, 5, 31), tmHour), 0);
-}
 
-TEST(TimeModeDay, RangeGoesRoundTheEndOfThePeriod)
-{
     EXPECT_EQ(DayRange(2, 5, tmWeek), 3);
     EXPECT_EQ(DayRange(5, 5, tmWeek), 0);
     EXPECT_EQ(DayRange(6, 1, tmWeek), 2);
@@ -198,11 +186,8 @@ TEST(TimeModeObject, BindsTheArithmeticToItsMode)
 
     obj->SetTimeMode(tmHour);
     EXPECT_EQ(obj->StartOfNextPeriod(D(2024, 3, 15, 8, 20)), D(2024, 3, 15, 8, 20));
-}
 
-TEST(TimeModeObject, UnitPeriodCountsFromDayZero)
-{
-    auto obj = std::make_shared<TQVTTimeModeObject>();
+    // The unit period counts from day 0.
     const TQVTTimeMode modes[] = {tmNone, tmHour, tmDay, tmWeek, tmMonth, tmQuarter, tmYear, tmDecade, BeyondDecade};
     const double periods[] = {0, 1.0 / 24, 1, 7, 31, 90, 365, 3652, 0};
     for (std::size_t i = 0; i < std::size(modes); ++i) {

@@ -28,23 +28,7 @@ std::shared_ptr<TQVTTimeScale> Tier(std::int32_t offset, TQVTTimeMode calendarMo
     return scale;
 }
 
-TEST(TimeScale, StartsUnrelatedWithoutAUnit)
-{
-    const TQVTTimeScale scale;
-    EXPECT_EQ(scale.getTimeMode(), tmNone);
-    EXPECT_EQ(scale.FRelativeTM, TQVTTimeScale::NotRelated);
-    EXPECT_EQ(scale.FTimeFormat, tmfNone);
-    EXPECT_EQ(scale.FScaleOrder, 0);
-    EXPECT_EQ(scale.baseColor, 0u);
-    EXPECT_EQ(scale.scaleHeight, 14);
-    EXPECT_EQ(scale.fontSize, 7);
-    EXPECT_EQ(scale.FfontColor, 0xFFFFFFu);
-    EXPECT_EQ(scale.FlineColor, 0xFFFFFFu);
-    EXPECT_TRUE(scale.FShowDates);
-    EXPECT_EQ(scale.FGrid, nullptr);
-}
-
-TEST(TimeScale, TiersFollowTheCalendarMode)
+TEST(TimeScale, TiersFollowTheCalendarModeAndLabelInTheirFormat)
 {
     auto days = Tier(0, tmDay);
     auto weeks = Tier(1, tmDay);
@@ -53,6 +37,8 @@ TEST(TimeScale, TiersFollowTheCalendarMode)
     EXPECT_EQ(weeks->getTimeMode(), tmWeek);
     EXPECT_EQ(weeks->FTimeFormat, tmfWeekYear);
 
+    // An update puts back the mode's own format over the one the application chose.
+    weeks->FTimeFormat = tmfMonthShortYear;
     days->Update(tmWeek);
     weeks->Update(tmWeek);
     EXPECT_EQ(days->getTimeMode(), tmWeek);
@@ -65,14 +51,14 @@ TEST(TimeScale, TiersFollowTheCalendarMode)
     EXPECT_EQ(weeks->FTimeFormat, tmfNone);
     weeks->Update(tmYear);
     EXPECT_EQ(weeks->getTimeMode(), tmDecade);
-}
 
-TEST(TimeScale, UpdateResetsTheFormatTheApplicationChose)
-{
-    auto scale = Tier(0, tmMonth);
+    SetFormatSettings("en");
+    auto scale = Tier(2, tmDay);
+    const TDateTime feb5 = EncodeDate(2024, 2, 5);
+    EXPECT_EQ(scale->PeriodToString(feb5), "February");
     scale->FTimeFormat = tmfMonthShortYear;
-    scale->Update(tmMonth);
-    EXPECT_EQ(scale->FTimeFormat, tmfMonthFull);
+    EXPECT_EQ(scale->PeriodToString(feb5), "F2024");
+    EXPECT_EQ(scale->PeriodToString(feb5, tmfMonthNumber), "2");
 }
 
 TEST(TimeScale, AnUnrelatedTierIsRelatedByItsMode)
@@ -92,17 +78,14 @@ TEST(TimeScale, AnUnrelatedTierIsRelatedByItsMode)
     EXPECT_EQ(hours.getTimeMode(), tmHour);
     hours.Update(tmDay);
     EXPECT_EQ(hours.getTimeMode(), tmDay);
-}
 
-TEST(TimeScale, ConstructedWithAModeAndParent)
-{
+    // So is a tier made with a mode.
     auto parent = std::make_shared<TQVTGanttTable>();
-    auto scale = std::make_shared<TQVTTimeScale>(tmWeek, parent.get());
-    EXPECT_EQ(scale->getParent(), parent.get());
-    EXPECT_EQ(scale->getTimeMode(), tmWeek);
-    EXPECT_EQ(scale->FTimeFormat, tmfWeekYear);
-    scale->Update(tmDay);
-    EXPECT_EQ(scale->getTimeMode(), tmWeek);
+    auto weeks = std::make_shared<TQVTTimeScale>(tmWeek, parent.get());
+    EXPECT_EQ(weeks->getParent(), parent.get());
+    EXPECT_EQ(weeks->FTimeFormat, tmfWeekYear);
+    weeks->Update(tmDay);
+    EXPECT_EQ(weeks->getTimeMode(), tmWeek);
 }
 
 TEST(TimeScale, SetTimeModeMovesTheOffsetButNotBelowTheCalendar)
@@ -161,17 +144,6 @@ TEST(TimeScale, HeightAndFontSize)
     EXPECT_EQ(scale.fontSize, 12);
 }
 
-TEST(TimeScale, LabelsUseTheTierFormat)
-{
-    SetFormatSettings("en");
-    auto scale = Tier(2, tmDay);
-    const TDateTime feb5 = EncodeDate(2024, 2, 5);
-    EXPECT_EQ(scale->PeriodToString(feb5), "February");
-    scale->FTimeFormat = tmfMonthShortYear;
-    EXPECT_EQ(scale->PeriodToString(feb5), "F2024");
-    EXPECT_EQ(scale->PeriodToString(feb5, tmfMonthNumber), "2");
-}
-
 class TimeScaleFile : public corvane::test::DocumentFileTest {
 protected:
     std::shared_ptr<TQVTTimeScale> load(const std::string& keys)
@@ -187,20 +159,6 @@ protected:
                            [&](const std::string& line) { return line.find('"' + key + '"') != std::string::npos; });
     }
 };
-
-TEST_F(TimeScaleFile, MissingKeysTakeTheDefaults)
-{
-    auto scale = load("");
-    ASSERT_NE(scale, nullptr);
-    EXPECT_EQ(scale->scaleHeight, 14);
-    EXPECT_EQ(scale->fontSize, 7);
-    EXPECT_EQ(scale->FfontColor, 0xFFFFFFu);
-    EXPECT_EQ(scale->baseColor, 0x02C56A31u);
-    EXPECT_EQ(scale->FlineColor, 0xFFFFFFu);
-    EXPECT_EQ(scale->FRelativeTM, 0);
-    EXPECT_EQ(scale->getTimeMode(), tmNone);
-    EXPECT_TRUE(capture.messages.empty());
-}
 
 TEST_F(TimeScaleFile, EveryKeyRoundTripsInOrder)
 {
@@ -226,8 +184,7 @@ TEST_F(TimeScaleFile, EveryKeyRoundTripsInOrder)
     }
 
     scale->FGrid = nullptr;
-    auto loaded = loadFile(saveToFile(scale));
-    auto reloaded = std::dynamic_pointer_cast<TQVTTimeScale>(loaded);
+    auto reloaded = std::dynamic_pointer_cast<TQVTTimeScale>(loadFile(saveToFile(scale)));
     ASSERT_NE(reloaded, nullptr);
     EXPECT_EQ(reloaded->scaleHeight, 22);
     EXPECT_EQ(reloaded->fontSize, 9);
@@ -235,6 +192,11 @@ TEST_F(TimeScaleFile, EveryKeyRoundTripsInOrder)
     EXPECT_EQ(reloaded->baseColor, 0x02123456u);
     EXPECT_EQ(reloaded->FlineColor, 0u);
     EXPECT_EQ(reloaded->FRelativeTM, 3);
+
+    auto unrelated = std::dynamic_pointer_cast<TQVTTimeScale>(
+        loadFile(saveToFile(std::make_shared<TQVTTimeScale>(tmMonth, nullptr))));
+    ASSERT_NE(unrelated, nullptr);
+    EXPECT_EQ(unrelated->FRelativeTM, TQVTTimeScale::NotRelated);
 }
 
 // The grid is a chart table: a reference to anything else leaves none, which saving then omits.
@@ -280,37 +242,32 @@ TEST_F(TimeScaleFile, AGridTheDocumentDoesNotHoldIsWrittenWithTheTier)
     EXPECT_EQ(corvane::test::readFile(saveToFile(loaded)), corvane::test::readFile(saved));
 }
 
-TEST_F(TimeScaleFile, AnUnrelatedTierStaysUnrelated)
+TEST_F(TimeScaleFile, MissingAndBrokenValuesKeepTheDefaults)
 {
-    auto scale = std::make_shared<TQVTTimeScale>(tmMonth, nullptr);
-    auto reloaded = std::dynamic_pointer_cast<TQVTTimeScale>(loadFile(saveToFile(scale)));
-    ASSERT_NE(reloaded, nullptr);
-    EXPECT_EQ(reloaded->FRelativeTM, TQVTTimeScale::NotRelated);
-}
-
-TEST_F(TimeScaleFile, BrokenValuesKeepTheDefaults)
-{
-    auto scale = load("scale height=abc\nfont size=-4\nfont color=sky\nbase color=\nline color=$12\n"
-                      "relative time mode=xyz\n");
+    auto scale = load("");
     ASSERT_NE(scale, nullptr);
-    EXPECT_EQ(scale->scaleHeight, 14);
-    EXPECT_EQ(scale->fontSize, 7);
-    EXPECT_EQ(scale->FfontColor, 0xFFFFFFu);
-    EXPECT_EQ(scale->baseColor, 0x02C56A31u);
-    EXPECT_EQ(scale->FlineColor, 0x12u);
-    EXPECT_EQ(scale->FRelativeTM, 0);
+    EXPECT_EQ(scale->FlineColor, 0xFFFFFFu);
+    EXPECT_EQ(scale->getTimeMode(), tmNone);
+    EXPECT_TRUE(capture.messages.empty());
+    for (const char* keys : {"",
+                             "scale height=abc\nfont size=-4\nfont color=sky\nbase color=\nline color=$12\n"
+                             "relative time mode=xyz\n",
+                             // Sizes that would overflow the sums of tier heights, or a font that could never fit.
+                             "scale height=2000000000\nfont size=99999999999\n"}) {
+        SCOPED_TRACE(keys);
+        scale = load(keys);
+        ASSERT_NE(scale, nullptr);
+        EXPECT_EQ(scale->scaleHeight, 14);
+        EXPECT_EQ(scale->fontSize, 7);
+        EXPECT_EQ(scale->FfontColor, 0xFFFFFFu);
+        EXPECT_EQ(scale->baseColor, 0x02C56A31u);
+        EXPECT_EQ(scale->FRelativeTM, 0);
+    }
+    EXPECT_EQ(load("line color=$12\n")->FlineColor, 0x12u);
     EXPECT_TRUE(logged("font size"));
     EXPECT_TRUE(logged("font color"));
 
-    // Sizes that would overflow the sums of tier heights, or a font that could never fit.
-    scale = load("scale height=2000000000\nfont size=99999999999\n");
-    ASSERT_NE(scale, nullptr);
-    EXPECT_EQ(scale->scaleHeight, 14);
-    EXPECT_EQ(scale->fontSize, 7);
-}
-
-TEST_F(TimeScaleFile, AnyStoredOffsetIsSafe)
-{
+    // Any stored offset.
     auto far = load("relative time mode=2147483647\n");
     ASSERT_NE(far, nullptr);
     far->Update(tmDecade);
