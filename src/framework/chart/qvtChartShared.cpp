@@ -59,13 +59,6 @@ std::shared_ptr<TQVTTreeNode> taskTreeRoot(const TQVTGanttTable& table)
     return document && document->FTree ? document->FTree->FRootNode : nullptr;
 }
 
-RowTreeShape rowTreeShape(const TQVTGanttTable& table)
-{
-    RowTreeShape shape;
-    findRowTreeShape(taskTreeRoot(table).get(), table.countRows(), shape);
-    return shape;
-}
-
 void findRowTreeShape(const TQVTTreeNode* root, int count, RowTreeShape& shape)
 {
     shape.subtreeEnd.clear();

@@ -135,7 +135,5 @@ std::shared_ptr<TQVTTreeNode> taskTreeRoot(const TQVTGanttTable& table);
 /// The task tree below root as count rows see it (see RowTreeShape); without a root no row
 /// has children. Linear in count whatever the tree holds. Fills shape, reusing its storage.
 void findRowTreeShape(const TQVTTreeNode* root, int count, RowTreeShape& shape);
-/// The document's task tree as the table's rows see it.
-RowTreeShape rowTreeShape(const TQVTGanttTable& table);
 
 } // namespace corvane

@@ -141,7 +141,7 @@ bool TQVTGanttRow::IsGroup()
     TQVTGanttTable* table = getTable();
     if (!table)
         return false;
-    const std::vector<int> ends = rowTreeShape(*table).subtreeEnd;
+    const std::vector<int>& ends = table->getRowTreeShape().subtreeEnd;
     return FOrder >= 0 && static_cast<std::size_t>(FOrder) < ends.size() &&
            ends[static_cast<std::size_t>(FOrder)] > FOrder;
 }

@@ -512,6 +512,12 @@ void TQVTGanttTable::keepRowTreeShape()
     spans.shapeFound = true;
 }
 
+const RowTreeShape& TQVTGanttTable::getRowTreeShape()
+{
+    keepRowTreeShape();
+    return FSummarySpans.shape;
+}
+
 void TQVTGanttTable::UpdateSummaryBars()
 {
     keepRowTreeShape();

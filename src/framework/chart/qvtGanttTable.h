@@ -182,6 +182,8 @@ public:
     /// and the rows above them in the tree are done again. The whole table is done instead
     /// when its rows or the task tree changed since (see invalidateRowStructure).
     void UpdateSummaryBarsOfRows(const std::vector<int>& rows);
+    /// The document's task tree as the rows see it, kept as the summary update keeps it.
+    const RowTreeShape& getRowTreeShape();
     /// To be called by whoever changes the order of the rows: the next summary update then
     /// covers the whole table. Changes made through the table's own functions and operations
     /// call it already; changes of the task tree are noticed through its structure stamp.

@@ -90,9 +90,9 @@ void loadSpan(const std::string& name, IQVTMedia& media, TQVTGanttBar& bar)
 }
 
 // The last row of the subtree of row in the task tree; row itself without a tree.
-int groupEndRow(const TQVTGanttTable& table, int row)
+int groupEndRow(TQVTGanttTable& table, int row)
 {
-    const std::vector<int> ends = rowTreeShape(table).subtreeEnd;
+    const std::vector<int>& ends = table.getRowTreeShape().subtreeEnd;
     if (row < 0 || static_cast<std::size_t>(row) >= ends.size())
         return row;
     return std::clamp(ends[static_cast<std::size_t>(row)], row, table.countRows() - 1);
@@ -150,7 +150,7 @@ void TQVTSummaryBar::UpdateRange()
 {
     FstartDate = 0;
     FendDate = 0;
-    const TQVTGanttTable* table = findTable();
+    TQVTGanttTable* table = findTable();
     const int row = getRow();
     FEndRow = table ? groupEndRow(*table, row) : row;
     if (!table)
