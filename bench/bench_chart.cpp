@@ -117,6 +117,27 @@ void BM_BarMoveWithUndoRecord(benchmark::State& state)
 }
 BENCHMARK(BM_BarMoveWithUndoRecord)->Unit(benchmark::kMicrosecond);
 
+// A new task bar put into a row of the middle and recorded on the history, with the summary
+// bars updated; its undo is outside the timing.
+void BM_BarInsertWithUndoRecord(benchmark::State& state)
+{
+    const auto document = makePlan(PlanRows);
+    TQVTGanttTable& table = *document->Ftable;
+    TQVTUndoRedoStack history;
+    TQVTDataSourceIntf hooks;
+    hooks.AutoCreatePertbars = false;
+    for (auto _ : state) {
+        auto bar = std::make_shared<TQVTTaskBar>(45000, 45002, 0);
+        if (!history.doOperation(std::make_shared<TQVTBarInsertOperation>(&hooks, table, bar, 50'001)))
+            state.SkipWithError("the insert was refused");
+        state.PauseTiming();
+        history.undo();
+        history.clear();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_BarInsertWithUndoRecord)->Unit(benchmark::kMicrosecond);
+
 // One edit as a user makes it: the same move with the critical path over about 135,000
 // connections (each task bar to one or two later ones) computed again before the summary bars.
 void BM_OneEditWithCriticalPath(benchmark::State& state)
