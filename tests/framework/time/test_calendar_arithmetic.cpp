@@ -206,6 +206,10 @@ TEST(CalendarArithmetic, WeekendExamples)
     EXPECT_EQ(calendar.diffEffective(Fri + 0.5, Mon + 0.5), 1);
     EXPECT_EQ(calendar.diffEffective(Mon + 0.5, Fri + 0.5), -1);
     EXPECT_EQ(calendar.diffEffective(Sat, Sun), 0);
+    // An end inside the weekend takes nothing of the weekend's rest away.
+    EXPECT_EQ(calendar.diffEffective(Fri - 1, Sun), 2);
+    EXPECT_EQ(calendar.diffEffective(Sun, Fri - 1), -2);
+    EXPECT_EQ(calendar.diffEffective(Fri + 0.5, Sat + 0.5), 0.5);
     EXPECT_EQ(calendar.substrEffective(Mon + 0.5, 1), Fri + 0.5);
     EXPECT_EQ(calendar.substrEffective(Fri + 0.5, -1), Mon + 0.5);
     EXPECT_EQ(calendar.findFirstEffective(Sun + 15 * Hour), Mon);
