@@ -189,7 +189,12 @@ void TQVTController::SaveToPng(const std::string& fileName, int firstRow, int la
                 TBitmap strip;
                 strip.SetSize(plan.width, height);
                 draw(strip.Canvas(), top, height);
-                painted = TGraphicAccess::ImageData(strip).Image;
+                // An image a painter is still open on is copied when handed on: the canvas
+                // lets go of the pixels first.
+                auto& data = TGraphicAccess::ImageData(strip);
+                if (data.Canvas)
+                    data.Canvas->Suspend();
+                painted = std::move(data.Image);
             }
             png.writeLines(std::move(painted));
         }

@@ -968,17 +968,18 @@ void Trace(QtCanvas::TextShape& shape, const QFont& font, int ascent, int height
         painter.drawText(QPoint(pad, pad + ascent), string);
     }
     constexpr QRgb set = 0xFF000000u;
-    for (int y = 0; y < image.height(); ++y) {
+    const int columns = image.width(), rows = image.height();
+    for (int y = 0; y < rows; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width();) {
+        for (int x = 0; x < columns;) {
             if (line[x] == 0) {
                 ++x;
                 continue;
             }
             const int start = x;
-            while (x < image.width() && line[x] == set)
+            while (x < columns && line[x] == set)
                 ++x;
-            const bool edge = y == 0 || y == image.height() - 1 || start == 0 || x == image.width();
+            const bool edge = y == 0 || y == rows - 1 || start == 0 || x == columns;
             if (x == start || edge) {
                 shape.Runs.clear();
                 return;
