@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -414,6 +415,9 @@ private:
 // Every line, and so every section and key, has a 32-bit position.
 constexpr std::size_t MaxFileSize = 0xFFFFFFF0u;
 
+// Smaller files are read before a thread would have started.
+constexpr std::size_t PrefaultedFrom = 16 * 1024 * 1024;
+
 // The text of the file; empty when it does not exist.
 TIniText readFileText(const std::string& fileName)
 {
@@ -429,12 +433,18 @@ TIniText readFileText(const std::string& fileName)
                                      : 0;
     // One byte more than expected, so that the end shows without growing.
     TLargeBuffer bytes(expected + 1);
+    // The kernel clears the pages of a large buffer on another core while the file is copied
+    // into those already there.
+    std::optional<TPrefaulter> prefaulter;
+    if (expected >= PrefaultedFrom)
+        prefaulter.emplace().Request(bytes.Data(), bytes.Data() + bytes.Size());
     std::size_t size = 0;
     for (;;) {
         if (size > MaxFileSize)
             throwFileError("Cannot read", fileName, EFBIG);
         if (size == bytes.Size()) {
             // The file has grown since it was opened.
+            prefaulter.reset();
             TLargeBuffer larger(bytes.Size() * 2);
             std::copy_n(bytes.Data(), size, larger.Data());
             bytes = std::move(larger);
@@ -591,7 +601,10 @@ std::atomic<std::uint64_t> lastImageSerial{0};
 
 static_assert(sizeof(TIniSection) == 24);
 
-TIniImage::TIniImage(TIniText text) : FSerial(++lastImageSerial), FText(std::move(text))
+TIniImage::TIniImage(TIniText text)
+    : FSerial(++lastImageSerial),
+      FPositionSpace(++lastImageSerial),
+      FText(std::move(text))
 {
     assert(FText.size() <= MaxFileSize);
     parse();
@@ -742,6 +755,8 @@ struct TIniRecentSection {
     std::size_t Section = 0;
     std::string_view Name;
     std::uint32_t KeyCount = 0;
+    // Found for its position only and not read since: the reads have not got there yet.
+    mutable bool Unread = false;
     std::array<TKey, MaxScannedKeys> Keys{};
 };
 
@@ -792,12 +807,12 @@ const TIniRecentSection* TIniImage::findRecent(std::string_view name) const
 }
 
 // A stored name is clean, so a name that matches one as it stands needs no cleaning.
-const TIniRecentSection* TIniImage::findSection(std::string_view section) const
+const TIniRecentSection* TIniImage::findSection(std::string_view section, bool forRead) const
 {
     // Most reads ask for the section read last, spelled alike.
     const TIniRecentSection& last = recentSections.Sections[recentSections.Order[0]];
     if (last.Image == FSerial && last.Name == section && (last.Erasures == FErasures || FSections[last.Section].Live()))
-        return &last;
+        return noteRead(&last, forRead);
     std::string buffer;
     const std::string_view name = cleanSectionName(section, buffer);
     // Should the recent sections not hold it, the index is searched, whose memory is far away
@@ -805,14 +820,26 @@ const TIniRecentSection* TIniImage::findSection(std::string_view section) const
     const std::uint32_t hash = hashNoCase(name);
     FSectionIndex.Prefetch(hash);
     if (const TIniRecentSection* found = findRecent(section))
-        return found;
+        return noteRead(found, forRead);
     if (name.size() != section.size())
         if (const TIniRecentSection* found = findRecent(name))
-            return found;
-    return findUnremembered(name, hash);
+            return noteRead(found, forRead);
+    return findUnremembered(name, hash, forRead);
 }
 
-const TIniRecentSection* TIniImage::findUnremembered(std::string_view cleanName, std::uint32_t hash) const
+// Sections are mostly first read in file order; one that was only looked up (a loader finding
+// that it has loaded it already) says nothing about where the next read goes.
+const TIniRecentSection* TIniImage::noteRead(const TIniRecentSection* found, bool forRead) const
+{
+    if (forRead && found->Unread) {
+        found->Unread = false;
+        recentSections.LastImage = FSerial;
+        recentSections.LastFound = found->Section;
+    }
+    return found;
+}
+
+const TIniRecentSection* TIniImage::findUnremembered(std::string_view cleanName, std::uint32_t hash, bool forRead) const
 {
     auto& recent = recentSections;
     const std::size_t next = recent.LastFound + 1;
@@ -824,9 +851,9 @@ const TIniRecentSection* TIniImage::findUnremembered(std::string_view cleanName,
         index = FSectionIndex.Find(cleanName, hash, [this](std::size_t i) { return FSections[i].NameText(); });
     if (index == TNameIndex::NotFound)
         return nullptr;
-    recent.LastImage = FSerial;
-    recent.LastFound = index;
-    return &remember(index);
+    const TIniRecentSection& found = remember(index);
+    found.Unread = true;
+    return noteRead(&found, forRead);
 }
 
 // Takes the place of the least recently used entry; finds the keys of a section without body.
@@ -839,6 +866,7 @@ const TIniRecentSection& TIniImage::remember(std::size_t index) const
     entry.Section = index;
     entry.Name = section.NameText();
     entry.KeyCount = 0;
+    entry.Unread = false;
     // Sections are mostly first read in file order: the next one's text is likely read next.
     if (index + 1 < FSections.size() && FSections[index + 1].Header != TIniSection::NoHeader)
         __builtin_prefetch(FText.data() + FSections[index + 1].Header);
@@ -940,6 +968,12 @@ bool TIniImage::FindValue(std::string_view section, std::string_view ident, std:
 bool TIniImage::SectionExists(std::string_view section) const
 {
     return findSection(section) != nullptr;
+}
+
+std::size_t TIniImage::SectionPosition(std::string_view section) const
+{
+    const TIniRecentSection* found = findSection(section, false);
+    return found ? found->Section : TIniFile::NoSection;
 }
 
 namespace {
@@ -1113,6 +1147,7 @@ bool TIniImage::EraseSection(std::string_view section)
         return false;
     FSectionIndex.Erase(name, nameAt);
     ++FErasures;
+    FPositionSpace = ++lastImageSerial;
     for (std::size_t i = first; i < FSections.size(); ++i) {
         TIniSection& s = FSections[i];
         if (i == first || (s.Shadowed && equalNoCase(s.NameText(), name))) {
@@ -1337,6 +1372,16 @@ bool TIniFile::SectionExists(std::string_view section) const
 std::size_t TIniFile::SectionCount() const
 {
     return FImage->SectionCount();
+}
+
+std::size_t TIniFile::SectionPosition(std::string_view section) const
+{
+    return FImage->SectionPosition(section);
+}
+
+std::uint64_t TIniFile::PositionSpace() const
+{
+    return FImage->PositionSpace();
 }
 
 void TIniFile::ReadSection(std::string_view section, std::vector<std::string>& idents) const

@@ -8,6 +8,7 @@
 // blanks, and so does '=' in a key.
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -51,6 +52,13 @@ public:
     bool SectionExists(std::string_view section) const;
     /// The sections of the file as read, and those added since (erased ones may still count).
     std::size_t SectionCount() const;
+    static constexpr std::size_t NoSection = static_cast<std::size_t>(-1);
+    /// Where the section is among those SectionCount counts; NoSection when there is none.
+    /// Within one PositionSpace a name keeps its position and no other section takes it.
+    std::size_t SectionPosition(std::string_view section) const;
+    /// Changes when positions could: with Clear, and when a section is erased (its name may
+    /// come back at another position). No two files, nor two images of one, share one.
+    std::uint64_t PositionSpace() const;
     void ReadSection(std::string_view section, std::vector<std::string>& idents) const;
     void ReadSections(std::vector<std::string>& sections) const;
     std::size_t KeyCount(std::string_view section) const;

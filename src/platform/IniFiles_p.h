@@ -224,6 +224,9 @@ public:
     bool FindValue(std::string_view section, std::string_view ident, std::string_view& value) const;
     bool SectionExists(std::string_view section) const;
     std::size_t SectionCount() const { return FSections.size(); }
+    /// As TIniFile's. A section found is remembered, as for a read: it is mostly read next.
+    std::size_t SectionPosition(std::string_view section) const;
+    std::uint64_t PositionSpace() const { return FPositionSpace; }
     void ReadSection(std::string_view section, std::vector<std::string>& idents) const;
     void ReadSections(std::vector<std::string>& sections) const;
     std::size_t KeyCount(std::string_view section) const;
@@ -250,10 +253,13 @@ private:
     void putLines(TIniSink& sink, std::uint32_t begin, std::uint32_t end) const;
     void putSpan(TIniSink& sink, std::uint32_t begin, std::uint32_t end) const;
 
-    const TIniRecentSection* findSection(std::string_view section) const;
+    // Looking a section up for a read, rather than for its position only, also tells where the
+    // reads have got to in the file.
+    const TIniRecentSection* findSection(std::string_view section, bool forRead = true) const;
     const TIniRecentSection* findRecent(std::string_view name) const;
-    const TIniRecentSection* findUnremembered(std::string_view cleanName, std::uint32_t hash) const;
+    const TIniRecentSection* findUnremembered(std::string_view cleanName, std::uint32_t hash, bool forRead) const;
     const TIniRecentSection& remember(std::size_t index) const;
+    const TIniRecentSection* noteRead(const TIniRecentSection* found, bool forRead) const;
     TIniSection& obtainSection(std::string_view section);
     TIniBody& bodyOf(TIniSection& section);
     std::uint32_t newBody(); // answers the value of TIniSection::Body for it
@@ -268,7 +274,8 @@ private:
     char* store(std::size_t size);
 
     const std::uint64_t FSerial; // tells this image's remembered sections from others'
-    TIniText FText;              // lines read are views into it
+    std::uint64_t FPositionSpace;
+    TIniText FText; // lines read are views into it
     std::string_view FLineEnd = "\n";
     bool FUniformLineEnds = true;   // every line of FText ends with FLineEnd but maybe the last
     std::uint32_t FPreambleEnd = 0; // lines before the first header

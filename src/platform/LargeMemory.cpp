@@ -1,7 +1,12 @@
 #include "corvane/platform/LargeMemory_p.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <sys/mman.h>
+#include <system_error>
+#include <unistd.h>
 
 namespace corvane {
 
@@ -10,7 +15,88 @@ namespace {
 // Smaller blocks gain little from huge pages and would waste most of one.
 constexpr std::size_t MappedFrom = 4 * 1024 * 1024;
 
+// A step of the prefaulter: one huge page, so that a new request or Finish waits for little.
+constexpr std::size_t PrefaultStep = 2 * 1024 * 1024;
+
+// Answers false when the kernel cannot be asked to fault pages in.
+bool populate(char* begin, char* end)
+{
+#if defined(MADV_POPULATE_WRITE)
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    // Only whole pages of the range: the rest may belong to other memory.
+    const std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(begin) + page - 1) / page * page;
+    const std::uintptr_t last = reinterpret_cast<std::uintptr_t>(end) / page * page;
+    if (first >= last)
+        return true;
+    // EINVAL: a kernel older than the request. Other failures (no memory) leave the pages to
+    // fault on first touch, where the failure shows as it would without prefaulting.
+    return ::madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE) == 0 || errno != EINVAL;
+#else
+    (void)begin;
+    (void)end;
+    return false;
+#endif
+}
+
 } // namespace
+
+TPrefaulter::TPrefaulter()
+{
+    try {
+        FThread = std::thread([this] { run(); });
+    } catch (const std::system_error&) {
+        // Pages then fault on first touch, as without a prefaulter.
+    }
+}
+
+TPrefaulter::~TPrefaulter()
+{
+    Finish();
+}
+
+void TPrefaulter::Request(char* begin, char* end)
+{
+    {
+        const std::lock_guard lock(FMutex);
+        if (begin != FBlock) {
+            FBlock = begin;
+            FNext = begin;
+        }
+        FEnd = end;
+    }
+    FWake.notify_one();
+}
+
+void TPrefaulter::Finish()
+{
+    {
+        const std::lock_guard lock(FMutex);
+        FStop = true;
+    }
+    FWake.notify_one();
+    if (FThread.joinable())
+        FThread.join();
+}
+
+void TPrefaulter::run()
+{
+    std::unique_lock lock(FMutex);
+    for (;;) {
+        FWake.wait(lock, [this] { return FStop || FNext < FEnd; });
+        if (FStop)
+            return;
+        char* const begin = FNext;
+        char* const end = begin + std::min<std::size_t>(PrefaultStep, static_cast<std::size_t>(FEnd - begin));
+        FNext = end;
+        // The block stays mapped while it is the one asked for, and a request for another one
+        // does not free it, so it may be used unlocked.
+        lock.unlock();
+        const bool supported = populate(begin, end);
+        lock.lock();
+        if (!supported)
+            return;
+    }
+}
 
 void* AllocateLarge(std::size_t bytes)
 {

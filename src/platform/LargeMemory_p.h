@@ -5,8 +5,11 @@
 // are expensive: the text of a 250 MB document alone is 60,000 pages of 4 KiB but only 120 of
 // 2 MiB. Blocks below a few megabytes come from the ordinary heap.
 
+#include <condition_variable>
 #include <cstddef>
+#include <mutex>
 #include <new>
+#include <thread>
 #include <utility>
 
 namespace corvane {
@@ -15,6 +18,39 @@ namespace corvane {
 void* AllocateLarge(std::size_t bytes);
 /// Gives back a block from AllocateLarge; bytes must be the size it was asked for.
 void FreeLarge(void* block, std::size_t bytes) noexcept;
+
+/// Has the kernel fault in the pages of memory that the caller is about to fill, on a thread of
+/// its own, so that clearing fresh pages (a good part of loading a large document on a virtual
+/// machine) runs on another core. Only the kernel maps the pages; their bytes are never read or
+/// written here, so filling a page while it is being faulted in is no race. Where the kernel
+/// cannot be asked, pages fault on first touch as they would anyway.
+class TPrefaulter {
+public:
+    /// Without a thread of its own (none could be started) it does nothing.
+    TPrefaulter();
+    /// Finish.
+    ~TPrefaulter();
+    TPrefaulter(const TPrefaulter&) = delete;
+    TPrefaulter& operator=(const TPrefaulter&) = delete;
+
+    /// Faults in the pages from begin to end of a block, beyond those of the block faulted in
+    /// already; a block other than the last one asked for replaces it. Every block asked for
+    /// must stay mapped until Finish.
+    void Request(char* begin, char* end);
+    /// Stops after the present step and waits for the thread; no block is looked at after it.
+    void Finish();
+
+private:
+    void run();
+
+    std::mutex FMutex;
+    std::condition_variable FWake;
+    char* FBlock = nullptr; // of the last request
+    char* FNext = nullptr;  // first byte of FBlock not yet faulted in
+    char* FEnd = nullptr;   // of the last request
+    bool FStop = false;
+    std::thread FThread;
+};
 
 /// For containers that may hold hundreds of megabytes.
 template <typename T>

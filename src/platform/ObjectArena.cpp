@@ -19,11 +19,16 @@ namespace {
 // A small document stays in one small block; a large one takes blocks of huge pages.
 constexpr std::size_t MinBlockSize = 64 * 1024;
 constexpr std::size_t MaxBlockSize = 16 * 1024 * 1024;
+// Pages are faulted in this far ahead of the pieces handed out, in steps of PrefaultStep: a
+// load then ends with at most that much faulted in and never used.
+constexpr std::size_t PrefaultLead = 4 * 1024 * 1024;
+constexpr std::size_t PrefaultStep = 1024 * 1024;
 
 } // namespace
 
 TObjectArena::~TObjectArena()
 {
+    StopPrefaulting();
     // Memory that goes back to the system must not stay marked for the address checker.
     for (const TLargeBuffer& block : FBlocks)
         CORVANE_UNPOISON(block.Data(), block.Size());
@@ -47,6 +52,7 @@ void* TObjectArena::Allocate(std::size_t bytes, std::size_t alignment)
         CORVANE_POISON(block.Data(), block.Size());
         FFree = block.Data();
         FFreeSize = block.Size();
+        FPrefaultMark = FFree;
     } else {
         FFree += padding;
         FFreeSize -= padding;
@@ -56,7 +62,34 @@ void* TObjectArena::Allocate(std::size_t bytes, std::size_t alignment)
     FFreeSize -= size;
     FUsed += size;
     CORVANE_UNPOISON(piece, size);
+    if (FPrefaulting && FFree >= FPrefaultMark)
+        prefaultAhead();
     return piece;
+}
+
+void TObjectArena::StartPrefaulting()
+{
+    FPrefaulting = true;
+    FPrefaultMark = FFree;
+}
+
+void TObjectArena::StopPrefaulting() noexcept
+{
+    FPrefaulting = false;
+    FPrefaulter.reset();
+}
+
+// Small blocks come from the heap and are faulted in by whoever touched them before; only the
+// blocks of a large load are worth a thread.
+void TObjectArena::prefaultAhead()
+{
+    FPrefaultMark = FFree + PrefaultStep;
+    if (FBlockSize < MaxBlockSize)
+        return;
+    if (!FPrefaulter)
+        FPrefaulter = std::make_unique<TPrefaulter>();
+    char* const blockEnd = FFree + FFreeSize;
+    FPrefaulter->Request(blockEnd - FBlockSize, FFree + std::min(FFreeSize, PrefaultLead));
 }
 
 void TObjectArena::Discard(void* piece, std::size_t bytes) noexcept

@@ -47,6 +47,13 @@ public:
     /// otherwise push out of alignment.
     char* AllocateText(std::size_t size) { return FText.Allocate(size); }
 
+    /// Has the pages of the blocks of a large load faulted in on another thread, a little
+    /// ahead of the pieces handed out; until StopPrefaulting. Pieces come from the same places
+    /// either way.
+    void StartPrefaulting();
+    /// Waits for the pages being faulted in; no more are, until StartPrefaulting.
+    void StopPrefaulting() noexcept;
+
     /// Bytes handed out so far.
     std::size_t Used() const { return FUsed; }
 
@@ -56,6 +63,7 @@ public:
 private:
     TObjectArena() = default;
     ~TObjectArena();
+    void prefaultAhead();
 
     std::atomic<std::size_t> FHolders{1};
     std::vector<TLargeBuffer> FBlocks;
@@ -64,6 +72,9 @@ private:
     std::size_t FBlockSize = 0;
     std::size_t FUsed = 0;
     TTextStore FText;
+    std::unique_ptr<TPrefaulter> FPrefaulter; // while prefaulting
+    bool FPrefaulting = false;
+    char* FPrefaultMark = nullptr; // the pieces passing it ask for more pages
 };
 
 /// Allocates from an arena and is one of its holders, so that the arena outlives everything

@@ -611,6 +611,67 @@ TEST_F(IniFile, RememberedSectionsNeverAnswerForOthers)
     EXPECT_EQ(second.ReadInteger("s4", "v", -1), 7);
 }
 
+// Loaders find what they loaded from a section by its position: one position per section
+// however its name is spelled, none for a missing one, and a new space whenever a name could
+// come back at another position. Looking positions up between reads changes no read.
+TEST_F(IniFile, SectionPositionsNameEachSectionOnce)
+{
+    std::string text = "[A]\nk=1\n[b]\nk=b\n[a]\nk=2\n  [ c d ]  \nk=c\n";
+    for (int i = 0; i < 40; ++i)
+        text += "[s" + std::to_string(i) + "]\nk=" + std::to_string(i) + "\n";
+    TIniFile ini(Put("positions.ini", text));
+    const std::size_t a = ini.SectionPosition("A");
+    ASSERT_NE(a, TIniFile::NoSection);
+    EXPECT_LT(a, ini.SectionCount());
+    EXPECT_EQ(ini.SectionPosition("a"), a) << "the first of duplicates";
+    EXPECT_EQ(ini.SectionPosition(" a\t"), a);
+    EXPECT_EQ(ini.SectionPosition("C D"), ini.SectionPosition("c d"));
+    EXPECT_NE(ini.SectionPosition("b"), a);
+    EXPECT_EQ(ini.SectionPosition("e"), TIniFile::NoSection);
+    EXPECT_EQ(ini.SectionPosition(""), TIniFile::NoSection);
+
+    // Sections read in file order with lookups of others in between.
+    for (int i = 0; i < 40; ++i) {
+        const std::string name = "s" + std::to_string(i);
+        EXPECT_NE(ini.SectionPosition(name), TIniFile::NoSection);
+        EXPECT_NE(ini.SectionPosition("s" + std::to_string(39 - i)), TIniFile::NoSection);
+        EXPECT_EQ(ini.SectionPosition(name), ini.SectionPosition("S" + std::to_string(i)));
+        ASSERT_EQ(ini.ReadInteger(name, "k", -1), i);
+        EXPECT_EQ(ini.SectionPosition("A"), a);
+    }
+
+    const std::uint64_t space = ini.PositionSpace();
+    ini.WriteString("New", "k", "1");
+    ini.WriteString("A", "k", "3");
+    EXPECT_EQ(ini.SectionPosition("new"), ini.SectionCount() - 1);
+    EXPECT_EQ(ini.SectionPosition("A"), a);
+    EXPECT_EQ(ini.PositionSpace(), space) << "adding a section moves none";
+    ini.EraseSection("b");
+    EXPECT_EQ(ini.SectionPosition("b"), TIniFile::NoSection);
+    const std::uint64_t afterErase = ini.PositionSpace();
+    EXPECT_NE(afterErase, space);
+    ini.WriteString("B", "k", "again");
+    EXPECT_EQ(ini.SectionPosition("b"), ini.SectionCount() - 1);
+    ini.Clear();
+    EXPECT_NE(ini.PositionSpace(), afterErase);
+    EXPECT_NE(TIniFile(Put("other.ini", text)).PositionSpace(), ini.PositionSpace());
+}
+
+// Large files are read while another thread has their pages faulted in.
+TEST_F(IniFile, LargeFilesReadWhole)
+{
+    std::string text;
+    for (int i = 0; text.size() < 20 * 1024 * 1024; ++i)
+        text += "[Bar " + std::to_string(i) + "]\ntypeID=Task Bar\nstart=" + std::to_string(i) + "\n";
+    TIniFile ini(Put("large.ini", text));
+    EXPECT_EQ(ini.ReadInteger("bar 0", "start", -1), 0);
+    EXPECT_EQ(ini.ReadInteger("bar 300000", "start", -1), 300000);
+    ini.WriteString("Bar 0", "start", "1");
+    ini.UpdateFile();
+    text.replace(text.find("start=0"), 7, "start=1");
+    EXPECT_TRUE(Get(ini.FileName()) == text);
+}
+
 TEST_F(IniFile, ThreadsReadTheSameImageAtOnce)
 {
     std::string text;

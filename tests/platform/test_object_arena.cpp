@@ -1,6 +1,8 @@
+#include "corvane/platform/LargeMemory_p.h"
 #include "corvane/platform/ObjectArena_p.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -8,7 +10,9 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <sys/mman.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -105,6 +109,113 @@ TEST(ObjectArena, HoldersOnOtherThreadsLetGoSafely)
     objects.clear();
     other.join();
     EXPECT_EQ(live, 0);
+}
+
+// Resident pages of [begin, end), both page aligned; -1 when the system cannot tell.
+long residentPages(const char* begin, const char* end)
+{
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    std::vector<unsigned char> flags((static_cast<std::size_t>(end - begin) + page - 1) / page);
+    if (::mincore(const_cast<char*>(begin), static_cast<std::size_t>(end - begin), flags.data()) != 0)
+        return -1;
+    return std::count_if(flags.begin(), flags.end(), [](unsigned char f) { return (f & 1) != 0; });
+}
+
+long pagesIn(std::size_t bytes)
+{
+    return static_cast<long>(bytes / static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)));
+}
+
+// Whether the pages of [begin, end) become resident within a few seconds (the prefaulter works
+// on its own time).
+bool becomeResident(const char* begin, const char* end)
+{
+    for (int i = 0; i < 5000; ++i) {
+        if (residentPages(begin, end) == pagesIn(static_cast<std::size_t>(end - begin)))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+}
+
+// Whether the kernel can be asked to fault pages in; without it prefaulting does nothing.
+bool kernelPrefaults()
+{
+#if defined(MADV_POPULATE_WRITE)
+    TLargeBuffer probe(8 * 1024 * 1024);
+    return ::madvise(probe.Data(), 4096, MADV_POPULATE_WRITE) == 0;
+#else
+    return false;
+#endif
+}
+
+constexpr std::size_t MiB = 1024 * 1024;
+
+// What is asked for is faulted in, what is not stays untouched (a load must not end with more
+// memory than it uses), and a request for another block leaves the first one alone.
+TEST(Prefaulter, FaultsInWhatIsAskedForAndNothingBeyond)
+{
+    if (!kernelPrefaults())
+        GTEST_SKIP() << "the kernel cannot fault pages in on request";
+    TLargeBuffer first(16 * MiB);
+    TLargeBuffer second(16 * MiB);
+    {
+        TPrefaulter prefaulter;
+        prefaulter.Request(first.Data(), first.Data() + 4 * MiB);
+        prefaulter.Request(first.Data(), first.Data() + 6 * MiB); // grows the range
+        EXPECT_TRUE(becomeResident(first.Data(), first.Data() + 6 * MiB));
+        prefaulter.Request(second.Data(), second.Data() + 3 * MiB);
+        EXPECT_TRUE(becomeResident(second.Data(), second.Data() + 3 * MiB));
+        prefaulter.Finish();
+        // A second time is harmless, and a request after it does nothing.
+        prefaulter.Finish();
+        prefaulter.Request(second.Data(), second.Data() + 16 * MiB);
+    }
+    // Huge pages may round a request up to 2 MiB.
+    EXPECT_EQ(residentPages(second.Data() + 6 * MiB, second.Data() + 16 * MiB), 0);
+    EXPECT_EQ(residentPages(first.Data() + 8 * MiB, first.Data() + 16 * MiB), 0);
+}
+
+// A large load has its blocks faulted in a little ahead of the pieces and no further; pieces
+// hold what is written into them whether their page came from the other thread or not; the
+// arena stops and restarts prefaulting, and goes while prefaulting without waiting for more.
+TEST(ObjectArena, PrefaultsALittleAheadOfTheObjectsOfALargeLoad)
+{
+    TObjectArena* arena = TObjectArena::Create();
+    arena->StartPrefaulting();
+    std::vector<std::pair<unsigned char*, std::size_t>> pieces;
+    unsigned char* blockStart = nullptr;
+    unsigned char* last = nullptr;
+    std::size_t lastSize = 0;
+    // Until a block of the largest size has begun and has 1 MiB in it.
+    for (int i = 0; !blockStart || last + lastSize < blockStart + MiB; ++i) {
+        const std::size_t size = 16 + static_cast<std::size_t>(i % 300);
+        auto* piece = static_cast<unsigned char*>(arena->Allocate(size, 8));
+        std::memset(piece, i & 0xFF, size);
+        pieces.emplace_back(piece, size);
+        if (last && piece != last + lastSize + ((8 - (lastSize % 8)) % 8) && arena->Used() > 30 * MiB)
+            blockStart = piece;
+        last = piece;
+        lastSize = size;
+    }
+    const bool prefaults = kernelPrefaults();
+    if (prefaults) {
+        EXPECT_TRUE(becomeResident(reinterpret_cast<char*>(blockStart), reinterpret_cast<char*>(blockStart) + 4 * MiB));
+    }
+    arena->StopPrefaulting();
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const auto [piece, size] = pieces[i];
+        ASSERT_EQ(std::count(piece, piece + size, static_cast<unsigned char>(i & 0xFF)), static_cast<long>(size));
+    }
+    if (prefaults) {
+        EXPECT_EQ(residentPages(reinterpret_cast<char*>(blockStart) + 8 * MiB,
+                                reinterpret_cast<char*>(blockStart) + 16 * MiB),
+                  0);
+    }
+    arena->StartPrefaulting();
+    for (int i = 0; i < 100000; ++i)
+        std::memset(arena->Allocate(100, 4), 1, 100);
+    arena->Release(); // while prefaulting
 }
 
 #if defined(__SANITIZE_ADDRESS__)

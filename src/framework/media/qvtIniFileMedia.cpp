@@ -223,6 +223,12 @@ void TQVTINIFIle::deleteProperty(std::string_view section, std::string_view key)
     iniFile.DeleteKey(section, key);
 }
 
+TQVTSectionPosition TQVTINIFIle::sectionPosition(std::string_view name)
+{
+    const std::size_t position = iniFile.SectionPosition(name);
+    return {iniFile.PositionSpace(), position == TIniFile::NoSection ? TQVTSectionPosition::None : position};
+}
+
 void TQVTINIFIle::clear()
 {
     iniFile.Clear();

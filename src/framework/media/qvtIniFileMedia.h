@@ -45,6 +45,7 @@ public:
     void flush() override;
     std::string getDirectory() const override { return FDirectory; }
     std::size_t sectionCount() const override { return iniFile.SectionCount(); }
+    TQVTSectionPosition sectionPosition(std::string_view name) override;
 
 private:
     /// Number of elements of the array whose count is stored under countKey; -1 when it is absent.

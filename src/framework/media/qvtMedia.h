@@ -4,6 +4,7 @@
 #include "corvane/platform/Types.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,6 +13,16 @@
 namespace corvane {
 
 class TGraphic;
+
+/// Where a store keeps a section, for loaders that look up what they loaded by it.
+struct TQVTSectionPosition {
+    static constexpr std::size_t None = static_cast<std::size_t>(-1);
+    /// Positions of one space name sections one to one, whatever the spelling, and a position
+    /// is never another section's later; 0: the store keeps no positions.
+    std::uint64_t space = 0;
+    /// None when the store has no such section; otherwise below sectionCount().
+    std::size_t position = None;
+};
 
 /// Sections of named keys with typed values. Every getter sets its out value in every case
 /// (the default, or an empty array) and answers whether the key was found.
@@ -58,6 +69,12 @@ public:
     /// How many sections the store holds, as far as it knows; 0 when it cannot tell. Loaders
     /// size their indexes by it.
     virtual std::size_t sectionCount() const { return 0; }
+    /// Where the store keeps the section named name; by default it keeps no positions.
+    virtual TQVTSectionPosition sectionPosition(std::string_view name)
+    {
+        (void)name;
+        return {};
+    }
 };
 
 using IQVTMediaPtr = std::shared_ptr<IQVTMedia>;

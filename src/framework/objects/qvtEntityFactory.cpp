@@ -9,6 +9,7 @@
 #include "corvane/platform/VectorState_p.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cassert>
 #include <charconv>
@@ -28,8 +29,18 @@ std::atomic<std::uint64_t> lastSaveMark{0};
 // list too large to grow by copying, and too large to take from the heap 4 KiB page by page.
 struct TQVTEntityFactory::LoadedList : std::vector<LoadedEntry, TLargeAllocator<LoadedEntry>> {};
 
+// The store finds a section a loader reads anyway, so a lookup by its position costs no search
+// of a name index of the factory's own, nor its memory (a million sections of a plan).
+struct TQVTEntityFactory::PositionMap {
+    std::uint64_t space = 0; // of the positions below; 0 while there are none
+    bool off = false;        // entries go by name only, until Flush
+    std::vector<std::uint32_t, TLargeAllocator<std::uint32_t>> entries; // per position: 1 + entry, 0 for none
+    std::array<SharedSlot, 64> shared{}; // sections shared lately, by hash of their names
+};
+
 TQVTEntityFactory::TQVTEntityFactory()
     : loadedObjects(std::make_unique<LoadedList>()),
+      positions(std::make_unique<PositionMap>()),
       loadedIndex(std::make_unique<TNameIndex>()),
       referenceBuffers(MaxLoadDepth + 1)
 {
@@ -44,6 +55,7 @@ void TQVTEntityFactory::Flush()
 {
     // Swapped out rather than cleared, so that its room goes too.
     LoadedList().swap(*loadedObjects);
+    *positions = PositionMap();
     loadedIndex->Clear();
     // The objects made so far keep their arena; the next document gets one of its own.
     arena.reset();
@@ -83,17 +95,36 @@ std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadObject(const std::string
                                                                TQVTGanttObject* parent)
 {
     const ReferenceContext context = std::exchange(pendingReference, ReferenceContext{});
-    if (loadDepth == 0) {
+    const bool topLevel = loadDepth == 0;
+    // The pages of the objects are faulted in on another core while the load fills them.
+    const ScopeGuard stopPrefaulting([this, topLevel] {
+        if (topLevel && arena)
+            arena->StopPrefaulting();
+    });
+    if (topLevel) {
+        loadArena().StartPrefaulting();
         clearUpperVectorHalves();
-        // Growing the index by rehashing would touch every entry again a few times.
-        loadedIndex->Reserve(loadedIndex->Size() + media.sectionCount());
         // A later top-level load without Flush grows the list by doubling instead.
         if (loadedObjects->empty())
             loadedObjects->reserve(media.sectionCount());
     }
+    // Settings sections are shared by thousands of objects each; they are found here without
+    // asking the store.
     const std::uint32_t hash = hashNoCase(name);
-    const std::size_t index = findLoaded(name, hash);
+    SharedSlot& shared = positions->shared[hash % positions->shared.size()];
+    const bool sharedAgain =
+        shared.entry != 0 && shared.hash == hash && equalNoCase((*loadedObjects)[shared.entry - 1].name(), name);
+    std::size_t position = TQVTSectionPosition::None;
+    std::size_t index = sharedAgain ? shared.entry - 1 : TNameIndex::NotFound;
+    if (!sharedAgain) {
+        position = positionOf(name, media);
+        if (topLevel && position == TQVTSectionPosition::None)
+            // Growing the index by rehashing would touch every entry again a few times.
+            loadedIndex->Reserve(loadedIndex->Size() + media.sectionCount());
+        index = findLoaded(name, position);
+    }
     if (index != TNameIndex::NotFound) {
+        shared = SharedSlot{hash, static_cast<std::uint32_t>(index + 1)};
         // Copied before any callback runs: a callback that loads may grow the list.
         const LoadedEntry entry = (*loadedObjects)[index];
         if (!entry.object) {
@@ -121,7 +152,7 @@ std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadObject(const std::string
         --loadDepth;
         childHeights.pop_back();
     });
-    return loadNew(name, hash, media, parent, context);
+    return loadNew(name, position, media, parent, context);
 }
 
 void TQVTEntityFactory::refuseTooDeep(const std::string& name, const ReferenceContext& context) const
@@ -150,11 +181,11 @@ void TQVTEntityFactory::recordHeight(std::size_t index)
     }
 }
 
-std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadNew(const std::string& name, std::uint32_t hash,
+std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadNew(const std::string& name, std::size_t position,
                                                             IQVTMedia& media, TQVTGanttObject* parent,
                                                             const ReferenceContext& context)
 {
-    const std::size_t index = addLoading(name, hash);
+    const std::size_t index = addLoading(name, position);
     reserveAutoIdentity(name);
     static const std::string TypeIDKey = "typeID";
     media.getStrProperty(name, TypeIDKey, "MISSING", typeIDBuffer);
@@ -196,8 +227,9 @@ TQVTObjectList TQVTEntityFactory::loadObjectList(const std::string& section, con
     TQVTObjectList list;
     list.reserve(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
-        // Most names are new, so their search ends in a slot that memory has to deliver first.
-        if (i + 1 < names.size())
+        // Most names are new, so their search by name ends in a slot that memory has to deliver
+        // first.
+        if (i + 1 < names.size() && (positions->space == 0 || positions->off))
             loadedIndex->Prefetch(hashNoCase(names[i + 1]));
         setReferenceContext(section, key, static_cast<int>(i));
         list.push_back(loadObject(names[i], media, parent));
@@ -285,23 +317,86 @@ int TQVTEntityFactory::getObjectIndex(const std::string& name) const
     return index == TNameIndex::NotFound ? -1 : static_cast<int>(index);
 }
 
-// Stores match section names without regard to ASCII case, so the index of loaded sections does too.
-std::size_t TQVTEntityFactory::findLoaded(std::string_view name, std::uint32_t hash) const
+namespace {
+
+// Stores match names trimmed and on one line, while loaded sections are told apart by their
+// names as they stand (" T" is not "T"): only names that a store keeps as they are can be
+// found by the store's positions.
+bool storedAsIs(std::string_view name)
 {
-    return loadedIndex->Find(name, hash, [this](std::size_t i) { return (*loadedObjects)[i].name(); });
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    return !name.empty() && !blank(name.front()) && !blank(name.back()) &&
+           name.find_first_of("\r\n") == std::string_view::npos;
 }
 
+} // namespace
+
+// Where media keeps the section name, if loaded entries can be found by it; None otherwise.
+std::size_t TQVTEntityFactory::positionOf(std::string_view name, IQVTMedia& media)
+{
+    if (positions->off || !storedAsIs(name))
+        return TQVTSectionPosition::None;
+    const TQVTSectionPosition found = media.sectionPosition(name);
+    if (found.space == 0 || found.position == TQVTSectionPosition::None)
+        return TQVTSectionPosition::None;
+    if (found.space != positions->space) {
+        if (positions->space != 0) {
+            // Another store, or positions of the store that have changed: names only from now on.
+            forgetPositions();
+            return TQVTSectionPosition::None;
+        }
+        positions->space = found.space;
+    }
+    std::vector<std::uint32_t, TLargeAllocator<std::uint32_t>>& entries = positions->entries;
+    if (found.position >= entries.size())
+        entries.resize(std::max(found.position + 1, media.sectionCount()), 0);
+    return found.position;
+}
+
+// Moves the entries found by position into the index of names, where lookups without a store
+// find them too. Only the way entries are found changes, not what is found.
+void TQVTEntityFactory::forgetPositions() const
+{
+    if (positions->off || positions->space == 0)
+        return;
+    positions->off = true;
+    const std::vector<std::uint32_t, TLargeAllocator<std::uint32_t>> entries = std::move(positions->entries);
+    positions->entries = {};
+    const auto nameAt = [this](std::size_t i) { return (*loadedObjects)[i].name(); };
+    for (const std::uint32_t entry : entries)
+        if (entry != 0)
+            loadedIndex->Insert(nameAt(entry - 1), entry - 1, nameAt);
+}
+
+// Stores match section names without regard to ASCII case, so the index of loaded sections
+// does too. An entry is found by position or by name, never both, so both are asked.
+std::size_t TQVTEntityFactory::findLoaded(std::string_view name, std::size_t position) const
+{
+    if (position != TQVTSectionPosition::None)
+        if (const std::uint32_t entry = positions->entries[position])
+            return entry - 1;
+    if (loadedIndex->Size() == 0)
+        return TNameIndex::NotFound;
+    return loadedIndex->Find(name, [this](std::size_t i) { return (*loadedObjects)[i].name(); });
+}
+
+// Without a store, entries are found by name alone.
 std::size_t TQVTEntityFactory::findLoaded(std::string_view name) const
 {
-    return findLoaded(name, hashNoCase(name));
+    forgetPositions();
+    return findLoaded(name, TQVTSectionPosition::None);
 }
 
-// Appends the entry of a section that starts loading; answers its position.
-std::size_t TQVTEntityFactory::addLoading(const std::string& name, std::uint32_t hash)
+// Appends the entry of a section that starts loading, with its position in the store when it
+// has one; answers the entry's index.
+std::size_t TQVTEntityFactory::addLoading(const std::string& name, std::size_t position)
 {
     const std::size_t index = loadedObjects->size();
     loadedObjects->push_back(LoadedEntry{storeName(name), static_cast<std::uint32_t>(name.size()), 1, nullptr});
-    loadedIndex->Insert(name, hash, index, [this](std::size_t i) { return (*loadedObjects)[i].name(); });
+    if (position != TQVTSectionPosition::None && !positions->off)
+        positions->entries[position] = static_cast<std::uint32_t>(index + 1);
+    else
+        loadedIndex->Insert(name, index, [this](std::size_t i) { return (*loadedObjects)[i].name(); });
     updateAutoId(name);
     return index;
 }
@@ -319,14 +414,15 @@ char* TQVTEntityFactory::storeName(std::string_view name)
 
 void TQVTEntityFactory::objectLoaded(const std::string& name, std::shared_ptr<TQVTGanttObject> obj)
 {
-    const std::uint32_t hash = hashNoCase(name);
-    const std::size_t index = findLoaded(name, hash);
-    (*loadedObjects)[index == TNameIndex::NotFound ? addLoading(name, hash) : index].object = std::move(obj);
+    const std::size_t index = findLoaded(name);
+    (*loadedObjects)[index == TNameIndex::NotFound ? addLoading(name, TQVTSectionPosition::None) : index].object =
+        std::move(obj);
 }
 
 void TQVTEntityFactory::startLoading(const std::string& name)
 {
-    addLoading(name, hashNoCase(name));
+    forgetPositions();
+    addLoading(name, TQVTSectionPosition::None);
 }
 
 bool TQVTEntityFactory::stillLoading(const std::string& name) const

@@ -127,14 +127,16 @@ private:
 
     void report(TQVTReferenceEvent::Kind kind, const ReferenceContext& context, const std::string& name,
                 const std::string& typeID = {}, std::shared_ptr<TQVTGanttObject> object = nullptr) const;
-    std::shared_ptr<TQVTGanttObject> loadNew(const std::string& name, std::uint32_t hash, IQVTMedia& media,
+    std::shared_ptr<TQVTGanttObject> loadNew(const std::string& name, std::size_t position, IQVTMedia& media,
                                              TQVTGanttObject* parent, const ReferenceContext& context);
     void refuseTooDeep(const std::string& name, const ReferenceContext& context) const;
     void noteChildHeight(int height);
     void recordHeight(std::size_t index);
-    std::size_t findLoaded(std::string_view name, std::uint32_t hash) const;
+    std::size_t positionOf(std::string_view name, IQVTMedia& media);
+    void forgetPositions() const;
+    std::size_t findLoaded(std::string_view name, std::size_t position) const;
     std::size_t findLoaded(std::string_view name) const;
-    std::size_t addLoading(const std::string& name, std::uint32_t hash);
+    std::size_t addLoading(const std::string& name, std::size_t position);
     char* storeName(std::string_view name);
     int typeIndex(const std::string& typeID) const;
 
@@ -142,6 +144,14 @@ private:
     /// The objects are recorded, and kept alive, until Flush.
     struct LoadedList;
     std::unique_ptr<LoadedList> loadedObjects;
+    /// Entries are found by their sections' positions in the store they were loaded from where
+    /// it keeps positions, and by their names otherwise.
+    struct SharedSlot {
+        std::uint32_t hash = 0;
+        std::uint32_t entry = 0; // 1 + its index in the list; 0 for none
+    };
+    struct PositionMap;
+    std::unique_ptr<PositionMap> positions;
     std::unique_ptr<TNameIndex> loadedIndex; // names without regard to ASCII case -> first entry
     struct ArenaRelease {
         void operator()(TObjectArena* arena) const noexcept;

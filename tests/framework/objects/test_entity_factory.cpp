@@ -417,3 +417,49 @@ TEST(EntityFactory, LoadedObjectsAnswerTheirSectionNameAndAPersistenceOfTheirCla
     loaded[1]->getPersistence()->ID.clear();
     EXPECT_EQ(loaded[1]->getUID().rfind("AutoID:", 0), 0u);
 }
+
+// Loaded sections are found through the store's own lookup where it keeps positions. That must
+// not change what is shared: a name with blanks around it is another name to the factory even
+// though the store reads the same section for it, and a second store (with positions of its
+// own) still shares the objects loaded from the first by name.
+TEST(EntityFactory, SharingFollowsNamesWhateverStoreTheyAreFoundIn)
+{
+    Document first("[N]\ntypeID=Tree Node\nchildren#count=3\nchildren#0=A\nchildren#1=\" A\"\nchildren#2=a\n"
+                   "[A]\ntypeID=Tree Node\nrow=R\n[R]\ntypeID=Tree Row\n");
+    std::map<std::string, int> entered;
+    std::vector<std::string> shared;
+    first.factory.OnReference = [&](const TQVTReferenceEvent& e) {
+        if (e.kind == TQVTReferenceEvent::Enter)
+            ++entered[e.name];
+        if (e.kind == TQVTReferenceEvent::Shared)
+            shared.push_back(e.name);
+    };
+    Capture capture;
+    ASSERT_NE(first.load("N"), nullptr);
+    EXPECT_EQ(entered, (std::map<std::string, int>{{"N", 1}, {"A", 1}, {" A", 1}, {"R", 1}}));
+    EXPECT_EQ(shared, (std::vector<std::string>{"R", "a"}));
+    EXPECT_NE(first.factory.getLoadedObject(" A"), first.factory.getLoadedObject("A"));
+
+    ScratchDir dir;
+    const std::string otherFile = dir.file("other.ini");
+    corvane::test::writeFile(otherFile, "[X]\ntypeID=Tree Node\nrow=r\n[Y]\ntypeID=Tree Node\nrow=Z\n"
+                                        "[r]\ntypeID=Tree Row\n[Z]\ntypeID=Tree Row\n");
+    TQVTINIFIle other(otherFile);
+    ASSERT_NE(first.factory.loadObject("X", other, nullptr), nullptr);
+    EXPECT_EQ(entered.count("r"), 0u) << "R was loaded from the first store";
+    ASSERT_NE(first.factory.loadObject("Y", other, nullptr), nullptr);
+    EXPECT_NE(first.factory.getLoadedObject("Z"), nullptr);
+    // Back to the first store, the names loaded from either are known.
+    EXPECT_EQ(first.factory.loadObject("y", first.media, nullptr), first.factory.getLoadedObject("Y"));
+    EXPECT_TRUE(capture.messages.empty());
+
+    // A second store met first, before any lookup without a store.
+    first.factory.Flush();
+    EXPECT_EQ(first.factory.getLoadedObject("A"), nullptr);
+    ASSERT_NE(first.load("A"), nullptr);
+    ASSERT_NE(first.factory.loadObject("Y", other, nullptr), nullptr);
+    shared.clear();
+    ASSERT_NE(first.load("N"), nullptr);
+    EXPECT_EQ(shared, (std::vector<std::string>{"A", "R", "a"}));
+    EXPECT_EQ(first.factory.getObjectIndex("a"), 0);
+}
