@@ -10,6 +10,7 @@
 namespace corvane {
 
 class TQVTGanttBar;
+class TQVTGanttDocument;
 
 /// A dependency from one end of the origin bar to one end of the target bar.
 class TQVTBarConnection : public TQVTGanttObject {
@@ -115,9 +116,11 @@ public:
     /// the document's dates, neither row is shown, or both bars share a row and the connection
     /// is not drawn on single rows. Answers true.
     bool Draw(TQVTVisualContext& vc) override;
-    /// As Draw, with the bars' rectangles from viewStart (their getRect(viewStart)) worked out
-    /// by the caller; they are used when viewStart is the document's start date.
-    bool drawBetween(TQVTVisualContext& vc, TDateTime viewStart, const TRect& fromRect, const TRect& toRect);
+    /// As Draw, for a connection of document's list, with the bars' rectangles from viewStart
+    /// (their getRect(viewStart)) worked out by the caller; they are used when viewStart is the
+    /// document's start date.
+    bool drawBetween(TQVTVisualContext& vc, TQVTGanttDocument& document, TDateTime viewStart, const TRect& fromRect,
+                     const TRect& toRect);
     /// The connection when (x, y) lies within HitDistance pixels of a line drawn last time.
     TQVTGanttObject* locateObject(int x, int y) override;
     bool supportsHighlighting() override { return true; }
@@ -139,8 +142,9 @@ protected:
     void line(TQVTVisualContext& vc, int x1, int y1, int x2, int y2);
 
 private:
-    /// Draw, with the bars' rectangles from viewStart when known.
-    bool route(TQVTVisualContext& vc, TDateTime viewStart, const TRect* fromRect, const TRect* toRect);
+    /// Draw, with the connection's document and the bars' rectangles from viewStart when known.
+    bool route(TQVTVisualContext& vc, TQVTGanttDocument* known, TDateTime viewStart, const TRect* fromRect,
+               const TRect* toRect);
 };
 
 /// Joins two PERT boxes: a line (an arrow when the connection runs both ways) from the origin's

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <typeinfo>
 #include <unordered_map>
 
@@ -350,6 +351,10 @@ bool TQVTDocumentDrawer::Draw(TQVTVisualContext& vc)
     if (!doc)
         return false;
     TQVTGanttTable* table = doc->GetTable();
+    // The time scales keep their heights until they are painted, last.
+    std::optional<TableStartPin> pinned;
+    if (table)
+        pinned.emplace(*table);
     const TRect visible = vc.getVisibleArea();
 
     if (TQVTTreeGrid* tree = doc->GetTree())
@@ -406,13 +411,14 @@ bool TQVTDocumentDrawer::Draw(TQVTVisualContext& vc)
             if (!drawer)
                 continue;
             if (!hooked && typeid(*drawer) == typeid(TQVTBarConnectionDrawer)) {
-                static_cast<TQVTBarConnectionDrawer*>(drawer)->drawBetween(vc, viewStart, a, b);
+                static_cast<TQVTBarConnectionDrawer*>(drawer)->drawBetween(vc, *doc, viewStart, a, b);
             } else {
                 drawer->Draw(vc);
             }
         }
     }
 
+    pinned.reset();
     for (const auto& scale : doc->FScales)
         if (TQVTDrawer* drawer = scale ? scale->getDrawer(vtGanttGraph) : nullptr)
             drawer->Draw(vc);

@@ -67,21 +67,21 @@ TQVTGanttObject* TQVTBarConnectionDrawer::locateObject(int x, int y)
 
 bool TQVTBarConnectionDrawer::Draw(TQVTVisualContext& vc)
 {
-    return route(vc, 0, nullptr, nullptr);
+    return route(vc, nullptr, 0, nullptr, nullptr);
 }
 
-bool TQVTBarConnectionDrawer::drawBetween(TQVTVisualContext& vc, TDateTime viewStart, const TRect& fromRect,
-                                          const TRect& toRect)
+bool TQVTBarConnectionDrawer::drawBetween(TQVTVisualContext& vc, TQVTGanttDocument& document, TDateTime viewStart,
+                                          const TRect& fromRect, const TRect& toRect)
 {
-    return route(vc, viewStart, &fromRect, &toRect);
+    return route(vc, &document, viewStart, &fromRect, &toRect);
 }
 
-bool TQVTBarConnectionDrawer::route(TQVTVisualContext& vc, TDateTime viewStart, const TRect* fromRect,
-                                    const TRect* toRect)
+bool TQVTBarConnectionDrawer::route(TQVTVisualContext& vc, TQVTGanttDocument* known, TDateTime viewStart,
+                                    const TRect* fromRect, const TRect* toRect)
 {
     segments.clear();
     TQVTBarConnection* c = connection();
-    auto* document = c ? dynamic_cast<TQVTGanttDocument*>(FindDocumentSetup(c)) : nullptr;
+    auto* document = known || !c ? known : dynamic_cast<TQVTGanttDocument*>(FindDocumentSetup(c));
     TQVTGanttTable* table = document ? document->GetTable() : nullptr;
     TQVTGanttBar* from = c ? c->barFrom.get() : nullptr;
     TQVTGanttBar* to = c ? c->barTo.get() : nullptr;
@@ -105,9 +105,9 @@ bool TQVTBarConnectionDrawer::route(TQVTVisualContext& vc, TDateTime viewStart, 
 
     const bool originIsStart = (c->getConnType() & 2) != 0;
     const bool targetIsStart = (c->getConnType() & 1) != 0;
-    const bool known = fromRect && toRect && viewStart == first;
-    const TRect rf = known ? *fromRect : from->getRect(first);
-    const TRect rt = known ? *toRect : to->getRect(first);
+    const bool rectsKnown = fromRect && toRect && viewStart == first;
+    const TRect rf = rectsKnown ? *fromRect : from->getRect(first);
+    const TRect rt = rectsKnown ? *toRect : to->getRect(first);
     fromX = originIsStart ? rf.Left : rf.Right;
     toX = targetIsStart ? rt.Left : rt.Right;
     const bool aboveF = !rowFrom->IsVisible() && rowF < table->getScrolledLines();

@@ -298,8 +298,20 @@ const TQVTGanttTable::Geometry& TQVTGanttTable::geometry()
     return *FGeometry;
 }
 
+TableStartPin::TableStartPin(TQVTGanttTable& table) : FTable(table), FBefore(table.FPinnedStartY)
+{
+    FTable.FPinnedStartY = FTable.tableStartY();
+}
+
+TableStartPin::~TableStartPin()
+{
+    FTable.FPinnedStartY = FBefore;
+}
+
 int TQVTGanttTable::tableStartY() const
 {
+    if (FPinnedStartY)
+        return *FPinnedStartY;
     TQVTGanttDocument* document = findDocument();
     return document ? document->GetTableStartY() : 0;
 }

@@ -54,7 +54,6 @@ struct TQVTCurrentDateLine {
     std::string Caption;
 };
 
-/// Holds back a table's updates while it lives; see TQVTGanttTable::deferUpdates.
 /// The document's task tree as the table's rows see it; rows are the tree's nodes with a row in depth-first
 /// pre-order. Both lists have one entry per row of the table: a row the tree does not reach
 /// has no children and no parent.
@@ -65,6 +64,7 @@ struct RowTreeShape {
     std::vector<int> parent;
 };
 
+/// Holds back a table's updates while it lives; see TQVTGanttTable::deferUpdates.
 class TableUpdateDeferral {
 public:
     explicit TableUpdateDeferral(TQVTGanttTable& table);
@@ -74,6 +74,20 @@ public:
 
 private:
     TQVTGanttTable& FTable;
+};
+
+/// Keeps the y where a table's rows begin (below the time scales) as it is while it lives; see
+/// TQVTGanttTable::pinStartY.
+class TableStartPin {
+public:
+    explicit TableStartPin(TQVTGanttTable& table);
+    ~TableStartPin();
+    TableStartPin(const TableStartPin&) = delete;
+    TableStartPin& operator=(const TableStartPin&) = delete;
+
+private:
+    TQVTGanttTable& FTable;
+    std::optional<int> FBefore;
 };
 
 /// The ordered chart rows of a document: row i is task i of the task tree, and every row's
@@ -199,6 +213,10 @@ public:
     /// Holds back updateAfterChange until the answer goes out of scope, then runs it once if it
     /// was asked for meanwhile. Deferrals nest.
     [[nodiscard]] TableUpdateDeferral deferUpdates() { return TableUpdateDeferral(*this); }
+    /// Row starts take the table's start as it is now until the answer goes out of scope.
+    /// Painting asks for row starts thousands of times while the time scales stay as they are;
+    /// working the start out of the scales each time was a tenth of a frame.
+    [[nodiscard]] TableStartPin pinStartY() { return TableStartPin(*this); }
 
     // Focus.
     /// The focused bar; none (and the focus forgotten) when its place no longer holds a bar.
@@ -335,6 +353,7 @@ protected:
 private:
     friend class TQVTGanttRowOperation;
     friend class TQVTGanttTablePersistence;
+    friend class TableStartPin;
     friend class TableUpdateDeferral;
 
     /// Running sums over the rows: prefix[i] = visible heights of rows 0..i-1, and the indexes
@@ -400,6 +419,7 @@ private:
     std::optional<Geometry> FGeometry;
     SummarySpans FSummarySpans;
     int FUpdateDeferrals = 0;
+    std::optional<int> FPinnedStartY;
     /// Whether an update is due when the deferral ends, and what it must cover: the whole
     /// table, or these rows.
     bool FUpdateDue = false;
