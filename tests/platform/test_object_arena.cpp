@@ -2,6 +2,7 @@
 #include "corvane/platform/ObjectArena_p.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
@@ -22,11 +23,11 @@
 namespace corvane {
 namespace {
 
-// Counts live instances, so that a test sees destructors run.
+// Counts live instances, so that a test sees destructors run, also on other threads.
 struct Tracked {
-    explicit Tracked(int& live, std::string text) : live(live), text(std::move(text)) { ++live; }
+    explicit Tracked(std::atomic<int>& live, std::string text) : live(live), text(std::move(text)) { ++live; }
     ~Tracked() { --live; }
-    int& live;
+    std::atomic<int>& live;
     std::string text;
 };
 
@@ -71,7 +72,7 @@ TEST(ObjectArena, PiecesOfMixedSizesAreAlignedAndNeverOverlap)
 // dead object readable. An address checker reports the arena freed too early.
 TEST(ObjectArena, LivesUntilTheLastObjectAndWeakReferenceAreGone)
 {
-    int live = 0;
+    std::atomic<int> live = 0;
     std::vector<std::shared_ptr<Tracked>> kept;
     TObjectArena* arena = TObjectArena::Create();
     for (int i = 0; i < 20000; ++i)
@@ -95,7 +96,7 @@ TEST(ObjectArena, LivesUntilTheLastObjectAndWeakReferenceAreGone)
 
 TEST(ObjectArena, HoldersOnOtherThreadsLetGoSafely)
 {
-    int live = 0;
+    std::atomic<int> live = 0;
     TObjectArena* arena = TObjectArena::Create();
     std::vector<std::shared_ptr<Tracked>> objects;
     for (int i = 0; i < 1000; ++i)
@@ -222,7 +223,7 @@ TEST(ObjectArena, PrefaultsALittleAheadOfTheObjectsOfALargeLoad)
 // A dead object's room stays in the arena, but reading it is reported like any use after free.
 TEST(ObjectArena, RoomOfADeadObjectIsPoisoned)
 {
-    int live = 0;
+    std::atomic<int> live = 0;
     TObjectArena* arena = TObjectArena::Create();
     auto object = makeIn<Tracked>(*arena, live, "x");
     auto neighbour = makeIn<Tracked>(*arena, live, "y");
