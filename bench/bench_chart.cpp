@@ -94,15 +94,22 @@ void BM_GetRowStartYAfterAHeightChange(benchmark::State& state)
 }
 BENCHMARK(BM_GetRowStartYAfterAHeightChange)->Unit(benchmark::kMicrosecond);
 
+// The plan of PlanRows rows with a history to record edits on; edits make no PERT boxes.
+struct EditedPlan {
+    EditedPlan() { hooks.AutoCreatePertbars = false; }
+
+    const std::shared_ptr<TQVTGanttDocument> document = makePlan(PlanRows);
+    TQVTGanttTable& table = *document->Ftable;
+    TQVTUndoRedoStack history;
+    TQVTDataSourceIntf hooks;
+};
+
 // A bar moved in time and into the next row, recorded on the history, with the summary bars
 // updated; the history is emptied now and then outside the timing.
 void BM_BarMoveWithUndoRecord(benchmark::State& state)
 {
-    const auto document = makePlan(PlanRows);
-    TQVTGanttTable& table = *document->Ftable;
-    TQVTUndoRedoStack history;
-    TQVTDataSourceIntf hooks;
-    hooks.AutoCreatePertbars = false;
+    EditedPlan plan;
+    auto& [document, table, history, hooks] = plan;
     const std::shared_ptr<TQVTGanttBar> bar = table.getRow(50'001)->FBarList.front();
     int moves = 0;
     for (auto _ : state) {
@@ -121,11 +128,8 @@ BENCHMARK(BM_BarMoveWithUndoRecord)->Unit(benchmark::kMicrosecond);
 // bars updated; its undo is outside the timing.
 void BM_BarInsertWithUndoRecord(benchmark::State& state)
 {
-    const auto document = makePlan(PlanRows);
-    TQVTGanttTable& table = *document->Ftable;
-    TQVTUndoRedoStack history;
-    TQVTDataSourceIntf hooks;
-    hooks.AutoCreatePertbars = false;
+    EditedPlan plan;
+    auto& [document, table, history, hooks] = plan;
     for (auto _ : state) {
         auto bar = std::make_shared<TQVTTaskBar>(45000, 45002, 0);
         if (!history.doOperation(std::make_shared<TQVTBarInsertOperation>(&hooks, table, bar, 50'001)))
@@ -142,8 +146,8 @@ BENCHMARK(BM_BarInsertWithUndoRecord)->Unit(benchmark::kMicrosecond);
 // connections (each task bar to one or two later ones) computed again before the summary bars.
 void BM_OneEditWithCriticalPath(benchmark::State& state)
 {
-    const auto document = makePlan(PlanRows);
-    TQVTGanttTable& table = *document->Ftable;
+    EditedPlan plan;
+    auto& [document, table, history, hooks] = plan;
     for (int r = 1; r + 3 < PlanRows; ++r) {
         const auto& from = table.getRow(r)->FBarList.front();
         for (const int step : {1, 3}) {
@@ -159,9 +163,6 @@ void BM_OneEditWithCriticalPath(benchmark::State& state)
     }
     table.setAutoUpdateCriticalPath(true);
     table.updateCriticalPath();
-    TQVTUndoRedoStack history;
-    TQVTDataSourceIntf hooks;
-    hooks.AutoCreatePertbars = false;
     const std::shared_ptr<TQVTGanttBar> bar = table.getRow(50'001)->FBarList.front();
     int moves = 0;
     for (auto _ : state) {
