@@ -2,6 +2,8 @@
 #include "corvane/platform/Colors.h"
 #include "corvane/platform/Graphics.h"
 
+#include "support/PixelChecks.h"
+
 #include <climits>
 #include <functional>
 #include <gtest/gtest.h>
@@ -10,6 +12,8 @@
 
 namespace corvane {
 namespace {
+
+using test::expectPixels;
 
 constexpr TColor Red = 0x0000FF;
 constexpr TColor Blue = 0xFF0000;
@@ -68,27 +72,27 @@ bool Inside(int x, int y, const TRect& r)
 
 TEST_F(CanvasTest, LinesAreBresenhamWithoutTheirEndPoint)
 {
-    const auto expectPixels = [this](const std::vector<TPoint>& expected) {
+    const auto expectLine = [this](const std::vector<TPoint>& expected) {
         EXPECT_EQ(PixelsOf(clBlack), expected);
         Bitmap.SetSize(0, 0);
         Bitmap.SetSize(40, 40);
     };
     Line(2, 5, 8, 5);
     EXPECT_EQ(C().PenPos(), Point(8, 5));
-    expectPixels({{2, 5}, {3, 5}, {4, 5}, {5, 5}, {6, 5}, {7, 5}});
+    expectLine({{2, 5}, {3, 5}, {4, 5}, {5, 5}, {6, 5}, {7, 5}});
     Line(3, 4, 3, 1);
-    expectPixels({{3, 2}, {3, 3}, {3, 4}});
+    expectLine({{3, 2}, {3, 3}, {3, 4}});
     Line(1, 1, 4, 4);
-    expectPixels({{1, 1}, {2, 2}, {3, 3}});
+    expectLine({{1, 1}, {2, 2}, {3, 3}});
     Line(2, 1, 4, 8); // steep
-    expectPixels({{2, 1}, {2, 2}, {3, 3}, {3, 4}, {3, 5}, {3, 6}, {4, 7}});
+    expectLine({{2, 1}, {2, 2}, {3, 3}, {3, 4}, {3, 5}, {3, 6}, {4, 7}});
     // An exact half rounds towards the start, both ways.
     Line(0, 0, 4, 1);
-    expectPixels({{0, 0}, {1, 0}, {2, 0}, {3, 1}});
+    expectLine({{0, 0}, {1, 0}, {2, 0}, {3, 1}});
     Line(4, 1, 0, 0);
-    expectPixels({{1, 0}, {2, 1}, {3, 1}, {4, 1}});
+    expectLine({{1, 0}, {2, 1}, {3, 1}, {4, 1}});
     Line(5, 5, 5, 5);
-    expectPixels({});
+    expectLine({});
 }
 
 TEST_F(CanvasTest, WidePensPaintABandAcrossTheLine)
@@ -212,8 +216,7 @@ TEST_F(CanvasTest, PolygonIsClosedFilledAndFramed)
     EXPECT_EQ(Row(10, 8, 32), "..#####################.");
     EXPECT_EQ(Row(30, 8, 32), "..#####################.");
     EXPECT_EQ(Row(20, 8, 32, Red), "...###################..");
-    EXPECT_EQ(At(20, 20), Red);
-    EXPECT_EQ(At(31, 20), clWhite);
+    expectPixels(Bitmap, {{20, 20, Red}, {31, 20, clWhite}});
     C().Polygon({});
 }
 
@@ -224,8 +227,7 @@ TEST_F(CanvasTest, APolygonOutsideTheBitmapPaintsOnlyWhereItsWideOutlineReachesI
     EXPECT_EQ(PixelsOf(clBlack).size() + PixelsOf(Red).size(), 0u);
     C().Pen().Width = 12;
     C().Polygon({{43, 10}, {60, 10}, {60, 30}, {43, 30}});
-    EXPECT_EQ(At(39, 20), clBlack);
-    EXPECT_EQ(At(37, 20), clWhite);
+    expectPixels(Bitmap, {{39, 20, clBlack}, {37, 20, clWhite}});
 }
 
 // Hatches
@@ -403,10 +405,7 @@ TEST_F(CanvasTest, PixelsAndGraphics)
     picture.SetPixel(1, 1, Yellow);
     C().Draw(10, 10, picture);
     EXPECT_EQ(Row(10, 9, 13, Red), ".#..");
-    EXPECT_EQ(At(11, 10), Green);
-    EXPECT_EQ(At(10, 11), Blue);
-    EXPECT_EQ(At(11, 11), Yellow);
-    EXPECT_EQ(At(12, 12), clWhite);
+    expectPixels(Bitmap, {{11, 10, Green}, {10, 11, Blue}, {11, 11, Yellow}, {12, 12, clWhite}});
 
     C().StretchDraw(Rect(20, 20, 24, 24), picture);
     EXPECT_EQ(Row(20, 19, 25, Red), ".##...");
@@ -415,8 +414,7 @@ TEST_F(CanvasTest, PixelsAndGraphics)
 
     picture.SetTransparent(true); // the bottom-left colour (blue) is left out
     C().Draw(30, 30, picture);
-    EXPECT_EQ(At(30, 31), clWhite);
-    EXPECT_EQ(At(31, 31), Yellow);
+    expectPixels(Bitmap, {{30, 31, clWhite}, {31, 31, Yellow}});
 }
 
 TEST_F(CanvasTest, CopyRectScalesAndMayCopyFromItself)
@@ -431,11 +429,9 @@ TEST_F(CanvasTest, CopyRectScalesAndMayCopyFromItself)
     EXPECT_EQ(Row(7, 3, 9, Blue), "...##.");
 
     C().CopyRect(Rect(20, 20, 22, 22), C(), Rect(4, 4, 8, 8)); // shrunk
-    EXPECT_EQ(At(20, 20), Red);
-    EXPECT_EQ(At(21, 21), Blue);
+    expectPixels(Bitmap, {{20, 20, Red}, {21, 21, Blue}});
     C().CopyRect(Rect(5, 5, 9, 9), C(), Rect(4, 4, 8, 8)); // overlapping
-    EXPECT_EQ(At(5, 5), Red);
-    EXPECT_EQ(At(8, 8), Blue);
+    expectPixels(Bitmap, {{5, 5, Red}, {8, 8, Blue}});
     C().CopyRect(Rect(0, 0, 4, 4), source.Canvas(), Rect(50, 50, 60, 60)); // nothing to read
     EXPECT_EQ(At(0, 0), clWhite);
 }

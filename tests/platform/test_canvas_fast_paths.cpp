@@ -8,6 +8,8 @@
 #include "corvane/platform/qt/QtCanvas.h"
 #include "corvane/platform/qt/QtGraphics.h"
 
+#include "support/CanvasComparison.h"
+
 #include <QImage>
 #include <QPainter>
 
@@ -21,36 +23,10 @@ namespace {
 constexpr int Width = 160;
 constexpr int Height = 60;
 
-// Paints with `paint` on a bitmap and on an image through a painter, and
-// answers the number of pixels that differ (and the first of them in `where`).
-int Differences(const std::function<void(TCanvas&)>& paint, std::string& where)
-{
-    TBitmap bitmap;
-    bitmap.SetSize(Width, Height);
-    paint(bitmap.Canvas());
-    // Twice: the second time the text comes from the cache.
-    paint(bitmap.Canvas());
-
-    QImage image(Width, Height, GraphicPixelFormat);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        QtCanvas canvas(painter);
-        paint(canvas);
-        paint(canvas);
-    }
-    int count = 0;
-    for (int y = 0; y < Height; ++y)
-        for (int x = 0; x < Width; ++x)
-            if (bitmap.Pixel(x, y) != FromQRgb(image.pixel(x, y)) && count++ == 0)
-                where = std::to_string(x) + "," + std::to_string(y);
-    return count;
-}
-
+// Twice: the second time the bitmap's canvas takes the text from its cache.
 void ExpectSame(const std::function<void(TCanvas&)>& paint, const std::string& what)
 {
-    std::string where;
-    EXPECT_EQ(Differences(paint, where), 0) << what << ", first at " << where;
+    test::expectBitmapPaintsAsPainter(Width, Height, paint, what, 2);
 }
 
 TEST(CanvasFastPaths, TextPaintsWhatThePainterPaints)

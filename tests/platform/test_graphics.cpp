@@ -1,13 +1,13 @@
 #include "corvane/platform/Colors.h"
 #include "corvane/platform/Graphics.h"
 
+#include "support/TestSupport.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
@@ -18,38 +18,29 @@ namespace corvane {
 namespace {
 
 namespace fs = std::filesystem;
+using test::readFile;
+using test::writeFile;
 
 class GraphicsFiles : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "corvane-graphics-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        Dir = pattern;
-    }
+    std::string File(const std::string& name) const { return Dir.file(name); }
 
-    void TearDown() override { fs::remove_all(Dir); }
-
-    std::string File(const std::string& name) const { return (Dir / name).string(); }
-
-    static void Write(const std::string& path, const std::string& bytes)
-    {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
-
-    static std::string Read(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
-    fs::path Dir;
+    test::ScratchDir Dir;
 };
 
 TColor Distinct(int x, int y)
 {
     return static_cast<TColor>(x * 37 + 5) | static_cast<TColor>(y * 53 + 1) << 8 |
            static_cast<TColor>((x + y) * 19 + 3) << 16;
+}
+
+void ExpectSample(const TBitmap& bitmap)
+{
+    ASSERT_EQ(bitmap.Width(), 7);
+    ASSERT_EQ(bitmap.Height(), 5);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x)
+            EXPECT_EQ(bitmap.Pixel(x, y), Distinct(x, y)) << x << "," << y;
 }
 
 TBitmap SampleBitmap()
@@ -95,21 +86,17 @@ TEST_F(GraphicsFiles, BitmapRoundTripKeepsEveryPixel)
 {
     const std::string path = File("sample.bmp");
     SampleBitmap().SaveToFile(path);
-    EXPECT_EQ(Read(path).substr(0, 2), "BM");
+    EXPECT_EQ(readFile(path).substr(0, 2), "BM");
 
     TBitmap loaded;
     loaded.LoadFromFile(path);
-    ASSERT_EQ(loaded.Width(), 7);
-    ASSERT_EQ(loaded.Height(), 5);
-    for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 7; ++x)
-            EXPECT_EQ(loaded.Pixel(x, y), Distinct(x, y)) << x << "," << y;
+    ExpectSample(loaded);
 }
 
 TEST_F(GraphicsFiles, ReadsTopDownBitmaps)
 {
     SampleBitmap().SaveToFile(File("bottom-up.bmp"));
-    const std::string bottomUp = Read(File("bottom-up.bmp"));
+    const std::string bottomUp = readFile(File("bottom-up.bmp"));
     const std::size_t pixels = static_cast<unsigned char>(bottomUp[10]);
     const std::size_t rowBytes = (bottomUp.size() - pixels) / 5;
     // A negative height stores the rows top first.
@@ -117,14 +104,11 @@ TEST_F(GraphicsFiles, ReadsTopDownBitmaps)
     PutLittleEndian32(topDown, 22, static_cast<std::uint32_t>(-5));
     for (std::size_t row = 5; row-- > 0;)
         topDown += bottomUp.substr(pixels + row * rowBytes, rowBytes);
-    Write(File("top-down.bmp"), topDown);
+    writeFile(File("top-down.bmp"), topDown);
 
     TBitmap loaded;
     loaded.LoadFromFile(File("top-down.bmp"));
-    ASSERT_EQ(loaded.Height(), 5);
-    for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 7; ++x)
-            EXPECT_EQ(loaded.Pixel(x, y), Distinct(x, y)) << x << "," << y;
+    ExpectSample(loaded);
 }
 
 TEST_F(GraphicsFiles, JpegRoundTripKeepsSizeColoursAndHonoursQuality)
@@ -138,7 +122,7 @@ TEST_F(GraphicsFiles, JpegRoundTripKeepsSizeColoursAndHonoursQuality)
     jpeg.Assign(halves);
     const std::string path = File("halves.jpg");
     jpeg.SaveToFile(path);
-    EXPECT_EQ(Read(path).substr(0, 2), "\xFF\xD8");
+    EXPECT_EQ(readFile(path).substr(0, 2), "\xFF\xD8");
 
     TJPEGImage loaded;
     loaded.LoadFromFile(path);
@@ -234,11 +218,11 @@ TEST_F(GraphicsFiles, UnreadableFilesThrowAndKeepTheContent)
 {
     const std::string good = File("good.bmp");
     SampleBitmap().SaveToFile(good);
-    const std::string bmp = Read(good);
+    const std::string bmp = readFile(good);
     TJPEGImage jpegSource;
     jpegSource.Assign(SampleBitmap());
     jpegSource.SaveToFile(File("good.jpg"));
-    const std::string jpg = Read(File("good.jpg"));
+    const std::string jpg = readFile(File("good.jpg"));
 
     std::mt19937 random(42);
     auto noise = [&random](std::size_t size) {
@@ -264,7 +248,7 @@ TEST_F(GraphicsFiles, UnreadableFilesThrowAndKeepTheContent)
     for (const auto& [name, bytes] : bad) {
         SCOPED_TRACE(name);
         const std::string path = File(name);
-        Write(path, bytes);
+        writeFile(path, bytes);
         std::unique_ptr<TGraphic> graphic = CreateGraphicForFile(path);
         graphic->SetSize(2, 3);
         ExpectLoadError(path, [&] { graphic->LoadFromFile(path); });
@@ -274,7 +258,7 @@ TEST_F(GraphicsFiles, UnreadableFilesThrowAndKeepTheContent)
 
     const std::string missing = File("missing.bmp");
     ExpectLoadError(missing, [&] { TBitmap().LoadFromFile(missing); });
-    ExpectLoadError(Dir.string(), [&] { TJPEGImage().LoadFromFile(Dir.string()); });
+    ExpectLoadError(Dir.path().string(), [&] { TJPEGImage().LoadFromFile(Dir.path().string()); });
 }
 
 TEST_F(GraphicsFiles, RandomBytesNeverCrash)
@@ -290,7 +274,7 @@ TEST_F(GraphicsFiles, RandomBytesNeverCrash)
         if (i % 3 == 2)
             bytes.replace(0, std::min<std::size_t>(3, bytes.size()), "\xFF\xD8\xFF");
         for (const std::string& path : {File("random.bmp"), File("random.jpg")}) {
-            Write(path, bytes);
+            writeFile(path, bytes);
             try {
                 CreateGraphicForFile(path)->LoadFromFile(path);
             } catch (const EFileError&) {
@@ -314,22 +298,22 @@ std::size_t FrameHeader(const std::string& jpeg)
 TEST_F(GraphicsFiles, HeadersClaimingHugeDimensionsAreRefused)
 {
     SampleBitmap().SaveToFile(File("small.bmp"));
-    std::string bmp = Read(File("small.bmp"));
+    std::string bmp = readFile(File("small.bmp"));
     PutLittleEndian32(bmp, 18, 12000);
     PutLittleEndian32(bmp, 22, 9000);
-    Write(File("huge.bmp"), bmp);
+    writeFile(File("huge.bmp"), bmp);
     EXPECT_NE(ExpectLoadError(File("huge.bmp"), [&] { TBitmap().LoadFromFile(File("huge.bmp")); }).find("12000 x 9000"),
               std::string::npos);
 
     TJPEGImage jpeg;
     jpeg.Assign(SampleBitmap());
     jpeg.SaveToFile(File("small.jpg"));
-    std::string jpg = Read(File("small.jpg"));
+    std::string jpg = readFile(File("small.jpg"));
     const std::size_t frame = FrameHeader(jpg);
     ASSERT_NE(frame, std::string::npos);
     PutBigEndian16(jpg, frame + 1, 65000); // height
     PutBigEndian16(jpg, frame + 3, 65000); // width
-    Write(File("huge.jpg"), jpg);
+    writeFile(File("huge.jpg"), jpg);
     EXPECT_NE(
         ExpectLoadError(File("huge.jpg"), [&] { TJPEGImage().LoadFromFile(File("huge.jpg")); }).find("65000 x 65000"),
         std::string::npos);
@@ -343,9 +327,9 @@ TEST_F(GraphicsFiles, SaveFailuresThrowAndKeepTheOldFile)
 
     const std::string path = File("kept.bmp");
     SampleBitmap().SaveToFile(path);
-    const std::string before = Read(path);
+    const std::string before = readFile(path);
     EXPECT_THROW(TBitmap().SaveToFile(path), EFileError);
-    EXPECT_EQ(Read(path), before);
+    EXPECT_EQ(readFile(path), before);
 }
 
 TEST(Graphics, CreateGraphicForFileByExtension)

@@ -1,13 +1,13 @@
 #include "corvane/platform/IniFiles.h"
 #include "corvane/platform/Types.h"
 
+#include "support/TestSupport.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cfloat>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <map>
 #include <random>
 #include <string>
@@ -24,31 +24,15 @@ using Strings = std::vector<std::string>;
 
 class IniFile : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        FDir = fs::temp_directory_path() / ("corvane_inifile_" + std::to_string(::getpid()) + "_" + info->name());
-        fs::remove_all(FDir);
-        fs::create_directories(FDir);
-    }
-    void TearDown() override
-    {
-        fs::permissions(FDir, fs::perms::owner_all);
-        fs::remove_all(FDir);
-    }
+    // A test takes the write permission from the folder; the removal needs it back.
+    void TearDown() override { fs::permissions(FDir, fs::perms::owner_all); }
 
-    std::string PathOf(const std::string& name) const { return (FDir / name).string(); }
+    std::string PathOf(const std::string& name) const { return Scratch.file(name); }
 
     std::string Put(const std::string& name, const std::string& bytes) const
     {
-        std::ofstream(PathOf(name), std::ios::binary) << bytes;
+        test::writeFile(PathOf(name), bytes);
         return PathOf(name);
-    }
-
-    static std::string Get(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
     // Sorted names of the entries in a folder below the test's own.
@@ -61,7 +45,8 @@ protected:
         return names;
     }
 
-    fs::path FDir;
+    test::ScratchDir Scratch;
+    const fs::path FDir = Scratch.path();
 };
 
 // Root ignores folder permissions, so it checks them as an ordinary user.
@@ -95,7 +80,7 @@ TEST_F(IniFile, MissingFileIsEmptyAndCreatedOnlyByUpdateFile)
     TIniFile ini(PathOf("none.ini"));
     ini.WriteInteger("s", "k", 7);
     ini.UpdateFile();
-    EXPECT_EQ(Get(PathOf("none.ini")), "[s]\nk=7\n");
+    EXPECT_EQ(test::readFile(PathOf("none.ini")), "[s]\nk=7\n");
 }
 
 // A save that fails half way must not reach the file when the image is dropped.
@@ -111,7 +96,7 @@ TEST_F(IniFile, ReleasingWithoutUpdateFileLeavesTheFileAsItWas)
         ini.WriteString("c", "new", "1");
         EXPECT_TRUE(ini.Modified());
     }
-    EXPECT_EQ(Get(path), original);
+    EXPECT_EQ(test::readFile(path), original);
     EXPECT_EQ(FilesInDir(), Strings{"a.ini"});
 }
 
@@ -125,8 +110,8 @@ TEST_F(IniFile, ClearWritesTheSameBytesAsANewFile)
         ini->WriteString("s", "k", "v");
         ini->UpdateFile();
     }
-    EXPECT_EQ(Get(PathOf("old.ini")), "[s]\nk=v\n");
-    EXPECT_EQ(Get(PathOf("old.ini")), Get(PathOf("new.ini")));
+    EXPECT_EQ(test::readFile(PathOf("old.ini")), "[s]\nk=v\n");
+    EXPECT_EQ(test::readFile(PathOf("old.ini")), test::readFile(PathOf("new.ini")));
 }
 
 TEST_F(IniFile, NamesMatchWithoutCaseAndWritesAreSeenAtOnce)
@@ -150,7 +135,8 @@ TEST_F(IniFile, NamesMatchWithoutCaseAndWritesAreSeenAtOnce)
 
     // The key keeps its spelling; new keys go before the section's trailing blank line.
     ini.UpdateFile();
-    EXPECT_EQ(Get(ini.FileName()), "[Main]\nStart Date=5\nrows#count=2\nrows#0=Row A\n\n[Other]\nx=1\n[new]\nk=v\n");
+    EXPECT_EQ(test::readFile(ini.FileName()),
+              "[Main]\nStart Date=5\nrows#count=2\nrows#0=Row A\n\n[Other]\nx=1\n[new]\nk=v\n");
 }
 
 TEST_F(IniFile, WriteBackKeepsEverythingItDoesNotChange)
@@ -167,7 +153,7 @@ TEST_F(IniFile, WriteBackKeepsEverythingItDoesNotChange)
     ini.WriteString("a", "k", "new");
     ini.WriteString("a", "added", "1");
     ini.UpdateFile();
-    EXPECT_EQ(Get(ini.FileName()),
+    EXPECT_EQ(test::readFile(ini.FileName()),
               "; preamble\nstray=line\n\n[A]\n; about a\n  spaced key =  spaced value  \n"
               "junk without equals\n[broken header\n=empty key\nk=new\nadded=1\n\n\n[B] ; note\nz=1\n");
 }
@@ -187,13 +173,13 @@ TEST_F(IniFile, FirstDuplicateWinsAndDeletingRemovesAllCopies)
     ini.DeleteKey("A", "K");
     EXPECT_FALSE(ini.ValueExists("a", "k"));
     ini.UpdateFile();
-    EXPECT_EQ(Get(ini.FileName()), "[a]\nj=3\n[A]\nk=4\nonly=5\n");
+    EXPECT_EQ(test::readFile(ini.FileName()), "[a]\nj=3\n[A]\nk=4\nonly=5\n");
 
     ini.EraseSection("a");
     EXPECT_FALSE(ini.SectionExists("a"));
     ini.WriteString("a", "fresh", "1");
     ini.UpdateFile();
-    EXPECT_EQ(Get(ini.FileName()), "[a]\nfresh=1\n");
+    EXPECT_EQ(test::readFile(ini.FileName()), "[a]\nfresh=1\n");
 }
 
 // Random edits with names in random letter case, checked against a plain map.
@@ -316,9 +302,9 @@ TEST_F(IniFile, UpdateFileReplacesTheFileAtomically)
     ::chmod(path.c_str(), 0640);
     TIniFile ini(path);
     ini.WriteInteger("s", "k", 2);
-    EXPECT_EQ(Get(path), original);
+    EXPECT_EQ(test::readFile(path), original);
     ini.UpdateFile();
-    EXPECT_EQ(Get(path), "[s]\nk=2\n");
+    EXPECT_EQ(test::readFile(path), "[s]\nk=2\n");
     EXPECT_EQ(FilesInDir(), Strings{"a.ini"});
     EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));
     EXPECT_FALSE(ini.Modified());
@@ -331,7 +317,7 @@ TEST_F(IniFile, UpdateFileReplacesTheFileAtomically)
         EXPECT_THROW(ini.UpdateFile(), EFileError);
     }
     EXPECT_TRUE(ini.Modified());
-    EXPECT_EQ(Get(path), "[s]\nk=2\n");
+    EXPECT_EQ(test::readFile(path), "[s]\nk=2\n");
     EXPECT_EQ(FilesInDir(), Strings{"a.ini"});
 }
 
@@ -352,14 +338,14 @@ TEST_F(IniFile, UpdateFileThroughLinksReplacesTheFileTheyLeadTo)
     ini.UpdateFile();
     EXPECT_TRUE(fs::is_symlink(FDir / "links" / "doc.ini"));
     EXPECT_TRUE(fs::is_symlink(FDir / "links" / "chain.ini"));
-    EXPECT_EQ(Get(target), "[s]\nk=2\n");
+    EXPECT_EQ(test::readFile(target), "[s]\nk=2\n");
     EXPECT_EQ(fs::status(target).permissions(), fs::perms(0640));
 
     TIniFile dangling(PathOf("links/dangling.ini"));
     dangling.WriteInteger("s", "k", 3);
     dangling.UpdateFile();
     EXPECT_TRUE(fs::is_symlink(FDir / "links" / "dangling.ini"));
-    EXPECT_EQ(Get(PathOf("real/missing.ini")), "[s]\nk=3\n");
+    EXPECT_EQ(test::readFile(PathOf("real/missing.ini")), "[s]\nk=3\n");
 
     // Links that lead back to themselves fail instead of looping.
     TIniFile looped(PathOf("links/loop.ini"));
@@ -417,7 +403,7 @@ TEST_F(IniFile, ReadsUnicodeAndWindows1252WritesUtf8)
         EXPECT_EQ(ini.ReadString("S", "K", "?"), c.expected);
         ini.WriteString("s", "n", "1");
         ini.UpdateFile();
-        EXPECT_EQ(Get(ini.FileName()), "[s]\nk=" + c.expected + "\nn=1\n");
+        EXPECT_EQ(test::readFile(ini.FileName()), "[s]\nk=" + c.expected + "\nn=1\n");
     }
 }
 
@@ -439,7 +425,7 @@ TEST_F(IniFile, LargeFilesWriteBackByteForByte)
         EXPECT_EQ(ini.ReadString("last", "k", ""), "end");
         ini.WriteString("Row 70000", "typeID", "Milestone");
         ini.UpdateFile();
-        ASSERT_EQ(Get(ini.FileName()), expected) << "prefix of " << prefix.size() << " bytes";
+        ASSERT_EQ(test::readFile(ini.FileName()), expected) << "prefix of " << prefix.size() << " bytes";
     }
 
     // Not UTF-8: every byte is converted, none is lost.
@@ -448,7 +434,7 @@ TEST_F(IniFile, LargeFilesWriteBackByteForByte)
     EXPECT_EQ(converted.ReadString("last", "k", ""), "end");
     converted.WriteString("Euro", "n", "1");
     converted.UpdateFile();
-    EXPECT_EQ(Get(converted.FileName()), body + "\n[Euro]\nsign=\xE2\x82\xAC\nn=1\n");
+    EXPECT_EQ(test::readFile(converted.FileName()), body + "\n[Euro]\nsign=\xE2\x82\xAC\nn=1\n");
 }
 
 TEST_F(IniFile, KeepsTheLineEndOfTheFile)
@@ -467,7 +453,7 @@ TEST_F(IniFile, KeepsTheLineEndOfTheFile)
         EXPECT_EQ(ini.ReadInteger("s", "k", 0), 1);
         ini.WriteInteger("s", "n", 2);
         ini.UpdateFile();
-        EXPECT_EQ(Get(ini.FileName()), c.written);
+        EXPECT_EQ(test::readFile(ini.FileName()), c.written);
     }
 }
 
@@ -530,7 +516,7 @@ TEST_F(IniFile, LargeAndSmallSectionsReadAndWriteBackAlike)
     std::string expected = text;
     expected.replace(expected.find("k7=small"), 8, "k7=changed");
     expected.erase(expected.find("k3=3\r\n"), 6);
-    EXPECT_EQ(Get(ini.FileName()), expected + "\r\n");
+    EXPECT_EQ(test::readFile(ini.FileName()), expected + "\r\n");
 }
 
 // Sections hold their lines in shared room that grows with them and that erased sections give
@@ -565,7 +551,7 @@ TEST_F(IniFile, GrowingAndErasedSectionsKeepTheirOwnLines)
     EXPECT_EQ(ini.KeyCount("kept"), 201u);
     EXPECT_EQ(ini.ReadString("grown", "n199", ""), "199");
     ini.UpdateFile();
-    EXPECT_EQ(Get(ini.FileName()), expected);
+    EXPECT_EQ(test::readFile(ini.FileName()), expected);
     TIniFile reread(ini.FileName());
     EXPECT_EQ(reread.ReadString("grown", "n7", ""), " quoted ");
     EXPECT_EQ(reread.KeyCount("Grown"), 200u);
@@ -579,13 +565,13 @@ TEST_F(IniFile, UntouchedSectionsKeepTheirBytesUnlessLineEndsDiffer)
     TIniFile uniform(Put("uniform.ini", "[a]\nk=1\n\n[b]\nj = 2 \n"));
     uniform.WriteString("a", "n", "3");
     uniform.UpdateFile();
-    EXPECT_EQ(Get(uniform.FileName()), "[a]\nk=1\nn=3\n\n[b]\nj = 2 \n");
+    EXPECT_EQ(test::readFile(uniform.FileName()), "[a]\nk=1\nn=3\n\n[b]\nj = 2 \n");
 
     TIniFile mixed(Put("mixed.ini", "; top\r\n[a]\nk=1\r[b]\r\nj=2\n\r\nlast"));
     EXPECT_EQ(mixed.ReadString("b", "j", ""), "2");
     mixed.WriteString("c", "n", "3");
     mixed.UpdateFile();
-    EXPECT_EQ(Get(mixed.FileName()), "; top\r\n[a]\r\nk=1\r\n[b]\r\nj=2\r\n\r\nlast\r\n[c]\r\nn=3\r\n");
+    EXPECT_EQ(test::readFile(mixed.FileName()), "; top\r\n[a]\r\nk=1\r\n[b]\r\nj=2\r\n\r\nlast\r\n[c]\r\nn=3\r\n");
 }
 
 // Reads remember the sections they found; what one image or one erased section left behind
@@ -669,7 +655,7 @@ TEST_F(IniFile, LargeFilesReadWhole)
     ini.WriteString("Bar 0", "start", "1");
     ini.UpdateFile();
     text.replace(text.find("start=0"), 7, "start=1");
-    EXPECT_TRUE(Get(ini.FileName()) == text);
+    EXPECT_TRUE(test::readFile(ini.FileName()) == text);
 }
 
 TEST_F(IniFile, ThreadsReadTheSameImageAtOnce)

@@ -16,14 +16,15 @@
 
 namespace corvane::test {
 
-/// Paints on a bitmap and through a painter on an image of the same size; expects the same
-/// pixels, pen and current position.
+/// Paints `times` times on a bitmap and through a painter on an image of the same size; expects
+/// the same pixels, pen and current position.
 inline void expectBitmapPaintsAsPainter(int width, int height, const std::function<void(TCanvas&)>& paint,
-                                        const std::string& what)
+                                        const std::string& what, int times = 1)
 {
     TBitmap bitmap;
     bitmap.SetSize(width, height);
-    paint(bitmap.Canvas());
+    for (int i = 0; i < times; ++i)
+        paint(bitmap.Canvas());
 
     QImage image(width, height, GraphicPixelFormat);
     image.fill(Qt::white);
@@ -32,7 +33,8 @@ inline void expectBitmapPaintsAsPainter(int width, int height, const std::functi
     {
         QPainter painter(&image);
         QtCanvas canvas(painter);
-        paint(canvas);
+        for (int i = 0; i < times; ++i)
+            paint(canvas);
         pen = canvas.Pen();
         position = canvas.PenPos();
     }

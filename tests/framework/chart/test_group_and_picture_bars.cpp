@@ -10,6 +10,7 @@
 #include "corvane/platform/Graphics.h"
 
 #include "framework/chart/ChartFixture.h"
+#include "support/PixelChecks.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -426,13 +427,9 @@ TEST_F(GroupAndPictureBarPainting, ASummaryBarPaintsABracketOverItsOwnRow)
     ASSERT_TRUE(painted);
     const int top = y(0);
     // [105, 111) is x 50 to 110; the strip is a quarter of the row, 5 pixels.
-    EXPECT_EQ(at(80, top), clRed);
-    EXPECT_EQ(at(80, top + 4), clRed);
-    EXPECT_EQ(at(80, top + 5), clWhite);
-    EXPECT_EQ(at(51, top + 7), clRed);  // the left point
-    EXPECT_EQ(at(108, top + 7), clRed); // the right point
-    EXPECT_EQ(at(56, top + 7), clWhite);
-    EXPECT_EQ(at(49, top + 2), clWhite);
+    expectPixels(bitmap, {{80, top, clRed}, {80, top + 4, clRed}, {80, top + 5, clWhite}, {49, top + 2, clWhite}});
+    // The left and the right point, and the gap between them.
+    expectPixels(bitmap, {{51, top + 7, clRed}, {108, top + 7, clRed}, {56, top + 7, clWhite}});
     EXPECT_TRUE(blankOutside(Rect(50, top, 111, top + 11)));
     auto& drawer = dynamic_cast<TQVTSummaryBarDrawer&>(*group->getDrawer(vtGanttGraph));
     EXPECT_EQ(drawer.lastRect, Rect(50, top, 110, top + 20));
@@ -456,18 +453,14 @@ TEST_F(GroupAndPictureBarPainting, AMilestoneShowsItsPictureAtItsStartCentredInT
     paint(*mark);
     ASSERT_TRUE(painted);
     const int top = y(1) + 4; // (20 - 12) / 2
-    EXPECT_EQ(at(50, top), clLime);
-    EXPECT_EQ(at(61, top + 11), clLime);
+    expectPixels(bitmap, {{50, top, clLime}, {61, top + 11, clLime}});
     EXPECT_TRUE(blankOutside(Rect(50, top, 62, top + 12)));
 
     // A frame of 2 pixels around the picture, which keeps its size.
     mark->FSettings->borderThickness = 2;
     mark->FSettings->borderColor = clBlue;
     paint(*mark);
-    EXPECT_EQ(at(50, top), clBlue);
-    EXPECT_EQ(at(51, top + 15), clBlue);
-    EXPECT_EQ(at(52, top + 2), clLime);
-    EXPECT_EQ(at(63, top + 13), clLime);
+    expectPixels(bitmap, {{50, top, clBlue}, {51, top + 15, clBlue}, {52, top + 2, clLime}, {63, top + 13, clLime}});
     EXPECT_TRUE(blankOutside(Rect(50, top, 66, top + 16)));
     auto& drawer = dynamic_cast<TQVTGanttBarDrawer&>(*mark->getDrawer(vtGanttGraph));
     EXPECT_EQ(drawer.locateObject(65, top + 15), mark.get());
@@ -478,8 +471,7 @@ TEST_F(GroupAndPictureBarPainting, AMilestoneShowsItsPictureAtItsStartCentredInT
     table().FfocusedFrameColor = clRed;
     table().FFocusedFrameThickness = 3;
     paint(*mark);
-    EXPECT_EQ(at(52, top + 2), clRed);
-    EXPECT_EQ(at(53, top + 3), clLime);
+    expectPixels(bitmap, {{52, top + 2, clRed}, {53, top + 3, clLime}});
 }
 
 TEST_F(GroupAndPictureBarPainting, AnImageBarStretchesItsPictureOverItsSpan)
@@ -491,8 +483,7 @@ TEST_F(GroupAndPictureBarPainting, AnImageBarStretchesItsPictureOverItsSpan)
     ASSERT_TRUE(painted);
     const int top = y(4);
     // 20 pixels wide: twice the picture's size.
-    EXPECT_EQ(at(20, top), clLime);
-    EXPECT_EQ(at(39, top + 9), clLime);
+    expectPixels(bitmap, {{20, top, clLime}, {39, top + 9, clLime}});
     EXPECT_TRUE(blankOutside(Rect(20, top, 40, top + 10)));
 
     image->FAutoStretch = false;
@@ -513,10 +504,9 @@ TEST_F(GroupAndPictureBarPainting, ATextBarWritesItsWrappedTextInItsBox)
     ASSERT_TRUE(painted);
     const TRect box = Rect(30, y(3), 100, y(3) + 50);
     EXPECT_TRUE(blankOutside(box));
-    EXPECT_EQ(at(30, y(3) + 10), clBlack); // the frame
-    EXPECT_EQ(at(98, y(3) + 48), clYellow);
-    EXPECT_TRUE(anyIn(Rect(31, y(3) + 1, 99, y(3) + 18), clBlack));  // the first line
-    EXPECT_TRUE(anyIn(Rect(31, y(3) + 18, 99, y(3) + 49), clBlack)); // it wraps
+    expectPixels(bitmap, {{30, y(3) + 10, clBlack}, {98, y(3) + 48, clYellow}}); // the frame and the box
+    EXPECT_TRUE(anyIn(Rect(31, y(3) + 1, 99, y(3) + 18), clBlack));              // the first line
+    EXPECT_TRUE(anyIn(Rect(31, y(3) + 18, 99, y(3) + 49), clBlack));             // it wraps
     text->FText.clear();
     paint(*text);
     EXPECT_FALSE(anyIn(Rect(31, y(3) + 1, 99, y(3) + 49), clBlack));

@@ -9,6 +9,7 @@
 #include "corvane/platform/Graphics.h"
 
 #include "support/DocumentFileTest.h"
+#include "support/PixelChecks.h"
 #include "support/ReferencePicture.h"
 
 #include <algorithm>
@@ -142,31 +143,22 @@ TEST_F(LegendTest, PaintsBackgroundFrameCellsAndBorders)
     paint();
 
     // The outline, the dark band along the right and bottom, the background.
-    EXPECT_EQ(bitmap.Pixel(L, T + 70), clBlack);
-    EXPECT_EQ(bitmap.Pixel(L + 150, T), clBlack);
-    EXPECT_EQ(bitmap.Pixel(R - 2, T + 50), clBlack);
-    EXPECT_EQ(bitmap.Pixel(R - 3, T + 50), 0xE0E0E0u);
-    EXPECT_EQ(bitmap.Pixel(L + 150, B - 1), clBlack);
-    EXPECT_EQ(bitmap.Pixel(L + 150, B), clBlack);
-    EXPECT_EQ(bitmap.Pixel(L + 150, B - 2), 0xE0E0E0u);
-    EXPECT_EQ(bitmap.Pixel(R, T + 50), clWhite);
+    constexpr TColor Background = 0xE0E0E0, CellColor = 0xF0FFFF, Frame = 0x00A000, Thick = 0x0000FF;
+    expectPixels(bitmap, {{L, T + 70, clBlack}, {L + 150, T, clBlack}, {R - 2, T + 50, clBlack}});
+    expectPixels(bitmap, {{R - 3, T + 50, Background}, {L + 150, B - 1, clBlack}, {L + 150, B, clBlack}});
+    expectPixels(bitmap, {{L + 150, B - 2, Background}, {R, T + 50, clWhite}});
 
-    // Cells in their settings' colour (their own, else the default), framed in the border colour.
-    EXPECT_EQ(bitmap.Pixel(L + 2, T + 2), 0xF0FFFFu);
-    EXPECT_EQ(bitmap.Pixel(L + 99, T + 19), 0xFFE0E0u);
-    EXPECT_EQ(bitmap.Pixel(L + 41, T + 5), 0x00A000u);
-    EXPECT_EQ(bitmap.Pixel(L + 101, T + 5), 0x00A000u);
-    EXPECT_EQ(bitmap.Pixel(L + 20, T), 0x00A000u) << "the cell frames lie over the outline";
+    // Cells in their settings' colour (their own, else the default), framed in the border colour;
+    // the cell frames lie over the outline.
+    expectPixels(bitmap, {{L + 2, T + 2, CellColor}, {L + 99, T + 19, 0xFFE0E0u}});
+    expectPixels(bitmap, {{L + 41, T + 5, Frame}, {L + 101, T + 5, Frame}, {L + 20, T, Frame}});
 
     // Thickness 3 around cell (1, 0) [L+1, L+101) x [T+22, T+52): one pixel out, two in.
     const TRect cell = legend->getCellRect(1, 0);
-    EXPECT_EQ(bitmap.Pixel(cell.Left - 1, cell.Top + 10), 0x0000FFu);
-    EXPECT_EQ(bitmap.Pixel(cell.Left + 1, cell.Top + 10), 0x0000FFu);
-    EXPECT_EQ(bitmap.Pixel(cell.Left + 2, cell.Top + 10), 0xF0FFFFu);
-    EXPECT_EQ(bitmap.Pixel(cell.Right, cell.Top + 10), 0x0000FFu);
-    EXPECT_EQ(bitmap.Pixel(cell.Right - 2, cell.Top + 10), 0x0000FFu);
-    EXPECT_EQ(bitmap.Pixel(cell.Right - 3, cell.Top + 10), 0xF0FFFFu);
-    EXPECT_EQ(bitmap.Pixel(cell.Left + 50, cell.Bottom - 2), 0x0000FFu);
+    const int y = cell.Top + 10;
+    expectPixels(bitmap, {{cell.Left - 1, y, Thick}, {cell.Left + 1, y, Thick}, {cell.Left + 2, y, CellColor}});
+    expectPixels(bitmap, {{cell.Right, y, Thick}, {cell.Right - 2, y, Thick}, {cell.Right - 3, y, CellColor}});
+    expectPixels(bitmap, {{cell.Left + 50, cell.Bottom - 2, Thick}});
 }
 
 TEST_F(LegendTest, TextIsWrappedAndClippedToItsCellAndTheHandlerMayPaintInstead)
@@ -190,8 +182,7 @@ TEST_F(LegendTest, TextIsWrappedAndClippedToItsCellAndTheHandlerMayPaintInstead)
     const TRect first = legend->getCellRect(0, 0);
     const TRect second = legend->getCellRect(0, 1);
     // The handler's cell: its fill, then the frame.
-    EXPECT_EQ(bitmap.Pixel(second.Left + 5, second.Top + 5), 0x123456u);
-    EXPECT_EQ(bitmap.Pixel(second.Right, second.Top + 5), 0x808080u);
+    expectPixels(bitmap, {{second.Left + 5, second.Top + 5, 0x123456u}, {second.Right, second.Top + 5, 0x808080u}});
     // The first cell's text ink stays inside it and takes two lines.
     int inkTop = Height, inkBottom = -1;
     for (int y = 0; y < Height; ++y)

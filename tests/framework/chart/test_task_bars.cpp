@@ -10,6 +10,7 @@
 #include "corvane/platform/Graphics.h"
 
 #include "ChartFixture.h"
+#include "support/PixelChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -246,27 +247,19 @@ TEST_F(TaskBarPainting, TheBoxHasItsFrameBodyProgressAndBuffersAndIsFoundUpToIts
     bar->FBufferTimeLeft = 1;
     bar->FBufferTimeRight = 0.5;
     paint();
-    EXPECT_EQ(at(50, 20), Border);
-    EXPECT_EQ(at(51, 20), Border);
-    EXPECT_EQ(at(150, 11), Border);
-    EXPECT_EQ(at(249, 20), Border);
-    EXPECT_EQ(at(49, 20), clWhite);
-    EXPECT_EQ(at(150, 10), clWhite);
-    // Inner box 52..248 x 13..27; the progress strip: 1 pixel in, a third of 14 rows off.
-    EXPECT_EQ(at(60, 14), Buffer) << "left buffer, day one";
-    EXPECT_EQ(at(110, 14), Body);
-    EXPECT_EQ(at(240, 14), Buffer) << "right buffer, the last half day";
-    EXPECT_EQ(at(53, 20), Progress);
-    EXPECT_EQ(at(53 + (194 * 50) / 100 - 1, 20), Progress);
-    EXPECT_EQ(at(53 + (194 * 50) / 100, 20), Body);
-    EXPECT_EQ(at(53, 16), Buffer) << "above the strip";
+    expectPixels(bitmap, {{50, 20, Border}, {51, 20, Border}, {150, 11, Border}, {249, 20, Border}});
+    expectPixels(bitmap, {{49, 20, clWhite}, {150, 10, clWhite}});
+    // Inner box 52..248 x 13..27: the left buffer (day one), the body, the right buffer (the
+    // last half day). The progress strip: 1 pixel in, a third of 14 rows off, buffer above it.
+    expectPixels(bitmap, {{60, 14, Buffer}, {110, 14, Body}, {240, 14, Buffer}});
+    const int progressEnd = 53 + (194 * 50) / 100;
+    expectPixels(bitmap, {{53, 20, Progress}, {progressEnd - 1, 20, Progress}, {progressEnd, 20, Body}});
+    expectPixels(bitmap, {{53, 16, Buffer}});
 
     // The progress bar lies in the 8-pixel strip below the box.
     const TRect p = progress->getRect(document->getStartDate());
     EXPECT_EQ(p, Rect(50, 29, 150, 37));
-    EXPECT_EQ(at(100, 33), 0x008000u);
-    EXPECT_EQ(at(100, 29), clBlack);
-    EXPECT_EQ(at(100, 36), clBlack);
+    expectPixels(bitmap, {{100, 33, 0x008000u}, {100, 29, clBlack}, {100, 36, clBlack}});
 
     auto* drawer = dynamic_cast<TQVTGanttBarDrawer*>(bar->getDrawer(vtGanttGraph));
     ASSERT_NE(drawer, nullptr);
@@ -290,8 +283,7 @@ TEST_F(TaskBarPainting, CriticalBarsAreFramedInTheCriticalColourAndLockedOnesAre
 {
     bar->FCriticalElement = true;
     paint();
-    EXPECT_EQ(at(50, 20), table().FCriticalPathColor);
-    EXPECT_EQ(at(150, 28), table().FCriticalPathColor);
+    expectPixels(bitmap, {{50, 20, table().FCriticalPathColor}, {150, 28, table().FCriticalPathColor}});
 
     bar->FCriticalElement = false;
     paint();
@@ -328,12 +320,9 @@ TEST_F(TaskBarPainting, WeekendsAreBrightenedOrCutOutOfTheBody)
 
     table().FDrawBarsSliced = true;
     paint();
-    EXPECT_EQ(at(75, 14), Body);
-    EXPECT_EQ(at(125, 14), clWhite) << "no slice over the weekend";
-    EXPECT_EQ(at(175, 14), clWhite);
-    EXPECT_EQ(at(225, 14), Body) << "Monday";
-    EXPECT_EQ(at(100, 14), Border) << "each slice has its own frame";
-    EXPECT_EQ(at(198, 14), Border);
+    // No slice over the weekend; Friday and Monday each have a frame of their own.
+    expectPixels(bitmap, {{75, 14, Body}, {125, 14, clWhite}, {175, 14, clWhite}, {225, 14, Body}});
+    expectPixels(bitmap, {{100, 14, Border}, {198, 14, Border}});
     EXPECT_EQ(bar->GetSettings()->FVisualGoodie->SlicesCount(), 2);
 }
 

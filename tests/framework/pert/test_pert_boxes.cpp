@@ -9,6 +9,7 @@
 #include "corvane/platform/Graphics.h"
 
 #include "../chart/ChartFixture.h"
+#include "support/PixelChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -269,22 +270,16 @@ TEST_F(PertBoxPixels, ABoxIsFramedFilledAndShowsItsProgress)
     b.FDetailed = false;
     paint(b);
     // Frame of 3 pixels, white inside, the box 200 x 100 at (10, 10).
-    EXPECT_EQ(bitmap.Pixel(10, 10), 0x800000u);
-    EXPECT_EQ(bitmap.Pixel(12, 60), 0x800000u);
-    EXPECT_EQ(bitmap.Pixel(209, 109), 0x800000u);
-    EXPECT_EQ(bitmap.Pixel(210, 110), clWhite);
-    EXPECT_EQ(bitmap.Pixel(150, 75), clWhite);
+    expectPixels(bitmap, {{10, 10, 0x800000u}, {12, 60, 0x800000u}, {209, 109, 0x800000u}, {210, 110, clWhite}});
     // The progress strip in the lowest fifth: red over half the inner width.
-    EXPECT_EQ(bitmap.Pixel(40, 100), 0x0000FFu);
-    EXPECT_EQ(bitmap.Pixel(150, 100), clWhite);
+    expectPixels(bitmap, {{150, 75, clWhite}, {40, 100, 0x0000FFu}, {150, 100, clWhite}});
     EXPECT_EQ(table().getMaxPertCoords(), (TPoint{210, 110}));
     EXPECT_EQ(b.getDrawer(vtPertGraph)->locateObject(100, 50), &b);
     // A summary box takes the summary colour; a finished one the finished colour.
     b.FIsSummary = true;
     b.FProgress = 100;
     paint(b);
-    EXPECT_EQ(bitmap.Pixel(150, 75), 0x00FFFFu);
-    EXPECT_EQ(bitmap.Pixel(150, 100), 0x008000u);
+    expectPixels(bitmap, {{150, 75, 0x00FFFFu}, {150, 100, 0x008000u}});
 }
 
 TEST_F(PertBoxPixels, DetailedBoxesGrowByTheirTimeArea)
@@ -295,9 +290,7 @@ TEST_F(PertBoxPixels, DetailedBoxesGrowByTheirTimeArea)
     b.FSettings->FBackGroundColor = 0xE0E0E0;
     paint(b);
     // Grey down to the grown bottom (150), white below; the grid's lines in the border colour.
-    EXPECT_EQ(bitmap.Pixel(25, 140), 0xE0E0E0u);
-    EXPECT_EQ(bitmap.Pixel(25, 151), clWhite);
-    EXPECT_EQ(bitmap.Pixel(2 + 49, 130), 0u);
+    expectPixels(bitmap, {{25, 140, 0xE0E0E0u}, {25, 151, clWhite}, {2 + 49, 130, 0u}});
 }
 
 TEST_F(PertBoxPixels, ConnectorsJoinFacingSidesAndPointIntoTheTarget)
@@ -338,10 +331,8 @@ TEST_F(PertBoxPixels, ConnectorsJoinFacingSidesAndPointIntoTheTarget)
     const auto& sideways = dynamic_cast<TQVTBarConnectionPertDrawer&>(*across->getDrawer(vtPertGraph));
     const std::vector<Segment> expectedAcross{{30, 70, 30, 109}, {30, 109, 50, 109}, {50, 109, 50, 148}};
     EXPECT_EQ(sideways.segments, expectedAcross);
-    EXPECT_EQ(bitmap.Pixel(90, 30), 0x800000u);
-    EXPECT_EQ(bitmap.Pixel(109, 40), 0x800000u);
-    EXPECT_EQ(bitmap.Pixel(146, 49), 0x800000u); // the arrow head is wider than the line
-    EXPECT_EQ(bitmap.Pixel(146, 51), 0x800000u);
+    // The arrow head is wider than the line.
+    expectPixels(bitmap, {{90, 30, 0x800000u}, {109, 40, 0x800000u}, {146, 49, 0x800000u}, {146, 51, 0x800000u}});
     EXPECT_EQ(across->getDrawer(vtPertGraph)->locateObject(109, 44), across.get());
     EXPECT_EQ(across->getDrawer(vtPertGraph)->locateObject(130, 40), nullptr);
 
@@ -351,10 +342,8 @@ TEST_F(PertBoxPixels, ConnectorsJoinFacingSidesAndPointIntoTheTarget)
     const auto& vertical = dynamic_cast<TQVTBarConnectionPertDrawer&>(*down->getDrawer(vtPertGraph));
     const std::vector<Segment> expectedDown{{50, 40, 99, 40}, {99, 40, 99, 50}, {99, 50, 148, 50}};
     EXPECT_EQ(vertical.segments, expectedDown);
-    EXPECT_EQ(bitmap.Pixel(40, 75), 0x008000u);
-    EXPECT_EQ(bitmap.Pixel(39, 52), 0x008000u);  // the head pointing into the origin
-    EXPECT_EQ(bitmap.Pixel(49, 146), 0x008000u); // the head pointing into the target
-    EXPECT_EQ(bitmap.Pixel(51, 146), 0x008000u);
+    // The line, the head pointing into the origin and the one pointing into the target.
+    expectPixels(bitmap, {{40, 75, 0x008000u}, {39, 52, 0x008000u}, {49, 146, 0x008000u}, {51, 146, 0x008000u}});
 
     // A link to a box without a painter, or to itself, draws nothing.
     auto self = pertLink(0, 0);

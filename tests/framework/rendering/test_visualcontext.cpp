@@ -1,6 +1,8 @@
 #include "corvane/framework/rendering/qvtCanvasVC.h"
 #include "corvane/platform/ColorUtils.h"
 
+#include "support/PixelChecks.h"
+
 #include <climits>
 #include <gtest/gtest.h>
 #include <optional>
@@ -8,6 +10,8 @@
 
 namespace corvane {
 namespace {
+
+using test::expectPixels;
 
 constexpr TColor Gray = 0x808080;
 
@@ -73,10 +77,7 @@ TEST_F(VisualContext, NestedClipsIntersectAndRestoreExactly)
 
     EXPECT_EQ(VC.ResetClipRect(), Rect(10, 10, 100, 100));
     FillAll(clBlue);
-    EXPECT_EQ(At(10, 10), clBlue);
-    EXPECT_EQ(At(99, 99), clBlue);
-    EXPECT_EQ(At(9, 10), clWhite);
-    EXPECT_EQ(At(100, 50), clWhite);
+    expectPixels(Bitmap, {{10, 10, clBlue}, {99, 99, clBlue}, {9, 10, clWhite}, {100, 50, clWhite}});
 
     EXPECT_EQ(VC.ResetClipRect(), TQVTCanvasVC::NoClipping);
     EXPECT_EQ(VC.GetClipRect(), TRect{});
@@ -118,10 +119,7 @@ TEST_F(VisualContext, ClipsAreMappedToDevicePixels)
     EXPECT_EQ(VC.SetClipRect(Rect(20, 20, 60, 60)), Rect(10, 10, 30, 30));
     EXPECT_EQ(VC.GetClipRect(), Rect(40, 40, 60, 60));
     FillAll(clRed);
-    EXPECT_EQ(At(40, 40), clRed);
-    EXPECT_EQ(At(59, 59), clRed);
-    EXPECT_EQ(At(39, 45), clWhite);
-    EXPECT_EQ(At(60, 45), clWhite);
+    expectPixels(Bitmap, {{40, 40, clRed}, {59, 59, clRed}, {39, 45, clWhite}, {60, 45, clWhite}});
     // The level below comes back in device pixels.
     EXPECT_EQ(VC.ResetClipRect(), Rect(20, 20, 60, 60));
     VC.ResetClipRect();
@@ -130,11 +128,7 @@ TEST_F(VisualContext, ClipsAreMappedToDevicePixels)
     VC.SetClipRect(Rect(100, 60, 140, 100));
     EXPECT_EQ(VC.GetClipRect(), Rect(50, 30, 70, 50));
     FillAll(clBlue);
-    EXPECT_EQ(At(50, 30), clBlue);
-    EXPECT_EQ(At(69, 49), clBlue);
-    EXPECT_EQ(At(49, 30), clWhite);
-    EXPECT_EQ(At(70, 49), clWhite);
-    EXPECT_EQ(At(69, 50), clWhite);
+    expectPixels(Bitmap, {{50, 30, clBlue}, {69, 49, clBlue}, {49, 30, clWhite}, {70, 49, clWhite}, {69, 50, clWhite}});
     VC.ResetClipRect();
 }
 
@@ -163,28 +157,21 @@ TEST_F(VisualContext, ClippingAreaVisibleAreaAndVisibilityCountingEdges)
 TEST_F(VisualContext, GradientRunsFromFirstToLastLine)
 {
     VC.gradientFill(Rect(0, 0, 10, 5), clBlack, 0x0064C8, true);
-    EXPECT_EQ(At(0, 0), clBlack);
-    EXPECT_EQ(At(9, 4), 0x0064C8u);
-    EXPECT_EQ(At(5, 2), 0x00386Fu); // 5/9 of the way: 111.1 -> 111, 55.6 -> 56
-    EXPECT_EQ(At(10, 0), clWhite);
-    EXPECT_EQ(At(0, 5), clWhite);
+    // (5, 2) is 5/9 of the way: 111.1 -> 111, 55.6 -> 56.
+    expectPixels(Bitmap, {{0, 0, clBlack}, {9, 4, 0x0064C8u}, {5, 2, 0x00386Fu}, {10, 0, clWhite}, {0, 5, clWhite}});
 
     VC.gradientFill(Rect(20, 20, 30, 21), clRed, clBlue, false);
-    EXPECT_EQ(At(20, 20), clRed);
-    EXPECT_EQ(At(29, 20), clRed);
-    EXPECT_EQ(At(20, 21), clWhite);
+    expectPixels(Bitmap, {{20, 20, clRed}, {29, 20, clRed}, {20, 21, clWhite}});
 
     VC.gradientFill(Rect(40, 20, 45, 22), clRed, clBlue, false);
-    EXPECT_EQ(At(44, 20), clRed);
-    EXPECT_EQ(At(44, 21), clBlue);
+    expectPixels(Bitmap, {{44, 20, clRed}, {44, 21, clBlue}});
 }
 
 TEST_F(VisualContext, BrightenAddsToEachLine)
 {
     VC.gradientFill(Rect(0, 0, 10, 6), 0x102030, 0x405060, false);
     VC.brighten(Rect(0, 0, 10, 6), 0xF00101, false);
-    EXPECT_EQ(At(3, 0), 0xFF2131u);
-    EXPECT_EQ(At(9, 5), 0xFF5161u);
+    expectPixels(Bitmap, {{3, 0, 0xFF2131u}, {9, 5, 0xFF5161u}});
 
     EXPECT_EQ(TQVTCanvasVC::addColor(0x0064C8, 0x646464), 0x64C8FFu);
 }
@@ -198,23 +185,18 @@ TEST_F(VisualContext, GradientsOverTheIntegerRangePaintTheirVisibleLines)
     // The visible lines lie halfway along a ramp of 2^32 - 1 lines.
     VC.gradientFill(Everything, clBlack, clWhite, true);
     EXPECT_EQ(Inked(Rect(0, 0, 200, 150)), 200 * 150);
-    EXPECT_EQ(At(0, 0), 0x808080u);
-    EXPECT_EQ(At(199, 149), 0x808080u);
+    expectPixels(Bitmap, {{0, 0, 0x808080u}, {199, 149, 0x808080u}});
     EXPECT_EQ(Canvas().Pen().Color, clWhite); // the colour of the last line
     VC.gradientFill(Everything, clWhite, clBlack, false);
-    EXPECT_EQ(At(0, 0), 0x7F7F7Fu);
-    EXPECT_EQ(At(199, 149), 0x7F7F7Fu);
+    expectPixels(Bitmap, {{0, 0, 0x7F7F7Fu}, {199, 149, 0x7F7F7Fu}});
 
     // A short ramp whose lines span the range across.
     VC.gradientFill(Rect(0, INT_MIN, 10, INT_MAX), clBlack, 0x0064C8, true);
     VC.gradientFill(Rect(INT_MIN, 100, INT_MAX, 102), clRed, clBlue, false);
     for (int y : {0, 99, 102, 149}) {
-        EXPECT_EQ(At(0, y), clBlack);
-        EXPECT_EQ(At(5, y), 0x00386Fu);
-        EXPECT_EQ(At(9, y), 0x0064C8u);
+        expectPixels(Bitmap, {{0, y, clBlack}, {5, y, 0x00386Fu}, {9, y, 0x0064C8u}});
     }
-    EXPECT_EQ(At(0, 100), clRed);
-    EXPECT_EQ(At(199, 101), clBlue);
+    expectPixels(Bitmap, {{0, 100, clRed}, {199, 101, clBlue}});
 
     // Inside out along the ramp, or without width or height: nothing.
     FillAll(clWhite);
@@ -347,8 +329,7 @@ TEST_F(VisualContext, ArrowsAtTheIntegerLimitsDoNotWrapAround)
     // A shaft across the range with its tip far away.
     VC.drawHorzArrow(75, INT_MIN, INT_MAX);
     EXPECT_EQ(Inked(Rect(0, 0, 200, 150)), 200);
-    EXPECT_EQ(At(0, 75), clRed);
-    EXPECT_EQ(At(199, 75), clRed);
+    expectPixels(Bitmap, {{0, 75, clRed}, {199, 75, clRed}});
 }
 
 TEST_F(VisualContext, RectangleOperationsAtTheIntegerRange)
@@ -359,17 +340,14 @@ TEST_F(VisualContext, RectangleOperationsAtTheIntegerRange)
     VC.drawRect(Everything, psSolid, clRed);
     VC.DrawRessourceLabelRect(Everything, clRed);
     VC.fillBounds(Everything, Rect(INT_MIN + 1, INT_MIN + 1, INT_MAX - 1, INT_MAX - 1), clRed, bsSolid);
-    EXPECT_EQ(At(0, 0), clTeal);
-    EXPECT_EQ(At(199, 149), clTeal);
+    expectPixels(Bitmap, {{0, 0, clTeal}, {199, 149, clTeal}});
 
     VC.DrawPattern(Everything, clYellow, clRed, bsHorizontal);
-    EXPECT_EQ(At(10, 8), clRed);
-    EXPECT_EQ(At(10, 9), clYellow);
+    expectPixels(Bitmap, {{10, 8, clRed}, {10, 9, clYellow}});
 
     // The lit upper part ends above the surface, the solid lower half starts at its top.
     VC.Draw3dFrame(Everything, clNavy);
-    EXPECT_EQ(At(0, 0), ColorAdjustLuma(clNavy, 0));
-    EXPECT_EQ(At(199, 149), ColorAdjustLuma(clNavy, 0));
+    expectPixels(Bitmap, {{0, 0, ColorAdjustLuma(clNavy, 0)}, {199, 149, ColorAdjustLuma(clNavy, 0)}});
     FillAll(clWhite);
     VC.Draw3dFrame(Rect(0, INT_MAX - 1, 200, INT_MAX), clNavy);
     VC.Draw3dFrame(InsideOut, clNavy);
@@ -403,36 +381,20 @@ TEST_F(VisualContext, TrianglesAndArrows)
 {
     VC.setDrawingColor(clRed);
     VC.drawVertArrow(30, 10, 60); // down, tip (30, 60), base y 52 from x 26 to 34
-    EXPECT_EQ(At(30, 10), clRed);
-    EXPECT_EQ(At(30, 60), clRed);
-    EXPECT_EQ(At(30, 61), clWhite);
-    EXPECT_EQ(At(26, 52), clRed);
-    EXPECT_EQ(At(34, 52), clRed);
-    EXPECT_EQ(At(25, 52), clWhite);
-    EXPECT_EQ(At(35, 52), clWhite);
-    EXPECT_EQ(At(29, 51), clWhite);
+    expectPixels(Bitmap, {{30, 10, clRed}, {30, 60, clRed}, {30, 61, clWhite}, {29, 51, clWhite}});
+    expectPixels(Bitmap, {{26, 52, clRed}, {34, 52, clRed}, {25, 52, clWhite}, {35, 52, clWhite}});
 
     VC.drawVertArrow(60, 60, 10); // up, tip (60, 10), base y 18
-    EXPECT_EQ(At(60, 10), clRed);
-    EXPECT_EQ(At(60, 9), clWhite);
-    EXPECT_EQ(At(56, 18), clRed);
-    EXPECT_EQ(At(64, 18), clRed);
-    EXPECT_EQ(At(61, 19), clWhite);
+    expectPixels(Bitmap, {{60, 10, clRed}, {60, 9, clWhite}, {56, 18, clRed}, {64, 18, clRed}, {61, 19, clWhite}});
 
     VC.drawHorzArrow(100, 50, 20); // left, tip (20, 100), base x 28
-    EXPECT_EQ(At(50, 100), clRed);
-    EXPECT_EQ(At(20, 100), clRed);
-    EXPECT_EQ(At(19, 100), clWhite);
-    EXPECT_EQ(At(28, 96), clRed);
-    EXPECT_EQ(At(28, 104), clRed);
-    EXPECT_EQ(At(29, 99), clWhite);
+    expectPixels(Bitmap, {{50, 100, clRed}, {20, 100, clRed}, {19, 100, clWhite}});
+    expectPixels(Bitmap, {{28, 96, clRed}, {28, 104, clRed}, {29, 99, clWhite}});
 
     VC.drawHorzArrow(130, 120, 150); // right, tip (150, 130), base x 142
-    EXPECT_EQ(At(150, 130), clRed);
-    EXPECT_EQ(At(151, 130), clWhite);
-    EXPECT_EQ(At(142, 126), clRed);
-    EXPECT_EQ(At(142, 134), clRed);
-    EXPECT_EQ(At(141, 130), clRed); // the shaft
+    // (141, 130) is on the shaft.
+    expectPixels(Bitmap,
+                 {{150, 130, clRed}, {151, 130, clWhite}, {142, 126, clRed}, {142, 134, clRed}, {141, 130, clRed}});
 
     EXPECT_EQ(Canvas().Brush(), (TBrush{clRed, bsSolid}));
 }
@@ -441,9 +403,7 @@ TEST_F(VisualContext, LinesFillsAndFrames)
 {
     VC.setDrawingColor(clBlue);
     VC.drawLine(Point(10, 5), Point(20, 5));
-    EXPECT_EQ(At(10, 5), clBlue);
-    EXPECT_EQ(At(19, 5), clBlue);
-    EXPECT_EQ(At(20, 5), clWhite);
+    expectPixels(Bitmap, {{10, 5, clBlue}, {19, 5, clBlue}, {20, 5, clWhite}});
 
     Canvas().Brush() = TBrush{clLime, bsSolid};
     VC.FillArea(Rect(10, 10, 20, 20), clRed, bsSolid);
@@ -457,18 +417,13 @@ TEST_F(VisualContext, LinesFillsAndFrames)
 
     VC.setPenWidth(3);
     VC.drawRect(Rect(100, 10, 120, 30), psSolid, clRed);
-    EXPECT_EQ(At(100, 10), clRed);
-    EXPECT_EQ(At(99, 20), clRed); // a wide pen is centred on the edge
-    EXPECT_EQ(At(101, 20), clRed);
-    EXPECT_EQ(At(102, 20), clWhite);
-    EXPECT_EQ(At(110, 20), clWhite);
+    // A wide pen is centred on the edge.
+    expectPixels(Bitmap, {{100, 10, clRed}, {99, 20, clRed}, {101, 20, clRed}, {102, 20, clWhite}, {110, 20, clWhite}});
     EXPECT_EQ(Canvas().Pen(), (TPen{clNavy, psSolid, 3}));
     EXPECT_EQ(Canvas().Brush().Style, bsClear);
 
     VC.DrawRessourceLabelRect(Rect(130, 10, 150, 30), clBlue);
-    EXPECT_EQ(At(130, 20), clBlue);
-    EXPECT_EQ(At(131, 20), clBlue);
-    EXPECT_EQ(At(132, 20), clWhite);
+    expectPixels(Bitmap, {{130, 20, clBlue}, {131, 20, clBlue}, {132, 20, clWhite}});
     EXPECT_EQ(Canvas().Pen(), (TPen{clBlue, psSolid, 1}));
 
     VC.drawPixel(5, 140, clRed);
@@ -476,8 +431,7 @@ TEST_F(VisualContext, LinesFillsAndFrames)
 
     VC.setDrawingColor(clBlack);
     VC.drawPolygon({Point(160, 100), Point(190, 100), Point(190, 130)}, clYellow);
-    EXPECT_EQ(At(185, 105), clYellow);
-    EXPECT_EQ(At(165, 125), clWhite);
+    expectPixels(Bitmap, {{185, 105, clYellow}, {165, 125, clWhite}});
     EXPECT_EQ(Canvas().Brush().Style, bsClear);
 }
 
@@ -485,15 +439,13 @@ TEST_F(VisualContext, PatternsHatchOverTheFirstColour)
 {
     VC.setDrawingColor(clBlack);
     VC.DrawPattern(Rect(16, 16, 48, 48), clYellow, clRed, bsHorizontal);
-    EXPECT_EQ(At(16, 30), clBlack); // frame
-    EXPECT_EQ(At(30, 24), clRed);   // hatch row
-    EXPECT_EQ(At(30, 25), clYellow);
+    // The frame, a hatch row and the first colour between the rows.
+    expectPixels(Bitmap, {{16, 30, clBlack}, {30, 24, clRed}, {30, 25, clYellow}});
     EXPECT_EQ(Canvas().Brush(), (TBrush{clWhite, bsSolid}));
 
     VC.DrawPattern(Rect(60, 16, 70, 26), clYellow, clRed, bsSolid);
-    EXPECT_EQ(At(65, 20), clRed);
     VC.DrawPattern(Rect(80, 16, 90, 26), clYellow, clRed, bsClear);
-    EXPECT_EQ(At(85, 20), clYellow);
+    expectPixels(Bitmap, {{65, 20, clRed}, {85, 20, clYellow}});
 }
 
 TEST_F(VisualContext, ThreeDFrameIsLitFromAbove)
@@ -501,12 +453,9 @@ TEST_F(VisualContext, ThreeDFrameIsLitFromAbove)
     Canvas().Brush() = TBrush{clLime, bsClear};
     VC.Draw3dFrame(Rect(10, 10, 60, 30), clNavy);
     const TColor base = ColorAdjustLuma(clNavy, 0);
-    EXPECT_EQ(At(10, 10), base);
-    EXPECT_EQ(At(59, 29), base);
-    EXPECT_EQ(At(30, 11), ColorAdjustLuma(clNavy, 100));
-    EXPECT_EQ(At(30, 12), ColorAdjustLuma(clNavy, 60));
-    EXPECT_EQ(At(30, 25), base);
-    EXPECT_EQ(At(30, 30), clWhite);
+    const TColor lit = ColorAdjustLuma(clNavy, 100), lighter = ColorAdjustLuma(clNavy, 60);
+    expectPixels(Bitmap,
+                 {{10, 10, base}, {59, 29, base}, {30, 11, lit}, {30, 12, lighter}, {30, 25, base}, {30, 30, clWhite}});
     EXPECT_EQ(Canvas().Brush(), (TBrush{clLime, bsClear}));
     EXPECT_EQ(Canvas().Pen().Color, base);
 }
@@ -518,11 +467,9 @@ TEST_F(VisualContext, SavedAreaIsWidenedAndRestoredAgain)
     VC.saveArea(Rect(10, 10, 20, 20));
     FillAll(clRed);
     VC.restoreArea();
-    EXPECT_EQ(At(10, 10), clBlack + 0x2B2B2B); // column 10 of the ramp
-    EXPECT_EQ(At(29, 19), inside);
-    EXPECT_EQ(At(30, 15), clRed);
-    EXPECT_EQ(At(9, 15), clRed);
-    EXPECT_EQ(At(15, 20), clRed);
+    // (10, 10) has column 10 of the ramp.
+    expectPixels(Bitmap,
+                 {{10, 10, clBlack + 0x2B2B2B}, {29, 19, inside}, {30, 15, clRed}, {9, 15, clRed}, {15, 20, clRed}});
     FillAll(clBlue);
     VC.restoreArea();
     EXPECT_EQ(At(29, 19), inside);
@@ -541,10 +488,7 @@ TEST_F(VisualContext, BufferingPaintsOnlyOnDisplay)
     FillAll(clRed);
     EXPECT_EQ(At(50, 50), clWhite);
     VC.displayBuffer();
-    EXPECT_EQ(At(10, 10), clRed);
-    EXPECT_EQ(At(99, 79), clRed);
-    EXPECT_EQ(At(9, 50), clWhite);
-    EXPECT_EQ(At(100, 50), clWhite);
+    expectPixels(Bitmap, {{10, 10, clRed}, {99, 79, clRed}, {9, 50, clWhite}, {100, 50, clWhite}});
     VC.displayBuffer(); // not buffering: nothing
     VC.drawPixel(150, 100, clBlue);
     EXPECT_EQ(At(150, 100), clBlue);
@@ -565,9 +509,7 @@ TEST_F(VisualContext, EveryPaintStartsFromAFreshBuffer)
     VC.startBuffering();
     VC.drawLine(30, 30, 40, 30);
     VC.displayBuffer();
-    EXPECT_EQ(At(10, 10), clWhite);
-    EXPECT_EQ(At(35, 30), clBlack);
-    EXPECT_EQ(At(35, 31), clWhite);
+    expectPixels(Bitmap, {{10, 10, clWhite}, {35, 30, clBlack}, {35, 31, clWhite}});
 
     // A second start keeps the real canvas.
     VC.setVisibleArea(Rect(0, 0, 50, 50));
@@ -641,13 +583,9 @@ TEST_F(VisualContext, Graphics)
     picture.SetPixel(0, 0, clRed);
     picture.SetPixel(1, 1, clBlue);
     VC.drawGraphic(10, 10, picture);
-    EXPECT_EQ(At(10, 10), clRed);
-    EXPECT_EQ(At(11, 11), clBlue);
-    EXPECT_EQ(At(12, 12), clWhite);
+    expectPixels(Bitmap, {{10, 10, clRed}, {11, 11, clBlue}, {12, 12, clWhite}});
     VC.stretchGraphic(Rect(20, 20, 24, 24), picture);
-    EXPECT_EQ(At(21, 21), clRed);
-    EXPECT_EQ(At(23, 23), clBlue);
-    EXPECT_EQ(At(24, 24), clWhite);
+    expectPixels(Bitmap, {{21, 21, clRed}, {23, 23, clBlue}, {24, 24, clWhite}});
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "corvane/platform/Graphics.h"
 
 #include "framework/chart/ChartFixture.h"
+#include "support/PixelChecks.h"
 #include "support/ReferencePicture.h"
 
 #include <gtest/gtest.h>
@@ -92,6 +93,11 @@ protected:
     void paint() { paint(bitmap); }
     // The pixel at logical (x, y).
     TColor at(int x, int y) { return bitmap.Pixel(x, y + Top) & 0xFFFFFF; }
+    void expectPixels(std::initializer_list<ExpectedPixel> pixels,
+                      std::source_location where = std::source_location::current())
+    {
+        test::expectPixels([this](int x, int y) { return at(x, y); }, pixels, where);
+    }
     // How many pixels of r (logical) are not c.
     int inkIn(TRect r, TColor c)
     {
@@ -119,13 +125,9 @@ TEST_F(TreePainting, ColumnsShareBordersAndRowsNestWithExpanders)
     const TColor plain = grid().getRow(1)->Fsettings->FColor;
     const TColor group = grid().getRow(0)->Fsettings->FGroupColor;
     // Column borders: the text column's right border is the spin column's left pixel.
-    EXPECT_EQ(at(119, 25), LineColor);
-    EXPECT_EQ(at(178, 25), LineColor);
-    EXPECT_EQ(at(120, 25), plain);
-    EXPECT_EQ(at(177, 25), plain);
-    EXPECT_EQ(at(179, 25), grid().FbkColor);
-    EXPECT_EQ(at(150, 19), LineColor); // lower border of row 0
-    EXPECT_EQ(at(150, 15), group);
+    expectPixels({{119, 25, LineColor}, {178, 25, LineColor}, {120, 25, plain}, {177, 25, plain}});
+    // Right of the columns, and row 0 above its lower border.
+    expectPixels({{179, 25, grid().FbkColor}, {150, 19, LineColor}, {150, 15, group}});
     // Content starts at x0 + 7 (depth + 1) + 4.
     EXPECT_EQ(grid().getRow(0)->FNestingOffset, 31);
     EXPECT_EQ(grid().getRow(1)->FNestingOffset, 38);
@@ -139,19 +141,15 @@ TEST_F(TreePainting, ColumnsShareBordersAndRowsNestWithExpanders)
     ASSERT_NE(a->expander, nullptr);
     EXPECT_EQ(a->expander->getPosition().X, 24);
     EXPECT_EQ(a->expander->getPosition().Y, 10);
-    for (int d : {-4, 4}) {
-        EXPECT_EQ(at(24 + d, 10), TQVTNodeExpander::Color);
-        EXPECT_EQ(at(24, 10 + d), TQVTNodeExpander::Color);
-    }
-    EXPECT_EQ(at(22, 10), TQVTNodeExpander::Color);
-    EXPECT_EQ(at(26, 10), TQVTNodeExpander::Color);
-    EXPECT_EQ(at(24, 8), group); // no vertical stroke while expanded
+    const TColor box = TQVTNodeExpander::Color;
+    expectPixels({{20, 10, box}, {28, 10, box}, {24, 6, box}, {24, 14, box}});
+    // The minus, with no vertical stroke while expanded.
+    expectPixels({{22, 10, box}, {26, 10, box}, {24, 8, group}});
     EXPECT_EQ(grid().findNodeByIndex(1)->expander, nullptr);
 
     grid().collapse(0);
     paint();
-    EXPECT_EQ(at(24, 8), TQVTNodeExpander::Color); // plus
-    EXPECT_EQ(at(24, 12), TQVTNodeExpander::Color);
+    expectPixels({{24, 8, box}, {24, 12, box}}); // plus
     EXPECT_EQ(paintedIndexes(), (std::vector<int>{0, 3}));
     EXPECT_EQ(grid().getRow(3)->FOrder, 1);
 }
@@ -214,9 +212,9 @@ TEST_F(TreePainting, SelectedAndFocusedRowsShowTheirColoursInTreeAndPane)
     grid().getRow(2)->select(true);
     grid().getRow(2)->focus(true); // both: focus wins
     paint();
-    EXPECT_EQ(at(150, 25), grid().FSelectedRowColor & 0xFFFFFF);
-    EXPECT_EQ(at(150, 65), grid().FFocusedRowColor & 0xFFFFFF);
-    EXPECT_EQ(at(150, 45), grid().FFocusedRowColor & 0xFFFFFF);
+    const TColor selected = grid().FSelectedRowColor & 0xFFFFFF;
+    const TColor focused = grid().FFocusedRowColor & 0xFFFFFF;
+    expectPixels({{150, 25, selected}, {150, 65, focused}, {150, 45, focused}});
     // The text of a selected row is in the selected font colour.
     int selectedFont = 0;
     for (int y = 20; y < 39; ++y)
@@ -224,10 +222,7 @@ TEST_F(TreePainting, SelectedAndFocusedRowsShowTheirColoursInTreeAndPane)
             selectedFont += at(x, y) == (grid().FSelectedRowFontColor & 0xFFFFFF);
     EXPECT_GT(selectedFont, 0);
     // Pane: selector of the selected row filled, the focused row's has a black triangle.
-    EXPECT_EQ(at(3, 23), grid().FSelectedRowColor & 0xFFFFFF);
-    EXPECT_EQ(at(3, 3), grid().FRowsResizePane->FColor);
-    EXPECT_EQ(at(19, 5), LineColor);
-    EXPECT_EQ(at(5, 19), LineColor);
+    expectPixels({{3, 23, selected}, {3, 3, grid().FRowsResizePane->FColor}, {19, 5, LineColor}, {5, 19, LineColor}});
     EXPECT_LT(inkIn(Rect(0, 60, 19, 79), clBlack), 19 * 19); // the triangle
     EXPECT_EQ(inkIn(Rect(0, 0, 19, 19), grid().FRowsResizePane->FColor), 0);
 }
@@ -235,11 +230,10 @@ TEST_F(TreePainting, SelectedAndFocusedRowsShowTheirColoursInTreeAndPane)
 TEST_F(TreePainting, HeaderShowsTitlesAndSortMarks)
 {
     paint();
-    EXPECT_EQ(at(5, -8), HeaderColor);         // over the row pane
-    EXPECT_EQ(at(119, -8), LineColor);         // column border
-    EXPECT_EQ(at(150, -1), LineColor);         // lower border
-    EXPECT_EQ(at(200, -18), grid().FUpperPaneColor & 0xFFFFFF); // above the header
-    EXPECT_GT(inkIn(Rect(50, -16, 90, -1), HeaderColor), 0);    // "Name"
+    // Over the row pane, a column border, the lower border and above the header.
+    const TColor upper = grid().FUpperPaneColor & 0xFFFFFF;
+    expectPixels({{5, -8, HeaderColor}, {119, -8, LineColor}, {150, -1, LineColor}, {200, -18, upper}});
+    EXPECT_GT(inkIn(Rect(50, -16, 90, -1), HeaderColor), 0); // "Name"
     // The sort mark stands left of the filter button (x 106..116).
     const TRect mark = Rect(88, -16, 105, -1);
     EXPECT_EQ(inkIn(mark, HeaderColor), 0);
@@ -415,8 +409,7 @@ TEST_F(TreePainting, LinesJoinEachParentToItsShownChildren)
         EXPECT_EQ(at(24, y), LineColor) << y;
     EXPECT_EQ(at(24, 51), plain);
     for (int y : {30, 50}) {
-        EXPECT_EQ(at(35, y), LineColor);
-        EXPECT_EQ(at(36, y), plain);
+        expectPixels({{35, y, LineColor}, {36, y, plain}});
     }
     EXPECT_EQ(inkIn(Rect(21, 60, 30, 79), plain), 0) << "top-level rows hang from no line";
 
@@ -455,9 +448,7 @@ TEST_F(TreePainting, LinesOfParentsScrolledOutAboveAreStillDrawn)
     // A1's line from the top of the view to A1b's middle, with stubs into both.
     for (int y : {0, 10, 30})
         EXPECT_EQ(at(31, y), LineColor) << y;
-    EXPECT_EQ(at(31, 31), plain);
-    EXPECT_EQ(at(42, 10), LineColor);
-    EXPECT_EQ(at(42, 30), LineColor);
+    expectPixels({{31, 31, plain}, {42, 10, LineColor}, {42, 30, LineColor}});
 }
 
 TEST_F(TreePainting, DrawingOptionsArePublishedAndNotSaved)

@@ -15,6 +15,7 @@
 #include "corvane/platform/FormatSettings.h"
 #include "corvane/platform/Graphics.h"
 
+#include "support/PixelChecks.h"
 #include "support/ReferencePicture.h"
 
 #include <cmath>
@@ -24,6 +25,7 @@
 #include <string>
 
 using namespace corvane;
+using test::expectPixels;
 
 namespace {
 
@@ -306,13 +308,9 @@ TEST_F(ScalePainting, TheTiersRepeatUnderTheTableMirrored)
     // Above: weeks 0-14, days 14-32; rows to 92; below: days 92-110 meeting the rows, weeks 110-124.
     ASSERT_EQ(document->GetTableStartY(), 32);
     const int x = xOf(start()) + 5;
-    EXPECT_EQ(bitmap.Pixel(x, 3), Base);
-    EXPECT_EQ(bitmap.Pixel(x, 15), 0x0000C0u);
-    EXPECT_EQ(bitmap.Pixel(x, 60), clWhite);
-    EXPECT_EQ(bitmap.Pixel(x, 93), 0x0000C0u);
-    EXPECT_EQ(bitmap.Pixel(x, 111), Base);
-    EXPECT_EQ(bitmap.Pixel(x, 123), Line) << "the week tier's bottom line";
-    EXPECT_EQ(bitmap.Pixel(x, 125), clWhite);
+    // Below, the week tier ends in its bottom line at 123.
+    expectPixels(bitmap, {{x, 3, Base}, {x, 15, 0x0000C0u}, {x, 60, clWhite}, {x, 93, 0x0000C0u}});
+    expectPixels(bitmap, {{x, 111, Base}, {x, 123, Line}, {x, 125, clWhite}});
 }
 
 TEST_F(ScalePainting, OnlyVisiblePeriodsAreWalkedAnd3DTablesShadeTheTop)
