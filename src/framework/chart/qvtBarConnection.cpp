@@ -55,6 +55,10 @@ double TQVTBarConnection::findViolationOffset() const
         return 0;
     const TDateTime a = originDate();
     const TDateTime b = targetDate();
+    // Forward, the gap is never negative in either count, so a distance of at most 0 holds
+    // without asking the calendar (painting asks this of every connection it draws).
+    if (b >= a && FMinDistance <= 0 && !FDistanceFixed)
+        return 0;
     auto* document = dynamic_cast<TQVTDocumentSetup*>(getParent());
     TQVTDocumentCalendar* calendar = document ? document->getCalendar() : nullptr;
     // A distance in calendar days counts every day between the two ends.

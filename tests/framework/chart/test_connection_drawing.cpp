@@ -260,6 +260,16 @@ TEST_F(ConnectionDrawing, ADistanceCountsWorkingDaysOnlyWhileTheConnectionSaysSo
     EXPECT_EQ(c->findViolationOffset(), 0) << "the weekend counts";
     c->FWorkingDays = true;
     EXPECT_EQ(c->findViolationOffset(), 1) << "the weekend does not count";
+
+    // Without a distance only a link that runs backwards is violated, unless the distance is
+    // fixed: then the gap of two working days counts too.
+    c->FMinDistance = 0;
+    EXPECT_EQ(c->findViolationOffset(), 0);
+    c->FDistanceFixed = true;
+    EXPECT_EQ(c->findViolationOffset(), -2);
+    c->FDistanceFixed = false;
+    b.FstartDate = 102;
+    EXPECT_EQ(c->findViolationOffset(), 1) << "B starts a working day before A ends";
 }
 
 TEST_F(ConnectionDrawing, HiddenSingleRowAndOutOfRangeConnectionsDrawNothing)
