@@ -221,7 +221,7 @@ void prefetchConnectionsAhead(const TQVTGanttDocument& doc, const TQVTGanttTable
         if (const TQVTBarConnection* next = connectionAt(k + Stage / 2))
             for (const TQVTGanttBar* bar : {next->barFrom.get(), next->barTo.get()})
                 if (const TQVTGanttRow* row = bar ? rowOf(bar) : nullptr)
-                    __builtin_prefetch(row);
+                    row->prefetchForPainting();
     if (k + 1 < count)
         if (const TQVTBarConnection* next = connectionAt(k + 1))
             for (const TQVTGanttBar* bar : {next->barFrom.get(), next->barTo.get()})

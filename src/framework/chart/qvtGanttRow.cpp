@@ -185,6 +185,13 @@ int TQVTGanttRow::indexOf(const TQVTGanttBar* bar) const
     return it == FBarList.end() ? -1 : static_cast<int>(it - FBarList.begin());
 }
 
+void TQVTGanttRow::prefetchForPainting() const
+{
+    __builtin_prefetch(this);
+    __builtin_prefetch(&FBarList);
+    __builtin_prefetch(&FHeight);
+}
+
 int TQVTGanttRow::GetSummarizableBarCount() const
 {
     return static_cast<int>(

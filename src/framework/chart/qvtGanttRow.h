@@ -127,6 +127,9 @@ public:
     /// A copy of label i; an empty label outside the list.
     TRessourceInformation GetRessourceLabel(int i) const;
     void ClearRessourceLabels() { FRessourceInformations.clear(); }
+    /// Asks the memory ahead of use for what painting a connection reads of the row: its class,
+    /// its bar list and its geometry lie on different cache lines.
+    void prefetchForPainting() const;
 
     std::vector<std::shared_ptr<TQVTGanttBar>> FBarList;
     bool FHidden = false;
