@@ -21,11 +21,11 @@
 #include "corvane/platform/DateUtils.h"
 #include "corvane/platform/DiagnosticLog.h"
 #include "corvane/platform/ScopeGuard_p.h"
+#include "corvane/platform/AddressSet_p.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <unordered_set>
 
 namespace corvane {
 
@@ -356,7 +356,7 @@ std::shared_ptr<TQVTMultipleOperations> TQVTGanttDocument::resolveDistanceViolat
     // in the order they joined the list, as a scan of it would.
     std::vector<TQVTBarConnection*> pending = connectionsAt(bar);
     std::reverse(pending.begin(), pending.end());
-    std::unordered_set<const TQVTGanttBar*> handled{bar};
+    TAddressSet<TQVTGanttBar> handled{bar};
     while (!pending.empty()) {
         TQVTBarConnection* c = pending.back();
         pending.pop_back();
@@ -368,7 +368,7 @@ std::shared_ptr<TQVTMultipleOperations> TQVTGanttDocument::resolveDistanceViolat
             moving = c->barFrom.get();
             offset = -offset;
         }
-        if (!handled.insert(moving).second)
+        if (!handled.insert(moving))
             continue;
         if (const auto* task = dynamic_cast<const TQVTTaskBar*>(moving); task && task->FFixed)
             continue;
@@ -458,8 +458,7 @@ void dropUnlinkedConnections(TQVTGanttDocument& document)
     const TQVTGanttTable* table = document.Ftable.get();
     const auto inTable = [table](const TQVTGanttBar* bar) { return table && bar && bar->findTable() == table; };
     // A section listed twice loads as one connection, kept at its first place.
-    std::unordered_set<const TQVTBarConnection*> kept;
-    kept.reserve(document.connections.size());
+    TAddressSet<TQVTBarConnection> kept(document.connections.size());
     std::erase_if(document.connections, [&](const std::shared_ptr<TQVTBarConnection>& c) {
         if (!c)
             return true;
@@ -467,7 +466,7 @@ void dropUnlinkedConnections(TQVTGanttDocument& document)
             addlog("Connection \"" + c->getUID() + "\" does not join two bars of the table's rows; dropped");
             return true;
         }
-        return !kept.insert(c.get()).second;
+        return !kept.insert(c.get());
     });
 }
 

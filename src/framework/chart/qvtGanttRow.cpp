@@ -10,9 +10,9 @@
 #include "corvane/framework/pert/qvtPertBar.h"
 #include "corvane/framework/time/qvtBlockedDays_p.h"
 #include "corvane/platform/DiagnosticLog.h"
+#include "corvane/platform/AddressSet_p.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 namespace corvane {
 
@@ -293,10 +293,10 @@ std::shared_ptr<TQVTGanttObject> TQVTGanttRowPersistence::doLoad(const std::stri
     row->FBarList.reserve(bars.size());
     // A row holds a bar or two: a set of the bars seen pays only for long lists.
     constexpr std::size_t MaxSearchedBars = 16;
-    std::unordered_set<const TQVTGanttBar*> seen;
+    TAddressSet<TQVTGanttBar> seen;
     const auto isRepeated = [&](const TQVTGanttBar* bar) {
         if (bars.size() > MaxSearchedBars)
-            return !seen.insert(bar).second;
+            return !seen.insert(bar);
         return std::any_of(row->FBarList.begin(), row->FBarList.end(), [bar](const auto& b) { return b.get() == bar; });
     };
     for (auto& bar : bars) {

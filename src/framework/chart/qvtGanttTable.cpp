@@ -13,6 +13,7 @@
 #include "corvane/framework/pert/qvtCriticalPath.h"
 #include "corvane/framework/pert/qvtPertBar.h"
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
+#include "corvane/platform/AddressSet_p.h"
 #include "corvane/platform/DateUtils.h"
 #include "corvane/platform/DiagnosticLog.h"
 #include "corvane/platform/ScopeGuard_p.h"
@@ -20,7 +21,6 @@
 #include <algorithm>
 #include <limits>
 #include <typeinfo>
-#include <unordered_set>
 #include <utility>
 
 namespace corvane {
@@ -845,8 +845,8 @@ bool TQVTGanttTable::holdsExactly(const std::vector<std::shared_ptr<TQVTGanttRow
 {
     if (list.size() != FRows.size())
         return false;
-    const std::unordered_set<const TQVTGanttRow*> listed = [&list] {
-        std::unordered_set<const TQVTGanttRow*> rows;
+    const TAddressSet<TQVTGanttRow> listed = [&list] {
+        TAddressSet<TQVTGanttRow> rows(list.size());
         for (const auto& row : list)
             rows.insert(row.get());
         return rows;
@@ -931,20 +931,22 @@ std::shared_ptr<TQVTGanttObject> TQVTGanttTablePersistence::doLoad(const std::st
     const auto dropped = [&name](const char* what) { addlog("Table \"" + name + "\" leaves out " + what); };
 
     // Every row and every bar is kept once, in the first place that lists it.
-    std::unordered_set<const TQVTGanttRow*> rows;
-    std::unordered_set<const TQVTGanttBar*> bars;
-    for (auto& row : factory.loadObjectListAs<TQVTGanttRow>(name, "rows", media, table.get())) {
-        if (!row || !rows.insert(row.get()).second || !adopt(*row, *table)) {
+    auto listed = factory.loadObjectListAs<TQVTGanttRow>(name, "rows", media, table.get());
+    TAddressSet<TQVTGanttRow> rows(listed.size());
+    // Rows hold a bar or two and a PERT box.
+    TAddressSet<TQVTGanttBar> bars(3 * listed.size());
+    for (auto& row : listed) {
+        if (!row || !rows.insert(row.get()) || !adopt(*row, *table)) {
             dropped("a row that did not load or is listed twice");
             continue;
         }
         std::erase_if(row->FBarList, [&](const std::shared_ptr<TQVTGanttBar>& bar) {
-            const bool keep = bars.insert(bar.get()).second && adopt(*bar, *row);
+            const bool keep = bars.insert(bar.get()) && adopt(*bar, *row);
             if (!keep)
                 dropped("a bar listed by two rows");
             return !keep;
         });
-        if (row->FPertBar && (!bars.insert(row->FPertBar.get()).second || !adopt(*row->FPertBar, *row))) {
+        if (row->FPertBar && (!bars.insert(row->FPertBar.get()) || !adopt(*row->FPertBar, *row))) {
             dropped("a PERT box of two rows");
             row->FPertBar.reset();
         }
@@ -969,9 +971,9 @@ std::shared_ptr<TQVTGanttObject> TQVTGanttTablePersistence::doLoad(const std::st
     media.getColorProperty(name, "critical path color", 0xFF00FF, table->FCriticalPathColor);
     media.getColorProperty(name, "weekend brighten color", 0x404040, table->FWeekendBrightenColor);
 
-    std::unordered_set<const TQVTGanttRow*> ordered;
+    TAddressSet<TQVTGanttRow> ordered(table->FRows.size());
     for (auto& row : factory.loadObjectListAs<TQVTGanttRow>(name, "rowszorder", media, table.get())) {
-        if (!row || !rows.contains(row.get()) || !ordered.insert(row.get()).second) {
+        if (!row || !rows.contains(row.get()) || !ordered.insert(row.get())) {
             dropped("a PERT drawing order entry that is no row of its own or is listed twice");
             continue;
         }
@@ -981,15 +983,15 @@ std::shared_ptr<TQVTGanttObject> TQVTGanttTablePersistence::doLoad(const std::st
         if (row->FPertBar && !ordered.contains(row.get()))
             table->FRowsZOrder.push_back(row);
 
-    std::unordered_set<const TQVTGanttBar*> boxes;
+    TAddressSet<TQVTGanttBar> boxes(table->FRows.size());
     for (const auto& row : table->FRows)
         if (row->FPertBar)
             boxes.insert(row->FPertBar.get());
-    std::unordered_set<const TQVTBarConnection*> connections;
+    TAddressSet<TQVTBarConnection> connections;
     for (auto& connection : factory.loadObjectListAs<TQVTBarConnection>(name, "pertconnections", media, table.get())) {
         // A box joined to itself is refused by the operations too.
         if (!connection || !boxes.contains(connection->barFrom.get()) || !boxes.contains(connection->barTo.get()) ||
-            connection->barFrom == connection->barTo || !connections.insert(connection.get()).second) {
+            connection->barFrom == connection->barTo || !connections.insert(connection.get())) {
             dropped("a PERT connection that does not join two of its PERT boxes or is listed twice");
             continue;
         }

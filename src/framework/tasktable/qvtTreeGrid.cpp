@@ -12,6 +12,7 @@
 #include "corvane/framework/tasktable/qvtTreeResizePane.h"
 #include "corvane/framework/tasktable/qvtTreeRow.h"
 #include "corvane/platform/DiagnosticLog.h"
+#include "corvane/platform/AddressSet_p.h"
 
 #include <algorithm>
 #include <climits>
@@ -25,13 +26,13 @@ namespace {
 // graph that walks never finish: only its first place, in pre-order, is kept.
 void keepEachNodeOnce(TQVTTreeNode& root)
 {
-    std::unordered_set<const TQVTTreeNode*> seen{&root};
+    TAddressSet<TQVTTreeNode> seen{&root};
     std::vector<TQVTTreeNode*> stack{&root};
     while (!stack.empty()) {
         TQVTTreeNode* node = stack.back();
         stack.pop_back();
         node->Fchildren.eraseIf([&seen](const auto& child) {
-            if (!child || seen.insert(child.get()).second)
+            if (!child || seen.insert(child.get()))
                 return false;
             addlog("Tree: a node listed more than once keeps only its first place");
             return true;

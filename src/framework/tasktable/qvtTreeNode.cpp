@@ -2,12 +2,12 @@
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
 #include "corvane/framework/tasktable/qvtTreeOrder_p.h"
 #include "corvane/framework/tasktable/qvtTreeRow.h"
+#include "corvane/platform/AddressSet_p.h"
 #include "corvane/platform/DiagnosticLog.h"
 
 #include <algorithm>
 #include <atomic>
 #include <string>
-#include <unordered_set>
 #include <utility>
 
 namespace corvane {
@@ -78,7 +78,7 @@ bool sameNodes(const std::vector<std::shared_ptr<TQVTTreeNode>>& children,
 {
     if (children.size() != list.size())
         return false;
-    std::unordered_set<const TQVTTreeNode*> listed;
+    TAddressSet<TQVTTreeNode> listed(list.size());
     for (const auto& node : list)
         listed.insert(node.get());
     return listed.size() == list.size() &&
