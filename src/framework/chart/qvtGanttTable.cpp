@@ -201,7 +201,13 @@ void TQVTGanttTable::doSave(const std::string& name, IQVTMedia& media, TQVTEntit
 TQVTGanttDocument* TQVTGanttTable::findDocument() const
 {
     TQVTGanttObject* parent = getParent();
-    return parent ? dynamic_cast<TQVTGanttDocument*>(FindDocumentSetup(parent)) : nullptr;
+    if (!parent)
+        return nullptr;
+    // Painting asks for every bar it reads; the usual parent, a plain document at the top, is
+    // recognised without the casts.
+    if (typeid(*parent) == typeid(TQVTGanttDocument) && !parent->getParent())
+        return static_cast<TQVTGanttDocument*>(parent);
+    return dynamic_cast<TQVTGanttDocument*>(FindDocumentSetup(parent));
 }
 
 TQVTGanttRow* TQVTGanttTable::getRow(int index) const
