@@ -439,6 +439,14 @@ struct Scratch {
     std::vector<int> reversedOrder;
 };
 
+// Whether the two lists join the same events in the same order, whatever their distances.
+bool sameEdges(const std::vector<Precedence>& a, const std::vector<Precedence>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const Precedence& x, const Precedence& y) {
+        return x.originNode() == y.originNode() && x.targetNode() == y.targetNode();
+    });
+}
+
 void buildGraph(int nodes, const std::vector<Precedence>& precedences, const std::vector<char>& alive,
                 const std::vector<BarSpan>& times, Graph& g, Scratch& scratch)
 {
@@ -894,6 +902,7 @@ struct TQVTCriticalPathCalculator::Model {
     std::vector<const std::shared_ptr<TQVTGanttBar>*> held;
     std::vector<BarPlace> places;
     std::vector<BarSpan> times;
+    std::vector<BarSpan> lastTimes; // of the run before, only compared
     BarIndex index;
     std::vector<Precedence> precedences;
     std::vector<Precedence> lastPrecedences;
@@ -906,6 +915,9 @@ struct TQVTCriticalPathCalculator::Model {
     std::vector<Written> written;
     std::vector<TDateTime> effectiveStart;
     std::vector<TDateTime> effectiveEnd;
+    // A whole run keeps the effective times when the bars, their starts and durations and the
+    // calendar are those of the run before (a change of the connections leaves them).
+    bool effectiveKept = false;
     // The bars read again since the last run.
     std::vector<int> changed;
     Neighbours neighbours;
@@ -994,6 +1006,7 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
     Model& m = *model;
     const bool lastGraphWhole = !m.order.empty() && m.cycle.empty();
     std::swap(m.lastBars, m.bars);
+    std::swap(m.lastTimes, m.times);
     std::swap(m.lastPrecedences, m.precedences);
     m.bars.clear();
     m.precedences.clear();
@@ -1011,8 +1024,12 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
         return;
     m.rowCount = table->FRows.size();
     m.document = table->findDocument();
-    m.calendar = m.document ? m.document->getCalendar() : nullptr;
+    IQVTCalendar* const lastCalendar = std::exchange(m.calendar, m.document ? m.document->getCalendar() : nullptr);
     const bool sameBars = m.lastBars == m.bars;
+    m.effectiveKept =
+        sameBars && m.calendar == lastCalendar && m.effectiveStart.size() == un &&
+        std::equal(m.times.begin(), m.times.end(), m.lastTimes.begin(), m.lastTimes.end(),
+                   [](const BarSpan& a, const BarSpan& b) { return a.start == b.start && a.duration == b.duration; });
     // An owner that still lives holds the bar gathered at its address, so the owners of the
     // same bars are kept; making them anew costs three atomic counts per bar.
     const bool sameOwners = sameBars && m.owners.size() == un &&
@@ -1038,6 +1055,10 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
         // The same events and edges: only the bars' durations may differ.
         for (std::size_t i = 0; i < un; ++i)
             m.graph.edges[static_cast<std::size_t>(m.graph.first[2 * i])].length = m.times[i].duration;
+    } else if (sameBars && lastGraphWhole && sameEdges(m.lastPrecedences, m.precedences)) {
+        // Only distances or their kinds differ: the order, which follows the edges alone, holds.
+        buildGraph(2 * n, m.precedences, m.alive, m.times, m.graph, m.scratch);
+        m.neighbours = {};
     } else {
         buildGraph(2 * n, m.precedences, m.alive, m.times, m.graph, m.scratch);
         topologicalOrder(m.graph, m.alive, m.order, m.scratch);
@@ -1161,12 +1182,12 @@ void TQVTCriticalPathCalculator::compute(Model& m, bool fresh)
         m.effectiveEnd[i] = axis.addEffective(m.times[i].start, m.times[i].duration, false);
     };
     std::vector<int> changed = std::exchange(m.changed, {});
-    if (fresh) {
+    if (fresh && !m.effectiveKept) {
         m.effectiveStart.assign(un, 0);
         m.effectiveEnd.assign(un, 0);
         for (std::size_t i = 0; i < un; ++i)
             effectiveTimes(i);
-    } else {
+    } else if (!fresh) {
         for (const int i : changed)
             effectiveTimes(static_cast<std::size_t>(i));
     }

@@ -90,6 +90,12 @@ TEST_F(CriticalPath, AWholeRunReadsBarsThatChangedWithoutNotice)
     EXPECT_EQ(calculator().getProjectEnd(), Monday + 5);
     EXPECT_EQ(critical(), (std::vector<TQVTTaskBar*>{&taskAt(0), &taskAt(1)}));
     EXPECT_NEAR(taskAt(2).FGBTime, 1, 1e-9);
+    // C a day later with its four working days, ending with the chain: nothing else changed,
+    // and its effective times are read again all the same.
+    taskAt(2).setStartDate(Monday + 1);
+    table().updateCriticalPath();
+    EXPECT_EQ(critical(), (std::vector<TQVTTaskBar*>{&taskAt(0), &taskAt(1), &taskAt(2)}));
+    EXPECT_NEAR(taskAt(2).FGBTime, 0, 1e-9);
 }
 
 TEST_F(CriticalPath, FractionalDurationsAreNotRounded)
@@ -458,8 +464,9 @@ void expectWhatAWholeComputationGives(TQVTGanttTable& table, const TQVTCriticalP
 
 TEST_F(RandomSchedules, EveryEditLeavesWhatAWholeComputationGives)
 {
-    // Moves across rows, resizes, connections added and deleted, undo and redo, some of them
-    // vetoed: after each, the table's updated result equals a fresh calculator's.
+    // Moves across rows, resizes, connections added and deleted or given another distance,
+    // undo and redo, some of them vetoed: after each, the table's updated result equals a fresh
+    // calculator's.
     std::mt19937 rng(23);
     const auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     TQVTDataSourceIntf hooks;
@@ -478,7 +485,7 @@ TEST_F(RandomSchedules, EveryEditLeavesWhatAWholeComputationGives)
         const int rows = table().countRows();
         for (int step = 0; step < 40 && !HasFailure(); ++step) {
             const auto& b = bars[static_cast<std::size_t>(pick(0, rows - 1))];
-            switch (pick(0, 5)) {
+            switch (pick(0, 6)) {
             case 0:
                 history.doOperation(std::make_shared<TQVTBarMoveOperation>(
                     &hooks, b, b->getStartDate() + pick(-3, 3) * 0.5, pick(0, rows - 1)));
@@ -501,6 +508,16 @@ TEST_F(RandomSchedules, EveryEditLeavesWhatAWholeComputationGives)
                 break;
             case 4:
                 history.undo();
+                break;
+            case 5:
+                // The same edges with another distance or kind keep the event order.
+                if (!document->connections.empty()) {
+                    TQVTBarConnection& c =
+                        *document->connections[static_cast<std::size_t>(pick(0, document->countConnections() - 1))];
+                    c.FMinDistance = pick(-1, 2);
+                    c.FWorkingDays = pick(0, 1) == 1;
+                    table().updateCriticalPath();
+                }
                 break;
             default:
                 history.redo();
