@@ -86,15 +86,29 @@ void BM_CriticalPath100kBars150kConnections(benchmark::State& state)
 }
 BENCHMARK(BM_CriticalPath100kBars150kConnections)->Unit(benchmark::kMillisecond);
 
-// The same after a connection's distance changed: the event graph and its order are built
-// again, as after any change of the connections.
-void BM_CriticalPathAfterAConnectionChange(benchmark::State& state)
+// The same after a connection's distance changed: the event graph is built again, its order
+// kept.
+void BM_CriticalPathAfterADistanceChange(benchmark::State& state)
 {
     auto document = makePlan();
     TQVTCriticalPathCalculator& calculator = document->Ftable->getCriticalPathCalculator();
     TQVTBarConnection& changed = *document->connections.front();
     for (auto _ : state) {
         changed.FMinDistance = 1 - changed.FMinDistance;
+        calculator.refreshCriticalPath();
+    }
+}
+BENCHMARK(BM_CriticalPathAfterADistanceChange)->Unit(benchmark::kMillisecond);
+
+// The same after a connection joined other ends of its bars: the event graph and its order are
+// built again, as after a connection is added or deleted.
+void BM_CriticalPathAfterAConnectionChange(benchmark::State& state)
+{
+    auto document = makePlan();
+    TQVTCriticalPathCalculator& calculator = document->Ftable->getCriticalPathCalculator();
+    TQVTBarConnection& changed = *document->connections.front();
+    for (auto _ : state) {
+        changed.setConnType(changed.getConnType() ^ 1);
         calculator.refreshCriticalPath();
     }
 }
