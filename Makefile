@@ -30,7 +30,7 @@ demo: bootstrap $(BUILD_RELEASE)/build.ninja
 	  mkdir -p $(BUILD_RELEASE)/demo; \
 	  ./$(BUILD_RELEASE)/apps/corvane/corvane render default $(BUILD_RELEASE)/demo/built-in.png && \
 	  for doc in examples/*.ini; do \
-	    ./$(BUILD_RELEASE)/apps/corvane/corvane render $$doc $(BUILD_RELEASE)/demo/$$(basename $$doc .ini).png || exit 1; \
+	    ./$(BUILD_RELEASE)/apps/corvane/corvane render $$doc $(BUILD_RELEASE)/demo/$$(basename $$doc .ini).png --width 4000 || exit 1; \
 	  done; \
 	fi
 
