@@ -86,31 +86,31 @@ void BM_CriticalPath100kBars150kConnections(benchmark::State& state)
 }
 BENCHMARK(BM_CriticalPath100kBars150kConnections)->Unit(benchmark::kMillisecond);
 
-// The same after a connection's distance changed: the event graph is built again, its order
-// kept.
-void BM_CriticalPathAfterADistanceChange(benchmark::State& state)
+// A whole refresh after each change of the plan's first connection.
+template <class Change>
+void refreshAfterEach(benchmark::State& state, Change change)
 {
     auto document = makePlan();
     TQVTCriticalPathCalculator& calculator = document->Ftable->getCriticalPathCalculator();
     TQVTBarConnection& changed = *document->connections.front();
     for (auto _ : state) {
-        changed.FMinDistance = 1 - changed.FMinDistance;
+        change(changed);
         calculator.refreshCriticalPath();
     }
 }
+
+// After a connection's distance changed: the event graph is built again, its order kept.
+void BM_CriticalPathAfterADistanceChange(benchmark::State& state)
+{
+    refreshAfterEach(state, [](TQVTBarConnection& c) { c.FMinDistance = 1 - c.FMinDistance; });
+}
 BENCHMARK(BM_CriticalPathAfterADistanceChange)->Unit(benchmark::kMillisecond);
 
-// The same after a connection joined other ends of its bars: the event graph and its order are
-// built again, as after a connection is added or deleted.
+// After a connection joined other ends of its bars: the event graph and its order are built
+// again, as after a connection is added or deleted.
 void BM_CriticalPathAfterAConnectionChange(benchmark::State& state)
 {
-    auto document = makePlan();
-    TQVTCriticalPathCalculator& calculator = document->Ftable->getCriticalPathCalculator();
-    TQVTBarConnection& changed = *document->connections.front();
-    for (auto _ : state) {
-        changed.setConnType(changed.getConnType() ^ 1);
-        calculator.refreshCriticalPath();
-    }
+    refreshAfterEach(state, [](TQVTBarConnection& c) { c.setConnType(c.getConnType() ^ 1); });
 }
 BENCHMARK(BM_CriticalPathAfterAConnectionChange)->Unit(benchmark::kMillisecond);
 
