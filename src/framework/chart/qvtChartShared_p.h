@@ -4,9 +4,11 @@
 // deletion exactly once.
 
 #include "corvane/framework/objects/qvtDataSourceIntf.h"
+#include "corvane/framework/objects/qvtGanttObject.h"
 #include "corvane/framework/objects/qvtOperation.h"
 
 #include <memory>
+#include <typeinfo>
 #include <vector>
 
 namespace corvane {
@@ -18,6 +20,16 @@ class TQVTGanttRow;
 class TQVTGanttTable;
 class TQVTTreeNode;
 struct RowTreeShape;
+
+/// object as a T, none when it is no T. An object of class T itself is recognised before the
+/// cast that walks the class tree: painting asks this of every bar's row and every row's table.
+template <class T>
+T* asChartObject(TQVTGanttObject* object)
+{
+    if (object && typeid(*object) == typeid(T))
+        return static_cast<T*>(object);
+    return dynamic_cast<T*>(object);
+}
 
 /// v rounded to the nearest integer, halves to even, clamped to the int range; NaN gives 0.
 int roundHalfEven(double v);

@@ -15,7 +15,6 @@
 #include <cmath>
 #include <limits>
 #include <string>
-#include <typeinfo>
 #include <vector>
 
 namespace corvane {
@@ -256,12 +255,7 @@ int TQVTGanttBar::getIndexInRow() const
 
 TQVTGanttRow* TQVTGanttBar::getParentRow() const
 {
-    // Asked for several times per bar and frame: the plain row is recognised before the cast
-    // that walks the class tree.
-    TQVTGanttObject* parent = getParent();
-    if (parent && typeid(*parent) == typeid(TQVTGanttRow))
-        return static_cast<TQVTGanttRow*>(parent);
-    return dynamic_cast<TQVTGanttRow*>(parent);
+    return asChartObject<TQVTGanttRow>(getParent());
 }
 
 TQVTGanttTable* TQVTGanttBar::findTable() const

@@ -13,7 +13,6 @@
 #include "corvane/platform/AddressSet_p.h"
 
 #include <algorithm>
-#include <typeinfo>
 
 namespace corvane {
 
@@ -93,11 +92,7 @@ void TQVTGanttRow::doSave(const std::string& name, IQVTMedia& media, TQVTEntityF
 
 TQVTGanttTable* TQVTGanttRow::getTable() const
 {
-    // Asked for every bar a frame reads: the plain table is recognised before the cast that
-    // walks the class tree.
-    TQVTGanttObject* parent = getParent();
-    auto* table = parent && typeid(*parent) == typeid(TQVTGanttTable) ? static_cast<TQVTGanttTable*>(parent)
-                                                                      : dynamic_cast<TQVTGanttTable*>(parent);
+    auto* table = asChartObject<TQVTGanttTable>(getParent());
     const bool listed = table && FOrder >= 0 && FOrder < table->countRows() &&
                         table->FRows[static_cast<std::size_t>(FOrder)].get() == this;
     return listed ? table : nullptr;
