@@ -4,6 +4,8 @@
 #include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
+#include "corvane/framework/chart/qvtSpecialBars.h"
+#include "corvane/framework/chart/qvtTaskBar.h"
 #include "corvane/framework/chart/qvtTextHalo.h"
 #include "corvane/framework/objects/qvtDataSourceIntf.h"
 #include "corvane/framework/rendering/qvtTextSettings.h"
@@ -15,6 +17,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 namespace corvane {
@@ -123,6 +126,20 @@ TRect TQVTGanttBar::getRect(TDateTime viewStart)
 {
     auto* drawer = dynamic_cast<TQVTGanttBarDrawer*>(getDrawer(vtGanttGraph));
     return drawer ? drawer->getRect(viewStart) : TQVTGanttBarDrawer::NoRect;
+}
+
+TQVTGanttBar::ExactClass TQVTGanttBar::exactClass() const
+{
+    if (FExactClass == ExactClass::Unknown) {
+        // Comparing the class records' addresses never confuses two classes; where one class
+        // has two records, the bar counts as Other and takes the general paths.
+        const std::type_info* type = &typeid(*this);
+        FExactClass = type == &typeid(TQVTTaskBar)        ? ExactClass::Task
+                      : type == &typeid(TQVTSummaryBar)  ? ExactClass::Summary
+                      : type == &typeid(TQVTProgressBar) ? ExactClass::Progress
+                                                         : ExactClass::Other;
+    }
+    return FExactClass;
 }
 
 TDateTime TQVTGanttBar::getStartDate()

@@ -5,6 +5,7 @@
 #include "corvane/framework/objects/qvtGanttObject.h"
 #include "corvane/framework/objects/qvtOperation.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -102,6 +103,13 @@ public:
     int getIndexInRow() const;
     TDateTime getDuration() const { return FendDate - FstartDate; }
 
+    /// The exact classes that loops over every bar of a plan tell apart without virtual calls.
+    enum class ExactClass : std::uint8_t { Unknown, Task, Summary, Progress, Other };
+    /// The bar's exact class among those, Other for any other class (also one derived from
+    /// them). Found from the class record once and kept beside the dates, so that such loops
+    /// need not read the class record's line of every bar.
+    ExactClass exactClass() const;
+
     /// The row the bar belongs to, or none.
     TQVTGanttRow* getParentRow() const;
     /// The table whose row holds the bar, or none when the bar or its row is not in a table.
@@ -117,6 +125,9 @@ public:
     bool FFocused = false;
     bool FPreventLeftAlign = false;
     bool FVisible = true;
+
+private:
+    mutable ExactClass FExactClass = ExactClass::Unknown;
 };
 
 /// Paints a bar and finds it under the mouse; kinds derive their painters from it.

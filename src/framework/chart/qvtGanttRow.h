@@ -131,13 +131,14 @@ public:
     /// its bar list and its geometry lie on different cache lines.
     void prefetchForPainting() const;
 
+    // The box beside the bars: the summary update reads both of every row.
     std::vector<std::shared_ptr<TQVTGanttBar>> FBarList;
+    std::shared_ptr<TQVTPertBar> FPertBar;
     bool FHidden = false;
     /// The row's index in its table.
     int FOrder = 0;
     bool FFocused = false;
     bool FSelected = false;
-    std::shared_ptr<TQVTPertBar> FPertBar;
     std::string FRowUpperLabel;
     std::string FRowLowerLabel;
     int FRowLabelMode = 0;

@@ -435,16 +435,21 @@ void readAs(Kind& bar, Input& into)
         into = {};
 }
 
-// The two common kinds are read without virtual calls. Comparing the class records' addresses
-// never confuses two classes; where one class has two records the virtual calls answer.
+// The common kinds are read without virtual calls.
 template <class Input>
 void readForSummaryInto(TQVTGanttBar& bar, Input& into)
 {
-    if (&typeid(bar) == &typeid(TQVTTaskBar))
-        readAs(static_cast<TQVTTaskBar&>(bar), into);
-    else if (&typeid(bar) == &typeid(TQVTSummaryBar))
-        readAs(static_cast<TQVTSummaryBar&>(bar), into);
-    else if (bar.followsRowsBelow())
+    switch (bar.exactClass()) {
+    case TQVTGanttBar::ExactClass::Task:
+        return readAs(static_cast<TQVTTaskBar&>(bar), into);
+    case TQVTGanttBar::ExactClass::Summary:
+        return readAs(static_cast<TQVTSummaryBar&>(bar), into);
+    case TQVTGanttBar::ExactClass::Progress:
+        return readAs(static_cast<TQVTProgressBar&>(bar), into);
+    default:
+        break;
+    }
+    if (bar.followsRowsBelow())
         into = {&bar, {0, 0}};
     else if (bar.isSummarizable())
         into = {nullptr, {bar.getStartDate(), bar.getEndDate()}};
@@ -586,14 +591,12 @@ void TQVTGanttTable::UpdateSummaryBars()
             *boxInput = {};
         for (std::size_t i = spans.firstInput[r]; i < spans.firstInput[r + 1]; ++i) {
             if (i + BarsAhead < spans.bars.size()) {
-                // A bar's class and its dates lie on different lines, and what a task bar
-                // adds (its scheduling values, read for the box) on the lines after them.
-                const TQVTGanttBar* ahead = spans.bars[i + BarsAhead];
-                const auto* bytes = reinterpret_cast<const char*>(ahead);
-                __builtin_prefetch(ahead);
-                __builtin_prefetch(&ahead->FstartDate);
-                __builtin_prefetch(bytes + sizeof(TQVTGanttBar));
-                __builtin_prefetch(bytes + sizeof(TQVTTaskBar) - 1);
+                // What is read of a bar runs from its dates (its exact class lies beside them)
+                // to the end of a task bar's effective duration, 88 bytes on up to three lines.
+                const auto* dates = reinterpret_cast<const char*>(&spans.bars[i + BarsAhead]->FstartDate);
+                __builtin_prefetch(dates);
+                __builtin_prefetch(dates + 64);
+                __builtin_prefetch(dates + 87);
             }
             readForSummaryInto(*spans.bars[i], spans.inputs[i]);
             if (boxInput)
@@ -609,7 +612,7 @@ void TQVTGanttTable::UpdateSummaryBars()
                 // The box's dates and its scheduling values lie on different lines.
                 __builtin_prefetch(&ahead->FstartDate, 1);
                 __builtin_prefetch(&ahead->FESTime, 1);
-                __builtin_prefetch(&ahead->FIsSummary, 1);
+                __builtin_prefetch(&ahead->FHasTaskBar, 1);
             }
         summarize(static_cast<int>(r), spans.shape.subtreeEnd, spans.whole,
                   inputs.subspan(spans.firstInput[r], spans.firstInput[r + 1] - spans.firstInput[r]), spans.boxes[r],

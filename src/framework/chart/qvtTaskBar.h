@@ -132,8 +132,9 @@ private:
     void deriveEnd();
 
 public:
+    // The scheduling values follow the base's dates closely: the summary update and the
+    // critical path read them for every bar, and each cache line more is a wait.
     bool FLocked = false;
-    std::shared_ptr<TQVTTaskBarSettings> FSettings;
     /// The document's distance resolution never moves a fixed bar.
     bool FFixed = false;
     /// Filled in by the critical path calculation.
@@ -146,6 +147,7 @@ public:
     double FEffectiveDuration = -1;
     double FBufferTimeLeft = 0;
     double FBufferTimeRight = 0;
+    std::shared_ptr<TQVTTaskBarSettings> FSettings;
 };
 
 /// Reads a task bar; dates, durations, buffers and the progress are brought into range.

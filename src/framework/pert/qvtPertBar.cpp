@@ -18,7 +18,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <typeinfo>
 
 namespace corvane {
 
@@ -380,24 +379,27 @@ void TQVTPertBar::UpdateRange(const TQVTGanttRow& row)
 
 void TQVTPertRangeInput::add(TQVTGanttBar& bar)
 {
-    // The two common classes are told apart without a dynamic cast; comparing the class
-    // records' addresses never confuses two classes.
-    if (&typeid(bar) == &typeid(TQVTTaskBar)) {
-        addTask(static_cast<TQVTTaskBar&>(bar));
-    } else if (&typeid(bar) == &typeid(TQVTSummaryBar)) {
+    // The common classes are told apart without a dynamic cast (a progress bar adds nothing),
+    // and a plain task bar is read without virtual calls. Its working length is asked first:
+    // deriving it drops the end cache, which getEndDate fills.
+    const auto exact = bar.exactClass();
+    if (exact == TQVTGanttBar::ExactClass::Task) {
+        auto& task = static_cast<TQVTTaskBar&>(bar);
+        const double working = task.TQVTTaskBar::getEffectiveDuration();
+        addTask(task, working, task.TQVTTaskBar::getEndDate() - task.TQVTTaskBar::getStartDate());
+    } else if (exact == TQVTGanttBar::ExactClass::Summary) {
         FHasSummaryBar = true;
-    } else {
+    } else if (exact == TQVTGanttBar::ExactClass::Other) {
         FHasSummaryBar = FHasSummaryBar || dynamic_cast<TQVTSummaryBar*>(&bar);
-        if (auto* task = dynamic_cast<TQVTTaskBar*>(&bar))
-            addTask(*task);
+        if (auto* task = dynamic_cast<TQVTTaskBar*>(&bar)) {
+            const double working = task->getEffectiveDuration();
+            addTask(*task, working, task->getEndDate() - task->getStartDate());
+        }
     }
 }
 
-void TQVTPertRangeInput::addTask(TQVTTaskBar& task)
+void TQVTPertRangeInput::addTask(const TQVTTaskBar& task, double working, TDateTime duration)
 {
-    // Asked first: deriving the working length drops the end cache, which getEndDate fills.
-    const double working = task.getEffectiveDuration();
-    const TDateTime duration = task.getEndDate() - task.getStartDate();
     const TDateTime lateStart = task.FLFTime - duration;
     const TDateTime earlyFinish = task.FESTime + duration;
     if (FTaskBars++ == 0) {

@@ -126,7 +126,8 @@ public:
 
 private:
     friend class TQVTPertBar;
-    void addTask(TQVTTaskBar& task);
+    /// Takes in a task bar with its working length and duration, asked for in that order.
+    void addTask(const TQVTTaskBar& task, double working, TDateTime duration);
 
     bool FHasSummaryBar = false;
     int FTaskBars = 0;
@@ -213,19 +214,20 @@ public:
     TDateTime FEFTime = 0;
     TDateTime FLSTime = 0;
     double FEffectiveDuration = 0;
+    // Beside the values above: the summary update writes all of them for every box.
+    bool FIsSummary = false;
+    bool FHasTaskBar = false;
     std::shared_ptr<TQVTPertBarSettings> FSettings;
     int Fx = 0;
     int Fy = 0;
     std::vector<std::weak_ptr<TQVTPertBar>> FOutgoingConnections;
     std::vector<std::weak_ptr<TQVTPertBar>> FIncomingConnections;
-    bool FIsSummary = false;
     int FPertBarType = qvtpbtTimeSpan;
     std::shared_ptr<TQVTPertBarSection> FTopSection;
     std::shared_ptr<TQVTPertBarSection> FMainSection;
     std::shared_ptr<TQVTPertBarSection> FBottomSection;
     std::vector<std::shared_ptr<TQVTPertBarSection>> FAdditionalSections;
     bool FDetailed = true;
-    bool FHasTaskBar = false;
     std::string FUserDefinedNumber;
 
 protected:

@@ -150,6 +150,29 @@ TEST_F(GanttTable, SummaryBarsSpanTheWorkOfTheirSubtree)
     EXPECT_EQ(table().CalculateEndDate(), 50);
 }
 
+// A class derived from a common bar class answers through its own functions, also where the
+// summary update reads the common classes without virtual calls.
+class TaskBarReportingLater : public TQVTTaskBar {
+public:
+    using TQVTTaskBar::TQVTTaskBar;
+    TDateTime getEndDate() override { return TQVTTaskBar::getEndDate() + 30; }
+};
+
+TEST_F(GanttTable, SummaryBarsAskDerivedClassesThroughTheirOwnFunctions)
+{
+    auto summary = std::make_shared<TQVTSummaryBar>();
+    auto derived = std::make_shared<TaskBarReportingLater>(10, 12, 0);
+    auto plain = task(5, 8);
+    auto progress = std::make_shared<TQVTProgressBar>(7, 9, 0);
+    build({{0, {summary}}, {1, {derived}}, {1, {plain, progress}}});
+    table().UpdateSummaryBars();
+    EXPECT_EQ(std::make_pair(summary->FstartDate, summary->FendDate), std::make_pair(5.0, 42.0));
+    EXPECT_EQ(derived->exactClass(), TQVTGanttBar::ExactClass::Other);
+    EXPECT_EQ(plain->exactClass(), TQVTGanttBar::ExactClass::Task);
+    EXPECT_EQ(summary->exactClass(), TQVTGanttBar::ExactClass::Summary);
+    EXPECT_EQ(progress->exactClass(), TQVTGanttBar::ExactClass::Progress);
+}
+
 TEST_F(GanttTable, RowDatesPassOverBarsWithoutDates)
 {
     build({{0, {task(0, 4), task(6, 9), task(3, 5)}}, {0, {}}});
