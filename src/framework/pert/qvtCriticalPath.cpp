@@ -8,8 +8,10 @@
 #include "corvane/framework/time/qvtCalendar.h"
 #include "corvane/platform/DiagnosticLog.h"
 #include "corvane/platform/RealText.h"
+#include "corvane/platform/ScopeGuard_p.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -377,7 +379,7 @@ struct Graph {
 // members[first[g]] up to members[first[g + 1]], in the order of their indexes.
 template <class GroupOf>
 void groupBy(std::size_t groups, std::size_t items, const GroupOf& groupOf, std::vector<int>& first,
-             std::vector<int>& members)
+             std::vector<int>& members, std::vector<int>& fill)
 {
     first.assign(groups + 1, 0);
     for (std::size_t k = 0; k < items; ++k)
@@ -385,14 +387,14 @@ void groupBy(std::size_t groups, std::size_t items, const GroupOf& groupOf, std:
     for (std::size_t g = 0; g < groups; ++g)
         first[g + 1] += first[g];
     members.resize(items);
-    std::vector<int> fill(first.begin(), first.end() - 1);
+    fill.assign(first.begin(), first.end() - 1);
     for (std::size_t k = 0; k < items; ++k)
         members[static_cast<std::size_t>(fill[static_cast<std::size_t>(groupOf(k))]++)] = static_cast<int>(k);
 }
 
-// What a run that follows a few changed bars needs beyond the graph: the edges into each
-// event, each event's place in the order, and the precedences of each bar. Built when first
-// needed after the graph changed.
+// What a run that follows a few changed bars or precedences needs beyond the graph: the edges
+// into each event, each event's place in the order, and the precedences of each bar. Built when
+// first needed after the graph changed (by the order's repair, or by the run that follows).
 struct Neighbours {
     bool built = false;
     std::vector<int> rank;     // place in the order, -1 for events left out
@@ -403,6 +405,7 @@ struct Neighbours {
     std::vector<int> fromBar;
     std::vector<int> toFirst; // per bar, the precedences it is the target of
     std::vector<int> toBar;
+    std::vector<int> fill; // scratch
 };
 
 // What one bar contributes, read once from the bar.
@@ -780,10 +783,10 @@ void backwardPass(const Graph& g, const std::vector<int>& order, double projectE
     }
 }
 
-Neighbours findNeighbours(const Graph& g, const std::vector<int>& order, const std::vector<Precedence>& precedences,
-                          std::size_t bars)
+// Built again into the storage of the last ones: fresh pages cost more than filling them.
+void findNeighbours(const Graph& g, const std::vector<int>& order, const std::vector<Precedence>& precedences,
+                    std::size_t bars, Neighbours& nb)
 {
-    Neighbours nb;
     const std::size_t nodes = g.first.size() - 1;
     nb.rank.assign(nodes, -1);
     for (std::size_t r = 0; r < order.size(); ++r)
@@ -793,14 +796,203 @@ Neighbours findNeighbours(const Graph& g, const std::vector<int>& order, const s
         for (int e = g.first[v]; e < g.first[v + 1]; ++e)
             nb.edgeFrom[static_cast<std::size_t>(e)] = static_cast<int>(v);
     groupBy(
-        nodes, g.edges.size(), [&g](std::size_t e) { return g.edges[e].to; }, nb.inFirst, nb.inEdges);
+        nodes, g.edges.size(), [&g](std::size_t e) { return g.edges[e].to; }, nb.inFirst, nb.inEdges, nb.fill);
     groupBy(
         bars, precedences.size(), [&precedences](std::size_t k) { return precedences[k].from; }, nb.fromFirst,
-        nb.fromBar);
+        nb.fromBar, nb.fill);
     groupBy(
-        bars, precedences.size(), [&precedences](std::size_t k) { return precedences[k].to; }, nb.toFirst, nb.toBar);
+        bars, precedences.size(), [&precedences](std::size_t k) { return precedences[k].to; }, nb.toFirst, nb.toBar,
+        nb.fill);
     nb.built = true;
-    return nb;
+}
+
+// Whether two precedences of the same origin bar make the same edge, whichever connection
+// makes it.
+bool sameEdge(const Precedence& a, const Precedence& b)
+{
+    return a.to == b.to && a.type == b.type && a.distance == b.distance && a.workingDays == b.workingDays;
+}
+
+// The precedences `before` has and `now` lacks (removed) and the other way round (added); a new
+// distance or kind counts as both. Both lists are grouped by origin bar with at most one
+// precedence per pair of bars. False when more than `most` differ, or when a group that differs
+// is too long to be compared pair by pair.
+bool differingPrecedences(const std::vector<Precedence>& before, const std::vector<Precedence>& now, std::size_t most,
+                          std::vector<Precedence>& removed, std::vector<Precedence>& added)
+{
+    constexpr std::size_t LongestGroup = 64;
+    removed.clear();
+    added.clear();
+    const auto groupEnd = [](const std::vector<Precedence>& list, std::size_t k, int from) {
+        while (k < list.size() && list[k].from == from)
+            ++k;
+        return k;
+    };
+    const auto lacks = [](const auto first, const auto last, const Precedence& p) {
+        return std::none_of(first, last, [&p](const Precedence& q) { return sameEdge(p, q); });
+    };
+    std::size_t a = 0;
+    std::size_t b = 0;
+    while (a < before.size() || b < now.size()) {
+        constexpr int None = std::numeric_limits<int>::max();
+        const int from = std::min(a < before.size() ? before[a].from : None, b < now.size() ? now[b].from : None);
+        const std::size_t aEnd = groupEnd(before, a, from);
+        const std::size_t bEnd = groupEnd(now, b, from);
+        const auto beforeFirst = before.begin() + static_cast<long>(a);
+        const auto beforeLast = before.begin() + static_cast<long>(aEnd);
+        const auto nowFirst = now.begin() + static_cast<long>(b);
+        const auto nowLast = now.begin() + static_cast<long>(bEnd);
+        if (!std::equal(beforeFirst, beforeLast, nowFirst, nowLast, sameEdge)) {
+            if (aEnd - a > LongestGroup || bEnd - b > LongestGroup)
+                return false;
+            for (auto p = beforeFirst; p != beforeLast; ++p)
+                if (lacks(nowFirst, nowLast, *p))
+                    removed.push_back(*p);
+            for (auto p = nowFirst; p != nowLast; ++p)
+                if (lacks(beforeFirst, beforeLast, *p))
+                    added.push_back(*p);
+            if (removed.size() + added.size() > most)
+                return false;
+        }
+        a = aEnd;
+        b = bEnd;
+    }
+    return true;
+}
+
+// Storage of the order's repair, kept between runs like the rest.
+struct RepairScratch {
+    std::vector<std::uint32_t> seen; // the search that last met each event
+    std::uint32_t search = 0;
+    std::vector<char> pendingFrom; // origins of edges not yet placed
+    std::vector<int> stack;
+    std::vector<int> ahead;
+    std::vector<int> behind;
+    std::vector<int> places;
+};
+
+// Repairs a topological order (and the ranks) after edges were added to the graph; removed
+// edges leave any order valid. For an edge x -> y that the order breaks, only the events
+// between the two places move: those that reach x go, in their order, before those that y
+// reaches. False when an edge closes a cycle or more than `budget` events would be searched;
+// the order then holds for no graph and must be found again.
+bool repairOrder(const Graph& g, Neighbours& nb, std::vector<int>& order, std::vector<std::pair<int, int>> added,
+                 std::size_t budget, RepairScratch& s)
+{
+    std::vector<int>& rank = nb.rank;
+    const auto rankOf = [&rank](int v) { return rank[static_cast<std::size_t>(v)]; };
+    std::erase_if(added, [&rankOf](const std::pair<int, int>& e) { return rankOf(e.first) < rankOf(e.second); });
+    if (added.empty())
+        return true;
+    const std::size_t nodes = rank.size();
+    if (s.seen.size() != nodes) {
+        s.seen.assign(nodes, 0);
+        s.search = 0;
+    }
+    if (s.pendingFrom.size() != nodes)
+        s.pendingFrom.assign(nodes, 0);
+    for (const auto& e : added)
+        s.pendingFrom[static_cast<std::size_t>(e.first)] = 1;
+    const ScopeGuard unmark([&s, &added] {
+        for (const auto& e : added)
+            s.pendingFrom[static_cast<std::size_t>(e.first)] = 0;
+    });
+    // The searches follow only the edges the order keeps so far: the ones placed, and the
+    // graph's others.
+    std::size_t next = 0;
+    const auto pending = [&](int from, int to) {
+        if (!s.pendingFrom[static_cast<std::size_t>(from)])
+            return false;
+        return std::find(added.begin() + static_cast<long>(next), added.end(), std::pair{from, to}) != added.end();
+    };
+    std::size_t searched = 0;
+    while (next < added.size()) {
+        const auto [x, y] = added[next++];
+        if (rankOf(x) < rankOf(y))
+            continue;
+        if (x == y)
+            return false;
+        const int lower = rankOf(y);
+        const int upper = rankOf(x);
+        if (++s.search == 0) {
+            std::fill(s.seen.begin(), s.seen.end(), 0);
+            s.search = 1;
+        }
+        const auto visit = [&s](int v) {
+            s.seen[static_cast<std::size_t>(v)] = s.search;
+            s.stack.push_back(v);
+        };
+        const auto unseen = [&s](int v) { return s.seen[static_cast<std::size_t>(v)] != s.search; };
+        // What y reaches before x's place; reaching x itself closes a cycle.
+        s.ahead.clear();
+        s.stack.clear();
+        visit(y);
+        while (!s.stack.empty()) {
+            const int v = s.stack.back();
+            s.stack.pop_back();
+            s.ahead.push_back(v);
+            if (searched + s.ahead.size() > budget)
+                return false;
+            const auto uv = static_cast<std::size_t>(v);
+            for (int e = g.first[uv]; e < g.first[uv + 1]; ++e) {
+                const int w = g.edges[static_cast<std::size_t>(e)].to;
+                if (pending(v, w))
+                    continue;
+                if (w == x)
+                    return false;
+                if (rankOf(w) < upper && unseen(w))
+                    visit(w);
+            }
+        }
+        // What reaches x after y's place.
+        s.behind.clear();
+        visit(x);
+        while (!s.stack.empty()) {
+            const int v = s.stack.back();
+            s.stack.pop_back();
+            s.behind.push_back(v);
+            if (searched + s.ahead.size() + s.behind.size() > budget)
+                return false;
+            const auto uv = static_cast<std::size_t>(v);
+            for (int k = nb.inFirst[uv]; k < nb.inFirst[uv + 1]; ++k) {
+                const int u = nb.edgeFrom[static_cast<std::size_t>(nb.inEdges[static_cast<std::size_t>(k)])];
+                if (!pending(u, v) && rankOf(u) > lower && unseen(u))
+                    visit(u);
+            }
+        }
+        searched += s.ahead.size() + s.behind.size();
+        // Both keep their own order and take the places they held together, x's side first.
+        const auto byRank = [&rankOf](int a, int b) { return rankOf(a) < rankOf(b); };
+        std::sort(s.ahead.begin(), s.ahead.end(), byRank);
+        std::sort(s.behind.begin(), s.behind.end(), byRank);
+        s.places.clear();
+        for (const int v : s.behind)
+            s.places.push_back(rankOf(v));
+        for (const int v : s.ahead)
+            s.places.push_back(rankOf(v));
+        std::inplace_merge(s.places.begin(), s.places.begin() + static_cast<long>(s.behind.size()), s.places.end());
+        std::size_t k = 0;
+        for (const std::vector<int>* side : {&s.behind, &s.ahead})
+            for (const int v : *side) {
+                const int place = s.places[k++];
+                rank[static_cast<std::size_t>(v)] = place;
+                order[static_cast<std::size_t>(place)] = v;
+            }
+    }
+    return true;
+}
+
+// Whether every edge leads to a later place in the order.
+[[maybe_unused]] bool keepsEveryEdge(const Graph& g, const std::vector<int>& order)
+{
+    std::vector<int> rank(g.first.size() - 1, -1);
+    for (std::size_t r = 0; r < order.size(); ++r)
+        rank[static_cast<std::size_t>(order[r])] = static_cast<int>(r);
+    for (std::size_t v = 0; v + 1 < g.first.size(); ++v)
+        for (int e = g.first[v]; e < g.first[v + 1]; ++e)
+            if (rank[v] >= rank[static_cast<std::size_t>(g.edges[static_cast<std::size_t>(e)].to)])
+                return false;
+    return true;
 }
 
 // Events done again one by one in the order of `Due` over their places in the topological
@@ -911,6 +1103,16 @@ struct TQVTCriticalPathCalculator::Model {
     std::vector<int> cycle; // the bars left out, in gathering order
     Graph graph;
     std::vector<int> order;
+    RepairScratch repair;
+    std::vector<Precedence> removed; // precedences of the run before that this one lacks
+    std::vector<Precedence> added;   // and the other way round
+    // After a whole run that found the bars as they were and a few precedences changed, the
+    // events and bars to start from: the origin and target events of the changed edges and
+    // their origin bars.
+    bool followEdges = false;
+    std::vector<int> changedOrigins;
+    std::vector<int> changedTargets;
+    std::vector<int> changedFromBars;
     double earliestLead = 0; // the largest lead in calendar days, as a negative distance
     std::vector<Written> written;
     std::vector<TDateTime> effectiveStart;
@@ -1051,18 +1253,56 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
             m.earliestLead = std::min(m.earliestLead, static_cast<double>(p.distance));
 
     m.alive.assign(un, 1);
+    m.changedOrigins.clear();
+    m.changedTargets.clear();
+    m.changedFromBars.clear();
+    // With the bars as they were, only the changed precedences are followed (as a change of a
+    // few bars is): the passes' other results stand.
+    const bool sameTimes =
+        m.effectiveKept && std::equal(m.times.begin(), m.times.end(), m.lastTimes.begin(), m.lastTimes.end(),
+                                      [](const BarSpan& a, const BarSpan& b) { return a.end == b.end; });
+    // Past this many, the passes cost less than following each.
+    constexpr std::size_t MostChangedPrecedences = 64;
+    bool edgesKnown = false;
     if (sameBars && lastGraphWhole && m.lastPrecedences == m.precedences) {
         // The same events and edges: only the bars' durations may differ.
         for (std::size_t i = 0; i < un; ++i)
             m.graph.edges[static_cast<std::size_t>(m.graph.first[2 * i])].length = m.times[i].duration;
+        edgesKnown = true;
+    } else if (sameBars && lastGraphWhole &&
+               differingPrecedences(m.lastPrecedences, m.precedences, MostChangedPrecedences, m.removed, m.added)) {
+        // A few edges differ. When they join the same events as before (other distances or
+        // kinds), the graph's places and the order hold; otherwise the order is repaired where
+        // an added edge breaks it, instead of being found again.
+        buildGraph(2 * n, m.precedences, m.alive, m.times, m.graph, m.scratch);
+        if (!sameEdges(m.lastPrecedences, m.precedences)) {
+            findNeighbours(m.graph, m.order, m.precedences, un, m.neighbours);
+            std::vector<std::pair<int, int>> addedEdges;
+            for (const Precedence& p : m.added)
+                addedEdges.emplace_back(p.originNode(), p.targetNode());
+            // A repair that would search more than a quarter of the events costs about what
+            // finding the order again does.
+            const std::size_t budget = std::max<std::size_t>(un / 2, 1024);
+            if (!repairOrder(m.graph, m.neighbours, m.order, std::move(addedEdges), budget, m.repair)) {
+                topologicalOrder(m.graph, m.alive, m.order, m.scratch);
+                m.neighbours.built = false;
+            }
+        }
+        for (const std::vector<Precedence>* list : {&m.removed, &m.added})
+            for (const Precedence& p : *list) {
+                m.changedOrigins.push_back(p.originNode());
+                m.changedTargets.push_back(p.targetNode());
+                m.changedFromBars.push_back(p.from);
+            }
+        edgesKnown = true;
     } else if (sameBars && lastGraphWhole && sameEdges(m.lastPrecedences, m.precedences)) {
         // Only distances or their kinds differ: the order, which follows the edges alone, holds.
         buildGraph(2 * n, m.precedences, m.alive, m.times, m.graph, m.scratch);
-        m.neighbours = {};
+        m.neighbours.built = false;
     } else {
         buildGraph(2 * n, m.precedences, m.alive, m.times, m.graph, m.scratch);
         topologicalOrder(m.graph, m.alive, m.order, m.scratch);
-        m.neighbours = {};
+        m.neighbours.built = false;
     }
     if (m.order.size() < 2 * un) {
         // Bars on precedence cycles are left out with their connections; what remains is
@@ -1086,8 +1326,10 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
                        std::to_string(m.bars[static_cast<std::size_t>(i)]->getRow()) + ") lies on a precedence cycle");
         buildGraph(2 * n, m.precedences, m.alive, m.times, m.graph, m.scratch);
         topologicalOrder(m.graph, m.alive, m.order, m.scratch);
-        m.neighbours = {};
+        m.neighbours.built = false;
     }
+    assert(!m.cycle.empty() || keepsEveryEdge(m.graph, m.order));
+    m.followEdges = edgesKnown && sameTimes && m.cycle.empty();
     m.written.assign(un, Written{});
     FModel = std::move(model);
     compute(*FModel, true);
@@ -1170,11 +1412,14 @@ void TQVTCriticalPathCalculator::compute(Model& m, bool fresh)
     for (const int i : m.cycle)
         FCycleBars.push_back(m.owners[static_cast<std::size_t>(i)]);
 
-    // The walk of the calendar starts before every date the computation may ask about.
+    // The walk of the calendar starts before every date the computation may ask about,
+    // rounded down to whole blocks of days: a lead or a first bar that changes a little then
+    // keeps the walk's start, and with it the times found before.
     TDateTime lo = std::numeric_limits<double>::max();
     for (const BarSpan& t : m.times)
         lo = std::min({lo, t.start, t.end});
-    WorkingAxis axis(m.calendar, lo - 7 + m.earliestLead);
+    constexpr double StartBlock = 128;
+    WorkingAxis axis(m.calendar, std::floor((lo - 7 + m.earliestLead) / StartBlock) * StartBlock);
 
     // A bar's effective times follow from its own times alone: only changed bars are asked again.
     const auto effectiveTimes = [&](std::size_t i) {
@@ -1182,6 +1427,10 @@ void TQVTCriticalPathCalculator::compute(Model& m, bool fresh)
         m.effectiveEnd[i] = axis.addEffective(m.times[i].start, m.times[i].duration, false);
     };
     std::vector<int> changed = std::exchange(m.changed, {});
+    const bool followEdges = std::exchange(m.followEdges, false);
+    const std::vector<int> edgeOrigins = std::exchange(m.changedOrigins, {});
+    const std::vector<int> edgeTargets = std::exchange(m.changedTargets, {});
+    const std::vector<int> edgeFromBars = std::exchange(m.changedFromBars, {});
     if (fresh && !m.effectiveKept) {
         m.effectiveStart.assign(un, 0);
         m.effectiveEnd.assign(un, 0);
@@ -1220,12 +1469,14 @@ void TQVTCriticalPathCalculator::compute(Model& m, bool fresh)
     // follows from their durations is done again: the events after their ends and before their
     // starts. A bar's own dates reach nothing else but its values and the local buffers of its
     // predecessors.
-    const bool follow = !fresh && derived && axis.start() == m.axisStart && FProjectStart == m.projectStart &&
-                        FProjectEnd == m.projectEnd;
+    // After a few precedences changed, likewise from their edges' targets on and back from
+    // their origins.
+    const bool follow = (!fresh || followEdges) && derived && axis.start() == m.axisStart &&
+                        FProjectStart == m.projectStart && FProjectEnd == m.projectEnd;
     if (follow && !m.neighbours.built)
-        m.neighbours = findNeighbours(m.graph, m.order, m.precedences, un);
-    const auto ends = [&changed](int offset) {
-        std::vector<int> events;
+        findNeighbours(m.graph, m.order, m.precedences, un, m.neighbours);
+    const auto ends = [&changed](int offset, const std::vector<int>& more) {
+        std::vector<int> events(more);
         for (const int i : changed)
             events.push_back(2 * i + offset);
         return events;
@@ -1233,7 +1484,8 @@ void TQVTCriticalPathCalculator::compute(Model& m, bool fresh)
     const double projectStartWork = axis.work(FProjectStart);
     std::vector<int> earlyMoved;
     if (follow)
-        earlyMoved = followForward(m.graph, m.neighbours, m.order, m.early, ends(1), projectStartWork, axis, momentOf);
+        earlyMoved = followForward(m.graph, m.neighbours, m.order, m.early, ends(1, edgeTargets), projectStartWork,
+                                   axis, momentOf);
     else
         forwardPass(m.graph, m.order, projectStartWork, axis, momentOf, m.early);
     // Latest times reach as far before the project end as the longest path is long, which may
@@ -1253,7 +1505,8 @@ void TQVTCriticalPathCalculator::compute(Model& m, bool fresh)
     const bool followBack = follow && backAxis.start() == m.backAxisStart;
     std::vector<int> lateMoved;
     if (followBack)
-        lateMoved = followBackward(m.graph, m.neighbours, m.order, m.late, ends(0), projectEndWork, backAxis);
+        lateMoved =
+            followBackward(m.graph, m.neighbours, m.order, m.late, ends(0, edgeOrigins), projectEndWork, backAxis);
     else
         backwardPass(m.graph, m.order, projectEndWork, backAxis, m.late, m.scratch.reversedOrder);
 
@@ -1311,6 +1564,8 @@ void TQVTCriticalPathCalculator::compute(Model& m, bool fresh)
                 buffer = std::min(buffer, gapOf(m.precedences[static_cast<std::size_t>(nb.fromBar[static_cast<std::size_t>(k)])]));
             m.localBuffer[i] = buffer;
         };
+        for (const int i : edgeFromBars)
+            localBufferOf(i);
         for (const int i : changed) {
             localBufferOf(i);
             const auto ui = static_cast<std::size_t>(i);

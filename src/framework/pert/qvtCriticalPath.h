@@ -28,7 +28,9 @@ class TQVTTaskBar;
 ///
 /// The work is linear in bars and connections (plus the calendar's non-working intervals over
 /// the project's span); nothing recurses. The precedence graph is kept between runs, so a run
-/// after a change of a few rows' bars reads only those bars and then works on flat arrays.
+/// after a change of a few rows' bars reads only those bars and then works on flat arrays, and
+/// a whole run that finds a few precedences changed repairs the event order instead of finding
+/// it again and redoes only the times those precedences reach.
 class TQVTCriticalPathCalculator {
 public:
     /// A global buffer within this much of 0 (one minute, in days) counts as none.

@@ -585,4 +585,90 @@ TEST_F(RandomSchedules, EditsWithinTheProjectsSpanGiveWhatAWholeComputationGives
     SetLogObserver(listening);
 }
 
+TEST_F(RandomSchedules, ConnectionEditsGiveWhatAWholeComputationGives)
+{
+    // Connections added anywhere in the list, deleted, moved within it (which changes the one of
+    // a pair that counts), joined to other ends, given another distance or kind, one or several
+    // at a time, so that events must change places in the order and cycles come and go. Every
+    // other schedule has a bar spanning the whole project, which keeps its start and end. After
+    // each whole refresh the result equals a fresh calculator's, and on the smaller schedules
+    // what the definition gives.
+    std::mt19937 rng(43);
+    const auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    for (int seed = 0; seed < 40 && !HasFailure(); ++seed) {
+        const bool spanning = seed % 2 == 0;
+        const int rowCount = pick(6, 24);
+        std::vector<RowPlan> rows;
+        if (spanning)
+            rows.push_back({0, {task(Monday, Monday + 70)}, false});
+        while (static_cast<int>(rows.size()) < rowCount) {
+            const TDateTime start = Monday + pick(7, 50) + pick(0, 3) * 0.25;
+            rows.push_back({0, {task(start, start + pick(1, 10) * 0.5)}, false});
+        }
+        build(rows);
+        withWeekends();
+        auto holidays = std::make_shared<TQVTHolidaysDateCategory>();
+        holidays->addDate(std::make_shared<TQVTFixedDateException>(Monday + pick(10, 40), "Holiday"));
+        document->Fcalendar->addDateCategory(holidays);
+        const int first = spanning ? 1 : 0;
+        // On every third schedule a connection may also run back or join a bar to itself, which
+        // may close a cycle.
+        const bool cycles = seed % 3 == 0;
+        const auto randomConnection = [&] {
+            int i = pick(first, rowCount - 2);
+            int j = pick(i + 1, rowCount - 1);
+            if (cycles && pick(0, 7) == 0)
+                std::swap(i, j);
+            if (cycles && pick(0, 15) == 0)
+                j = i;
+            auto link = std::make_shared<TQVTBarConnection>(bar(i, 0), bar(j, 0), pick(0, 3));
+            link->setParent(document.get());
+            link->FMinDistance = pick(-1, 3);
+            link->FWorkingDays = pick(0, 3) != 0;
+            return link;
+        };
+        auto& list = document->connections;
+        for (int c = 0; c < rowCount * 3 / 2; ++c)
+            list.push_back(randomConnection());
+        table().updateCriticalPath();
+        const auto anyPlace = [&](std::size_t size) { return static_cast<long>(pick(0, static_cast<int>(size) - 1)); };
+        const auto edit = [&](int kind) {
+            if (list.empty() || kind == 0) {
+                list.insert(list.begin() + anyPlace(list.size() + 1), randomConnection());
+                return;
+            }
+            const auto at = list.begin() + anyPlace(list.size());
+            TQVTBarConnection& c = **at;
+            switch (kind) {
+            case 1:
+                list.erase(at);
+                break;
+            case 2:
+                c.setConnType(c.getConnType() ^ (1 << pick(0, 1)));
+                break;
+            case 3:
+                c.FMinDistance = pick(-1, 3);
+                c.FWorkingDays = pick(0, 1) == 1;
+                break;
+            default: {
+                auto moved = *at;
+                list.erase(at);
+                list.insert(list.begin() + anyPlace(list.size() + 1), moved);
+            }
+            }
+        };
+        for (int step = 0; step < 50 && !HasFailure(); ++step) {
+            if (pick(0, 3) == 0)
+                for (int k = pick(2, 8); k > 0; --k)
+                    edit(pick(0, 4));
+            else
+                edit(pick(0, 4));
+            table().updateCriticalPath();
+            expectWhatAWholeComputationGives(table(), calculator(), seed, step);
+            if (rowCount <= 12 && step % 5 == 4)
+                checkAgainstDefinition(seed * 100 + step);
+        }
+    }
+}
+
 } // namespace
