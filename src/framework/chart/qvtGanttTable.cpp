@@ -590,14 +590,8 @@ void TQVTGanttTable::UpdateSummaryBars()
         if (boxInput)
             *boxInput = {};
         for (std::size_t i = spans.firstInput[r]; i < spans.firstInput[r + 1]; ++i) {
-            if (i + BarsAhead < spans.bars.size()) {
-                // What is read of a bar runs from its dates (its exact class lies beside them)
-                // to the end of a task bar's effective duration, 88 bytes on up to three lines.
-                const auto* dates = reinterpret_cast<const char*>(&spans.bars[i + BarsAhead]->FstartDate);
-                __builtin_prefetch(dates);
-                __builtin_prefetch(dates + 64);
-                __builtin_prefetch(dates + 87);
-            }
+            if (i + BarsAhead < spans.bars.size())
+                prefetchBarValues(*spans.bars[i + BarsAhead]);
             readForSummaryInto(*spans.bars[i], spans.inputs[i]);
             if (boxInput)
                 boxInput->add(*spans.bars[i]);

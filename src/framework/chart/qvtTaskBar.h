@@ -157,6 +157,17 @@ protected:
                                             TQVTEntityFactory& factory) override;
 };
 
+/// Asks the memory ahead of use for what passes over every bar of a plan read of one: its
+/// exact class, its dates and, for a task bar, the scheduling values that follow them.
+inline void prefetchBarValues(const TQVTGanttBar& bar)
+{
+    // From the start date to the end of a task bar's buffers: 104 bytes.
+    const auto* dates = reinterpret_cast<const char*>(&bar.FstartDate);
+    __builtin_prefetch(dates);
+    __builtin_prefetch(dates + 64);
+    __builtin_prefetch(dates + 103);
+}
+
 /// Paints a task bar: frame, body, glyphs, buffers, progress strip, "fixed" label and halo.
 class TQVTTaskBarDrawer : public TQVTGanttBarDrawer {
 public:

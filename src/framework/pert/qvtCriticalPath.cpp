@@ -18,7 +18,6 @@
 #include <limits>
 #include <queue>
 #include <string>
-#include <typeinfo>
 #include <utility>
 
 namespace corvane {
@@ -566,21 +565,20 @@ std::vector<char> nodesOnCycles(const Graph& g)
 // The cache lines of a bar that the calculation reads and writes.
 void prefetchBar(const TQVTGanttBar* bar)
 {
-    const auto address = reinterpret_cast<std::uintptr_t>(bar);
-    if (!address)
-        return;
-    prefetch(bar);
-    prefetch(reinterpret_cast<const void*>(address + sizeof(TQVTTaskBar) / 2));
-    prefetch(reinterpret_cast<const void*>(address + sizeof(TQVTTaskBar) - 1));
+    if (bar)
+        prefetchBarValues(*bar);
 }
 
 // The task bar bar is, with its times and its mark cleared; none for every other kind.
 TQVTTaskBar* readTaskBar(TQVTGanttBar* bar, BarSpan& t)
 {
     TQVTTaskBar* task = nullptr;
-    // Comparing classes first spares the cast and the calls for the common kind; a known
-    // duration and end are what the calls would answer.
-    if (typeid(*bar) == typeid(TQVTTaskBar)) {
+    // The exact class spares the cast and the calls for the common kinds; a known duration
+    // and end are what the calls would answer.
+    const auto exact = bar->exactClass();
+    if (exact == TQVTGanttBar::ExactClass::Summary || exact == TQVTGanttBar::ExactClass::Progress)
+        return nullptr;
+    if (exact == TQVTGanttBar::ExactClass::Task) {
         task = static_cast<TQVTTaskBar*>(bar);
         // The working length first: deriving it drops the end cache, which getEndDate fills.
         t.duration = task->FEffectiveDuration > 0 ? task->FEffectiveDuration : task->TQVTTaskBar::getEffectiveDuration();
