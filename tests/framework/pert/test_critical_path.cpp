@@ -328,6 +328,25 @@ Expected byDefinition(const std::vector<TQVTTaskBar*>& bars, const std::vector<T
 
 class RandomSchedules : public CriticalPath {
 protected:
+    // rowCount task bars over ten weeks with weekends and one holiday, the first spanning the
+    // whole project when spanning is set; no connections.
+    void makeEditedSchedule(std::mt19937& rng, int rowCount, bool spanning)
+    {
+        const auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+        std::vector<RowPlan> rows;
+        if (spanning)
+            rows.push_back({0, {task(Monday, Monday + 70)}, false});
+        while (static_cast<int>(rows.size()) < rowCount) {
+            const TDateTime start = Monday + pick(7, 50) + pick(0, 3) * 0.25;
+            rows.push_back({0, {task(start, start + pick(1, 10) * 0.5)}, false});
+        }
+        build(rows);
+        withWeekends();
+        auto holidays = std::make_shared<TQVTHolidaysDateCategory>();
+        holidays->addDate(std::make_shared<TQVTFixedDateException>(Monday + pick(10, 40), "Holiday"));
+        document->Fcalendar->addDateCategory(holidays);
+    }
+
     // A schedule of up to 8 task bars over six weeks with weekends, a few holidays, and up to
     // 12 connections of every kind with distances from -2 to 3 days; connections only go from
     // an earlier to a later bar unless cycles are wanted.
@@ -539,16 +558,7 @@ TEST_F(RandomSchedules, EditsWithinTheProjectsSpanGiveWhatAWholeComputationGives
     const TLogObserver listening = SetLogObserver(nullptr);
     for (int seed = 0; seed < 12 && !HasFailure(); ++seed) {
         constexpr int Rows = 40;
-        std::vector<RowPlan> rows{{0, {task(Monday, Monday + 70)}, false}};
-        for (int i = 1; i < Rows; ++i) {
-            const TDateTime start = Monday + pick(7, 50) + pick(0, 3) * 0.25;
-            rows.push_back({0, {task(start, start + pick(1, 10) * 0.5)}, false});
-        }
-        build(rows);
-        withWeekends();
-        auto holidays = std::make_shared<TQVTHolidaysDateCategory>();
-        holidays->addDate(std::make_shared<TQVTFixedDateException>(Monday + pick(10, 40), "Holiday"));
-        document->Fcalendar->addDateCategory(holidays);
+        makeEditedSchedule(rng, Rows, true);
         for (int c = 0; c < 60; ++c) {
             const int i = pick(1, Rows - 2);
             auto link = connect(bar(i, 0), bar(pick(i + 1, Rows - 1), 0));
@@ -598,18 +608,7 @@ TEST_F(RandomSchedules, ConnectionEditsGiveWhatAWholeComputationGives)
     for (int seed = 0; seed < 40 && !HasFailure(); ++seed) {
         const bool spanning = seed % 2 == 0;
         const int rowCount = pick(6, 24);
-        std::vector<RowPlan> rows;
-        if (spanning)
-            rows.push_back({0, {task(Monday, Monday + 70)}, false});
-        while (static_cast<int>(rows.size()) < rowCount) {
-            const TDateTime start = Monday + pick(7, 50) + pick(0, 3) * 0.25;
-            rows.push_back({0, {task(start, start + pick(1, 10) * 0.5)}, false});
-        }
-        build(rows);
-        withWeekends();
-        auto holidays = std::make_shared<TQVTHolidaysDateCategory>();
-        holidays->addDate(std::make_shared<TQVTFixedDateException>(Monday + pick(10, 40), "Holiday"));
-        document->Fcalendar->addDateCategory(holidays);
+        makeEditedSchedule(rng, rowCount, spanning);
         const int first = spanning ? 1 : 0;
         // On every third schedule a connection may also run back or join a bar to itself, which
         // may close a cycle.
