@@ -15,10 +15,13 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -368,6 +371,65 @@ std::string cp1252ToUtf8(std::string_view bytes)
     return out;
 }
 
+// Texts smaller than this are done before a thread would have started.
+constexpr std::size_t ThreadsFrom = 16 * 1024 * 1024;
+
+// Runs side on a thread of its own while this thread runs main, and returns when both are
+// done; runs both here when no thread can be started. A failure of either is thrown here.
+template <class Side, class Main>
+void runBeside(const Side& side, const Main& main)
+{
+    std::exception_ptr sideFailure;
+    const auto guardedSide = [&side, &sideFailure] {
+        try {
+            side();
+        } catch (...) {
+            sideFailure = std::current_exception();
+        }
+    };
+    std::thread thread;
+    try {
+        thread = std::thread(guardedSide);
+    } catch (const std::system_error&) {
+        guardedSide();
+    }
+    std::exception_ptr mainFailure;
+    try {
+        main();
+    } catch (...) {
+        mainFailure = std::current_exception();
+    }
+    if (thread.joinable())
+        thread.join();
+    if (mainFailure)
+        std::rethrow_exception(mainFailure);
+    if (sideFailure)
+        std::rethrow_exception(sideFailure);
+}
+
+bool isContinuationByte(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// A large text is checked in two halves at once, split where a character starts: no valid
+// sequence is cut there, and two valid halves make a valid whole.
+bool isValidUtf8Text(std::string_view text)
+{
+    if (text.size() < ThreadsFrom)
+        return isValidUtf8(text);
+    std::size_t middle = text.size() / 2;
+    for (int k = 0; k < 3 && isContinuationByte(text[middle]); ++k)
+        ++middle;
+    if (isContinuationByte(text[middle]))
+        return false; // four continuation bytes in a row
+    bool firstValid = false;
+    bool secondValid = false;
+    runBeside([&] { secondValid = isValidUtf8(text.substr(middle)); },
+              [&] { firstValid = isValidUtf8(text.substr(0, middle)); });
+    return firstValid && secondValid;
+}
+
 TIniText decodeText(TLargeBuffer bytes, std::size_t size)
 {
     std::string_view view(bytes.Data(), size);
@@ -377,7 +439,7 @@ TIniText decodeText(TLargeBuffer bytes, std::size_t size)
         return TIniText(utf16ToUtf8(view.substr(2), true));
     const std::size_t begin = view.starts_with("\xEF\xBB\xBF") ? 3 : 0;
     view.remove_prefix(begin);
-    if (!isValidUtf8(view))
+    if (!isValidUtf8Text(view))
         return TIniText(cp1252ToUtf8(view));
     return TIniText(std::move(bytes), begin, view.size());
 }
@@ -415,9 +477,6 @@ private:
 // Every line, and so every section and key, has a 32-bit position.
 constexpr std::size_t MaxFileSize = 0xFFFFFFF0u;
 
-// Smaller files are read before a thread would have started.
-constexpr std::size_t PrefaultedFrom = 16 * 1024 * 1024;
-
 // The text of the file; empty when it does not exist.
 TIniText readFileText(const std::string& fileName)
 {
@@ -436,7 +495,7 @@ TIniText readFileText(const std::string& fileName)
     // The kernel clears the pages of a large buffer on another core while the file is copied
     // into those already there.
     std::optional<TPrefaulter> prefaulter;
-    if (expected >= PrefaultedFrom)
+    if (expected >= ThreadsFrom)
         prefaulter.emplace().Request(bytes.Data(), bytes.Data() + bytes.Size());
     std::size_t size = 0;
     for (;;) {
@@ -610,36 +669,125 @@ TIniImage::TIniImage(TIniText text)
     parse();
 }
 
-// Sections are found by the '[' of their headers; other lines are not looked at one by one.
-void TIniImage::parse()
+namespace {
+
+// Whether more than limit lines start from first to last, where every line but the last ends
+// with lineBreak.
+bool hasMoreLinesEndingWith(const char* first, const char* last, char lineBreak, std::size_t limit)
 {
-    detectLineEnds();
-    const char* const text = FText.data();
-    const char* const end = text + FText.size();
+    const std::size_t breaks = countByte(first, last, lineBreak);
+    return breaks + (first < last && !isLineBreak(last[-1]) ? 1 : 0) > limit;
+}
+
+// A section header line of the file text.
+struct TFoundHeader {
+    std::uint32_t Line;       // where it starts
+    std::uint32_t Body;       // where the next line starts
+    std::uint32_t Name;       // where the cleaned name starts
+    std::uint32_t NameLength;
+    std::uint32_t Hash;       // of the name
+    std::int8_t ManyLines;    // whether the body has more than MaxScannedKeys lines; -1: not counted
+};
+
+struct TFoundHeaders {
+    std::vector<TFoundHeader, TLargeAllocator<TFoundHeader>> Headers;
+    bool CarriageReturns = false; // in the part of the text looked at
+};
+
+// The headers of the lines from begin to end of text; begin starts a line. A header is found by
+// its '['; other lines are not looked at one by one. Bodies are counted where the lines end
+// with "\n" alone, as they mostly do: other line ends are known only for the whole text.
+TFoundHeaders findHeaders(std::string_view text, std::size_t begin, std::size_t end)
+{
+    TFoundHeaders found;
+    const char* const first = text.data();
+    const char* const last = first + end;
+    found.CarriageReturns = std::memchr(first + begin, '\r', end - begin) != nullptr;
     // Every header has a '[' and takes four bytes at least; values rarely hold one.
-    const std::size_t headers = std::min(countByte(text, end, '['), FText.size() / 4 + 1);
-    FSections.reserve(headers);
-    FSectionIndex.Reserve(headers);
-    FPreambleEnd = static_cast<std::uint32_t>(FText.size());
-    const char* bracket = text;
-    while ((bracket = static_cast<const char*>(std::memchr(bracket, '[', static_cast<std::size_t>(end - bracket))))) {
+    found.Headers.reserve(std::min(countByte(first + begin, last, '['), (end - begin) / 4 + 1));
+    const auto countBodyOfLast = [&](const char* bodyEnd) {
+        TFoundHeader& header = found.Headers.back();
+        header.ManyLines = static_cast<std::int8_t>(
+            hasMoreLinesEndingWith(first + header.Body, bodyEnd, '\n', MaxScannedKeys));
+    };
+    const char* bracket = first + begin;
+    while ((bracket = static_cast<const char*>(std::memchr(bracket, '[', static_cast<std::size_t>(last - bracket))))) {
         const char* lineStart = bracket;
-        while (lineStart > text && isBlank(lineStart[-1]))
+        while (lineStart > first && isBlank(lineStart[-1]))
             --lineStart;
-        const char* const lineEnd = findAny<'\n', '\r'>(bracket, end);
-        if (lineStart == text || isLineBreak(lineStart[-1])) {
-            const std::string_view header =
-                trim(std::string_view(bracket, static_cast<std::size_t>(lineEnd - bracket)));
-            const std::size_t close = header.rfind(']');
+        const char* const lineEnd = findAny<'\n', '\r'>(bracket, last);
+        if (lineStart == first || isLineBreak(lineStart[-1])) {
+            const std::string_view line = trim(std::string_view(bracket, static_cast<std::size_t>(lineEnd - bracket)));
+            const std::size_t close = line.rfind(']');
             if (close != std::string_view::npos) {
-                finishSection(static_cast<std::uint32_t>(lineStart - text));
-                beginSection(trim(header.substr(1, close - 1)), static_cast<std::uint32_t>(lineStart - text),
-                             static_cast<std::uint32_t>(afterLineBreak(lineEnd, end) - text));
+                if (!found.Headers.empty() && !found.CarriageReturns)
+                    countBodyOfLast(lineStart);
+                const std::string_view name = trim(line.substr(1, close - 1));
+                found.Headers.push_back(TFoundHeader{static_cast<std::uint32_t>(lineStart - first),
+                                                     static_cast<std::uint32_t>(afterLineBreak(lineEnd, last) - first),
+                                                     static_cast<std::uint32_t>(name.data() - first),
+                                                     static_cast<std::uint32_t>(name.size()), hashNoCase(name), -1});
             }
         }
         bracket = lineEnd;
     }
-    finishSection(static_cast<std::uint32_t>(FText.size()));
+    // The last body may go on past end.
+    if (!found.Headers.empty() && !found.CarriageReturns && end == text.size())
+        countBodyOfLast(last);
+    return found;
+}
+
+} // namespace
+
+// A large text is looked through in two halves at once; the sections are then indexed in the
+// order of the text, so that of duplicates the first wins.
+void TIniImage::parse()
+{
+    const std::string_view text = FText;
+    const std::size_t middle =
+        text.size() < ThreadsFrom
+            ? text.size()
+            : static_cast<std::size_t>(afterLineBreak(findAny<'\n', '\r'>(text.data() + text.size() / 2, text.data() + text.size()),
+                                                      text.data() + text.size()) -
+                                       text.data());
+    TFoundHeaders firstHalf;
+    TFoundHeaders secondHalf;
+    if (middle < text.size())
+        runBeside([&] { secondHalf = findHeaders(text, middle, text.size()); },
+                  [&] { firstHalf = findHeaders(text, 0, middle); });
+    else
+        firstHalf = findHeaders(text, 0, text.size());
+    if (firstHalf.CarriageReturns || secondHalf.CarriageReturns)
+        detectLineEnds();
+    const std::size_t firstCount = firstHalf.Headers.size();
+    const std::size_t count = firstCount + secondHalf.Headers.size();
+    const auto header = [&](std::size_t i) -> const TFoundHeader& {
+        return i < firstCount ? firstHalf.Headers[i] : secondHalf.Headers[i - firstCount];
+    };
+    FPreambleEnd = count > 0 ? header(0).Line : static_cast<std::uint32_t>(text.size());
+    FSections.reserve(count);
+    FSectionIndex.Reserve(count);
+    // The index's slots lie anywhere; each is asked for well before it is filled.
+    constexpr std::size_t SlotsAhead = 16;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i + SlotsAhead < count)
+            FSectionIndex.PrefetchForInsert(header(i + SlotsAhead).Hash);
+        const TFoundHeader& found = header(i);
+        TIniSection& section = FSections.emplace_back();
+        section.Name = FText.data() + found.Name;
+        section.NameLength = found.NameLength;
+        section.Header = found.Line;
+        section.End = i + 1 < count ? header(i + 1).Line : static_cast<std::uint32_t>(text.size());
+        section.Shadowed = !FSectionIndex.Insert(section.NameText(), found.Hash, i,
+                                                 [this](std::size_t k) { return FSections[k].NameText(); });
+        FHasDuplicateSections = FHasDuplicateSections || section.Shadowed;
+        if (section.Shadowed)
+            continue;
+        const bool manyLines =
+            found.ManyLines >= 0 ? found.ManyLines > 0 : hasMoreLines(found.Body, section.End, MaxScannedKeys);
+        if (manyLines)
+            bodyOf(section);
+    }
 }
 
 // The line end of the first line, and whether every other line ends the same way.
@@ -647,8 +795,6 @@ void TIniImage::detectLineEnds()
 {
     const char* const text = FText.data();
     const char* const end = text + FText.size();
-    if (!std::memchr(text, '\r', FText.size()))
-        return; // every line ends with "\n"
     const char* lineEnd = findAny<'\n', '\r'>(text, end);
     const char* next = afterLineBreak(lineEnd, end);
     const std::string_view first(lineEnd, static_cast<std::size_t>(next - lineEnd));
@@ -667,45 +813,13 @@ bool TIniImage::hasMoreLines(std::uint32_t begin, std::uint32_t end, std::size_t
 {
     const char* const first = FText.data() + begin;
     const char* const last = FText.data() + end;
-    if (FUniformLineEnds) {
-        const std::size_t breaks = countByte(first, last, FLineEnd.back());
-        return breaks + (first < last && !isLineBreak(last[-1]) ? 1 : 0) > limit;
-    }
+    if (FUniformLineEnds)
+        return hasMoreLinesEndingWith(first, last, FLineEnd.back(), limit);
     std::size_t lines = 0;
     for (const char* line = first; line < last && lines <= limit;
          line = afterLineBreak(findAny<'\n', '\r'>(line, last), last))
         ++lines;
     return lines > limit;
-}
-
-// Starts a section read from the file; it is indexed when it ends, by when its slot of the
-// index has arrived in the cache.
-void TIniImage::beginSection(std::string_view name, std::uint32_t header, std::uint32_t bodyStart)
-{
-    TIniSection& section = FSections.emplace_back();
-    section.Name = name.data();
-    section.NameLength = static_cast<std::uint32_t>(name.size());
-    section.Header = header;
-    FPendingHash = hashNoCase(name);
-    FSectionIndex.Prefetch(FPendingHash);
-    FBodyStart = bodyStart;
-}
-
-// Ends the section being read at end; one with many lines is held line by line at once.
-void TIniImage::finishSection(std::uint32_t end)
-{
-    if (FSections.empty()) {
-        FPreambleEnd = end;
-        return;
-    }
-    TIniSection& section = FSections.back();
-    section.End = end;
-    const std::size_t index = FSections.size() - 1;
-    section.Shadowed = !FSectionIndex.Insert(section.NameText(), FPendingHash, index,
-                                             [this](std::size_t i) { return FSections[i].NameText(); });
-    FHasDuplicateSections = FHasDuplicateSections || section.Shadowed;
-    if (!section.Shadowed && hasMoreLines(FBodyStart, end, MaxScannedKeys))
-        bodyOf(section);
 }
 
 std::uint32_t TIniImage::addSection(std::string_view name)

@@ -245,8 +245,6 @@ private:
     void parse();
     void detectLineEnds();
     bool hasMoreLines(std::uint32_t begin, std::uint32_t end, std::size_t limit) const;
-    void beginSection(std::string_view name, std::uint32_t header, std::uint32_t bodyStart);
-    void finishSection(std::uint32_t end);
     std::uint32_t addSection(std::string_view name);
     TIniTextLine lineAt(std::uint32_t offset) const;
     std::string_view text(const TIniTextLine& line) const;
@@ -279,7 +277,7 @@ private:
     std::string_view FLineEnd = "\n";
     bool FUniformLineEnds = true;   // every line of FText ends with FLineEnd but maybe the last
     std::uint32_t FPreambleEnd = 0; // lines before the first header
-    std::vector<TIniSection, TLargeAllocator<TIniSection>> FSections; // reserved for the headers the text may hold
+    std::vector<TIniSection, TLargeAllocator<TIniSection>> FSections;
     TNameIndex FSectionIndex;
     TTextStore FStore; // text of written lines and of names of sections created in memory
     // Bodies of sections live here rather than one allocation each; erased sections give
@@ -289,8 +287,6 @@ private:
     TIniLinePool FLinePool;
     bool FHasDuplicateSections = false;
     std::uint64_t FErasures = 0;    // sections erased so far
-    std::uint32_t FPendingHash = 0; // of the section being read, indexed when it ends
-    std::uint32_t FBodyStart = 0;   // of the section being read
 };
 
 } // namespace corvane

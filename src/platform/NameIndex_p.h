@@ -135,6 +135,17 @@ public:
             __builtin_prefetch(&FTags[hash & (FTags.size() - 1)]);
     }
 
+    /// Starts bringing both the tags and the slot where an insert of the hash begins into the
+    /// cache.
+    void PrefetchForInsert(std::uint32_t hash) const
+    {
+        if (FTags.empty())
+            return;
+        const std::size_t i = hash & (FTags.size() - 1);
+        __builtin_prefetch(&FTags[i], 1);
+        __builtin_prefetch(&FSlots[i], 1);
+    }
+
     /// Moves later entries of the probe run back, so that no search stops early.
     template <class NameAt>
     void Erase(std::string_view name, const NameAt& nameAt)

@@ -644,18 +644,54 @@ TEST_F(IniFile, SectionPositionsNameEachSectionOnce)
 }
 
 // Large files are read while another thread has their pages faulted in.
+// Large files are looked through in two halves at once: a section across the middle, a name
+// repeated from the first half, a character cut by the middle and either line end read as in
+// a small file.
 TEST_F(IniFile, LargeFilesReadWhole)
 {
-    std::string text;
-    for (int i = 0; text.size() < 20 * 1024 * 1024; ++i)
-        text += "[Bar " + std::to_string(i) + "]\ntypeID=Task Bar\nstart=" + std::to_string(i) + "\n";
-    TIniFile ini(Put("large.ini", text));
-    EXPECT_EQ(ini.ReadInteger("bar 0", "start", -1), 0);
-    EXPECT_EQ(ini.ReadInteger("bar 300000", "start", -1), 300000);
-    ini.WriteString("Bar 0", "start", "1");
-    ini.UpdateFile();
-    text.replace(text.find("start=0"), 7, "start=1");
-    EXPECT_TRUE(test::readFile(ini.FileName()) == text);
+    for (const std::string lineEnd : {"\n", "\r\n"}) {
+        std::string text;
+        const auto add = [&](const std::string& line) { text += line + lineEnd; };
+        const auto addBars = [&](int from, std::size_t untilSize) {
+            for (int i = from; text.size() < untilSize; ++i) {
+                add("[Bar " + std::to_string(i) + "]");
+                add("typeID=Task Bar");
+                add("start=" + std::to_string(i));
+            }
+        };
+        addBars(0, 10 * 1024 * 1024 - 20'000);
+        add("[Wide]");
+        for (int k = 0; k < 2000; ++k)
+            add("key" + std::to_string(k) + "=\xC3\xA4" + std::to_string(k));
+        addBars(1'000'000, 20 * 1024 * 1024);
+        add("[BAR 7]");
+        add("start=-7");
+        add(";");
+        while ((static_cast<unsigned char>(text[text.size() / 2]) & 0xC0) != 0x80)
+            text.insert(text.size() - lineEnd.size(), "x");
+        TIniFile ini(Put("large.ini", text));
+        EXPECT_EQ(ini.ReadInteger("bar 0", "start", -1), 0);
+        EXPECT_EQ(ini.ReadInteger("bar 7", "start", -1), 7);
+        EXPECT_EQ(ini.ReadInteger("bar 1100000", "start", -1), 1100000);
+        EXPECT_EQ(ini.ReadString("wide", "key0", ""), "\xC3\xA4" "0");
+        EXPECT_EQ(ini.ReadString("wide", "key1999", ""), "\xC3\xA4" "1999");
+        std::vector<std::string> keys;
+        ini.ReadSection("Wide", keys);
+        EXPECT_EQ(keys.size(), 2000u);
+        ini.WriteString("Bar 0", "start", "1");
+        ini.WriteString("Wide", "key1999", "last");
+        ini.UpdateFile();
+        std::string expected = text;
+        expected.replace(expected.find("start=0"), 7, "start=1");
+        const std::string lastKey = "key1999=\xC3\xA4" "1999";
+        expected.replace(expected.find(lastKey), lastKey.size(), "key1999=last");
+        EXPECT_TRUE(test::readFile(ini.FileName()) == expected) << "line end of " << lineEnd.size() << " bytes";
+
+        // Not UTF-8 in the second half: every byte is converted.
+        TIniFile converted(Put("cp1252.ini", text + "[Euro]" + lineEnd + "sign=\x80"));
+        EXPECT_EQ(converted.ReadString("euro", "sign", ""), "\xE2\x82\xAC");
+        EXPECT_EQ(converted.ReadString("wide", "key0", ""), "\xC3\x83\xC2\xA4" "0");
+    }
 }
 
 TEST_F(IniFile, ThreadsReadTheSameImageAtOnce)
