@@ -495,21 +495,21 @@ Span summarize(int r, const std::vector<int>& subtreeEnd, std::vector<Span>& who
 
 } // namespace
 
-TQVTGanttTable::SummaryInput TQVTGanttTable::readForSummary(TQVTGanttBar& bar)
-{
-    SummaryInput input;
-    readForSummaryInto(bar, input);
-    return input;
-}
-
-std::pair<TDateTime, TDateTime> TQVTGanttTable::summarizeRow(int r, std::span<const SummaryInput> bars)
+std::pair<TDateTime, TDateTime> TQVTGanttTable::summarizeRow(int r)
 {
     const TQVTGanttRow& row = *FRows[static_cast<std::size_t>(r)];
+    TQVTPertBar* const box = row.FPertBar.get();
     TQVTPertRangeInput boxInput;
-    if (row.FPertBar)
-        for (const auto& bar : row.FBarList)
-            boxInput.add(*bar);
-    return summarize(r, FSummarySpans.shape.subtreeEnd, FSummarySpans.whole, bars, row.FPertBar.get(), boxInput);
+    std::vector<SummaryInput>& inputs = FSummarySpans.inputs;
+    inputs.resize(row.FBarList.size());
+    for (std::size_t i = 0; i < row.FBarList.size(); ++i) {
+        TQVTGanttBar& bar = *row.FBarList[i];
+        readForSummaryInto(bar, inputs[i]);
+        if (box)
+            boxInput.add(bar);
+    }
+    return summarize(r, FSummarySpans.shape.subtreeEnd, FSummarySpans.whole, std::span<const SummaryInput>(inputs), box,
+                     boxInput);
 }
 
 bool TQVTGanttTable::rowTreeShapeHolds(const TQVTTreeNode* root) const
@@ -555,62 +555,36 @@ void TQVTGanttTable::UpdateSummaryBars()
     const auto count = FRows.size();
     spans.rows.resize(count);
     spans.whole.resize(count);
-    spans.firstInput.resize(count + 1);
-    spans.boxes.resize(count);
-    spans.bars.clear();
-    // Rows, their bar lists and their bars lie scattered over the heap, and waiting for each in
-    // turn costs more than the work: the bars are collected in one walk over the rows and read
-    // in a second over the bars, each asking for its memory well before it is used. (The
-    // prefetches stay in loops that store something; a loop that only prefetches is dropped
-    // by the compiler.)
-    constexpr std::size_t RowsAhead = 64;
-    constexpr std::size_t ListsAhead = 32;
-    constexpr std::size_t BarsAhead = 32;
-    for (std::size_t r = 0; r < count; ++r) {
-        if (r + RowsAhead < count) {
-            const TQVTGanttRow* ahead = FRows[r + RowsAhead].get();
-            __builtin_prefetch(&ahead->FBarList);
-            __builtin_prefetch(&ahead->FPertBar);
-        }
-        if (r + ListsAhead < count)
-            __builtin_prefetch(FRows[r + ListsAhead]->FBarList.data());
-        const TQVTGanttRow& row = *FRows[r];
-        spans.rows[r] = &row;
-        spans.firstInput[r] = spans.bars.size();
-        for (const auto& bar : row.FBarList)
-            spans.bars.push_back(bar.get());
-        spans.boxes[r] = row.FPertBar.get();
-    }
-    spans.firstInput[count] = spans.bars.size();
-    spans.inputs.resize(spans.bars.size());
-    // What the PERT boxes need is gathered while the bars are at hand.
-    spans.boxInputs.resize(count);
-    for (std::size_t r = 0; r < count; ++r) {
-        TQVTPertRangeInput* boxInput = spans.boxes[r] ? &spans.boxInputs[r] : nullptr;
-        if (boxInput)
-            *boxInput = {};
-        for (std::size_t i = spans.firstInput[r]; i < spans.firstInput[r + 1]; ++i) {
-            if (i + BarsAhead < spans.bars.size())
-                prefetchBarValues(*spans.bars[i + BarsAhead]);
-            readForSummaryInto(*spans.bars[i], spans.inputs[i]);
-            if (boxInput)
-                boxInput->add(*spans.bars[i]);
-        }
-    }
+    // Rows, their bar lists, their bars and their PERT boxes lie scattered over the heap, and
+    // waiting for each in turn costs more than the work: each is asked for well before it is
+    // used, a row first, then its bar list, then its bars and its box. (The prefetches stay in
+    // a loop that stores something; a loop that only prefetches is dropped by the compiler.)
+    constexpr std::size_t RowsAhead = 48;
+    constexpr std::size_t ListsAhead = 24;
+    constexpr std::size_t BarsAhead = 12;
+    const auto rowAt = [this](std::size_t r) -> const TQVTGanttRow& { return *FRows[r]; };
     // From the last row up, so that every child is done before its parent: linear in all.
-    const std::span<const SummaryInput> inputs(spans.inputs);
-    constexpr std::size_t BoxesAhead = 8;
     for (std::size_t r = count; r-- > 0;) {
-        if (r >= BoxesAhead)
-            if (const TQVTPertBar* ahead = spans.boxes[r - BoxesAhead]) {
+        if (r >= RowsAhead) {
+            const TQVTGanttRow& ahead = rowAt(r - RowsAhead);
+            __builtin_prefetch(&ahead.FBarList);
+            __builtin_prefetch(&ahead.FPertBar);
+        }
+        if (r >= ListsAhead)
+            __builtin_prefetch(rowAt(r - ListsAhead).FBarList.data());
+        if (r >= BarsAhead) {
+            const TQVTGanttRow& ahead = rowAt(r - BarsAhead);
+            for (const auto& bar : ahead.FBarList)
+                prefetchBarValues(*bar);
+            if (const TQVTPertBar* box = ahead.FPertBar.get()) {
                 // The box's dates and its scheduling values lie on different lines.
-                __builtin_prefetch(&ahead->FstartDate, 1);
-                __builtin_prefetch(&ahead->FESTime, 1);
-                __builtin_prefetch(&ahead->FHasTaskBar, 1);
+                __builtin_prefetch(&box->FstartDate, 1);
+                __builtin_prefetch(&box->FESTime, 1);
+                __builtin_prefetch(&box->FHasTaskBar, 1);
             }
-        summarize(static_cast<int>(r), spans.shape.subtreeEnd, spans.whole,
-                  inputs.subspan(spans.firstInput[r], spans.firstInput[r + 1] - spans.firstInput[r]), spans.boxes[r],
-                  spans.boxInputs[r]);
+        }
+        spans.rows[r] = &rowAt(r);
+        summarizeRow(static_cast<int>(r));
     }
     done = true;
 }
@@ -638,15 +612,10 @@ void TQVTGanttTable::UpdateSummaryBarsOfRows(const std::vector<int>& rows)
             FSummarySpans.rows.clear();
     });
     // Up from each changed row until a span stays as it was: the rows above see no difference.
-    std::vector<SummaryInput> inputs;
     for (const int changed : rows)
         for (int r = changed; r >= 0 && r < countRows(); r = FSummarySpans.shape.parent[static_cast<std::size_t>(r)]) {
             const Span before = FSummarySpans.whole[static_cast<std::size_t>(r)];
-            const TQVTGanttRow& row = *FRows[static_cast<std::size_t>(r)];
-            inputs.clear();
-            for (const auto& bar : row.FBarList)
-                inputs.push_back(readForSummary(*bar));
-            if (summarizeRow(r, inputs) == before && r != changed)
+            if (summarizeRow(r) == before && r != changed)
                 break;
         }
     done = true;

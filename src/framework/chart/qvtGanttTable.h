@@ -383,14 +383,8 @@ private:
         std::weak_ptr<TQVTTreeNode> shapeRoot;
         std::uint64_t shapeStamp = 0;
         std::vector<std::pair<TDateTime, TDateTime>> whole;
-        /// Scratch of the whole update, kept for its storage: the bars of all rows, row by row in
-        /// list order (row r's from firstInput[r] to firstInput[r + 1]), how they read, and
-        /// each row's PERT box.
-        std::vector<TQVTGanttBar*> bars;
+        /// Scratch of the whole update, kept for its storage: how the bars of a row read.
         std::vector<SummaryInput> inputs;
-        std::vector<std::size_t> firstInput;
-        std::vector<TQVTPertBar*> boxes;
-        std::vector<TQVTPertRangeInput> boxInputs;
     };
     /// Whether FSummarySpans still describes the rows as they are.
     bool summarySpansFit() const;
@@ -398,10 +392,9 @@ private:
     bool rowTreeShapeHolds(const TQVTTreeNode* root) const;
     /// Finds the task tree's shape over the rows again, unless the kept one still holds.
     void keepRowTreeShape();
-    static SummaryInput readForSummary(TQVTGanttBar& bar);
-    /// Sets the summary bars of row r (among its bars, read in list order) to the span of its
-    /// children, updates its PERT box and answers r's whole span.
-    std::pair<TDateTime, TDateTime> summarizeRow(int r, std::span<const SummaryInput> bars);
+    /// Sets the summary bars of row r to the span of its children, updates its PERT box and
+    /// answers r's whole span.
+    std::pair<TDateTime, TDateTime> summarizeRow(int r);
     int tableStartY() const;
     /// FOrder := index for rows first..last.
     void renumber(int first, int last);
