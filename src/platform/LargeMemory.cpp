@@ -58,11 +58,17 @@ void TPrefaulter::Request(char* begin, char* end)
 {
     {
         const std::lock_guard lock(FMutex);
-        if (begin != FBlock) {
-            FBlock = begin;
-            FNext = begin;
+        if (FStop)
+            return;
+        // The block asked for lately is found first.
+        const auto known = std::find_if(FRanges.rbegin(), FRanges.rend(),
+                                        [begin](const Range& range) { return range.block == begin; });
+        if (known == FRanges.rend()) {
+            FRanges.push_back(Range{begin, begin, end});
+        } else {
+            known->end = std::max(known->end, end);
+            FFirstOpen = std::min(FFirstOpen, static_cast<std::size_t>(FRanges.rend() - known) - 1);
         }
-        FEnd = end;
     }
     FWake.notify_one();
 }
@@ -78,18 +84,28 @@ void TPrefaulter::Finish()
         FThread.join();
 }
 
+// Whether a range has pages left to fault in; FFirstOpen then is the first such range.
+bool TPrefaulter::nextRange()
+{
+    for (; FFirstOpen < FRanges.size(); ++FFirstOpen)
+        if (FRanges[FFirstOpen].next < FRanges[FFirstOpen].end)
+            return true;
+    return false;
+}
+
 void TPrefaulter::run()
 {
     std::unique_lock lock(FMutex);
     for (;;) {
-        FWake.wait(lock, [this] { return FStop || FNext < FEnd; });
+        FWake.wait(lock, [this] { return FStop || nextRange(); });
         if (FStop)
             return;
-        char* const begin = FNext;
-        char* const end = begin + std::min<std::size_t>(PrefaultStep, static_cast<std::size_t>(FEnd - begin));
-        FNext = end;
-        // The block stays mapped while it is the one asked for, and a request for another one
-        // does not free it, so it may be used unlocked.
+        Range& range = FRanges[FFirstOpen];
+        char* const begin = range.next;
+        char* const end = begin + std::min<std::size_t>(PrefaultStep, static_cast<std::size_t>(range.end - begin));
+        range.next = end;
+        // Blocks asked for stay mapped until Finish, which waits for this step, so they may be
+        // used unlocked.
         lock.unlock();
         const bool supported = populate(begin, end);
         lock.lock();

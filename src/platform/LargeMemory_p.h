@@ -11,6 +11,7 @@
 #include <new>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace corvane {
 
@@ -34,20 +35,28 @@ public:
     TPrefaulter& operator=(const TPrefaulter&) = delete;
 
     /// Faults in the pages from begin to end of a block, beyond those of the block faulted in
-    /// already; a block other than the last one asked for replaces it. Every block asked for
-    /// must stay mapped until Finish.
+    /// already; a block is known by its begin. Blocks are faulted in in the order they were
+    /// first asked for, so a block asked for while another is still being faulted in waits
+    /// behind it (a growing range of an earlier block comes first). Every block asked for must
+    /// stay mapped until Finish.
     void Request(char* begin, char* end);
     /// Stops after the present step and waits for the thread; no block is looked at after it.
     void Finish();
 
 private:
+    struct Range {
+        char* block; // its begin, as asked for
+        char* next;  // first byte not yet faulted in
+        char* end;   // of the requests so far
+    };
     void run();
+    bool nextRange();
 
     std::mutex FMutex;
     std::condition_variable FWake;
-    char* FBlock = nullptr; // of the last request
-    char* FNext = nullptr;  // first byte of FBlock not yet faulted in
-    char* FEnd = nullptr;   // of the last request
+    // Every block asked for, in order; a load asks for a few dozen at most.
+    std::vector<Range> FRanges;
+    std::size_t FFirstOpen = 0; // the ranges before it are faulted in
     bool FStop = false;
     std::thread FThread;
 };

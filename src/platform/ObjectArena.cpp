@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <new>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
@@ -32,6 +33,7 @@ TObjectArena::~TObjectArena()
     // Memory that goes back to the system must not stay marked for the address checker.
     for (const TLargeBuffer& block : FBlocks)
         CORVANE_UNPOISON(block.Data(), block.Size());
+    CORVANE_UNPOISON(FSpare.Data(), FSpare.Size());
 }
 
 void* TObjectArena::Allocate(std::size_t bytes, std::size_t alignment)
@@ -48,8 +50,14 @@ void* TObjectArena::Allocate(std::size_t bytes, std::size_t alignment)
             return FBlocks.emplace_back(size).Data();
         }
         FBlockSize = next;
-        TLargeBuffer& block = FBlocks.emplace_back(FBlockSize);
-        CORVANE_POISON(block.Data(), block.Size());
+        if (FSpare.Data()) {
+            FBlocks.push_back(std::move(FSpare));
+        } else {
+            FBlocks.emplace_back(FBlockSize);
+            // Room not handed out yet is poisoned, so that address checkers report access to it.
+            CORVANE_POISON(FBlocks.back().Data(), FBlocks.back().Size());
+        }
+        const TLargeBuffer& block = FBlocks.back();
         FFree = block.Data();
         FFreeSize = block.Size();
         FPrefaultMark = FFree;
@@ -90,6 +98,20 @@ void TObjectArena::prefaultAhead()
         FPrefaulter = std::make_unique<TPrefaulter>();
     char* const blockEnd = FFree + FFreeSize;
     FPrefaulter->Request(blockEnd - FBlockSize, FFree + std::min(FFreeSize, PrefaultLead));
+    if (FFreeSize >= PrefaultLead)
+        return;
+    // The lead reaches past this block: the rest of it goes on in the next one, which is taken
+    // now so that its first pages are in when this one runs out, instead of faulting on this
+    // thread. The prefaulter finishes this block first.
+    if (!FSpare.Data()) {
+        try {
+            FSpare = TLargeBuffer(MaxBlockSize);
+        } catch (const std::bad_alloc&) {
+            return; // the piece handed out is fine; the next block fails when it is needed
+        }
+        CORVANE_POISON(FSpare.Data(), FSpare.Size());
+    }
+    FPrefaulter->Request(FSpare.Data(), FSpare.Data() + (PrefaultLead - FFreeSize));
 }
 
 void TObjectArena::Discard(void* piece, std::size_t bytes) noexcept

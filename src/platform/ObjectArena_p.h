@@ -48,8 +48,8 @@ public:
     char* AllocateText(std::size_t size) { return FText.Allocate(size); }
 
     /// Has the pages of the blocks of a large load faulted in on another thread, a little
-    /// ahead of the pieces handed out; until StopPrefaulting. Pieces come from the same places
-    /// either way.
+    /// ahead of the pieces handed out, the next block's first ones before the present block
+    /// runs out; until StopPrefaulting. Pieces come from the same places either way.
     void StartPrefaulting();
     /// Waits for the pages being faulted in; no more are, until StartPrefaulting.
     void StopPrefaulting() noexcept;
@@ -67,6 +67,9 @@ private:
 
     std::atomic<std::size_t> FHolders{1};
     std::vector<TLargeBuffer> FBlocks;
+    // The block to fill next, taken early by a large load so that its first pages can be
+    // faulted in before the present one runs out; nothing is handed out from it yet.
+    TLargeBuffer FSpare;
     char* FFree = nullptr;
     std::size_t FFreeSize = 0;
     std::size_t FBlockSize = 0;

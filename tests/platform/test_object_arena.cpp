@@ -177,6 +177,38 @@ TEST(Prefaulter, FaultsInWhatIsAskedForAndNothingBeyond)
     EXPECT_EQ(residentPages(first.Data() + 8 * MiB, first.Data() + 16 * MiB), 0);
 }
 
+// A block asked for while an earlier one still has pages to come waits behind it instead of
+// taking its place, and an earlier block that grows again is not forgotten; Finish stops the
+// thread with work left and nothing is faulted in after it.
+TEST(Prefaulter, BlocksWaitInLineAndFinishStopsWithWorkLeft)
+{
+    if (!kernelPrefaults())
+        GTEST_SKIP() << "the kernel cannot fault pages in on request";
+    TLargeBuffer first(16 * MiB);
+    TLargeBuffer second(16 * MiB);
+    {
+        TPrefaulter prefaulter;
+        prefaulter.Request(first.Data(), first.Data() + 10 * MiB);
+        prefaulter.Request(second.Data(), second.Data() + 4 * MiB);
+        EXPECT_TRUE(becomeResident(second.Data(), second.Data() + 4 * MiB));
+        // In order: the first block was done before the second was begun.
+        EXPECT_EQ(residentPages(first.Data(), first.Data() + 10 * MiB), pagesIn(10 * MiB));
+        prefaulter.Request(first.Data(), first.Data() + 12 * MiB);
+        EXPECT_TRUE(becomeResident(first.Data(), first.Data() + 12 * MiB));
+    }
+    EXPECT_EQ(residentPages(first.Data() + 14 * MiB, first.Data() + 16 * MiB), 0);
+    EXPECT_EQ(residentPages(second.Data() + 6 * MiB, second.Data() + 16 * MiB), 0);
+
+    TLargeBuffer large(256 * MiB);
+    TPrefaulter prefaulter;
+    prefaulter.Request(large.Data(), large.Data() + large.Size());
+    prefaulter.Finish();
+    const long done = residentPages(large.Data(), large.Data() + large.Size());
+    EXPECT_LT(done, pagesIn(large.Size()));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(residentPages(large.Data(), large.Data() + large.Size()), done);
+}
+
 // A large load has its blocks faulted in a little ahead of the pieces and no further; pieces
 // hold what is written into them whether their page came from the other thread or not; the
 // arena stops and restarts prefaulting, and goes while prefaulting without waiting for more.
@@ -217,6 +249,70 @@ TEST(ObjectArena, PrefaultsALittleAheadOfTheObjectsOfALargeLoad)
     for (int i = 0; i < 100000; ++i)
         std::memset(arena->Allocate(100, 4), 1, 100);
     arena->Release(); // while prefaulting
+}
+
+// A large load takes its next block before the present one runs out, so that the next
+// block's first pages are faulted in on the other thread rather than by the first pieces put
+// there. Nothing is handed out from it early, pieces on both sides of the change keep what is
+// written into them, and the rest of the next block stays untouched.
+TEST(ObjectArena, FaultsInTheNextBlockBeforeThePresentOneRunsOut)
+{
+    TObjectArena* arena = TObjectArena::Create();
+    arena->StartPrefaulting();
+    std::vector<std::pair<unsigned char*, std::size_t>> pieces;
+    // Piece i holds i + 1; the last one is written only when asked, so that its page is
+    // untouched until then.
+    const auto writeLast = [&] {
+        std::memset(pieces.back().first, static_cast<int>(pieces.size() & 0xFF), pieces.back().second);
+    };
+    // Pieces until done(piece, whether it follows the one before it) answers true.
+    const auto fillUntil = [&](auto done) {
+        for (;;) {
+            const std::size_t size = 8 + 8 * (pieces.size() % 40);
+            auto* piece = static_cast<unsigned char*>(arena->Allocate(size, 8));
+            const bool follows = !pieces.empty() && piece == pieces.back().first + pieces.back().second;
+            pieces.emplace_back(piece, size);
+            if (done(piece, follows))
+                return piece;
+            writeLast();
+        }
+    };
+    // A block of the largest size, filled to 1 MiB before its end.
+    unsigned char* const block =
+        fillUntil([&](unsigned char*, bool follows) { return !follows && arena->Used() > 30 * MiB; });
+    writeLast();
+    fillUntil([&](unsigned char* piece, bool) { return piece >= block + 15 * MiB; });
+    writeLast();
+    const bool prefaults = kernelPrefaults();
+    if (prefaults) {
+        // The end of this block comes first, then the beginning of the next one.
+        EXPECT_TRUE(
+            becomeResident(reinterpret_cast<char*>(block) + 14 * MiB, reinterpret_cast<char*>(block) + 16 * MiB));
+        // Time for the next block's first step to begin; stopping waits for it to end.
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    }
+    arena->StopPrefaulting();
+    unsigned char* const next = fillUntil([](unsigned char*, bool follows) { return !follows; });
+    ASSERT_GT(arena->Used(), 47 * MiB) << "not the block after the one filled";
+    if (prefaults) {
+        EXPECT_EQ(residentPages(reinterpret_cast<char*>(next), reinterpret_cast<char*>(next) + 2 * MiB),
+                  pagesIn(2 * MiB));
+        EXPECT_EQ(residentPages(reinterpret_cast<char*>(next) + 6 * MiB, reinterpret_cast<char*>(next) + 16 * MiB), 0);
+    }
+#if defined(__SANITIZE_ADDRESS__)
+    EXPECT_FALSE(__asan_address_is_poisoned(next));
+    EXPECT_TRUE(__asan_address_is_poisoned(next + pieces.back().second));
+    EXPECT_TRUE(__asan_address_is_poisoned(next + 8 * MiB));
+#endif
+    writeLast();
+    fillUntil([&](unsigned char* piece, bool) { return piece >= next + MiB; });
+    writeLast();
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const auto [piece, size] = pieces[i];
+        ASSERT_EQ(std::count(piece, piece + size, static_cast<unsigned char>((i + 1) & 0xFF)), static_cast<long>(size))
+            << "piece " << i;
+    }
+    arena->Release();
 }
 
 #if defined(__SANITIZE_ADDRESS__)

@@ -451,23 +451,93 @@ void TQVTGanttDocument::UpdateTimeScales()
 
 namespace {
 
+// The bars whose findTable() is table: those listed by a row of the table that is their
+// parent, where the row is its own entry of the table (its order says where). Walking the
+// rows once costs far less than asking every connection's two ends, each a chain of lookups
+// through different objects.
+TAddressSet<TQVTGanttBar> barsOfTable(const TQVTGanttTable& table)
+{
+    const std::vector<std::shared_ptr<TQVTGanttRow>>& rows = table.FRows;
+    // Each row is a chain of three loads: the row, its bar list, its bars (whose parent links
+    // lie in their first lines). Each is asked for a few rows before it is read.
+    constexpr std::size_t RowAhead = 12;
+    constexpr std::size_t ListAhead = 8;
+    constexpr std::size_t BarsAhead = 4;
+    const auto ahead = [&rows](std::size_t i) { return i < rows.size() ? rows[i].get() : nullptr; };
+    std::vector<const TQVTGanttBar*> bars;
+    bars.reserve(2 * rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (const TQVTGanttRow* row = ahead(i + RowAhead)) {
+            __builtin_prefetch(row);
+            __builtin_prefetch(&row->FBarList);
+            __builtin_prefetch(&row->FOrder);
+        }
+        if (const TQVTGanttRow* row = ahead(i + ListAhead))
+            __builtin_prefetch(row->FBarList.data());
+        if (const TQVTGanttRow* row = ahead(i + BarsAhead))
+            for (const auto& bar : row->FBarList) {
+                __builtin_prefetch(bar.get());
+                __builtin_prefetch(reinterpret_cast<const char*>(bar.get()) + 64);
+            }
+        const TQVTGanttRow* row = rows[i].get();
+        // A row listed twice counts at the place its order names.
+        if (!row || row->FOrder != static_cast<int>(i) || row->getTable() != &table)
+            continue;
+        for (const auto& bar : row->FBarList)
+            if (bar && bar->getParent() == row)
+                bars.push_back(bar.get());
+    }
+    TAddressSet<TQVTGanttBar> set(bars.size());
+    for (std::size_t i = 0; i < bars.size(); ++i) {
+        if (i + ListAhead < bars.size())
+            set.prefetch(bars[i + ListAhead]);
+        set.insert(bars[i]);
+    }
+    return set;
+}
+
 // Keeps the connections whose two ends are bars of the table's rows, each once; the others
 // could only be drawn, routed or saved as dangling references.
 void dropUnlinkedConnections(TQVTGanttDocument& document)
 {
-    const TQVTGanttTable* table = document.Ftable.get();
-    const auto inTable = [table](const TQVTGanttBar* bar) { return table && bar && bar->findTable() == table; };
+    std::vector<std::shared_ptr<TQVTBarConnection>>& connections = document.connections;
+    const TAddressSet<TQVTGanttBar> bars =
+        document.Ftable ? barsOfTable(*document.Ftable) : TAddressSet<TQVTGanttBar>();
+    const auto inTable = [&bars](const TQVTGanttBar* bar) { return bar && bars.contains(bar); };
     // A section listed twice loads as one connection, kept at its first place.
-    TAddressSet<TQVTBarConnection> kept(document.connections.size());
-    std::erase_if(document.connections, [&](const std::shared_ptr<TQVTBarConnection>& c) {
+    TAddressSet<TQVTBarConnection> kept(connections.size());
+    // The memory of the connections a few places ahead is asked for early: their ends first,
+    // then the sets' slots for what they name. Kept ones move up only over places
+    // already passed, so those ahead stay as they were.
+    constexpr std::size_t Far = 16;
+    constexpr std::size_t Near = 8;
+    std::size_t keptCount = 0;
+    for (std::size_t i = 0; i < connections.size(); ++i) {
+        if (i + Far < connections.size())
+            if (const TQVTBarConnection* ahead = connections[i + Far].get()) {
+                __builtin_prefetch(&ahead->barFrom);
+                __builtin_prefetch(&ahead->barTo);
+            }
+        if (i + Near < connections.size())
+            if (const TQVTBarConnection* ahead = connections[i + Near].get()) {
+                bars.prefetch(ahead->barFrom.get());
+                bars.prefetch(ahead->barTo.get());
+                kept.prefetch(ahead);
+            }
+        std::shared_ptr<TQVTBarConnection>& c = connections[i];
         if (!c)
-            return true;
+            continue;
         if (!inTable(c->barFrom.get()) || !inTable(c->barTo.get())) {
             addlog("Connection \"" + c->getUID() + "\" does not join two bars of the table's rows; dropped");
-            return true;
+            continue;
         }
-        return !kept.insert(c.get());
-    });
+        if (!kept.insert(c.get()))
+            continue;
+        if (keptCount != i)
+            connections[keptCount] = std::move(c);
+        ++keptCount;
+    }
+    connections.erase(connections.begin() + static_cast<std::ptrdiff_t>(keptCount), connections.end());
 }
 
 } // namespace

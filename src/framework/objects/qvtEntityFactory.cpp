@@ -3,6 +3,7 @@
 #include "corvane/framework/media/qvtMedia.h"
 #include "corvane/framework/objects/qvtCommon.h"
 #include "corvane/platform/Dialogs.h"
+#include "corvane/platform/LargeMemory_p.h"
 #include "corvane/platform/NameIndex_p.h"
 #include "corvane/platform/ObjectArena_p.h"
 #include "corvane/platform/ScopeGuard_p.h"
@@ -27,7 +28,45 @@ std::atomic<std::uint64_t> lastSaveMark{0};
 
 // Reserved for the sections of the store at the start of a load: a million sections make a
 // list too large to grow by copying, and too large to take from the heap 4 KiB page by page.
-struct TQVTEntityFactory::LoadedList : std::vector<LoadedEntry, TLargeAllocator<LoadedEntry>> {};
+struct TQVTEntityFactory::LoadedList : std::vector<LoadedEntry, TLargeAllocator<LoadedEntry>> {
+    // While a top-level load fills a large reserved list, its pages are faulted in on another
+    // core a little ahead of the entries.
+    std::unique_ptr<TPrefaulter> prefaulter;
+    std::size_t prefaultMark = NoMark; // the entry whose addition asks for more pages
+
+    static constexpr std::size_t NoMark = std::numeric_limits<std::size_t>::max();
+    // Fresh blocks this large come from the system; smaller ones may be heap pages in use.
+    static constexpr std::size_t PrefaultedFrom = 4 * 1024 * 1024;
+    // As far ahead of the entries as the object arena, for the same reason: a load that ends
+    // early leaves no more than that faulted in and unused.
+    static constexpr std::size_t Lead = 4 * 1024 * 1024 / sizeof(LoadedEntry);
+    static constexpr std::size_t Step = 1024 * 1024 / sizeof(LoadedEntry);
+
+    void startPrefaulting()
+    {
+        if (empty() && capacity() * sizeof(LoadedEntry) >= PrefaultedFrom) {
+            prefaulter = std::make_unique<TPrefaulter>();
+            prefaultMark = 0;
+        }
+    }
+    void stopPrefaulting() noexcept
+    {
+        prefaulter.reset();
+        prefaultMark = NoMark;
+    }
+    // Before the entry at size() is added.
+    void prefaultAhead()
+    {
+        // Growing frees the block, which the prefaulter must be done with.
+        if (size() == capacity()) {
+            stopPrefaulting();
+            return;
+        }
+        auto* const begin = reinterpret_cast<char*>(data());
+        prefaulter->Request(begin, begin + std::min(capacity(), size() + Lead) * sizeof(LoadedEntry));
+        prefaultMark = std::min(capacity(), size() + Step);
+    }
+};
 
 // The store finds a section a loader reads anyway, so a lookup by its position costs no search
 // of a name index of the factory's own, nor its memory (a million sections of a plan).
@@ -54,6 +93,7 @@ TQVTEntityFactory::~TQVTEntityFactory()
 void TQVTEntityFactory::Flush()
 {
     // Swapped out rather than cleared, so that its room goes too.
+    loadedObjects->stopPrefaulting();
     LoadedList().swap(*loadedObjects);
     *positions = PositionMap();
     loadedIndex->Clear();
@@ -98,15 +138,20 @@ std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadObject(const std::string
     const bool topLevel = loadDepth == 0;
     // The pages of the objects are faulted in on another core while the load fills them.
     const ScopeGuard stopPrefaulting([this, topLevel] {
-        if (topLevel && arena)
+        if (!topLevel)
+            return;
+        if (arena)
             arena->StopPrefaulting();
+        loadedObjects->stopPrefaulting();
     });
     if (topLevel) {
         loadArena().StartPrefaulting();
         clearUpperVectorHalves();
         // A later top-level load without Flush grows the list by doubling instead.
-        if (loadedObjects->empty())
+        if (loadedObjects->empty()) {
             loadedObjects->reserve(media.sectionCount());
+            loadedObjects->startPrefaulting();
+        }
     }
     // Settings sections are shared by thousands of objects each; they are found here without
     // asking the store.
@@ -392,6 +437,8 @@ std::size_t TQVTEntityFactory::findLoaded(std::string_view name) const
 std::size_t TQVTEntityFactory::addLoading(const std::string& name, std::size_t position)
 {
     const std::size_t index = loadedObjects->size();
+    if (index >= loadedObjects->prefaultMark)
+        loadedObjects->prefaultAhead();
     loadedObjects->push_back(LoadedEntry{storeName(name), static_cast<std::uint32_t>(name.size()), 1, nullptr});
     if (position != TQVTSectionPosition::None && !positions->off)
         positions->entries[position] = static_cast<std::uint32_t>(index + 1);

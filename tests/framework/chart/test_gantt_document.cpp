@@ -94,6 +94,42 @@ TEST_F(GanttDocument, LoadingKeepsEachConnectionBetweenBarsOfTheRowsOnceInItsPla
     EXPECT_EQ(document->connections[1]->barTo, bar(*document, 1, 1));
 }
 
+// Ends that loading leaves outside the table's bar lists: a row's PERT box (the row is its
+// parent but does not list it) and the bar of a row that only the PERT drawing order names (the
+// table is that row's parent, but it is none of the table's rows). A bar that a second row
+// lists as well stays a bar of the first.
+TEST_F(GanttDocument, LoadingDropsConnectionsToBarsOutsideTheTablesRowsInTheirOrder)
+{
+    std::string ini = TwoRows;
+    const auto replace = [&ini](const std::string& from, const std::string& to) {
+        ASSERT_NE(ini.find(from), std::string::npos) << from;
+        ini.replace(ini.find(from), from.size(), to);
+    };
+    replace("connections#count=1\nconnections#0=AC\n", "connections#count=6\nconnections#0=AP\nconnections#1=AC\n"
+                                                       "connections#2=ZC\nconnections#3=CA\nconnections#4=AC\n"
+                                                       "connections#5=ZC\n");
+    replace("rows#1=R1\n", "rows#1=R1\nrowszorder#count=1\nrowszorder#0=RZ\n");
+    replace("bars#0=A\nbars#1=B\n", "bars#0=A\nbars#1=B\npert bar=P\n");
+    replace("bars#count=2\nbars#0=C\nbars#1=D\n", "bars#count=3\nbars#0=C\nbars#1=D\nbars#2=A\n");
+    ini += "\n[P]\ntypeID=Pert Bar\n\n[RZ]\ntypeID=Gantt Row\nbars#count=1\nbars#0=Z\n\n[Z]\ntypeID=Task Bar\n\n"
+           "[AP]\ntypeID=Bar Connection\nfrom=A\nto=P\n\n[ZC]\ntypeID=Bar Connection\nfrom=Z\nto=C\n\n"
+           "[CA]\ntypeID=Bar Connection\nfrom=C\nto=A\n";
+    const auto document = load(ini);
+    ASSERT_NE(document, nullptr);
+    ASSERT_EQ(document->Ftable->FRows[1]->FBarList.size(), 2u);
+    ASSERT_EQ(document->connections.size(), 2u);
+    EXPECT_EQ(document->connections[0]->getUID(), "AC");
+    EXPECT_EQ(document->connections[1]->getUID(), "CA");
+    EXPECT_EQ(document->connections[1]->barTo, bar(*document, 0, 0));
+    std::vector<std::string> dropped;
+    for (const std::string& line : capture.log)
+        if (line.find("Connection \"") != std::string::npos)
+            dropped.push_back(line);
+    const std::string why = "\" does not join two bars of the table's rows; dropped";
+    EXPECT_EQ(dropped,
+              (std::vector<std::string>{"Connection \"AP" + why, "Connection \"ZC" + why, "Connection \"ZC" + why}));
+}
+
 TEST_F(GanttDocument, HintsFallBackToTheTextBarSettingsAndAnEmptyScaleListWritesNoKey)
 {
     const auto document = load("[root]\ntypeID=Document\ntext bar settings=TS\nhint text settings=Nowhere\n\n"
