@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <new>
+#include <utility>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
@@ -24,6 +25,7 @@ constexpr std::size_t MaxBlockSize = 16 * 1024 * 1024;
 // load then ends with at most that much faulted in and never used.
 constexpr std::size_t PrefaultLead = 4 * 1024 * 1024;
 constexpr std::size_t PrefaultStep = 1024 * 1024;
+constexpr std::size_t CacheLine = 64;
 
 } // namespace
 
@@ -38,8 +40,16 @@ TObjectArena::~TObjectArena()
 
 void* TObjectArena::Allocate(std::size_t bytes, std::size_t alignment)
 {
-    // Blocks start aligned to MaxAlignment, so padding the present position is enough.
-    const std::size_t padding = (alignment - reinterpret_cast<std::uintptr_t>(FFree) % alignment) % alignment;
+    const std::size_t lineOffset = std::exchange(FNextLineOffset, NoLineOffset);
+    // Blocks start aligned to MaxAlignment and to cache lines, so padding the present position
+    // is enough.
+    const auto paddingAt = [alignment, lineOffset](const char* at) -> std::size_t {
+        const auto address = reinterpret_cast<std::uintptr_t>(at);
+        if (lineOffset != NoLineOffset && lineOffset % alignment == 0)
+            return (CacheLine - (address + lineOffset) % CacheLine) % CacheLine;
+        return (alignment - address % alignment) % alignment;
+    };
+    std::size_t padding = paddingAt(FFree);
     const std::size_t size = std::max<std::size_t>(bytes, 1);
     if (padding + size > FFreeSize) {
         const std::size_t next = std::min(FBlockSize == 0 ? MinBlockSize : FBlockSize * 2, MaxBlockSize);
@@ -47,7 +57,8 @@ void* TObjectArena::Allocate(std::size_t bytes, std::size_t alignment)
             // A piece larger than a quarter block gets a block of its own, and the current
             // block goes on being filled.
             FUsed += size;
-            return FBlocks.emplace_back(size).Data();
+            FLastPiece = FBlocks.emplace_back(size).Data();
+            return FBlocks.back().Data();
         }
         FBlockSize = next;
         if (FSpare.Data()) {
@@ -61,11 +72,12 @@ void* TObjectArena::Allocate(std::size_t bytes, std::size_t alignment)
         FFree = block.Data();
         FFreeSize = block.Size();
         FPrefaultMark = FFree;
-    } else {
-        FFree += padding;
-        FFreeSize -= padding;
+        padding = paddingAt(FFree);
     }
+    FFree += padding;
+    FFreeSize -= padding;
     char* piece = FFree;
+    FLastPiece = piece;
     FFree += size;
     FFreeSize -= size;
     FUsed += size;

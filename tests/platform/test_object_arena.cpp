@@ -38,7 +38,7 @@ std::shared_ptr<T> makeIn(TObjectArena& arena, Args&&... args)
     return std::allocate_shared<T>(TArenaAllocator<T>(arena), std::forward<Args>(args)...);
 }
 
-TEST(ObjectArena, PiecesOfMixedSizesAreAlignedAndNeverOverlap)
+TEST(ObjectArena, PiecesOfMixedSizesAreAlignedPlacedAndNeverOverlap)
 {
     TObjectArena* arena = TObjectArena::Create();
     std::mt19937 random(7);
@@ -48,8 +48,16 @@ TEST(ObjectArena, PiecesOfMixedSizesAreAlignedAndNeverOverlap)
     for (int i = 0; i < 60000; ++i) {
         const std::size_t alignment = std::size_t{1} << (random() % 5); // 1 .. 16
         const std::size_t size = i % 5000 == 0 ? 3 * 1024 * 1024 : 1 + random() % 700;
+        // Some pieces are asked for at a line; an offset off the alignment is ignored.
+        const std::size_t lineOffset = i % 3 == 0 ? random() % 300 : 0;
+        if (lineOffset > 0)
+            arena->PlaceNextAtLine(lineOffset);
         auto* piece = static_cast<unsigned char*>(arena->Allocate(size, alignment));
         ASSERT_EQ(reinterpret_cast<std::uintptr_t>(piece) % alignment, 0u);
+        ASSERT_EQ(arena->LastPiece(), reinterpret_cast<const char*>(piece));
+        if (lineOffset > 0 && lineOffset % alignment == 0 && size < 1024 * 1024) {
+            ASSERT_EQ((reinterpret_cast<std::uintptr_t>(piece) + lineOffset) % 64, 0u);
+        }
         std::memset(piece, i & 0xFF, size); // every byte is usable
         pieces.emplace(reinterpret_cast<std::uintptr_t>(piece), size);
         asked += size;
