@@ -559,9 +559,9 @@ void TQVTGanttTable::UpdateSummaryBars()
     // waiting for each in turn costs more than the work: each is asked for well before it is
     // used, a row first, then its bar list, then its bars and its box. (The prefetches stay in
     // a loop that stores something; a loop that only prefetches is dropped by the compiler.)
-    constexpr std::size_t RowsAhead = 48;
-    constexpr std::size_t ListsAhead = 24;
-    constexpr std::size_t BarsAhead = 12;
+    constexpr std::size_t RowsAhead = 24;
+    constexpr std::size_t ListsAhead = 12;
+    constexpr std::size_t BarsAhead = 6;
     const auto rowAt = [this](std::size_t r) -> const TQVTGanttRow& { return *FRows[r]; };
     // From the last row up, so that every child is done before its parent: linear in all.
     for (std::size_t r = count; r-- > 0;) {
