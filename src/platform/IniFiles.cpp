@@ -19,7 +19,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
-#include <optional>
 #include <system_error>
 #include <thread>
 #include <sys/stat.h>
@@ -477,6 +476,24 @@ private:
 // Every line, and so every section and key, has a 32-bit position.
 constexpr std::size_t MaxFileSize = 0xFFFFFFF0u;
 
+// Reads count bytes of the file at offset into data, fewer where the file ends; answers errno
+// of a failure, 0 on success.
+int readAt(int fd, char* data, std::size_t count, std::size_t offset, std::size_t& done)
+{
+    done = 0;
+    while (done < count) {
+        const ssize_t got = ::pread(fd, data + done, count - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return errno;
+        if (got == 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return 0;
+}
+
 // The text of the file; empty when it does not exist.
 TIniText readFileText(const std::string& fileName)
 {
@@ -492,18 +509,29 @@ TIniText readFileText(const std::string& fileName)
                                      : 0;
     // One byte more than expected, so that the end shows without growing.
     TLargeBuffer bytes(expected + 1);
-    // The kernel clears the pages of a large buffer on another core while the file is copied
-    // into those already there.
-    std::optional<TPrefaulter> prefaulter;
-    if (expected >= ThreadsFrom)
-        prefaulter.emplace().Request(bytes.Data(), bytes.Data() + bytes.Size());
     std::size_t size = 0;
+    // A large file is read in two halves at once: the buffer is fresh memory, whose pages the
+    // kernel clears as they are first written, so that work is shared by two cores.
+    if (expected >= ThreadsFrom) {
+        const std::size_t middle = expected / 2;
+        std::size_t firstRead = 0;
+        std::size_t secondRead = 0;
+        int firstError = 0;
+        int secondError = 0;
+        runBeside([&] { secondError = readAt(file.Get(), bytes.Data() + middle, expected - middle, middle, secondRead); },
+                  [&] { firstError = readAt(file.Get(), bytes.Data(), middle, 0, firstRead); });
+        if (firstError != 0 || secondError != 0)
+            throwFileError("Cannot read", fileName, firstError != 0 ? firstError : secondError);
+        // A file that has shrunk since it was opened is read on from where it ended.
+        size = firstRead < middle ? firstRead : middle + secondRead;
+        if (::lseek(file.Get(), static_cast<off_t>(size), SEEK_SET) < 0)
+            throwFileError("Cannot read", fileName, errno);
+    }
     for (;;) {
         if (size > MaxFileSize)
             throwFileError("Cannot read", fileName, EFBIG);
         if (size == bytes.Size()) {
             // The file has grown since it was opened.
-            prefaulter.reset();
             TLargeBuffer larger(bytes.Size() * 2);
             std::copy_n(bytes.Data(), size, larger.Data());
             bytes = std::move(larger);
