@@ -290,8 +290,6 @@ TEST_F(CanvasTest, FontSizeAndHeightAreOneValue)
     EXPECT_EQ(font.Height(), -13);
     font.SetHeight(-16);
     EXPECT_EQ(font.Size(), 12);
-    EXPECT_TRUE((TFontStyles{fsBold, fsUnderline}.Contains(fsUnderline)));
-    EXPECT_FALSE(TFontStyles{fsBold}.Contains(fsItalic));
 }
 
 TEST_F(CanvasTest, TextMeasures)
@@ -305,8 +303,6 @@ TEST_F(CanvasTest, TextMeasures)
     EXPECT_GT(C().TextWidth("WWWW"), C().TextWidth("iiii"));
     C().Font().SetHeight(20); // a cell height
     EXPECT_NEAR(C().TextHeight("x"), 20, 1);
-    C().Font().Style.Include(fsBold);
-    EXPECT_GT(C().TextWidth("Hello"), 0);
 }
 
 TEST_F(CanvasTest, TextOutPaintsItsCellWithTheBrushUnlessTransparent)

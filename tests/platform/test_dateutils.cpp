@@ -86,8 +86,6 @@ TEST(DateUtils, EveryDayFrom1600To2400)
 
 TEST(DateUtils, CalendarRangeAndLeapYears)
 {
-    EXPECT_EQ(EncodeDate(1899, 12, 30), 0.0);
-    EXPECT_EQ(EncodeDate(2000, 1, 1), 36526.0);
     EXPECT_EQ(EncodeDate(1, 1, 1), -693593.0);
     EXPECT_EQ(EncodeDate(9999, 12, 31), 2958465.0);
     EXPECT_EQ(DecodedDate(-693593.0), (Civil{1, 1, 1}));

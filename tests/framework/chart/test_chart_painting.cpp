@@ -15,6 +15,7 @@
 #include "corvane/platform/Graphics.h"
 
 #include "framework/chart/ChartFixture.h"
+#include "support/PixelChecks.h"
 #include "support/ReferencePicture.h"
 
 #include <chrono>
@@ -361,14 +362,10 @@ TEST_F(ChartPainting, DatesStartAtTheTreesWidthAndRowsStackWithoutCollapsedOrFil
     EXPECT_NE(b->Pixel(TreeWidth + 35, 10), rowColor(0)) << "the bar";
     EXPECT_EQ(b->Pixel(TreeWidth - 5, 10), clWhite) << "the tree's part is not the table's";
     // Row 1 is collapsed and takes no room; row 3 is filtered out and leaves the base colour.
-    EXPECT_EQ(b->Pixel(TreeWidth + 5, 30), rowColor(2));
-    EXPECT_EQ(b->Pixel(TreeWidth + 5, 50), Base);
-    EXPECT_EQ(b->Pixel(TreeWidth + 5, 70), rowColor(4));
-    EXPECT_EQ(b->Pixel(TreeWidth + 5, 90), Base);
+    expectPixels(*b, {{TreeWidth + 5, 30, rowColor(2)}, {TreeWidth + 5, 50, Base}});
+    expectPixels(*b, {{TreeWidth + 5, 70, rowColor(4)}, {TreeWidth + 5, 90, Base}});
     // Grid lines under the shown rows, and the columns.
-    EXPECT_EQ(b->Pixel(TreeWidth + 5, 20), Grid);
-    EXPECT_EQ(b->Pixel(TreeWidth + 10, 250), Grid);
-    EXPECT_EQ(b->Pixel(TreeWidth + 15, 250), Base);
+    expectPixels(*b, {{TreeWidth + 5, 20, Grid}, {TreeWidth + 10, 250, Grid}, {TreeWidth + 15, 250, Base}});
 
     table().SetScrolledLines(2);
     b = paint();
@@ -399,16 +396,11 @@ TEST_F(ChartPainting, SelectionFocusAndBlockedDaysShowTheRowsColourOverTheShadin
     EXPECT_EQ(b->Pixel(TreeWidth + 5, 50), Focused);
     // The holiday's column is red below the rows (selection lies over it), with its name in
     // white.
-    EXPECT_EQ(b->Pixel(day + 5, 10), Selected);
-    EXPECT_EQ(b->Pixel(day + 5, 85), clRed);
-    EXPECT_EQ(b->Pixel(day + 5, 290), clRed);
+    expectPixels(*b, {{day + 5, 10, Selected}, {day + 5, 85, clRed}, {day + 5, 290, clRed}});
     EXPECT_TRUE(anyIn(*b, Rect(day + 1, 80, day + 10, Height), clWhite));
     EXPECT_FALSE(anyIn(*b, Rect(day + 20, 0, day + 30, Height), clBlue)) << "hidden categories shade nothing";
     // Blocked days show the row's own colour, keeping the grid at their left and top.
-    EXPECT_EQ(b->Pixel(day + 1, 21), Focused);
-    EXPECT_EQ(b->Pixel(day + 9, 39), Focused);
-    EXPECT_EQ(b->Pixel(day, 30), Grid);
-    EXPECT_EQ(b->Pixel(day + 5, 20), Grid);
+    expectPixels(*b, {{day + 1, 21, Focused}, {day + 9, 39, Focused}, {day, 30, Grid}, {day + 5, 20, Grid}});
     EXPECT_EQ(b->Pixel(day + 5, 70), rowColor(3));
     EXPECT_EQ(b->Pixel(day + 10, 70), Grid) << "one day wide";
 
@@ -429,8 +421,7 @@ TEST_F(ChartPainting, ResourceLabelsAndTheirHitTest)
     table().FHightlightRessourceLabels = true;
     auto b = paint();
     const int a = TreeWidth + 40; // day 104
-    EXPECT_EQ(b->Pixel(a + 1, 41), clYellow);
-    EXPECT_EQ(b->Pixel(a + 29, 59), clYellow);
+    expectPixels(*b, {{a + 1, 41, clYellow}, {a + 29, 59, clYellow}});
     EXPECT_EQ(b->Pixel(a + 30, 50), Grid) << "ends before day 107";
     EXPECT_EQ(b->Pixel(a, 50), Grid);
     const int two = TreeWidth + 90; // day 109
@@ -481,8 +472,7 @@ TEST_F(ChartPainting, RowLabelsDateLinesAndTheCurrentDate)
     table().FDateLine.Caption = "Go";
     auto b = paint();
     // The label column at the chart's left edge in the row's own colour, with grey text.
-    EXPECT_EQ(b->Pixel(TreeWidth + 1, 21), rowColor(1));
-    EXPECT_EQ(b->Pixel(TreeWidth + 12, 21), Selected);
+    expectPixels(*b, {{TreeWidth + 1, 21, rowColor(1)}, {TreeWidth + 12, 21, Selected}});
     EXPECT_TRUE(anyIn(*b, Rect(TreeWidth + 1, 21, TreeWidth + 10, 40), 0x6E6E6E));
     EXPECT_TRUE(anyIn(*b, Rect(TreeWidth + 1, 41, TreeWidth + 10, 50), 0x6E6E6E));
     EXPECT_TRUE(anyIn(*b, Rect(TreeWidth + 1, 51, TreeWidth + 10, 60), 0x6E6E6E));
@@ -503,8 +493,7 @@ TEST_F(ChartPainting, RowLabelsDateLinesAndTheCurrentDate)
     const auto started = std::chrono::steady_clock::now();
     b = paint();
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
-    EXPECT_EQ(b->Pixel(TreeWidth + 300, 30), clMaroon);
-    EXPECT_EQ(b->Pixel(Width - 1, 30), clMaroon);
+    expectPixels(*b, {{TreeWidth + 300, 30, clMaroon}, {Width - 1, 30, clMaroon}});
 
     // The current date's line, when its x stays put while painting.
     table().FDateLine.Visible = table().FDateLine2.Visible = false;
@@ -518,8 +507,7 @@ TEST_F(ChartPainting, RowLabelsDateLinesAndTheCurrentDate)
     const int before = nowX();
     b = paint();
     if (before == nowX()) {
-        EXPECT_EQ(b->Pixel(before, 200), clMaroon);
-        EXPECT_EQ(b->Pixel(before + 1, 200), clMaroon);
+        expectPixels(*b, {{before, 200, clMaroon}, {before + 1, 200, clMaroon}});
         EXPECT_NE(b->Pixel(before + 2, 200), clMaroon);
     }
 }
@@ -605,14 +593,9 @@ TEST_F(ChartPainting, ThePertGridHasAnAnchorEveryGridStepAndSizeOneLeavesNoGaps)
         document->getDrawer(vtPertGraph)->Draw(vc);
         return bitmap;
     };
-    auto b = pert();
-    EXPECT_EQ(b->Pixel(TreeWidth + 20, 20), clRed);
-    EXPECT_EQ(b->Pixel(TreeWidth + 40, 60), clRed);
-    EXPECT_EQ(b->Pixel(TreeWidth + 21, 20), 0xEEEEEE);
+    expectPixels(*pert(), {{TreeWidth + 20, 20, clRed}, {TreeWidth + 40, 60, clRed}, {TreeWidth + 21, 20, 0xEEEEEE}});
     table().setPertGridSize(TPoint{0, 0});
-    b = pert();
-    EXPECT_EQ(b->Pixel(TreeWidth + 5, 7), clRed);
-    EXPECT_EQ(b->Pixel(TreeWidth + 150, 90), clRed);
+    expectPixels(*pert(), {{TreeWidth + 5, 7, clRed}, {TreeWidth + 150, 90, clRed}});
 }
 
 // Random documents: rows of every height (0 too), collapsed and filtered, scrolled; bars,

@@ -6,6 +6,7 @@
 #include "corvane/platform/Graphics.h"
 
 #include "framework/chart/ChartFixture.h"
+#include "support/PixelChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -112,28 +113,19 @@ TEST_F(ConnectionDrawing, AForwardFinishToStartLinkLeavesTheEndAndEntersTheStart
     const std::vector<Segment> expected{
         {yF, 100, yF, 110}, {yT, 140, yT, 150}, {yF, 110, midY, 110}, {midY, 140, yT, 140}, {midY, 110, midY, 140}};
     EXPECT_EQ(drawer(*c).segments, expected);
-    EXPECT_EQ(at(105, yF), ColorFS);
-    EXPECT_EQ(at(110, yF + 5), ColorFS);
-    EXPECT_EQ(at(125, midY), ColorFS);
-    EXPECT_EQ(at(140, yT - 3), ColorFS);
-    EXPECT_EQ(at(145, yT), ColorFS);
-    // The arrow head is wider than the line, just before the target's start.
-    EXPECT_EQ(at(146, yT - 1), ColorFS);
-    EXPECT_EQ(at(146, yT + 1), ColorFS);
-    EXPECT_EQ(at(130, yT), clWhite);
+    // The arrow head (x 146) is wider than the line, just before the target's start.
+    expectPixels(bitmap, {{105, yF, ColorFS}, {110, yF + 5, ColorFS}, {125, midY, ColorFS}, {140, yT - 3, ColorFS}});
+    expectPixels(bitmap, {{145, yT, ColorFS}, {146, yT - 1, ColorFS}, {146, yT + 1, ColorFS}, {130, yT, clWhite}});
 
     // Hit testing: 4 pixels beside a line finds it, 5 pixels do not.
-    TQVTBarConnectionDrawer& d = drawer(*c);
-    EXPECT_EQ(d.locateObject(105, yF + 4), c.get());
-    EXPECT_EQ(d.locateObject(105, yF - 4), c.get());
-    EXPECT_EQ(d.locateObject(105, yF + 5), nullptr);
-    EXPECT_EQ(d.locateObject(96, yF), c.get());
-    EXPECT_EQ(d.locateObject(95, yF), nullptr);
-    EXPECT_EQ(d.locateObject(125, midY + 4), c.get());
-    EXPECT_EQ(d.locateObject(125, midY + 5), nullptr);
-    EXPECT_EQ(d.locateObject(154, yT), c.get());
-    EXPECT_EQ(d.locateObject(155, yT), nullptr);
-    EXPECT_EQ(d.locateObject(200, 150), nullptr);
+    const struct {
+        int x, y;
+        bool found;
+    } probes[] = {{105, yF + 4, true}, {105, yF - 4, true},   {105, yF + 5, false},   {96, yF, true},
+                  {95, yF, false},     {125, midY + 4, true}, {125, midY + 5, false}, {154, yT, true},
+                  {155, yT, false},    {200, 150, false}};
+    for (const auto& p : probes)
+        EXPECT_EQ(drawer(*c).locateObject(p.x, p.y), p.found ? c.get() : nullptr) << p.x << "," << p.y;
 }
 
 TEST_F(ConnectionDrawing, ATargetStartingWhereTheOriginEndsGetsAStubAndAnArrowOntoItsEdge)
@@ -143,9 +135,8 @@ TEST_F(ConnectionDrawing, ATargetStartingWhereTheOriginEndsGetsAStubAndAnArrowOn
     paint(*down);
     const std::vector<Segment> downward{{middle(0), 100, middle(0), 110}, {middle(0), 110, y(1), 110}};
     EXPECT_EQ(drawer(*down).segments, downward);
-    EXPECT_EQ(at(110, middle(0) + 5), ColorFS);
-    EXPECT_EQ(at(109, y(1) - 2), ColorFS); // the arrow head above the target's top edge
-    EXPECT_EQ(at(111, y(1) - 2), ColorFS);
+    // The line down, and the arrow head above the target's top edge.
+    expectPixels(bitmap, {{110, middle(0) + 5, ColorFS}, {109, y(1) - 2, ColorFS}, {111, y(1) - 2, ColorFS}});
 
     // Target above: onto its bottom edge.
     auto up = link(2, 0, 1, 0, TQVTBarConnection::FinishToStart);
@@ -320,19 +311,6 @@ TEST_F(ConnectionDrawing, AnOriginScrolledOutAtTheTopIsReachedFromAboveTheRows)
     EXPECT_EQ(at(145, yT), ColorSS); // the arrowed stub into the target's start
     EXPECT_EQ(at(40, 5), ColorSS);   // the leg coming down from the top
     EXPECT_EQ(at(50, 5), clWhite);
-}
-
-TEST_F(ConnectionDrawing, KindHelpersFollowTheTypeBits)
-{
-    plan({{{105, 110}}, {}, {{115, 120}}});
-    auto c = link(0, 0, 2, 0, TQVTBarConnection::StartToFinish);
-    EXPECT_TRUE(drawer(*c).typeIs(true, false));
-    EXPECT_FALSE(drawer(*c).typeIs(false, true));
-    EXPECT_TRUE(drawer(*c).isLeftToRight()); // origin start 105, target end 120
-    c->setConnType(TQVTBarConnection::FinishToFinish);
-    bar(2, 0)->FendDate = 108;
-    EXPECT_FALSE(drawer(*c).isLeftToRight());
-    EXPECT_TRUE(drawer(*c).supportsHighlighting());
 }
 
 } // namespace

@@ -77,23 +77,6 @@ TEST_F(GanttDocument, KeysRoundTripAndTheStartDateSnapsToTheCalendarsUnit)
     EXPECT_EQ(document->getStartDate(), EncodeDate(2024, 7, 1));
 }
 
-TEST_F(GanttDocument, LoadingKeepsEachConnectionBetweenBarsOfTheRowsOnceInItsPlace)
-{
-    // AC is listed twice; XC starts at a bar that no row lists.
-    std::string ini = TwoRows;
-    const std::string listed = "connections#count=1\nconnections#0=AC\n";
-    ini.replace(ini.find(listed), listed.size(),
-                "connections#count=4\nconnections#0=XC\nconnections#1=AC\nconnections#2=BD\nconnections#3=AC\n");
-    ini += "\n[X]\ntypeID=Task Bar\n\n[XC]\ntypeID=Bar Connection\nfrom=X\nto=C\n\n"
-           "[BD]\ntypeID=Bar Connection\nfrom=B\nto=D\n";
-    const auto document = load(ini);
-    ASSERT_NE(document, nullptr);
-    ASSERT_EQ(document->connections.size(), 2u);
-    EXPECT_EQ(document->connections[0]->barFrom, bar(*document, 0, 0));
-    EXPECT_EQ(document->connections[1]->barFrom, bar(*document, 0, 1));
-    EXPECT_EQ(document->connections[1]->barTo, bar(*document, 1, 1));
-}
-
 // Ends that loading leaves outside the table's bar lists: a row's PERT box (the row is its
 // parent but does not list it) and the bar of a row that only the PERT drawing order names (the
 // table is that row's parent, but it is none of the table's rows). A bar that a second row

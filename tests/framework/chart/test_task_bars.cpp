@@ -140,15 +140,9 @@ TEST_F(TaskBars, KeysAreWrittenInOrderAndReadBackToTheSameBytes)
     EXPECT_TRUE(std::is_sorted(at.begin(), at.end()));
     EXPECT_NE(first.find("bar height=18"), std::string::npos);
 
-    const auto loaded = std::dynamic_pointer_cast<TQVTTaskBar>(loadFile(saveToFile(bar)));
-    ASSERT_NE(loaded, nullptr);
-    EXPECT_EQ(loaded->FstartDate, Thursday);
-    EXPECT_EQ(loaded->FendDate, Friday);
-    EXPECT_EQ(loaded->FBufferTimeRight, 0.5);
-    EXPECT_EQ(loaded->FTextHalo->TextTop, "Design");
-    ASSERT_NE(loaded->FSettings, nullptr);
-    ASSERT_NE(loaded->FSettings->FVisualGoodie, nullptr);
-    EXPECT_EQ(loaded->FSettings->FVisualGoodie->FGradientFillEndColor, 0xFF8000u);
+    // The values are not the defaults: one read back wrong changes the second file.
+    const auto loaded = loadFile(saveToFile(bar));
+    ASSERT_NE(std::dynamic_pointer_cast<TQVTTaskBar>(loaded), nullptr);
     EXPECT_EQ(readFile(saveToFile(loaded)), first);
 
     // A bar without settings of its own names the document's and reads back sharing them.

@@ -370,16 +370,6 @@ TEST_F(HaloFiles, MissingKeysReadAsEmptyTextsNoSettingsAndChosenLabels)
     ASSERT_NE(settings, nullptr);
     EXPECT_TRUE(settings->PrintTextLeft && settings->PrintTextRight && settings->PrintTextTop &&
                 settings->PrintTextBottom && settings->PrintTextCenter);
-    // A freshly built settings object chooses none, the one a new halo builds all.
-    const TQVTTextHaloSettings fresh;
-    EXPECT_FALSE(fresh.PrintTextLeft || fresh.PrintTextRight || fresh.PrintTextTop || fresh.PrintTextBottom ||
-                 fresh.PrintTextCenter);
-    const TQVTTextHalo newHalo;
-    const TQVTTextHaloSettings& own = *newHalo.FTextHaloSettings;
-    EXPECT_TRUE(own.PrintTextLeft && own.PrintTextRight && own.PrintTextTop && own.PrintTextBottom &&
-                own.PrintTextCenter);
-    const auto shared = std::make_shared<TQVTTextHaloSettings>();
-    EXPECT_EQ(TQVTTextHalo(shared).FTextHaloSettings, shared);
 }
 
 // A document whose only bar's halo names the document's shared settings, loaded before the

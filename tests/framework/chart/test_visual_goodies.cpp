@@ -39,16 +39,28 @@ protected:
         goodie->FRect = Rect(10, 10, 110, 20);
     }
 
-    void paint(void (TQVTVisualGoodieDrawer::*step)(TQVTVisualContext&) = nullptr)
+    TQVTVisualGoodieDrawer& drawer() { return dynamic_cast<TQVTVisualGoodieDrawer&>(*goodie->getDrawer(vtGanttGraph)); }
+
+    void clear()
     {
         bitmap.Canvas().Brush() = TBrush{};
         bitmap.Canvas().FillRect(Rect(0, 0, Width, Height));
+    }
+
+    void paint(void (TQVTVisualGoodieDrawer::*step)(TQVTVisualContext&) = nullptr)
+    {
+        clear();
         TQVTCanvasVC vc(bitmap.Canvas());
-        auto& drawer = dynamic_cast<TQVTVisualGoodieDrawer&>(*goodie->getDrawer(vtGanttGraph));
         if (step)
-            (drawer.*step)(vc);
+            (drawer().*step)(vc);
         else
-            drawer.Draw(vc);
+            drawer().Draw(vc);
+    }
+
+    void paintSliceConnector()
+    {
+        TQVTCanvasVC vc(bitmap.Canvas());
+        drawer().drawSliceConnector(vc, clRed, 1, psSolid);
     }
 
     int countOf(TColor color, TRect area) const
@@ -89,22 +101,13 @@ TEST_F(Goodies, TheBodyFillsItsRectangleOrOnlyItsSlices)
     EXPECT_EQ(bitmap.Pixel(55, 15), Fill);
 
     // Three slices are joined by two lines along the bottom; one slice by none.
-    bitmap.Canvas().Brush() = TBrush{};
-    bitmap.Canvas().FillRect(Rect(0, 0, Width, Height));
-    {
-        TQVTCanvasVC vc(bitmap.Canvas());
-        dynamic_cast<TQVTVisualGoodieDrawer&>(*goodie->getDrawer(vtGanttGraph))
-            .drawSliceConnector(vc, clRed, 1, psSolid);
-    }
+    clear();
+    paintSliceConnector();
     EXPECT_EQ(countOf(clRed, Rect(0, 20, Width, 21)), 20 + 30);
     goodie->ClearTimeSlices();
     goodie->AddSlice(10, 30);
     paint(&TQVTVisualGoodieDrawer::fillGoodie);
-    {
-        TQVTCanvasVC vc(bitmap.Canvas());
-        dynamic_cast<TQVTVisualGoodieDrawer&>(*goodie->getDrawer(vtGanttGraph))
-            .drawSliceConnector(vc, clRed, 1, psSolid);
-    }
+    paintSliceConnector();
     EXPECT_EQ(countOf(clRed, Rect(0, 0, Width, Height)), 0);
 }
 
@@ -133,18 +136,16 @@ TEST_F(Goodies, BuffersArePatternFilledBesideTheBodyAndBrighteningSparesPatterns
     goodie->FPatternFillStyle = bsSolid;
     goodie->FPatternColor = clRed;
     goodie->FRect = Rect(30, 10, 90, 20);
-    bitmap.Canvas().Brush() = TBrush{};
-    bitmap.Canvas().FillRect(Rect(0, 0, Width, Height));
+    clear();
     TQVTCanvasVC vc(bitmap.Canvas());
-    auto& drawer = dynamic_cast<TQVTVisualGoodieDrawer&>(*goodie->getDrawer(vtGanttGraph));
-    drawer.drawBuffers(Rect(10, 10, 110, 20), vc);
+    drawer().drawBuffers(Rect(10, 10, 110, 20), vc);
     EXPECT_EQ(countOf(clRed, Rect(0, 0, Width, Height)), (20 + 20) * 10);
     EXPECT_EQ(countOf(clRed, Rect(30, 10, 90, 20)), 0);
 
-    drawer.brighten(vc, Rect(10, 10, 20, 20), 0x202020);
+    drawer().brighten(vc, Rect(10, 10, 20, 20), 0x202020);
     EXPECT_EQ(bitmap.Pixel(15, 15), 0x2020FFu);
     goodie->FDrawStyle = dsDrawPattern;
-    drawer.brighten(vc, Rect(10, 10, 20, 20), 0x202020);
+    drawer().brighten(vc, Rect(10, 10, 20, 20), 0x202020);
     EXPECT_EQ(bitmap.Pixel(15, 15), 0x2020FFu);
 }
 

@@ -23,7 +23,7 @@ TEST(MediaFactory, SplitsStorageStrings)
     EXPECT_EQ(TQVTMediaFactory::GetPath("file:/tmp/a.ini"), "");
 }
 
-TEST(MediaFactory, PicksTheStoreByProtocolAndType)
+TEST(MediaFactory, PicksTheStoreByProtocolAndTypeAndTheDummyStoresNothing)
 {
     ScratchDir dir;
     const auto ini = "file://" + dir.file("a.ini");
@@ -35,19 +35,15 @@ TEST(MediaFactory, PicksTheStoreByProtocolAndType)
         auto media = TQVTMediaFactory::CreateMedia(storage);
         EXPECT_EQ(typeid(*media), typeid(TQVTDummyMedia)) << storage;
     }
-}
 
-TEST(DummyMedia, AnswersDefaultsAndStoresNothing)
-{
     TQVTDummyMedia media("x");
     int i = 7;
+    media.setIntProperty("s", "k", 9);
     EXPECT_FALSE(media.getIntProperty("s", "k", 3, i));
     EXPECT_EQ(i, 3);
     std::vector<std::string> list{"a"};
     EXPECT_FALSE(media.getStrArrayProperty("s", "k", list));
     EXPECT_TRUE(list.empty());
-    media.setIntProperty("s", "k", 9);
-    EXPECT_FALSE(media.getIntProperty("s", "k", 3, i));
     TBitmap bitmap;
     EXPECT_EQ(media.setGraphic("p.bmp", "image/bmp", bitmap), "dummy filename that does not exists.");
 }

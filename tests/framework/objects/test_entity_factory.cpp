@@ -191,20 +191,6 @@ TEST(EntityFactory, AChainOfHundredThousandReferencesIsCutAtTheDepthLimit)
     EXPECT_EQ(doc.factory.getObjectIndex(cut), -1);
 }
 
-namespace {
-
-class Painted : public TQVTGanttObject {
-public:
-    explicit Painted(bool pert)
-    {
-        FDrawer = std::make_unique<TQVTDrawer>(this);
-        if (pert)
-            FDrawerPert = std::make_unique<TQVTDrawer>(this);
-    }
-};
-
-} // namespace
-
 // The loader reads names and type identifiers into buffers that later loads reuse.
 TEST(EntityFactory, ACallbackThatLoadsWhileASectionStartsLeavesItsTypeIntact)
 {
@@ -267,54 +253,6 @@ TEST(EntityFactory, EverySaveWritesTheWholeDocument)
     const std::string outer = saveWith(doc.factory, holder.get(), "outer.ini");
     EXPECT_EQ(nested, first);
     EXPECT_NE(outer.find("[S]\ntypeID=Tree Row Settings"), std::string::npos);
-}
-
-TEST(GanttObject, PertDrawerFallsBackToTheGanttDrawer)
-{
-    Painted plain(false);
-    Painted both(true);
-    EXPECT_EQ(plain.getDrawer(vtPertGraph), plain.getDrawer(vtGanttGraph));
-    EXPECT_NE(both.getDrawer(vtPertGraph), both.getDrawer(vtGanttGraph));
-    EXPECT_FALSE(both.getDrawer(vtGanttGraph)->isHighLighted());
-    both.getDrawer(vtGanttGraph)->setHighlighted(true);
-    EXPECT_TRUE(both.getDrawer(vtGanttGraph)->isHighLighted());
-    EXPECT_EQ(both.getDrawer(vtGanttGraph)->getRect(), TRect{});
-}
-
-TEST(GanttObject, DocumentLookupFollowsReparentingAndFailsOutsideADocument)
-{
-    const auto document = std::make_shared<TQVTGanttDocument>();
-    const auto child = std::make_shared<Painted>(false);
-    const auto grandChild = std::make_shared<Painted>(false);
-    child->setParent(document.get());
-    grandChild->setParent(child.get());
-    EXPECT_EQ(grandChild->GetDocumentSetup(), document.get());
-    grandChild->setParent(nullptr);
-    EXPECT_THROW(grandChild->GetDocumentSetup(), EInvalidCast) << "a cached document is dropped on reparenting";
-    Painted orphan(false);
-    EXPECT_THROW(orphan.GetDocumentSetup(), EInvalidCast);
-}
-
-TEST(GanttObject, ObjectsWithoutARegisteredEditorGetTheDummyEditor)
-{
-    Painted object(false);
-    auto editor = object.CreateEditor();
-    ASSERT_NE(editor, nullptr);
-    EXPECT_TRUE(editor->IsModal());
-    EXPECT_EQ(editor->edit(&object), nullptr);
-}
-
-TEST(Persistence, SaveWritesTheTypeIdentifierIntoItsSection)
-{
-    Document doc("[S]\ntypeID=Text Settings\n");
-    const auto settings = doc.load("S");
-    ASSERT_NE(settings, nullptr);
-    ScratchDir dir;
-    TQVTINIFIle target(dir.file("out.ini"));
-    EXPECT_FALSE(settings->getPersistence()->save(target));
-    std::string typeID;
-    EXPECT_TRUE(target.getStrProperty("S", "typeID", "", typeID));
-    EXPECT_EQ(typeID, "Text Settings");
 }
 
 // Loaded objects share room that the factory hands out per load: a document must outlive the

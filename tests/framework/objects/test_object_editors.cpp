@@ -307,41 +307,9 @@ TEST(EditObjectOperation, UndoAndRedoSetNestedValuesAndNothingBeforeActivation)
     EXPECT_TRUE(unchanged.perform());
 }
 
-TEST_F(EditDocument, UndoOfAnEditGivesBackTheDocumentByteForByte)
-{
-    auto* bar = dynamic_cast<TQVTTaskBar*>(barNamed(source, "Design"));
-    ASSERT_NE(bar, nullptr);
-    TQVTObjectEditor editor;
-    const auto op = editor.edit(bar);
-    auto* edit = dynamic_cast<TQVTEditObjectOperation*>(op.get());
-    ASSERT_NE(edit, nullptr);
-
-    setProperty(*bar, "StartDate", FloatToText(bar->FstartDate + 3.25));
-    setProperty(*bar, "Progress", "40");
-    setProperty(*bar, "bufferTimeLeft", "0.5");
-    setProperty(*bar, "Locked", "True");
-    setProperty(*bar->FTextHalo, "TextTop", "Nested text");
-    setProperty(*bar->FSettings, "Height", "11");
-    edit->Activate();
-    EXPECT_EQ(save(source, dir, "activated.ini"), original) << "Activate puts the state before the edit back";
-
-    ASSERT_TRUE(source.doOperation(op));
-    const std::string edited = save(source, dir, "edited.ini");
-    EXPECT_NE(edited, original);
-    EXPECT_NE(edited.find("Nested text"), std::string::npos);
-    EXPECT_EQ(bar->FProgress, 40);
-    EXPECT_TRUE(bar->FLocked);
-
-    ASSERT_TRUE(source.GetUndoRedoStack().undo());
-    EXPECT_EQ(save(source, dir, "undone.ini"), original);
-    ASSERT_TRUE(source.GetUndoRedoStack().redo());
-    EXPECT_EQ(save(source, dir, "redone.ini"), edited) << "the lock set by the edit does not stop its redo";
-    ASSERT_TRUE(source.GetUndoRedoStack().undo());
-    EXPECT_EQ(save(source, dir, "undone-again.ini"), original);
-}
-
 TEST_F(EditDocument, EveryPublishedValueOfEveryObjectComesBackExactly)
 {
+    // Bars get their lock set in the same edit that moves them: the lock must not stop the redo.
     std::vector<TQVTGanttObject*> objects;
     for (const auto& row : source.GetTable()->FRows) {
         objects.push_back(row.get());

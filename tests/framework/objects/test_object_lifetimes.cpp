@@ -78,6 +78,8 @@ TEST_F(ObjectLifetimes, AReparentedObjectAnswersItsNewDocumentAfterTheOldOneIsFr
     row->setParent(second.get());
     first.reset();
     EXPECT_EQ(bar->GetDocumentSetup(), second.get());
+    bar->setParent(nullptr);
+    EXPECT_THROW(bar->GetDocumentSetup(), EInvalidCast) << "a cached document is dropped on reparenting";
 }
 
 TEST_F(ObjectLifetimes, AnObjectCannotBecomeItsOwnAncestor)

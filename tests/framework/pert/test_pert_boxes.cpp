@@ -216,6 +216,9 @@ TEST_F(PertBoxes, BoxesSectionsAndConnectionsSurviveAFile)
     box(0).FTopSection->FText = "Top";
     box(0).FAdditionalSections = {std::make_shared<TQVTPertBarSection>(nullptr, &box(0))};
     box(0).FAdditionalSections[0]->FText = "More";
+    box(0).FTextHalo = std::make_shared<TQVTTextHalo>();
+    box(0).FTextHalo->TextTop = "Owner";
+    box(0).FTextHalo->setParent(&box(0));
     table().addPertConnection(pertLink(0, 1));
     table().addPertConnection(pertLink(2, 1));
     const std::string file = readFile(saveToFile(document));
@@ -234,6 +237,8 @@ TEST_F(PertBoxes, BoxesSectionsAndConnectionsSurviveAFile)
     EXPECT_EQ(b.FTopSection->FText, "Top");
     ASSERT_EQ(b.FAdditionalSections.size(), 1u);
     EXPECT_EQ(b.FAdditionalSections[0]->FText, "More");
+    ASSERT_NE(b.FTextHalo, nullptr);
+    EXPECT_EQ(b.FTextHalo->TextTop, "Owner");
     ASSERT_EQ(t.GetPertConnectionsCount(), 2);
     EXPECT_EQ(t.FRows[1]->FPertBar->incomingConnections().size(), 2u);
     EXPECT_EQ(readFile(saveToFile(loaded)), file);
@@ -349,24 +354,6 @@ TEST_F(PertBoxPixels, ConnectorsJoinFacingSidesAndPointIntoTheTarget)
     auto self = pertLink(0, 0);
     paintLink(*self);
     EXPECT_TRUE(dynamic_cast<TQVTBarConnectionPertDrawer&>(*self->getDrawer(vtPertGraph)).segments.empty());
-}
-
-} // namespace
-
-namespace {
-
-TEST_F(PertBoxes, ABoxKeepsItsTextHaloThroughASave)
-{
-    build({{0, {task(200, 202)}, true}});
-    auto halo = std::make_shared<TQVTTextHalo>();
-    halo->TextTop = "Owner";
-    halo->setParent(row(0).FPertBar.get());
-    row(0).FPertBar->FTextHalo = halo;
-    const auto loaded = std::dynamic_pointer_cast<TQVTGanttDocument>(loadFile(saveToFile(document)));
-    ASSERT_TRUE(loaded && loaded->Ftable && loaded->Ftable->getRow(0)->FPertBar);
-    const auto& copy = loaded->Ftable->getRow(0)->FPertBar->FTextHalo;
-    ASSERT_NE(copy, nullptr);
-    EXPECT_EQ(copy->TextTop, "Owner");
 }
 
 } // namespace

@@ -44,20 +44,6 @@ protected:
     }
 };
 
-TEST_F(TextSettingsFile, AnEmptySectionGivesTheDefaults)
-{
-    const auto loaded = load<TQVTTextSettings>("[S]\ntypeID=Text Settings\n");
-    const TFont& font = *loaded->GetFont();
-    EXPECT_EQ(font.Name, "Arial");
-    EXPECT_EQ(font.Size(), 10);
-    EXPECT_EQ(font.Color, clBlack);
-    EXPECT_TRUE(font.Style.Empty());
-    EXPECT_EQ(loaded->GetColor(), clWhite);
-    EXPECT_EQ(loaded->GetHAlign(), haLeft);
-    EXPECT_EQ(loaded->GetVAlign(), vaTop);
-    EXPECT_FALSE(loaded->GetTransparent());
-}
-
 TEST_F(TextSettingsFile, SavingWritesEveryKeyInOrderLoadingGivesItBackWithoutUnderlineAndAssignCopiesAll)
 {
     auto settings = std::make_shared<TQVTTextSettings>();
@@ -107,15 +93,18 @@ TEST_F(TextSettingsFile, SavingWritesEveryKeyInOrderLoadingGivesItBackWithoutUnd
     EXPECT_TRUE(copy.getGroupRow() && copy.getFocused() && copy.getSelected() && copy.GetTransparent());
 }
 
-TEST_F(TextSettingsFile, BrokenValuesFallBackToTheDefaultsAndAbsurdSizesAreLimited)
+TEST_F(TextSettingsFile, BrokenOrMissingValuesFallBackToTheDefaultsAndAbsurdSizesAreLimited)
 {
     const auto broken = load<TQVTTextSettings>("[S]\ntypeID=Text Settings\nfontColor=purplish\nfontSize=big\n"
                                                "fontBold=perhaps\nbackgroundColor=$GG\nalignHorizontal=x\n");
+    EXPECT_EQ(broken->GetFont()->Name, "Arial");
     EXPECT_EQ(broken->GetFont()->Color, clBlack);
     EXPECT_EQ(broken->GetFont()->Size(), 10);
-    EXPECT_FALSE(broken->GetFont()->Style.Contains(fsBold));
+    EXPECT_TRUE(broken->GetFont()->Style.Empty());
     EXPECT_EQ(broken->GetColor(), clWhite);
     EXPECT_EQ(broken->GetHAlign(), haLeft);
+    EXPECT_EQ(broken->GetVAlign(), vaTop);
+    EXPECT_FALSE(broken->GetTransparent());
     EXPECT_EQ(capture.log.size(), 2u); // one line per unreadable colour
 
     // A size this large would make every paint rasterise gigantic glyphs.

@@ -175,17 +175,4 @@ TEST_F(Columns, DraggingABorderResizesDownToSixPixelsAndTellsTheApplication)
     EXPECT_EQ(snapshot(), before);
 }
 
-TEST(DataSourceHistory, OperationsOfTheModelGoThroughTheDataSourcesHistory)
-{
-    TQVTDataSource source;
-    TQVTTreeHeader& header = *source.GetTree()->FHeader;
-    const auto column = std::static_pointer_cast<TQVTTreeHeaderCell>(header.getHeaderCell(0)->shared_from_this());
-    TQVTDataSourceIntf& intf = source;
-    ASSERT_TRUE(intf.doOperation(TQVTTreeCellResizeOperation::propose(&source, column, 10)));
-    EXPECT_EQ(source.GetUndoRedoStack().GetUndoOperationCount(), 1);
-    EXPECT_FALSE(intf.doOperation(nullptr));
-    ASSERT_TRUE(source.GetUndoRedoStack().undo());
-    EXPECT_EQ(source.GetUndoRedoStack().GetRedoOperationCount(), 1);
-}
-
 } // namespace

@@ -126,131 +126,30 @@ struct GraphCase {
 };
 
 // Every cell class with its three references; the settings are shared with a second cell.
-const char* const CellsIni = R"(
-[Types]
-typeID=Spin Type
-[RS]
-typeID=Tree Row Settings
-[CS]
-typeID=Tree Column Settings
-[Row]
-typeID=Tree Row
-settings=RS
-cells#count=10
-cells#0=C0
-cells#1=C1
-cells#2=C2
-cells#3=C3
-cells#4=C4
-cells#5=C5
-cells#6=C6
-cells#7=C7
-cells#8=C8
-cells#9=C9
-[C0]
-typeID=Tree Cell
-rowSettings=RS
-colSettings=CS
-dataType=Types
-[C1]
-typeID=Tree Simple Text Cell
-[C2]
-typeID=Tree Multiline Text Cell
-[C3]
-typeID=Tree Date Time Cell
-[C4]
-typeID=Tree Spin Cell
-rowSettings=RS
-colSettings=CS
-dataType=Types
-[C5]
-typeID=Tree Currency Cell
-[C6]
-typeID=Tree Combo Cell
-[C7]
-typeID=Tree Image Combo Cell
-[C8]
-typeID=Tree Button Edit Cell
-[C9]
-typeID=Tree Auto Cell
-dataType=Types
-)";
+const char* const CellsIni =
+    "[Types]\ntypeID=Spin Type\n[RS]\ntypeID=Tree Row Settings\n[CS]\ntypeID=Tree Column Settings\n"
+    "[Row]\ntypeID=Tree Row\nsettings=RS\ncells#count=10\ncells#0=C0\ncells#1=C1\ncells#2=C2\ncells#3=C3\n"
+    "cells#4=C4\ncells#5=C5\ncells#6=C6\ncells#7=C7\ncells#8=C8\ncells#9=C9\n"
+    "[C0]\ntypeID=Tree Cell\nrowSettings=RS\ncolSettings=CS\ndataType=Types\n[C1]\ntypeID=Tree Simple Text Cell\n"
+    "[C2]\ntypeID=Tree Multiline Text Cell\n[C3]\ntypeID=Tree Date Time Cell\n"
+    "[C4]\ntypeID=Tree Spin Cell\nrowSettings=RS\ncolSettings=CS\ndataType=Types\n[C5]\ntypeID=Tree Currency Cell\n"
+    "[C6]\ntypeID=Tree Combo Cell\n[C7]\ntypeID=Tree Image Combo Cell\n[C8]\ntypeID=Tree Button Edit Cell\n"
+    "[C9]\ntypeID=Tree Auto Cell\ndataType=Types\n";
 
-const char* const GridIni = R"(
-[G]
-TypeID=Tree Grid
-header=H
-root node=Top
-vertical pane=P
-default row settings=RS
-default col settings=CS
-[H]
-typeID=Tree Header
-cells#count=2
-cells#0=HC0
-cells#1=HC1
-[HC0]
-typeID=Tree Header Cell
-settings=CS
-dataType=Number
-[HC1]
-typeID=Tree Header Cell
-settings=CS1
-dataType=Text
-[CS]
-typeID=Tree Column Settings
-[CS1]
-typeID=Tree Column Settings
-[RS]
-typeID=Tree Row Settings
-[Number]
-typeID=Tree AutoCellType.Number
-[Text]
-typeID=Simple Text Type
-[P]
-typeID=Vertical resize pane
-[Top]
-typeID=Tree Node
-row=empty
-children#count=2
-children#0=A
-children#1=B
-[A]
-typeID=Tree Node
-row=RowA
-children#count=1
-children#0=A1
-[A1]
-typeID=Tree Node
-row=RowA1
-[B]
-typeID=Tree Node
-row=RowB
-collapsed=1
-[RowA]
-typeID=Tree Row
-settings=RS
-cells#count=2
-cells#0=A.0
-cells#1=A.1
-[A.0]
-typeID=Tree Auto Cell
-rowSettings=RS
-colSettings=CS
-dataType=Number
-[A.1]
-typeID=Tree Simple Text Cell
-rowSettings=RS
-colSettings=CS1
-dataType=Text
-[RowA1]
-typeID=Tree Row
-settings=RS1
-[RS1]
-typeID=Tree Row Settings
-[RowB]
-typeID=Tree Row
-)";
+const char* const GridIni =
+    "[G]\nTypeID=Tree Grid\nheader=H\nroot node=Top\nvertical pane=P\ndefault row settings=RS\n"
+    "default col settings=CS\n[H]\ntypeID=Tree Header\ncells#count=2\ncells#0=HC0\ncells#1=HC1\n"
+    "[HC0]\ntypeID=Tree Header Cell\nsettings=CS\ndataType=Number\n"
+    "[HC1]\ntypeID=Tree Header Cell\nsettings=CS1\ndataType=Text\n[CS]\ntypeID=Tree Column Settings\n"
+    "[CS1]\ntypeID=Tree Column Settings\n[RS]\ntypeID=Tree Row Settings\n[Number]\ntypeID=Tree AutoCellType.Number\n"
+    "[Text]\ntypeID=Simple Text Type\n[P]\ntypeID=Vertical resize pane\n"
+    "[Top]\ntypeID=Tree Node\nrow=empty\nchildren#count=2\nchildren#0=A\nchildren#1=B\n"
+    "[A]\ntypeID=Tree Node\nrow=RowA\nchildren#count=1\nchildren#0=A1\n[A1]\ntypeID=Tree Node\nrow=RowA1\n"
+    "[B]\ntypeID=Tree Node\nrow=RowB\ncollapsed=1\n"
+    "[RowA]\ntypeID=Tree Row\nsettings=RS\ncells#count=2\ncells#0=A.0\ncells#1=A.1\n"
+    "[A.0]\ntypeID=Tree Auto Cell\nrowSettings=RS\ncolSettings=CS\ndataType=Number\n"
+    "[A.1]\ntypeID=Tree Simple Text Cell\nrowSettings=RS\ncolSettings=CS1\ndataType=Text\n"
+    "[RowA1]\ntypeID=Tree Row\nsettings=RS1\n[RS1]\ntypeID=Tree Row Settings\n[RowB]\ntypeID=Tree Row\n";
 
 const GraphCase GraphCases[] = {
     {"row with every cell class", "Row", CellsIni,
@@ -267,25 +166,9 @@ const GraphCase GraphCases[] = {
      "TQVTTreeButtonEditCell(rowSettings=-,colSettings=-,dataType=-),"
      "TQVTTreeAutoCell(rowSettings=-,colSettings=-,dataType=#3)],settings=#1)"},
     {"header whose list names one cell twice", "H",
-     R"(
-[H]
-typeID=Tree Header
-cells#count=3
-cells#0=HC
-cells#1=HC
-cells#2=Other
-[HC]
-typeID=Tree Header Cell
-settings=CS
-dataType=Date
-[Other]
-typeID=Tree Header Cell
-settings=CS
-[CS]
-typeID=Tree Column Settings
-[Date]
-typeID=Date Time Type
-)",
+     "[H]\ntypeID=Tree Header\ncells#count=3\ncells#0=HC\ncells#1=HC\ncells#2=Other\n"
+     "[HC]\ntypeID=Tree Header Cell\nsettings=CS\ndataType=Date\n[Other]\ntypeID=Tree Header Cell\nsettings=CS\n"
+     "[CS]\ntypeID=Tree Column Settings\n[Date]\ntypeID=Date Time Type\n",
      "TQVTTreeHeader(cells=[TQVTTreeHeaderCell#1(settings=TQVTTreeColSettings#2,dataType=TQVTTreeDateTimeCellType),"
      "#1,TQVTTreeHeaderCell(settings=#2,dataType=-)])"},
     {"tree grid", "G", GridIni,
@@ -355,22 +238,10 @@ TEST_F(TreeStructure, ObjectsBuiltAtRunTimeAreSavedUnderNewSectionsAndShareThem)
 
 TEST_F(TreeStructure, ReferencesThatCannotBeResolvedStayNone)
 {
-    const auto loaded = loadFrom(R"(
-[Cell]
-typeID=Tree Date Time Cell
-rowSettings=CS
-colSettings=Unknown
-[CS]
-typeID=Tree Column Settings
-[Unknown]
-typeID=Tree Column Setting
-[Node]
-typeID=Tree Node
-row=Node
-children#count=2
-children#0=Cell
-children#1=Node
-)",
+    const auto loaded = loadFrom("[Cell]\ntypeID=Tree Date Time Cell\nrowSettings=CS\ncolSettings=Unknown\n"
+                                 "[CS]\ntypeID=Tree Column Settings\n[Unknown]\ntypeID=Tree Column Setting\n"
+                                 "[Node]\ntypeID=Tree Node\nrow=Node\nchildren#count=2\nchildren#0=Cell\n"
+                                 "children#1=Node\n",
                                  "Node");
     // A column settings object named as row settings, an unknown type, a node naming itself
     // as its row and child, and a cell in a list of nodes all come back as none.

@@ -23,34 +23,25 @@ using namespace corvane::test;
 namespace {
 
 // A row with a cell of every kind, written as a save writes it.
-const char* const EveryCellIni = "[root]\n"
-                                 "typeID=Tree Row\n"
-                                 "settings=RS\n"
-                                 "cells#count=9\n"
-                                 "cells#0=Name\ncells#1=Notes\ncells#2=Due\ncells#3=Effort\ncells#4=Cost\n"
-                                 "cells#5=Status\ncells#6=Icon\ncells#7=Link\ncells#8=Number\n"
-                                 "[RS]\ntypeID=Tree Row Settings\nfontColor=clBlack\nfontName=Arial\nfontSize=10\n"
-                                 "backgroundColor=$00EFDAC5\ngroup color=$00FFBAB5\nauto height=0\n"
-                                 "[Name]\ntypeID=Tree Simple Text Cell\nrowSettings=RS\ncolSettings=CS\n"
-                                 "dataType=Text\ntext=Phase 1 Concept\n"
-                                 "[CS]\ntypeID=Tree Column Settings\nalignHorizontal=0\nalignVertical=2\nwidth=120\n"
-                                 "[Text]\ntypeID=Simple Text Type\n"
-                                 "[Notes]\ntypeID=Tree Multiline Text Cell\ndataType=Notes Type\ntext=two lines\n"
-                                 "[Notes Type]\ntypeID=Multiline Text Type\n"
-                                 "[Due]\ntypeID=Tree Date Time Cell\ndataType=Date\ndate=45352.75\n"
-                                 "[Date]\ntypeID=Date Time Type\nnoTime=1\n"
-                                 "[Effort]\ntypeID=Tree Spin Cell\ndataType=Spin\nnumber=-12\n"
-                                 "[Spin]\ntypeID=Spin Type\nmin=-50\nmax=50\n"
-                                 "[Cost]\ntypeID=Tree Currency Cell\ndataType=Money\nvalue=1250.5\ntext=1.250,50 EUR\n"
-                                 "[Money]\ntypeID=Currency Type\n"
-                                 "[Status]\ntypeID=Tree Combo Cell\ndataType=Choice\ntext=Open\n"
-                                 "[Choice]\ntypeID=Combo Type\nitems#count=2\nitems#0=Open\nitems#1=Done\n"
-                                 "[Icon]\ntypeID=Tree Image Combo Cell\ndataType=Lights\ntext=Green\n"
-                                 "[Lights]\ntypeID=Image Combo Type\nitems#count=1\nitems#0=Green\nimages=Traffic\n"
-                                 "[Link]\ntypeID=Tree Button Edit Cell\ndataType=Button\ntext=specs/concept.pdf\n"
-                                 "[Button]\ntypeID=Button Edit Type\n"
-                                 "[Number]\ntypeID=Tree Auto Cell\ndataType=Auto\n"
-                                 "[Auto]\ntypeID=Tree AutoCellType.Number\n";
+const char* const EveryCellIni =
+    "[root]\ntypeID=Tree Row\nsettings=RS\ncells#count=9\ncells#0=Name\ncells#1=Notes\ncells#2=Due\ncells#3=Effort\n"
+    "cells#4=Cost\ncells#5=Status\ncells#6=Icon\ncells#7=Link\ncells#8=Number\n"
+    "[RS]\ntypeID=Tree Row Settings\nfontColor=clBlack\nfontName=Arial\nfontSize=10\nbackgroundColor=$00EFDAC5\n"
+    "group color=$00FFBAB5\nauto height=0\n"
+    "[Name]\ntypeID=Tree Simple Text Cell\nrowSettings=RS\ncolSettings=CS\ndataType=Text\ntext=Phase 1 Concept\n"
+    "[CS]\ntypeID=Tree Column Settings\nalignHorizontal=0\nalignVertical=2\nwidth=120\n"
+    "[Text]\ntypeID=Simple Text Type\n[Notes]\ntypeID=Tree Multiline Text Cell\ndataType=Notes Type\ntext=two lines\n"
+    "[Notes Type]\ntypeID=Multiline Text Type\n[Due]\ntypeID=Tree Date Time Cell\ndataType=Date\ndate=45352.75\n"
+    "[Date]\ntypeID=Date Time Type\nnoTime=1\n[Effort]\ntypeID=Tree Spin Cell\ndataType=Spin\nnumber=-12\n"
+    "[Spin]\ntypeID=Spin Type\nmin=-50\nmax=50\n"
+    "[Cost]\ntypeID=Tree Currency Cell\ndataType=Money\nvalue=1250.5\ntext=1.250,50 EUR\n"
+    "[Money]\ntypeID=Currency Type\n[Status]\ntypeID=Tree Combo Cell\ndataType=Choice\ntext=Open\n"
+    "[Choice]\ntypeID=Combo Type\nitems#count=2\nitems#0=Open\nitems#1=Done\n"
+    "[Icon]\ntypeID=Tree Image Combo Cell\ndataType=Lights\ntext=Green\n"
+    "[Lights]\ntypeID=Image Combo Type\nitems#count=1\nitems#0=Green\nimages=Traffic\n"
+    "[Link]\ntypeID=Tree Button Edit Cell\ndataType=Button\ntext=specs/concept.pdf\n"
+    "[Button]\ntypeID=Button Edit Type\n[Number]\ntypeID=Tree Auto Cell\ndataType=Auto\n"
+    "[Auto]\ntypeID=Tree AutoCellType.Number\n";
 
 class TreeCells : public DocumentFileTest {};
 

@@ -19,40 +19,14 @@ using namespace corvane::test;
 namespace {
 
 // A header with every key, written as a save writes it.
-const char* const EveryHeaderKeyIni = "[root]\n"
-                                      "typeID=Tree Header\n"
-                                      "height=21\n"
-                                      "cells#count=2\n"
-                                      "cells#0=Number\n"
-                                      "cells#1=Name\n"
-                                      "background color=$00FFEEDD\n"
-                                      "[Number]\n"
-                                      "typeID=Tree Header Cell\n"
-                                      "title=No.\n"
-                                      "settings=Narrow\n"
-                                      "fontColor=clNavy\n"
-                                      "fontName=Liberation Serif\n"
-                                      "fontSize=12\n"
-                                      "visible=0\n"
-                                      "dataType=Auto\n"
-                                      "[Narrow]\n"
-                                      "typeID=Tree Column Settings\n"
-                                      "alignHorizontal=2\n"
-                                      "alignVertical=0\n"
-                                      "width=35\n"
-                                      "[Auto]\n"
-                                      "typeID=Tree AutoCellType.Number\n"
-                                      "[Name]\n"
-                                      "typeID=Tree Header Cell\n"
-                                      "title=Task name\n"
-                                      "settings=Narrow\n"
-                                      "fontColor=$00336699\n"
-                                      "fontName=Arial\n"
-                                      "fontSize=-9\n"
-                                      "visible=1\n"
-                                      "dataType=Text\n"
-                                      "[Text]\n"
-                                      "typeID=Simple Text Type\n";
+const char* const EveryHeaderKeyIni =
+    "[root]\ntypeID=Tree Header\nheight=21\ncells#count=2\ncells#0=Number\ncells#1=Name\nbackground color=$00FFEEDD\n"
+    "[Number]\ntypeID=Tree Header Cell\ntitle=No.\nsettings=Narrow\nfontColor=clNavy\nfontName=Liberation Serif\n"
+    "fontSize=12\nvisible=0\ndataType=Auto\n"
+    "[Narrow]\ntypeID=Tree Column Settings\nalignHorizontal=2\nalignVertical=0\nwidth=35\n"
+    "[Auto]\ntypeID=Tree AutoCellType.Number\n"
+    "[Name]\ntypeID=Tree Header Cell\ntitle=Task name\nsettings=Narrow\nfontColor=$00336699\nfontName=Arial\n"
+    "fontSize=-9\nvisible=1\ndataType=Text\n[Text]\ntypeID=Simple Text Type\n";
 
 // The columns of History tests: a number column (which cannot sort) and two text columns.
 class Header : public ChartFixture {

