@@ -88,9 +88,9 @@ TQVTGanttBar::TQVTGanttBar() : FendDate(1)
 }
 
 TQVTGanttBar::TQVTGanttBar(TDateTime start, TDateTime end, int row)
-    : FstartDate(start),
-      FendDate(end > start ? end : start + 1),
-      FRow(row)
+    : FRow(row),
+      FstartDate(start),
+      FendDate(end > start ? end : start + 1)
 {
     FTextHalo = std::make_shared<TQVTTextHalo>();
     FTextHalo->FTextSettings = std::make_shared<TQVTTextSettings>();
@@ -135,9 +135,10 @@ TQVTGanttBar::ExactClass TQVTGanttBar::exactClass() const
         // has two records, the bar counts as Other and takes the general paths.
         const std::type_info* type = &typeid(*this);
         FExactClass = type == &typeid(TQVTTaskBar)        ? ExactClass::Task
-                      : type == &typeid(TQVTSummaryBar)  ? ExactClass::Summary
-                      : type == &typeid(TQVTProgressBar) ? ExactClass::Progress
-                                                         : ExactClass::Other;
+                      : type == &typeid(TQVTSummaryBar)   ? ExactClass::Summary
+                      : type == &typeid(TQVTProgressBar)  ? ExactClass::Progress
+                      : type == &typeid(TQVTMilestoneBar) ? ExactClass::Milestone
+                                                          : ExactClass::Other;
     }
     return FExactClass;
 }

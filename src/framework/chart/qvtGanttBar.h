@@ -104,7 +104,7 @@ public:
     TDateTime getDuration() const { return FendDate - FstartDate; }
 
     /// The exact classes that loops over every bar of a plan tell apart without virtual calls.
-    enum class ExactClass : std::uint8_t { Unknown, Task, Summary, Progress, Other };
+    enum class ExactClass : std::uint8_t { Unknown, Task, Summary, Progress, Milestone, Other };
     /// The bar's exact class among those, Other for any other class (also one derived from
     /// them). Found from the class record once and kept beside the dates, so that such loops
     /// need not read the class record's line of every bar.
@@ -117,11 +117,13 @@ public:
     /// The document the bar belongs to; none while the bar is in none.
     TQVTGanttDocument* findDocument() const;
 
+    std::shared_ptr<TQVTTextHalo> FTextHalo;
+    int FRow = 0;
+    // From here the fields take 24 bytes, so that a task bar's scheduling values that follow
+    // fill the rest of the start date's cache line (see hotFieldsOf).
     TDateTime FstartDate = 0;
     TDateTime FendDate = 0;
     int FProgress = 0;
-    int FRow = 0;
-    std::shared_ptr<TQVTTextHalo> FTextHalo;
     bool FFocused = false;
     bool FPreventLeftAlign = false;
     bool FVisible = true;

@@ -428,9 +428,9 @@ template <class Kind, class Input>
 void readAs(Kind& bar, Input& into)
 {
     if (bar.Kind::followsRowsBelow())
-        into = {&bar, {0, 0}};
+        into = {&bar, {0, 0}, bar.Kind::isSummarizable()};
     else if (bar.Kind::isSummarizable())
-        into = {nullptr, {bar.Kind::getStartDate(), bar.Kind::getEndDate()}};
+        into = {nullptr, {bar.Kind::getStartDate(), bar.Kind::getEndDate()}, true};
     else
         into = {};
 }
@@ -446,13 +446,15 @@ void readForSummaryInto(TQVTGanttBar& bar, Input& into)
         return readAs(static_cast<TQVTSummaryBar&>(bar), into);
     case TQVTGanttBar::ExactClass::Progress:
         return readAs(static_cast<TQVTProgressBar&>(bar), into);
+    case TQVTGanttBar::ExactClass::Milestone:
+        return readAs(static_cast<TQVTMilestoneBar&>(bar), into);
     default:
         break;
     }
     if (bar.followsRowsBelow())
-        into = {&bar, {0, 0}};
+        into = {&bar, {0, 0}, bar.isSummarizable()};
     else if (bar.isSummarizable())
-        into = {nullptr, {bar.getStartDate(), bar.getEndDate()}};
+        into = {nullptr, {bar.getStartDate(), bar.getEndDate()}, true};
     else
         into = {};
 }
@@ -481,7 +483,7 @@ Span summarize(int r, const std::vector<int>& subtreeEnd, std::vector<Span>& who
             bar.summary->FstartDate = children.first;
             bar.summary->FendDate = children.second;
             static_cast<TQVTSummaryBar&>(*bar.summary).FEndRow = at(subtreeEnd, r);
-            if (box && bar.summary->isSummarizable())
+            if (box && bar.summarizable)
                 boxSpan = widened(boxSpan, children);
         } else {
             own = widened(own, bar.span);

@@ -365,10 +365,12 @@ private:
     const Geometry& geometry();
 
     /// A bar as the summary update reads it: a summary bar, which takes the span of the rows
-    /// below its own, or else the span the bar adds to its row's work (0 to 0 for none).
+    /// below its own, or else the span the bar adds to its row's work (0 to 0 for none); and
+    /// whether the bar counts for the row's PERT box.
     struct SummaryInput {
         TQVTGanttBar* summary = nullptr;
         std::pair<TDateTime, TDateTime> span{0, 0};
+        bool summarizable = false;
     };
     /// What the last summary update found: the rows it was made for, the task tree's shape over
     /// them, and per row the span of its summarizable bars and its subtree's.

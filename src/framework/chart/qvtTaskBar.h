@@ -132,13 +132,9 @@ private:
     void deriveEnd();
 
 public:
-    // The scheduling values follow the base's dates closely: the summary update and the
-    // critical path read them for every bar, and each cache line more is a wait.
-    bool FLocked = false;
-    /// The document's distance resolution never moves a fixed bar.
-    bool FFixed = false;
-    /// Filled in by the critical path calculation.
-    bool FCriticalElement = false;
+    // The scheduling values follow the base's dates closely: the summary update reads those up
+    // to the working length for every bar, and they share the start date's cache line; the
+    // critical path reads and writes the next one too.
     TDateTime FESTime = 0;
     TDateTime FLFTime = 0;
     TDateTime FLBTime = 0;
@@ -147,6 +143,11 @@ public:
     double FEffectiveDuration = -1;
     double FBufferTimeLeft = 0;
     double FBufferTimeRight = 0;
+    bool FLocked = false;
+    /// The document's distance resolution never moves a fixed bar.
+    bool FFixed = false;
+    /// Filled in by the critical path calculation.
+    bool FCriticalElement = false;
     std::shared_ptr<TQVTTaskBarSettings> FSettings;
 };
 
@@ -157,15 +158,24 @@ protected:
                                             TQVTEntityFactory& factory) override;
 };
 
-/// Asks the memory ahead of use for what passes over every bar of a plan read of one: its
-/// exact class, its dates and, for a task bar, the scheduling values that follow them.
+/// Asks the memory ahead of use for what the summary update reads of every bar: its dates, its
+/// exact class and, for a task bar, the scheduling values up to its working length. A loaded
+/// bar holds them in one cache line.
 inline void prefetchBarValues(const TQVTGanttBar& bar)
 {
-    // From the start date to the end of a task bar's buffers: 104 bytes.
+    __builtin_prefetch(&bar.FstartDate);
+}
+
+/// The same with what the critical path reads and writes besides: a task bar's buffers and its
+/// critical mark, on the next line.
+inline void prefetchBarSchedule(const TQVTGanttBar& bar)
+{
+    // From the start date to a task bar's critical mark: 83 bytes, three lines where a bar made
+    // outside a load does not start them at one.
     const auto* dates = reinterpret_cast<const char*>(&bar.FstartDate);
     __builtin_prefetch(dates);
     __builtin_prefetch(dates + 64);
-    __builtin_prefetch(dates + 103);
+    __builtin_prefetch(dates + 82);
 }
 
 /// Paints a task bar: frame, body, glyphs, buffers, progress strip, "fixed" label and halo.

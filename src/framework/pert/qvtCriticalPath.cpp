@@ -566,7 +566,7 @@ std::vector<char> nodesOnCycles(const Graph& g)
 void prefetchBar(const TQVTGanttBar* bar)
 {
     if (bar)
-        prefetchBarValues(*bar);
+        prefetchBarSchedule(*bar);
 }
 
 // The task bar bar is, with its times and its mark cleared; none for every other kind.
@@ -576,7 +576,8 @@ TQVTTaskBar* readTaskBar(TQVTGanttBar* bar, BarSpan& t)
     // The exact class spares the cast and the calls for the common kinds; a known duration
     // and end are what the calls would answer.
     const auto exact = bar->exactClass();
-    if (exact == TQVTGanttBar::ExactClass::Summary || exact == TQVTGanttBar::ExactClass::Progress)
+    if (exact == TQVTGanttBar::ExactClass::Summary || exact == TQVTGanttBar::ExactClass::Progress ||
+        exact == TQVTGanttBar::ExactClass::Milestone)
         return nullptr;
     if (exact == TQVTGanttBar::ExactClass::Task) {
         task = static_cast<TQVTTaskBar*>(bar);

@@ -164,13 +164,15 @@ TEST_F(GanttTable, SummaryBarsAskDerivedClassesThroughTheirOwnFunctions)
     auto derived = std::make_shared<TaskBarReportingLater>(10, 12, 0);
     auto plain = task(5, 8);
     auto progress = std::make_shared<TQVTProgressBar>(7, 9, 0);
-    build({{0, {summary}}, {1, {derived}}, {1, {plain, progress}}});
+    auto milestone = std::make_shared<TQVTMilestoneBar>(3, 4, 0);
+    build({{0, {summary}}, {1, {derived}}, {1, {plain, progress}}, {1, {milestone}}});
     table().UpdateSummaryBars();
-    EXPECT_EQ(std::make_pair(summary->FstartDate, summary->FendDate), std::make_pair(5.0, 42.0));
+    EXPECT_EQ(std::make_pair(summary->FstartDate, summary->FendDate), std::make_pair(3.0, 42.0));
     EXPECT_EQ(derived->exactClass(), TQVTGanttBar::ExactClass::Other);
     EXPECT_EQ(plain->exactClass(), TQVTGanttBar::ExactClass::Task);
     EXPECT_EQ(summary->exactClass(), TQVTGanttBar::ExactClass::Summary);
     EXPECT_EQ(progress->exactClass(), TQVTGanttBar::ExactClass::Progress);
+    EXPECT_EQ(milestone->exactClass(), TQVTGanttBar::ExactClass::Milestone);
 }
 
 TEST_F(GanttTable, RowDatesPassOverBarsWithoutDates)
