@@ -1,6 +1,8 @@
 #include "corvane/platform/LargeMemory_p.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -136,6 +138,106 @@ void FreeLarge(void* block, std::size_t bytes) noexcept
         ::operator delete(block);
     else
         ::munmap(block, bytes);
+}
+
+namespace {
+
+// Smaller scratch blocks come from the heap; larger ones than half a chunk are mapped alone.
+constexpr std::size_t ScratchFrom = std::size_t{64} * 1024;
+constexpr std::size_t ScratchChunk = std::size_t{32} * 1024 * 1024;
+constexpr std::size_t ScratchPooledUpTo = ScratchChunk / 2;
+
+// Scratch blocks of a power of two in size, carved one after the other from chunks in huge
+// pages. A block given back goes onto the list of its size, linked through its first bytes,
+// so that giving back never needs memory.
+class ScratchPool {
+public:
+    static ScratchPool& instance()
+    {
+        // Never destroyed: arrays of static objects may give their blocks back at exit.
+        static ScratchPool* const pool = new ScratchPool;
+        return *pool;
+    }
+
+    void* take(std::size_t size)
+    {
+        const std::lock_guard lock(FMutex);
+        FreeBlock*& free = FFree[classOf(size)];
+        void* block = free;
+        if (free) {
+            free = free->next;
+        } else {
+            if (static_cast<std::size_t>(FEnd - FNext) < size) {
+                if (FChunkCount == FChunks.size())
+                    throw std::bad_alloc();
+                char* const chunk = static_cast<char*>(AllocateLarge(ScratchChunk));
+                FChunks[FChunkCount++] = chunk;
+                FNext = chunk;
+                FEnd = chunk + ScratchChunk;
+            }
+            block = FNext;
+            FNext += size;
+        }
+        ++FLive;
+        return block;
+    }
+
+    void give(void* block, std::size_t size) noexcept
+    {
+        const std::lock_guard lock(FMutex);
+        FreeBlock*& free = FFree[classOf(size)];
+        free = new (block) FreeBlock{free};
+        if (--FLive == 0)
+            releaseChunks();
+    }
+
+private:
+    struct FreeBlock {
+        FreeBlock* next;
+    };
+
+    static std::size_t classOf(std::size_t size) { return static_cast<std::size_t>(std::countr_zero(size)); }
+
+    void releaseChunks() noexcept
+    {
+        for (std::size_t k = 0; k < FChunkCount; ++k)
+            FreeLarge(FChunks[k], ScratchChunk);
+        FChunkCount = 0;
+        FFree.fill(nullptr);
+        FNext = FEnd = nullptr;
+    }
+
+    std::mutex FMutex;
+    std::array<FreeBlock*, 64> FFree{};
+    // 64 chunks are 2 GiB of scratch at once.
+    std::array<char*, 64> FChunks{};
+    std::size_t FChunkCount = 0;
+    char* FNext = nullptr;
+    char* FEnd = nullptr;
+    std::size_t FLive = 0;
+};
+
+} // namespace
+
+void* AllocateScratch(std::size_t bytes)
+{
+    if (bytes < ScratchFrom)
+        return ::operator new(bytes == 0 ? 1 : bytes);
+    if (bytes > ScratchPooledUpTo)
+        return AllocateLarge(bytes);
+    return ScratchPool::instance().take(std::bit_ceil(bytes));
+}
+
+void FreeScratch(void* block, std::size_t bytes) noexcept
+{
+    if (!block)
+        return;
+    if (bytes < ScratchFrom)
+        ::operator delete(block);
+    else if (bytes > ScratchPooledUpTo)
+        FreeLarge(block, bytes);
+    else
+        ScratchPool::instance().give(block, std::bit_ceil(bytes));
 }
 
 } // namespace corvane

@@ -61,6 +61,39 @@ private:
     std::thread FThread;
 };
 
+/// Room for bytes bytes of scratch: arrays that long computations fill right after taking them.
+/// Blocks of 64 KiB or more are carved from pooled huge pages, so that filling them costs no
+/// page fault per 4 KiB; a block given back is taken again by the next of its size. The pool
+/// gives its pages back to the system once no block of it is in use. Smaller blocks come from
+/// the heap. Throws std::bad_alloc when there is no room.
+void* AllocateScratch(std::size_t bytes);
+/// Gives back a block from AllocateScratch; bytes must be the size it was asked for.
+void FreeScratch(void* block, std::size_t bytes) noexcept;
+
+/// For the arrays of long computations that are made afresh (see AllocateScratch).
+template <typename T>
+struct TScratchAllocator {
+    using value_type = T;
+
+    TScratchAllocator() = default;
+    template <typename U>
+    TScratchAllocator(const TScratchAllocator<U>&) noexcept
+    {
+    }
+    T* allocate(std::size_t count)
+    {
+        if (count > static_cast<std::size_t>(-1) / sizeof(T))
+            throw std::bad_array_new_length();
+        return static_cast<T*>(AllocateScratch(count * sizeof(T)));
+    }
+    void deallocate(T* block, std::size_t count) noexcept { FreeScratch(block, count * sizeof(T)); }
+    template <typename U>
+    bool operator==(const TScratchAllocator<U>&) const noexcept
+    {
+        return true;
+    }
+};
+
 /// For containers that may hold hundreds of megabytes.
 template <typename T>
 struct TLargeAllocator {

@@ -322,5 +322,41 @@ TEST(ObjectArena, RoomOfADeadObjectIsPoisoned)
 }
 #endif
 
+// Scratch blocks of every path hold what is written into them without overlapping; a block
+// given back is the next one taken of its size; a vector grows through them; and once none is
+// in use the pooled pages go back to the system.
+TEST(ScratchMemory, BlocksAreSeparateReusedBySizeAndGivenBackWhenNoneIsInUse)
+{
+    const std::vector<std::size_t> sizes{100, 64 * 1024, 100 * 1024, 1 * MiB, 3 * MiB, 20 * MiB};
+    std::vector<char*> blocks;
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        blocks.push_back(static_cast<char*>(AllocateScratch(sizes[i])));
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(blocks[i]) % 16, 0u);
+        std::memset(blocks[i], static_cast<int>(i + 1), sizes[i]);
+    }
+    for (std::size_t i = 0; i < sizes.size(); ++i)
+        ASSERT_EQ(std::count(blocks[i], blocks[i] + sizes[i], static_cast<char>(i + 1)), static_cast<long>(sizes[i]))
+            << "block " << i;
+
+    FreeScratch(blocks[2], sizes[2]);
+    char* const again = static_cast<char*>(AllocateScratch(120 * 1024));
+    EXPECT_EQ(again, blocks[2]) << "the same power of two";
+    blocks[2] = again;
+
+    {
+        std::vector<int, TScratchAllocator<int>> numbers;
+        for (int i = 0; i < 1'000'000; ++i)
+            numbers.push_back(i);
+        EXPECT_EQ(numbers[999'999], 999'999);
+        EXPECT_EQ(numbers[65'536], 65'536);
+    }
+
+    for (std::size_t i = 0; i < sizes.size(); ++i)
+        FreeScratch(blocks[i], i == 2 ? 120 * 1024 : sizes[i]);
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto* pooled = reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(blocks[3]) / page * page);
+    EXPECT_EQ(residentPages(pooled, pooled + page), -1) << "no longer mapped";
+}
+
 } // namespace
 } // namespace corvane

@@ -7,6 +7,7 @@
 #include "corvane/framework/chart/qvtTaskBar.h"
 #include "corvane/framework/time/qvtCalendar.h"
 #include "corvane/platform/DiagnosticLog.h"
+#include "corvane/platform/LargeMemory_p.h"
 #include "corvane/platform/RealText.h"
 #include "corvane/platform/ScopeGuard_p.h"
 
@@ -23,6 +24,11 @@
 namespace corvane {
 
 namespace {
+
+// A new calculator (one for every document loaded) makes its arrays afresh, tens of megabytes
+// that would fault in page by page: they take pooled huge pages instead.
+template <class T>
+using Array = std::vector<T, TScratchAllocator<T>>;
 
 // Working-time results that differ by less than this (in days) are the same moment; sums of
 // differences of dates do not reproduce the calendar's own sums to the last bit.
@@ -252,14 +258,14 @@ private:
     bool FDone;
     bool FHinted = false;
     double FDay0 = 0;
-    std::vector<TDateTime> FStart;
-    std::vector<TDateTime> FEnd;
+    Array<TDateTime> FStart;
+    Array<TDateTime> FEnd;
     // Working time from FLo to FStart[k].
-    std::vector<double> FWork;
+    Array<double> FWork;
     // Per day from FDay0: how many intervals start at or before the day's first moment.
-    std::vector<std::uint32_t> FStartHints;
+    Array<std::uint32_t> FStartHints;
     // Per whole unit of working time u: how many intervals start after less than u.
-    std::vector<std::uint32_t> FWorkHints;
+    Array<std::uint32_t> FWorkHints;
 };
 
 std::size_t hashSlots(std::size_t n)
@@ -292,7 +298,7 @@ void prefetch(const void* p)
 class BarIndex {
 public:
     BarIndex() = default;
-    explicit BarIndex(const std::vector<TQVTTaskBar*>& bars) : FSlots(hashSlots(bars.size()))
+    explicit BarIndex(const Array<TQVTTaskBar*>& bars) : FSlots(hashSlots(bars.size()))
     {
         for (std::size_t i = 0; i < bars.size(); ++i) {
             if (i + 4 * Ahead < bars.size())
@@ -334,7 +340,7 @@ private:
         return slot;
     }
 
-    std::vector<Slot> FSlots;
+    Array<Slot> FSlots;
 };
 
 // A precedence between two bars: from one end of bar `from` to one end of bar `to`, made by the
@@ -370,15 +376,15 @@ struct Edge {
 // Node 2i is the start of bar i, node 2i + 1 its end. Out-edges of every node, packed; the
 // first edge of a live bar's start is its duration.
 struct Graph {
-    std::vector<int> first;
-    std::vector<Edge> edges;
+    Array<int> first;
+    Array<Edge> edges;
 };
 
 // Members of groups 0 .. groups - 1 packed by group: the members of group g are
 // members[first[g]] up to members[first[g + 1]], in the order of their indexes.
 template <class GroupOf>
-void groupBy(std::size_t groups, std::size_t items, const GroupOf& groupOf, std::vector<int>& first,
-             std::vector<int>& members, std::vector<int>& fill)
+void groupBy(std::size_t groups, std::size_t items, const GroupOf& groupOf, Array<int>& first,
+             Array<int>& members, Array<int>& fill)
 {
     first.assign(groups + 1, 0);
     for (std::size_t k = 0; k < items; ++k)
@@ -396,15 +402,15 @@ void groupBy(std::size_t groups, std::size_t items, const GroupOf& groupOf, std:
 // first needed after the graph changed (by the order's repair, or by the run that follows).
 struct Neighbours {
     bool built = false;
-    std::vector<int> rank;     // place in the order, -1 for events left out
-    std::vector<int> edgeFrom; // origin event of each edge
-    std::vector<int> inFirst;
-    std::vector<int> inEdges;
-    std::vector<int> fromFirst; // per bar, the precedences it is the origin of
-    std::vector<int> fromBar;
-    std::vector<int> toFirst; // per bar, the precedences it is the target of
-    std::vector<int> toBar;
-    std::vector<int> fill; // scratch
+    Array<int> rank;     // place in the order, -1 for events left out
+    Array<int> edgeFrom; // origin event of each edge
+    Array<int> inFirst;
+    Array<int> inEdges;
+    Array<int> fromFirst; // per bar, the precedences it is the origin of
+    Array<int> fromBar;
+    Array<int> toFirst; // per bar, the precedences it is the target of
+    Array<int> toBar;
+    Array<int> fill; // scratch
 };
 
 // What one bar contributes, read once from the bar.
@@ -435,22 +441,22 @@ struct Written {
 // Storage of a run that the next run reuses: fresh memory of this size costs more in page
 // faults than the work done in it.
 struct Scratch {
-    std::vector<Precedence> precedences;
-    std::vector<int> first;
-    std::vector<int> seenFrom;
-    std::vector<int> reversedOrder;
+    Array<Precedence> precedences;
+    Array<int> first;
+    Array<int> seenFrom;
+    Array<int> reversedOrder;
 };
 
 // Whether the two lists join the same events in the same order, whatever their distances.
-bool sameEdges(const std::vector<Precedence>& a, const std::vector<Precedence>& b)
+bool sameEdges(const Array<Precedence>& a, const Array<Precedence>& b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const Precedence& x, const Precedence& y) {
         return x.originNode() == y.originNode() && x.targetNode() == y.targetNode();
     });
 }
 
-void buildGraph(int nodes, const std::vector<Precedence>& precedences, const std::vector<char>& alive,
-                const std::vector<BarSpan>& times, Graph& g, Scratch& scratch)
+void buildGraph(int nodes, const Array<Precedence>& precedences, const Array<char>& alive,
+                const Array<BarSpan>& times, Graph& g, Scratch& scratch)
 {
     g.first.assign(static_cast<std::size_t>(nodes) + 1, 0);
     for (int i = 0; 2 * i < nodes; ++i)
@@ -461,7 +467,7 @@ void buildGraph(int nodes, const std::vector<Precedence>& precedences, const std
     for (std::size_t v = 0; v < static_cast<std::size_t>(nodes); ++v)
         g.first[v + 1] += g.first[v];
     g.edges.resize(static_cast<std::size_t>(g.first.back()));
-    std::vector<int>& fill = scratch.first;
+    Array<int>& fill = scratch.first;
     fill.assign(g.first.begin(), g.first.end() - 1);
     for (int i = 0; 2 * i < nodes; ++i) {
         const auto ui = static_cast<std::size_t>(i);
@@ -476,10 +482,10 @@ void buildGraph(int nodes, const std::vector<Precedence>& precedences, const std
 
 // Kahn's topological order of the nodes of live bars; shorter than their number when the graph
 // has a cycle. It depends on the edges alone, not on their lengths.
-void topologicalOrder(const Graph& g, const std::vector<char>& alive, std::vector<int>& order, Scratch& scratch)
+void topologicalOrder(const Graph& g, const Array<char>& alive, Array<int>& order, Scratch& scratch)
 {
     const std::size_t nodes = g.first.size() - 1;
-    std::vector<int>& pending = scratch.first;
+    Array<int>& pending = scratch.first;
     pending.assign(nodes, 0);
     for (const Edge& e : g.edges)
         ++pending[static_cast<std::size_t>(e.to)];
@@ -500,20 +506,20 @@ void topologicalOrder(const Graph& g, const std::vector<char>& alive, std::vecto
 
 // The nodes that lie on a cycle: members of strongly connected components of more than one
 // node, and nodes with an edge to themselves (Tarjan's algorithm, with an explicit stack).
-std::vector<char> nodesOnCycles(const Graph& g)
+Array<char> nodesOnCycles(const Graph& g)
 {
     const std::size_t nodes = g.first.size() - 1;
-    std::vector<int> index(nodes, -1);
-    std::vector<int> low(nodes, 0);
-    std::vector<char> onStack(nodes, 0);
-    std::vector<int> position(nodes, 0);
-    std::vector<char> cyclic(nodes, 0);
-    std::vector<int> stack;
+    Array<int> index(nodes, -1);
+    Array<int> low(nodes, 0);
+    Array<char> onStack(nodes, 0);
+    Array<int> position(nodes, 0);
+    Array<char> cyclic(nodes, 0);
+    Array<int> stack;
     struct Frame {
         int node;
         int edge;
     };
-    std::vector<Frame> calls;
+    Array<Frame> calls;
     int counter = 0;
     for (std::size_t root = 0; root < nodes; ++root) {
         if (index[root] >= 0)
@@ -601,9 +607,9 @@ TQVTTaskBar* readTaskBar(TQVTGanttBar* bar, BarSpan& t)
 
 // The task bars of the table, rows in order and each row's bars in list order, with their
 // times and places; every other bar's mark is left alone.
-void gatherBars(const std::vector<std::shared_ptr<TQVTGanttRow>>& rows, std::vector<TQVTTaskBar*>& bars,
-                std::vector<const std::shared_ptr<TQVTGanttBar>*>& held, std::vector<BarSpan>& times,
-                std::vector<BarPlace>& places)
+void gatherBars(const std::vector<std::shared_ptr<TQVTGanttRow>>& rows, Array<TQVTTaskBar*>& bars,
+                Array<const std::shared_ptr<TQVTGanttBar>*>& held, Array<BarSpan>& times,
+                Array<BarPlace>& places)
 {
     bars.reserve(rows.size());
     held.reserve(rows.size());
@@ -638,13 +644,13 @@ void gatherBars(const std::vector<std::shared_ptr<TQVTGanttRow>>& rows, std::vec
 // Precedences into `grouped`: the first connection of each ordered pair of task bars of the
 // table, grouped by origin bar and otherwise in the document's order.
 void gatherPrecedences(const std::vector<std::shared_ptr<TQVTBarConnection>>& connections, const BarIndex& index,
-                       std::size_t barCount, std::vector<Precedence>& grouped, Scratch& scratch)
+                       std::size_t barCount, Array<Precedence>& grouped, Scratch& scratch)
 {
     const std::size_t count = connections.size();
-    std::vector<Precedence>& all = scratch.precedences;
+    Array<Precedence>& all = scratch.precedences;
     all.clear();
     all.reserve(count);
-    std::vector<int>& first = scratch.first;
+    Array<int>& first = scratch.first;
     first.assign(barCount + 1, 0);
     // Two stages ahead: the connection, then the index slots of its bars.
     constexpr std::size_t Stage = 2 * Ahead;
@@ -677,7 +683,7 @@ void gatherPrecedences(const std::vector<std::shared_ptr<TQVTBarConnection>>& co
     grouped.resize(all.size());
     for (const Precedence& p : all)
         grouped[static_cast<std::size_t>(first[static_cast<std::size_t>(p.from)]++)] = p;
-    std::vector<int>& seenFrom = scratch.seenFrom;
+    Array<int>& seenFrom = scratch.seenFrom;
     seenFrom.assign(barCount, -1);
     std::size_t kept = 0;
     for (std::size_t k = 0; k < grouped.size(); ++k) {
@@ -692,7 +698,7 @@ void gatherPrecedences(const std::vector<std::shared_ptr<TQVTBarConnection>>& co
 }
 
 bool sameConnections(const std::vector<std::shared_ptr<TQVTBarConnection>>& now,
-                     const std::vector<const TQVTBarConnection*>& before)
+                     const Array<const TQVTBarConnection*>& before)
 {
     return std::equal(now.begin(), now.end(), before.begin(), before.end(),
                       [](const auto& connection, const TQVTBarConnection* known) { return connection.get() == known; });
@@ -701,7 +707,7 @@ bool sameConnections(const std::vector<std::shared_ptr<TQVTBarConnection>>& now,
 // The passes visit the events in an order the memory does not follow: the edges of the event
 // some places ahead, and the events they lead to, are asked for before they are needed.
 template <class Touch>
-void prefetchAhead(const Graph& g, const std::vector<int>& order, std::size_t head, const Touch& touch)
+void prefetchAhead(const Graph& g, const Array<int>& order, std::size_t head, const Touch& touch)
 {
     constexpr std::size_t Stage = 2 * Ahead;
     if (head + 3 * Stage < order.size())
@@ -734,8 +740,8 @@ double backwardAlong(const Edge& edge, double after, WorkingAxis& axis)
 // every event, in working time from the start of the walk. moment(v, w) is the moment event v
 // at working time w stands for.
 template <class Moment>
-void forwardPass(const Graph& g, const std::vector<int>& order, double projectStartWork, WorkingAxis& axis,
-                 const Moment& moment, std::vector<double>& early)
+void forwardPass(const Graph& g, const Array<int>& order, double projectStartWork, WorkingAxis& axis,
+                 const Moment& moment, Array<double>& early)
 {
     // An event not reached yet has no earliest time: every edge that reaches it sets one.
     early.assign(g.first.size() - 1, std::numeric_limits<double>::quiet_NaN());
@@ -761,8 +767,8 @@ void forwardPass(const Graph& g, const std::vector<int>& order, double projectSt
 }
 
 // The backward pass: the latest time of every event that keeps the project end.
-void backwardPass(const Graph& g, const std::vector<int>& order, double projectEndWork, WorkingAxis& axis,
-                  std::vector<double>& late, std::vector<int>& reversed)
+void backwardPass(const Graph& g, const Array<int>& order, double projectEndWork, WorkingAxis& axis,
+                  Array<double>& late, Array<int>& reversed)
 {
     late.assign(g.first.size() - 1, std::numeric_limits<double>::infinity());
     reversed.assign(order.rbegin(), order.rend());
@@ -783,7 +789,7 @@ void backwardPass(const Graph& g, const std::vector<int>& order, double projectE
 }
 
 // Built again into the storage of the last ones: fresh pages cost more than filling them.
-void findNeighbours(const Graph& g, const std::vector<int>& order, const std::vector<Precedence>& precedences,
+void findNeighbours(const Graph& g, const Array<int>& order, const Array<Precedence>& precedences,
                     std::size_t bars, Neighbours& nb)
 {
     const std::size_t nodes = g.first.size() - 1;
@@ -816,13 +822,13 @@ bool sameEdge(const Precedence& a, const Precedence& b)
 // distance or kind counts as both. Both lists are grouped by origin bar with at most one
 // precedence per pair of bars. False when more than `most` differ, or when a group that differs
 // is too long to be compared pair by pair.
-bool differingPrecedences(const std::vector<Precedence>& before, const std::vector<Precedence>& now, std::size_t most,
-                          std::vector<Precedence>& removed, std::vector<Precedence>& added)
+bool differingPrecedences(const Array<Precedence>& before, const Array<Precedence>& now, std::size_t most,
+                          Array<Precedence>& removed, Array<Precedence>& added)
 {
     constexpr std::size_t LongestGroup = 64;
     removed.clear();
     added.clear();
-    const auto groupEnd = [](const std::vector<Precedence>& list, std::size_t k, int from) {
+    const auto groupEnd = [](const Array<Precedence>& list, std::size_t k, int from) {
         while (k < list.size() && list[k].from == from)
             ++k;
         return k;
@@ -861,13 +867,13 @@ bool differingPrecedences(const std::vector<Precedence>& before, const std::vect
 
 // Storage of the order's repair, kept between runs like the rest.
 struct RepairScratch {
-    std::vector<std::uint32_t> seen; // the search that last met each event
+    Array<std::uint32_t> seen; // the search that last met each event
     std::uint32_t search = 0;
-    std::vector<char> pendingFrom; // origins of edges not yet placed
-    std::vector<int> stack;
-    std::vector<int> ahead;
-    std::vector<int> behind;
-    std::vector<int> places;
+    Array<char> pendingFrom; // origins of edges not yet placed
+    Array<int> stack;
+    Array<int> ahead;
+    Array<int> behind;
+    Array<int> places;
 };
 
 // Repairs a topological order (and the ranks) after edges were added to the graph; removed
@@ -875,10 +881,10 @@ struct RepairScratch {
 // between the two places move: those that reach x go, in their order, before those that y
 // reaches. False when an edge closes a cycle or more than `budget` events would be searched;
 // the order then holds for no graph and must be found again.
-bool repairOrder(const Graph& g, Neighbours& nb, std::vector<int>& order, std::vector<std::pair<int, int>> added,
+bool repairOrder(const Graph& g, Neighbours& nb, Array<int>& order, Array<std::pair<int, int>> added,
                  std::size_t budget, RepairScratch& s)
 {
-    std::vector<int>& rank = nb.rank;
+    Array<int>& rank = nb.rank;
     const auto rankOf = [&rank](int v) { return rank[static_cast<std::size_t>(v)]; };
     std::erase_if(added, [&rankOf](const std::pair<int, int>& e) { return rankOf(e.first) < rankOf(e.second); });
     if (added.empty())
@@ -971,7 +977,7 @@ bool repairOrder(const Graph& g, Neighbours& nb, std::vector<int>& order, std::v
             s.places.push_back(rankOf(v));
         std::inplace_merge(s.places.begin(), s.places.begin() + static_cast<long>(s.behind.size()), s.places.end());
         std::size_t k = 0;
-        for (const std::vector<int>* side : {&s.behind, &s.ahead})
+        for (const Array<int>* side : {&s.behind, &s.ahead})
             for (const int v : *side) {
                 const int place = s.places[k++];
                 rank[static_cast<std::size_t>(v)] = place;
@@ -982,9 +988,9 @@ bool repairOrder(const Graph& g, Neighbours& nb, std::vector<int>& order, std::v
 }
 
 // Whether every edge leads to a later place in the order.
-[[maybe_unused]] bool keepsEveryEdge(const Graph& g, const std::vector<int>& order)
+[[maybe_unused]] bool keepsEveryEdge(const Graph& g, const Array<int>& order)
 {
-    std::vector<int> rank(g.first.size() - 1, -1);
+    Array<int> rank(g.first.size() - 1, -1);
     for (std::size_t r = 0; r < order.size(); ++r)
         rank[static_cast<std::size_t>(order[r])] = static_cast<int>(r);
     for (std::size_t v = 0; v + 1 < g.first.size(); ++v)
@@ -999,14 +1005,14 @@ bool repairOrder(const Graph& g, Neighbours& nb, std::vector<int>& order, std::v
 // answers whether v's time moved, and then each event that next(v, due) names is due as well.
 // Answers the events whose time moved.
 template <class Due, class Redo, class Next>
-std::vector<int> followEvents(const Neighbours& nb, const std::vector<int>& order, const std::vector<int>& from,
+Array<int> followEvents(const Neighbours& nb, const Array<int>& order, const Array<int>& from,
                               const Redo& redo, const Next& next)
 {
-    std::priority_queue<int, std::vector<int>, Due> due;
+    std::priority_queue<int, Array<int>, Due> due;
     const auto enqueue = [&](int v) { due.push(nb.rank[static_cast<std::size_t>(v)]); };
     for (const int v : from)
         enqueue(v);
-    std::vector<int> moved;
+    Array<int> moved;
     int last = -1;
     while (!due.empty()) {
         const int r = due.top();
@@ -1027,8 +1033,8 @@ std::vector<int> followEvents(const Neighbours& nb, const std::vector<int>& orde
 // The earliest times again after the durations of some bars changed, from the events `from`
 // on, from their in-edges as the forward pass does it.
 template <class Moment>
-std::vector<int> followForward(const Graph& g, const Neighbours& nb, const std::vector<int>& order,
-                               std::vector<double>& early, const std::vector<int>& from, double projectStartWork,
+Array<int> followForward(const Graph& g, const Neighbours& nb, const Array<int>& order,
+                               Array<double>& early, const Array<int>& from, double projectStartWork,
                                WorkingAxis& axis, const Moment& moment)
 {
     const auto redo = [&](std::size_t v) {
@@ -1053,8 +1059,8 @@ std::vector<int> followForward(const Graph& g, const Neighbours& nb, const std::
 
 // The latest times again after the durations of some bars changed, from the events `from`
 // back against the order, as the backward pass does them.
-std::vector<int> followBackward(const Graph& g, const Neighbours& nb, const std::vector<int>& order,
-                                std::vector<double>& late, const std::vector<int>& from, double projectEndWork,
+Array<int> followBackward(const Graph& g, const Neighbours& nb, const Array<int>& order,
+                                Array<double>& late, const Array<int>& from, double projectEndWork,
                                 WorkingAxis& axis)
 {
     const auto redo = [&](std::size_t u) {
@@ -1082,45 +1088,45 @@ struct TQVTCriticalPathCalculator::Model {
     IQVTCalendar* calendar = nullptr;
     // The document's connections as they were; a connection removed and put back where it was
     // leaves the graph as it is.
-    std::vector<const TQVTBarConnection*> connections;
+    Array<const TQVTBarConnection*> connections;
     std::size_t rowCount = 0;
     // The bars as gathered; between runs only their owners are trusted, so that a bar removed
     // without notice is never written to after its end.
-    std::vector<TQVTTaskBar*> bars;
-    std::vector<TQVTTaskBar*> lastBars; // of the run before, only compared
-    std::vector<std::weak_ptr<TQVTTaskBar>> owners;
+    Array<TQVTTaskBar*> bars;
+    Array<TQVTTaskBar*> lastBars; // of the run before, only compared
+    Array<std::weak_ptr<TQVTTaskBar>> owners;
     // Where each bar was found in its row's list, valid during the run that gathered it.
-    std::vector<const std::shared_ptr<TQVTGanttBar>*> held;
-    std::vector<BarPlace> places;
-    std::vector<BarSpan> times;
-    std::vector<BarSpan> lastTimes; // of the run before, only compared
+    Array<const std::shared_ptr<TQVTGanttBar>*> held;
+    Array<BarPlace> places;
+    Array<BarSpan> times;
+    Array<BarSpan> lastTimes; // of the run before, only compared
     BarIndex index;
-    std::vector<Precedence> precedences;
-    std::vector<Precedence> lastPrecedences;
+    Array<Precedence> precedences;
+    Array<Precedence> lastPrecedences;
     Scratch scratch;
-    std::vector<char> alive;
-    std::vector<int> cycle; // the bars left out, in gathering order
+    Array<char> alive;
+    Array<int> cycle; // the bars left out, in gathering order
     Graph graph;
-    std::vector<int> order;
+    Array<int> order;
     RepairScratch repair;
-    std::vector<Precedence> removed; // precedences of the run before that this one lacks
-    std::vector<Precedence> added;   // and the other way round
+    Array<Precedence> removed; // precedences of the run before that this one lacks
+    Array<Precedence> added;   // and the other way round
     // After a whole run that found the bars as they were and a few precedences changed, the
     // events and bars to start from: the origin and target events of the changed edges and
     // their origin bars.
     bool followEdges = false;
-    std::vector<int> changedOrigins;
-    std::vector<int> changedTargets;
-    std::vector<int> changedFromBars;
+    Array<int> changedOrigins;
+    Array<int> changedTargets;
+    Array<int> changedFromBars;
     double earliestLead = 0; // the largest lead in calendar days, as a negative distance
-    std::vector<Written> written;
-    std::vector<TDateTime> effectiveStart;
-    std::vector<TDateTime> effectiveEnd;
+    Array<Written> written;
+    Array<TDateTime> effectiveStart;
+    Array<TDateTime> effectiveEnd;
     // A whole run keeps the effective times when the bars, their starts and durations and the
     // calendar are those of the run before (a change of the connections leaves them).
     bool effectiveKept = false;
     // The bars read again since the last run.
-    std::vector<int> changed;
+    Array<int> changed;
     Neighbours neighbours;
     // What the last run derived, valid while `derived` is set: a run after a few bars changed
     // starts from it when it walks the calendar from the same dates and the project's span
@@ -1130,12 +1136,12 @@ struct TQVTCriticalPathCalculator::Model {
     TDateTime backAxisStart = 0;
     TDateTime projectStart = 0;
     TDateTime projectEnd = 0;
-    std::vector<double> early; // per event
-    std::vector<double> late;
-    std::vector<TDateTime> earlyStart; // per bar
-    std::vector<TDateTime> lateFinish;
-    std::vector<char> critical;
-    std::vector<double> localBuffer;
+    Array<double> early; // per event
+    Array<double> late;
+    Array<TDateTime> earlyStart; // per bar
+    Array<TDateTime> lateFinish;
+    Array<char> critical;
+    Array<double> localBuffer;
 };
 
 TQVTCriticalPathCalculator::TQVTCriticalPathCalculator(TQVTGanttTable* table) : table(table) {}
@@ -1276,7 +1282,7 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
         buildGraph(2 * n, m.precedences, m.alive, m.times, m.graph, m.scratch);
         if (!sameEdges(m.lastPrecedences, m.precedences)) {
             findNeighbours(m.graph, m.order, m.precedences, un, m.neighbours);
-            std::vector<std::pair<int, int>> addedEdges;
+            Array<std::pair<int, int>> addedEdges;
             for (const Precedence& p : m.added)
                 addedEdges.emplace_back(p.originNode(), p.targetNode());
             // A repair that would search more than a quarter of the events costs about what
@@ -1287,7 +1293,7 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
                 m.neighbours.built = false;
             }
         }
-        for (const std::vector<Precedence>* list : {&m.removed, &m.added})
+        for (const Array<Precedence>* list : {&m.removed, &m.added})
             for (const Precedence& p : *list) {
                 m.changedOrigins.push_back(p.originNode());
                 m.changedTargets.push_back(p.targetNode());
@@ -1306,7 +1312,7 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
     if (m.order.size() < 2 * un) {
         // Bars on precedence cycles are left out with their connections; what remains is
         // acyclic.
-        const std::vector<char> cyclic = nodesOnCycles(m.graph);
+        const Array<char> cyclic = nodesOnCycles(m.graph);
         for (std::size_t i = 0; i < un; ++i)
             if (cyclic[2 * i] || cyclic[2 * i + 1]) {
                 m.alive[i] = 0;
@@ -1357,7 +1363,7 @@ bool TQVTCriticalPathCalculator::takeChangedRows(std::vector<int> rows)
         BarPlace place;
         BarSpan times;
     };
-    std::vector<Found> found;
+    Array<Found> found;
     for (const int r : rows) {
         const auto& list = table->FRows[static_cast<std::size_t>(r)]->FBarList;
         for (std::size_t j = 0; j < list.size(); ++j) {
@@ -1375,7 +1381,7 @@ bool TQVTCriticalPathCalculator::takeChangedRows(std::vector<int> rows)
     }
     if (found.size() != held)
         return false;
-    std::vector<int> seen;
+    Array<int> seen;
     for (const Found& f : found)
         seen.push_back(f.bar);
     std::sort(seen.begin(), seen.end());
@@ -1425,11 +1431,11 @@ void TQVTCriticalPathCalculator::compute(Model& m, bool fresh)
         m.effectiveStart[i] = axis.findFirstEffective(m.times[i].start);
         m.effectiveEnd[i] = axis.addEffective(m.times[i].start, m.times[i].duration, false);
     };
-    std::vector<int> changed = std::exchange(m.changed, {});
+    Array<int> changed = std::exchange(m.changed, {});
     const bool followEdges = std::exchange(m.followEdges, false);
-    const std::vector<int> edgeOrigins = std::exchange(m.changedOrigins, {});
-    const std::vector<int> edgeTargets = std::exchange(m.changedTargets, {});
-    const std::vector<int> edgeFromBars = std::exchange(m.changedFromBars, {});
+    const Array<int> edgeOrigins = std::exchange(m.changedOrigins, {});
+    const Array<int> edgeTargets = std::exchange(m.changedTargets, {});
+    const Array<int> edgeFromBars = std::exchange(m.changedFromBars, {});
     if (fresh && !m.effectiveKept) {
         m.effectiveStart.assign(un, 0);
         m.effectiveEnd.assign(un, 0);
@@ -1440,8 +1446,8 @@ void TQVTCriticalPathCalculator::compute(Model& m, bool fresh)
             effectiveTimes(static_cast<std::size_t>(i));
     }
     std::erase_if(changed, [&m](int i) { return !m.alive[static_cast<std::size_t>(i)]; });
-    const std::vector<TDateTime>& effectiveStart = m.effectiveStart;
-    const std::vector<TDateTime>& effectiveEnd = m.effectiveEnd;
+    const Array<TDateTime>& effectiveStart = m.effectiveStart;
+    const Array<TDateTime>& effectiveEnd = m.effectiveEnd;
     bool any = false;
     for (std::size_t i = 0; i < un; ++i) {
         if (!m.alive[i])
@@ -1474,14 +1480,14 @@ void TQVTCriticalPathCalculator::compute(Model& m, bool fresh)
                         FProjectStart == m.projectStart && FProjectEnd == m.projectEnd;
     if (follow && !m.neighbours.built)
         findNeighbours(m.graph, m.order, m.precedences, un, m.neighbours);
-    const auto ends = [&changed](int offset, const std::vector<int>& more) {
-        std::vector<int> events(more);
+    const auto ends = [&changed](int offset, const Array<int>& more) {
+        Array<int> events(more);
         for (const int i : changed)
             events.push_back(2 * i + offset);
         return events;
     };
     const double projectStartWork = axis.work(FProjectStart);
-    std::vector<int> earlyMoved;
+    Array<int> earlyMoved;
     if (follow)
         earlyMoved = followForward(m.graph, m.neighbours, m.order, m.early, ends(1, edgeTargets), projectStartWork,
                                    axis, momentOf);
@@ -1502,7 +1508,7 @@ void TQVTCriticalPathCalculator::compute(Model& m, bool fresh)
     WorkingAxis backAxis(m.calendar, std::isfinite(reach) ? std::min(axis.start(), reach) : axis.start());
     const double projectEndWork = backAxis.work(FProjectEnd);
     const bool followBack = follow && backAxis.start() == m.backAxisStart;
-    std::vector<int> lateMoved;
+    Array<int> lateMoved;
     if (followBack)
         lateMoved =
             followBackward(m.graph, m.neighbours, m.order, m.late, ends(0, edgeOrigins), projectEndWork, backAxis);
@@ -1584,7 +1590,7 @@ void TQVTCriticalPathCalculator::compute(Model& m, bool fresh)
             buffer = std::min(buffer, gapOf(p));
         }
     }
-    std::vector<const Precedence*> criticalPrecedences;
+    Array<const Precedence*> criticalPrecedences;
     for (const Precedence& p : m.precedences)
         if (m.critical[static_cast<std::size_t>(p.from)] && m.critical[static_cast<std::size_t>(p.to)])
             criticalPrecedences.push_back(&p);
@@ -1593,16 +1599,16 @@ void TQVTCriticalPathCalculator::compute(Model& m, bool fresh)
     m.backAxisStart = backAxis.start();
     m.projectStart = FProjectStart;
     m.projectEnd = FProjectEnd;
-    const std::vector<TDateTime>& earlyStart = m.earlyStart;
-    const std::vector<TDateTime>& lateFinish = m.lateFinish;
-    const std::vector<char>& critical = m.critical;
-    const std::vector<double>& localBuffer = m.localBuffer;
+    const Array<TDateTime>& earlyStart = m.earlyStart;
+    const Array<TDateTime>& lateFinish = m.lateFinish;
+    const Array<char>& critical = m.critical;
+    const Array<double>& localBuffer = m.localBuffer;
     // Then written to the bars whose values changed, in order.
     const auto unchanged = [&](std::size_t i) {
         const Written& last = m.written[i];
         return last.early == earlyStart[i] && last.lateFinish == lateFinish[i] && last.localBuffer == localBuffer[i];
     };
-    std::vector<int> criticalBars;
+    Array<int> criticalBars;
     for (std::size_t i = 0; i < un; ++i) {
         if (i + Ahead < un && !unchanged(i + Ahead))
             prefetchBar(m.bars[i + Ahead]);
