@@ -147,9 +147,9 @@ constexpr std::size_t ScratchFrom = std::size_t{64} * 1024;
 constexpr std::size_t ScratchChunk = std::size_t{32} * 1024 * 1024;
 constexpr std::size_t ScratchPooledUpTo = ScratchChunk / 2;
 
-// Scratch blocks of a power of two in size, carved one after the other from chunks in huge
-// pages. A block given back goes onto the list of its size, linked through its first bytes,
-// so that giving back never needs memory.
+// Scratch blocks of a few sizes per power of two, carved one after the other from chunks in
+// huge pages. A block given back goes onto the list of its size, linked through its first
+// bytes, so that giving back never needs memory.
 class ScratchPool {
 public:
     static ScratchPool& instance()
@@ -196,7 +196,22 @@ private:
         FreeBlock* next;
     };
 
-    static std::size_t classOf(std::size_t size) { return static_cast<std::size_t>(std::countr_zero(size)); }
+    // Sizes from 2^(e-1) to 2^e are rounded up to eighths of 2^e: a block wastes at most an
+    // eighth of itself.
+    static std::size_t granuleOf(std::size_t bytes) { return std::size_t{1} << (std::bit_width(bytes - 1) - 4); }
+
+public:
+    static std::size_t sizeFor(std::size_t bytes)
+    {
+        const std::size_t granule = granuleOf(bytes);
+        return (bytes + granule - 1) / granule * granule;
+    }
+
+private:
+    static std::size_t classOf(std::size_t size)
+    {
+        return static_cast<std::size_t>(std::bit_width(size - 1)) * 8 + size / granuleOf(size) - 9;
+    }
 
     void releaseChunks() noexcept
     {
@@ -208,7 +223,7 @@ private:
     }
 
     std::mutex FMutex;
-    std::array<FreeBlock*, 64> FFree{};
+    std::array<FreeBlock*, 8 * 64> FFree{};
     // 64 chunks are 2 GiB of scratch at once.
     std::array<char*, 64> FChunks{};
     std::size_t FChunkCount = 0;
@@ -225,7 +240,7 @@ void* AllocateScratch(std::size_t bytes)
         return ::operator new(bytes == 0 ? 1 : bytes);
     if (bytes > ScratchPooledUpTo)
         return AllocateLarge(bytes);
-    return ScratchPool::instance().take(std::bit_ceil(bytes));
+    return ScratchPool::instance().take(ScratchPool::sizeFor(bytes));
 }
 
 void FreeScratch(void* block, std::size_t bytes) noexcept
@@ -237,7 +252,7 @@ void FreeScratch(void* block, std::size_t bytes) noexcept
     else if (bytes > ScratchPooledUpTo)
         FreeLarge(block, bytes);
     else
-        ScratchPool::instance().give(block, std::bit_ceil(bytes));
+        ScratchPool::instance().give(block, ScratchPool::sizeFor(bytes));
 }
 
 } // namespace corvane

@@ -1243,12 +1243,14 @@ void TQVTCriticalPathCalculator::refreshCriticalPath()
                             std::none_of(m.owners.begin(), m.owners.end(), [](const auto& o) { return o.expired(); });
     if (!sameOwners) {
         m.owners.clear();
+        m.owners.reserve(un);
         for (std::size_t i = 0; i < un; ++i)
             m.owners.push_back(std::shared_ptr<TQVTTaskBar>(*m.held[i], m.bars[i]));
     }
     if (!sameBars)
         m.index = BarIndex(m.bars);
     if (m.document) {
+        m.connections.reserve(m.document->connections.size());
         for (const auto& connection : m.document->connections)
             m.connections.push_back(connection.get());
         gatherPrecedences(m.document->connections, m.index, un, m.precedences, m.scratch);
