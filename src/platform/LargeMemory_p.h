@@ -70,53 +70,41 @@ void* AllocateScratch(std::size_t bytes);
 /// Gives back a block from AllocateScratch; bytes must be the size it was asked for.
 void FreeScratch(void* block, std::size_t bytes) noexcept;
 
-/// For the arrays of long computations that are made afresh (see AllocateScratch).
-template <typename T>
-struct TScratchAllocator {
+/// An allocator of standard containers whose blocks come from Take and go back to Give.
+template <typename T, void* (*Take)(std::size_t), void (*Give)(void*, std::size_t) noexcept>
+struct TBlockAllocator {
     using value_type = T;
-
-    TScratchAllocator() = default;
     template <typename U>
-    TScratchAllocator(const TScratchAllocator<U>&) noexcept
+    struct rebind {
+        using other = TBlockAllocator<U, Take, Give>;
+    };
+
+    TBlockAllocator() = default;
+    template <typename U>
+    TBlockAllocator(const TBlockAllocator<U, Take, Give>&) noexcept
     {
     }
     T* allocate(std::size_t count)
     {
         if (count > static_cast<std::size_t>(-1) / sizeof(T))
             throw std::bad_array_new_length();
-        return static_cast<T*>(AllocateScratch(count * sizeof(T)));
+        return static_cast<T*>(Take(count * sizeof(T)));
     }
-    void deallocate(T* block, std::size_t count) noexcept { FreeScratch(block, count * sizeof(T)); }
+    void deallocate(T* block, std::size_t count) noexcept { Give(block, count * sizeof(T)); }
     template <typename U>
-    bool operator==(const TScratchAllocator<U>&) const noexcept
+    bool operator==(const TBlockAllocator<U, Take, Give>&) const noexcept
     {
         return true;
     }
 };
+
+/// For the arrays of long computations that are made afresh (see AllocateScratch).
+template <typename T>
+using TScratchAllocator = TBlockAllocator<T, AllocateScratch, FreeScratch>;
 
 /// For containers that may hold hundreds of megabytes.
 template <typename T>
-struct TLargeAllocator {
-    using value_type = T;
-
-    TLargeAllocator() = default;
-    template <typename U>
-    TLargeAllocator(const TLargeAllocator<U>&) noexcept
-    {
-    }
-    T* allocate(std::size_t count)
-    {
-        if (count > static_cast<std::size_t>(-1) / sizeof(T))
-            throw std::bad_array_new_length();
-        return static_cast<T*>(AllocateLarge(count * sizeof(T)));
-    }
-    void deallocate(T* block, std::size_t count) noexcept { FreeLarge(block, count * sizeof(T)); }
-    template <typename U>
-    bool operator==(const TLargeAllocator<U>&) const noexcept
-    {
-        return true;
-    }
-};
+using TLargeAllocator = TBlockAllocator<T, AllocateLarge, FreeLarge>;
 
 /// A block of bytes from AllocateLarge that it owns; its bytes are not cleared.
 class TLargeBuffer {
