@@ -1,5 +1,7 @@
 #include "corvane/platform/LargeMemory_p.h"
 
+#include "corvane/platform/AddressPoison_p.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -147,9 +149,23 @@ constexpr std::size_t ScratchFrom = std::size_t{64} * 1024;
 constexpr std::size_t ScratchChunk = std::size_t{32} * 1024 * 1024;
 constexpr std::size_t ScratchPooledUpTo = ScratchChunk / 2;
 
+// Sizes from 2^(e-1) to 2^e are rounded up to eighths of 2^e: a block wastes at most an eighth
+// of itself.
+std::size_t granuleOf(std::size_t bytes)
+{
+    return std::size_t{1} << (std::bit_width(bytes - 1) - 4);
+}
+
+std::size_t scratchSizeFor(std::size_t bytes)
+{
+    const std::size_t granule = granuleOf(bytes);
+    return (bytes + granule - 1) / granule * granule;
+}
+
 // Scratch blocks of a few sizes per power of two, carved one after the other from chunks in
 // huge pages. A block given back goes onto the list of its size, linked through its first
-// bytes, so that giving back never needs memory.
+// bytes, so that giving back never needs memory; it stays poisoned for AddressSanitizer until
+// it is taken again.
 class ScratchPool {
 public:
     static ScratchPool& instance()
@@ -165,6 +181,7 @@ public:
         FreeBlock*& free = FFree[classOf(size)];
         void* block = free;
         if (free) {
+            CORVANE_UNPOISON(block, size);
             free = free->next;
         } else {
             if (static_cast<std::size_t>(FEnd - FNext) < size) {
@@ -187,6 +204,7 @@ public:
         const std::lock_guard lock(FMutex);
         FreeBlock*& free = FFree[classOf(size)];
         free = new (block) FreeBlock{free};
+        CORVANE_POISON(block, size);
         if (--FLive == 0)
             releaseChunks();
     }
@@ -196,18 +214,6 @@ private:
         FreeBlock* next;
     };
 
-    // Sizes from 2^(e-1) to 2^e are rounded up to eighths of 2^e: a block wastes at most an
-    // eighth of itself.
-    static std::size_t granuleOf(std::size_t bytes) { return std::size_t{1} << (std::bit_width(bytes - 1) - 4); }
-
-public:
-    static std::size_t sizeFor(std::size_t bytes)
-    {
-        const std::size_t granule = granuleOf(bytes);
-        return (bytes + granule - 1) / granule * granule;
-    }
-
-private:
     static std::size_t classOf(std::size_t size)
     {
         return static_cast<std::size_t>(std::bit_width(size - 1)) * 8 + size / granuleOf(size) - 9;
@@ -215,8 +221,11 @@ private:
 
     void releaseChunks() noexcept
     {
-        for (std::size_t k = 0; k < FChunkCount; ++k)
+        for (std::size_t k = 0; k < FChunkCount; ++k) {
+            // The addresses may be mapped again for anything else.
+            CORVANE_UNPOISON(FChunks[k], ScratchChunk);
             FreeLarge(FChunks[k], ScratchChunk);
+        }
         FChunkCount = 0;
         FFree.fill(nullptr);
         FNext = FEnd = nullptr;
@@ -240,7 +249,7 @@ void* AllocateScratch(std::size_t bytes)
         return ::operator new(bytes == 0 ? 1 : bytes);
     if (bytes > ScratchPooledUpTo)
         return AllocateLarge(bytes);
-    return ScratchPool::instance().take(ScratchPool::sizeFor(bytes));
+    return ScratchPool::instance().take(scratchSizeFor(bytes));
 }
 
 void FreeScratch(void* block, std::size_t bytes) noexcept
@@ -252,7 +261,7 @@ void FreeScratch(void* block, std::size_t bytes) noexcept
     else if (bytes > ScratchPooledUpTo)
         FreeLarge(block, bytes);
     else
-        ScratchPool::instance().give(block, ScratchPool::sizeFor(bytes));
+        ScratchPool::instance().give(block, scratchSizeFor(bytes));
 }
 
 } // namespace corvane

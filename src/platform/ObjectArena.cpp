@@ -1,18 +1,11 @@
 #include "corvane/platform/ObjectArena_p.h"
 
+#include "corvane/platform/AddressPoison_p.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <new>
 #include <utility>
-
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/asan_interface.h>
-#define CORVANE_POISON(address, size) ASAN_POISON_MEMORY_REGION(address, size)
-#define CORVANE_UNPOISON(address, size) ASAN_UNPOISON_MEMORY_REGION(address, size)
-#else
-#define CORVANE_POISON(address, size) ((void)(address), (void)(size))
-#define CORVANE_UNPOISON(address, size) ((void)(address), (void)(size))
-#endif
 
 namespace corvane {
 

@@ -339,8 +339,15 @@ TEST(ScratchMemory, BlocksAreSeparateReusedBySizeAndGivenBackWhenNoneIsInUse)
             << "block " << i;
 
     FreeScratch(blocks[2], sizes[2]);
+#if defined(__SANITIZE_ADDRESS__)
+    EXPECT_TRUE(__asan_address_is_poisoned(blocks[2] + 100));
+    EXPECT_FALSE(__asan_address_is_poisoned(blocks[3]));
+#endif
     char* const again = static_cast<char*>(AllocateScratch(98 * 1024));
     EXPECT_EQ(again, blocks[2]) << "both are rounded up to 104 KiB";
+#if defined(__SANITIZE_ADDRESS__)
+    EXPECT_FALSE(__asan_address_is_poisoned(again + 98 * 1024 - 1));
+#endif
     blocks[2] = again;
 
     {
