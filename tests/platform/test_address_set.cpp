@@ -9,8 +9,7 @@
 namespace corvane {
 namespace {
 
-// Objects of one size lie at regular distances, the case the hash must spread; the set grows
-// from nothing through many doublings while a standard set says what it must answer.
+// Addresses at regular distances, the case the hash must spread, through many doublings.
 TEST(AddressSet, AgreesWithAStandardSetWhileGrowing)
 {
     std::vector<std::unique_ptr<int[]>> blocks;

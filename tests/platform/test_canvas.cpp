@@ -25,6 +25,7 @@ protected:
     void SetUp() override { Bitmap.SetSize(40, 40); }
 
     TCanvas& C() { return Bitmap.Canvas(); }
+    void Blank(int size = 40) { Bitmap.SetSize(0, 0); Bitmap.SetSize(size, size); }
     TColor At(int x, int y) const { return Bitmap.Pixel(x, y); }
 
     // One character per pixel of a row: '#' for `color`, '.' for anything else.
@@ -34,6 +35,14 @@ protected:
         for (int x = from; x < to; ++x)
             row += At(x, y) == color ? '#' : '.';
         return row;
+    }
+
+    std::string Column(int x, int from, int to, TColor color = clBlack) const
+    {
+        std::string column;
+        for (int y = from; y < to; ++y)
+            column += At(x, y) == color ? '#' : '.';
+        return column;
     }
 
     std::vector<TPoint> PixelsOf(TColor color) const
@@ -68,14 +77,11 @@ bool Inside(int x, int y, const TRect& r)
     return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
 }
 
-// Lines
-
 TEST_F(CanvasTest, LinesAreBresenhamWithoutTheirEndPoint)
 {
     const auto expectLine = [this](const std::vector<TPoint>& expected) {
         EXPECT_EQ(PixelsOf(clBlack), expected);
-        Bitmap.SetSize(0, 0);
-        Bitmap.SetSize(40, 40);
+        Blank();
     };
     Line(2, 5, 8, 5);
     EXPECT_EQ(C().PenPos(), Point(8, 5));
@@ -144,8 +150,6 @@ TEST_F(CanvasTest, OpaqueBackgroundFillsTheGapsAndFollowsTheBrush)
     EXPECT_EQ(C().BkMode(), TBkMode::Opaque);
 }
 
-// Rectangles and polygons
-
 TEST_F(CanvasTest, RectangleFramesAndFillsInsideItsExclusiveEdges)
 {
     C().Brush().Color = Red;
@@ -155,6 +159,17 @@ TEST_F(CanvasTest, RectangleFramesAndFillsInsideItsExclusiveEdges)
             return c == clWhite;
         return c == (Inside(x, y, Rect(3, 3, 7, 5)) ? Red : clBlack);
     });
+
+    // FillRect paints no frame, nothing inside out and nothing with a clear brush.
+    C().Brush().Color = Green;
+    C().FillRect(Rect(12, 3, 16, 5));
+    C().FillRect(Rect(20, 20, 10, 30));
+    ExpectEverywhere([](int x, int y, TColor c) {
+        return Inside(x, y, Rect(2, 2, 8, 6)) || c == (Inside(x, y, Rect(12, 3, 16, 5)) ? Green : clWhite);
+    });
+    C().Brush().Style = bsClear;
+    C().FillRect(Rect(0, 0, 40, 40));
+    EXPECT_EQ(PixelsOf(Green).size(), 8u);
 }
 
 TEST_F(CanvasTest, RectangleWithOtherPens)
@@ -164,8 +179,7 @@ TEST_F(CanvasTest, RectangleWithOtherPens)
     C().Rectangle(2, 2, 8, 6);
     ExpectEverywhere([](int x, int y, TColor c) { return c == (Inside(x, y, Rect(2, 2, 7, 5)) ? Red : clWhite); });
 
-    Bitmap.SetSize(0, 0);
-    Bitmap.SetSize(40, 40);
+    Blank();
     C().Pen().Style = psInsideFrame;
     C().Pen().Width = 3;
     C().Rectangle(10, 10, 20, 20);
@@ -189,24 +203,8 @@ TEST_F(CanvasTest, DashedFramesRunClockwiseFromTheTopLeft)
     C().Rectangle(0, 0, 14, 8);
     EXPECT_EQ(Row(0, 0, 14), "###...###...##");
     EXPECT_EQ(Row(7, 0, 14), "##...###...###");
-    std::string right, left;
-    for (int y = 0; y < 8; ++y) {
-        right += At(13, y) == clBlack ? '#' : '.';
-        left += At(0, y) == clBlack ? '#' : '.';
-    }
-    EXPECT_EQ(right, "###...##");
-    EXPECT_EQ(left, "##...###");
-}
-
-TEST_F(CanvasTest, FillRectFillsWithoutFrame)
-{
-    C().Brush().Color = Green;
-    C().FillRect(Rect(2, 3, 6, 5));
-    C().FillRect(Rect(20, 20, 10, 30)); // inside out: nothing
-    ExpectEverywhere([](int x, int y, TColor c) { return c == (Inside(x, y, Rect(2, 3, 6, 5)) ? Green : clWhite); });
-    C().Brush().Style = bsClear;
-    C().FillRect(Rect(0, 0, 40, 40));
-    EXPECT_EQ(PixelsOf(Green).size(), 8u);
+    EXPECT_EQ(Column(13, 0, 8), "###...##");
+    EXPECT_EQ(Column(0, 0, 8), "##...###");
 }
 
 TEST_F(CanvasTest, PolygonIsClosedFilledAndFramed)
@@ -218,19 +216,15 @@ TEST_F(CanvasTest, PolygonIsClosedFilledAndFramed)
     EXPECT_EQ(Row(20, 8, 32, Red), "...###################..");
     expectPixels(Bitmap, {{20, 20, Red}, {31, 20, clWhite}});
     C().Polygon({});
-}
 
-TEST_F(CanvasTest, APolygonOutsideTheBitmapPaintsOnlyWhereItsWideOutlineReachesIn)
-{
-    C().Brush().Color = Red;
+    // Outside the bitmap only a wide outline reaches in.
+    Blank();
     C().Polygon({{43, 10}, {60, 10}, {60, 30}, {43, 30}});
     EXPECT_EQ(PixelsOf(clBlack).size() + PixelsOf(Red).size(), 0u);
     C().Pen().Width = 12;
     C().Polygon({{43, 10}, {60, 10}, {60, 30}, {43, 30}});
     expectPixels(Bitmap, {{39, 20, clBlack}, {37, 20, clWhite}});
 }
-
-// Hatches
 
 TEST_F(CanvasTest, HatchBrushesFollowTheDeviceOriginOverTheBackground)
 {
@@ -279,21 +273,15 @@ TEST_F(CanvasTest, HatchBrushesFollowTheDeviceOriginOverTheBackground)
     }
 }
 
-// Text
-
-TEST_F(CanvasTest, FontSizeAndHeightAreOneValue)
+TEST_F(CanvasTest, TextMeasures)
 {
-    TFont font;
+    TFont font; // size and height are one value
     EXPECT_EQ(font.Height(), -11);
     EXPECT_EQ(font.Size(), 8);
     font.SetSize(10);
     EXPECT_EQ(font.Height(), -13);
     font.SetHeight(-16);
     EXPECT_EQ(font.Size(), 12);
-}
-
-TEST_F(CanvasTest, TextMeasures)
-{
     C().Font().SetHeight(-20);
     const TSize extent = C().TextExtent("Hello");
     EXPECT_GT(extent.cx, 30);
@@ -371,8 +359,7 @@ TEST_F(CanvasTest, TurnedTextRunsInItsDirection)
     }
     EXPECT_LT(top, 80 - width / 2);
 
-    Bitmap.SetSize(0, 0);
-    Bitmap.SetSize(100, 100);
+    Blank(100);
     C().Font().Orientation = 2700; // reading downwards
     C().TextOut(40, 20, "HHHHH");
     for (const TPoint& p : PixelsOf(clBlack)) {
@@ -381,8 +368,6 @@ TEST_F(CanvasTest, TurnedTextRunsInItsDirection)
     }
     EXPECT_FALSE(PixelsOf(clBlack).empty());
 }
-
-// Images and pixels
 
 TEST_F(CanvasTest, PixelsAndGraphics)
 {
@@ -432,8 +417,6 @@ TEST_F(CanvasTest, CopyRectScalesAndMayCopyFromItself)
     EXPECT_EQ(At(0, 0), clWhite);
 }
 
-// Clipping and mapping
-
 TEST_F(CanvasTest, ClipLimitsEveryOperationAndIsRemovedWhole)
 {
     EXPECT_EQ(C().GetClipBox(), std::nullopt);
@@ -461,15 +444,13 @@ TEST_F(CanvasTest, ClipLimitsEveryOperationAndIsRemovedWhole)
     EXPECT_EQ(C().GetClipBox(), std::nullopt);
     C().FillRect(Rect(0, 0, 40, 40));
     EXPECT_EQ(PixelsOf(Red).size(), 1600u);
-}
 
-TEST_F(CanvasTest, ClipSurvivesResizingTheBitmap)
-{
+    // The clip survives resizing the bitmap.
     C().SelectClipRect(Rect(0, 0, 10, 10));
     Bitmap.SetSize(60, 60);
-    C().Brush().Color = Red;
+    C().Brush().Color = Blue;
     C().FillRect(Rect(0, 0, 60, 60));
-    EXPECT_EQ(PixelsOf(Red).size(), 100u);
+    EXPECT_EQ(PixelsOf(Blue).size(), 100u);
     EXPECT_EQ(C().DeviceSize(), (TSize{60, 60}));
 }
 
@@ -535,8 +516,7 @@ TEST_F(CanvasTest, HugeCoordinatesNeitherCrashNorHang)
 
 TEST_F(CanvasTest, ClipsBeyondTheSurfaceReachEveryKindOfDrawing)
 {
-    // Qt's own rectangles cannot hold this clip; what it lets through must
-    // still be painted, by the painter as by the pixel writers.
+    // Qt's own rectangles cannot hold this clip; what it lets through is still painted.
     C().SelectClipRect(Rect(INT_MIN, INT_MIN, INT_MAX, INT_MAX));
     EXPECT_EQ(C().GetClipBox(), Rect(INT_MIN, INT_MIN, INT_MAX, INT_MAX));
     C().Brush().Color = Red;
@@ -552,16 +532,13 @@ TEST_F(CanvasTest, ClipsBeyondTheSurfaceReachEveryKindOfDrawing)
     EXPECT_EQ(At(2, 2), Green);
 
     // A clip beside the surface lets nothing through.
-    Bitmap.SetSize(0, 0);
-    Bitmap.SetSize(40, 40);
+    Blank();
     C().SelectClipRect(Rect(100, 100, 150, 150));
     C().Polygon({{INT_MIN, INT_MIN}, {INT_MAX, INT_MIN}, {INT_MAX, INT_MAX}});
     C().TextOut(0, 0, "Text");
     C().Draw(0, 0, picture);
     ExpectEverywhere([](int, int, TColor c) { return c == clWhite; });
 }
-
-// The bitmap behind the canvas
 
 TEST_F(CanvasTest, BitmapChangesReachTheCanvas)
 {

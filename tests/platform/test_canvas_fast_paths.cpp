@@ -1,6 +1,4 @@
-// A bitmap's canvas writes text, lines and rectangles straight into the pixels
-// and keeps traced text; the same canvas over a painter on an image draws all
-// of it through Qt. Both must give the same pixels.
+// A bitmap's canvas paints straight into its pixels; it must match the painter's.
 
 #include "corvane/platform/Canvas.h"
 #include "corvane/platform/Colors.h"
@@ -113,27 +111,6 @@ TEST(CanvasFastPaths, LinesAndRectanglesPaintWhatThePainterPaints)
         };
         ExpectSame(paint, "pen width " + std::to_string(width));
     }
-}
-
-TEST(CanvasFastPaths, PaintingAfterACopyLeavesTheCopyAlone)
-{
-    TBitmap bitmap;
-    bitmap.SetSize(20, 20);
-    bitmap.Canvas().Brush() = TBrush{clRed, bsSolid};
-    bitmap.Canvas().FillRect(Rect(0, 0, 20, 20));
-    const TBitmap copy(bitmap);
-    bitmap.Canvas().Brush().Color = clBlue;
-    bitmap.Canvas().FillRect(Rect(0, 0, 20, 20));
-    bitmap.Canvas().TextOut(0, 0, "x");
-    EXPECT_EQ(copy.Pixel(5, 5), clRed);
-    EXPECT_EQ(bitmap.Pixel(5, 5), clBlue);
-
-    // A resized bitmap is painted in its new pixels, not the old ones.
-    bitmap.SetSize(30, 30);
-    bitmap.Canvas().FillRect(Rect(0, 0, 30, 30));
-    EXPECT_EQ(bitmap.Pixel(25, 25), clBlue);
-    EXPECT_EQ(bitmap.Canvas().Pixel(25, 25), clBlue);
-    EXPECT_EQ(bitmap.Canvas().Pixel(30, 5), 0u);
 }
 
 } // namespace

@@ -1,6 +1,4 @@
-// Runs of lines, wide solid fills and texts measured then painted take shortcuts on a bitmap's
-// canvas; the same canvas over a painter on an image takes none. Both must give the same
-// pixels and leave the canvas in the same state.
+// Shortcuts of a bitmap's canvas must paint and leave state as the painter does.
 
 #include "corvane/platform/Colors.h"
 
@@ -89,8 +87,7 @@ TEST(CanvasLineRuns, NoColoursLeaveTheCanvasAsItWas)
 
 TEST(CanvasLineRuns, SolidFillsPaintWhatThePainterPaints)
 {
-    // White is written byte by byte, other colours pixel by pixel; whole lines of the image
-    // as one stretch.
+    // White is written byte by byte, other colours pixel by pixel, whole lines as one stretch.
     for (TColor color : {clWhite, clBlack, TColor{0x123456}, TColor{0x7F7F7F}}) {
         const auto paint = [color](TCanvas& canvas) {
             canvas.Brush() = TBrush{clRed, bsSolid};
@@ -110,8 +107,7 @@ TEST(CanvasLineRuns, SolidFillsPaintWhatThePainterPaints)
 
 TEST(CanvasLineRuns, TextsMeasuredAndPaintedInTurnPaintWhatThePainterPaints)
 {
-    // More texts and fonts than a canvas keeps at hand, measured and painted in an order that
-    // keeps changing which of them it holds.
+    // More texts and fonts than a canvas keeps at hand, in a changing order.
     const std::string texts[] = {"Task 1", "0%", "A", "Task 12", "95%", "gjpqy", "Task 1"};
     const auto paint = [&texts](TCanvas& canvas) {
         canvas.Brush().Style = bsClear;

@@ -1,6 +1,4 @@
-// A bitmap's canvas does not write a plumb line again where the same colour already shows
-// from an earlier one. Whatever paints in between, the pixels must be those of painting every
-// line in full.
+// A bitmap's canvas skips plumb lines already showing; the pixels must match painting each in full.
 
 #include "corvane/platform/Canvas.h"
 #include "corvane/platform/Colors.h"
@@ -90,9 +88,8 @@ TEST(CanvasPlumbBands, PaintingBetweenTwoEqualLinesShowsUnderTheSecond)
     EXPECT_EQ(bitmap.Pixel(140, 75), clRed);
 }
 
-// Random lines, mostly long plumb ones in a few columns as connection legs are, with level
-// lines, dashes, wide pens, arrow heads, fills, clips and pixels set on the bitmap in between.
-// The reference forgets every band before each step: changing the clip lets go of them.
+// Mostly plumb lines in few columns, with other painting between; the reference resets its
+// clip every step, which forgets remembered lines.
 TEST(CanvasPlumbBands, RandomPaintingGivesThePixelsOfPaintingEveryLineInFull)
 {
     for (unsigned seed = 1; seed <= 6; ++seed) {

@@ -11,10 +11,7 @@ TEST(Component, OwnersKnowTheirComponentsUntilEitherGoes)
 {
     TComponent owner;
     EXPECT_EQ(owner.ComponentCount(), 0);
-    EXPECT_EQ(owner.Name(), "");
     EXPECT_THROW(owner.Components(0), std::out_of_range);
-    owner.SetName("Form");
-    EXPECT_EQ(owner.Name(), "Form");
     {
         TComponent first(&owner);
         auto second = std::make_unique<TComponent>(&owner);

@@ -11,58 +11,21 @@ namespace {
 
 // Every name with its value, written independently of the implementation's table.
 const std::vector<std::pair<std::string, TColor>> Names = {
-    {"clBlack", 0x000000},
-    {"clMaroon", 0x000080},
-    {"clGreen", 0x008000},
-    {"clOlive", 0x008080},
-    {"clNavy", 0x800000},
-    {"clPurple", 0x800080},
-    {"clTeal", 0x808000},
-    {"clGray", 0x808080},
-    {"clSilver", 0xC0C0C0},
-    {"clRed", 0x0000FF},
-    {"clLime", 0x00FF00},
-    {"clYellow", 0x00FFFF},
-    {"clBlue", 0xFF0000},
-    {"clFuchsia", 0xFF00FF},
-    {"clAqua", 0xFFFF00},
-    {"clWhite", 0xFFFFFF},
-    {"clMoneyGreen", 0xC0DCC0},
-    {"clSkyBlue", 0xF0CAA6},
-    {"clCream", 0xF0FBFF},
-    {"clMedGray", 0xA4A0A0},
-    {"clNone", 0x1FFFFFFF},
-    {"clDefault", 0x20000000},
-    {"clScrollBar", 0xFF000000},
-    {"clBackground", 0xFF000001},
-    {"clActiveCaption", 0xFF000002},
-    {"clInactiveCaption", 0xFF000003},
-    {"clMenu", 0xFF000004},
-    {"clWindow", 0xFF000005},
-    {"clWindowFrame", 0xFF000006},
-    {"clMenuText", 0xFF000007},
-    {"clWindowText", 0xFF000008},
-    {"clCaptionText", 0xFF000009},
-    {"clActiveBorder", 0xFF00000A},
-    {"clInactiveBorder", 0xFF00000B},
-    {"clAppWorkSpace", 0xFF00000C},
-    {"clHighlight", 0xFF00000D},
-    {"clHighlightText", 0xFF00000E},
-    {"clBtnFace", 0xFF00000F},
-    {"clBtnShadow", 0xFF000010},
-    {"clGrayText", 0xFF000011},
-    {"clBtnText", 0xFF000012},
-    {"clInactiveCaptionText", 0xFF000013},
-    {"clBtnHighlight", 0xFF000014},
-    {"cl3DDkShadow", 0xFF000015},
-    {"cl3DLight", 0xFF000016},
-    {"clInfoText", 0xFF000017},
-    {"clInfoBk", 0xFF000018},
-    {"clHotLight", 0xFF00001A},
-    {"clGradientActiveCaption", 0xFF00001B},
-    {"clGradientInactiveCaption", 0xFF00001C},
-    {"clMenuHighlight", 0xFF00001D},
-    {"clMenuBar", 0xFF00001E},
+    {"clBlack", 0x000000}, {"clMaroon", 0x000080}, {"clGreen", 0x008000}, {"clOlive", 0x008080}, {"clNavy", 0x800000},
+    {"clPurple", 0x800080}, {"clTeal", 0x808000}, {"clGray", 0x808080}, {"clSilver", 0xC0C0C0}, {"clRed", 0x0000FF},
+    {"clLime", 0x00FF00}, {"clYellow", 0x00FFFF}, {"clBlue", 0xFF0000}, {"clFuchsia", 0xFF00FF}, {"clAqua", 0xFFFF00},
+    {"clWhite", 0xFFFFFF}, {"clMoneyGreen", 0xC0DCC0}, {"clSkyBlue", 0xF0CAA6}, {"clCream", 0xF0FBFF},
+    {"clMedGray", 0xA4A0A0}, {"clNone", 0x1FFFFFFF}, {"clDefault", 0x20000000}, {"clScrollBar", 0xFF000000},
+    {"clBackground", 0xFF000001}, {"clActiveCaption", 0xFF000002}, {"clInactiveCaption", 0xFF000003},
+    {"clMenu", 0xFF000004}, {"clWindow", 0xFF000005}, {"clWindowFrame", 0xFF000006}, {"clMenuText", 0xFF000007},
+    {"clWindowText", 0xFF000008}, {"clCaptionText", 0xFF000009}, {"clActiveBorder", 0xFF00000A},
+    {"clInactiveBorder", 0xFF00000B}, {"clAppWorkSpace", 0xFF00000C}, {"clHighlight", 0xFF00000D},
+    {"clHighlightText", 0xFF00000E}, {"clBtnFace", 0xFF00000F}, {"clBtnShadow", 0xFF000010},
+    {"clGrayText", 0xFF000011}, {"clBtnText", 0xFF000012}, {"clInactiveCaptionText", 0xFF000013},
+    {"clBtnHighlight", 0xFF000014}, {"cl3DDkShadow", 0xFF000015}, {"cl3DLight", 0xFF000016},
+    {"clInfoText", 0xFF000017}, {"clInfoBk", 0xFF000018}, {"clHotLight", 0xFF00001A},
+    {"clGradientActiveCaption", 0xFF00001B}, {"clGradientInactiveCaption", 0xFF00001C},
+    {"clMenuHighlight", 0xFF00001D}, {"clMenuBar", 0xFF00001E},
 };
 
 std::string Upper(std::string text)
@@ -82,17 +45,14 @@ TEST(Colors, EveryNameRoundTrips)
         ASSERT_TRUE(IdentToColor(Upper(name), color));
         EXPECT_EQ(color, value);
     }
-}
-
-TEST(Colors, GreyAliasesReadButWriteTheFirstName)
-{
+    // Grey aliases read but write the first name.
     EXPECT_EQ(StringToColor("clLtGray"), clSilver);
     EXPECT_EQ(StringToColor("cldkgray"), clGray);
     EXPECT_EQ(ColorToString(clLtGray), "clSilver");
     EXPECT_EQ(ColorToString(clDkGray), "clGray");
 }
 
-TEST(Colors, UnnamedValuesUseEightHexDigits)
+TEST(Colors, ReadsAndWritesNumbers)
 {
     EXPECT_EQ(ColorToString(0x027FFFFF), "$027FFFFF");
     EXPECT_EQ(ColorToString(0x00000001), "$00000001");
@@ -100,10 +60,6 @@ TEST(Colors, UnnamedValuesUseEightHexDigits)
     EXPECT_EQ(ColorToString(0xFF00001F), "$FF00001F");
     for (TColor value : {0x023434FFu, 0x00ABCDEFu, 0xFFFFFFFFu, 0x00000001u})
         EXPECT_EQ(StringToColor(ColorToString(value)), value);
-}
-
-TEST(Colors, ReadsHexDecimalAndBlanks)
-{
     EXPECT_EQ(StringToColor("$023434FF"), 0x023434FFu);
     EXPECT_EQ(StringToColor("$ff"), 0xFFu);
     EXPECT_EQ(StringToColor("0x00ff00"), clLime);
@@ -121,32 +77,9 @@ TEST(Colors, ReadsHexDecimalAndBlanks)
 TEST(Colors, RefusesHostileText)
 {
     const std::vector<std::string> bad = {
-        "",
-        "   ",
-        "$",
-        "$GG",
-        "$123456789",
-        "$12G",
-        "$-1",
-        "$ 1",
-        "0x",
-        "0xG",
-        "clNoSuch",
-        "cl",
-        "clRed2",
-        "99999999999",
-        "4294967296",
-        "-2147483649",
-        "-",
-        "+",
-        "+-1",
-        "--1",
-        "12abc",
-        "1 2",
-        "1.5",
-        std::string("clRed\0", 6),
-        std::string(1 << 20, '9'),
-        std::string(1 << 20, 'A'),
+        "", "   ", "$", "$GG", "$123456789", "$12G", "$-1", "$ 1", "0x", "0xG", "clNoSuch", "cl", "clRed2",
+        "99999999999", "4294967296", "-2147483649", "-", "+", "+-1", "--1", "12abc", "1 2", "1.5",
+        std::string("clRed\0", 6), std::string(1 << 20, '9'), std::string(1 << 20, 'A'),
         "$" + std::string(1 << 20, 'F'),
     };
     for (const std::string& text : bad) {

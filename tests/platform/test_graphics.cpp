@@ -53,7 +53,6 @@ TBitmap SampleBitmap()
     return bitmap;
 }
 
-// Big-endian 16-bit value at `offset`.
 void PutBigEndian16(std::string& bytes, std::size_t offset, int value)
 {
     bytes[offset] = static_cast<char>(value >> 8);
@@ -82,21 +81,15 @@ std::string ExpectLoadError(const std::string& path, Load load)
     return {};
 }
 
-TEST_F(GraphicsFiles, BitmapRoundTripKeepsEveryPixel)
-{
-    const std::string path = File("sample.bmp");
-    SampleBitmap().SaveToFile(path);
-    EXPECT_EQ(readFile(path).substr(0, 2), "BM");
-
-    TBitmap loaded;
-    loaded.LoadFromFile(path);
-    ExpectSample(loaded);
-}
-
-TEST_F(GraphicsFiles, ReadsTopDownBitmaps)
+TEST_F(GraphicsFiles, BitmapRoundTripKeepsEveryPixelAndReadsTopDown)
 {
     SampleBitmap().SaveToFile(File("bottom-up.bmp"));
     const std::string bottomUp = readFile(File("bottom-up.bmp"));
+    EXPECT_EQ(bottomUp.substr(0, 2), "BM");
+    TBitmap loaded;
+    loaded.LoadFromFile(File("bottom-up.bmp"));
+    ExpectSample(loaded);
+
     const std::size_t pixels = static_cast<unsigned char>(bottomUp[10]);
     const std::size_t rowBytes = (bottomUp.size() - pixels) / 5;
     // A negative height stores the rows top first.
@@ -105,8 +98,6 @@ TEST_F(GraphicsFiles, ReadsTopDownBitmaps)
     for (std::size_t row = 5; row-- > 0;)
         topDown += bottomUp.substr(pixels + row * rowBytes, rowBytes);
     writeFile(File("top-down.bmp"), topDown);
-
-    TBitmap loaded;
     loaded.LoadFromFile(File("top-down.bmp"));
     ExpectSample(loaded);
 }
@@ -131,10 +122,9 @@ TEST_F(GraphicsFiles, JpegRoundTripKeepsSizeColoursAndHonoursQuality)
     TBitmap pixels;
     pixels.Assign(loaded);
     auto near = [](TColor a, TColor b) {
-        for (int shift = 0; shift < 24; shift += 8) {
+        for (int shift = 0; shift < 24; shift += 8)
             if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > 40)
                 return false;
-        }
         return true;
     };
     EXPECT_TRUE(near(pixels.Pixel(5, 15), clRed)) << std::hex << pixels.Pixel(5, 15);
@@ -232,19 +222,11 @@ TEST_F(GraphicsFiles, UnreadableFilesThrowAndKeepTheContent)
         return bytes;
     };
     const std::vector<std::pair<std::string, std::string>> bad = {
-        {"empty.bmp", ""},
-        {"noise.bmp", noise(3000)},
-        {"noise-bm.bmp", "BM" + noise(3000)},
-        {"header-only.bmp", bmp.substr(0, 54)},
-        {"half.bmp", bmp.substr(0, bmp.size() / 2)},
-        {"last-byte-missing.bmp", bmp.substr(0, bmp.size() - 1)},
-        {"jpeg-data.bmp", jpg},
-        {"empty.jpg", ""},
-        {"noise.jpg", noise(3000)},
-        {"noise-soi.jpg", "\xFF\xD8\xFF" + noise(3000)},
-        {"bitmap-data.jpg", bmp},
-        {"cut-header.jpg", jpg.substr(0, 20)},
-    };
+        {"empty.bmp", ""}, {"noise.bmp", noise(3000)}, {"noise-bm.bmp", "BM" + noise(3000)},
+        {"header-only.bmp", bmp.substr(0, 54)}, {"half.bmp", bmp.substr(0, bmp.size() / 2)},
+        {"last-byte-missing.bmp", bmp.substr(0, bmp.size() - 1)}, {"jpeg-data.bmp", jpg}, {"empty.jpg", ""},
+        {"noise.jpg", noise(3000)}, {"noise-soi.jpg", "\xFF\xD8\xFF" + noise(3000)}, {"bitmap-data.jpg", bmp},
+        {"cut-header.jpg", jpg.substr(0, 20)}};
     for (const auto& [name, bytes] : bad) {
         SCOPED_TRACE(name);
         const std::string path = File(name);
@@ -332,7 +314,7 @@ TEST_F(GraphicsFiles, SaveFailuresThrowAndKeepTheOldFile)
     EXPECT_EQ(readFile(path), before);
 }
 
-TEST(Graphics, CreateGraphicForFileByExtension)
+TEST_F(GraphicsFiles, ClassesAreChosenByExtension)
 {
     EXPECT_EQ(CreateGraphicForFile("a.bmp")->MimeType(), "image/bmp");
     EXPECT_EQ(CreateGraphicForFile("/x/B.BMP")->MimeType(), "image/bmp");
@@ -341,10 +323,7 @@ TEST(Graphics, CreateGraphicForFileByExtension)
     EXPECT_EQ(CreateGraphicForFile("e.PNG")->MimeType(), "image/png");
     for (const char* name : {"", "noext", "dir.bmp/file", "f.bmp.txt", ".bmp", "g.jp"})
         EXPECT_EQ(CreateGraphicForFile(name), nullptr) << name;
-}
 
-TEST_F(GraphicsFiles, PictureChoosesTheClassByExtension)
-{
     TPicture picture;
     EXPECT_EQ(picture.Graphic(), nullptr);
     EXPECT_EQ(picture.Width(), 0);

@@ -1,9 +1,4 @@
-// Whole charts as the control exports them, compared pixel for pixel with reference pictures in
-// tests/data/charts: the built-in document, every example, and a generated plan with every bar
-// kind, calendar shading, date lines, resource and row labels, and a legend printed under the
-// chart, in every time unit of the calendar.
-//
-// After an intended change of the drawing, regenerate the references with
+// Whole charts as exported, compared pixel for pixel with tests/data/charts. To regenerate:
 //   CORVANE_UPDATE_GALLERY=1 QT_QPA_PLATFORM=offscreen <build>/tests/test_chart_pictures
 // and look at the new pictures before committing them.
 

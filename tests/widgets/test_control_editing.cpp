@@ -1,7 +1,4 @@
-// Editing through the real Gantt control: a press on a tree cell or Enter opens the cell's
-// in-place editor, Enter commits, Esc cancels and a press elsewhere commits; a double-click on a
-// bar opens the property dialog registered for it. Every edit is one undo step that gives the
-// saved file back.
+// Editing through the real Gantt control: in-place cell editors and the bar property dialog.
 #include "corvane/widgets/qvtGanttGraph.h"
 
 #include "corvane/framework/chart/qvtGanttDocument.h"
@@ -121,7 +118,7 @@ TEST_F(ControlEditingTest, APressOnACellOpensItsEditorAndEnterCommitsOneUndoStep
     EXPECT_TRUE(saved() == original) << "the saved file differs";
 }
 
-TEST_F(ControlEditingTest, EscapeCancelsAndAPressElsewhereCommits)
+TEST_F(ControlEditingTest, EscapeCancelsAPressElsewhereCommitsAndEnterStartsAnEdit)
 {
     const auto at = pointOf(cell(1, Name));
     ASSERT_TRUE(at);
@@ -144,10 +141,8 @@ TEST_F(ControlEditingTest, EscapeCancelsAndAPressElsewhereCommits)
     EXPECT_EQ(cell(1, Name)->FText, "Ship");
     EXPECT_EQ(undoCount(), 1);
     EXPECT_NE(graph.getCurrentState(), editingObject);
-}
 
-TEST_F(ControlEditingTest, EnterOnAFocusedCellStartsEditingAndUndoWaitsForTheEdit)
-{
+    // Enter on a focused cell starts editing, and undo waits for the edit.
     ds.GetTree()->focus(0);
     ds.GetTree()->FocusCell(0, Name);
     graph.setFocus();

@@ -1,6 +1,4 @@
-// Mouse gestures on the real Gantt control: moving, resizing, creating, connecting and deleting
-// bars, driven by QTest on the offscreen platform. Each gesture is one undo entry that gives the
-// saved file back byte for byte, and a veto of the application changes nothing.
+// Mouse gestures on the real Gantt control: each is one undo entry, and a veto changes nothing.
 #include "corvane/widgets/qvtGanttGraph.h"
 
 #include "corvane/framework/chart/qvtBarConnection.h"
@@ -106,7 +104,7 @@ protected:
     DocumentSaver save;
 };
 
-TEST_F(GestureTest, DraggingABarMovesItInTimeAndRowsAsOneUndoStep)
+TEST_F(GestureTest, DraggingABarMovesItAsOneUndoStepUnlessItStaysOrIsVetoed)
 {
     const QPoint from = middleOf(*first);
     drag(from, from + QPoint(2 * cw(), ds.GetTable()->getRowHeight(1)));
@@ -119,10 +117,10 @@ TEST_F(GestureTest, DraggingABarMovesItInTimeAndRowsAsOneUndoStep)
     EXPECT_TRUE(saved() == original) << "the saved file differs";
     ASSERT_TRUE(ds.GetUndoRedoStack().redo());
     EXPECT_DOUBLE_EQ(first->getStartDate(), Monday + 3);
-}
+    ASSERT_TRUE(ds.GetUndoRedoStack().undo());
+    repaint();
 
-TEST_F(GestureTest, ABarReleasedWhereItWasPressedOrVetoedRecordsNothing)
-{
+    // Released where it was pressed, or vetoed: nothing recorded.
     const QPoint at = middleOf(*first);
     drag(at, at);
     EXPECT_EQ(undoCount(), 0);
@@ -168,7 +166,7 @@ TEST_F(GestureTest, APressNearAnEdgeResizesThatSideFiveInsideMovesAndAVetoChange
     EXPECT_TRUE(saved() == original) << "the saved file differs";
 }
 
-TEST_F(GestureTest, DraggingOnEmptyGridCreatesABarBeyondTheDeadZoneOnly)
+TEST_F(GestureTest, DraggingOnEmptyGridCreatesABarOrMilestoneBeyondTheDeadZoneOnly)
 {
     TQVTGanttRow& row = *ds.GetTable()->getRow(4);
     const QPoint from = cell(2.5, 4);
@@ -191,21 +189,19 @@ TEST_F(GestureTest, DraggingOnEmptyGridCreatesABarBeyondTheDeadZoneOnly)
     ASSERT_EQ(row.GetBarCount(), 1);
     EXPECT_LT(row.GetBarInRow(0)->getStartDate(), Monday + 4);
     EXPECT_GT(row.GetBarInRow(0)->getEndDate(), row.GetBarInRow(0)->getStartDate());
-}
 
-TEST_F(GestureTest, ANewMilestoneSpansOneDayAndAVetoedOneIsNotRecorded)
-{
+    // A new milestone spans one day; a vetoed one is not recorded.
     graph.setCreatedType(BarClass<TQVTMilestoneBar>());
-    TQVTGanttRow& row = *ds.GetTable()->getRow(5);
+    TQVTGanttRow& last = *ds.GetTable()->getRow(5);
     drag(cell(1.5, 5), cell(5.5, 5));
-    ASSERT_EQ(row.GetBarCount(), 1);
-    auto* milestone = dynamic_cast<TQVTMilestoneBar*>(row.GetBarInRow(0));
+    ASSERT_EQ(last.GetBarCount(), 1);
+    auto* milestone = dynamic_cast<TQVTMilestoneBar*>(last.GetBarInRow(0));
     ASSERT_NE(milestone, nullptr);
     EXPECT_DOUBLE_EQ(milestone->getEndDate() - milestone->getStartDate(), 1);
     ds.OnBeforeBarAdd = [](TQVTGanttBar*, bool& cancel) { cancel = true; };
     drag(cell(8.5, 5), cell(10.5, 5));
-    EXPECT_EQ(row.GetBarCount(), 1);
-    EXPECT_EQ(undoCount(), 1);
+    EXPECT_EQ(last.GetBarCount(), 1);
+    EXPECT_EQ(undoCount(), 2);
     EXPECT_TRUE(nothingProvisional());
 }
 
@@ -219,7 +215,6 @@ TEST_F(GestureTest, BelowTheLastRowOrWithoutTheSwitchesTheGesturesDoNothing)
     EXPECT_EQ(undoCount(), 0);
     EXPECT_TRUE(saved() == original) << "the saved file differs";
 
-    // Without the switches the gestures do nothing.
     graph.FModifyElements = false;
     graph.FAddElements = false;
     drag(middleOf(*first), middleOf(*first) + QPoint(2 * cw(), 0));
@@ -229,7 +224,7 @@ TEST_F(GestureTest, BelowTheLastRowOrWithoutTheSwitchesTheGesturesDoNothing)
     EXPECT_TRUE(saved() == original) << "the saved file differs";
 }
 
-TEST_F(GestureTest, ShiftDragFromBarToBarConnectsThemOnceAndOneUndoTakesItBack)
+TEST_F(GestureTest, ShiftDragFromBarToBarConnectsThemOnceUnlessVetoed)
 {
     drag(middleOf(*first), middleOf(*second), Qt::ShiftModifier, 8);
     ASSERT_EQ(ds.root()->countConnections(), 1);
@@ -246,10 +241,8 @@ TEST_F(GestureTest, ShiftDragFromBarToBarConnectsThemOnceAndOneUndoTakesItBack)
     ASSERT_TRUE(ds.GetUndoRedoStack().undo());
     EXPECT_EQ(ds.root()->countConnections(), 0);
     EXPECT_TRUE(saved() == original) << "the saved file differs";
-}
 
-TEST_F(GestureTest, AConnectionDrawnIntoEmptySpaceOrVetoedLeavesNothing)
-{
+    // Into empty space, or vetoed: nothing.
     drag(middleOf(*first), cell(12.5, 0), Qt::ShiftModifier, 6);
     EXPECT_EQ(ds.root()->countConnections(), 0);
     ds.OnBeforeConnectionAdd = [](TQVTBarConnection*, bool& cancel) { cancel = true; };

@@ -1,6 +1,4 @@
-// The property dialog driven through its real widgets: layout and painting, values typed and
-// confirmed, cancelled, refused as a whole when one is bad, and nested edits undone together
-// with the outer one.
+// The property dialog driven through its real widgets.
 #include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/chart/qvtTaskBar.h"
@@ -150,7 +148,6 @@ TEST(ObjectEditorDialog, TheFormIsLaidOutForItsNumberOfProperties)
     for (const auto& [count, height] : {std::pair{3, 100}, std::pair{30, 400}, std::pair{12, 192}}) {
         Values values(count);
         DialogDriver driver({[&](TQVTObjectEditorForm& form) {
-            EXPECT_EQ(form.objectName(), "QVTObjectEditorForm");
             EXPECT_EQ(form.width(), 308);
             EXPECT_EQ(form.height(), height) << count << " properties";
             EXPECT_EQ(form.pbValues->height(), 16 * count) << "the flag has no row";
@@ -162,9 +159,7 @@ TEST(ObjectEditorDialog, TheFormIsLaidOutForItsNumberOfProperties)
                 EXPECT_EQ(button->size(), QSize(75, 25));
                 EXPECT_EQ(button->y(), 8);
             }
-            EXPECT_EQ(form.btnOK->text(), "OK");
             EXPECT_TRUE(form.btnOK->isDefault());
-            EXPECT_EQ(form.btnCancel->text(), "Cancel");
             EXPECT_EQ(form.btnOK->x(), form.Panel1->width() / 2 - 75 - 15);
             EXPECT_EQ(form.btnCancel->x(), form.Panel1->width() / 2 + 15);
             form.resize(401, form.height());

@@ -1,5 +1,4 @@
-// The spin edit under QTest: stepping by buttons (repeating while held), keys and wheel,
-// limits, decimals, and text that is no number.
+// The spin edit under QTest: stepping, limits, decimals, and text that is no number.
 #include "corvane/widgets/qvtSpinEdit.h"
 
 #include <QLineEdit>

@@ -1,7 +1,5 @@
-// Gestures on the task table of the real Gantt control: clicking a title sorts, dragging a column
-// border resizes the column, dragging a row border in the row pane resizes the row, dragging a row
-// selector moves the row, clicking an expander collapses a group. Each is one undo step that
-// gives the saved file back, and tree row i and chart row i stay the same task.
+// Gestures on the task table of the real Gantt control: each is one undo step, and tree row i and
+// chart row i stay the same task.
 #include "corvane/widgets/qvtGanttGraph.h"
 
 #include "corvane/framework/chart/qvtGanttDocument.h"
@@ -163,7 +161,7 @@ TEST_F(TableGestureTest, DraggingAColumnBorderResizesItButNotBelowSixPixelsAndAR
     EXPECT_TRUE(saved() == original) << "the saved file differs";
 }
 
-TEST_F(TableGestureTest, DraggingARowByItsNumberCellOrSelectorMovesItAndTheNumberCellMarksTheDrop)
+TEST_F(TableGestureTest, DraggingARowMovesItAndClickingAnExpanderCollapsesItsGroup)
 {
     const auto numberCell = [this](int row) {
         TQVTTreeCell* cell = ds.GetTree()->getRow(row)->getCell(0);
@@ -209,10 +207,8 @@ TEST_F(TableGestureTest, DraggingARowByItsNumberCellOrSelectorMovesItAndTheNumbe
     expectRowsInStep();
     undoAll();
     EXPECT_TRUE(saved() == original) << "the saved file differs";
-}
 
-TEST_F(TableGestureTest, ClickingAnExpanderCollapsesTheGroupAsOneUndoStep)
-{
+    // Clicking an expander collapses the group as one undo step.
     ASSERT_TRUE(ds.RowsGroup(2, 3));
     ds.clearUndoRedoStack();
     original = saved();

@@ -1,7 +1,4 @@
-// The in-place editors of tree cells and the text bar's memo, driven by keys and the mouse on
-// real controls: every kind commits what was typed, Esc cancels, text that is no value of its
-// kind is refused, the keys leave the cell as the controller expects, and undo gives the saved
-// file back byte for byte.
+// The in-place editors of tree cells and the text bar's memo, driven by keys and the mouse.
 
 #include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
@@ -427,7 +424,7 @@ protected:
     std::string before;
 };
 
-TEST_F(TextBarMemo, TheBarsTextIsEditedInABoxOverTheBarAndUndoneExactly)
+TEST_F(TextBarMemo, TheBarsTextIsEditedInABoxOverTheBarThatGoesWithTheBar)
 {
     controller.open(*bar);
     ASSERT_NE(box(), nullptr);
@@ -459,10 +456,8 @@ TEST_F(TextBarMemo, TheBarsTextIsEditedInABoxOverTheBarAndUndoneExactly)
     other->setFocus(Qt::TabFocusReason);
     EXPECT_EQ(controller.told, Stopped);
     EXPECT_EQ(bar->FText, "Kick-off!?");
-}
 
-TEST_F(TextBarMemo, AnUntouchedTextComesBackExactlyAndTheBoxGoesWithTheBar)
-{
+    // An untouched text comes back exactly, and the box goes with the bar.
     bar->FText = "two\r\nlines";
     controller.open(*bar);
     QTest::keyClick(box(), Qt::Key_Return);

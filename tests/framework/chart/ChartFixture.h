@@ -1,6 +1,5 @@
 #pragma once
-// Documents built in memory for the tests of the chart table, its rows and bars: rows under a
-// task tree, bars with dates, connections and PERT boxes; and what a change can be checked by.
+// Documents built in memory for the chart tests, and snapshots to compare models by.
 
 #include "corvane/framework/chart/qvtBarConnection.h"
 #include "corvane/framework/chart/qvtGanttBar.h"
@@ -102,12 +101,10 @@ protected:
         return connection;
     }
 
-    /// The saved file and what the file does not hold (bar times, run-time order numbers), so
-    /// that two equal snapshots mean the same model.
+    /// The saved file plus what it does not hold, so equal snapshots mean the same model.
     std::string snapshot() { return readFile(saveToFile(document)) + describe(); }
 
-    /// Every row with its order, height, bars and their times, its PERT box; the PERT drawing
-    /// order and connections; the document's connections.
+    /// Rows with order, height, bars and times, box; z-order, PERT connections, connections.
     std::string describe()
     {
         std::ostringstream out;

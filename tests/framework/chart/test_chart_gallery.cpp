@@ -1,11 +1,5 @@
-// Paints one chart with every bar kind, every fill style, every connection route and two PERT
-// boxes through the canvas visual context, and compares it pixel for pixel with
-// tests/data/chart-gallery.png. The picture of the last run is kept as chart-gallery.png in the
-// build folder.
-//
-// After an intended change of a painter, regenerate the reference with
-//   CORVANE_UPDATE_GALLERY=1 QT_QPA_PLATFORM=offscreen <build>/tests/test_chart_gallery
-// and look at the new picture before committing it.
+// Every bar kind, fill style, connection route and PERT box against tests/data/chart-gallery.png
+// (regenerate with CORVANE_UPDATE_GALLERY=1 after an intended change).
 
 #include "corvane/framework/chart/qvtResources.h"
 #include "corvane/framework/chart/qvtSpecialBars.h"
@@ -153,8 +147,7 @@ protected:
             {0, {text = std::make_shared<TQVTTextBar>(112, 135, 0)}},
             {0, fills, true},
         };
-        // The connection rows: each kind joins bars of an upper and a lower row, forward down,
-        // forward up, backward down, backward up, within the upper row, and end to start.
+        // Each kind joins an upper and a lower row forward, backward, within a row and end to start.
         const auto plain = settings(dsDrawSolid);
         plain->FHeight = 12;
         plain->FVisualGoodie->FSolidFillColor = 0xE0E0E0;

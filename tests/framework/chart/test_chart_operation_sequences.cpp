@@ -1,6 +1,4 @@
-// Random sequences of row, bar and PERT box operations on generated documents, with random
-// vetoes: every step leaves a consistent model, a refused step leaves it unchanged, undoing
-// everything gives back the original file and redoing everything the final one.
+// Random operation sequences with vetoes: consistent model, exact undo and redo of everything.
 
 #include "corvane/framework/chart/qvtConnectionOperations.h"
 #include "corvane/framework/chart/qvtSpecialBars.h"
@@ -24,8 +22,7 @@ protected:
     int pick(int from, int to) { return std::uniform_int_distribution<int>(from, to)(random); }
     bool chance(double p) { return std::bernoulli_distribution(p)(random); }
 
-    // A plan of rows whose levels form a tree; rows with children carry a summary bar, the
-    // others a few bars of several kinds; some rows have PERT boxes, joined at random.
+    // Rows whose levels form a tree, summary bars over children, some PERT boxes joined at random.
     void generate()
     {
         std::vector<RowPlan> rows;
@@ -150,9 +147,7 @@ protected:
         hooks.OnBarResize = [this, p](TQVTGanttBar*, double, int, bool, bool& allowed) { allowed = !chance(p); };
     }
 
-    // Rows numbered by their place; every bar and box in one place with its row as parent; the
-    // PERT drawing order exactly the rows with boxes; connections only between what the table
-    // holds, each once; summary bars up to date.
+    // Rows numbered by place, parents right, z-order exactly the boxed rows, each connection once.
     void expectConsistent(int step)
     {
         SCOPED_TRACE("step " + std::to_string(step));

@@ -1,7 +1,4 @@
-// The chart's container painters on real pixels: where dates and rows go, the layers of the
-// table (backgrounds, shading, selection, grid, names, date lines, blocked days, labels, bars,
-// connections), the application's vetoes, hit testing, and a painter that visits only what
-// is visible against the plain walk over everything, on random documents.
+// The chart's painters on real pixels, and visible-only painting against a walk over everything.
 
 #include "corvane/framework/chart/qvtChartDrawers.h"
 #include "corvane/framework/chart/qvtResources.h"
@@ -40,8 +37,7 @@ constexpr TColor Focused = 0x30A030;
 constexpr TColor Selected = 0xC56AC5;
 constexpr TColor NoColor = 0x1FFFFFFF;
 
-// The tree's own painting belongs to the task table; here the tree paints nothing and answers
-// `answer` for points left of `reach`.
+// Paints nothing and answers `answer` left of `reach`: the tree's painting is the task table's.
 class BareTree : public TQVTTreeGrid {
 public:
     TQVTGanttObject* answer = nullptr;
@@ -78,9 +74,7 @@ std::unique_ptr<TBitmap> blank(int width, int height)
     return bitmap;
 }
 
-// The painting as written down, walking every row from the first, every day from the
-// document's start, every blocked date, label and connection; the painters must give the
-// same pixels while visiting only what is visible.
+// The plain walk over every row, day, date, label and connection, as reference for the painters.
 class LiteralPainter {
 public:
     LiteralPainter(TQVTGanttDocument& document, TQVTVisualContext& vc) : doc(document), table(*document.Ftable), vc(vc)
@@ -294,8 +288,7 @@ private:
 
 class ChartPainting : public ChartFixture {
 protected:
-    // The plan, a tree of TreeWidth beside the chart that paints nothing, a chart up to day 400
-    // with every row its own background colour.
+    // A bare tree of TreeWidth, a chart up to day 400, each row its own background colour.
     void make(const std::vector<RowPlan>& rows)
     {
         build(rows);
@@ -394,8 +387,7 @@ TEST_F(ChartPainting, SelectionFocusAndBlockedDaysShowTheRowsColourOverTheShadin
     EXPECT_EQ(b->Pixel(TreeWidth + 5, 10), Selected);
     EXPECT_EQ(b->Pixel(TreeWidth + 5, 30), Focused) << "focus wins over selection";
     EXPECT_EQ(b->Pixel(TreeWidth + 5, 50), Focused);
-    // The holiday's column is red below the rows (selection lies over it), with its name in
-    // white.
+    // The holiday's column is red below the rows (selection lies over it), its name in white.
     expectPixels(*b, {{day + 5, 10, Selected}, {day + 5, 85, clRed}, {day + 5, 290, clRed}});
     EXPECT_TRUE(anyIn(*b, Rect(day + 1, 80, day + 10, Height), clWhite));
     EXPECT_FALSE(anyIn(*b, Rect(day + 20, 0, day + 30, Height), clBlue)) << "hidden categories shade nothing";
@@ -413,8 +405,7 @@ TEST_F(ChartPainting, SelectionFocusAndBlockedDaysShowTheRowsColourOverTheShadin
 TEST_F(ChartPainting, ResourceLabelsAndTheirHitTest)
 {
     make({{0, {}}, {0, {}}, {0, {}}});
-    // Days 104..106, one line on yellow; days 109..112, two lines without a background; an
-    // empty one.
+    // One line on yellow (days 104..106), two lines without background (109..112), an empty one.
     row(2).AddRessourceLabel(103, 106, clYellow, clBlack, "A", "", 0);
     row(2).AddRessourceLabel(108, 112, NoColor, clBlack, "up", "down", 1);
     row(2).AddRessourceLabel(115, 115, clYellow, clBlack, "none", "", 0);
@@ -430,8 +421,7 @@ TEST_F(ChartPainting, ResourceLabelsAndTheirHitTest)
     EXPECT_FALSE(anyIn(*b, Rect(TreeWidth + 150, 41, TreeWidth + 170, 60), clYellow)) << "no days, no width";
     EXPECT_EQ(row(2).FRessourceInformations[0].lastRect, Rect(a + 3, 43, a + 28, 58));
 
-    // The whole of a one-line label; the halves of a two-line one, not the band of two pixels
-    // either side of its middle (lastRect 43..58, middle 50).
+    // A one-line label whole; a two-line one by halves, not within two pixels of its middle (50).
     TQVTRessourceLabelSelector* selector = table().getRessourceLabelSelector();
     auto* frame = dynamic_cast<TQVTRessourceLabelSelectorDrawer*>(selector->getDrawer(vtGanttGraph));
     const auto frameOf = [&] { return Rect(frame->FLeft, frame->FTop, frame->FRight, frame->FBottom); };
@@ -546,8 +536,7 @@ TEST_F(ChartPainting, ApplicationsVetoBarsAndConnectionsAndTheTableWidthDecidesT
     document->FDrawConnections = false;
     EXPECT_FALSE(anyIn(*paint(), route, clLime));
 
-    // A date line before the chart's start falls into the tree's part: painted there only
-    // while the table has no width of its own.
+    // A date line before the chart's start is painted in the tree's part only without a table width.
     table().FDateLine.Visible = true;
     table().FDateLine.Date = 97;
     table().FDateLine.Color = clBlue;
@@ -563,8 +552,7 @@ TEST_F(ChartPainting, HitTestingAsksTheTreeThenTheTableThenTheConnections)
     make({{0, {from}}, {0, {}}, {0, {}}, {0, {to}}});
     auto c = connect(from, to);
     paint();
-    // The link leaves day 105 at the first row's middle (y 10) to the right, then goes down
-    // to the next row's middle (y 30).
+    // The link leaves day 105 at y 10 to the right, then goes down to y 30.
     const int stub = TreeWidth + 50 + TQVTBarConnectionDrawer::StubLength;
     EXPECT_EQ(locate(stub, 25), c.get());
     EXPECT_EQ(locate(TreeWidth + 48, 10), from.get()) << "the bar before the connection's stub";
@@ -598,9 +586,7 @@ TEST_F(ChartPainting, ThePertGridHasAnAnchorEveryGridStepAndSizeOneLeavesNoGaps)
     expectPixels(*pert(), {{TreeWidth + 5, 7, clRed}, {TreeWidth + 150, 90, clRed}});
 }
 
-// Random documents: rows of every height (0 too), collapsed and filtered, scrolled; bars,
-// shadows, blocked days, labels, row labels, selection, calendar exceptions, date lines,
-// connections; views starting left of, at and right of the chart.
+// Random documents with every layer and view position; edits between paints.
 TEST_F(ChartPainting, VisitingOnlyTheVisibleGivesThePixelsAndHitsOfTheWholeWalk)
 {
     std::mt19937 random(20261207);
@@ -708,8 +694,7 @@ TEST_F(ChartPainting, VisitingOnlyTheVisibleGivesThePixelsAndHitsOfTheWholeWalk)
             }
         };
         expectTheWholeWalksPicture();
-        // Between paints bars move in time and connections go: what the drawer kept from the
-        // last paint must follow.
+        // Bars move and connections go between paints: what the drawer kept must follow.
         for (int k = bars.empty() ? 0 : pick(1, 8); k > 0; --k) {
             auto& bar = bars[static_cast<std::size_t>(pick(0, static_cast<int>(bars.size()) - 1))];
             if (!bar->getParentRow())
@@ -724,8 +709,7 @@ TEST_F(ChartPainting, VisitingOnlyTheVisibleGivesThePixelsAndHitsOfTheWholeWalk)
     }
 }
 
-// One chart with every bar kind, calendar shading, blocked days, date lines, resource labels,
-// row labels, selection and connections, compared with tests/data/chart-painting.png.
+// Every bar kind and table layer against tests/data/chart-painting.png.
 TEST_F(ChartPainting, AWholeChartLooksAsItsReference)
 {
     auto main = task(103, 112);

@@ -1,6 +1,4 @@
-// A document with every bar kind, every connection kind, PERT boxes with all their sections and
-// PERT connections goes through a file twice: the two files are byte for byte the same and the
-// reloaded model holds the same bars, dates, connections and boxes.
+// A document with every bar, connection and PERT kind goes through a file twice unchanged.
 
 #include "corvane/framework/chart/qvtResources.h"
 #include "corvane/framework/chart/qvtSpecialBars.h"
@@ -46,9 +44,7 @@ std::shared_ptr<TQVTPertBarSection> section(TQVTPertBar& box, const std::string&
 
 class ChartRoundTrip : public ChartFixture {
 protected:
-    // Rows: 0 a group over 1 and 2; 1 task bar with buffers, progress, glyphs and a halo, and a
-    // progress bar; 2 a task bar; 3 milestone, image bar and text bar; 4 and 5 task bars.
-    // Boxes on rows 1, 2 (without time span) and 4.
+    // Rows: 0 group over 1 and 2; 1 dressed task and progress bars; 3 milestone, image, text; boxes on 1, 2, 4.
     void SetUp() override
     {
         auto task = std::make_shared<TQVTTaskBar>(203.25, 207, 0);
@@ -118,8 +114,7 @@ protected:
         table().linkPertBars();
     }
 
-    // What the file does not show directly: each bar's kind-specific values, the connections'
-    // kinds and distances, the boxes' places, types, sections and links, the pictures' sizes.
+    // What the file does not show directly: kind-specific values, connections, boxes, picture sizes.
     static std::string details(TQVTGanttDocument& d)
     {
         std::ostringstream out;

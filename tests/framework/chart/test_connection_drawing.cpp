@@ -1,5 +1,4 @@
-// Connections on the Gantt chart: the routes of every kind on real pixels, arrow heads,
-// colours, dashes for violated distances, what is not drawn, and hit testing at the edges.
+// Connection routes, arrows, colours and dashes on real pixels, and hit testing.
 
 #include "corvane/framework/chart/qvtBarConnection.h"
 #include "corvane/framework/rendering/qvtCanvasVC.h"
@@ -41,8 +40,7 @@ using Segment = TQVTBarConnectionDrawer::Segment;
 
 class ConnectionDrawing : public ChartFixture {
 protected:
-    // Rows of 20 pixels; row r holds the bars of spans[r]. Distances are checked only
-    // between summarizable bars.
+    // Rows of 20 pixels holding spans[r]; distances apply only between summarizable bars.
     void plan(const std::vector<std::vector<std::pair<TDateTime, TDateTime>>>& spans, bool summarizable = true)
     {
         std::vector<RowPlan> rows;
@@ -252,8 +250,7 @@ TEST_F(ConnectionDrawing, ADistanceCountsWorkingDaysOnlyWhileTheConnectionSaysSo
     c->FWorkingDays = true;
     EXPECT_EQ(c->findViolationOffset(), 1) << "the weekend does not count";
 
-    // Without a distance only a link that runs backwards is violated, unless the distance is
-    // fixed: then the gap of two working days counts too.
+    // Without a distance only a backward link is violated, unless fixed: then the gap counts too.
     c->FMinDistance = 0;
     EXPECT_EQ(c->findViolationOffset(), 0);
     c->FDistanceFixed = true;

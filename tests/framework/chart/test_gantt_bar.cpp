@@ -1,5 +1,4 @@
-// The bar base: its span rules, its rectangle and hit testing, the placeholder and shadow bars,
-// and the operations that change a bar's times.
+// The bar base: span rules, rectangle, hit testing, placeholder bars, time operations.
 
 #include "corvane/framework/chart/qvtTaskBar.h"
 #include "corvane/framework/chart/qvtTextHalo.h"
@@ -27,7 +26,7 @@ protected:
     TQVTUndoRedoStack history;
 };
 
-TEST_F(GanttBar, ANewBarLastsAtLeastOneDayAndHasAHaloOfItsOwn)
+TEST_F(GanttBar, ABarLastsAtLeastOneUnitWhenMadeOrResizedAndHasAHaloOfItsOwn)
 {
     const auto same = plain(5, 5);
     EXPECT_EQ(same->FendDate, 6);
@@ -37,10 +36,7 @@ TEST_F(GanttBar, ANewBarLastsAtLeastOneDayAndHasAHaloOfItsOwn)
     EXPECT_NE(same->FTextHalo->FTextSettings, nullptr);
     build({{0, {same}}});
     EXPECT_EQ(same->FTextHalo->getParent(), same.get());
-}
 
-TEST_F(GanttBar, AResizeNeverLeavesLessThanOneUnit)
-{
     const auto b = plain(10, 12);
     build({{0, {b}}});
     EXPECT_TRUE(b->Resize(-5, 0, true));

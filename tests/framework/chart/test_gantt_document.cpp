@@ -77,10 +77,8 @@ TEST_F(GanttDocument, KeysRoundTripAndTheStartDateSnapsToTheCalendarsUnit)
     EXPECT_EQ(document->getStartDate(), EncodeDate(2024, 7, 1));
 }
 
-// Ends that loading leaves outside the table's bar lists: a row's PERT box (the row is its
-// parent but does not list it) and the bar of a row that only the PERT drawing order names (the
-// table is that row's parent, but it is none of the table's rows). A bar that a second row
-// lists as well stays a bar of the first.
+// A row's PERT box and the bar of a row only the z-order names lie outside the table's rows;
+// a bar listed by a second row stays with the first.
 TEST_F(GanttDocument, LoadingDropsConnectionsToBarsOutsideTheTablesRowsInTheirOrder)
 {
     std::string ini = TwoRows;
@@ -271,8 +269,7 @@ TEST_F(GanttDocument, ABarChangeResolvesOnlyTheConnectionsItReachesThroughAnInde
     EXPECT_FALSE(document->resolveDistanceViolations(b.get())->empty()) << "a change of B moves D";
 }
 
-// Random adds, removals, re-adds and replaced ends, over enough bars that the index grows: each
-// bar's list holds what was filed under it, in filing order.
+// Random changes over enough bars that the index grows: each bar's list follows, in order.
 TEST_F(GanttDocument, TheIndexOfConnectionsByBarFollowsEveryChangeOfTheList)
 {
     const auto document = load(TwoRows);

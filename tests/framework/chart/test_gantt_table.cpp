@@ -1,5 +1,4 @@
-// The chart table: row lookup and geometry, scrolling, summary bars, order helpers, focus, the
-// PERT layout values, and what its file holds.
+// The chart table: geometry, scrolling, summary bars, order, focus, PERT layout, file.
 
 #include "corvane/framework/chart/qvtSpecialBars.h"
 #include "corvane/framework/chart/qvtTaskBar.h"
@@ -48,7 +47,7 @@ std::shared_ptr<TQVTGanttBar> task(TDateTime start, TDateTime end)
     return std::make_shared<TQVTTaskBar>(start, end, 0);
 }
 
-TEST_F(GanttTable, AnEmptyTableAnswersNoneAndNothing)
+TEST_F(GanttTable, LookupsOutsideTheRowsAnswerNoneAndNothing)
 {
     build({});
     EXPECT_EQ(table().GetFirstVisibleRowIndex(), -1);
@@ -60,10 +59,7 @@ TEST_F(GanttTable, AnEmptyTableAnswersNoneAndNothing)
     EXPECT_EQ(table().getTableHeight(), 0);
     table().SetScrolledLines(3);
     EXPECT_EQ(table().getScrolledLines(), 0);
-}
 
-TEST_F(GanttTable, RowsAreFoundOnlyInsideTheTable)
-{
     build({{}, {}, {}});
     EXPECT_EQ(table().getRow(2), &row(2));
     EXPECT_EQ(table().getRow(-1), nullptr);
@@ -74,7 +70,7 @@ TEST_F(GanttTable, RowsAreFoundOnlyInsideTheTable)
     EXPECT_EQ(table().findFirstSummarizable(7), nullptr);
 }
 
-TEST_F(GanttTable, RowStartsFollowHeightsVisibilityAndScrolling)
+TEST_F(GanttTable, RowStartsFollowHeightsVisibilityAndScrollingSkipsCollapsedRows)
 {
     build({{}, {}, {}, {}});
     for (int i = 0; i < 4; ++i)
@@ -104,10 +100,7 @@ TEST_F(GanttTable, RowStartsFollowHeightsVisibilityAndScrolling)
     table().SetScrolledLines(0);
     EXPECT_TRUE(row(0).IsVisible());
     EXPECT_EQ(table().getRowStartY(4), 55);
-}
 
-TEST_F(GanttTable, ScrollingSkipsCollapsedRowsAndStaysWhenNoneQualifies)
-{
     build({{}, {}, {}, {}, {}});
     row(2).setCollapsed(true);
     table().SetScrolledLines(2);
@@ -175,7 +168,7 @@ TEST_F(GanttTable, SummaryBarsAskDerivedClassesThroughTheirOwnFunctions)
     EXPECT_EQ(milestone->exactClass(), TQVTGanttBar::ExactClass::Milestone);
 }
 
-TEST_F(GanttTable, RowDatesPassOverBarsWithoutDates)
+TEST_F(GanttTable, RowDatesAndRangesPassOverDatelessShadowAndExceptedBars)
 {
     build({{0, {task(0, 4), task(6, 9), task(3, 5)}}, {0, {}}});
     row(0).FBarList[0]->FendDate = 0;
@@ -183,10 +176,7 @@ TEST_F(GanttTable, RowDatesPassOverBarsWithoutDates)
     EXPECT_EQ(row(0).FindEndDate(), 9);
     EXPECT_EQ(row(1).FindStartDate(), 0);
     EXPECT_EQ(row(1).findFirstSummarizable(), nullptr);
-}
 
-TEST_F(GanttTable, BarInRangeSkipsShadowAndExceptedBars)
-{
     auto shadow = std::make_shared<TQVTShadowTaskBar>(10, 20, 0);
     auto progress = std::make_shared<TQVTShadowProgressBar>(10, 20, 0);
     auto mine = task(10, 20);

@@ -1,5 +1,4 @@
-// Summary, image, milestone and text bars: their keys through a file, what bad files turn
-// into, the group operations with their undo, the in-place text edit, and their painting.
+// Summary, image, milestone and text bars: files, group operations, text edit, painting.
 
 #include "corvane/framework/chart/qvtResources.h"
 #include "corvane/framework/chart/qvtSpecialBars.h"
@@ -69,8 +68,6 @@ protected:
         document->setEndDate(300);
         table().SetColumnWidth(10);
     }
-
-    TQVTSummaryBar& summary() { return *group; }
 
     std::shared_ptr<TQVTSummaryBar> group;
     std::shared_ptr<TQVTSummaryBar> nested;

@@ -1,7 +1,4 @@
-// Documents from tests/data/hostile-bars: bars, boxes and connections with absurd values, and
-// pictures whose names lead out of the document's folder or that claim absurd sizes. Each loads
-// without a crash, reports what it repaired, holds only values in range, paints, and saves
-// without reading or writing anything outside its folder.
+// Hostile documents from tests/data/hostile-bars load, repair, paint and save inside their folder.
 
 #include "corvane/framework/chart/qvtResources.h"
 #include "corvane/framework/chart/qvtSpecialBars.h"
@@ -35,8 +32,7 @@ std::map<std::string, std::string> filesBelow(const fs::path& root)
 
 class HostileBars : public ChartFixture {
 protected:
-    // The hostile files go into folder "doc" of the scratch folder; beside that folder lies a
-    // real picture that a name leading out of the folder would find.
+    // The files go into "doc"; a real picture beside it is what an escaping name would find.
     void SetUp() override
     {
         folder = dir.path() / "doc";
@@ -189,8 +185,7 @@ TEST_F(HostileBars, PicturesAreReadOnlyFromTheDocumentsFolder)
     pictures.push_back(goodie.FStartGlyph.get());
     pictures.push_back(goodie.FEndGlyph.get());
     ASSERT_EQ(pictures.size(), 7u);
-    // None of them found a picture: not outside.bmp beside the folder, not the giant or the
-    // truncated one; every one says so in the log and keeps a plain name of the folder.
+    // None found a picture (outside, giant, truncated); each is logged and keeps a plain name.
     for (TQVTPictureResource* p : pictures) {
         ASSERT_TRUE(p);
         EXPECT_TRUE(p->isPlaceholder()) << p->getName();

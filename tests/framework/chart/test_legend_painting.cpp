@@ -1,6 +1,4 @@
-// The legend: where its rows and cells go in the layout rectangle, what it reads from and
-// writes to a document file, and how it paints (on the pixels of a bitmap, and compared with
-// tests/data/legend.png).
+// The legend: layout, file keys and painting (pixels and tests/data/legend.png).
 
 #include "corvane/framework/chart/qvtLegend.h"
 #include "corvane/framework/rendering/qvtCanvasVC.h"
@@ -148,8 +146,7 @@ TEST_F(LegendTest, PaintsBackgroundFrameCellsAndBorders)
     expectPixels(bitmap, {{R - 3, T + 50, Background}, {L + 150, B - 1, clBlack}, {L + 150, B, clBlack}});
     expectPixels(bitmap, {{L + 150, B - 2, Background}, {R, T + 50, clWhite}});
 
-    // Cells in their settings' colour (their own, else the default), framed in the border colour;
-    // the cell frames lie over the outline.
+    // Cells in their own or the default colour, framed in the border colour over the outline.
     expectPixels(bitmap, {{L + 2, T + 2, CellColor}, {L + 99, T + 19, 0xFFE0E0u}});
     expectPixels(bitmap, {{L + 41, T + 5, Frame}, {L + 101, T + 5, Frame}, {L + 20, T, Frame}});
 

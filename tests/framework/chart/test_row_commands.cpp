@@ -1,6 +1,4 @@
-// Row commands change the task tree and the chart table together: rows appended and put under
-// a parent (which gets a summary bar), branches deleted, nodes collapsed; undo gives back the
-// saved document byte for byte.
+// Row commands change tree and table together; undo restores the saved document byte for byte.
 
 #include "corvane/framework/chart/qvtRowOperations.h"
 #include "corvane/framework/chart/qvtSpecialBars.h"

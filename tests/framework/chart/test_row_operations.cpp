@@ -1,5 +1,4 @@
-// Row, bar and PERT box operations: what they change, what they refuse, what their undo puts
-// back, and the connections that go and come with them.
+// Row, bar and PERT box operations: effects, refusals, exact undo, connections.
 
 #include "corvane/framework/chart/qvtSpecialBars.h"
 #include "corvane/framework/chart/qvtTaskBar.h"
@@ -21,8 +20,7 @@ std::shared_ptr<TQVTGanttBar> task(TDateTime start, TDateTime end)
 
 class RowOperations : public ChartFixture {
 protected:
-    // Performs op through the history and checks that undo and redo give back the states
-    // before and after it exactly.
+    // Performs op through the history; undo and redo give back both states exactly.
     void roundTrip(const TQVTOperationPtr& op)
     {
         const std::string before = snapshot();
@@ -49,7 +47,7 @@ protected:
     TQVTUndoRedoStack history;
 };
 
-TEST_F(RowOperations, RowInsertAppendsAtTheEndAndRefusesPastIt)
+TEST_F(RowOperations, RowsInsertAtOrBeforeTheEndAndRemoveWithExactUndo)
 {
     build({{}, {}});
     hooks.OnRowInsert = [&](TQVTGanttRow*) { events.push_back("insert"); };
@@ -66,10 +64,9 @@ TEST_F(RowOperations, RowInsertAppendsAtTheEndAndRefusesPastIt)
     ASSERT_TRUE(history.undo());
     ASSERT_TRUE(history.redo());
     EXPECT_EQ(fresh->getHeight(), 33) << "a redo keeps the height the row was given";
-}
 
-TEST_F(RowOperations, RemovingARowRenumbersAndUndoPutsTheSameRowBack)
-{
+    events.clear();
+    hooks.OnRowInsert = nullptr;
     build(std::vector<RowPlan>(5));
     hooks.OnRowDelete = [&](TQVTGanttRow*) { events.push_back("delete"); };
     TQVTGanttRow* removed = &row(2);

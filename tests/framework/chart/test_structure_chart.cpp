@@ -304,59 +304,6 @@ typeID=Legend Cell
 typeID=Custom Legend Border
 )";
 
-const char* const PertIni = R"(
-[root]
-typeID=Document
-table=T
-[T]
-TypeID=Gantt Table
-rows#count=2
-rows#0=R1
-rows#1=R2
-rowszorder#count=2
-rowszorder#0=R2
-rowszorder#1=R1
-pertconnections#count=1
-pertconnections#0=PC
-default pert settings=PS
-[R1]
-typeID=Gantt Row
-bars#count=1
-bars#0=B1
-pert bar=PB1
-[B1]
-typeID=Task Bar
-[PB1]
-typeID=Pert Bar
-settings=PS
-MainSection=Main
-TopSection=Top
-AdditionalSections#count=2
-AdditionalSections#0=More
-AdditionalSections#1=More
-[Main]
-typeID=Pert Bar Section
-settings=Font
-[Top]
-typeID=Pert Bar Section
-[More]
-typeID=Pert Bar Section
-settings=Font
-[Font]
-typeID=Text Settings
-[R2]
-typeID=Gantt Row
-pert bar=PB2
-[PB2]
-typeID=Pert Bar
-[PS]
-typeID=Pert Bar Settings
-[PC]
-typeID=Bar Connection
-from=PB1
-to=PB2
-)";
-
 // The graph of DocumentIni: every reference of a document, with the objects it shares.
 const char* const DocumentGraph =
      "GanttDocument(table=GanttTable#1(rows=[GanttRow(bars=["
@@ -385,7 +332,9 @@ TEST_F(ChartStructure, TheGraphLoadsAndSurvivesASave)
 
 TEST_F(ChartStructure, ASavedDocumentNamesItsChildrenInItsOwnSection)
 {
-    const auto text = readFile(saveToFile(loadFrom(PertIni)));
+    const auto text = readFile(saveToFile(loadFrom("[root]\ntypeID=Document\ntable=T\n[T]\nTypeID=Gantt Table\n"
+                                                   "rows#count=1\nrows#0=R2\n[R2]\ntypeID=Gantt Row\npert bar=PB2\n"
+                                                   "[PB2]\ntypeID=Pert Bar\n")));
     EXPECT_NE(text.find("[root]\ntypeID=Document\nstartDate="), std::string::npos) << text;
     EXPECT_NE(text.find("time scale under=0\ntable=T\n"), std::string::npos) << text;
     EXPECT_NE(text.find("[T]\nTypeID=Gantt Table\ncolumn width=50\n"), std::string::npos) << text;
@@ -418,9 +367,7 @@ from=Loop
 to=Nothing
 )");
     ASSERT_NE(loaded, nullptr);
-    // A calendar named as table (and kept as calendar), a row named as settings, connections naming
-    // themselves as bars (dropped: they join no bars), a calendar naming the document as category
-    // and a row naming itself as bar.
+    // Wrong classes and self-references stay none; connections joining no bars are dropped.
     EXPECT_EQ(graphOf(loaded.get()),
               "GanttDocument(table=-,calendar=DocumentCalendar(categories=[-]),time scales=[],task bar "
               "settings=-,image bar settings=-,"

@@ -1,6 +1,4 @@
-// The table keeps the task tree's shape between summary updates. Whatever changes the tree (row
-// commands, moves, undo and redo, edits of the nodes themselves, another root, loading), the
-// summary bars afterwards are those of a table that finds the tree afresh.
+// Whatever changes the task tree, summary bars match a table that finds the tree afresh.
 
 #include "corvane/framework/chart/qvtRowOperations.h"
 #include "corvane/framework/chart/qvtSpecialBars.h"
@@ -59,8 +57,7 @@ protected:
     }
     std::string summaries() { return summaries(table()); }
 
-    // The summary bars as they stand are those the tree grid's own numbering gives: a summary
-    // bar covers its row's descendants and spans their summarizable bars (0 for none).
+    // Summary bars as the tree grid's own numbering gives them (0 for no summarizable bars).
     void expectCurrent(const std::string& step, TQVTGanttDocument* of = nullptr)
     {
         SCOPED_TRACE(step);
@@ -121,8 +118,7 @@ TEST_F(SummaryTreeChanges, RowCommandsMovesAndTheirUndoLeaveNoStaleTree)
 
 TEST_F(SummaryTreeChanges, EditsOfTheNodesThemselvesLeaveNoStaleTree)
 {
-    // C becomes B's last child, which keeps every row's place; the next update is the one a
-    // bar move runs for its rows alone.
+    // C becomes B's last child, keeping every row's place; the update is a bar move's.
     const auto c = node(7);
     node(7)->getParentNode()->deleteChild(c.get());
     node(5)->addChild(c, -1);

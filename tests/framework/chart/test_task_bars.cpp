@@ -1,5 +1,4 @@
-// Task bars and progress bars: the end derived in working time, the lock, the stored keys and
-// what hostile files are turned into, and the painting on real pixels with hit testing.
+// Task and progress bars: working-time ends, lock, keys, hostile files, pixels and hits.
 
 #include "corvane/framework/chart/qvtResources.h"
 #include "corvane/framework/chart/qvtTaskBar.h"
@@ -25,8 +24,7 @@ const TDateTime Monday = Friday + 3;
 
 class TaskBars : public ChartFixture {
 protected:
-    // One row with the bars, a calendar in days with non-working weekends, the chart starting
-    // on Thursday at x = 0 and 50 pixels a day.
+    // One row, days with non-working weekends, the chart from Thursday at x = 0, 50 pixels a day.
     void buildWith(const std::vector<std::shared_ptr<TQVTGanttBar>>& bars, bool weekends = true)
     {
         build({{0, bars}});
@@ -191,7 +189,6 @@ TEST_F(TaskBars, AStoredEndOfZeroIsDerivedAndHostileValuesAreBroughtIntoRange)
     EXPECT_EQ(derived->getEndDate(), Monday + 1);
 }
 
-// ---------------------------------------------------------------------------------------------
 // Painting
 
 constexpr int Width = 400;

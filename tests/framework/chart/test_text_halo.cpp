@@ -1,5 +1,4 @@
-// Text halos: where the five labels are painted around a bar (on the pixels of a bitmap), which
-// settings they fall back on, and what a halo and its settings write and read.
+// Text halos: label placement on pixels, fallback settings, file keys.
 
 #include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
@@ -145,7 +144,7 @@ protected:
     TBitmap device;
 };
 
-TEST_F(HaloPainting, EachLabelIsPaintedOnItsSideOfTheBar)
+TEST_F(HaloPainting, EachLabelIsPaintedOnItsSideOfTheBarAndTheCentreOneTakesItsAlignment)
 {
     const auto [L, T, R, B] = BarRect;
 
@@ -173,11 +172,7 @@ TEST_F(HaloPainting, EachLabelIsPaintedOnItsSideOfTheBar)
     EXPECT_GE(centre.Left, L);
     EXPECT_LE(centre.Right, R);
     EXPECT_EQ(centre, inkCentredIn("Mid", BarRect));
-}
 
-TEST_F(HaloPainting, TheCentreLabelTakesItsAlignment)
-{
-    const auto [L, T, R, B] = BarRect;
     // Vertically centred by the height of "A" whatever the label, truncating.
     const int y = T + ((B - T) - lineHeight()) / 2;
     halo->HorzAlignmentCenter = haLeft;
@@ -192,8 +187,7 @@ TEST_F(HaloPainting, TheCentreLabelTakesItsAlignment)
 
 TEST_F(HaloPainting, TheTopBoxEndsAndTheBottomBoxStartsExactlyAtTheBarForEveryFontSize)
 {
-    // Centring truncates, so a box one pixel off shows only for one parity of lift + height:
-    // the sizes cover both.
+    // Centring truncates, so an off-by-one box shows only for one parity: the sizes cover both.
     bool parities[2] = {false, false};
     for (int size = 6; size <= 16; ++size) {
         SCOPED_TRACE(size);
@@ -372,8 +366,7 @@ TEST_F(HaloFiles, MissingKeysReadAsEmptyTextsNoSettingsAndChosenLabels)
                 settings->PrintTextBottom && settings->PrintTextCenter);
 }
 
-// A document whose only bar's halo names the document's shared settings, loaded before the
-// document reaches them, and a second bar whose halo names none.
+// One halo names the document's shared settings before the document reaches them; one names none.
 const char* const SharedSettingsIni = R"(
 [root]
 typeID=Document
@@ -415,7 +408,7 @@ TQVTTextHalo& haloOfBar(TQVTGanttDocument& document, int index)
     return *document.Ftable->FRows.at(0)->FBarList.at(static_cast<std::size_t>(index))->FTextHalo;
 }
 
-TEST_F(HaloFiles, FillingInTheDocumentDefaultLeavesTheSavedFileAsItWas)
+TEST_F(HaloFiles, FillingInTheDocumentDefaultOrFreeingABarLeavesTheSharedSettingsAndTheFileAlone)
 {
     const auto document = std::dynamic_pointer_cast<TQVTGanttDocument>(loadFrom(SharedSettingsIni));
     ASSERT_NE(document, nullptr);
@@ -429,12 +422,7 @@ TEST_F(HaloFiles, FillingInTheDocumentDefaultLeavesTheSavedFileAsItWas)
     EXPECT_EQ(plain.GetTextHaloSettings(), document->FTextHaloSettings.get());
     EXPECT_EQ(haloOfBar(*document, 0).GetTextHaloSettings(), document->FTextHaloSettings.get());
     EXPECT_EQ(readFile(saveToFile(document)), before);
-}
 
-TEST_F(HaloFiles, FreeingABarLeavesTheSettingsItSharesWithTheDocumentAlone)
-{
-    const auto document = std::dynamic_pointer_cast<TQVTGanttDocument>(loadFrom(SharedSettingsIni));
-    ASSERT_NE(document, nullptr);
     const std::weak_ptr<TQVTTextHalo> halo = document->Ftable->FRows.at(0)->FBarList.at(0)->FTextHalo;
     ASSERT_EQ(halo.lock()->FTextHaloSettings, document->FTextHaloSettings);
     ASSERT_EQ(halo.lock()->FTextSettings, document->FTextBarSettings);

@@ -1,5 +1,4 @@
-// Fill styles on real pixels, and picture resources in side files: names that cannot leave the
-// document's folder, pictures that cannot be read, and keys that read back to the same bytes.
+// Fill styles on pixels, and picture resources in side files that stay in the folder.
 
 #include "corvane/framework/chart/qvtResources.h"
 #include "corvane/framework/rendering/qvtCanvasVC.h"
@@ -177,7 +176,6 @@ TEST_F(Goodies, AnEmptySectionLoadsTheDefaultsAndHostileStylesAreReplaced)
     EXPECT_EQ(other->FPatternFillStyle, bsSolid) << "the pattern is not copied";
 }
 
-// ---------------------------------------------------------------------------------------------
 // Picture resources
 
 TEST_F(Goodies, APictureResourceStartsAsACrossedPlaceholder)

@@ -1,5 +1,4 @@
-// The Gantt view: pixels to dates and rows and back, scrolling within its limits, the drag
-// outline, and the view's undoable operations (left-aligning, the first category, zooming).
+// The Gantt view: pixel mapping, scrolling limits, the drag outline and its undoable operations.
 #include "corvane/framework/interaction/qvtGanttView.h"
 
 #include "corvane/framework/chart/qvtGanttDocument.h"
@@ -73,7 +72,7 @@ protected:
     DocumentSaver save;
 };
 
-TEST_F(GanttViewTest, PixelsMapToDatesAndRowsAndBack)
+TEST_F(GanttViewTest, PixelsMapToDatesAndRowsAndBackAndScrollingStaysWithinItsLimits)
 {
     EXPECT_DOUBLE_EQ(view.getTime(columnX(0)), Monday);
     EXPECT_DOUBLE_EQ(view.getTime(columnX(3)), Monday + 3);
@@ -96,10 +95,8 @@ TEST_F(GanttViewTest, PixelsMapToDatesAndRowsAndBack)
     const int bottom = rowY(3) + table->getRowHeight(3);
     EXPECT_EQ(view.getColRowExtended(columnX(1), 2'000'000'000, false).row,
               4 + (2'000'000'000 - bottom) / table->getRowHeight(3));
-}
 
-TEST_F(GanttViewTest, ScrollingStaysWithinItsLimitsAndAnswersThePixelsMoved)
-{
+    // Scrolling stays within its limits and answers the pixels moved.
     const int width = table->GetColumnWidth();
     EXPECT_EQ(view.scroll(3), 3 * width);
     EXPECT_DOUBLE_EQ(doc->getStartDate(), Monday + 3);

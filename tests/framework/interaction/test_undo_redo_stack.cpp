@@ -17,11 +17,7 @@ namespace {
 class Step : public TQVTOperation {
 public:
     Step(std::vector<std::string>& journal, std::string name)
-        : TQVTOperation(nullptr),
-          journal(journal),
-          name(std::move(name))
-    {
-    }
+        : TQVTOperation(nullptr), journal(journal), name(std::move(name)) {}
 
     bool perform() override
     {
@@ -93,7 +89,7 @@ TEST_F(History, DoingOrRefusingAfterAnUndoDropsWhatCouldBeRedone)
     EXPECT_EQ(journal, (Journal{"A"}));
 }
 
-TEST_F(History, AGroupIsOneEntryUndoneInReverseAndAnEmptyGroupLeavesNone)
+TEST_F(History, AGroupIsOneEntryUndoneInReverseAndRedoBypassesAnOpenGroup)
 {
     run("A");
     history.startGrouping();
@@ -111,19 +107,17 @@ TEST_F(History, AGroupIsOneEntryUndoneInReverseAndAnEmptyGroupLeavesNone)
     EXPECT_EQ(journal, (Journal{"A"})) << "the step's undo checks that it is undone last-first";
     ASSERT_TRUE(history.redo());
     EXPECT_EQ(journal, (Journal{"A", "B", "C", "D"}));
-}
 
-TEST_F(History, RedoBypassesTheOpenGroupAndUndoClosesIt)
-{
-    run("A");
-    run("B");
+    // Redo bypasses an open group; undo closes it.
+    ASSERT_TRUE(history.undo());
+    run("E");
     ASSERT_TRUE(history.undo());
     history.startGrouping();
     ASSERT_TRUE(history.redo()) << "redo goes onto the undo stack, outside the group";
-    run("C");
+    run("F");
     EXPECT_EQ(history.GetUndoOperationCount(), 3);
     ASSERT_TRUE(history.undo()) << "closes the group and undoes it";
-    EXPECT_EQ(journal, (Journal{"A", "B"}));
+    EXPECT_EQ(journal, (Journal{"A", "E"}));
     ASSERT_TRUE(history.undo());
     EXPECT_EQ(journal, (Journal{"A"}));
 }
@@ -148,7 +142,7 @@ TEST_F(History, AFailedUndoOrRedoDropsItsWholeStack)
     EXPECT_EQ(history.GetUndoOperationCount(), 1);
 }
 
-TEST_F(History, EventsSeeEachOperationAtTheirMoment)
+TEST_F(History, EventsSeeEachOperationAtTheirMomentAndTheDumpListsTheStack)
 {
     std::vector<std::string> events;
     history.setOnChange([&](TQVTOperation*) { events.push_back("change"); });
@@ -161,18 +155,15 @@ TEST_F(History, EventsSeeEachOperationAtTheirMoment)
     ASSERT_TRUE(history.undo());
     ASSERT_TRUE(history.redo());
     EXPECT_EQ(events, (Journal{"change", "change", "undo", "change", "redo", "change"}));
-}
 
-TEST_F(History, DumpListsTheUndoStackTopFirstAndOnlyWhenSomebodyListens)
-{
+    // The dump lists the undo stack top first.
     corvane::test::Capture capture;
-    run("A");
     history.startGrouping();
     run("B");
     history.endGrouping();
     capture.log.clear();
     history.dumpUndoStack();
-    EXPECT_EQ(capture.log, (Journal{"--------- Undo stack entries ----------", "TQVTMultipleOperations", "Step",
+    EXPECT_EQ(capture.log, (Journal{"--------- Undo stack entries ----------", "TQVTMultipleOperations", "Step", "Step",
                                     "--------- Undo stack entries ----------"}));
     capture.log.clear();
     ASSERT_TRUE(history.undo());

@@ -1,6 +1,5 @@
-// The critical path: single cases, the fast calculator against a plain reading of the
-// definition (all paths, calendar asked directly) on random schedules, acyclic and cyclic, and
-// the update after each edit against a whole computation.
+// The critical path: single cases, the calculator against a plain reading of the definition,
+// and the update after each edit against a whole computation.
 
 #include "corvane/framework/chart/qvtConnectionOperations.h"
 #include "corvane/framework/chart/qvtTaskBar.h"
@@ -318,8 +317,7 @@ Expected byDefinition(const std::vector<TQVTTaskBar*>& bars, const std::vector<T
 
 class RandomSchedules : public CriticalPath {
 protected:
-    // rowCount task bars over ten weeks with weekends and one holiday, the first spanning the
-    // whole project when spanning is set; no connections.
+    // rowCount bars over ten weeks, one holiday, the first spanning all when asked; no connections.
     void makeEditedSchedule(std::mt19937& rng, int rowCount, bool spanning)
     {
         const auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
@@ -337,9 +335,7 @@ protected:
         document->Fcalendar->addDateCategory(holidays);
     }
 
-    // A schedule of up to 8 task bars over six weeks with weekends, a few holidays, and up to
-    // 12 connections of every kind with distances from -2 to 3 days; connections only go from
-    // an earlier to a later bar unless cycles are wanted.
+    // Up to 8 bars and 12 connections of every kind; connections run forward unless cycles are wanted.
     void makeSchedule(std::mt19937& rng, bool cycles)
     {
         const auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
@@ -470,9 +466,7 @@ void expectWhatAWholeComputationGives(TQVTGanttTable& table, const TQVTCriticalP
 
 TEST_F(RandomSchedules, EveryEditLeavesWhatAWholeComputationGives)
 {
-    // Moves across rows, resizes, connections added and deleted or given another distance,
-    // undo and redo, some of them vetoed: after each, the table's updated result equals a fresh
-    // calculator's.
+    // Moves, resizes, connection edits, undo and redo, some vetoed.
     std::mt19937 rng(23);
     const auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     TQVTDataSourceIntf hooks;
@@ -536,8 +530,7 @@ TEST_F(RandomSchedules, EveryEditLeavesWhatAWholeComputationGives)
 
 TEST_F(RandomSchedules, EditsWithinTheProjectsSpanGiveWhatAWholeComputationGives)
 {
-    // A bar spanning the whole schedule holds the project's start and end, so edits of the other
-    // bars leave the span and only what follows from the changed bars is done again.
+    // A bar spanning the schedule fixes the project's span, so only what follows from an edit is redone.
     std::mt19937 rng(31);
     const auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     TQVTDataSourceIntf hooks;
@@ -584,12 +577,8 @@ TEST_F(RandomSchedules, EditsWithinTheProjectsSpanGiveWhatAWholeComputationGives
 
 TEST_F(RandomSchedules, ConnectionEditsGiveWhatAWholeComputationGives)
 {
-    // Connections added anywhere in the list, deleted, moved within it (which changes the one of
-    // a pair that counts), joined to other ends, given another distance or kind, one or several
-    // at a time, so that events must change places in the order and cycles come and go. Every
-    // other schedule has a bar spanning the whole project, which keeps its start and end. After
-    // each whole refresh the result equals a fresh calculator's, and on the smaller schedules
-    // what the definition gives.
+    // Connections inserted, deleted, reordered (which changes the one of a pair that counts) or
+    // altered, singly or in batches, so events reorder and cycles come and go.
     std::mt19937 rng(43);
     const auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     for (int seed = 0; seed < 40 && !HasFailure(); ++seed) {
@@ -597,8 +586,7 @@ TEST_F(RandomSchedules, ConnectionEditsGiveWhatAWholeComputationGives)
         const int rowCount = pick(6, 24);
         makeEditedSchedule(rng, rowCount, spanning);
         const int first = spanning ? 1 : 0;
-        // On every third schedule a connection may also run back or join a bar to itself, which
-        // may close a cycle.
+        // Every third schedule may close cycles.
         const bool cycles = seed % 3 == 0;
         const auto randomConnection = [&] {
             int i = pick(first, rowCount - 2);

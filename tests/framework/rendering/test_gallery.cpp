@@ -1,11 +1,5 @@
-// Paints every operation of the visual context, and a few wrapped, aligned
-// texts, into one picture and compares it pixel for pixel with
-// tests/data/gallery.png. The picture of the last run is kept as
-// gallery.png in the build folder.
-//
-// After an intended change of the drawing, regenerate the reference with
-//   CORVANE_UPDATE_GALLERY=1 QT_QPA_PLATFORM=offscreen <build>/tests/test_gallery
-// and look at the new picture before committing it.
+// Every operation of the visual context in one picture, compared with tests/data/gallery.png.
+// Regenerate after an intended change with CORVANE_UPDATE_GALLERY=1 and inspect the result.
 
 #include "corvane/framework/rendering/qvtCanvasVC.h"
 #include "corvane/framework/rendering/qvtTextArranger.h"

@@ -77,9 +77,7 @@ TEST_F(TextSettingsFile, SavingWritesEveryKeyInOrderLoadingGivesItBackWithoutUnd
     EXPECT_EQ(reloaded->GetHAlign(), haCenter);
     EXPECT_EQ(reloaded->GetVAlign(), vaBottom);
     EXPECT_TRUE(reloaded->GetTransparent());
-    EXPECT_FALSE(reloaded->getGroupRow());
-    EXPECT_FALSE(reloaded->getFocused());
-    EXPECT_FALSE(reloaded->getSelected());
+    EXPECT_FALSE(reloaded->getGroupRow() || reloaded->getFocused() || reloaded->getSelected());
 
     // Assign copies everything, flags included, into the receiver's own font.
     TQVTTextSettings copy;
@@ -87,9 +85,7 @@ TEST_F(TextSettingsFile, SavingWritesEveryKeyInOrderLoadingGivesItBackWithoutUnd
     copy.Assign(*settings);
     EXPECT_EQ(copy.GetFont(), own);
     EXPECT_EQ(*copy.GetFont(), font);
-    EXPECT_EQ(copy.GetColor(), clSkyBlue);
-    EXPECT_EQ(copy.GetHAlign(), haCenter);
-    EXPECT_EQ(copy.GetVAlign(), vaBottom);
+    EXPECT_TRUE(copy.GetColor() == clSkyBlue && copy.GetHAlign() == haCenter && copy.GetVAlign() == vaBottom);
     EXPECT_TRUE(copy.getGroupRow() && copy.getFocused() && copy.getSelected() && copy.GetTransparent());
 }
 
@@ -151,9 +147,7 @@ TEST_F(TextSettingsFile, RowAndColumnSettingsLoadDefaultsAndSaveTheirKeysInOrder
     col->FWidth = 37;
     EXPECT_EQ(savedRoot(col), "typeID=Tree Column Settings\nalignHorizontal=1\nalignVertical=0\nwidth=37\n");
     const auto colBack = roundTrip(col);
-    EXPECT_EQ(colBack->FHAlign, 1);
-    EXPECT_EQ(colBack->FVAlign, 0);
-    EXPECT_EQ(colBack->FWidth, 37);
+    EXPECT_TRUE(colBack->FHAlign == 1 && colBack->FVAlign == 0 && colBack->FWidth == 37);
 
     TQVTTreeRowSettings rowCopy;
     rowCopy.Assign(*row);
@@ -166,37 +160,13 @@ TEST_F(TextSettingsFile, RowAndColumnSettingsLoadDefaultsAndSaveTheirKeysInOrder
 }
 
 // A grid whose row shares its settings with the cell; the grid's colours are all given.
-const char* const GridIni = R"(
-[G]
-TypeID=Tree Grid
-root node=Top
-row selected color=$000001
-row selected font color=$000002
-row focused color=$000003
-row focused font color=$000004
-default row settings=RS
-default col settings=CS
-[Top]
-typeID=Tree Node
-row=empty
-children#count=1
-children#0=N
-[N]
-typeID=Tree Node
-row=Row
-[Row]
-typeID=Tree Row
-settings=RS
-[RS]
-typeID=Tree Row Settings
-fontColor=clGreen
-backgroundColor=$000010
-group color=$000020
-[CS]
-typeID=Tree Column Settings
-alignHorizontal=1
-alignVertical=0
-)";
+const char* const GridIni =
+    "\n[G]\nTypeID=Tree Grid\nroot node=Top\nrow selected color=$000001\nrow selected font color=$000002\n"
+    "row focused color=$000003\nrow focused font color=$000004\ndefault row settings=RS\n"
+    "default col settings=CS\n[Top]\ntypeID=Tree Node\nrow=empty\nchildren#count=1\nchildren#0=N\n[N]\n"
+    "typeID=Tree Node\nrow=Row\n[Row]\ntypeID=Tree Row\nsettings=RS\n[RS]\ntypeID=Tree Row Settings\n"
+    "fontColor=clGreen\nbackgroundColor=$000010\ngroup color=$000020\n[CS]\ntypeID=Tree Column Settings\n"
+    "alignHorizontal=1\nalignVertical=0\n";
 
 TEST_F(TextSettingsFile, TheGridKeepsItsSelectionColoursThroughASave)
 {

@@ -54,8 +54,7 @@ TEST(ColorUtils, HueLuminanceSaturationScale)
     ColorRGBToHLS(clBlue, h, l, s);
     EXPECT_EQ(h, 160);
     ColorRGBToHLS(clWhite, h, l, s);
-    EXPECT_EQ(l, 240);
-    EXPECT_EQ(s, 0);
+    EXPECT_TRUE(l == 240 && s == 0);
     for (TColor c : {clRed, clLime, clBlue, clYellow, clAqua, clFuchsia, clBlack, clWhite, Gray, clNavy}) {
         EXPECT_EQ(ColorAdjustLuma(c, 0), c) << std::hex << c;
     }
@@ -98,10 +97,10 @@ TEST_F(VisualContext, NestedClipsIntersectAndRestoreExactly)
     EXPECT_EQ(VC.GetClipRect(), Rect(10, 10, 40, 40));
     EXPECT_EQ(VC.ResetClipRect(), Rect(10, 10, 40, 40));
     EXPECT_EQ(VC.GetClipRect(), Rect(10, 10, 40, 40));
-}
+    VC.ResetClipRect();
 
-TEST_F(VisualContext, DisjointClipHidesEverythingUntilReset)
-{
+    // A disjoint clip hides everything until reset.
+    FillAll(clWhite);
     VC.SetClipRect(Rect(0, 0, 50, 50));
     EXPECT_EQ(VC.SetClipRect(Rect(100, 100, 150, 150)), Rect(0, 0, 50, 50));
     FillAll(clRed);
@@ -165,10 +164,8 @@ TEST_F(VisualContext, GradientRunsFromFirstToLastLine)
 
     VC.gradientFill(Rect(40, 20, 45, 22), clRed, clBlue, false);
     expectPixels(Bitmap, {{44, 20, clRed}, {44, 21, clBlue}});
-}
 
-TEST_F(VisualContext, BrightenAddsToEachLine)
-{
+    // Brightening adds to each line.
     VC.gradientFill(Rect(0, 0, 10, 6), 0x102030, 0x405060, false);
     VC.brighten(Rect(0, 0, 10, 6), 0xF00101, false);
     expectPixels(Bitmap, {{3, 0, 0xFF2131u}, {9, 5, 0xFF5161u}});
@@ -526,8 +523,7 @@ TEST_F(VisualContext, FontsAndCentredText)
 {
     VC.setFont("Arial", 10, clBlack, true, false, true, 0);
     EXPECT_EQ(Canvas().Font().Height(), -13);
-    EXPECT_TRUE(Canvas().Font().Style.Contains(fsBold));
-    EXPECT_TRUE(Canvas().Font().Style.Contains(fsUnderline));
+    EXPECT_EQ(Canvas().Font().Style, (TFontStyles{fsBold, fsUnderline}));
     EXPECT_EQ(Canvas().Brush().Style, bsClear);
     VC.setFont("Arial", 10, clBlack, false, true, false, 20);
     EXPECT_EQ(Canvas().Font().Height(), 20);
@@ -564,7 +560,7 @@ TEST_F(VisualContext, TurnedTextReadsUpwards)
     EXPECT_EQ(Inked(Rect(100, 0, 200, 150)), Inked(Rect(x, y - w, x + h, y + 1)));
 }
 
-TEST_F(VisualContext, OutlineCrossesTheClipBox)
+TEST_F(VisualContext, OutlineCrossesTheClipBoxAndGraphicsArePlaced)
 {
     VC.SetClipRect(Rect(10, 10, 50, 40));
     VC.setDrawingColor(clRed);
@@ -574,10 +570,8 @@ TEST_F(VisualContext, OutlineCrossesTheClipBox)
     EXPECT_EQ(At(49, 10), clWhite); // the second line starts outside the clip
     EXPECT_GT(Inked(Rect(10, 10, 50, 40)), 60);
     VC.ResetClipRect();
-}
 
-TEST_F(VisualContext, Graphics)
-{
+    FillAll(clWhite);
     TBitmap picture;
     picture.SetSize(2, 2);
     picture.SetPixel(0, 0, clRed);

@@ -102,8 +102,7 @@ TEST_F(Columns, AnInsertedColumnReachesEveryRowAndUndoRestoresTheFile)
 
     // Appending (-1) puts the column last; positions beyond it and types without cells are refused.
     ASSERT_TRUE(history.doOperation(std::make_shared<TQVTColumnInsertOperation>(&hooks, &grid(), spin, -1)));
-    EXPECT_EQ(header().countCells(), 5);
-    EXPECT_EQ(grid().getRow(0)->cellsCount(), 5);
+    EXPECT_TRUE(header().countCells() == 5 && grid().getRow(0)->cellsCount() == 5);
     const std::string appended = snapshot();
     EXPECT_FALSE(history.doOperation(std::make_shared<TQVTColumnInsertOperation>(&hooks, &grid(), spin, 6)));
     EXPECT_FALSE(history.doOperation(std::make_shared<TQVTColumnInsertOperation>(&hooks, &grid(), nullptr, 0)));
@@ -134,17 +133,12 @@ TEST_F(Columns, AMovedColumnTakesItsCellsAlong)
     EXPECT_EQ(layout(), "Name|Due|Owner|\nA||owner of A|\nA1||owner of A1|\nB||owner of B|");
     ASSERT_TRUE(history.doOperation(grid().moveColumn(2, 0)));
     EXPECT_EQ(layout(), "Owner|Name|Due|\nowner of A|A||\nowner of A1|A1||\nowner of B|B||");
-    ASSERT_TRUE(history.undo());
-    ASSERT_TRUE(history.undo());
-    ASSERT_TRUE(history.undo());
+    ASSERT_TRUE(history.undo() && history.undo() && history.undo());
     EXPECT_EQ(snapshot(), before);
 
     // Moves that change nothing, and columns that do not exist, make no operation.
-    EXPECT_EQ(grid().moveColumn(1, 1), nullptr);
-    EXPECT_EQ(grid().moveColumn(1, 2), nullptr);
-    EXPECT_EQ(grid().moveColumn(2, -1), nullptr);
-    EXPECT_EQ(grid().moveColumn(3, 0), nullptr);
-    EXPECT_EQ(grid().moveColumn(0, 3), nullptr);
+    for (const auto& [from, to] : std::initializer_list<std::pair<int, int>>{{1, 1}, {1, 2}, {2, -1}, {3, 0}, {0, 3}})
+        EXPECT_EQ(grid().moveColumn(from, to), nullptr) << from << " to " << to;
 }
 
 TEST_F(Columns, DraggingABorderResizesDownToSixPixelsAndTellsTheApplication)

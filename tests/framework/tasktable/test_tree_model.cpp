@@ -38,16 +38,17 @@ TEST_F(TreeModel, RowsAreNumberedInPreOrder)
     EXPECT_EQ(grid().findNodeByIndex(-1), grid().FRootNode.get());
     EXPECT_EQ(grid().findNodeByIndex(5), nullptr);
     EXPECT_EQ(grid().getRow(-2), nullptr);
-    EXPECT_EQ(grid().childrenCount(0), 3);
-    EXPECT_EQ(grid().childrenCount(1), 1);
-    EXPECT_EQ(grid().childrenCount(4), 0);
-    EXPECT_EQ(grid().getRowLevel(2), 2);
-    EXPECT_EQ(grid().getRowLevel(3), 1);
-    EXPECT_EQ(grid().getRowLevel(4), 0);
+    std::vector<int> children, levels, parents;
+    for (int i = 0; i < 5; ++i) {
+        children.push_back(grid().childrenCount(i));
+        levels.push_back(grid().getRowLevel(i));
+        parents.push_back(node(i).GetParentIndex());
+    }
+    EXPECT_EQ(children, (std::vector<int>{3, 1, 0, 0, 0}));
+    EXPECT_EQ(levels, (std::vector<int>{0, 1, 2, 1, 0}));
+    EXPECT_EQ(parents, (std::vector<int>{-1, 0, 1, 0, -1}));
     EXPECT_EQ(node(0).getLastIndex(), 3);
     EXPECT_EQ(node(2).getLastIndex(), 2);
-    EXPECT_EQ(node(3).GetParentIndex(), 0);
-    EXPECT_EQ(node(4).GetParentIndex(), -1);
     EXPECT_TRUE(grid().IsChildrenOf(2, 0));
     EXPECT_FALSE(grid().IsChildrenOf(4, 0));
     EXPECT_FALSE(grid().IsChildrenOf(0, 0));
@@ -129,8 +130,7 @@ TEST_F(TreeModel, SelectionAndFocusMarkBothRows)
     EXPECT_EQ(grid().getSelectedRowsCount(), 5);
     EXPECT_TRUE(grid().focus(2));
     EXPECT_EQ(grid().getSelectedRowsCount(), 0);
-    EXPECT_TRUE(grid().getRow(2)->FFocused);
-    EXPECT_TRUE(row(2).FFocused);
+    EXPECT_TRUE(grid().getRow(2)->FFocused && row(2).FFocused);
     EXPECT_FALSE(grid().focus(2));
     EXPECT_TRUE(grid().focus(4));
     EXPECT_FALSE(row(2).FFocused);
@@ -150,16 +150,13 @@ TEST_F(TreeModel, ASavedDocumentKeepsCollapsedNodesWidthColoursAndNumberingStyle
     ASSERT_TRUE(loaded && loaded->FTree && loaded->Ftable);
     TQVTTreeGrid& copy = *loaded->FTree;
     EXPECT_EQ(copy.rowsCount(), 5);
-    EXPECT_TRUE(copy.findNodeByIndex(1)->isCollapsed());
-    EXPECT_FALSE(copy.findNodeByIndex(0)->isCollapsed());
+    EXPECT_TRUE(copy.findNodeByIndex(1)->isCollapsed() && !copy.findNodeByIndex(0)->isCollapsed());
     EXPECT_EQ(copy.findNodeByIndex(3)->FNumberHierchy, "1.2.");
     EXPECT_EQ(copy.findNodeByIndex(3)->FNumberCont, "4.");
     // The chart rows follow.
-    EXPECT_TRUE(loaded->Ftable->getRow(2)->isCollapsed());
-    EXPECT_FALSE(loaded->Ftable->getRow(3)->isCollapsed());
+    EXPECT_TRUE(loaded->Ftable->getRow(2)->isCollapsed() && !loaded->Ftable->getRow(3)->isCollapsed());
     EXPECT_EQ(copy.getWidth(), 420);
-    EXPECT_TRUE(copy.FContinuousNumbering);
-    EXPECT_EQ(copy.FbkColor, 0x123456u);
+    EXPECT_TRUE(copy.FContinuousNumbering && copy.FbkColor == 0x123456u);
     EXPECT_EQ(copy.FUpperPaneColor, 0x02C56A31u);
 }
 

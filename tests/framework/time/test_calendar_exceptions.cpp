@@ -226,19 +226,16 @@ std::string saturdaySearchLog()
 
 // Log lines write reals as the document file does, whatever the locale of streams or of the C
 // library.
-TEST(WeekendException, LogLinesWriteRealsWithAPointUnderACommaStreamLocale)
+TEST(WeekendException, LogLinesWriteRealsWithAPointUnderACommaLocale)
 {
-    GlobalLocale german(std::locale(std::locale::classic(), new CommaDecimals));
-    EXPECT_EQ(saturdaySearchLog(), "SatFNO: 46358.5 46361 1");
-}
-
-TEST(WeekendException, LogLinesWriteRealsWithAPointUnderTheGermanLocale)
-{
-    const std::optional<std::locale> system = systemGermanLocale();
-    if (!system)
-        GTEST_SKIP() << "no German locale is installed";
-    GlobalLocale german(*system);
-    EXPECT_EQ(saturdaySearchLog(), "SatFNO: 46358.5 46361 1");
+    {
+        GlobalLocale german(std::locale(std::locale::classic(), new CommaDecimals));
+        EXPECT_EQ(saturdaySearchLog(), "SatFNO: 46358.5 46361 1");
+    }
+    if (const std::optional<std::locale> system = systemGermanLocale()) {
+        GlobalLocale german(*system);
+        EXPECT_EQ(saturdaySearchLog(), "SatFNO: 46358.5 46361 1");
+    }
 }
 
 TEST(FixedException, MatchesInsideTheHalfOpenIntervalAtItsResolutions)
@@ -250,9 +247,8 @@ TEST(FixedException, MatchesInsideTheHalfOpenIntervalAtItsResolutions)
     EXPECT_FALSE(hours.Matches(Fri + 12 * Hour, -1, tmDay));
 
     TQVTFixedDateException months(at(2026, 1, 1), at(2026, 3, 1), "winter");
-    EXPECT_TRUE(months.Matches(at(2026, 2, 10), -1, tmMonth));
-    EXPECT_TRUE(months.Matches(at(2026, 2, 10), -1, tmYear));
-    EXPECT_FALSE(months.Matches(at(2026, 2, 10), -1, tmWeek));
+    for (TQVTTimeMode mode : {tmMonth, tmYear, tmWeek})
+        EXPECT_EQ(months.Matches(at(2026, 2, 10), -1, mode), mode != tmWeek) << mode;
     EXPECT_EQ(months.getName(), "winter");
 
     // The visible mode is the coarsest whole unit spanned.
@@ -423,15 +419,11 @@ TEST(DegenerateException, ZeroLengthOccurrencesAreNoOccurrences)
     TQVTRecurringDateException recurring(tmWeek, 1, 3, 3, 10, 10, "", at(2024, 1, 1), at(2025, 1, 1));
     TQVTFixedDateException fixed(Fri, Fri, "");
     TQVTFixedDateException reversed(Fri, Wed, "");
-    for (TQVTDateException* e : std::initializer_list<TQVTDateException*>{&recurring, &fixed, &reversed}) {
-        EXPECT_FALSE(next(*e, at(2024, 1, 1)).ok);
-        EXPECT_FALSE(next(*e, Wed).ok);
-        EXPECT_FALSE(previous(*e, Mon).ok);
+    TQVTDateException plain;
+    for (TQVTDateException* e : std::initializer_list<TQVTDateException*>{&recurring, &fixed, &reversed, &plain}) {
+        EXPECT_FALSE(next(*e, at(2024, 1, 1)).ok || next(*e, Wed).ok || previous(*e, Mon).ok || previous(*e, Fri).ok);
         EXPECT_FALSE(e->Matches(Fri, -1, tmNone));
     }
-    TQVTDateException plain;
-    EXPECT_FALSE(next(plain, Fri).ok);
-    EXPECT_FALSE(previous(plain, Fri).ok);
 }
 
 TEST(DegenerateException, AbsurdRecurringValuesAnswerPromptly)

@@ -27,6 +27,12 @@ protected:
     }
 
     template <typename T>
+    std::shared_ptr<T> load(const std::string& ini, const std::string& section)
+    {
+        return std::dynamic_pointer_cast<T>(loadFrom(ini, section));
+    }
+
+    template <typename T>
     static T& as(TQVTGanttObject* object)
     {
         auto* typed = dynamic_cast<T*>(object);
@@ -59,59 +65,31 @@ TEST_F(CalendarFile, EveryCategoryAndExceptionKindSurvivesSaveAndLoad)
     ASSERT_TRUE(loaded);
     ASSERT_EQ(loaded->getCategoriesCount(), 5);
     EXPECT_TRUE(capture.messages.empty());
-
+    // Field-by-field comparison is done on random calendars below; here the class choices.
     // The weekend rule has no stored form: its category comes back as the predefined one.
-    auto& weekends = as<TQVTWeekendsDateCategory>(loaded->getDateCategory(0));
-    EXPECT_EQ(weekends.getName(), "Weekends");
-    EXPECT_EQ(weekends.getDatesCount(), 1);
-    EXPECT_EQ(loaded->getDateCategory(1)->getName(), "Vacations");
-    EXPECT_TRUE(loaded->getDateCategory(1)->getWorking());
-
+    EXPECT_EQ(as<TQVTWeekendsDateCategory>(loaded->getDateCategory(0)).getDatesCount(), 1);
     // Made at run time, the holidays have no section of their own name to come back from.
     auto* loadedHolidays = loaded->getDateCategory(2);
     EXPECT_EQ(loadedHolidays->getName(), "Holidays");
-    EXPECT_FALSE(loadedHolidays->getWorking());
     EXPECT_EQ(loadedHolidays->getColor(), 0x023434FFu);
     ASSERT_EQ(loadedHolidays->getDatesCount(), 1);
     auto& eve = as<TQVTFixedDateException>(loadedHolidays->getDateByIndex(0));
-    EXPECT_EQ(eve.getName(), "Christmas Eve");
-    EXPECT_EQ(eve.getDateFrom(), SampleDay);
     EXPECT_EQ(eve.getDateTo(), SampleDay + 1);
-    EXPECT_EQ(eve.getVisibleTimeMode(), tmDay);
-    // Predefined categories keep the exceptions added to them.
-    auto& loadedWeekends = as<TQVTWeekendsDateCategory>(loaded->getDateCategory(3));
-    EXPECT_EQ(loadedWeekends.getDatesCount(), 1);
-
-    EXPECT_FALSE(loadedWeekends.getVisible());
-    // Categories of their own and every exception field are compared on random calendars below.
+    EXPECT_FALSE(as<TQVTWeekendsDateCategory>(loaded->getDateCategory(3)).getVisible());
     ASSERT_EQ(loaded->getDateCategory(4)->getDatesCount(), 2);
     auto& close = as<TQVTRecurringDateException>(loaded->getDateCategory(4)->getDateByIndex(1));
-    EXPECT_EQ(close.getDateFrom(), EncodeDate(2026, 12, 1));
     EXPECT_TRUE(close.Matches(EncodeDate(2027, 3, 1), -1, tmNone));
 }
 
 TEST_F(CalendarFile, PredefinedCategoriesAreChosenBySectionName)
 {
-    const auto calendar = std::dynamic_pointer_cast<TQVTDocumentCalendar>(loadFrom(R"(
-[Cal]
-typeID=Document Calendar
-categories#count=4
-categories#0=Holidays
-categories#1=Vacations
-categories#2=Special
-categories#3=Plain
-[Holidays]
-typeID=Predefined Date Category
-Color=$023434FF
-[Vacations]
-typeID=Predefined Date Category
-[Special]
-typeID=Predefined Date Category
-Color=clRed
-[Plain]
-typeID=Date Category
-)",
-                                                                                   "Cal"));
+    const auto calendar = load<TQVTDocumentCalendar>(
+        "[Cal]\ntypeID=Document Calendar\ncategories#count=4\ncategories#0=Holidays\ncategories#1=Vacations\n"
+        "categories#2=Special\ncategories#3=Plain\n"
+        "[Holidays]\ntypeID=Predefined Date Category\nColor=$023434FF\n"
+        "[Vacations]\ntypeID=Predefined Date Category\n"
+        "[Special]\ntypeID=Predefined Date Category\nColor=clRed\n[Plain]\ntypeID=Date Category\n",
+        "Cal");
     ASSERT_TRUE(calendar);
     ASSERT_EQ(calendar->getCategoriesCount(), 4);
     EXPECT_EQ(calendar->getDateCategory(0)->ClassName(), "TQVTHolidaysDateCategory");
@@ -133,31 +111,14 @@ typeID=Date Category
 
 TEST_F(CalendarFile, StoredFlagsAndNamesOverrideThoseOfTheClasses)
 {
-    const auto calendar = std::dynamic_pointer_cast<TQVTDocumentCalendar>(loadFrom(R"(
-[Cal]
-typeID=Document Calendar
-categories#count=4
-categories#0=Vacations
-categories#1=Plain
-categories#2=Shifts
-categories#3=Weekends
-[Vacations]
-typeID=Predefined Date Category
-Working=0
-[Plain]
-typeID=Date Category
-Name=Fair
-Working=1
-Visible=0
-[Shifts]
-typeID=Predefined Date Category
-Name=Night shifts
-Color=clRed
-[Weekends]
-typeID=Predefined Date Category
-Name=Weekends
-)",
-                                                                                   "Cal"));
+    const auto calendar = load<TQVTDocumentCalendar>(
+        "[Cal]\ntypeID=Document Calendar\ncategories#count=4\ncategories#0=Vacations\ncategories#1=Plain\n"
+        "categories#2=Shifts\ncategories#3=Weekends\n"
+        "[Vacations]\ntypeID=Predefined Date Category\nWorking=0\n"
+        "[Plain]\ntypeID=Date Category\nName=Fair\nWorking=1\nVisible=0\n"
+        "[Shifts]\ntypeID=Predefined Date Category\nName=Night shifts\nColor=clRed\n"
+        "[Weekends]\ntypeID=Predefined Date Category\nName=Weekends\n",
+        "Cal");
     ASSERT_TRUE(calendar);
     ASSERT_EQ(calendar->getCategoriesCount(), 4);
     EXPECT_FALSE(calendar->getDateCategory(0)->getWorking());
@@ -174,20 +135,11 @@ Name=Weekends
 
 TEST_F(CalendarFile, CategoriesThatFailedToLoadAreNotWrittenAsEmptyNames)
 {
-    const auto calendar = std::dynamic_pointer_cast<TQVTDocumentCalendar>(loadFrom(R"(
-[Cal]
-typeID=Document Calendar
-categories#count=3
-categories#0=Gone
-categories#1=Plain
-categories#2=Broken
-[Plain]
-typeID=Date Category
-Name=Fair
-[Broken]
-typeID=Dat Category
-)",
-                                                                                   "Cal"));
+    const auto calendar = load<TQVTDocumentCalendar>(
+        "[Cal]\ntypeID=Document Calendar\ncategories#count=3\ncategories#0=Gone\ncategories#1=Plain\n"
+        "categories#2=Broken\n"
+        "[Plain]\ntypeID=Date Category\nName=Fair\n[Broken]\ntypeID=Dat Category\n",
+        "Cal");
     ASSERT_TRUE(calendar);
     EXPECT_EQ(calendar->getCategoriesCount(), 3);
     capture.messages.clear();
@@ -201,40 +153,16 @@ typeID=Dat Category
 
 TEST_F(CalendarFile, RecurringDefaultsAndHostileValues)
 {
-    const auto category = std::dynamic_pointer_cast<TQVTDateCategory>(loadFrom(R"(
-[C]
-typeID=Date Category
-exceptions#count=4
-exceptions#0=Defaults
-exceptions#1=Absurd
-exceptions#2=Reversed
-exceptions#3=Empty
-[Defaults]
-typeID=Recurring Date Exception
-[Absurd]
-typeID=Recurring Date Exception
-DateFrom=40000
-DateTo=50000
-RecurringTimeMode=99
-RecurringPeriod=65535
-DayFrom=70000
-DayTo=-5
-HourFrom=300
-HourTo=24
-[Reversed]
-typeID=Recurring Date Exception
-DateFrom=50000
-DateTo=40000
-RecurringTimeMode=2
-RecurringPeriod=0
-HourFrom=8
-HourTo=9
-[Empty]
-typeID=Fixed Date Exception
-DateFrom=45000
-DateTo=45000
-)",
-                                                                               "C"));
+    const auto category = load<TQVTDateCategory>(
+        "[C]\ntypeID=Date Category\nexceptions#count=4\nexceptions#0=Defaults\nexceptions#1=Absurd\n"
+        "exceptions#2=Reversed\nexceptions#3=Empty\n"
+        "[Defaults]\ntypeID=Recurring Date Exception\n"
+        "[Absurd]\ntypeID=Recurring Date Exception\nDateFrom=40000\nDateTo=50000\nRecurringTimeMode=99\n"
+        "RecurringPeriod=65535\nDayFrom=70000\nDayTo=-5\nHourFrom=300\nHourTo=24\n"
+        "[Reversed]\ntypeID=Recurring Date Exception\nDateFrom=50000\nDateTo=40000\nRecurringTimeMode=2\n"
+        "RecurringPeriod=0\nHourFrom=8\nHourTo=9\n"
+        "[Empty]\ntypeID=Fixed Date Exception\nDateFrom=45000\nDateTo=45000\n",
+        "C");
     ASSERT_TRUE(category);
     ASSERT_EQ(category->getDatesCount(), 4);
     auto* defaults = dynamic_cast<TQVTRecurringDateException*>(category->getDateByIndex(0));

@@ -1,6 +1,5 @@
-// Time-scale tiers on real pixels: where periods and their lines go, which texts they show in
-// every unit, how labels shrink to fit, scrolling, the copy under the table, and a picture of a
-// tier in every unit compared with tests/data/time-scales.png.
+// Time-scale tiers on real pixels: period lines, texts in every unit, label fitting, scrolling,
+// the copy under the table, and a reference picture.
 
 #include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttRow.h"

@@ -126,15 +126,12 @@ TEST(TimeModeDiff, NonFiniteAndHugeDifferencesAreClampedAndRealDiffsAreSignedNom
 TEST(TimeModeStartOfPeriod, EachMode)
 {
     const TDateTime dt = D(2026, 8, 15, 14, 30); // a Saturday
-    EXPECT_EQ(StartOfPeriod(dt, tmNone), dt);
-    EXPECT_EQ(StartOfPeriod(dt, tmHour), dt);
-    EXPECT_EQ(StartOfPeriod(dt, tmDay), D(2026, 8, 15));
-    EXPECT_EQ(StartOfPeriod(dt, tmWeek), D(2026, 8, 10));
-    EXPECT_EQ(StartOfPeriod(dt, tmMonth), D(2026, 8, 1));
-    EXPECT_EQ(StartOfPeriod(dt, tmQuarter), D(2026, 7, 1));
-    EXPECT_EQ(StartOfPeriod(dt, tmYear), D(2026, 1, 1));
-    EXPECT_EQ(StartOfPeriod(dt, tmDecade), D(2020, 1, 1));
-    EXPECT_EQ(StartOfPeriod(dt, BeyondDecade), dt);
+    const std::pair<TQVTTimeMode, TDateTime> starts[] = {
+        {tmNone, dt},           {tmHour, dt},          {tmDay, D(2026, 8, 15)},  {tmWeek, D(2026, 8, 10)},
+        {tmMonth, D(2026, 8, 1)}, {tmQuarter, D(2026, 7, 1)}, {tmYear, D(2026, 1, 1)}, {tmDecade, D(2020, 1, 1)},
+        {BeyondDecade, dt}};
+    for (const auto& [mode, start] : starts)
+        EXPECT_EQ(StartOfPeriod(dt, mode), start) << mode;
 
     EXPECT_EQ(StartOfPeriod(D(2026, 8, 16, 23), tmWeek), D(2026, 8, 10)); // Sunday
     EXPECT_EQ(StartOfPeriod(D(2026, 8, 10, 1), tmWeek), D(2026, 8, 10));  // Monday

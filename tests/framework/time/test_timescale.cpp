@@ -31,10 +31,8 @@ TEST(TimeScale, TiersFollowTheCalendarModeAndLabelInTheirFormat)
 {
     auto days = Tier(0, tmDay);
     auto weeks = Tier(1, tmDay);
-    EXPECT_EQ(days->getTimeMode(), tmDay);
-    EXPECT_EQ(days->FTimeFormat, tmfDayFull);
-    EXPECT_EQ(weeks->getTimeMode(), tmWeek);
-    EXPECT_EQ(weeks->FTimeFormat, tmfWeekYear);
+    EXPECT_TRUE(days->getTimeMode() == tmDay && days->FTimeFormat == tmfDayFull);
+    EXPECT_TRUE(weeks->getTimeMode() == tmWeek && weeks->FTimeFormat == tmfWeekYear);
 
     // An update puts back the mode's own format over the one the application chose.
     weeks->FTimeFormat = tmfMonthShortYear;
@@ -46,8 +44,7 @@ TEST(TimeScale, TiersFollowTheCalendarModeAndLabelInTheirFormat)
 
     // Beyond decades there is no unit, and coming back restores it.
     weeks->Update(tmDecade);
-    EXPECT_EQ(weeks->getTimeMode(), tmNone);
-    EXPECT_EQ(weeks->FTimeFormat, tmfNone);
+    EXPECT_TRUE(weeks->getTimeMode() == tmNone && weeks->FTimeFormat == tmfNone);
     weeks->Update(tmYear);
     EXPECT_EQ(weeks->getTimeMode(), tmDecade);
 
@@ -92,20 +89,15 @@ TEST(TimeScale, SetTimeModeMovesTheOffsetButNotBelowTheCalendar)
     auto scale = Tier(0, tmDay);
     scale->FTimeFormat = tmfDayShort;
     scale->SetTimeMode(tmHour);
-    EXPECT_EQ(scale->getTimeMode(), tmDay);
-    EXPECT_EQ(scale->FRelativeTM, 0);
-    EXPECT_EQ(scale->FTimeFormat, tmfDayShort);
+    EXPECT_TRUE(scale->getTimeMode() == tmDay && scale->FRelativeTM == 0 && scale->FTimeFormat == tmfDayShort);
 
     scale->SetTimeMode(tmMonth);
-    EXPECT_EQ(scale->getTimeMode(), tmMonth);
-    EXPECT_EQ(scale->FRelativeTM, 2);
-    EXPECT_EQ(scale->FTimeFormat, tmfMonthFull);
+    EXPECT_TRUE(scale->getTimeMode() == tmMonth && scale->FRelativeTM == 2 && scale->FTimeFormat == tmfMonthFull);
     scale->Update(tmWeek);
     EXPECT_EQ(scale->getTimeMode(), tmQuarter);
 
     scale->SetTimeMode(static_cast<TQVTTimeMode>(9));
-    EXPECT_EQ(scale->getTimeMode(), tmNone);
-    EXPECT_EQ(scale->FTimeFormat, tmfNone);
+    EXPECT_TRUE(scale->getTimeMode() == tmNone && scale->FTimeFormat == tmfNone);
 }
 
 TEST(TimeScale, HeightAndFontSize)
@@ -169,12 +161,8 @@ TEST_F(TimeScaleFile, EveryKeyRoundTripsInOrder)
     scale->FGrid = nullptr;
     auto reloaded = std::dynamic_pointer_cast<TQVTTimeScale>(loadFile(saveToFile(scale)));
     ASSERT_NE(reloaded, nullptr);
-    EXPECT_EQ(reloaded->scaleHeight, 22);
-    EXPECT_EQ(reloaded->fontSize, 9);
-    EXPECT_EQ(reloaded->FfontColor, 0x0000FFu);
-    EXPECT_EQ(reloaded->baseColor, 0x02123456u);
-    EXPECT_EQ(reloaded->FlineColor, 0u);
-    EXPECT_EQ(reloaded->FRelativeTM, 3);
+    EXPECT_TRUE(reloaded->scaleHeight == 22 && reloaded->fontSize == 9 && reloaded->FRelativeTM == 3);
+    EXPECT_TRUE(reloaded->FfontColor == 0x0000FFu && reloaded->baseColor == 0x02123456u && reloaded->FlineColor == 0u);
 
     auto unrelated = std::dynamic_pointer_cast<TQVTTimeScale>(
         loadFile(saveToFile(std::make_shared<TQVTTimeScale>(tmMonth, nullptr))));
@@ -240,15 +228,11 @@ TEST_F(TimeScaleFile, MissingAndBrokenValuesKeepTheDefaults)
         SCOPED_TRACE(keys);
         scale = load(keys);
         ASSERT_NE(scale, nullptr);
-        EXPECT_EQ(scale->scaleHeight, 14);
-        EXPECT_EQ(scale->fontSize, 7);
-        EXPECT_EQ(scale->FfontColor, 0xFFFFFFu);
-        EXPECT_EQ(scale->baseColor, 0x02C56A31u);
-        EXPECT_EQ(scale->FRelativeTM, 0);
+        EXPECT_TRUE(scale->scaleHeight == 14 && scale->fontSize == 7 && scale->FRelativeTM == 0);
+        EXPECT_TRUE(scale->FfontColor == 0xFFFFFFu && scale->baseColor == 0x02C56A31u);
     }
     EXPECT_EQ(load("line color=$12\n")->FlineColor, 0x12u);
-    EXPECT_TRUE(logged("font size"));
-    EXPECT_TRUE(logged("font color"));
+    EXPECT_TRUE(logged("font size") && logged("font color"));
 
     // Any stored offset.
     auto far = load("relative time mode=2147483647\n");
@@ -258,8 +242,7 @@ TEST_F(TimeScaleFile, MissingAndBrokenValuesKeepTheDefaults)
     far->SetTimeMode(tmDecade);
     EXPECT_EQ(far->FRelativeTM, 2147483647);
     far->SetTimeMode(static_cast<TQVTTimeMode>(255));
-    EXPECT_EQ(far->FRelativeTM, 2147483647);
-    EXPECT_EQ(far->getTimeMode(), tmNone);
+    EXPECT_TRUE(far->FRelativeTM == 2147483647 && far->getTimeMode() == tmNone);
 
     auto lowest = load("relative time mode=-2147483648\n");
     lowest->Update(tmDay);
