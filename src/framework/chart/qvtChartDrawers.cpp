@@ -15,11 +15,13 @@
 #include "corvane/platform/DateUtils.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <limits>
 #include <optional>
 #include <typeinfo>
 #include <unordered_map>
+#include <utility>
 
 namespace corvane {
 
@@ -237,7 +239,6 @@ struct TQVTDocumentDrawer::ConnectionIndex {
         int hi;
         int position;
     };
-    static constexpr std::size_t BlockSize = 64;
 
     // What the index was built from; any difference rebuilds it.
     const void* connections = nullptr;
@@ -248,9 +249,14 @@ struct TQVTDocumentDrawer::ConnectionIndex {
     std::uint64_t stamp = 0;
     std::uint64_t rowLayoutStamp = 0;
 
-    // Sorted by lo; per block of BlockSize entries the largest hi.
+    // Grouped by the length class of their row span (class c: at least 2^c - 1 and less than
+    // 2^(c+1) - 1 rows between the ends), each group sorted by lo: a span that meets a row
+    // range starts at most its class's length before it, so a query reads little more than
+    // what it finds, however long the spans around it are.
     std::vector<Entry> entries;
-    std::vector<int> blockMaxHi;
+    std::vector<std::size_t> classStart; // entries of class c: [classStart[c], classStart[c + 1])
+    // A bit per position, set by a query while it finds and cleared while it answers.
+    mutable std::vector<std::uint64_t> found;
 
     // The connections in list order, cheap to read: a bar's move takes its connections out of
     // the list and puts them back where they were.
@@ -297,31 +303,41 @@ struct TQVTDocumentDrawer::ConnectionIndex {
             const int b = c->barTo->getRow();
             entries.push_back(Entry{std::min(a, b), std::max(a, b), static_cast<int>(k)});
         }
-        std::sort(entries.begin(), entries.end(), [](const Entry& x, const Entry& y) { return x.lo < y.lo; });
-        blockMaxHi.clear();
-        for (std::size_t s = 0; s < entries.size(); s += BlockSize) {
-            int hi = std::numeric_limits<int>::min();
-            for (std::size_t k = s; k < std::min(entries.size(), s + BlockSize); ++k)
-                hi = std::max(hi, entries[k].hi);
-            blockMaxHi.push_back(hi);
-        }
+        std::sort(entries.begin(), entries.end(), [](const Entry& x, const Entry& y) {
+            return lengthClass(x) != lengthClass(y) ? lengthClass(x) < lengthClass(y) : x.lo < y.lo;
+        });
+        classStart.assign(1, 0);
+        for (std::size_t k = 0; k < entries.size(); ++k)
+            while (classStart.size() <= static_cast<std::size_t>(lengthClass(entries[k])))
+                classStart.push_back(k);
+        classStart.push_back(entries.size());
+        found.assign(count / 64 + 1, 0);
+    }
+
+    static int lengthClass(const Entry& e)
+    {
+        return std::bit_width(static_cast<std::uint64_t>(std::int64_t{e.hi} - e.lo) + 1u) - 1;
     }
 
     // Positions of the connections whose row span meets [first, last].
     void query(int first, int last, std::vector<int>& out) const
     {
         out.clear();
-        for (std::size_t block = 0; block < blockMaxHi.size(); ++block) {
-            const std::size_t s = block * BlockSize;
-            if (entries[s].lo > last)
-                break;
-            if (blockMaxHi[block] < first)
-                continue;
-            for (std::size_t k = s; k < std::min(entries.size(), s + BlockSize); ++k)
-                if (entries[k].lo <= last && entries[k].hi >= first)
-                    out.push_back(entries[k].position);
+        for (std::size_t c = 0; c + 1 < classStart.size(); ++c) {
+            const auto begin = entries.begin() + static_cast<std::ptrdiff_t>(classStart[c]);
+            const auto end = entries.begin() + static_cast<std::ptrdiff_t>(classStart[c + 1]);
+            // Spans of this class are shorter than 2^(c+1) - 1 rows.
+            const std::int64_t earliestLo = std::int64_t{first} - (std::int64_t{2} << c);
+            auto k =
+                std::lower_bound(begin, end, earliestLo, [](const Entry& e, std::int64_t lo) { return e.lo < lo; });
+            for (; k != end && k->lo <= last; ++k)
+                if (k->hi >= first)
+                    found[static_cast<std::size_t>(k->position) / 64] |= std::uint64_t{1} << (k->position % 64);
         }
-        std::sort(out.begin(), out.end());
+        // In list order, as the connections are painted; a sort cost more than this sweep.
+        for (std::size_t w = 0; w < found.size(); ++w)
+            for (std::uint64_t bits = std::exchange(found[w], 0); bits != 0; bits &= bits - 1)
+                out.push_back(static_cast<int>(w * 64) + std::countr_zero(bits));
     }
 };
 
