@@ -6,7 +6,6 @@
 #include "corvane/framework/objects/qvtDocumentSetup.h"
 #include "corvane/framework/objects/qvtEntityFactory.h"
 #include "corvane/framework/objects/qvtLoadedObject_p.h"
-#include "corvane/framework/pert/qvtCriticalPath.h"
 #include "corvane/framework/time/qvtCalendar.h"
 
 namespace corvane {
@@ -109,13 +108,11 @@ void TQVTBarConnection::GetPublishedProperties(TQVTPublishedProperties& props)
               [this](bool value) { FDrawOnSingleRow = value; });
     props.add("criticalElement", [this] { return FCriticalElement; },
               [this](bool value) { FCriticalElement = value; });
-    // The critical path keeps the precedences it read; a changed kind or distance is new to it.
+    // A whole update reads every connection's kind and distance again.
     props.AfterEdit = [this](TQVTDataSourceIntf*) {
         TQVTDocumentSetup* document = FindDocumentSetup(this);
-        if (auto* table = dynamic_cast<TQVTGanttTable*>(document ? document->GetTable() : nullptr)) {
-            table->getCriticalPathCalculator().invalidate();
+        if (auto* table = dynamic_cast<TQVTGanttTable*>(document ? document->GetTable() : nullptr))
             table->updateAfterChange();
-        }
     };
 }
 

@@ -4,6 +4,7 @@
 #include "corvane/framework/chart/qvtConnectionOperations.h"
 #include "corvane/framework/chart/qvtTaskBar.h"
 #include "corvane/framework/interaction/qvtUndoRedoStack.h"
+#include "corvane/framework/objects/qvtObjectEditor.h"
 #include "corvane/framework/pert/qvtCriticalPath.h"
 #include "corvane/framework/time/qvtDateException.h"
 #include "corvane/platform/DateUtils.h"
@@ -113,6 +114,23 @@ TEST_F(CriticalPath, CalendarDayDistancesRunOverTheWeekend)
     table().updateCriticalPath();
     EXPECT_NEAR(taskAt(1).FESTime, Monday + 9, 1e-9);
     EXPECT_NEAR(taskAt(0).FLBTime, -2, 1e-9);
+}
+
+TEST_F(CriticalPath, AConnectionEditedInTheObjectEditorMovesItsTargetAndItsUndoMovesItBack)
+{
+    build({{0, {task(Monday, Monday + 1)}}, {0, {task(Monday + 1, Monday + 2)}}});
+    withWeekends();
+    auto link = connect(bar(0, 0), bar(1, 0));
+    table().updateCriticalPath();
+    EXPECT_NEAR(taskAt(1).FESTime, Monday + 1, 1e-9);
+    TQVTObjectEditor editor;
+    const auto edit = editor.edit(link.get());
+    link->FMinDistance = 2;
+    static_cast<TQVTEditObjectOperation&>(*edit).Activate();
+    ASSERT_TRUE(edit->perform());
+    EXPECT_NEAR(taskAt(1).FESTime, Monday + 3, 1e-9);
+    ASSERT_TRUE(edit->undo());
+    EXPECT_NEAR(taskAt(1).FESTime, Monday + 1, 1e-9);
 }
 
 TEST_F(CriticalPath, OnlyTheFirstConnectionOfAPairCountsAndFinishToFinishKeepsTheStartFree)
