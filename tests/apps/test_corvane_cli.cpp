@@ -1,12 +1,15 @@
-// The command-line tool on real files: exit codes, output, and no crash on broken documents.
+// The command-line tool on real and hostile files: exit codes, output, and what render writes.
+#include "support/HostileDocuments.h"
 #include "support/TestSupport.h"
+
+#include <QImage>
 
 #include <array>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-using corvane::test::ScratchDir;
+using namespace corvane::test;
 
 namespace {
 
@@ -31,10 +34,17 @@ ToolRun run(const std::string& arguments)
     return result;
 }
 
+int runTool(const std::string& arguments)
+{
+    return run(arguments).exitCode;
+}
+
 std::string quoted(const std::string& path)
 {
     return "'" + path + "'";
 }
+
+const std::string sample = quoted(std::string(CORVANE_SOURCE_DIR) + "/examples/every-type.ini");
 
 } // namespace
 
@@ -91,32 +101,9 @@ TEST(CorvaneCli, NeverCrashesOnTheBrokenCorpus)
     }
 }
 
-TEST(CorvaneCli, InfoShowsTheCalendarWithItsCategoriesAndExceptions)
-{
-    const std::string sample = quoted(std::string(CORVANE_SOURCE_DIR) + "/examples/every-type.ini");
-    const ToolRun info = run("info " + sample);
-    EXPECT_EQ(info.exitCode, 0) << info.out;
-    EXPECT_NE(info.out.find("Calendar \"Plan Calendar\": time mode tmDay, 4 categories"), std::string::npos)
-        << info.out;
-    EXPECT_NE(info.out.find("1. \"Weekends\"  colour $027FFFFF  working no  visible yes"), std::string::npos);
-    EXPECT_NE(info.out.find("4. \"Maintenance\"  colour clSilver"), std::string::npos);
-    EXPECT_NE(info.out.find("TQVTRecurringDateException \"Service window\"  2026-01-01 00:00 .. 2028-01-01 00:00"
-                            "  every 1 tmMonth, days 1..1, hours 6..12"),
-              std::string::npos);
-
-    const ToolRun json = run("info --json " + sample);
-    EXPECT_NE(json.out.find("\"calendar\": {\"section\": \"Plan Calendar\", \"timeMode\": \"tmDay\""),
-              std::string::npos)
-        << json.out;
-    EXPECT_NE(json.out.find("\"unit\": \"tmMonth\", \"period\": 1"), std::string::npos);
-}
-
-// ---- convert over existing files ----
-
 TEST(CorvaneCli, ConvertIntoAnExistingFileWritesTheSameBytesAsIntoANewOne)
 {
     ScratchDir dir;
-    const std::string sample = quoted(std::string(CORVANE_SOURCE_DIR) + "/examples/every-type.ini");
     ASSERT_EQ(run("convert " + sample + " " + quoted(dir.file("new.ini"))).exitCode, 0);
     const std::string expected = corvane::test::readFile(dir.file("new.ini"));
 
@@ -134,31 +121,127 @@ TEST(CorvaneCli, ConvertIntoAnExistingFileWritesTheSameBytesAsIntoANewOne)
     EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.ini"));
 }
 
-TEST(CorvaneCli, InfoShowsTheDocumentsRowsBarsAndConnections)
+TEST(CorvaneCli, InfoShowsTheCalendarRowsBarsAndConnections)
 {
-    const std::string sample = quoted(std::string(CORVANE_SOURCE_DIR) + "/examples/every-type.ini");
     const ToolRun text = run("info " + sample);
     EXPECT_EQ(text.exitCode, 0) << text.out;
-    EXPECT_NE(text.out.find("Rows (3)"), std::string::npos) << text.out;
-    EXPECT_NE(text.out.find("TQVTSummaryBar \"Build Phase\""), std::string::npos) << text.out;
-    EXPECT_NE(text.out.find("\"Design to Build\"  \"Design\" -> \"Build Phase\""), std::string::npos) << text.out;
-
-    const ToolRun json = run("info --json " + sample);
-    EXPECT_EQ(json.exitCode, 0);
-    EXPECT_NE(json.out.find("\"document\": {\"startDate\": "), std::string::npos) << json.out;
-    EXPECT_NE(json.out.find("{\"section\": \"Design\", \"class\": \"TQVTTaskBar\""), std::string::npos) << json.out;
-    EXPECT_NE(json.out.find("\"from\": \"Design\", \"to\": \"Build Phase\""), std::string::npos) << json.out;
+    EXPECT_NE(text.out.find("Calendar \"Plan Calendar\": time mode tmDay, 4 categories"), std::string::npos)
+        << text.out;
+    EXPECT_NE(text.out.find("1. \"Weekends\"  colour $027FFFFF  working no  visible yes"), std::string::npos);
+    EXPECT_NE(text.out.find("4. \"Maintenance\"  colour clSilver"), std::string::npos);
+    EXPECT_NE(text.out.find("TQVTRecurringDateException \"Service window\"  2026-01-01 00:00 .. 2028-01-01 00:00"
+                            "  every 1 tmMonth, days 1..1, hours 6..12"),
+              std::string::npos);
+    EXPECT_NE(text.out.find("Rows (3)"), std::string::npos);
+    EXPECT_NE(text.out.find("TQVTSummaryBar \"Build Phase\""), std::string::npos);
+    EXPECT_NE(text.out.find("\"Design to Build\"  \"Design\" -> \"Build Phase\""), std::string::npos);
     EXPECT_NE(text.out.find("Task table (3 rows) | Remark | Name | Notes | Due | Effort | Cost | Status | Signal | End "
                             "| Link | No. | Start | Task\n  [0] 1.  level 0, leaf |  | Phase 1 Concept | Kick-off with "
                             "the whole team | 20.03.2026 18:00 | 12 | 1.250,50 EUR | Open | Green | 20.03.2026 |"),
-              std::string::npos)
-        << text.out;
+              std::string::npos);
     EXPECT_NE(text.out.find("\n  [2]   2.1.  level 1, leaf |  | Acceptance review | With the customer |"),
-              std::string::npos)
-        << text.out;
-    EXPECT_NE(json.out.find("\"taskColumns\": [\"Remark\", \"Name\""), std::string::npos) << json.out;
+              std::string::npos);
+
+    const ToolRun json = run("info --json " + sample);
+    EXPECT_EQ(json.exitCode, 0) << json.out;
+    EXPECT_NE(json.out.find("\"calendar\": {\"section\": \"Plan Calendar\", \"timeMode\": \"tmDay\""),
+              std::string::npos);
+    EXPECT_NE(json.out.find("\"unit\": \"tmMonth\", \"period\": 1"), std::string::npos);
+    EXPECT_NE(json.out.find("\"document\": {\"startDate\": "), std::string::npos);
+    EXPECT_NE(json.out.find("{\"section\": \"Design\", \"class\": \"TQVTTaskBar\""), std::string::npos);
+    EXPECT_NE(json.out.find("\"from\": \"Design\", \"to\": \"Build Phase\""), std::string::npos);
+    EXPECT_NE(json.out.find("\"taskColumns\": [\"Remark\", \"Name\""), std::string::npos);
     EXPECT_NE(json.out.find("{\"index\": 2, \"level\": 1, \"number\": \"2.1.\", \"state\": \"leaf\", \"cells\": [\"\", "
                             "\"Acceptance review\", \"With the customer\""),
-              std::string::npos)
-        << json.out;
+              std::string::npos);
+}
+
+TEST(Render, BadOptionsExit64AndWriteNothing)
+{
+    ScratchDir dir;
+    const std::string out = quoted(dir.file("out.png"));
+    const std::vector<std::string> cases = {
+        "render", "render default", "render default " + quoted(dir.file("out.gif")),
+          "render default " + out + " --width 0", "render default " + out + " --width 12x",
+          "render default " + out + " --rows 5-2", "render default " + out + " --rows 5",
+          "render default " + out + " --from 2026-02-30", "render default " + out + " --zoom fortnight",
+          "render default " + out + " --from 2026-03-01 --to 2026-02-01", "render default " + out + " --colour red",
+          "render default " + out + " --width"};
+    for (const std::string& arguments : cases)
+        EXPECT_EQ(runTool(arguments), 64) << arguments;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.png")));
+}
+
+TEST(Render, ADocumentThatDoesNotLoadExits2)
+{
+    ScratchDir dir;
+    const std::string doc = dir.file("not-a-schedule.ini");
+    writeFile(doc, "[root]\ntypeID=Tree Node\n");
+    EXPECT_EQ(runTool("render " + quoted(doc) + " " + quoted(dir.file("out.png"))), 2);
+    EXPECT_EQ(runTool("render " + quoted(dir.file("missing.ini")) + " " + quoted(dir.file("out.png"))), 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.png")));
+}
+
+TEST(Render, WritesEveryFormatWithTheRowsAndDatesAsked)
+{
+    ScratchDir dir;
+    const std::string doc = quoted(std::string(CORVANE_SOURCE_DIR) + "/examples/every-type.ini");
+    ASSERT_EQ(runTool("render " + doc + " " + quoted(dir.file("a.png")) + " --width 4000"), 0);
+    ASSERT_EQ(runTool("render " + doc + " " + quoted(dir.file("b.png")) + " --rows 0-1 --zoom week --width 900"), 0);
+    const QImage all(QString::fromStdString(dir.file("a.png")));
+    const QImage two(QString::fromStdString(dir.file("b.png")));
+    ASSERT_FALSE(all.isNull());
+    ASSERT_FALSE(two.isNull());
+    EXPECT_LT(two.height(), all.height());
+    EXPECT_LE(all.width(), 4000);
+    EXPECT_GT(all.width(), 3000);
+    for (const char* name : {"c.jpg", "c.bmp"}) {
+        ASSERT_EQ(runTool("render " + doc + " " + quoted(dir.file(name))), 0) << name;
+        EXPECT_FALSE(QImage(QString::fromStdString(dir.file(name))).isNull()) << name;
+    }
+    ASSERT_EQ(runTool("render " + doc + " " + quoted(dir.file("c.pdf")) + " --from 2026-01-05 --to 2026-03-01"), 0);
+    EXPECT_EQ(readFile(dir.file("c.pdf")).rfind("%PDF", 0), 0u);
+}
+
+TEST(Render, ConvertAndInfoSurviveHostileDocuments)
+{
+    ScratchDir dir;
+    const auto shared = dir.file("shared-subtree.ini");
+    writeFile(shared, sharedSubtreeDocument(30));
+    // Written once per path, the subtree would take 2^30 sections.
+    ASSERT_EQ(runTool("convert " + quoted(shared) + " " + quoted(dir.file("out.ini"))), 0);
+
+    writeFile(dir.file("case-variants.ini"), caseVariantsDocument(2000));
+    EXPECT_EQ(runTool("info " + quoted(dir.file("case-variants.ini"))), 0);
+    writeFile(dir.file("shared-chains.ini"), sharedChainsDocument(500));
+    const int code = runTool("info " + quoted(dir.file("shared-chains.ini")));
+    EXPECT_TRUE(code == 0 || code == 2) << "exit code " << code;
+}
+
+TEST(Render, HostileDocumentsEndCleanly)
+{
+    ScratchDir dir;
+    std::vector<std::string> docs;
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(CORVANE_TEST_DATA) + "/repro"))
+        if (entry.path().extension() == ".ini")
+            docs.push_back(entry.path().string());
+    ASSERT_FALSE(docs.empty());
+    const auto write = [&](const std::string& name, const std::string& text) {
+        docs.push_back(dir.file(name));
+        writeFile(docs.back(), text);
+    };
+    write("shared-subtree.ini", sharedSubtreeDocument(30));
+    write("case-variants.ini", caseVariantsDocument(500));
+    const std::string table = "[root]\ntypeID=Document\ntable=T\ntree=G\n\n[G]\ntypeID=Tree Grid\nroot node=N\n\n"
+                              "[N]\ntypeID=Tree Node\nrow=empty\nchildren#count=1\nchildren#0=N0\n\n"
+                              "[N0]\ntypeID=Tree Node\nrow=TR0\n\n[TR0]\ntypeID=Tree Row\n\n"
+                              "[R0]\ntypeID=Gantt Row\nheight=0\n\n[T]\ntypeID=Gantt Table\nrows#count=1\nrows#0=R0\n";
+    write("zero-sizes.ini", table + "column width=0\n");
+    write("negative-width.ini", table + "column width=-50\n");
+    write("absurd-count.ini", "[root]\ntypeID=Document\ntable=T\n\n[T]\ntypeID=Gantt Table\nrows#count=2000000000\n");
+    write("truncated.ini", table.substr(0, table.size() / 2));
+    for (const std::string& doc : docs) {
+        const int code = runTool("render " + quoted(doc) + " " + quoted(dir.file("out.png")));
+        EXPECT_TRUE(code == 0 || code == 2) << doc << ": exit code " << code;
+    }
 }

@@ -77,7 +77,7 @@ bool Inside(int x, int y, const TRect& r)
     return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
 }
 
-TEST_F(CanvasTest, LinesAreBresenhamWithoutTheirEndPoint)
+TEST_F(CanvasTest, LinesAreBresenhamWithoutTheirEndPointAndWidePensPaintABand)
 {
     const auto expectLine = [this](const std::vector<TPoint>& expected) {
         EXPECT_EQ(PixelsOf(clBlack), expected);
@@ -99,10 +99,8 @@ TEST_F(CanvasTest, LinesAreBresenhamWithoutTheirEndPoint)
     expectLine({{1, 0}, {2, 1}, {3, 1}, {4, 1}});
     Line(5, 5, 5, 5);
     expectLine({});
-}
 
-TEST_F(CanvasTest, WidePensPaintABandAcrossTheLine)
-{
+    // Wide pens paint a band across the line.
     C().Pen().Width = 3;
     Line(2, 10, 8, 10);
     for (int y : {9, 10, 11})
@@ -114,7 +112,7 @@ TEST_F(CanvasTest, WidePensPaintABandAcrossTheLine)
     EXPECT_EQ(Row(20, 0, 10), "..........");
 }
 
-TEST_F(CanvasTest, DashPatternsLeaveGapsUnpaintedWhenTransparent)
+TEST_F(CanvasTest, DashPatternsLeaveGapsUnpaintedWhenTransparentAndFilledWhenOpaque)
 {
     const auto dashed = [this](TPenStyle style, int y) {
         C().Pen().Style = style;
@@ -130,10 +128,10 @@ TEST_F(CanvasTest, DashPatternsLeaveGapsUnpaintedWhenTransparent)
     // Wider pens of dashed styles draw solid, as on the platform.
     C().Pen().Width = 2;
     EXPECT_EQ(dashed(psDot, 6), std::string(40, '#'));
-}
 
-TEST_F(CanvasTest, OpaqueBackgroundFillsTheGapsAndFollowsTheBrush)
-{
+    // An opaque background fills the gaps and follows the brush.
+    Blank();
+    C().Pen() = TPen{};
     C().Pen().Style = psDot;
     C().Brush().Color = Yellow; // a solid brush: opaque, background yellow
     Line(0, 1, 12, 1);
@@ -172,7 +170,7 @@ TEST_F(CanvasTest, RectangleFramesAndFillsInsideItsExclusiveEdges)
     EXPECT_EQ(PixelsOf(Green).size(), 8u);
 }
 
-TEST_F(CanvasTest, RectangleWithOtherPens)
+TEST_F(CanvasTest, RectangleWithOtherPensAndDashedFramesClockwise)
 {
     C().Brush().Color = Red;
     C().Pen().Style = psClear; // the platform fills one pixel less
@@ -194,11 +192,10 @@ TEST_F(CanvasTest, RectangleWithOtherPens)
     C().Rectangle(25, 25, 35, 35);
     EXPECT_EQ(Row(30, 22, 38), "..###......###..");
     EXPECT_EQ(At(30, 30), clWhite);
-}
 
-TEST_F(CanvasTest, DashedFramesRunClockwiseFromTheTopLeft)
-{
-    C().Brush().Style = bsClear;
+    // Dashed frames run clockwise from the top left.
+    Blank();
+    C().Pen() = TPen{};
     C().Pen().Style = psDot;
     C().Rectangle(0, 0, 14, 8);
     EXPECT_EQ(Row(0, 0, 14), "###...###...##");
@@ -207,7 +204,7 @@ TEST_F(CanvasTest, DashedFramesRunClockwiseFromTheTopLeft)
     EXPECT_EQ(Column(0, 0, 8), "##...###");
 }
 
-TEST_F(CanvasTest, PolygonIsClosedFilledAndFramed)
+TEST_F(CanvasTest, PolygonIsClosedFilledAndFramedAndHatchesFollowTheDeviceOrigin)
 {
     C().Brush().Color = Red;
     C().Polygon({{10, 10}, {30, 10}, {30, 30}, {10, 30}});
@@ -224,10 +221,8 @@ TEST_F(CanvasTest, PolygonIsClosedFilledAndFramed)
     C().Pen().Width = 12;
     C().Polygon({{43, 10}, {60, 10}, {60, 30}, {43, 30}});
     expectPixels(Bitmap, {{39, 20, clBlack}, {37, 20, clWhite}});
-}
 
-TEST_F(CanvasTest, HatchBrushesFollowTheDeviceOriginOverTheBackground)
-{
+    // Hatch brushes follow the device origin over the background.
     struct Hatch {
         TBrushStyle Style;
         std::function<bool(int, int)> On;
@@ -245,7 +240,7 @@ TEST_F(CanvasTest, HatchBrushesFollowTheDeviceOriginOverTheBackground)
         {bsDiagCross, [&](int x, int y) { return forward(x, y) || backward(x, y); }},
     };
     const TRect area = Rect(3, 5, 37, 30);
-    C().Pen().Style = psClear;
+    C().Pen() = TPen{clBlack, psClear, 1};
     for (const Hatch& hatch : hatches) {
         for (int way = 0; way < 4; ++way) {
             const bool opaque = way % 2 == 1, polygon = way >= 2;
@@ -273,7 +268,7 @@ TEST_F(CanvasTest, HatchBrushesFollowTheDeviceOriginOverTheBackground)
     }
 }
 
-TEST_F(CanvasTest, TextMeasures)
+TEST_F(CanvasTest, TextMeasuresInLogicalUnits)
 {
     TFont font; // size and height are one value
     EXPECT_EQ(font.Height(), -11);
@@ -291,9 +286,27 @@ TEST_F(CanvasTest, TextMeasures)
     EXPECT_GT(C().TextWidth("WWWW"), C().TextWidth("iiii"));
     C().Font().SetHeight(20); // a cell height
     EXPECT_NEAR(C().TextHeight("x"), 20, 1);
+
+    // Measures are logical units; the painted text scales with the mapping.
+    Bitmap.SetSize(120, 80);
+    C().Font().SetHeight(-12);
+    C().Brush().Color = Yellow;
+    const TSize small = C().TextExtent("Hg");
+    C().SetMapping(0, 0, 2, 2);
+    EXPECT_EQ(C().TextExtent("Hg"), small);
+    C().TextOut(5, 5, "Hg");
+    int right = 0, bottom = 0;
+    for (const TPoint& p : PixelsOf(Yellow)) {
+        EXPECT_GE(p.X, 10);
+        EXPECT_GE(p.Y, 10);
+        right = std::max(right, p.X + 1);
+        bottom = std::max(bottom, p.Y + 1);
+    }
+    EXPECT_EQ(right, 10 + 2 * small.cx);
+    EXPECT_EQ(bottom, 10 + 2 * small.cy);
 }
 
-TEST_F(CanvasTest, TextOutPaintsItsCellWithTheBrushUnlessTransparent)
+TEST_F(CanvasTest, TextOutPaintsItsCellWithTheBrushUnlessTransparentAndRunsInItsDirection)
 {
     Bitmap.SetSize(120, 60);
     C().Font().SetHeight(-16);
@@ -319,31 +332,10 @@ TEST_F(CanvasTest, TextOutPaintsItsCellWithTheBrushUnlessTransparent)
     C().Brush().Style = bsSolid;
     C().TextOut(50, 40, "");
     EXPECT_EQ(PixelsOf(clWhite).size(), before);
-}
 
-TEST_F(CanvasTest, TextScalesWithTheMapping)
-{
-    Bitmap.SetSize(120, 80);
-    C().Font().SetHeight(-12);
-    C().Brush().Color = Yellow;
-    const TSize extent = C().TextExtent("Hg");
-    C().SetMapping(0, 0, 2, 2);
-    EXPECT_EQ(C().TextExtent("Hg"), extent); // logical units
-    C().TextOut(5, 5, "Hg");
-    int right = 0, bottom = 0;
-    for (const TPoint& p : PixelsOf(Yellow)) {
-        EXPECT_GE(p.X, 10);
-        EXPECT_GE(p.Y, 10);
-        right = std::max(right, p.X + 1);
-        bottom = std::max(bottom, p.Y + 1);
-    }
-    EXPECT_EQ(right, 10 + 2 * extent.cx);
-    EXPECT_EQ(bottom, 10 + 2 * extent.cy);
-}
-
-TEST_F(CanvasTest, TurnedTextRunsInItsDirection)
-{
-    Bitmap.SetSize(100, 100);
+    // Turned text runs in its direction.
+    Blank(100);
+    C().Font() = TFont{};
     C().Brush().Style = bsClear;
     C().Font().SetHeight(-16);
     C().Font().Orientation = 900; // reading upwards from the point
@@ -369,7 +361,7 @@ TEST_F(CanvasTest, TurnedTextRunsInItsDirection)
     EXPECT_FALSE(PixelsOf(clBlack).empty());
 }
 
-TEST_F(CanvasTest, PixelsAndGraphics)
+TEST_F(CanvasTest, PixelsGraphicsAndCopyRect)
 {
     C().SetPixel(3, 4, Red);
     EXPECT_EQ(C().Pixel(3, 4), Red);
@@ -396,10 +388,9 @@ TEST_F(CanvasTest, PixelsAndGraphics)
     picture.SetTransparent(true); // the bottom-left colour (blue) is left out
     C().Draw(30, 30, picture);
     expectPixels(Bitmap, {{30, 31, clWhite}, {31, 31, Yellow}});
-}
 
-TEST_F(CanvasTest, CopyRectScalesAndMayCopyFromItself)
-{
+    // CopyRect scales and may copy from the canvas itself.
+    Blank();
     TBitmap source;
     source.SetSize(2, 2);
     source.SetPixel(0, 0, Red);
@@ -485,7 +476,7 @@ TEST_F(CanvasTest, MappingScalesAndClipsAtDevicePixels)
     EXPECT_EQ(C().Mapping(), TMapping{});
 }
 
-TEST_F(CanvasTest, HugeCoordinatesNeitherCrashNorHang)
+TEST_F(CanvasTest, HugeCoordinatesAndClipsNeitherCrashNorHang)
 {
     constexpr int far = 1 << 30;
     C().Brush().Color = Red;
@@ -512,11 +503,11 @@ TEST_F(CanvasTest, HugeCoordinatesNeitherCrashNorHang)
     EXPECT_EQ(C().LPtoDP(Point(far, far)), Point(INT_MAX, INT_MAX));
     C().SetPixel(far, far, Blue);
     EXPECT_EQ(C().Pixel(far, far), 0u);
-}
 
-TEST_F(CanvasTest, ClipsBeyondTheSurfaceReachEveryKindOfDrawing)
-{
-    // Qt's own rectangles cannot hold this clip; what it lets through is still painted.
+    // Qt's own rectangles cannot hold the widest clip; what it lets through is still painted.
+    Blank();
+    C().SetMapping(TMapping{});
+    C().Pen() = TPen{};
     C().SelectClipRect(Rect(INT_MIN, INT_MIN, INT_MAX, INT_MAX));
     EXPECT_EQ(C().GetClipBox(), Rect(INT_MIN, INT_MIN, INT_MAX, INT_MAX));
     C().Brush().Color = Red;
@@ -525,8 +516,6 @@ TEST_F(CanvasTest, ClipsBeyondTheSurfaceReachEveryKindOfDrawing)
     EXPECT_EQ(At(25, 10), Red);
     C().TextOut(0, 30, "Text"); // in the font's black
     EXPECT_FALSE(PixelsOf(clBlack).empty());
-    TBitmap picture;
-    picture.SetSize(2, 2);
     picture.SetPixel(0, 0, Green);
     C().Draw(2, 2, picture);
     EXPECT_EQ(At(2, 2), Green);

@@ -27,7 +27,7 @@ void ExpectSame(const std::function<void(TCanvas&)>& paint, const std::string& w
     test::expectBitmapPaintsAsPainter(Width, Height, paint, what, 2);
 }
 
-TEST(CanvasFastPaths, TextPaintsWhatThePainterPaints)
+TEST(CanvasFastPaths, TextPaintsAndMeasuresAsThePainterDoes)
 {
     const std::string texts[] = {"Task 12", "50%", "gjpqy WM", "Ä ß é", "   ", "|"};
     struct Style {
@@ -55,10 +55,8 @@ TEST(CanvasFastPaths, TextPaintsWhatThePainterPaints)
                 ExpectSame(paint, "'" + text + "' height " + std::to_string(style.Height) +
                                       (opaque ? " opaque" : " transparent"));
             }
-}
 
-TEST(CanvasFastPaths, MeasuresAgreeWithThePainter)
-{
+    // Measures agree with the painter's, also from the cache.
     TBitmap bitmap;
     bitmap.SetSize(10, 10);
     QImage image(10, 10, GraphicPixelFormat);
@@ -70,7 +68,6 @@ TEST(CanvasFastPaths, MeasuresAgreeWithThePainter)
     }
     for (const std::string& text : {std::string("A"), std::string("Task 7"), std::string(), std::string(300, 'x')}) {
         EXPECT_EQ(bitmap.Canvas().TextExtent(text), canvas.TextExtent(text)) << text.size();
-        // From the cache the second time.
         EXPECT_EQ(bitmap.Canvas().TextExtent(text), canvas.TextExtent(text)) << text.size();
     }
     // A colour or a turn does not change the measures; a size does.

@@ -28,7 +28,7 @@ std::vector<TColor> Ramp(int count)
     return colors;
 }
 
-TEST(CanvasLineRuns, PaintWhatOneLineAtATimePaints)
+TEST(CanvasLineRuns, PaintWhatOneLineAtATimePaintsAlsoUnderAMapping)
 {
     struct Run {
         int First, From, To, Count;
@@ -58,10 +58,8 @@ TEST(CanvasLineRuns, PaintWhatOneLineAtATimePaints)
                     ExpectSame(paint, "run at " + std::to_string(run.First) + (vertical ? " vertical" : " level") +
                                           " style " + std::to_string(style) + " width " + std::to_string(width));
                 }
-}
 
-TEST(CanvasLineRuns, UnderAMappingPaintWhatOneLineAtATimePaints)
-{
+    // Under a mapping too.
     for (double scale : {0.5, 2.0}) {
         const auto paint = [scale](TCanvas& canvas) {
             canvas.SetMapping(3, -2, scale, scale);

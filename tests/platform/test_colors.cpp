@@ -35,7 +35,7 @@ std::string Upper(std::string text)
     return text;
 }
 
-TEST(Colors, EveryNameRoundTrips)
+TEST(Colors, EveryNameRoundTripsAndResolvesToRGB)
 {
     for (const auto& [name, value] : Names) {
         SCOPED_TRACE(name);
@@ -50,6 +50,15 @@ TEST(Colors, EveryNameRoundTrips)
     EXPECT_EQ(StringToColor("cldkgray"), clGray);
     EXPECT_EQ(ColorToString(clLtGray), "clSilver");
     EXPECT_EQ(ColorToString(clDkGray), "clGray");
+
+    // ColorToRGB resolves system colours and clears the top byte.
+    // 0xFF0000FF is no system colour.
+    for (const auto& [color, rgb] : {std::pair{clBtnFace, 0xF0F0F0u}, {clWindow, 0xFFFFFFu}, {clWindowText, 0u},
+                                     {clHighlight, 0xD77800u}, {clMenuBar, 0xF0F0F0u}, {0xFF0000FFu, 0u},
+                                     {0x023434FFu, 0x3434FFu}, {clRed, clRed}})
+        EXPECT_EQ(ColorToRGB(color), rgb) << std::hex << color;
+    for (const auto& [name, value] : Names)
+        EXPECT_EQ(ColorToRGB(value) & 0xFF000000u, 0u) << name;
 }
 
 TEST(Colors, ReadsAndWritesNumbers)
@@ -60,21 +69,14 @@ TEST(Colors, ReadsAndWritesNumbers)
     EXPECT_EQ(ColorToString(0xFF00001F), "$FF00001F");
     for (TColor value : {0x023434FFu, 0x00ABCDEFu, 0xFFFFFFFFu, 0x00000001u})
         EXPECT_EQ(StringToColor(ColorToString(value)), value);
-    EXPECT_EQ(StringToColor("$023434FF"), 0x023434FFu);
-    EXPECT_EQ(StringToColor("$ff"), 0xFFu);
-    EXPECT_EQ(StringToColor("0x00ff00"), clLime);
-    EXPECT_EQ(StringToColor("0XFF"), 0xFFu);
-    EXPECT_EQ(StringToColor("255"), clRed);
-    EXPECT_EQ(StringToColor("+255"), clRed);
-    EXPECT_EQ(StringToColor("-16777201"), clBtnFace);
-    EXPECT_EQ(StringToColor("-1"), 0xFFFFFFFFu);
-    EXPECT_EQ(StringToColor("-2147483648"), 0x80000000u);
-    EXPECT_EQ(StringToColor("4294967295"), 0xFFFFFFFFu);
-    EXPECT_EQ(StringToColor("  clRed\t"), clRed);
-    EXPECT_EQ(StringToColor(" $10\r\n"), 0x10u);
+    for (const auto& [text, value] :
+         {std::pair{"$023434FF", 0x023434FFu}, {"$ff", 0xFFu}, {"0x00ff00", clLime}, {"0XFF", 0xFFu}, {"255", clRed},
+          {"+255", clRed}, {"-16777201", clBtnFace}, {"-1", 0xFFFFFFFFu}, {"-2147483648", 0x80000000u},
+          {"4294967295", 0xFFFFFFFFu}, {"  clRed\t", clRed}, {" $10\r\n", 0x10u}})
+        EXPECT_EQ(StringToColor(text), value) << text;
 }
 
-TEST(Colors, RefusesHostileText)
+TEST(Colors, RefusesHostileTextAndQuotesItShortened)
 {
     const std::vector<std::string> bad = {
         "", "   ", "$", "$GG", "$123456789", "$12G", "$-1", "$ 1", "0x", "0xG", "clNoSuch", "cl", "clRed2",
@@ -89,10 +91,8 @@ TEST(Colors, RefusesHostileText)
         EXPECT_EQ(color, 0x12345678u);
         EXPECT_THROW(StringToColor(text), EConvertError);
     }
-}
 
-TEST(Colors, ConversionErrorQuotesAShortenedText)
-{
+    // The error quotes the text.
     try {
         StringToColor("clNoSuch");
         FAIL();
@@ -112,20 +112,6 @@ TEST(Colors, ConversionErrorQuotesAShortenedText)
         EXPECT_NE(message.find("x\xC3\xA9"), std::string::npos);
         EXPECT_EQ(message.find("\xC3..."), std::string::npos);
     }
-}
-
-TEST(Colors, ColorToRGBResolvesSystemColoursAndClearsTheTopByte)
-{
-    EXPECT_EQ(ColorToRGB(clBtnFace), 0xF0F0F0u);
-    EXPECT_EQ(ColorToRGB(clWindow), 0xFFFFFFu);
-    EXPECT_EQ(ColorToRGB(clWindowText), 0x000000u);
-    EXPECT_EQ(ColorToRGB(clHighlight), 0xD77800u);
-    EXPECT_EQ(ColorToRGB(clMenuBar), 0xF0F0F0u);
-    EXPECT_EQ(ColorToRGB(0xFF0000FF), 0u); // no such system colour
-    EXPECT_EQ(ColorToRGB(0x023434FF), 0x3434FFu);
-    EXPECT_EQ(ColorToRGB(clRed), clRed);
-    for (const auto& [name, value] : Names)
-        EXPECT_EQ(ColorToRGB(value) & 0xFF000000u, 0u) << name;
 }
 
 } // namespace

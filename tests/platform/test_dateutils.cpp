@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <string>
+#include <tuple>
 
 using namespace corvane;
 
@@ -83,7 +84,7 @@ TEST(DateUtils, EveryDayFrom1600To2400)
     EXPECT_EQ(serial, 182989); // 1 January 2401
 }
 
-TEST(DateUtils, CalendarRangeLeapYearsAndInvalidValues)
+TEST(DateUtils, CalendarRangeInvalidValuesFractionsAndClamping)
 {
     EXPECT_EQ(EncodeDate(1, 1, 1), -693593.0);
     EXPECT_EQ(EncodeDate(9999, 12, 31), 2958465.0);
@@ -101,10 +102,8 @@ TEST(DateUtils, CalendarRangeLeapYearsAndInvalidValues)
     EXPECT_THROW(EncodeTime(24, 0, 0, 0), EConvertError);
     EXPECT_THROW(EncodeTime(0, 0, 0, 1000), EConvertError);
     EXPECT_THROW(EncodeTime(-1, 0, 0, 0), EConvertError);
-}
 
-TEST(DateUtils, FractionsBefore1899AndJustBeforeMidnight)
-{
+    // Fractions before 1899, just before midnight, and out of range.
     EXPECT_EQ(DecodedText(-1.25), "1899-12-29 06:00:00.000");
     EXPECT_EQ(EncodeDateTime(1899, 12, 29, 6, 0, 0, 0), -1.25);
     EXPECT_EQ(DecodedText(-0.25), "1899-12-30 06:00:00.000");
@@ -120,6 +119,20 @@ TEST(DateUtils, FractionsBefore1899AndJustBeforeMidnight)
     EXPECT_EQ(DecodedText(-1.99999999999), "1899-12-28 00:00:00.000");
     EXPECT_EQ(DecodedText(45351.9999999), "2024-02-29 23:59:59.991");
     EXPECT_EQ(HourOf(45351.99999999999), 0);
+
+    // Values that are no date are clamped to the range.
+    constexpr double Inf = std::numeric_limits<double>::infinity();
+    const double nan = std::nan("");
+    EXPECT_EQ(DecodedText(nan), "1899-12-30 00:00:00.000");
+    EXPECT_EQ(DecodedText(Inf), "9999-12-31 23:59:59.999");
+    EXPECT_EQ(DecodedText(1e300), "9999-12-31 23:59:59.999");
+    EXPECT_EQ(DecodedText(2958465.9999999999), "9999-12-31 23:59:59.999");
+    EXPECT_EQ(DecodedText(-Inf), "0001-01-01 00:00:00.000");
+    EXPECT_EQ(DecodedText(-693594.5), "0001-01-01 00:00:00.000");
+    EXPECT_EQ(DayOfTheWeek(nan), 6);
+    EXPECT_EQ(WeekOfTheYear(Inf), 52);
+    EXPECT_EQ(WeekOfTheYear(-Inf), 1);
+    EXPECT_EQ(DateOf(nan), 0.0);
 }
 
 TEST(DateUtils, TimeOfDayRoundTripsToTheMillisecond)
@@ -135,22 +148,6 @@ TEST(DateUtils, TimeOfDayRoundTripsToTheMillisecond)
             ASSERT_EQ(h2 * 3'600'000 + n2 * 60'000 + s2 * 1000 + z2, ms) << c.y;
         }
     }
-}
-
-TEST(DateUtils, UndecodableValuesAreClamped)
-{
-    constexpr double Inf = std::numeric_limits<double>::infinity();
-    const double nan = std::nan("");
-    EXPECT_EQ(DecodedText(nan), "1899-12-30 00:00:00.000");
-    EXPECT_EQ(DecodedText(Inf), "9999-12-31 23:59:59.999");
-    EXPECT_EQ(DecodedText(1e300), "9999-12-31 23:59:59.999");
-    EXPECT_EQ(DecodedText(2958465.9999999999), "9999-12-31 23:59:59.999");
-    EXPECT_EQ(DecodedText(-Inf), "0001-01-01 00:00:00.000");
-    EXPECT_EQ(DecodedText(-693594.5), "0001-01-01 00:00:00.000");
-    EXPECT_EQ(DayOfTheWeek(nan), 6);
-    EXPECT_EQ(WeekOfTheYear(Inf), 52);
-    EXPECT_EQ(WeekOfTheYear(-Inf), 1);
-    EXPECT_EQ(DateOf(nan), 0.0);
 }
 
 TEST(DateUtils, IncMonthClampsTheDayAndKeepsTheTime)
@@ -169,16 +166,14 @@ TEST(DateUtils, IncMonthClampsTheDayAndKeepsTheTime)
 
 TEST(DateUtils, IsoWeeksAtYearBoundaries)
 {
-    struct Case {
-        Civil date;
-        int week, year;
-    };
-    for (const Case& c : {Case{{2021, 1, 1}, 53, 2020}, Case{{2024, 12, 31}, 1, 2025}, Case{{2025, 12, 29}, 1, 2026},
-                          Case{{2016, 1, 1}, 53, 2015}, Case{{2018, 1, 1}, 1, 2018}, Case{{2027, 1, 3}, 53, 2026},
-                          Case{{2008, 12, 29}, 1, 2009}}) {
+    // date, ISO week, ISO year
+    for (const auto& [date, week, isoYear] : {std::tuple{Civil{2021, 1, 1}, 53, 2020}, {Civil{2024, 12, 31}, 1, 2025},
+                                             {Civil{2025, 12, 29}, 1, 2026}, {Civil{2016, 1, 1}, 53, 2015},
+                                             {Civil{2018, 1, 1}, 1, 2018}, {Civil{2027, 1, 3}, 53, 2026},
+                                             {Civil{2008, 12, 29}, 1, 2009}}) {
         int year = 0;
-        EXPECT_EQ(WeekOfTheYear(EncodeDate(c.date.y, c.date.m, c.date.d), year), c.week) << c.date.y;
-        EXPECT_EQ(year, c.year) << c.date.y << '-' << c.date.m << '-' << c.date.d;
+        EXPECT_EQ(WeekOfTheYear(EncodeDate(date.y, date.m, date.d), year), week) << date.y;
+        EXPECT_EQ(year, isoYear) << date.y << '-' << date.m << '-' << date.d;
     }
 }
 
@@ -216,15 +211,14 @@ TEST_F(FormatDateTimeTest, Languages)
     EXPECT_EQ(FormatDateTime("mmmm", EncodeDate(2024, 8, 1)), "ao\u00fbt");
 }
 
-TEST_F(FormatDateTimeTest, TimeSpecifiers)
+TEST_F(FormatDateTimeTest, TimeSpecifiersLiteralsSeparatorsAndYears)
 {
-    EXPECT_EQ(FormatDateTime("hh:nn:ss.zzz", feb5), "09:05:03.007");
-    EXPECT_EQ(FormatDateTime("h:n:s z", feb5), "9:5:3 7");
     // m right after h, with only literals between, is the minute; elsewhere the month.
-    EXPECT_EQ(FormatDateTime("h:mm", feb5), "9:05");
-    EXPECT_EQ(FormatDateTime("hh m", feb5), "09 5");
-    EXPECT_EQ(FormatDateTime("h d m", feb5), "9 5 2");
-    EXPECT_EQ(FormatDateTime("h:mmm", feb5), "9:Feb");
+    for (const auto& [format, text] :
+         {std::pair{"hh:nn:ss.zzz", "09:05:03.007"}, {"h:n:s z", "9:5:3 7"}, {"h:mm", "9:05"}, {"hh m", "09 5"},
+          {"h d m", "9 5 2"}, {"h:mmm", "9:Feb"}, {"'yyyy' yyyy", "yyyy 2024"}, {"\"d/m\"d", "d/m5"},
+          {"d 'of mmmm", "5 of mmmm"}})
+        EXPECT_EQ(FormatDateTime(format, feb5), text) << format;
 
     const TDateTime midnight = EncodeDateTime(2024, 2, 5, 0, 30, 0, 0);
     const TDateTime afternoon = EncodeDateTime(2024, 2, 5, 13, 0, 0, 0);
@@ -233,13 +227,7 @@ TEST_F(FormatDateTimeTest, TimeSpecifiers)
     EXPECT_EQ(FormatDateTime("hh:nn am/pm", afternoon), "01:00 pm");
     EXPECT_EQ(FormatDateTime("h ampm", afternoon), "1 PM");
     EXPECT_EQ(FormatDateTime("h", afternoon), "13");
-}
 
-TEST_F(FormatDateTimeTest, LiteralsSeparatorsAndYears)
-{
-    EXPECT_EQ(FormatDateTime("'yyyy' yyyy", feb5), "yyyy 2024");
-    EXPECT_EQ(FormatDateTime("\"d/m\"d", feb5), "d/m5");
-    EXPECT_EQ(FormatDateTime("d 'of mmmm", feb5), "5 of mmmm");
     EXPECT_EQ(FormatDateTime("y yyy", EncodeDate(2005, 1, 1)), "05 2005");
     EXPECT_EQ(FormatDateTime("yyyy", EncodeDate(5, 1, 1)), "0005");
 

@@ -67,7 +67,7 @@ private:
     bool FWasRoot;
 };
 
-TEST_F(IniFile, FilesChangeOnlyThroughUpdateFile)
+TEST_F(IniFile, FilesChangeOnlyThroughUpdateFileAndClearStartsAfresh)
 {
     {
         TIniFile ini(PathOf("none.ini"));
@@ -95,10 +95,8 @@ TEST_F(IniFile, FilesChangeOnlyThroughUpdateFile)
     }
     EXPECT_EQ(test::readFile(path), original);
     EXPECT_EQ(FilesInDir(), (Strings{"a.ini", "none.ini"}));
-}
 
-TEST_F(IniFile, ClearWritesTheSameBytesAsANewFile)
-{
+    // A cleared file is written like a new one.
     TIniFile fresh(PathOf("new.ini"));
     TIniFile old(Put("old.ini", "; comment\r\nstray\r\n[s]\r\nk=old\r\nother=1\r\n[t]\r\nx=1\r\n"));
     old.Clear();
@@ -111,7 +109,7 @@ TEST_F(IniFile, ClearWritesTheSameBytesAsANewFile)
     EXPECT_EQ(test::readFile(PathOf("old.ini")), test::readFile(PathOf("new.ini")));
 }
 
-TEST_F(IniFile, NamesMatchWithoutCaseAndWritesAreSeenAtOnce)
+TEST_F(IniFile, NamesMatchWithoutCaseWritesAreSeenAtOnceAndTheFirstDuplicateWins)
 {
     TIniFile ini(Put("a.ini", "[Main]\nStart Date=1\nrows#count=2\n\n[Other]\nx=1\n"));
     EXPECT_EQ(ini.ReadInteger("MAIN", "start date", 0), 1);
@@ -134,9 +132,30 @@ TEST_F(IniFile, NamesMatchWithoutCaseAndWritesAreSeenAtOnce)
     ini.UpdateFile();
     EXPECT_EQ(test::readFile(ini.FileName()),
               "[Main]\nStart Date=5\nrows#count=2\nrows#0=Row A\n\n[Other]\nx=1\n[new]\nk=v\n");
+
+    // The first of duplicates wins; deleting removes all copies.
+    TIniFile dup(Put("dup.ini", "[a]\nk=1\nK=2\nj=3\n[A]\nk=4\nonly=5\n"));
+    EXPECT_EQ(dup.ReadInteger("a", "k", 0), 1);
+    EXPECT_FALSE(dup.ValueExists("a", "only"));
+    EXPECT_EQ(dup.KeyCount("a"), 2u);
+    dup.ReadSections(names);
+    EXPECT_EQ(names, Strings{"a"});
+
+    dup.WriteInteger("a", "k", 9);
+    EXPECT_EQ(dup.ReadInteger("a", "k", 0), 9);
+    dup.DeleteKey("A", "K");
+    EXPECT_FALSE(dup.ValueExists("a", "k"));
+    dup.UpdateFile();
+    EXPECT_EQ(test::readFile(dup.FileName()), "[a]\nj=3\n[A]\nk=4\nonly=5\n");
+
+    dup.EraseSection("a");
+    EXPECT_FALSE(dup.SectionExists("a"));
+    dup.WriteString("a", "fresh", "1");
+    dup.UpdateFile();
+    EXPECT_EQ(test::readFile(dup.FileName()), "[a]\nfresh=1\n");
 }
 
-TEST_F(IniFile, WriteBackKeepsEverythingItDoesNotChange)
+TEST_F(IniFile, WriteBackKeepsEverythingItDoesNotChangeButLineEnds)
 {
     const std::string text = "; preamble\nstray=line\n\n[A]\n; about a\n  spaced key =  spaced value  \n"
                              "junk without equals\n[broken header\n=empty key\nk=old\n\n\n[B] ; note\nz=1";
@@ -153,30 +172,13 @@ TEST_F(IniFile, WriteBackKeepsEverythingItDoesNotChange)
     EXPECT_EQ(test::readFile(ini.FileName()),
               "; preamble\nstray=line\n\n[A]\n; about a\n  spaced key =  spaced value  \n"
               "junk without equals\n[broken header\n=empty key\nk=new\nadded=1\n\n\n[B] ; note\nz=1\n");
-}
 
-TEST_F(IniFile, FirstDuplicateWinsAndDeletingRemovesAllCopies)
-{
-    TIniFile ini(Put("a.ini", "[a]\nk=1\nK=2\nj=3\n[A]\nk=4\nonly=5\n"));
-    EXPECT_EQ(ini.ReadInteger("a", "k", 0), 1);
-    EXPECT_FALSE(ini.ValueExists("a", "only"));
-    EXPECT_EQ(ini.KeyCount("a"), 2u);
-    Strings names;
-    ini.ReadSections(names);
-    EXPECT_EQ(names, Strings{"a"});
-
-    ini.WriteInteger("a", "k", 9);
-    EXPECT_EQ(ini.ReadInteger("a", "k", 0), 9);
-    ini.DeleteKey("A", "K");
-    EXPECT_FALSE(ini.ValueExists("a", "k"));
-    ini.UpdateFile();
-    EXPECT_EQ(test::readFile(ini.FileName()), "[a]\nj=3\n[A]\nk=4\nonly=5\n");
-
-    ini.EraseSection("a");
-    EXPECT_FALSE(ini.SectionExists("a"));
-    ini.WriteString("a", "fresh", "1");
-    ini.UpdateFile();
-    EXPECT_EQ(test::readFile(ini.FileName()), "[a]\nfresh=1\n");
+    // The first line's end is the file's; other line ends are written with it.
+    TIniFile mixed(Put("mixed.ini", "; top\r\n[a]\nk=1\r[b]\r\nj=2\n\r\nlast"));
+    EXPECT_EQ(mixed.ReadString("b", "j", ""), "2");
+    mixed.WriteString("c", "n", "3");
+    mixed.UpdateFile();
+    EXPECT_EQ(test::readFile(mixed.FileName()), "; top\r\n[a]\r\nk=1\r\n[b]\r\nj=2\r\n\r\nlast\r\n[c]\r\nn=3\r\n");
 }
 
 // Random edits with names in random letter case, checked against a plain map.
@@ -236,7 +238,7 @@ TEST_F(IniFile, AgreesWithAModelUnderRandomEdits)
     agrees(TIniFile(ini.FileName()), model);
 }
 
-TEST_F(IniFile, AwkwardValuesRoundTripExactly)
+TEST_F(IniFile, AwkwardValuesRoundTripExactlyAndCannotInjectLines)
 {
     const Strings values = {"  leading", "trailing\t", "\"quoted\"", "\"", "\"\"", "a=b=c", "x ; y",
                             "; looks like a comment", "[not a section]", "", " ", "\"half", "tab\tinside"};
@@ -254,31 +256,29 @@ TEST_F(IniFile, AwkwardValuesRoundTripExactly)
     // Writing the value already there changes nothing.
     ini.WriteString("s", "k0", values[0]);
     EXPECT_FALSE(ini.Modified());
-}
 
-TEST_F(IniFile, NamesAndValuesCannotInjectLines)
-{
+    // Names and values cannot inject lines.
     {
-        TIniFile ini(PathOf("a.ini"));
-        ini.WriteString("s", "v", "a\r\n[evil]\nx=1");
-        ini.WriteString("s]\n[t", "k", "1");
-        ini.WriteString("s", "key=with=equals", "2");
-        ini.WriteString("s", "[hdr]", "3");
-        ini.WriteString("s", "; comment", "4");
-        EXPECT_EQ(ini.ReadString("s", "v", ""), "a  [evil] x=1");
-        EXPECT_EQ(ini.ReadInteger("s] [t", "k", 0), 1);
-        ini.UpdateFile();
+        TIniFile injected(PathOf("injected.ini"));
+        injected.WriteString("s", "v", "a\r\n[evil]\nx=1");
+        injected.WriteString("s]\n[t", "k", "1");
+        injected.WriteString("s", "key=with=equals", "2");
+        injected.WriteString("s", "[hdr]", "3");
+        injected.WriteString("s", "; comment", "4");
+        EXPECT_EQ(injected.ReadString("s", "v", ""), "a  [evil] x=1");
+        EXPECT_EQ(injected.ReadInteger("s] [t", "k", 0), 1);
+        injected.UpdateFile();
     }
-    TIniFile ini(PathOf("a.ini"));
+    TIniFile injected(PathOf("injected.ini"));
     Strings names;
-    ini.ReadSections(names);
+    injected.ReadSections(names);
     EXPECT_EQ(names, (Strings{"s", "s] [t"}));
-    ini.ReadSection("s", names);
+    injected.ReadSection("s", names);
     EXPECT_EQ(names, (Strings{"v", "key with equals", "hdr]", "comment"}));
-    EXPECT_EQ(ini.ReadString("s", "v", ""), "a  [evil] x=1");
+    EXPECT_EQ(injected.ReadString("s", "v", ""), "a  [evil] x=1");
     // The same names find the cleaned keys.
-    EXPECT_EQ(ini.ReadInteger("s", "key=with=equals", 0), 2);
-    EXPECT_EQ(ini.ReadInteger("s", "[hdr]", 0), 3);
+    EXPECT_EQ(injected.ReadInteger("s", "key=with=equals", 0), 2);
+    EXPECT_EQ(injected.ReadInteger("s", "[hdr]", 0), 3);
 }
 
 TEST_F(IniFile, UpdateFileReplacesTheFileAtomically)
@@ -429,7 +429,7 @@ TEST_F(IniFile, SurvivesHostileInput)
 }
 
 // Large sections are indexed, small ones searched; both must behave alike.
-TEST_F(IniFile, LargeAndSmallSectionsReadAndWriteBackAlike)
+TEST_F(IniFile, SectionsLargeSmallGrowingOrErasedKeepTheirOwnLines)
 {
     std::string large = "[Large]\r\n; counted\r\n";
     for (int i = 0; i < 40; ++i)
@@ -459,58 +459,45 @@ TEST_F(IniFile, LargeAndSmallSectionsReadAndWriteBackAlike)
     expected.replace(expected.find("k7=small"), 8, "k7=changed");
     expected.erase(expected.find("k3=3\r\n"), 6);
     EXPECT_EQ(test::readFile(ini.FileName()), expected + "\r\n");
-}
 
-// Sections share room that grows and is given back; no line may move or be lost.
-TEST_F(IniFile, GrowingAndErasedSectionsKeepTheirOwnLines)
-{
-    TIniFile ini(Put("a.ini", "[Kept]\nk=1\n\n\n[Gone]\ng=1\n"));
+    // Sections share room that grows and is given back; no line may move or be lost.
+    TIniFile shared(Put("shared.ini", "[Kept]\nk=1\n\n\n[Gone]\ng=1\n"));
     for (int i = 0; i < 20; ++i)
-        ini.WriteInteger("Gone", "g" + std::to_string(i), i);
-    ini.EraseSection("gone");
-    std::string expected = "[Kept]\nk=1\n";
+        shared.WriteInteger("Gone", "g" + std::to_string(i), i);
+    shared.EraseSection("gone");
+    std::string kept = "[Kept]\nk=1\n";
     std::string grown = "[Grown]\n", small = "[Small]\n", empty = "[Empty]\n";
-    ini.WriteString("Empty", "dropped", "x");
-    ini.DeleteKey("Empty", "dropped");
+    shared.WriteString("Empty", "dropped", "x");
+    shared.DeleteKey("Empty", "dropped");
     // Interleaved, so that each section grows while the others take room.
     for (int i = 0; i < 200; ++i) {
-        ini.WriteInteger("Grown", "n" + std::to_string(i), i);
+        shared.WriteInteger("Grown", "n" + std::to_string(i), i);
         grown += "n" + std::to_string(i) + "=" + std::to_string(i) + "\n";
-        ini.WriteInteger("Kept", "k" + std::to_string(i), -i);
-        expected += "k" + std::to_string(i) + "=" + std::to_string(-i) + "\n";
+        shared.WriteInteger("Kept", "k" + std::to_string(i), -i);
+        kept += "k" + std::to_string(i) + "=" + std::to_string(-i) + "\n";
         if (i % 50 == 0) {
-            ini.WriteString("Small", "s" + std::to_string(i), "");
+            shared.WriteString("Small", "s" + std::to_string(i), "");
             small += "s" + std::to_string(i) + "=\n";
         }
     }
-    ini.WriteString("Grown", "N7", " quoted ");
+    shared.WriteString("Grown", "N7", " quoted ");
     grown.replace(grown.find("n7=7"), 4, "n7=\" quoted \"");
-    ini.EraseSection("Small");
-    ini.WriteString("Later", "l", "1");
+    shared.EraseSection("Small");
+    shared.WriteString("Later", "l", "1");
     // Blank lines that ended the section stay behind the keys added to it.
-    expected += "\n\n" + empty + grown + "[Later]\nl=1\n";
-    EXPECT_EQ(ini.KeyCount("kept"), 201u);
-    EXPECT_EQ(ini.ReadString("grown", "n199", ""), "199");
-    ini.UpdateFile();
-    EXPECT_EQ(test::readFile(ini.FileName()), expected);
-    TIniFile reread(ini.FileName());
+    kept += "\n\n" + empty + grown + "[Later]\nl=1\n";
+    EXPECT_EQ(shared.KeyCount("kept"), 201u);
+    EXPECT_EQ(shared.ReadString("grown", "n199", ""), "199");
+    shared.UpdateFile();
+    EXPECT_EQ(test::readFile(shared.FileName()), kept);
+    TIniFile reread(shared.FileName());
     EXPECT_EQ(reread.ReadString("grown", "n7", ""), " quoted ");
     EXPECT_EQ(reread.KeyCount("Grown"), 200u);
     EXPECT_FALSE(reread.SectionExists("Small"));
 }
 
-// The first line's end is the file's; other line ends are written with it.
-TEST_F(IniFile, UntouchedSectionsKeepTheirBytesUnlessLineEndsDiffer)
-{
-    TIniFile mixed(Put("mixed.ini", "; top\r\n[a]\nk=1\r[b]\r\nj=2\n\r\nlast"));
-    EXPECT_EQ(mixed.ReadString("b", "j", ""), "2");
-    mixed.WriteString("c", "n", "3");
-    mixed.UpdateFile();
-    EXPECT_EQ(test::readFile(mixed.FileName()), "; top\r\n[a]\r\nk=1\r\n[b]\r\nj=2\r\n\r\nlast\r\n[c]\r\nn=3\r\n");
-}
-
 // Remembered sections of one image or an erased section must not answer for another.
-TEST_F(IniFile, RememberedSectionsNeverAnswerForOthers)
+TEST_F(IniFile, SectionsAreRememberedAndPositionedWithoutMixingThemUp)
 {
     std::string text;
     for (int i = 0; i < 50; ++i)
@@ -529,16 +516,12 @@ TEST_F(IniFile, RememberedSectionsNeverAnswerForOthers)
     EXPECT_EQ(second.ReadInteger("s4", "v", -1), -1);
     second.WriteInteger("S4", "v", 7);
     EXPECT_EQ(second.ReadInteger("s4", "v", -1), 7);
-}
 
-// One position per section however spelled, none for a missing one, and a new space whenever a
-// name could come back at another position.
-TEST_F(IniFile, SectionPositionsNameEachSectionOnce)
-{
-    std::string text = "[A]\nk=1\n[b]\nk=b\n[a]\nk=2\n  [ c d ]  \nk=c\n";
+    // One position per section however spelled; a new space whenever a name could move.
+    std::string positions = "[A]\nk=1\n[b]\nk=b\n[a]\nk=2\n  [ c d ]  \nk=c\n";
     for (int i = 0; i < 40; ++i)
-        text += "[s" + std::to_string(i) + "]\nk=" + std::to_string(i) + "\n";
-    TIniFile ini(Put("positions.ini", text));
+        positions += "[s" + std::to_string(i) + "]\nk=" + std::to_string(i) + "\n";
+    TIniFile ini(Put("positions.ini", positions));
     const std::size_t a = ini.SectionPosition("A");
     ASSERT_NE(a, TIniFile::NoSection);
     EXPECT_LT(a, ini.SectionCount());
@@ -573,7 +556,7 @@ TEST_F(IniFile, SectionPositionsNameEachSectionOnce)
     EXPECT_EQ(ini.SectionPosition("b"), ini.SectionCount() - 1);
     ini.Clear();
     EXPECT_NE(ini.PositionSpace(), afterErase);
-    EXPECT_NE(TIniFile(Put("other.ini", text)).PositionSpace(), ini.PositionSpace());
+    EXPECT_NE(TIniFile(Put("other.ini", positions)).PositionSpace(), ini.PositionSpace());
 }
 
 // Large files are read in two halves at once: a section across the middle, a repeated name, a

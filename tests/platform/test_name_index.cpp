@@ -19,7 +19,7 @@ std::vector<std::string> numberedNames(const std::string& prefix, int count)
     return names;
 }
 
-TEST(NameIndex, NamesMatchWithoutCaseAndHashAlike)
+TEST(NameIndex, NamesMatchWithoutCaseAndTheIndexAgreesWithASetUnderRandomEdits)
 {
     EXPECT_TRUE(equalNoCase("Default Tree Row Settings", "default TREE row settings"));
     EXPECT_FALSE(equalNoCase("Row 1", "Row 2"));
@@ -31,11 +31,8 @@ TEST(NameIndex, NamesMatchWithoutCaseAndHashAlike)
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         EXPECT_EQ(hashNoCase(name), hashNoCase(upper)) << name;
     }
-}
 
-// Erasing moves later entries of a probe run back; every name left must still be found.
-TEST(NameIndex, AgreesWithASetUnderRandomInsertsAndErasures)
-{
+    // Erasing moves later entries of a probe run back; every name left must still be found.
     const std::vector<std::string> names = numberedNames("Name ", 3000);
     const auto nameAt = [&names](std::size_t i) { return std::string_view(names[i]); };
     TNameIndex index;

@@ -75,9 +75,7 @@ TEST(ObjectArena, PiecesOfMixedSizesAreAlignedPlacedAndNeverOverlap)
     arena->Release();
 }
 
-// The arena is held by every object made in it (through the allocator beside the object), so
-// objects outlive the hold that made them, and a weak reference keeps the control block of a
-// dead object readable. An address checker reports the arena freed too early.
+// Every object holds its arena; an address checker reports the arena freed too early.
 TEST(ObjectArena, LivesUntilTheLastObjectAndWeakReferenceAreGone)
 {
     std::atomic<int> live = 0;
@@ -100,18 +98,13 @@ TEST(ObjectArena, LivesUntilTheLastObjectAndWeakReferenceAreGone)
     EXPECT_EQ(live, 0);
     EXPECT_TRUE(watcher.expired()); // the arena is still there for the control block
     watcher.reset();
-}
 
-TEST(ObjectArena, HoldersOnOtherThreadsLetGoSafely)
-{
-    std::atomic<int> live = 0;
-    TObjectArena* arena = TObjectArena::Create();
+    // Two threads drop halves at once; a lost release would free the arena twice or never.
+    arena = TObjectArena::Create();
     std::vector<std::shared_ptr<Tracked>> objects;
     for (int i = 0; i < 1000; ++i)
         objects.push_back(makeIn<Tracked>(*arena, live, std::to_string(i)));
     arena->Release();
-    // Two threads drop halves of the objects at once; the counter of holders must not lose a
-    // release, or the arena would be freed twice or never.
     std::vector<std::shared_ptr<Tracked>> half(objects.begin() + 500, objects.end());
     objects.resize(500);
     std::thread other([moved = std::move(half)]() mutable { moved.clear(); });
@@ -135,8 +128,7 @@ long pagesIn(std::size_t bytes)
     return static_cast<long>(bytes / static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)));
 }
 
-// Whether the pages of [begin, end) become resident within a few seconds (the prefaulter works
-// on its own time).
+// Whether the pages of [begin, end) become resident within a few seconds.
 bool becomeResident(const char* begin, const char* end)
 {
     for (int i = 0; i < 5000; ++i) {
@@ -160,10 +152,7 @@ bool kernelPrefaults()
 
 constexpr std::size_t MiB = 1024 * 1024;
 
-// What is asked for is faulted in, what is not stays untouched (a load must not end with more
-// memory than it uses). A block asked for while an earlier one still has pages to come waits
-// behind it, and an earlier block that grows again is not forgotten; Finish stops the thread
-// with work left, and nothing is faulted in after it.
+// A load must not end with more memory than it uses; Finish stops the thread with work left.
 TEST(Prefaulter, FaultsInWhatIsAskedForInOrderAndNothingBeyond)
 {
     if (!kernelPrefaults())
@@ -199,9 +188,6 @@ TEST(Prefaulter, FaultsInWhatIsAskedForInOrderAndNothingBeyond)
     EXPECT_EQ(residentPages(large.Data(), large.Data() + large.Size()), done);
 }
 
-// A large load has its blocks faulted in a little ahead of the pieces and no further; pieces
-// hold what is written into them whether their page came from the other thread or not; the
-// arena stops and restarts prefaulting, and goes while prefaulting without waiting for more.
 TEST(ObjectArena, PrefaultsALittleAheadOfTheObjectsOfALargeLoad)
 {
     TObjectArena* arena = TObjectArena::Create();
@@ -241,17 +227,13 @@ TEST(ObjectArena, PrefaultsALittleAheadOfTheObjectsOfALargeLoad)
     arena->Release(); // while prefaulting
 }
 
-// A large load takes its next block before the present one runs out, so that the next
-// block's first pages are faulted in on the other thread rather than by the first pieces put
-// there. Nothing is handed out from it early, pieces on both sides of the change keep what is
-// written into them, and the rest of the next block stays untouched.
+// The next block's first pages are faulted in on the other thread, not by the first pieces put there.
 TEST(ObjectArena, FaultsInTheNextBlockBeforeThePresentOneRunsOut)
 {
     TObjectArena* arena = TObjectArena::Create();
     arena->StartPrefaulting();
     std::vector<std::pair<unsigned char*, std::size_t>> pieces;
-    // Piece i holds i + 1; the last one is written only when asked, so that its page is
-    // untouched until then.
+    // Piece i holds i + 1; the last one is written only when asked, leaving its page untouched.
     const auto writeLast = [&] {
         std::memset(pieces.back().first, static_cast<int>(pieces.size() & 0xFF), pieces.back().second);
     };
@@ -322,9 +304,6 @@ TEST(ObjectArena, RoomOfADeadObjectIsPoisoned)
 }
 #endif
 
-// Scratch blocks of every path hold what is written into them without overlapping; a block
-// given back is the next one taken of its size; a vector grows through them; and once none is
-// in use the pooled pages go back to the system.
 TEST(ScratchMemory, BlocksAreSeparateReusedBySizeAndGivenBackWhenNoneIsInUse)
 {
     const std::vector<std::size_t> sizes{100, 64 * 1024, 100 * 1024, 1 * MiB, 3 * MiB, 20 * MiB};

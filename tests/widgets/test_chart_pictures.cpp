@@ -95,23 +95,19 @@ protected:
     TQVTGanttGraph graph;
 };
 
-TEST_F(ChartPictures, TheBuiltInDocument)
+TEST_F(ChartPictures, TheBuiltInDocumentAndEveryExample)
 {
     open("");
     const TDateTime start = pinStart();
     expectPicture("built-in", 0, 0, start, start + 21);
-}
-
-TEST_F(ChartPictures, EveryExample)
-{
     for (const auto& entry : std::filesystem::directory_iterator(std::string(CORVANE_SOURCE_DIR) + "/examples")) {
         if (entry.path().extension() != ".ini")
             continue;
         SCOPED_TRACE(entry.path().string());
         open(entry.path().string());
-        const TDateTime start = pinStart();
-        expectPicture("example-" + entry.path().stem().string(), 0, ds.GetTable()->countRows() - 1, start,
-                      start + 21);
+        const TDateTime exampleStart = pinStart();
+        expectPicture("example-" + entry.path().stem().string(), 0, ds.GetTable()->countRows() - 1,
+                      exampleStart, exampleStart + 21);
     }
 }
 

@@ -1,7 +1,5 @@
-// Random sequences of presses, drags, keys and undos on the real Gantt control, with random
-// vetoes from the application: the control never crashes, never leaves a provisional object in
-// the document, keeps the task table and the chart in step, and undoing everything gives the
-// saved file back byte for byte.
+// Random gestures, keys, undos and vetoes on the real Gantt control: no crash, no provisional
+// object left, table and chart in step, and undoing everything gives the saved file back.
 #include "corvane/widgets/qvtGanttGraph.h"
 
 #include "corvane/framework/chart/qvtBarConnection.h"
@@ -210,8 +208,7 @@ TEST(GestureSequences, NeverLeaveATraceAndUndoToTheOriginalFile)
         }
         EXPECT_GT(recorded, 3) << "the gestures changed the document";
         sequence.undoAll();
-        // Dragging to the chart's edges scrolls it; the scroll position is kept in the file but
-        // is no edit, so it is put back before the files are compared.
+        // Drags to the edges scroll; the scroll position is saved but is no edit.
         sequence.scrollBack();
         EXPECT_TRUE(sequence.saved() == original) << "the saved file differs";
     }

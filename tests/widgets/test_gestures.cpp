@@ -166,7 +166,7 @@ TEST_F(GestureTest, APressNearAnEdgeResizesThatSideFiveInsideMovesAndAVetoChange
     EXPECT_TRUE(saved() == original) << "the saved file differs";
 }
 
-TEST_F(GestureTest, DraggingOnEmptyGridCreatesABarOrMilestoneBeyondTheDeadZoneOnly)
+TEST_F(GestureTest, DraggingOnEmptyGridCreatesABarOrMilestoneBeyondTheDeadZoneOnlyAndDragsAtTheEdgeScroll)
 {
     TQVTGanttRow& row = *ds.GetTable()->getRow(4);
     const QPoint from = cell(2.5, 4);
@@ -203,28 +203,18 @@ TEST_F(GestureTest, DraggingOnEmptyGridCreatesABarOrMilestoneBeyondTheDeadZoneOn
     EXPECT_EQ(last.GetBarCount(), 1);
     EXPECT_EQ(undoCount(), 2);
     EXPECT_TRUE(nothingProvisional());
+
+    // Dragging a bar to the right edge scrolls the chart; the bar follows the pointer.
+    const QPoint grabbed = middleOf(*first);
+    const int edge = graph.width() - 20 - cw() / 2;
+    drag(grabbed, QPoint(edge, grabbed.y()), Qt::NoModifier, 3);
+    EXPECT_GT(ds.root()->getStartDate(), Monday - LeadDays) << "the chart scrolled";
+    // The bar lands under the pointer, in the dates the chart shows there.
+    const TDateTime under = graph.getTime(edge);
+    EXPECT_NEAR(first->getStartDate() + (first->getEndDate() - first->getStartDate()) / 2, under, 1.01);
 }
 
-TEST_F(GestureTest, BelowTheLastRowOrWithoutTheSwitchesTheGesturesDoNothing)
-{
-    const int count = ds.GetTable()->countRows();
-    const int below = ds.GetTable()->getRowStartY(count - 1) + 3 * ds.GetTable()->getRowHeight(count - 1);
-    ASSERT_LT(below, graph.height() - 30);
-    const QPoint from(ds.root()->getColStartX(0) + 2 * cw(), below);
-    drag(from, from + QPoint(3 * cw(), 0));
-    EXPECT_EQ(undoCount(), 0);
-    EXPECT_TRUE(saved() == original) << "the saved file differs";
-
-    graph.FModifyElements = false;
-    graph.FAddElements = false;
-    drag(middleOf(*first), middleOf(*first) + QPoint(2 * cw(), 0));
-    drag(cell(2.5, 4), cell(6.5, 4));
-    drag(middleOf(*first), middleOf(*second), Qt::ShiftModifier, 6);
-    EXPECT_EQ(undoCount(), 0);
-    EXPECT_TRUE(saved() == original) << "the saved file differs";
-}
-
-TEST_F(GestureTest, ShiftDragFromBarToBarConnectsThemOnceUnlessVetoed)
+TEST_F(GestureTest, ShiftDragFromBarToBarConnectsThemOnceWithAnyPushUnlessVetoed)
 {
     drag(middleOf(*first), middleOf(*second), Qt::ShiftModifier, 8);
     ASSERT_EQ(ds.root()->countConnections(), 1);
@@ -242,19 +232,6 @@ TEST_F(GestureTest, ShiftDragFromBarToBarConnectsThemOnceUnlessVetoed)
     EXPECT_EQ(ds.root()->countConnections(), 0);
     EXPECT_TRUE(saved() == original) << "the saved file differs";
 
-    // Into empty space, or vetoed: nothing.
-    drag(middleOf(*first), cell(12.5, 0), Qt::ShiftModifier, 6);
-    EXPECT_EQ(ds.root()->countConnections(), 0);
-    ds.OnBeforeConnectionAdd = [](TQVTBarConnection*, bool& cancel) { cancel = true; };
-    drag(middleOf(*first), middleOf(*second), Qt::ShiftModifier, 8);
-    EXPECT_EQ(ds.root()->countConnections(), 0);
-    EXPECT_EQ(undoCount(), 0);
-    EXPECT_TRUE(nothingProvisional());
-    EXPECT_TRUE(saved() == original) << "the saved file differs";
-}
-
-TEST_F(GestureTest, AConnectionThatPushesItsTargetIsUndoneWithThePush)
-{
     // The second bar starts before the first ends once they are joined end to start.
     second->setPeriod(Monday + 2, Monday + 4);
     ds.GetTable()->UpdateSummaryBars();
@@ -269,9 +246,19 @@ TEST_F(GestureTest, AConnectionThatPushesItsTargetIsUndoneWithThePush)
     EXPECT_EQ(undoCount(), 1);
     ASSERT_TRUE(ds.GetUndoRedoStack().undo());
     EXPECT_TRUE(saved() == original) << "the saved file differs";
+
+    // Into empty space, or vetoed: nothing.
+    drag(middleOf(*first), cell(12.5, 0), Qt::ShiftModifier, 6);
+    EXPECT_EQ(ds.root()->countConnections(), 0);
+    ds.OnBeforeConnectionAdd = [](TQVTBarConnection*, bool& cancel) { cancel = true; };
+    drag(middleOf(*first), middleOf(*second), Qt::ShiftModifier, 8);
+    EXPECT_EQ(ds.root()->countConnections(), 0);
+    EXPECT_EQ(undoCount(), 0);
+    EXPECT_TRUE(nothingProvisional());
+    EXPECT_TRUE(saved() == original) << "the saved file differs";
 }
 
-TEST_F(GestureTest, EscapeAndFocusLossCancelAGestureWithoutATrace)
+TEST_F(GestureTest, EscapeFocusLossTheEmptyAreaAndTheSwitchesLeaveNoTrace)
 {
     QTest::mouseMove(&graph, middleOf(*first));
     QTest::mousePress(&graph, Qt::LeftButton, Qt::ShiftModifier, middleOf(*first));
@@ -294,9 +281,26 @@ TEST_F(GestureTest, EscapeAndFocusLossCancelAGestureWithoutATrace)
     EXPECT_TRUE(nothingProvisional());
     EXPECT_EQ(undoCount(), 0);
     EXPECT_TRUE(saved() == original) << "the saved file differs";
+
+    // Below the last row, or without the switches, the gestures do nothing.
+    const int count = ds.GetTable()->countRows();
+    const int below = ds.GetTable()->getRowStartY(count - 1) + 3 * ds.GetTable()->getRowHeight(count - 1);
+    ASSERT_LT(below, graph.height() - 30);
+    const QPoint from(ds.root()->getColStartX(0) + 2 * cw(), below);
+    drag(from, from + QPoint(3 * cw(), 0));
+    EXPECT_EQ(undoCount(), 0);
+    EXPECT_TRUE(saved() == original) << "the saved file differs";
+
+    graph.FModifyElements = false;
+    graph.FAddElements = false;
+    drag(middleOf(*first), middleOf(*first) + QPoint(2 * cw(), 0));
+    drag(cell(2.5, 4), cell(6.5, 4));
+    drag(middleOf(*first), middleOf(*second), Qt::ShiftModifier, 6);
+    EXPECT_EQ(undoCount(), 0);
+    EXPECT_TRUE(saved() == original) << "the saved file differs";
 }
 
-TEST_F(GestureTest, UndoAndDeleteWaitUntilTheGestureEnds)
+TEST_F(GestureTest, DeleteRemovesThePointedBarAsOneUndoStepButWaitsUntilTheGestureEnds)
 {
     drag(middleOf(*first), middleOf(*first) + QPoint(2 * cw(), 0));
     ASSERT_EQ(undoCount(), 1);
@@ -314,10 +318,8 @@ TEST_F(GestureTest, UndoAndDeleteWaitUntilTheGestureEnds)
     QTest::keyClick(&graph, Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(&graph, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_TRUE(saved() == original) << "the saved file differs";
-}
 
-TEST_F(GestureTest, DeleteRemovesThePointedBarOrConnectionAsOneUndoStep)
-{
+    // Delete removes the pointed bar with its connections as one undo step.
     ASSERT_TRUE(ds.ConnectionAdd(std::make_shared<TQVTBarConnection>(first, second, TQVTBarConnection::FinishToStart)));
     ds.clearUndoRedoStack();
     repaint();
@@ -339,17 +341,6 @@ TEST_F(GestureTest, DeleteRemovesThePointedBarOrConnectionAsOneUndoStep)
     QTest::keyClick(&graph, Qt::Key_Delete);
     EXPECT_EQ(second->getIndexInRow(), 0);
     EXPECT_EQ(ds.GetTable()->countRows(), rows) << "a refused bar delete deletes no rows instead";
-}
-
-TEST_F(GestureTest, DraggingToTheRightEdgeScrollsTheChartAndTheBarFollowsThePointer)
-{
-    const QPoint from = middleOf(*first);
-    const int edge = graph.width() - 20 - cw() / 2;
-    drag(from, QPoint(edge, from.y()), Qt::NoModifier, 3);
-    EXPECT_GT(ds.root()->getStartDate(), Monday - LeadDays) << "the chart scrolled";
-    // The bar lands under the pointer, in the dates the chart shows there.
-    const TDateTime under = graph.getTime(edge);
-    EXPECT_NEAR(first->getStartDate() + (first->getEndDate() - first->getStartDate()) / 2, under, 1.01);
 }
 
 } // namespace

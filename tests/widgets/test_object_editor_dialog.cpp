@@ -143,7 +143,7 @@ protected:
 
 } // namespace
 
-TEST(ObjectEditorDialog, TheFormIsLaidOutForItsNumberOfProperties)
+TEST(ObjectEditorDialog, TheFormIsLaidOutForItsPropertiesAndPaintsThem)
 {
     for (const auto& [count, height] : {std::pair{3, 100}, std::pair{30, 400}, std::pair{12, 192}}) {
         Values values(count);
@@ -170,10 +170,8 @@ TEST(ObjectEditorDialog, TheFormIsLaidOutForItsNumberOfProperties)
         EXPECT_EQ(TQVTGanttObjectEditor().edit(&values), nullptr);
         EXPECT_EQ(driver.runs, 1);
     }
-}
 
-TEST(ObjectEditorDialog, PaintsNamesValuesAndGridAndShowsTheSelectedRowsEditor)
-{
+    // Names, values and grid are painted; only the selected row's editor is shown.
     Values values(5);
     for (int i = 0; i < 5; ++i)
         values.values[static_cast<std::size_t>(i)] = 1000 + i;

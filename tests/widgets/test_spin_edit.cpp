@@ -29,7 +29,7 @@ protected:
     int changes = 0;
 };
 
-TEST_F(SpinEditTest, ButtonsKeysAndWheelStepWithinTheLimits)
+TEST_F(SpinEditTest, ButtonsKeysAndWheelStepWithinTheLimitsAndAHeldButtonRepeats)
 {
     QTest::mouseClick(edit.Buttons()->UpButton(), Qt::LeftButton);
     EXPECT_EQ(edit.Value(), 2);
@@ -47,17 +47,15 @@ TEST_F(SpinEditTest, ButtonsKeysAndWheelStepWithinTheLimits)
     EXPECT_EQ(edit.Value(), 0);
     EXPECT_EQ(shown(), "0");
     EXPECT_EQ(changes, 6);
-}
 
-TEST_F(SpinEditTest, AHeldButtonRepeats)
-{
+    // A held button repeats.
     QTest::mousePress(edit.Buttons()->UpButton(), Qt::LeftButton);
     QTest::qWait(TTimerSpeedButton::InitialDelay + 4 * TTimerSpeedButton::RepeatInterval);
     QTest::mouseRelease(edit.Buttons()->UpButton(), Qt::LeftButton);
     EXPECT_GE(edit.Value(), 4) << "at least two repeats after the first delay";
 }
 
-TEST_F(SpinEditTest, TextThatIsNoNumberIsRefused)
+TEST_F(SpinEditTest, TextThatIsNoNumberIsRefusedAndSettingsAreKeptSane)
 {
     edit.setValue(6);
     for (const char* text : {"abc", "12x", "0x10", "", "1.2.3", "inf", "-"}) {
@@ -72,10 +70,8 @@ TEST_F(SpinEditTest, TextThatIsNoNumberIsRefused)
     edit.Editor()->setText("99");
     QTest::keyClick(edit.Editor(), Qt::Key_Return);
     EXPECT_EQ(edit.Value(), 20) << "clamped to the maximum";
-}
 
-TEST_F(SpinEditTest, DecimalsLimitsAndIncrementsAreKeptSane)
-{
+    // Decimals, limits and increments are kept sane.
     edit.setDecimals(2);
     edit.setIncrement(0.25);
     edit.Editor()->setText("3,456");

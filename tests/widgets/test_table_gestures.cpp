@@ -113,7 +113,7 @@ protected:
     DocumentSaver save;
 };
 
-TEST_F(TableGestureTest, TitleClicksCycleTheSortOneUndoStepEach)
+TEST_F(TableGestureTest, TitleClicksSortAndBordersResizeOneUndoStepEach)
 {
     const auto title = find<TQVTHeaderHalo>([&](TQVTHeaderHalo& h) { return h.cell == ds.GetTree()->FHeader->getHeaderCell(1); });
     ASSERT_TRUE(title);
@@ -131,10 +131,8 @@ TEST_F(TableGestureTest, TitleClicksCycleTheSortOneUndoStepEach)
     EXPECT_EQ(undoCount(), 3);
     undoAll();
     EXPECT_TRUE(saved() == original) << "the saved file differs";
-}
 
-TEST_F(TableGestureTest, DraggingAColumnBorderResizesItButNotBelowSixPixelsAndARowBorderThatRow)
-{
+    // A column border resizes the column, never below six pixels.
     TQVTTreeHeaderCell* column = ds.GetTree()->FHeader->getHeaderCell(0);
     const int width = column->getWidth();
     auto border = find<TQVTTreeHeaderCellResizer>([&](TQVTTreeHeaderCellResizer& r) { return r.targetCell == column; });

@@ -149,7 +149,7 @@ TEST_F(TreeCellEditors, EachKindOpensItsControlOverTheCellInTheRowsFont)
     }
 }
 
-TEST_F(TreeCellEditors, EveryKindCommitsWhatWasTypedOnEnterAndUndoGivesTheFileBack)
+TEST_F(TreeCellEditors, EveryKindCommitsOnEnterCancelsOnEscapeAndUndoGivesTheFileBack)
 {
     const auto commit = [this](int column, const std::function<void()>& typing) {
         controller.open(cell(0, column));
@@ -194,10 +194,8 @@ TEST_F(TreeCellEditors, EveryKindCommitsWhatWasTypedOnEnterAndUndoGivesTheFileBa
     EXPECT_EQ(controller.told, Committed);
     EXPECT_EQ(controller.edit, nullptr);
     EXPECT_EQ(cell(0, Cost).FText, "1.250,50 EUR") << "the text is not formatted anew";
-}
 
-TEST_F(TreeCellEditors, EscapeCancelsTheEditOfEveryKind)
-{
+    // Escape cancels the edit of every kind.
     const std::vector<std::pair<Column, QString>> typing = {{Name, "x"}, {Notes, "x"},  {Due, "09"},   {Effort, "7"},
                                                             {Cost, "9"}, {Status, "x"}, {Signal, "R"}, {Link, "x"}};
     for (const auto& [column, text] : typing) {
@@ -338,7 +336,7 @@ TEST_F(TreeCellEditors, LosingTheFocusToAnotherControlKeepsTheEdit)
     qobject_cast<QComboBox*>(control())->hidePopup();
 }
 
-TEST_F(TreeCellEditors, TheButtonTellsTheTypeAndTheDataSourceAndAChosenTextBecomesPartOfTheEdit)
+TEST_F(TreeCellEditors, TheButtonTellsTheTypeAndTheDataSourceAndAnEditorOutlivesNeitherControllerNorCell)
 {
     std::vector<std::string> clicks;
     auto& type = dynamic_cast<TQVTTreeButtonEditCellType&>(*cell(0, Link).FDataType);
@@ -373,13 +371,10 @@ TEST_F(TreeCellEditors, TheButtonTellsTheTypeAndTheDataSourceAndAChosenTextBecom
     QTest::mouseClick(dynamic_cast<TQVTTreeButtonEditCellEditor&>(editor()).button(), Qt::LeftButton);
     EXPECT_EQ(controller.editor, nullptr);
     EXPECT_EQ(controller.told, Stopped);
-}
 
-TEST_F(TreeCellEditors, AnEditorOutlivesNeitherItsControllerNorItsCell)
-{
     // The cell goes while it is edited: the edit ends with nothing.
     controller.open(cell(1, Name));
-    type("lost");
+    this->type("lost");
     std::shared_ptr<TQVTTreeCell> removed = source.GetTree()->getRow(1)->deleteCell(Name);
     removed.reset();
     EXPECT_EQ(editor().cell(), nullptr);

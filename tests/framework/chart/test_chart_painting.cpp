@@ -339,7 +339,7 @@ protected:
     BareTree* tree = nullptr;
 };
 
-TEST_F(ChartPainting, DatesStartAtTheTreesWidthAndRowsStackWithoutCollapsedOrFilteredOnes)
+TEST_F(ChartPainting, DatesStartAtTheTreesWidthRowsStackWithoutHiddenOnesAndLabelsDateLinesAndPertAnchorsShow)
 {
     auto bar = task(102, 105);
     make({{0, {bar}}, {0, {}}, {0, {}}, {0, {}}, {0, {}}});
@@ -364,89 +364,8 @@ TEST_F(ChartPainting, DatesStartAtTheTreesWidthAndRowsStackWithoutCollapsedOrFil
     b = paint();
     EXPECT_EQ(b->Pixel(TreeWidth + 5, 10), rowColor(2)) << "row 2 on top";
     EXPECT_EQ(table().getRowStartY(0), 0) << "rows above the scroll position stay at the top";
-}
 
-TEST_F(ChartPainting, SelectionFocusAndBlockedDaysShowTheRowsColourOverTheShading)
-{
-    make({{0, {}}, {0, {}}, {0, {}}, {0, {}}});
-    auto holidays = std::make_shared<TQVTDateCategory>("Holidays", clRed);
-    holidays->addDate(std::make_shared<TQVTFixedDateException>(104, "Feast"));
-    auto hidden = std::make_shared<TQVTDateCategory>("Hidden", clBlue);
-    hidden->addDate(std::make_shared<TQVTFixedDateException>(106, "Quiet"));
-    hidden->setVisible(false);
-    document->Fcalendar->addDateCategory(holidays);
-    document->Fcalendar->addDateCategory(hidden);
-    row(0).FSelected = true;
-    row(1).FSelected = row(1).FFocused = true;
-    row(2).FFocused = true;
-    row(1).AddBlockedDate(104);
-    row(3).AddBlockedDate(104);
-
-    auto b = paint();
-    const int day = TreeWidth + 40; // day 104
-    EXPECT_EQ(b->Pixel(TreeWidth + 5, 10), Selected);
-    EXPECT_EQ(b->Pixel(TreeWidth + 5, 30), Focused) << "focus wins over selection";
-    EXPECT_EQ(b->Pixel(TreeWidth + 5, 50), Focused);
-    // The holiday's column is red below the rows (selection lies over it), its name in white.
-    expectPixels(*b, {{day + 5, 10, Selected}, {day + 5, 85, clRed}, {day + 5, 290, clRed}});
-    EXPECT_TRUE(anyIn(*b, Rect(day + 1, 80, day + 10, Height), clWhite));
-    EXPECT_FALSE(anyIn(*b, Rect(day + 20, 0, day + 30, Height), clBlue)) << "hidden categories shade nothing";
-    // Blocked days show the row's own colour, keeping the grid at their left and top.
-    expectPixels(*b, {{day + 1, 21, Focused}, {day + 9, 39, Focused}, {day, 30, Grid}, {day + 5, 20, Grid}});
-    EXPECT_EQ(b->Pixel(day + 5, 70), rowColor(3));
-    EXPECT_EQ(b->Pixel(day + 10, 70), Grid) << "one day wide";
-
-    table().FShowDateExceptions = false;
-    b = paint();
-    EXPECT_EQ(b->Pixel(day + 5, 290), Base);
-    EXPECT_TRUE(anyIn(*b, Rect(day + 1, 80, day + 10, Height), clWhite)) << "names are written all the same";
-}
-
-TEST_F(ChartPainting, ResourceLabelsAndTheirHitTest)
-{
-    make({{0, {}}, {0, {}}, {0, {}}});
-    // One line on yellow (days 104..106), two lines without background (109..112), an empty one.
-    row(2).AddRessourceLabel(103, 106, clYellow, clBlack, "A", "", 0);
-    row(2).AddRessourceLabel(108, 112, NoColor, clBlack, "up", "down", 1);
-    row(2).AddRessourceLabel(115, 115, clYellow, clBlack, "none", "", 0);
-    table().FHightlightRessourceLabels = true;
-    auto b = paint();
-    const int a = TreeWidth + 40; // day 104
-    expectPixels(*b, {{a + 1, 41, clYellow}, {a + 29, 59, clYellow}});
-    EXPECT_EQ(b->Pixel(a + 30, 50), Grid) << "ends before day 107";
-    EXPECT_EQ(b->Pixel(a, 50), Grid);
-    const int two = TreeWidth + 90; // day 109
-    EXPECT_EQ(b->Pixel(two + 2, 42), rowColor(2)) << "no background";
-    EXPECT_EQ(b->Pixel(two + 20, 50), Grid) << "the middle line";
-    EXPECT_FALSE(anyIn(*b, Rect(TreeWidth + 150, 41, TreeWidth + 170, 60), clYellow)) << "no days, no width";
-    EXPECT_EQ(row(2).FRessourceInformations[0].lastRect, Rect(a + 3, 43, a + 28, 58));
-
-    // A one-line label whole; a two-line one by halves, not within two pixels of its middle (50).
-    TQVTRessourceLabelSelector* selector = table().getRessourceLabelSelector();
-    auto* frame = dynamic_cast<TQVTRessourceLabelSelectorDrawer*>(selector->getDrawer(vtGanttGraph));
-    const auto frameOf = [&] { return Rect(frame->FLeft, frame->FTop, frame->FRight, frame->FBottom); };
-    EXPECT_EQ(locate(a + 10, 50), selector);
-    EXPECT_TRUE(selector->FActive);
-    EXPECT_EQ(frameOf(), Rect(a + 3, 43, a + 28, 58));
-    EXPECT_EQ(locate(two + 10, 53), selector);
-    EXPECT_EQ(frameOf(), Rect(two + 3, 52, two + 38, 58));
-    EXPECT_EQ(locate(two + 10, 47), selector);
-    EXPECT_EQ(frameOf(), Rect(two + 3, 43, two + 38, 48));
-    b = paint();
-    EXPECT_EQ(b->Pixel(two + 1, 45), 0x666666) << "the selector's frame";
-    for (const int y : {48, 50, 52}) {
-        EXPECT_EQ(locate(two + 10, y), nullptr) << y;
-        EXPECT_FALSE(selector->FActive);
-        EXPECT_EQ(frameOf(), Rect(-1, -1, -1, -1));
-    }
-    b = paint();
-    EXPECT_NE(b->Pixel(two + 1, 45), 0x666666) << "no frame without a label under the mouse";
-    table().FHightlightRessourceLabels = false;
-    EXPECT_EQ(locate(a + 10, 50), nullptr);
-}
-
-TEST_F(ChartPainting, RowLabelsDateLinesAndTheCurrentDate)
-{
+    // Row labels, date lines and the current date.
     make({{0, {}}, {0, {}}, {0, {}}, {0, {}}});
     row(1).FSelected = true;
     row(1).FRowLabelMode = 1;
@@ -460,7 +379,7 @@ TEST_F(ChartPainting, RowLabelsDateLinesAndTheCurrentDate)
     table().FDateLine.PenWidth = 3;
     table().FDateLine.Color = clBlue;
     table().FDateLine.Caption = "Go";
-    auto b = paint();
+    b = paint();
     // The label column at the chart's left edge in the row's own colour, with grey text.
     expectPixels(*b, {{TreeWidth + 1, 21, rowColor(1)}, {TreeWidth + 12, 21, Selected}});
     EXPECT_TRUE(anyIn(*b, Rect(TreeWidth + 1, 21, TreeWidth + 10, 40), 0x6E6E6E));
@@ -500,10 +419,99 @@ TEST_F(ChartPainting, RowLabelsDateLinesAndTheCurrentDate)
         expectPixels(*b, {{before, 200, clMaroon}, {before + 1, 200, clMaroon}});
         EXPECT_NE(b->Pixel(before + 2, 200), clMaroon);
     }
+
+    // The PERT grid has an anchor every grid step; size one leaves no gaps.
+    make({{0, {}}});
+    table().FGridAnchorColor = clRed;
+    table().FPertGraphBackGroundColor = 0xEEEEEE;
+    const auto pert = [this] {
+        auto bitmap = blank(200, 100);
+        TQVTCanvasVC vc(bitmap->Canvas());
+        vc.setVisibleArea(Rect(0, 0, 200, 100));
+        document->getDrawer(vtPertGraph)->Draw(vc);
+        return bitmap;
+    };
+    expectPixels(*pert(), {{TreeWidth + 20, 20, clRed}, {TreeWidth + 40, 60, clRed}, {TreeWidth + 21, 20, 0xEEEEEE}});
+    table().setPertGridSize(TPoint{0, 0});
+    expectPixels(*pert(), {{TreeWidth + 5, 7, clRed}, {TreeWidth + 150, 90, clRed}});
 }
 
-TEST_F(ChartPainting, ApplicationsVetoBarsAndConnectionsAndTheTableWidthDecidesTheClip)
+TEST_F(ChartPainting, RowStatesAndResourceLabelsShowOverTheShadingVetoesAndTheClipHoldAndHitsAskTheTreeFirst)
 {
+    make({{0, {}}, {0, {}}, {0, {}}, {0, {}}});
+    auto holidays = std::make_shared<TQVTDateCategory>("Holidays", clRed);
+    holidays->addDate(std::make_shared<TQVTFixedDateException>(104, "Feast"));
+    auto hidden = std::make_shared<TQVTDateCategory>("Hidden", clBlue);
+    hidden->addDate(std::make_shared<TQVTFixedDateException>(106, "Quiet"));
+    hidden->setVisible(false);
+    document->Fcalendar->addDateCategory(holidays);
+    document->Fcalendar->addDateCategory(hidden);
+    row(0).FSelected = true;
+    row(1).FSelected = row(1).FFocused = true;
+    row(2).FFocused = true;
+    row(1).AddBlockedDate(104);
+    row(3).AddBlockedDate(104);
+
+    auto b = paint();
+    const int day = TreeWidth + 40; // day 104
+    EXPECT_EQ(b->Pixel(TreeWidth + 5, 10), Selected);
+    EXPECT_EQ(b->Pixel(TreeWidth + 5, 30), Focused) << "focus wins over selection";
+    EXPECT_EQ(b->Pixel(TreeWidth + 5, 50), Focused);
+    // The holiday's column is red below the rows (selection lies over it), its name in white.
+    expectPixels(*b, {{day + 5, 10, Selected}, {day + 5, 85, clRed}, {day + 5, 290, clRed}});
+    EXPECT_TRUE(anyIn(*b, Rect(day + 1, 80, day + 10, Height), clWhite));
+    EXPECT_FALSE(anyIn(*b, Rect(day + 20, 0, day + 30, Height), clBlue)) << "hidden categories shade nothing";
+    // Blocked days show the row's own colour, keeping the grid at their left and top.
+    expectPixels(*b, {{day + 1, 21, Focused}, {day + 9, 39, Focused}, {day, 30, Grid}, {day + 5, 20, Grid}});
+    EXPECT_EQ(b->Pixel(day + 5, 70), rowColor(3));
+    EXPECT_EQ(b->Pixel(day + 10, 70), Grid) << "one day wide";
+
+    table().FShowDateExceptions = false;
+    b = paint();
+    EXPECT_EQ(b->Pixel(day + 5, 290), Base);
+    EXPECT_TRUE(anyIn(*b, Rect(day + 1, 80, day + 10, Height), clWhite)) << "names are written all the same";
+
+    // Resource labels: one line on yellow (days 104..106), two lines without background (109..112), an empty one.
+    make({{0, {}}, {0, {}}, {0, {}}});
+    row(2).AddRessourceLabel(103, 106, clYellow, clBlack, "A", "", 0);
+    row(2).AddRessourceLabel(108, 112, NoColor, clBlack, "up", "down", 1);
+    row(2).AddRessourceLabel(115, 115, clYellow, clBlack, "none", "", 0);
+    table().FHightlightRessourceLabels = true;
+    b = paint();
+    const int a = TreeWidth + 40; // day 104
+    expectPixels(*b, {{a + 1, 41, clYellow}, {a + 29, 59, clYellow}});
+    EXPECT_EQ(b->Pixel(a + 30, 50), Grid) << "ends before day 107";
+    EXPECT_EQ(b->Pixel(a, 50), Grid);
+    const int two = TreeWidth + 90; // day 109
+    EXPECT_EQ(b->Pixel(two + 2, 42), rowColor(2)) << "no background";
+    EXPECT_EQ(b->Pixel(two + 20, 50), Grid) << "the middle line";
+    EXPECT_FALSE(anyIn(*b, Rect(TreeWidth + 150, 41, TreeWidth + 170, 60), clYellow)) << "no days, no width";
+    EXPECT_EQ(row(2).FRessourceInformations[0].lastRect, Rect(a + 3, 43, a + 28, 58));
+
+    // A one-line label whole; a two-line one by halves, not within two pixels of its middle (50).
+    TQVTRessourceLabelSelector* selector = table().getRessourceLabelSelector();
+    auto* frame = dynamic_cast<TQVTRessourceLabelSelectorDrawer*>(selector->getDrawer(vtGanttGraph));
+    const auto frameOf = [&] { return Rect(frame->FLeft, frame->FTop, frame->FRight, frame->FBottom); };
+    EXPECT_EQ(locate(a + 10, 50), selector);
+    EXPECT_TRUE(selector->FActive);
+    EXPECT_EQ(frameOf(), Rect(a + 3, 43, a + 28, 58));
+    EXPECT_EQ(locate(two + 10, 53), selector);
+    EXPECT_EQ(frameOf(), Rect(two + 3, 52, two + 38, 58));
+    EXPECT_EQ(locate(two + 10, 47), selector);
+    EXPECT_EQ(frameOf(), Rect(two + 3, 43, two + 38, 48));
+    b = paint();
+    EXPECT_EQ(b->Pixel(two + 1, 45), 0x666666) << "the selector's frame";
+    for (const int y : {48, 50, 52}) {
+        EXPECT_EQ(locate(two + 10, y), nullptr) << y;
+        EXPECT_FALSE(selector->FActive);
+        EXPECT_EQ(frameOf(), Rect(-1, -1, -1, -1));
+    }
+    b = paint();
+    EXPECT_NE(b->Pixel(two + 1, 45), 0x666666) << "no frame without a label under the mouse";
+    table().FHightlightRessourceLabels = false;
+    EXPECT_EQ(locate(a + 10, 50), nullptr);
+
+    // Applications veto bars and connections; the table width decides the clip.
     auto first = task(102, 105);
     auto second = task(108, 111);
     auto shade = std::make_shared<TQVTShadowTaskBar>(112, 115, 0);
@@ -517,7 +525,7 @@ TEST_F(ChartPainting, ApplicationsVetoBarsAndConnectionsAndTheTableWidthDecidesT
         offered.push_back(bar);
         accept = bar != first.get();
     };
-    auto b = paint();
+    b = paint();
     // Lower rows first; shadows are never offered.
     EXPECT_EQ(offered, (std::vector<TQVTGanttBar*>{target.get(), first.get(), second.get()}));
     EXPECT_EQ(b->Pixel(TreeWidth + 35, 10), rowColor(0)) << "the vetoed bar";
@@ -543,10 +551,8 @@ TEST_F(ChartPainting, ApplicationsVetoBarsAndConnectionsAndTheTableWidthDecidesT
     EXPECT_EQ(paint()->Pixel(TreeWidth - 30, 50), clBlue);
     table().FWidth = 200;
     EXPECT_EQ(paint()->Pixel(TreeWidth - 30, 50), clWhite);
-}
 
-TEST_F(ChartPainting, HitTestingAsksTheTreeThenTheTableThenTheConnections)
-{
+    // Hit testing asks the tree, then the table, then the connections.
     auto from = task(102, 105);
     auto to = task(110, 113);
     make({{0, {from}}, {0, {}}, {0, {}}, {0, {to}}});
@@ -567,23 +573,6 @@ TEST_F(ChartPainting, HitTestingAsksTheTreeThenTheTableThenTheConnections)
     document->connections.clear();
     c->setParent(nullptr);
     EXPECT_EQ(locate(stub, 25), nullptr);
-}
-
-TEST_F(ChartPainting, ThePertGridHasAnAnchorEveryGridStepAndSizeOneLeavesNoGaps)
-{
-    make({{0, {}}});
-    table().FGridAnchorColor = clRed;
-    table().FPertGraphBackGroundColor = 0xEEEEEE;
-    const auto pert = [this] {
-        auto bitmap = blank(200, 100);
-        TQVTCanvasVC vc(bitmap->Canvas());
-        vc.setVisibleArea(Rect(0, 0, 200, 100));
-        document->getDrawer(vtPertGraph)->Draw(vc);
-        return bitmap;
-    };
-    expectPixels(*pert(), {{TreeWidth + 20, 20, clRed}, {TreeWidth + 40, 60, clRed}, {TreeWidth + 21, 20, 0xEEEEEE}});
-    table().setPertGridSize(TPoint{0, 0});
-    expectPixels(*pert(), {{TreeWidth + 5, 7, clRed}, {TreeWidth + 150, 90, clRed}});
 }
 
 // Random documents with every layer and view position; edits between paints.

@@ -100,7 +100,7 @@ protected:
     TBitmap bitmap;
 };
 
-TEST_F(ConnectionDrawing, AForwardFinishToStartLinkLeavesTheEndAndEntersTheStartWithAnArrow)
+TEST_F(ConnectionDrawing, AForwardLinkLeavesTheEndEntersTheStartWithAnArrowAndLooksAsItsStateSays)
 {
     plan({{{105, 110}}, {}, {{115, 120}}});
     auto c = link(0, 0, 2, 0, TQVTBarConnection::FinishToStart);
@@ -124,9 +124,47 @@ TEST_F(ConnectionDrawing, AForwardFinishToStartLinkLeavesTheEndAndEntersTheStart
                   {155, yT, false},    {200, 150, false}};
     for (const auto& p : probes)
         EXPECT_EQ(drawer(*c).locateObject(p.x, p.y), p.found ? c.get() : nullptr) << p.x << "," << p.y;
+
+    // Highlighted, then critical.
+    drawer(*c).setHighlighted(true);
+    paint(*c);
+    EXPECT_EQ(at(125, midY), Highlighted);
+    c->FCriticalElement = true;
+    paint(*c);
+    EXPECT_EQ(at(125, midY), Critical);
+    c->FCriticalElement = false;
+    drawer(*c).setHighlighted(false);
+
+    // Solid while the distance holds, dashed while it is violated (5 days wanted, 5 given).
+    const auto gaps = [&] {
+        int white = 0;
+        for (int x = 111; x < 140; ++x)
+            white += at(x, midY) == clWhite ? 1 : 0;
+        return white;
+    };
+    c->FMinDistance = 5;
+    paint(*c);
+    EXPECT_EQ(gaps(), 0);
+    c->FMinDistance = 8;
+    ASSERT_NE(c->findViolationOffset(), 0);
+    paint(*c);
+    EXPECT_GT(gaps(), 0);
+    EXPECT_EQ(at(112, midY), ColorFS);
+
+    // An origin scrolled out at the top is reached from above the rows.
+    c->FMinDistance = 0;
+    c->setConnType(TQVTBarConnection::StartToStart);
+    table().SetScrolledLines(1);
+    paint(*c);
+    const auto& segments = drawer(*c).segments;
+    ASSERT_FALSE(segments.empty());
+    EXPECT_EQ(segments.front().minY, -10);  // the origin's stub above the rows
+    EXPECT_EQ(at(145, middle(2)), ColorSS); // the arrowed stub into the target's start
+    EXPECT_EQ(at(40, 5), ColorSS);          // the leg coming down from the top
+    EXPECT_EQ(at(50, 5), clWhite);
 }
 
-TEST_F(ConnectionDrawing, ATargetStartingWhereTheOriginEndsGetsAStubAndAnArrowOntoItsEdge)
+TEST_F(ConnectionDrawing, AnAdjoiningTargetGetsAStubOntoItsEdgeAndHiddenOrOutOfRangeConnectionsDrawNothing)
 {
     plan({{{105, 110}}, {{110, 115}}, {{90, 95}}});
     auto down = link(0, 0, 1, 0, TQVTBarConnection::FinishToStart);
@@ -143,9 +181,41 @@ TEST_F(ConnectionDrawing, ATargetStartingWhereTheOriginEndsGetsAStubAndAnArrowOn
     ASSERT_EQ(drawer(*up).segments.size(), 2u);
     EXPECT_EQ(drawer(*up).segments[1].minY, y(2));
     EXPECT_EQ(at(110, middle(2) - 5), ColorFS);
+
+    plan({{{105, 110}, {112, 114}}, {}, {{115, 120}}});
+    auto sameRow = link(0, 0, 0, 1, TQVTBarConnection::FinishToStart);
+    paint(*sameRow);
+    EXPECT_TRUE(blank());
+    EXPECT_TRUE(drawer(*sameRow).segments.empty());
+    EXPECT_EQ(drawer(*sameRow).locateObject(105, middle(0)), nullptr);
+
+    auto c = link(0, 0, 2, 0, TQVTBarConnection::FinishToStart);
+    document->FConnectionSettings->FShowConnections = false;
+    paint(*c);
+    EXPECT_TRUE(blank());
+    document->FConnectionSettings->FShowConnections = true;
+
+    document->setEndDate(104); // both bars start after the last date shown
+    paint(*c);
+    EXPECT_TRUE(blank());
+    document->setEndDate(300);
+
+    row(0).setCollapsed(true);
+    row(2).setCollapsed(true);
+    paint(*c);
+    EXPECT_TRUE(blank());
+    row(0).setCollapsed(false);
+    row(2).setCollapsed(false);
+
+    auto self = link(2, 0, 2, 0, TQVTBarConnection::FinishToStart);
+    self->FDrawOnSingleRow = true;
+    paint(*self);
+    EXPECT_TRUE(blank());
+    paint(*c);
+    EXPECT_FALSE(blank());
 }
 
-TEST_F(ConnectionDrawing, EveryKindRoutesForwardBackwardAndOnOneRowInItsColourWithAnArrowIntoTheTarget)
+TEST_F(ConnectionDrawing, EveryKindRoutesInItsColourWithAnArrowIntoTheTargetAndCountsWorkingDaysWhenAsked)
 {
     const TColor colors[] = {ColorFF, ColorFS, ColorSF, ColorSS};
     struct Layout {
@@ -191,42 +261,8 @@ TEST_F(ConnectionDrawing, EveryKindRoutesForwardBackwardAndOnOneRowInItsColourWi
             const int from = originIsStart ? rf.Left - 5 : rf.Right + 5;
             EXPECT_EQ(at(from, middle(layout.fromRow)), colors[type]);
         }
-}
 
-TEST_F(ConnectionDrawing, CriticalHighlightedAndViolatedConnectionsLookDifferent)
-{
-    plan({{{105, 110}}, {}, {{115, 120}}});
-    auto c = link(0, 0, 2, 0, TQVTBarConnection::FinishToStart);
-    const int midY = middle(1);
-    drawer(*c).setHighlighted(true);
-    paint(*c);
-    EXPECT_EQ(at(125, midY), Highlighted);
-    c->FCriticalElement = true;
-    paint(*c);
-    EXPECT_EQ(at(125, midY), Critical);
-    c->FCriticalElement = false;
-    drawer(*c).setHighlighted(false);
-
-    // Solid while the distance holds, dashed while it is violated (5 days wanted, 5 given).
-    const auto gaps = [&] {
-        int white = 0;
-        for (int x = 111; x < 140; ++x)
-            white += at(x, midY) == clWhite ? 1 : 0;
-        return white;
-    };
-    c->FMinDistance = 5;
-    paint(*c);
-    EXPECT_EQ(gaps(), 0);
-    c->FMinDistance = 8;
-    ASSERT_NE(c->findViolationOffset(), 0);
-    paint(*c);
-    EXPECT_GT(gaps(), 0);
-    EXPECT_EQ(at(112, midY), ColorFS);
-}
-
-// Day 100 is a Monday. A ends on Wednesday evening; B starts on Thursday.
-TEST_F(ConnectionDrawing, ADistanceCountsWorkingDaysOnlyWhileTheConnectionSaysSo)
-{
+    // Day 100 is a Monday. A ends on Wednesday evening; B starts on Thursday.
     plan({{{100, 103}}, {{103, 104}}});
     document->Fcalendar->addDateCategory(std::make_shared<TQVTWeekendsDateCategory>());
     auto c = link(0, 0, 1, 0, TQVTBarConnection::FinishToStart);
@@ -258,56 +294,6 @@ TEST_F(ConnectionDrawing, ADistanceCountsWorkingDaysOnlyWhileTheConnectionSaysSo
     c->FDistanceFixed = false;
     b.FstartDate = 102;
     EXPECT_EQ(c->findViolationOffset(), 1) << "B starts a working day before A ends";
-}
-
-TEST_F(ConnectionDrawing, HiddenSingleRowAndOutOfRangeConnectionsDrawNothing)
-{
-    plan({{{105, 110}, {112, 114}}, {}, {{115, 120}}});
-    auto sameRow = link(0, 0, 0, 1, TQVTBarConnection::FinishToStart);
-    paint(*sameRow);
-    EXPECT_TRUE(blank());
-    EXPECT_TRUE(drawer(*sameRow).segments.empty());
-    EXPECT_EQ(drawer(*sameRow).locateObject(105, middle(0)), nullptr);
-
-    auto c = link(0, 0, 2, 0, TQVTBarConnection::FinishToStart);
-    document->FConnectionSettings->FShowConnections = false;
-    paint(*c);
-    EXPECT_TRUE(blank());
-    document->FConnectionSettings->FShowConnections = true;
-
-    document->setEndDate(104); // both bars start after the last date shown
-    paint(*c);
-    EXPECT_TRUE(blank());
-    document->setEndDate(300);
-
-    row(0).setCollapsed(true);
-    row(2).setCollapsed(true);
-    paint(*c);
-    EXPECT_TRUE(blank());
-    row(0).setCollapsed(false);
-    row(2).setCollapsed(false);
-
-    auto self = link(2, 0, 2, 0, TQVTBarConnection::FinishToStart);
-    self->FDrawOnSingleRow = true;
-    paint(*self);
-    EXPECT_TRUE(blank());
-    paint(*c);
-    EXPECT_FALSE(blank());
-}
-
-TEST_F(ConnectionDrawing, AnOriginScrolledOutAtTheTopIsReachedFromAboveTheRows)
-{
-    plan({{{105, 110}}, {}, {{115, 120}}});
-    auto c = link(0, 0, 2, 0, TQVTBarConnection::StartToStart);
-    table().SetScrolledLines(1);
-    paint(*c);
-    const auto& segments = drawer(*c).segments;
-    ASSERT_FALSE(segments.empty());
-    EXPECT_EQ(segments.front().minY, -10); // the origin's stub above the rows
-    const int yT = middle(2);
-    EXPECT_EQ(at(145, yT), ColorSS); // the arrowed stub into the target's start
-    EXPECT_EQ(at(40, 5), ColorSS);   // the leg coming down from the top
-    EXPECT_EQ(at(50, 5), clWhite);
 }
 
 } // namespace

@@ -26,7 +26,7 @@ protected:
     TQVTUndoRedoStack history;
 };
 
-TEST_F(GanttBar, ABarLastsAtLeastOneUnitWhenMadeOrResizedAndHasAHaloOfItsOwn)
+TEST_F(GanttBar, ABarLastsAtLeastOneUnitHasAHaloOfItsOwnAndCountsWorkingDaysOfTheRow)
 {
     const auto same = plain(5, 5);
     EXPECT_EQ(same->FendDate, 6);
@@ -48,80 +48,19 @@ TEST_F(GanttBar, ABarLastsAtLeastOneUnitWhenMadeOrResizedAndHasAHaloOfItsOwn)
     document->Fcalendar->SetTimeMode(tmHour);
     EXPECT_TRUE(b->Resize(-30, 0, true));
     EXPECT_DOUBLE_EQ(b->FendDate, 11.5 + 1.0 / 24) << "one unit of the calendar's mode";
-}
 
-TEST_F(GanttBar, OverlapAndOccupyAreHalfOpenAndStayInTheirRow)
-{
-    const auto b = plain(10, 20);
-    build({{0, {}}, {0, {b}}});
-    EXPECT_FALSE(b->overlap(20, 30, 1, nullptr));
-    EXPECT_TRUE(b->overlap(5, 10.5, 1, nullptr));
-    EXPECT_TRUE(b->overlap(12, 13, 1, nullptr));
-    EXPECT_FALSE(b->overlap(5, 10, 1, nullptr));
-    EXPECT_FALSE(b->overlap(5, 30, 0, nullptr));
-    EXPECT_TRUE(b->occupies(10, 1));
-    EXPECT_FALSE(b->occupies(20, 1));
-    EXPECT_FALSE(b->occupies(15, 0));
-    EXPECT_EQ(b->getRow(), 1);
-    EXPECT_EQ(b->getIndexInRow(), 0);
-}
-
-TEST_F(GanttBar, TheEffectiveDurationCountsWorkingDaysOfTheRow)
-{
     const TDateTime friday = EncodeDate(2024, 5, 17);
-    const auto b = plain(friday, friday + 4);
-    build({{0, {}}, {0, {b}}});
+    const auto week = plain(friday, friday + 4);
+    build({{0, {}}, {0, {week}}});
     document->Fcalendar->AddPredefinedCategories();
-    EXPECT_EQ(b->getEffectiveDuration(), 2);
-    b->FendDate = 1e300;
-    b->FstartDate = EncodeDate(9999, 12, 25);
-    EXPECT_LE(b->getEffectiveDuration(), 7) << "the count ends with the calendar's last year";
-    b->setEffectiveDuration(3);
-    EXPECT_EQ(b->FendDate, b->FstartDate + 3);
-}
+    EXPECT_EQ(week->getEffectiveDuration(), 2);
+    week->FendDate = 1e300;
+    week->FstartDate = EncodeDate(9999, 12, 25);
+    EXPECT_LE(week->getEffectiveDuration(), 7) << "the count ends with the calendar's last year";
+    week->setEffectiveDuration(3);
+    EXPECT_EQ(week->FendDate, week->FstartDate + 3);
 
-TEST_F(GanttBar, TheRectangleFollowsColumnsAndRows)
-{
-    const auto b = plain(102, 104.5);
-    build({{0, {}}, {0, {b}}});
-    table().SetColumnWidth(30);
-    EXPECT_EQ(b->getRect(100), (TRect{60, 20, 135, 40}));
-    table().SetColumnWidth(10);
-    b->FstartDate = 102.25;
-    EXPECT_EQ(b->getRect(100), (TRect{22, 20, 44, 40})) << "22.5 pixels from the start and wide: halves to even";
-    table().SetColumnWidth(30);
-    b->FstartDate = 102;
-
-    auto* drawer = dynamic_cast<TQVTGanttBarDrawer*>(b->getDrawer(vtGanttGraph));
-    ASSERT_NE(drawer, nullptr);
-    EXPECT_EQ(drawer->locateObject(60, 20), nullptr) << "not painted yet";
-    drawer->lastRect = b->getRect(100);
-    EXPECT_EQ(drawer->locateObject(60, 20), b.get());
-    EXPECT_EQ(drawer->locateObject(134, 39), b.get());
-    EXPECT_EQ(drawer->locateObject(135, 30), nullptr) << "right and bottom are exclusive";
-    drawer->lastRect = TRect{60, 20, 134, 40};
-    EXPECT_TRUE(drawer->closerToStart(97, 0)) << "a tie goes to the start";
-    EXPECT_FALSE(drawer->closerToStart(98, 0));
-}
-
-TEST_F(GanttBar, HighlightingFramesTheBarInDottedRed)
-{
-    TBitmap bitmap;
-    bitmap.SetSize(60, 40);
-    bitmap.Canvas().Brush() = TBrush{clWhite, bsSolid};
-    bitmap.Canvas().FillRect(Rect(0, 0, 60, 40));
-    TQVTCanvasVC vc(bitmap.Canvas());
-    TQVTGanttBarDrawer drawer;
-    drawer.highlight(vc, TRect{10, 10, 40, 30});
-    EXPECT_EQ(bitmap.Pixel(8, 8), clWhite) << "nothing while not highlighted";
-    drawer.setHighlighted(true);
-    drawer.highlight(vc, TRect{10, 10, 40, 30});
-    EXPECT_EQ(bitmap.Pixel(8, 8), clRed);
-    EXPECT_EQ(bitmap.Pixel(20, 20), clWhite);
-}
-
-TEST_F(GanttBar, PlaceholderAndShadowBarsNarrowTheRowAndAreNeverFound)
-{
+    // Placeholder and shadow bars narrow the row and are never found.
     const auto fake = std::make_shared<TQVTFakeBar>(100, 101, 0);
     const auto shadow = std::make_shared<TQVTShadowTaskBar>(100, 101, 0);
     const auto low = std::make_shared<TQVTShadowProgressBar>(100, 101, 0);
@@ -150,38 +89,58 @@ TEST_F(GanttBar, PlaceholderAndShadowBarsNarrowTheRowAndAreNeverFound)
     EXPECT_EQ(shadow->getDrawer(vtGanttGraph)->getRect(), TQVTGanttBarDrawer::NoRect);
 }
 
-TEST_F(GanttBar, AResizeAndAnAssignmentOfTimesAreUndoneToTheExactTimesTheBarHad)
+TEST_F(GanttBar, TheRectangleFollowsColumnsAndRowsOverlapIsHalfOpenAndHighlightingFramesInDottedRed)
 {
-    const auto b = plain(10, 12);
-    build({{0, {b}}});
-    std::vector<double> changes;
-    hooks.OnBarResize = [&](TQVTGanttBar*, double x, int, bool, bool&) { changes.push_back(x); };
-    int after = 0;
-    hooks.OnAfterBarResize = [&](TQVTGanttBar*) { ++after; };
-    const auto before = snapshot();
-    ASSERT_TRUE(history.doOperation(std::make_shared<TQVTBarResizeOperation>(&hooks, b, -5, 0, true)));
-    EXPECT_EQ(b->FendDate, 11) << "clamped to one unit";
-    ASSERT_TRUE(history.undo());
-    EXPECT_EQ(b->FendDate, 12) << "not 11 + 5";
-    EXPECT_EQ(snapshot(), before);
-    EXPECT_EQ(changes, (std::vector<double>{-5, 5}));
-    EXPECT_EQ(after, 2);
-    ASSERT_TRUE(history.redo());
-    EXPECT_EQ(b->FendDate, 11);
+    const auto b = plain(102, 104.5);
+    build({{0, {}}, {0, {b}}});
+    table().SetColumnWidth(30);
+    EXPECT_EQ(b->getRect(100), (TRect{60, 20, 135, 40}));
+    table().SetColumnWidth(10);
+    b->FstartDate = 102.25;
+    EXPECT_EQ(b->getRect(100), (TRect{22, 20, 44, 40})) << "22.5 pixels from the start and wide: halves to even";
+    table().SetColumnWidth(30);
+    b->FstartDate = 102;
 
-    // Assigned times are undone and redone.
-    const auto resized = snapshot();
-    ASSERT_TRUE(history.doOperation(std::make_shared<TQVTBarAssignTimeOperation>(nullptr, b, 20, 25.5)));
-    EXPECT_EQ(b->getTimes().start, 20);
-    EXPECT_EQ(b->getTimes().end, 25.5);
-    const auto assigned = snapshot();
-    ASSERT_TRUE(history.undo());
-    EXPECT_EQ(snapshot(), resized);
-    ASSERT_TRUE(history.redo());
-    EXPECT_EQ(snapshot(), assigned);
+    auto* drawer = dynamic_cast<TQVTGanttBarDrawer*>(b->getDrawer(vtGanttGraph));
+    ASSERT_NE(drawer, nullptr);
+    EXPECT_EQ(drawer->locateObject(60, 20), nullptr) << "not painted yet";
+    drawer->lastRect = b->getRect(100);
+    EXPECT_EQ(drawer->locateObject(60, 20), b.get());
+    EXPECT_EQ(drawer->locateObject(134, 39), b.get());
+    EXPECT_EQ(drawer->locateObject(135, 30), nullptr) << "right and bottom are exclusive";
+    drawer->lastRect = TRect{60, 20, 134, 40};
+    EXPECT_TRUE(drawer->closerToStart(97, 0)) << "a tie goes to the start";
+    EXPECT_FALSE(drawer->closerToStart(98, 0));
+
+    const auto span = plain(10, 20);
+    build({{0, {}}, {0, {span}}});
+    EXPECT_FALSE(span->overlap(20, 30, 1, nullptr));
+    EXPECT_TRUE(span->overlap(5, 10.5, 1, nullptr));
+    EXPECT_TRUE(span->overlap(12, 13, 1, nullptr));
+    EXPECT_FALSE(span->overlap(5, 10, 1, nullptr));
+    EXPECT_FALSE(span->overlap(5, 30, 0, nullptr));
+    EXPECT_TRUE(span->occupies(10, 1));
+    EXPECT_FALSE(span->occupies(20, 1));
+    EXPECT_FALSE(span->occupies(15, 0));
+    EXPECT_EQ(span->getRow(), 1);
+    EXPECT_EQ(span->getIndexInRow(), 0);
+
+    // Highlighting frames the bar in dotted red.
+    TBitmap bitmap;
+    bitmap.SetSize(60, 40);
+    bitmap.Canvas().Brush() = TBrush{clWhite, bsSolid};
+    bitmap.Canvas().FillRect(Rect(0, 0, 60, 40));
+    TQVTCanvasVC vc(bitmap.Canvas());
+    TQVTGanttBarDrawer frame;
+    frame.highlight(vc, TRect{10, 10, 40, 30});
+    EXPECT_EQ(bitmap.Pixel(8, 8), clWhite) << "nothing while not highlighted";
+    frame.setHighlighted(true);
+    frame.highlight(vc, TRect{10, 10, 40, 30});
+    EXPECT_EQ(bitmap.Pixel(8, 8), clRed);
+    EXPECT_EQ(bitmap.Pixel(20, 20), clWhite);
 }
 
-TEST_F(GanttBar, RefusedTimeChangesLeaveTheBarAndTheHistoryAlone)
+TEST_F(GanttBar, RefusedTimeChangesLeaveTheBarAloneAndAcceptedOnesUndoToTheExactTimesTheBarHad)
 {
     const auto b = plain(10, 12);
     const auto loose = plain(1, 2);
@@ -198,6 +157,32 @@ TEST_F(GanttBar, RefusedTimeChangesLeaveTheBarAndTheHistoryAlone)
     EXPECT_EQ(snapshot(), before);
     EXPECT_EQ(loose->FstartDate, 1);
     EXPECT_EQ(history.GetUndoOperationCount(), 0);
+
+    std::vector<double> changes;
+    hooks.OnBarResize = [&](TQVTGanttBar*, double x, int, bool, bool&) { changes.push_back(x); };
+    int after = 0;
+    hooks.OnAfterBarResize = [&](TQVTGanttBar*) { ++after; };
+    const auto unchanged = snapshot();
+    ASSERT_TRUE(history.doOperation(std::make_shared<TQVTBarResizeOperation>(&hooks, b, -5, 0, true)));
+    EXPECT_EQ(b->FendDate, 11) << "clamped to one unit";
+    ASSERT_TRUE(history.undo());
+    EXPECT_EQ(b->FendDate, 12) << "not 11 + 5";
+    EXPECT_EQ(snapshot(), unchanged);
+    EXPECT_EQ(changes, (std::vector<double>{-5, 5}));
+    EXPECT_EQ(after, 2);
+    ASSERT_TRUE(history.redo());
+    EXPECT_EQ(b->FendDate, 11);
+
+    // Assigned times are undone and redone.
+    const auto resized = snapshot();
+    ASSERT_TRUE(history.doOperation(std::make_shared<TQVTBarAssignTimeOperation>(nullptr, b, 20, 25.5)));
+    EXPECT_EQ(b->getTimes().start, 20);
+    EXPECT_EQ(b->getTimes().end, 25.5);
+    const auto assigned = snapshot();
+    ASSERT_TRUE(history.undo());
+    EXPECT_EQ(snapshot(), resized);
+    ASSERT_TRUE(history.redo());
+    EXPECT_EQ(snapshot(), assigned);
 }
 
 } // namespace

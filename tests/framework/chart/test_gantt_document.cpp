@@ -47,7 +47,7 @@ struct Hooks : TQVTDataSourceIntf {};
 
 } // namespace
 
-TEST_F(GanttDocument, KeysRoundTripAndTheStartDateSnapsToTheCalendarsUnit)
+TEST_F(GanttDocument, KeysRoundTripTheStartDateSnapsToTheCalendarsUnitAndHintsFallBackToTheTextBarSettings)
 {
     const auto document = load("[root]\ntypeID=Document\nstartDate=45001.75\ndate range start=44000\n"
                                "date range end=46000.5\ntime scale under=1\ncalendar=Cal\n\n"
@@ -75,11 +75,25 @@ TEST_F(GanttDocument, KeysRoundTripAndTheStartDateSnapsToTheCalendarsUnit)
     document->Fcalendar->SetTimeMode(tmQuarter);
     document->setStartDate(EncodeDate(2024, 8, 20) + 0.5);
     EXPECT_EQ(document->getStartDate(), EncodeDate(2024, 7, 1));
+
+    // Hints fall back to the text bar settings; an empty scale list writes no key.
+    const auto hinted = load("[root]\ntypeID=Document\ntext bar settings=TS\nhint text settings=Nowhere\n\n"
+                             "[TS]\ntypeID=Text Settings\n");
+    ASSERT_NE(hinted, nullptr);
+    ASSERT_NE(hinted->FTextBarSettings, nullptr);
+    EXPECT_EQ(hinted->FHintTextSettings, hinted->FTextBarSettings);
+    EXPECT_EQ(hinted->getHintTextSettings(), hinted->getTextBarSettings());
+    const auto saved = readFile(saveToFile(hinted));
+    EXPECT_NE(saved.find("hint text settings=TS\n"), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("time scales"), std::string::npos);
+    const auto reloaded = load(saved);
+    ASSERT_NE(reloaded, nullptr);
+    EXPECT_EQ(reloaded->FHintTextSettings, reloaded->FTextBarSettings);
 }
 
 // A row's PERT box and the bar of a row only the z-order names lie outside the table's rows;
 // a bar listed by a second row stays with the first.
-TEST_F(GanttDocument, LoadingDropsConnectionsToBarsOutsideTheTablesRowsInTheirOrder)
+TEST_F(GanttDocument, LoadingDropsConnectionsToBarsOutsideTheTablesRowsAndKeepsKindAndDistance)
 {
     std::string ini = TwoRows;
     const auto replace = [&ini](const std::string& from, const std::string& to) {
@@ -109,59 +123,33 @@ TEST_F(GanttDocument, LoadingDropsConnectionsToBarsOutsideTheTablesRowsInTheirOr
     const std::string why = "\" does not join two bars of the table's rows; dropped";
     EXPECT_EQ(dropped,
               (std::vector<std::string>{"Connection \"AP" + why, "Connection \"ZC" + why, "Connection \"ZC" + why}));
-}
 
-TEST_F(GanttDocument, HintsFallBackToTheTextBarSettingsAndAnEmptyScaleListWritesNoKey)
-{
-    const auto document = load("[root]\ntypeID=Document\ntext bar settings=TS\nhint text settings=Nowhere\n\n"
-                               "[TS]\ntypeID=Text Settings\n");
-    ASSERT_NE(document, nullptr);
-    ASSERT_NE(document->FTextBarSettings, nullptr);
-    EXPECT_EQ(document->FHintTextSettings, document->FTextBarSettings);
-    EXPECT_EQ(document->getHintTextSettings(), document->getTextBarSettings());
-    const auto saved = readFile(saveToFile(document));
-    EXPECT_NE(saved.find("hint text settings=TS\n"), std::string::npos) << saved;
-    EXPECT_EQ(saved.find("time scales"), std::string::npos);
-    const auto reloaded = load(saved);
-    ASSERT_NE(reloaded, nullptr);
-    EXPECT_EQ(reloaded->FHintTextSettings, reloaded->FTextBarSettings);
-}
-
-TEST_F(GanttDocument, ConnectionsKeepTheirKindAndDistanceAndUnlinkedOnesAreDropped)
-{
-    std::string text = TwoRows;
-    // A second reference to AC, and a connection to a bar that lies in no row.
-    text.replace(text.find("connections#count=1\nconnections#0=AC"), 36,
-                 "connections#count=3\nconnections#0=AC\nconnections#1=AC\nconnections#2=AX");
-    text += "\n[AX]\ntypeID=Bar Connection\nfrom=A\nto=X\n\n[X]\ntypeID=Task Bar\n";
-    const auto document = load(text);
-    ASSERT_NE(document, nullptr);
-    ASSERT_EQ(document->countConnections(), 1);
+    // Kind and distance survive a save; absent keys load the distance as fixed.
     const TQVTBarConnection* ac = document->getConnection(0);
     EXPECT_EQ(ac->getConnType(), TQVTBarConnection::StartToStart);
     EXPECT_EQ(ac->FMinDistance, 2);
-    EXPECT_TRUE(ac->FDistanceFixed) << "absent keys load as true";
-    EXPECT_EQ(document->getConnection(1), nullptr);
+    EXPECT_TRUE(ac->FDistanceFixed);
+    EXPECT_EQ(document->getConnection(2), nullptr);
     EXPECT_EQ(document->getConnection(-1), nullptr);
-
     const auto again = load(readFile(saveToFile(document)));
-    ASSERT_EQ(again->countConnections(), 1);
+    ASSERT_EQ(again->countConnections(), 2);
     EXPECT_EQ(again->getConnection(0)->getConnType(), TQVTBarConnection::StartToStart);
     EXPECT_EQ(again->getConnection(0)->FMinDistance, 2);
 }
 
-TEST_F(GanttDocument, TheListTakesAConnectionOnceAndFindsItBothWaysOnlyWhenAsked)
+TEST_F(GanttDocument, TheListAndItsOperationsTakeAConnectionOnceAskTheHooksAndUndoExactly)
 {
     const auto document = load(TwoRows);
     ASSERT_NE(document, nullptr);
-    const auto a = bar(*document, 0, 0);
-    const auto c = bar(*document, 1, 0);
-    const TQVTBarConnection* ac = document->getConnection(0);
-    EXPECT_EQ(document->findConnection(c.get(), a.get(), -1), ac);
-    EXPECT_EQ(document->findConnection(c.get(), a.get(), 3), nullptr);
-    EXPECT_EQ(document->findConnection(a.get(), c.get(), 3), ac);
-    EXPECT_EQ(document->findConnection(a.get(), c.get(), 4), ac);
-    EXPECT_EQ(document->findConnection(a.get(), c.get(), 1), nullptr);
+    // The list takes a connection once and finds it both ways only when asked.
+    auto* const barA = bar(*document, 0, 0).get();
+    auto* const barC = bar(*document, 1, 0).get();
+    const TQVTBarConnection* listed = document->getConnection(0);
+    EXPECT_EQ(document->findConnection(barC, barA, -1), listed);
+    EXPECT_EQ(document->findConnection(barC, barA, 3), nullptr);
+    EXPECT_EQ(document->findConnection(barA, barC, 3), listed);
+    EXPECT_EQ(document->findConnection(barA, barC, 4), listed);
+    EXPECT_EQ(document->findConnection(barA, barC, 1), nullptr);
 
     const auto bd = std::make_shared<TQVTBarConnection>(bar(*document, 0, 1), bar(*document, 1, 1), 1);
     EXPECT_TRUE(document->addConnection(bd, 0));
@@ -171,12 +159,7 @@ TEST_F(GanttDocument, TheListTakesAConnectionOnceAndFindsItBothWaysOnlyWhenAsked
     EXPECT_EQ(document->removeConnection(bd.get()), 0);
     EXPECT_EQ(document->removeConnection(bd.get()), -1);
     EXPECT_EQ(bd->getParent(), nullptr);
-}
 
-TEST_F(GanttDocument, ConnectionOperationsAskTheHooksAndUndoExactlyTheirOwnConnection)
-{
-    const auto document = load(TwoRows);
-    ASSERT_NE(document, nullptr);
     const std::string original = readFile(saveToFile(document));
     Hooks hooks;
     TQVTUndoRedoStack history;
@@ -207,13 +190,15 @@ TEST_F(GanttDocument, ConnectionOperationsAskTheHooksAndUndoExactlyTheirOwnConne
     EXPECT_EQ(readFile(saveToFile(document)), original);
 }
 
-TEST_F(GanttDocument, DistanceViolationsMoveEachConnectedBarOnceAndUndoAsOne)
+TEST_F(GanttDocument, DistanceViolationsMoveEachBarOnceAndOnlyThroughConnectionsTheChangedBarReaches)
 {
     const auto document = load(TwoRows); // A -> C start-to-start, distance 2
     ASSERT_NE(document, nullptr);
     const auto a = bar(*document, 0, 0);
+    const auto b = bar(*document, 0, 1);
     const auto c = bar(*document, 1, 0);
     const auto d = bar(*document, 1, 1);
+    // Each connected bar moves once, and the moves undo as one.
     a->setPeriod(45000, 45002);
     c->setPeriod(45001, 45003);
     d->setPeriod(44000, 44001);
@@ -232,16 +217,7 @@ TEST_F(GanttDocument, DistanceViolationsMoveEachConnectedBarOnceAndUndoAsOne)
     d->setPeriod(45002, 45004);
     EXPECT_TRUE(document->resolveDistanceViolations(a.get())->empty());
     EXPECT_EQ(c->getStartDate(), 45001);
-}
 
-TEST_F(GanttDocument, ABarChangeResolvesOnlyTheConnectionsItReachesThroughAnIndexThatFollowsTheList)
-{
-    const auto document = load(TwoRows); // A -> C start-to-start, distance 2
-    ASSERT_NE(document, nullptr);
-    const auto a = bar(*document, 0, 0);
-    const auto b = bar(*document, 0, 1);
-    const auto c = bar(*document, 1, 0);
-    const auto d = bar(*document, 1, 1);
     EXPECT_EQ(document->connectionsAt(a.get()), std::vector<TQVTBarConnection*>{document->connections[0].get()});
     a->setPeriod(45000, 45002);
     c->setPeriod(45001, 45003);
@@ -263,8 +239,7 @@ TEST_F(GanttDocument, ABarChangeResolvesOnlyTheConnectionsItReachesThroughAnInde
     bd->FMinDistance = 30;
     ASSERT_TRUE(document->addConnection(bd));
     ASSERT_NE(bd->findViolationOffset(), 0);
-    const auto moves = document->resolveDistanceViolations(a.get());
-    EXPECT_EQ(moves->count(), 1) << "C follows A";
+    EXPECT_EQ(document->resolveDistanceViolations(a.get())->count(), 1) << "C follows A";
     EXPECT_EQ(d->getStartDate(), 45020) << "D does not move for a change of A";
     EXPECT_FALSE(document->resolveDistanceViolations(b.get())->empty()) << "a change of B moves D";
 }

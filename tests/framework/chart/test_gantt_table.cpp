@@ -47,7 +47,13 @@ std::shared_ptr<TQVTGanttBar> task(TDateTime start, TDateTime end)
     return std::make_shared<TQVTTaskBar>(start, end, 0);
 }
 
-TEST_F(GanttTable, LookupsOutsideTheRowsAnswerNoneAndNothing)
+class TaskBarReportingLater : public TQVTTaskBar {
+public:
+    using TQVTTaskBar::TQVTTaskBar;
+    TDateTime getEndDate() override { return TQVTTaskBar::getEndDate() + 30; }
+};
+
+TEST_F(GanttTable, LookupsOutsideTheRowsAnswerNothingRowStartsFollowHeightsAndSummaryBarsTheirSubtree)
 {
     build({});
     EXPECT_EQ(table().GetFirstVisibleRowIndex(), -1);
@@ -68,10 +74,7 @@ TEST_F(GanttTable, LookupsOutsideTheRowsAnswerNoneAndNothing)
     EXPECT_EQ(table().getRowHeight(3), 0);
     EXPECT_EQ(table().getRowHeight(-1), 0);
     EXPECT_EQ(table().findFirstSummarizable(7), nullptr);
-}
 
-TEST_F(GanttTable, RowStartsFollowHeightsVisibilityAndScrollingSkipsCollapsedRows)
-{
     build({{}, {}, {}, {}});
     for (int i = 0; i < 4; ++i)
         row(i).setHeight(10 * (i + 1));
@@ -120,10 +123,8 @@ TEST_F(GanttTable, RowStartsFollowHeightsVisibilityAndScrollingSkipsCollapsedRow
     table().invalidateRowGeometry();
     table().SetScrolledLines(0);
     EXPECT_EQ(table().getScrolledLines(), 1) << "kept, but clamped to the rows";
-}
 
-TEST_F(GanttTable, SummaryBarsSpanTheWorkOfTheirSubtree)
-{
+    // Summary bars span the work of their subtree.
     auto outer = std::make_shared<TQVTSummaryBar>();
     auto inner = std::make_shared<TQVTSummaryBar>();
     auto empty = std::make_shared<TQVTSummaryBar>();
@@ -141,18 +142,8 @@ TEST_F(GanttTable, SummaryBarsSpanTheWorkOfTheirSubtree)
     EXPECT_EQ(std::make_pair(empty->FstartDate, empty->FendDate), std::make_pair(0.0, 0.0));
     EXPECT_EQ(table().CalculateStartDate(), 1) << "all bars count here";
     EXPECT_EQ(table().CalculateEndDate(), 50);
-}
 
-// A class derived from a common bar class answers through its own functions, also where the
-// summary update reads the common classes without virtual calls.
-class TaskBarReportingLater : public TQVTTaskBar {
-public:
-    using TQVTTaskBar::TQVTTaskBar;
-    TDateTime getEndDate() override { return TQVTTaskBar::getEndDate() + 30; }
-};
-
-TEST_F(GanttTable, SummaryBarsAskDerivedClassesThroughTheirOwnFunctions)
-{
+    // Derived classes answer through their own functions, also where the update skips virtual calls.
     auto summary = std::make_shared<TQVTSummaryBar>();
     auto derived = std::make_shared<TaskBarReportingLater>(10, 12, 0);
     auto plain = task(5, 8);
@@ -168,7 +159,7 @@ TEST_F(GanttTable, SummaryBarsAskDerivedClassesThroughTheirOwnFunctions)
     EXPECT_EQ(milestone->exactClass(), TQVTGanttBar::ExactClass::Milestone);
 }
 
-TEST_F(GanttTable, RowDatesAndRangesPassOverDatelessShadowAndExceptedBars)
+TEST_F(GanttTable, RowDatesRangesOrderFocusAndPertLayoutKeepToTheRowsAndRefuseWhatDoesNotFit)
 {
     build({{0, {task(0, 4), task(6, 9), task(3, 5)}}, {0, {}}});
     row(0).FBarList[0]->FendDate = 0;
@@ -187,10 +178,8 @@ TEST_F(GanttTable, RowDatesAndRangesPassOverDatelessShadowAndExceptedBars)
     EXPECT_EQ(table().barInRange(30, 40, 0, nullptr), nullptr);
     EXPECT_EQ(table().barInRange(12, 13, 1, nullptr), nullptr);
     EXPECT_EQ(table().barInRange(12, 13, 5, nullptr), nullptr);
-}
 
-TEST_F(GanttTable, OrderHelpersRenumberAndRefuseWhatDoesNotFit)
-{
+    // Order helpers renumber and refuse what does not fit.
     build(std::vector<RowPlan>(8));
     const auto before = rows();
     EXPECT_EQ(table().swapSequences(5, 6, 1, 2), 5);
@@ -218,10 +207,8 @@ TEST_F(GanttTable, OrderHelpersRenumberAndRefuseWhatDoesNotFit)
     order[0] = order[1];
     EXPECT_FALSE(table().applyOrder(order)) << "a row listed twice";
     EXPECT_EQ(rows(), now);
-}
 
-TEST_F(GanttTable, FocusFollowsTheBarsPlace)
-{
+    // Focus follows the bar's place.
     auto a = task(1, 2);
     auto b = task(3, 4);
     build({{0, {a}}, {0, {b}}});
@@ -238,10 +225,7 @@ TEST_F(GanttTable, FocusFollowsTheBarsPlace)
     EXPECT_EQ(table().getFocusedBar(), nullptr) << "a bar outside the table is not focused";
     table().setFocusedBar(nullptr);
     EXPECT_FALSE(b->FFocused);
-}
 
-TEST_F(GanttTable, PertLayoutSnapsHalvesToEvenAndClampsItsSizes)
-{
     build({{0, {}, true}, {0, {}, true}, {0, {}, true}});
     TPoint p;
     table().snapToGrid(30, 10, p, false);
@@ -269,7 +253,7 @@ TEST_F(GanttTable, PertLayoutSnapsHalvesToEvenAndClampsItsSizes)
     EXPECT_EQ(table().FRowsZOrder.size(), 3u);
 }
 
-TEST_F(GanttTable, TheFileHoldsTheLayoutTheZOrderAndThePertConnections)
+TEST_F(GanttTable, TheFileHoldsTheLayoutTheZOrderAndThePertConnectionsAndLoadingRepairsThem)
 {
     build({{0, {}, true}, {0, {}, true}});
     connectBoxes(1, 0);
@@ -293,62 +277,17 @@ TEST_F(GanttTable, TheFileHoldsTheLayoutTheZOrderAndThePertConnections)
     ASSERT_EQ(again.GetPertConnectionsCount(), 1);
     EXPECT_EQ(again.GetPertConnection(0)->barFrom, again.FRows[1]->FPertBar);
     EXPECT_TRUE(capture.messages.empty());
-}
 
-TEST_F(GanttTable, LoadingKeepsEveryRowAndBarOnceAndRepairsTheZOrder)
-{
-    const auto loaded = loadTable(R"(
-[T]
-TypeID=Gantt Table
-column width=0
-pert grid size x=-5
-default row height=0
-rows#count=4
-rows#0=R1
-rows#1=R1
-rows#2=Missing
-rows#3=R2
-rowszorder#count=3
-rowszorder#0=Stranger
-rowszorder#1=R1
-rowszorder#2=R1
-pertconnections#count=3
-pertconnections#0=Good
-pertconnections#1=ToNothing
-pertconnections#2=Good
-[R1]
-typeID=Gantt Row
-height=-7
-bars#count=2
-bars#0=B
-bars#1=B
-pert bar=P1
-[R2]
-typeID=Gantt Row
-height=99999
-bars#count=2
-bars#0=B
-bars#1=C
-pert bar=P2
-[Stranger]
-typeID=Gantt Row
-[B]
-typeID=Task Bar
-[C]
-typeID=Task Bar
-[P1]
-typeID=Pert Bar
-[P2]
-typeID=Pert Bar
-[Good]
-typeID=Bar Connection
-from=P1
-to=P2
-[ToNothing]
-typeID=Bar Connection
-from=P1
-to=C
-)");
+    // Loading keeps every row and bar once and repairs the drawing order.
+    const auto loaded = loadTable(
+        "[T]\nTypeID=Gantt Table\ncolumn width=0\npert grid size x=-5\ndefault row height=0\nrows#count=4\n"
+        "rows#0=R1\nrows#1=R1\nrows#2=Missing\nrows#3=R2\nrowszorder#count=3\nrowszorder#0=Stranger\n"
+        "rowszorder#1=R1\nrowszorder#2=R1\npertconnections#count=3\npertconnections#0=Good\n"
+        "pertconnections#1=ToNothing\npertconnections#2=Good\n[R1]\ntypeID=Gantt Row\nheight=-7\nbars#count=2\n"
+        "bars#0=B\nbars#1=B\npert bar=P1\n[R2]\ntypeID=Gantt Row\nheight=99999\nbars#count=2\nbars#0=B\nbars#1=C\n"
+        "pert bar=P2\n[Stranger]\ntypeID=Gantt Row\n[B]\ntypeID=Task Bar\n[C]\ntypeID=Task Bar\n[P1]\n"
+        "typeID=Pert Bar\n[P2]\ntypeID=Pert Bar\n[Good]\ntypeID=Bar Connection\nfrom=P1\nto=P2\n[ToNothing]\n"
+        "typeID=Bar Connection\nfrom=P1\nto=C\n");
     ASSERT_NE(loaded, nullptr);
     ASSERT_EQ(loaded->countRows(), 2);
     const TQVTGanttRow& r1 = *loaded->FRows[0];
@@ -368,10 +307,8 @@ to=C
     EXPECT_EQ(loaded->FRowsZOrder[1].get(), &r2) << "a row with a PERT box joins the drawing order";
     ASSERT_EQ(loaded->GetPertConnectionsCount(), 1);
     EXPECT_EQ(loaded->GetPertConnection(0)->getUID(), "Good");
-}
 
-TEST_F(GanttTable, ARowWithoutBoxDropsTheKeyOfTheFileItIsSavedOver)
-{
+    // A row without a box drops the key of the file it is saved over.
     build({{0, {}, true}});
     const auto path = saveToFile(document);
     row(0).FPertBar.reset();

@@ -74,46 +74,7 @@ protected:
     std::shared_ptr<TQVTTextBar> text;
 };
 
-TEST_F(GroupAndPictureBars, ASummaryBarSpansItsGroupAndBlocksItsRow)
-{
-    EXPECT_EQ(std::make_pair(group->FstartDate, group->FendDate), std::make_pair(105.0, 111.0));
-    EXPECT_EQ(group->getEndRow(), 3);
-    EXPECT_EQ(nested->getEndRow(), 3);
-    EXPECT_EQ(group->GetStartRow(), 1);
-    EXPECT_EQ(group->getChildList().size(), 4u);
-
-    // UpdateRange gives what the table's update gives.
-    group->FstartDate = group->FendDate = 0;
-    group->FEndRow = 0;
-    group->UpdateRange();
-    EXPECT_EQ(std::make_pair(group->FstartDate, group->FendDate), std::make_pair(105.0, 111.0));
-    EXPECT_EQ(group->FEndRow, 3);
-
-    // The whole row is blocked, whatever the dates, unless bars may go onto summary rows.
-    EXPECT_TRUE(group->overlap(500, 501, 0, nullptr));
-    EXPECT_TRUE(group->overlap(500, 501, 0, text.get()));
-    EXPECT_FALSE(group->overlap(105, 106, 1, nullptr));
-    hooks.CanCreateBarsOnSummaryRows = true;
-    EXPECT_FALSE(group->overlap(500, 501, 0, text.get()));
-    EXPECT_TRUE(group->overlap(106, 107, 0, text.get()));
-    EXPECT_TRUE(group->overlap(500, 501, 0, nullptr));
-
-    // A group without dated work spans nothing and then meets nothing.
-    row(3).FBarList.erase(row(3).FBarList.begin());
-    table().UpdateSummaryBars();
-    EXPECT_EQ(std::make_pair(nested->FstartDate, nested->FendDate), std::make_pair(0.0, 0.0));
-    EXPECT_FALSE(nested->overlap(0, 1000, 2, text.get()));
-
-    EXPECT_TRUE(group->Resize(3, 0, true));
-    EXPECT_EQ(group->FendDate, 106);
-    EXPECT_FALSE(group->acceptConnections());
-    table().FSummaryBarConnectable = true;
-    EXPECT_TRUE(group->acceptConnections());
-    EXPECT_FALSE(group->canMoveVertically());
-    EXPECT_FALSE(group->canResizeVertically());
-}
-
-TEST_F(GroupAndPictureBars, MovingASummaryBarMovesTheWorkOfItsGroupAndUndoGivesTheExactStateBack)
+TEST_F(GroupAndPictureBars, MovingOrDeletingASummaryBarTakesItsGroupAlongAndUndoGivesTheExactStateBack)
 {
     int afterMoves = 0;
     hooks.OnAfterBarMove = [&](TQVTGanttBar* bar) { afterMoves += bar == group.get() ? 1 : 0; };
@@ -155,14 +116,11 @@ TEST_F(GroupAndPictureBars, MovingASummaryBarMovesTheWorkOfItsGroupAndUndoGivesT
     ASSERT_TRUE(refused);
     EXPECT_FALSE(refused->perform());
     EXPECT_EQ(snapshot(), before);
-}
 
-TEST_F(GroupAndPictureBars, DeletingASummaryBarDissolvesTheGroupAndUndoPutsItBack)
-{
-    connect(bar(1, 0), bar(4, 0));
-    const std::string before = snapshot();
-    auto op = std::make_shared<TQVTSummaryBarDeleteOperation>(&hooks, group);
-    ASSERT_TRUE(op->perform());
+    // Deleting dissolves the group.
+    hooks.OnBeforeBarMove = nullptr;
+    auto dissolve = std::make_shared<TQVTSummaryBarDeleteOperation>(&hooks, group);
+    ASSERT_TRUE(dissolve->perform());
     EXPECT_EQ(table().countRows(), 5);
     for (int r = 0; r < 4; ++r)
         EXPECT_EQ(row(r).GetBarCount(), 0) << r;
@@ -177,12 +135,12 @@ TEST_F(GroupAndPictureBars, DeletingASummaryBarDissolvesTheGroupAndUndoPutsItBac
         EXPECT_FALSE(row(r).IsGroup());
     const std::string dissolved = snapshot();
 
-    ASSERT_TRUE(op->undo());
+    ASSERT_TRUE(dissolve->undo());
     EXPECT_EQ(snapshot(), before);
     EXPECT_TRUE(row(0).IsGroup());
-    ASSERT_TRUE(op->perform());
+    ASSERT_TRUE(dissolve->perform());
     EXPECT_EQ(snapshot(), dissolved);
-    ASSERT_TRUE(op->undo());
+    ASSERT_TRUE(dissolve->undo());
     EXPECT_EQ(snapshot(), before);
 
     // A vetoed step takes the whole dissolution back.
@@ -196,7 +154,7 @@ TEST_F(GroupAndPictureBars, DeletingASummaryBarDissolvesTheGroupAndUndoPutsItBac
     EXPECT_FALSE(std::make_shared<TQVTSummaryBarDeleteOperation>(&hooks, loose)->perform());
 }
 
-TEST_F(GroupAndPictureBars, ImageAndTextBarsResizeWithoutAMinimumAndTextBarsGrowInHeight)
+TEST_F(GroupAndPictureBars, ImageAndTextBarsResizeTextBarsEditInPlaceAndASummaryBarSpansItsGroupAndBlocksItsRow)
 {
     auto image = std::make_shared<TQVTImageBar>(130, 132, 0);
     row(4).AddBar(image);
@@ -229,10 +187,8 @@ TEST_F(GroupAndPictureBars, ImageAndTextBarsResizeWithoutAMinimumAndTextBarsGrow
     EXPECT_EQ(text->FendDate, 104);
     EXPECT_TRUE(text->Resize(0, -100, true));
     EXPECT_EQ(text->FHeight, TQVTTextBar::MinHeight);
-}
 
-TEST_F(GroupAndPictureBars, TheInPlaceEditGivesAnOperationThatSetsAndTakesBackTheText)
-{
+    // The in-place edit gives an operation that sets and takes back the text.
     text->FText = "old";
     auto editor = text->DefaultEditor();
     auto* textEditor = dynamic_cast<TQVTTextBarEditor*>(editor.get());
@@ -272,6 +228,43 @@ TEST_F(GroupAndPictureBars, TheInPlaceEditGivesAnOperationThatSetsAndTakesBackTh
     ASSERT_TRUE(op->perform());
     EXPECT_EQ(text->FText, "new text");
     EXPECT_EQ(editor->FinishEditing(), nullptr);
+
+    // A summary bar spans its group and blocks its row.
+    EXPECT_EQ(std::make_pair(group->FstartDate, group->FendDate), std::make_pair(105.0, 111.0));
+    EXPECT_EQ(group->getEndRow(), 3);
+    EXPECT_EQ(nested->getEndRow(), 3);
+    EXPECT_EQ(group->GetStartRow(), 1);
+    EXPECT_EQ(group->getChildList().size(), 4u);
+
+    // UpdateRange gives what the table's update gives.
+    group->FstartDate = group->FendDate = 0;
+    group->FEndRow = 0;
+    group->UpdateRange();
+    EXPECT_EQ(std::make_pair(group->FstartDate, group->FendDate), std::make_pair(105.0, 111.0));
+    EXPECT_EQ(group->FEndRow, 3);
+
+    // The whole row is blocked, whatever the dates, unless bars may go onto summary rows.
+    EXPECT_TRUE(group->overlap(500, 501, 0, nullptr));
+    EXPECT_TRUE(group->overlap(500, 501, 0, text.get()));
+    EXPECT_FALSE(group->overlap(105, 106, 1, nullptr));
+    hooks.CanCreateBarsOnSummaryRows = true;
+    EXPECT_FALSE(group->overlap(500, 501, 0, text.get()));
+    EXPECT_TRUE(group->overlap(106, 107, 0, text.get()));
+    EXPECT_TRUE(group->overlap(500, 501, 0, nullptr));
+
+    // A group without dated work spans nothing and then meets nothing.
+    row(3).FBarList.erase(row(3).FBarList.begin());
+    table().UpdateSummaryBars();
+    EXPECT_EQ(std::make_pair(nested->FstartDate, nested->FendDate), std::make_pair(0.0, 0.0));
+    EXPECT_FALSE(nested->overlap(0, 1000, 2, text.get()));
+
+    EXPECT_TRUE(group->Resize(3, 0, true));
+    EXPECT_EQ(group->FendDate, 106);
+    EXPECT_FALSE(group->acceptConnections());
+    table().FSummaryBarConnectable = true;
+    EXPECT_TRUE(group->acceptConnections());
+    EXPECT_FALSE(group->canMoveVertically());
+    EXPECT_FALSE(group->canResizeVertically());
 }
 
 class GroupAndPictureBarKeys : public DocumentFileTest {
@@ -289,7 +282,7 @@ protected:
     }
 };
 
-TEST_F(GroupAndPictureBarKeys, EveryKindWritesItsKeysInOrderAndReadsThemBackToTheSameBytes)
+TEST_F(GroupAndPictureBarKeys, EveryKindWritesItsKeysInOrderReadsThemBackToTheSameBytesAndClampsWhatIsOutOfRange)
 {
     auto summary = std::make_shared<TQVTSummaryBar>();
     summary->FReadOnly = true;
@@ -315,35 +308,33 @@ TEST_F(GroupAndPictureBarKeys, EveryKindWritesItsKeysInOrderAndReadsThemBackToTh
     text->FSettings->SetColor(0x00FFFF);
     EXPECT_EQ(keysOf(roundTrip(text), "root"), (std::vector<std::string>{"typeID", "settings", "text halo", "text",
                                                                          "start date", "end date", "height"}));
-}
 
-TEST_F(GroupAndPictureBarKeys, OutOfRangeValuesFromAFileAreClamped)
-{
-    const auto text = std::dynamic_pointer_cast<TQVTTextBar>(
+    // Out-of-range values from a file are clamped.
+    const auto shortText = std::dynamic_pointer_cast<TQVTTextBar>(
         loadFrom("[root]\ntypeID=Text Bar\nheight=3\nstart date=-1e300\nend date=1e300\n"));
-    ASSERT_TRUE(text);
-    EXPECT_EQ(text->FHeight, TQVTTextBar::MinHeight);
-    EXPECT_EQ(text->FstartDate, EncodeDate(1, 1, 1));
-    EXPECT_EQ(text->FendDate, EncodeDate(9999, 12, 31) + 1);
-    EXPECT_EQ(text->FText, "");
+    ASSERT_TRUE(shortText);
+    EXPECT_EQ(shortText->FHeight, TQVTTextBar::MinHeight);
+    EXPECT_EQ(shortText->FstartDate, EncodeDate(1, 1, 1));
+    EXPECT_EQ(shortText->FendDate, EncodeDate(9999, 12, 31) + 1);
+    EXPECT_EQ(shortText->FText, "");
 
     const auto tall = std::dynamic_pointer_cast<TQVTTextBar>(loadFrom("[root]\ntypeID=Text Bar\nheight=99999999\n"));
     ASSERT_TRUE(tall);
     EXPECT_EQ(tall->FHeight, TQVTTextBar::MaxHeight);
     EXPECT_EQ(tall->FendDate, 1); // no dates: one day from day 0
 
-    const auto image = std::dynamic_pointer_cast<TQVTImageBar>(
+    const auto hostile = std::dynamic_pointer_cast<TQVTImageBar>(
         loadFrom("[root]\ntypeID=Image Bar\nresource=pic\nsettings=set\ntransparent=0\nstart date=120\n"
                  "end date=110\n[pic]\ntypeID=Picture Resource\n"
                  "[set]\ntypeID=Image Bar Settings\nborder thickness=-7\nbar height=1e9\nborder color=nonsense\n"));
-    ASSERT_TRUE(image && image->getGraphic() && image->FSettings);
-    EXPECT_FALSE(image->getGraphic()->Transparent());
-    EXPECT_EQ(image->FstartDate, 120);
-    EXPECT_EQ(image->FendDate, 121);
-    EXPECT_FALSE(image->FAutoStretch);
-    EXPECT_EQ(image->FSettings->borderThickness, 0);
-    EXPECT_EQ(image->FSettings->height, TQVTImageBarSettings::MaxSize);
-    EXPECT_EQ(image->FSettings->borderColor, 0u);
+    ASSERT_TRUE(hostile && hostile->getGraphic() && hostile->FSettings);
+    EXPECT_FALSE(hostile->getGraphic()->Transparent());
+    EXPECT_EQ(hostile->FstartDate, 120);
+    EXPECT_EQ(hostile->FendDate, 121);
+    EXPECT_FALSE(hostile->FAutoStretch);
+    EXPECT_EQ(hostile->FSettings->borderThickness, 0);
+    EXPECT_EQ(hostile->FSettings->height, TQVTImageBarSettings::MaxSize);
+    EXPECT_EQ(hostile->FSettings->borderColor, 0u);
 
     const auto opaque = std::dynamic_pointer_cast<TQVTMilestoneBar>(
         loadFrom("[root]\ntypeID=Milestone Bar\nresource=pic\n[pic]\ntypeID=Picture Resource\n"));
@@ -394,32 +385,7 @@ protected:
     bool painted = false;
 };
 
-TEST_F(GroupAndPictureBarPainting, ASummaryBarPaintsABracketOverItsOwnRow)
-{
-    group->FColor = clRed;
-    paint(*group);
-    ASSERT_TRUE(painted);
-    const int top = y(0);
-    // [105, 111) is x 50 to 110; the strip is a quarter of the row, 5 pixels.
-    expectPixels(bitmap, {{80, top, clRed}, {80, top + 4, clRed}, {80, top + 5, clWhite}, {49, top + 2, clWhite}});
-    // The left and the right point, and the gap between them.
-    expectPixels(bitmap, {{51, top + 7, clRed}, {108, top + 7, clRed}, {56, top + 7, clWhite}});
-    EXPECT_TRUE(blankOutside(Rect(50, top, 111, top + 11)));
-    auto& drawer = dynamic_cast<TQVTSummaryBarDrawer&>(*group->getDrawer(vtGanttGraph));
-    EXPECT_EQ(drawer.lastRect, Rect(50, top, 110, top + 20));
-    EXPECT_EQ(drawer.getRect(100), Rect(50, top, 110, y(3) + 20)); // over the whole group
-    EXPECT_EQ(drawer.locateObject(60, top + 10), group.get());
-    EXPECT_EQ(drawer.locateObject(60, top + 20), nullptr);
-
-    // Outside the document's dates nothing is painted and nothing is found.
-    document->setEndDate(104);
-    paint(*group);
-    EXPECT_FALSE(painted);
-    EXPECT_TRUE(blankOutside(Rect(0, 0, 0, 0)));
-    EXPECT_EQ(drawer.locateObject(60, top + 10), nullptr);
-}
-
-TEST_F(GroupAndPictureBarPainting, AMilestoneShowsItsPictureAtItsStartCentredInTheRow)
+TEST_F(GroupAndPictureBarPainting, AMilestoneCentresItsPictureAtItsStartAndAnImageBarStretchesItsOverItsSpan)
 {
     auto mark = std::dynamic_pointer_cast<TQVTMilestoneBar>(bar(1, 0));
     ASSERT_TRUE(mark);
@@ -446,28 +412,25 @@ TEST_F(GroupAndPictureBarPainting, AMilestoneShowsItsPictureAtItsStartCentredInT
     table().FFocusedFrameThickness = 3;
     paint(*mark);
     expectPixels(bitmap, {{52, top + 2, clRed}, {53, top + 3, clLime}});
-}
 
-TEST_F(GroupAndPictureBarPainting, AnImageBarStretchesItsPictureOverItsSpan)
-{
+    // An image bar stretches its picture over its span (20 pixels: twice its size).
     auto image = std::make_shared<TQVTImageBar>(102, 104, 0);
     row(4).AddBar(image);
     image->FPictureResource->setGraphic(solidPicture(10, 5, clLime));
     paint(*image);
     ASSERT_TRUE(painted);
-    const int top = y(4);
-    // 20 pixels wide: twice the picture's size.
-    expectPixels(bitmap, {{20, top, clLime}, {39, top + 9, clLime}});
-    EXPECT_TRUE(blankOutside(Rect(20, top, 40, top + 10)));
+    const int row4 = y(4);
+    expectPixels(bitmap, {{20, row4, clLime}, {39, row4 + 9, clLime}});
+    EXPECT_TRUE(blankOutside(Rect(20, row4, 40, row4 + 10)));
 
     image->FAutoStretch = false;
     image->FVerticalRowOffset = 3;
     paint(*image);
-    EXPECT_TRUE(anyIn(Rect(20, top + 3, 30, top + 8), clLime));
-    EXPECT_TRUE(blankOutside(Rect(20, top + 3, 30, top + 8)));
+    EXPECT_TRUE(anyIn(Rect(20, row4 + 3, 30, row4 + 8), clLime));
+    EXPECT_TRUE(blankOutside(Rect(20, row4 + 3, 30, row4 + 8)));
 }
 
-TEST_F(GroupAndPictureBarPainting, ATextBarWritesItsWrappedTextInItsBox)
+TEST_F(GroupAndPictureBarPainting, ATextBarWritesItsWrappedTextInItsBoxAndASummaryBarABracketOverItsOwnRow)
 {
     auto settings = std::make_shared<TQVTTextSettings>();
     settings->SetColor(clYellow);
@@ -492,6 +455,28 @@ TEST_F(GroupAndPictureBarPainting, ATextBarWritesItsWrappedTextInItsBox)
     paint(*text);
     EXPECT_EQ(text->getMemo().FBounds, Rect(30, y(3) + 4, 100, y(3) + 54));
     editor->FinishEditing();
+
+    group->FColor = clRed;
+    paint(*group);
+    ASSERT_TRUE(painted);
+    const int top = y(0);
+    // [105, 111) is x 50 to 110; the strip is a quarter of the row, 5 pixels.
+    expectPixels(bitmap, {{80, top, clRed}, {80, top + 4, clRed}, {80, top + 5, clWhite}, {49, top + 2, clWhite}});
+    // The left and the right point, and the gap between them.
+    expectPixels(bitmap, {{51, top + 7, clRed}, {108, top + 7, clRed}, {56, top + 7, clWhite}});
+    EXPECT_TRUE(blankOutside(Rect(50, top, 111, top + 11)));
+    auto& drawer = dynamic_cast<TQVTSummaryBarDrawer&>(*group->getDrawer(vtGanttGraph));
+    EXPECT_EQ(drawer.lastRect, Rect(50, top, 110, top + 20));
+    EXPECT_EQ(drawer.getRect(100), Rect(50, top, 110, y(3) + 20)); // over the whole group
+    EXPECT_EQ(drawer.locateObject(60, top + 10), group.get());
+    EXPECT_EQ(drawer.locateObject(60, top + 20), nullptr);
+
+    // Outside the document's dates nothing is painted and nothing is found.
+    document->setEndDate(104);
+    paint(*group);
+    EXPECT_FALSE(painted);
+    EXPECT_TRUE(blankOutside(Rect(0, 0, 0, 0)));
+    EXPECT_EQ(drawer.locateObject(60, top + 10), nullptr);
 }
 
 } // namespace

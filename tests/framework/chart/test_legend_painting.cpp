@@ -66,7 +66,7 @@ protected:
     TBitmap bitmap;
 };
 
-TEST_F(LegendTest, RowsStackWithBordersBetweenAndThePrintLayoutGoesUnderTheChartOrAtTheRight)
+TEST_F(LegendTest, RowsStackWithBordersBetweenAlignmentsPlaceTheFirstCellAndThePrintLayoutFollows)
 {
     const auto [L, T, R, B] = Layout;
     EXPECT_EQ(legend->GetHeight(), 0);
@@ -95,13 +95,8 @@ TEST_F(LegendTest, RowsStackWithBordersBetweenAndThePrintLayoutGoesUnderTheChart
     const TRect range = Rect(15, 0, 900, 400);
     EXPECT_EQ(LegendPrintLayout(*legend, true, 200, 350, range), Rect(200, 350, 900, 400));
     EXPECT_EQ(LegendPrintLayout(*legend, false, 200, 350, range), Rect(900 - 103, 0, 899, 400));
-    legend->SetOffsetX(5);
-    EXPECT_EQ(drawer().FLayout, Rect(5, Layout.Top, 5 + Layout.Right - Layout.Left, Layout.Bottom));
-}
 
-TEST_F(LegendTest, AlignmentsPlaceTheFirstCell)
-{
-    const auto [L, T, R, B] = Layout;
+    // Alignments place the first cell.
     const int W = R - L;
     TqvtLegendRow& right = addRow({30, 50}, 20, raRight);
     EXPECT_EQ(right.getCellRect(0).Left, L + 1 + W - 80);
@@ -123,6 +118,8 @@ TEST_F(LegendTest, AlignmentsPlaceTheFirstCell)
     EXPECT_EQ(split.getCellRect(2).Left, cell2);
     EXPECT_EQ(split.getCellRect(2).Right, cell2 + 50);
     EXPECT_EQ(split.getCellRect(3).Right, cell2 + 70);
+    legend->SetOffsetX(5);
+    EXPECT_EQ(drawer().FLayout, Rect(5, Layout.Top, 5 + Layout.Right - Layout.Left, Layout.Bottom));
 }
 
 TEST_F(LegendTest, PaintsBackgroundFrameCellsAndBorders)

@@ -46,7 +46,7 @@ protected:
     TQVTUndoRedoStack history;
 };
 
-TEST_F(RowCommands, AppendingAndInsertingChildrenKeepTreeAndTableInStep)
+TEST_F(RowCommands, AppendingAndInsertingChildrenKeepTreeAndTableInStepAndCollapsingIsTold)
 {
     ASSERT_TRUE(history.doOperation(std::make_shared<TQVTRowAppendOperation>(&hooks, *document)));
     expectInStep();
@@ -68,6 +68,21 @@ TEST_F(RowCommands, AppendingAndInsertingChildrenKeepTreeAndTableInStep)
 
     EXPECT_FALSE(history.doOperation(std::make_shared<TQVTRowChildInsertOperation>(&hooks, *document, 9)));
     EXPECT_FALSE(history.doOperation(std::make_shared<TQVTRowChildInsertOperation>(&hooks, *document, -1)));
+
+    // Collapsing tells the application with the summary bar.
+    std::vector<std::pair<std::string, TQVTSummaryBar*>> told;
+    hooks.OnRowCollapse = [&](TQVTSummaryBar* bar) { told.emplace_back("collapse", bar); };
+    hooks.OnRowExpand = [&](TQVTSummaryBar* bar) { told.emplace_back("expand", bar); };
+    auto collapse = std::make_shared<TQVTNodeCollapseOperation>(
+        &hooks, std::static_pointer_cast<TQVTTreeNode>(grid().findNodeByIndex(0)->shared_from_this()));
+    ASSERT_TRUE(history.doOperation(collapse));
+    EXPECT_TRUE(row(1).isCollapsed());
+    ASSERT_TRUE(history.undo());
+    EXPECT_FALSE(row(1).isCollapsed());
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_EQ(told[0].first, "collapse");
+    EXPECT_EQ(told[1].first, "expand");
+    EXPECT_TRUE(told[0].second != nullptr && told[0].second == told[1].second);
 }
 
 TEST_F(RowCommands, DeletingABranchTakesItsRowsTheParentsSummaryBarAndTheFocus)
@@ -178,23 +193,6 @@ TEST_F(RowCommands, ChangingTheParentKeepsTheRowOrder)
     EXPECT_FALSE(intoItself.perform());
     expectInStep();
     EXPECT_EQ(grid().getRowLevel(1), 1);
-}
-
-TEST_F(RowCommands, CollapsingTellsTheApplicationWithTheSummaryBar)
-{
-    std::vector<std::pair<std::string, TQVTSummaryBar*>> told;
-    hooks.OnRowCollapse = [&](TQVTSummaryBar* bar) { told.emplace_back("collapse", bar); };
-    hooks.OnRowExpand = [&](TQVTSummaryBar* bar) { told.emplace_back("expand", bar); };
-    auto collapse = std::make_shared<TQVTNodeCollapseOperation>(
-        &hooks, std::static_pointer_cast<TQVTTreeNode>(grid().findNodeByIndex(0)->shared_from_this()));
-    ASSERT_TRUE(history.doOperation(collapse));
-    EXPECT_TRUE(row(1).isCollapsed());
-    ASSERT_TRUE(history.undo());
-    EXPECT_FALSE(row(1).isCollapsed());
-    ASSERT_EQ(told.size(), 2u);
-    EXPECT_EQ(told[0].first, "collapse");
-    EXPECT_EQ(told[1].first, "expand");
-    EXPECT_TRUE(told[0].second != nullptr && told[0].second == told[1].second);
 }
 
 TEST_F(RowCommands, UndoingEveryCommandGivesBackTheSavedDocument)

@@ -97,12 +97,17 @@ protected:
     TQVTUndoRedoStack history;
 };
 
-TEST_F(SummaryTreeChanges, RowCommandsMovesAndTheirUndoLeaveNoStaleTree)
+TEST_F(SummaryTreeChanges, RowCommandsMovesTheirUndoAndLoadingLeaveNoStaleTree)
 {
     ASSERT_EQ(summaries(), "0: [105, 125) to row 4\n1: [110, 125) to row 3\n5: [130, 131) to row 6\n");
     // Indenting C under B keeps every row in its place.
     expectCurrentThroughout("indent", std::make_shared<TQVTRowsChangeParentOperation>(&hooks, *document, 5, 7, 7));
     EXPECT_EQ(summaries(), "0: [105, 125) to row 4\n1: [110, 125) to row 3\n5: [130, 142) to row 7\n");
+    // A loaded document finds its own tree.
+    const auto loaded = std::dynamic_pointer_cast<TQVTGanttDocument>(loadFile(saveToFile(document)));
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(summaries(*loaded->Ftable), summaries());
+    expectCurrent("loaded", loaded.get());
     // Moves take a row with its subtree elsewhere: within a group, into another, to the top.
     expectCurrentThroughout("move within a group", grid().repositionRow(7, 6));
     expectCurrentThroughout("move into another group", grid().repositionRow(4, 2));
@@ -116,38 +121,7 @@ TEST_F(SummaryTreeChanges, RowCommandsMovesAndTheirUndoLeaveNoStaleTree)
     expectCurrentThroughout("branch delete", std::make_shared<TQVTBranchDeleteOperation>(&hooks, *document, 0));
 }
 
-TEST_F(SummaryTreeChanges, EditsOfTheNodesThemselvesLeaveNoStaleTree)
-{
-    // C becomes B's last child, keeping every row's place; the update is a bar move's.
-    const auto c = node(7);
-    node(7)->getParentNode()->deleteChild(c.get());
-    node(5)->addChild(c, -1);
-    grid().updateNodes();
-    ASSERT_TRUE(history.doOperation(std::make_shared<TQVTBarMoveOperation>(&hooks, bar(7, 0), 141, 7)));
-    EXPECT_EQ(summaries(), "0: [105, 125) to row 4\n1: [110, 125) to row 3\n5: [130, 143) to row 7\n");
-    expectCurrent("a node moved directly, then a bar move");
-
-    // B1 loses its row: C's node now gives the tree's row 6, and chart row 7 stands alone.
-    const TreeNodeRow b1 = node(6)->FRow;
-    node(6)->FRow = nullptr;
-    grid().updateNodes();
-    table().UpdateSummaryBars();
-    EXPECT_EQ(summaries(), "0: [105, 125) to row 4\n1: [110, 125) to row 3\n5: [130, 131) to row 6\n");
-    expectCurrent("a row taken from a node");
-    // The B1 node (no longer found by index) gets its row back.
-    grid().FRootNode->Fchildren.at(1)->Fchildren.front()->FRow = b1;
-    grid().updateNodes();
-    table().UpdateSummaryBars();
-    expectCurrent("a row given back");
-
-    // Children put in another order by hand.
-    grid().FRootNode->Fchildren.at(0)->Fchildren.swapItems(0, 1);
-    grid().updateNodes();
-    table().UpdateSummaryBars();
-    expectCurrent("children swapped");
-}
-
-TEST_F(SummaryTreeChanges, AnotherRootOrNoTreeIsNoticed)
+TEST_F(SummaryTreeChanges, AnotherRootNoTreeOrEditsOfTheNodesThemselvesLeaveNoStaleTree)
 {
     // A new root with the same rows, all at the top level: no summary bar has rows below it.
     auto flat = std::make_shared<TQVTTreeNode>();
@@ -177,15 +151,34 @@ TEST_F(SummaryTreeChanges, AnotherRootOrNoTreeIsNoticed)
     grid().updateNodes();
     table().UpdateSummaryBars();
     expectCurrent("the tree again");
-}
 
-TEST_F(SummaryTreeChanges, ALoadedDocumentFindsItsOwnTree)
-{
-    ASSERT_TRUE(history.doOperation(std::make_shared<TQVTRowsChangeParentOperation>(&hooks, *document, 5, 7, 7)));
-    const auto loaded = std::dynamic_pointer_cast<TQVTGanttDocument>(loadFile(saveToFile(document)));
-    ASSERT_NE(loaded, nullptr);
-    EXPECT_EQ(summaries(*loaded->Ftable), summaries());
-    expectCurrent("loaded", loaded.get());
+    // C becomes B's last child, keeping every row's place; the update is a bar move's.
+    const auto c = node(7);
+    node(7)->getParentNode()->deleteChild(c.get());
+    node(5)->addChild(c, -1);
+    grid().updateNodes();
+    ASSERT_TRUE(history.doOperation(std::make_shared<TQVTBarMoveOperation>(&hooks, bar(7, 0), 141, 7)));
+    EXPECT_EQ(summaries(), "0: [105, 125) to row 4\n1: [110, 125) to row 3\n5: [130, 143) to row 7\n");
+    expectCurrent("a node moved directly, then a bar move");
+
+    // B1 loses its row: C's node now gives the tree's row 6, and chart row 7 stands alone.
+    const TreeNodeRow b1 = node(6)->FRow;
+    node(6)->FRow = nullptr;
+    grid().updateNodes();
+    table().UpdateSummaryBars();
+    EXPECT_EQ(summaries(), "0: [105, 125) to row 4\n1: [110, 125) to row 3\n5: [130, 131) to row 6\n");
+    expectCurrent("a row taken from a node");
+    // The B1 node (no longer found by index) gets its row back.
+    grid().FRootNode->Fchildren.at(1)->Fchildren.front()->FRow = b1;
+    grid().updateNodes();
+    table().UpdateSummaryBars();
+    expectCurrent("a row given back");
+
+    // Children put in another order by hand.
+    grid().FRootNode->Fchildren.at(0)->Fchildren.swapItems(0, 1);
+    grid().updateNodes();
+    table().UpdateSummaryBars();
+    expectCurrent("children swapped");
 }
 
 } // namespace

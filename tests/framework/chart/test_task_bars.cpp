@@ -44,7 +44,7 @@ protected:
     }
 };
 
-TEST_F(TaskBars, TheEndFollowsTheWorkingTimeWhenTheStartMoves)
+TEST_F(TaskBars, TheEndFollowsTheWorkingTimeWhenTheStartMovesUnlessTheBarIsLocked)
 {
     const auto bar = task(Friday, Friday + 1);
     buildWith({bar});
@@ -72,33 +72,31 @@ TEST_F(TaskBars, TheEndFollowsTheWorkingTimeWhenTheStartMoves)
     EXPECT_EQ(bar->getEffectiveDuration(), 3) << "Thursday, Friday and Monday";
     bar->setEndDate(Thursday - 3);
     EXPECT_EQ(bar->getEndDate(), Friday) << "an end before the start leaves one unit of work";
+
+    // A locked bar refuses every change of its times.
+    const auto locked = task(Thursday, Friday);
+    buildWith({locked});
+    locked->setLocked(true);
+    locked->setStartDate(Monday);
+    locked->setEndDate(Monday + 4);
+    locked->setEffectiveDuration(5);
+    EXPECT_FALSE(locked->Resize(2, 0, true));
+    EXPECT_EQ(locked->getStartDate(), Thursday);
+    EXPECT_EQ(locked->getEndDate(), Friday);
+    auto still = locked->moveTo(Monday, 0);
+    ASSERT_NE(still, nullptr);
+    EXPECT_TRUE(still->perform());
+    EXPECT_EQ(locked->getStartDate(), Thursday);
+    EXPECT_EQ(locked->getEndDate(), Friday);
+
+    locked->setLocked(false);
+    EXPECT_FALSE(locked->Resize(0, 0, true)) << "nothing to change";
+    EXPECT_TRUE(locked->Resize(1, 0, true));
+    EXPECT_EQ(locked->getEndDate(), Friday + 1);
+    EXPECT_EQ(locked->getEffectiveDuration(), 2);
 }
 
-TEST_F(TaskBars, ALockedBarRefusesEveryChangeOfItsTimes)
-{
-    const auto bar = task(Thursday, Friday);
-    buildWith({bar});
-    bar->setLocked(true);
-    bar->setStartDate(Monday);
-    bar->setEndDate(Monday + 4);
-    bar->setEffectiveDuration(5);
-    EXPECT_FALSE(bar->Resize(2, 0, true));
-    EXPECT_EQ(bar->getStartDate(), Thursday);
-    EXPECT_EQ(bar->getEndDate(), Friday);
-    auto move = bar->moveTo(Monday, 0);
-    ASSERT_NE(move, nullptr);
-    EXPECT_TRUE(move->perform());
-    EXPECT_EQ(bar->getStartDate(), Thursday);
-    EXPECT_EQ(bar->getEndDate(), Friday);
-
-    bar->setLocked(false);
-    EXPECT_FALSE(bar->Resize(0, 0, true)) << "nothing to change";
-    EXPECT_TRUE(bar->Resize(1, 0, true));
-    EXPECT_EQ(bar->getEndDate(), Friday + 1);
-    EXPECT_EQ(bar->getEffectiveDuration(), 2);
-}
-
-TEST_F(TaskBars, ProgressIsClampedAndProgressBarsShareTheTimeOfTaskBars)
+TEST_F(TaskBars, ProgressIsClampedProgressBarsShareTheTimeOfTaskBarsAndKeysReadBackToTheSameBytes)
 {
     const auto bar = task(Thursday, Friday + 4);
     const auto progress = std::make_shared<TQVTProgressBar>(Friday, Friday + 1, 0);
@@ -117,18 +115,16 @@ TEST_F(TaskBars, ProgressIsClampedAndProgressBarsShareTheTimeOfTaskBars)
     EXPECT_NE(dynamic_cast<TQVTFakeProgressBar*>(fake.get()), nullptr);
     EXPECT_TRUE(fake->acceptConnections());
     EXPECT_FALSE(fake->isSummarizable());
-}
 
-TEST_F(TaskBars, KeysAreWrittenInOrderAndReadBackToTheSameBytes)
-{
-    const auto bar = task(Thursday, Friday);
-    buildWith({bar});
-    bar->FBufferTimeLeft = 0.25;
-    bar->FBufferTimeRight = 0.5;
-    bar->FFixed = true;
-    bar->SetProgress(40);
-    bar->FTextHalo->TextTop = "Design";
-    const std::string first = readFile(saveToFile(bar));
+    // Keys are written in order and read back to the same bytes.
+    const auto kept = task(Thursday, Friday);
+    buildWith({kept});
+    kept->FBufferTimeLeft = 0.25;
+    kept->FBufferTimeRight = 0.5;
+    kept->FFixed = true;
+    kept->SetProgress(40);
+    kept->FTextHalo->TextTop = "Design";
+    const std::string first = readFile(saveToFile(kept));
     std::vector<std::size_t> at;
     for (const char* key : {"settings=", "text halo=", "start date=", "end date=", "left buffer time=",
                             "right buffer time=", "effective duration=", "Fixed=1", "progress=40"}) {
@@ -139,44 +135,38 @@ TEST_F(TaskBars, KeysAreWrittenInOrderAndReadBackToTheSameBytes)
     EXPECT_NE(first.find("bar height=18"), std::string::npos);
 
     // The values are not the defaults: one read back wrong changes the second file.
-    const auto loaded = loadFile(saveToFile(bar));
+    const auto loaded = loadFile(saveToFile(kept));
     ASSERT_NE(std::dynamic_pointer_cast<TQVTTaskBar>(loaded), nullptr);
     EXPECT_EQ(readFile(saveToFile(loaded)), first);
     // What the summary update reads of a loaded bar shares one cache line (where loaded bars
     // lie is learnt from the first of a run, so a second one is checked).
-    const auto again = std::dynamic_pointer_cast<TQVTTaskBar>(loadFile(saveToFile(bar)));
+    const auto again = std::dynamic_pointer_cast<TQVTTaskBar>(loadFile(saveToFile(kept)));
     const auto lineOf = [](const void* at) { return reinterpret_cast<std::uintptr_t>(at) / 64; };
     EXPECT_EQ(lineOf(&again->FstartDate), lineOf(reinterpret_cast<const char*>(&again->FEffectiveDuration + 1) - 1));
 
     // A bar without settings of its own names the document's and reads back sharing them.
-    bar->SetSettings(nullptr);
+    kept->SetSettings(nullptr);
     document->FTaskBarSettings = std::make_shared<TQVTTaskBarSettings>();
     document->FTaskBarSettings->setParent(document.get());
-    EXPECT_EQ(bar->GetSettings(), document->FTaskBarSettings.get());
-    const std::string shared = readFile(saveToFile(bar));
+    EXPECT_EQ(kept->GetSettings(), document->FTaskBarSettings.get());
+    const std::string shared = readFile(saveToFile(kept));
     EXPECT_NE(shared.find("settings=" + document->FTaskBarSettings->getUID()), std::string::npos);
-}
 
-TEST_F(TaskBars, AStoredEndOfZeroIsDerivedAndHostileValuesAreBroughtIntoRange)
-{
-    const auto loaded = std::dynamic_pointer_cast<TQVTTaskBar>(loadFrom("[root]\ntypeID=Task Bar\n"
-                                                                        "start date=1e300\nend date=nan\n"
-                                                                        "left buffer time=-4\n"
-                                                                        "right buffer time=1e308\n"
-                                                                        "effective duration=1e200\n"
-                                                                        "progress=250\nsettings=S\n"
-                                                                        "[S]\ntypeID=Task Bar Settings\n"
-                                                                        "bar height=-7\nborder thickness=90000\n"));
-    ASSERT_NE(loaded, nullptr);
-    EXPECT_EQ(loaded->FstartDate, EncodeDate(9999, 12, 31));
-    EXPECT_EQ(loaded->FendDate, 0);
-    EXPECT_EQ(loaded->FBufferTimeLeft, 0);
-    EXPECT_LT(loaded->FBufferTimeRight, 4e6);
-    EXPECT_LT(loaded->FEffectiveDuration, 4e6);
-    EXPECT_EQ(loaded->FProgress, 100);
-    ASSERT_NE(loaded->FSettings, nullptr);
-    EXPECT_EQ(loaded->FSettings->FHeight, 0);
-    EXPECT_EQ(loaded->FSettings->FBorderThickness, TQVTTaskBarSettings::MaxBorderThickness);
+    // Hostile values are brought into range; a stored end of zero is derived.
+    const auto hostile = std::dynamic_pointer_cast<TQVTTaskBar>(
+        loadFrom("[root]\ntypeID=Task Bar\nstart date=1e300\nend date=nan\nleft buffer time=-4\n"
+                 "right buffer time=1e308\neffective duration=1e200\nprogress=250\nsettings=S\n"
+                 "[S]\ntypeID=Task Bar Settings\nbar height=-7\nborder thickness=90000\n"));
+    ASSERT_NE(hostile, nullptr);
+    EXPECT_EQ(hostile->FstartDate, EncodeDate(9999, 12, 31));
+    EXPECT_EQ(hostile->FendDate, 0);
+    EXPECT_EQ(hostile->FBufferTimeLeft, 0);
+    EXPECT_LT(hostile->FBufferTimeRight, 4e6);
+    EXPECT_LT(hostile->FEffectiveDuration, 4e6);
+    EXPECT_EQ(hostile->FProgress, 100);
+    ASSERT_NE(hostile->FSettings, nullptr);
+    EXPECT_EQ(hostile->FSettings->FHeight, 0);
+    EXPECT_EQ(hostile->FSettings->FBorderThickness, TQVTTaskBarSettings::MaxBorderThickness);
     EXPECT_GE(capture.log.size(), 6u);
 
     // Placed into a document, the stored end of 0 is derived from the effective duration.
@@ -235,7 +225,7 @@ protected:
     TBitmap bitmap;
 };
 
-TEST_F(TaskBarPainting, TheBoxHasItsFrameBodyProgressAndBuffersAndIsFoundUpToItsEdges)
+TEST_F(TaskBarPainting, TheBoxHasItsFrameBodyProgressAndBuffersIsFoundUpToItsEdgesAndShowsItsState)
 {
     const TRect r = bar->getRect(document->getStartDate());
     EXPECT_EQ(r, Rect(50, 11, 250, 29));
@@ -273,10 +263,11 @@ TEST_F(TaskBarPainting, TheBoxHasItsFrameBodyProgressAndBuffersAndIsFoundUpToIts
     paint();
     EXPECT_EQ(drawer->locateObject(100, 20), nullptr);
     EXPECT_EQ(at(100, 20), clWhite);
-}
 
-TEST_F(TaskBarPainting, CriticalBarsAreFramedInTheCriticalColourAndLockedOnesAreLabelled)
-{
+    // Critical bars are framed in the critical colour; locked ones are labelled.
+    document->FEndDate = Thursday + 30;
+    bar->SetProgress(0);
+    bar->FBufferTimeLeft = bar->FBufferTimeRight = 0;
     bar->FCriticalElement = true;
     paint();
     expectPixels(bitmap, {{50, 20, table().FCriticalPathColor}, {150, 28, table().FCriticalPathColor}});

@@ -144,7 +144,7 @@ protected:
     TBitmap device;
 };
 
-TEST_F(HaloPainting, EachLabelIsPaintedOnItsSideOfTheBarAndTheCentreOneTakesItsAlignment)
+TEST_F(HaloPainting, EachLabelIsPaintedOnItsSideInTheFontOfTheSettingsOnlyWhenChosenAndNotEmpty)
 {
     const auto [L, T, R, B] = BarRect;
 
@@ -183,10 +183,35 @@ TEST_F(HaloPainting, EachLabelIsPaintedOnItsSideOfTheBarAndTheCentreOneTakesItsA
         halo->HorzAlignmentCenter = other;
         EXPECT_EQ(inkOfOnly(&TQVTTextHalo::TextCenter, "gy"), inkCentredIn("gy", BarRect)) << other;
     }
-}
 
-TEST_F(HaloPainting, TheTopBoxEndsAndTheBottomBoxStartsExactlyAtTheBarForEveryFontSize)
-{
+    // The labels take the font of the text settings.
+    setFont(14, clRed, true);
+    const TRect wide = inkOfOnly(&TQVTTextHalo::TextLeft, "Wide");
+    EXPECT_EQ(wide, inkAt("Wide", L - 3 - widthOf("Wide"), T));
+    EXPECT_TRUE(inkedOnlyIn(bitmap, clRed));
+    setFont(14, clRed);
+    EXPECT_NE(inkOfOnly(&TQVTTextHalo::TextLeft, "Wide"), wide);
+
+    // A label paints only when chosen and not empty.
+    struct Label {
+        std::string TQVTTextHalo::*text;
+        bool TQVTTextHaloSettings::*chosen;
+    };
+    const Label labels[] = {{&TQVTTextHalo::TextTop, &TQVTTextHaloSettings::PrintTextTop},
+                            {&TQVTTextHalo::TextBottom, &TQVTTextHaloSettings::PrintTextBottom},
+                            {&TQVTTextHalo::TextLeft, &TQVTTextHaloSettings::PrintTextLeft},
+                            {&TQVTTextHalo::TextRight, &TQVTTextHaloSettings::PrintTextRight},
+                            {&TQVTTextHalo::TextCenter, &TQVTTextHaloSettings::PrintTextCenter}};
+    EXPECT_EQ(inkOfOnly(&TQVTTextHalo::TextTop, ""), NoInk);
+    EXPECT_TRUE(paint());
+    for (const Label& label : labels) {
+        (*halo->FTextHaloSettings).*label.chosen = false;
+        EXPECT_EQ(inkOfOnly(label.text, "Label"), NoInk);
+        (*halo->FTextHaloSettings).*label.chosen = true;
+        EXPECT_NE(inkOfOnly(label.text, "Label"), NoInk);
+    }
+
+    // The top box ends and the bottom box starts exactly at the bar for every font size.
     // Centring truncates, so an off-by-one box shows only for one parity: the sizes cover both.
     bool parities[2] = {false, false};
     for (int size = 6; size <= 16; ++size) {
@@ -199,37 +224,6 @@ TEST_F(HaloPainting, TheTopBoxEndsAndTheBottomBoxStartsExactlyAtTheBarForEveryFo
                   inkCentredIn("Hg", Rect(BarRect.Left, BarRect.Bottom, BarRect.Right, BarRect.Bottom + lift())));
     }
     EXPECT_TRUE(parities[0] && parities[1]);
-}
-
-TEST_F(HaloPainting, TheLabelsTakeTheFontOfTheTextSettings)
-{
-    setFont(14, clRed, true);
-    const TRect left = inkOfOnly(&TQVTTextHalo::TextLeft, "Wide");
-    EXPECT_EQ(left, inkAt("Wide", BarRect.Left - 3 - widthOf("Wide"), BarRect.Top));
-    EXPECT_TRUE(inkedOnlyIn(bitmap, clRed));
-    setFont(14, clRed);
-    EXPECT_NE(inkOfOnly(&TQVTTextHalo::TextLeft, "Wide"), left);
-}
-
-TEST_F(HaloPainting, AChosenLabelThatIsEmptyOrALabelThatIsNotChosenPaintsNothing)
-{
-    struct Label {
-        std::string TQVTTextHalo::*text;
-        bool TQVTTextHaloSettings::*chosen;
-    };
-    const Label labels[] = {{&TQVTTextHalo::TextTop, &TQVTTextHaloSettings::PrintTextTop},
-                            {&TQVTTextHalo::TextBottom, &TQVTTextHaloSettings::PrintTextBottom},
-                            {&TQVTTextHalo::TextLeft, &TQVTTextHaloSettings::PrintTextLeft},
-                            {&TQVTTextHalo::TextRight, &TQVTTextHaloSettings::PrintTextRight},
-                            {&TQVTTextHalo::TextCenter, &TQVTTextHaloSettings::PrintTextCenter}};
-    EXPECT_TRUE(paint());
-    EXPECT_EQ(inkOf(bitmap), NoInk);
-    for (const Label& label : labels) {
-        (*halo->FTextHaloSettings).*label.chosen = false;
-        EXPECT_EQ(inkOfOnly(label.text, "Label"), NoInk);
-        (*halo->FTextHaloSettings).*label.chosen = true;
-        EXPECT_NE(inkOfOnly(label.text, "Label"), NoInk);
-    }
 }
 
 TEST_F(HaloPainting, WithoutSettingsOfItsOwnTheHaloFollowsItsDocument)
@@ -277,6 +271,15 @@ TEST_F(HaloPainting, OutsideADocumentAHaloHasNoDefaultsAndPaintingNeverThrows)
     EXPECT_TRUE(paint());
     EXPECT_NE(inkOf(bitmap), NoInk);
 
+    // Bars at the ends of the coordinate range paint without overflow.
+    halo->TextBottom = halo->TextLeft = halo->TextRight = halo->TextCenter = "x";
+    for (const TRect far :
+         {Rect(INT32_MIN, INT32_MIN, INT32_MIN + 5, INT32_MIN + 5),
+          Rect(INT32_MAX - 5, INT32_MAX - 5, INT32_MAX, INT32_MAX), Rect(INT32_MIN, 0, INT32_MAX, 5)}) {
+        static_cast<FixedRectDrawer*>(bar->getDrawer(vtGanttGraph))->rect = far;
+        EXPECT_TRUE(paint());
+    }
+
     // Without a bar there is no rectangle to paint around.
     auto orphan = std::make_shared<TQVTTextHalo>();
     orphan->FTextSettings = halo->FTextSettings;
@@ -287,17 +290,6 @@ TEST_F(HaloPainting, OutsideADocumentAHaloHasNoDefaultsAndPaintingNeverThrows)
     bar.reset();
     EXPECT_FALSE(paint());
     EXPECT_EQ(inkOf(bitmap), NoInk);
-}
-
-TEST_F(HaloPainting, BarsAtTheEndsOfTheCoordinateRangePaintWithoutOverflow)
-{
-    for (const TRect far :
-         {Rect(INT32_MIN, INT32_MIN, INT32_MIN + 5, INT32_MIN + 5),
-          Rect(INT32_MAX - 5, INT32_MAX - 5, INT32_MAX, INT32_MAX), Rect(INT32_MIN, 0, INT32_MAX, 5)}) {
-        static_cast<FixedRectDrawer*>(bar->getDrawer(vtGanttGraph))->rect = far;
-        halo->TextTop = halo->TextBottom = halo->TextLeft = halo->TextRight = halo->TextCenter = "x";
-        EXPECT_TRUE(paint());
-    }
 }
 
 class HaloFiles : public DocumentFileTest {};
@@ -312,8 +304,52 @@ std::string sectionOf(const std::string& text, const std::string& name)
     return text.substr(start, next == std::string::npos ? std::string::npos : next + 1 - start);
 }
 
-TEST_F(HaloFiles, LabelsAndFlagsAreWrittenAndReadBackButTheCentreAlignmentIsNot)
+// One halo names the document's shared settings before the document reaches them; one names none.
+const char* const SharedSettingsIni =
+    "[root]\ntypeID=Document\ntable=T\ntext bar settings=Text\ntextual halo settings=THS\n[T]\nTypeID=Gantt Table\n"
+    "rows#count=1\nrows#0=R\n[R]\ntypeID=Gantt Row\nbars#count=2\nbars#0=Named\nbars#1=Plain\n[Named]\n"
+    "typeID=Task Bar\ntext halo=NamedHalo\n[NamedHalo]\ntypeID=textual halo\ntext top=Top\ntext settings=Text\n"
+    "textual halo settings=THS\n[Plain]\ntypeID=Task Bar\ntext halo=PlainHalo\n[PlainHalo]\ntypeID=textual halo\n"
+    "text top=Top\n[Text]\ntypeID=Text Settings\n[THS]\ntypeID=Textual Halo Settings\nPrintTextTop=0\n";
+
+TQVTTextHalo& haloOfBar(TQVTGanttDocument& document, int index)
 {
+    return *document.Ftable->FRows.at(0)->FBarList.at(static_cast<std::size_t>(index))->FTextHalo;
+}
+
+TEST_F(HaloFiles, KeysReadBackExceptTheCentreAlignmentAndSharedDefaultsLeaveTheFileAlone)
+{
+    const auto document = std::dynamic_pointer_cast<TQVTGanttDocument>(loadFrom(SharedSettingsIni));
+    ASSERT_NE(document, nullptr);
+    TQVTTextHalo& plain = haloOfBar(*document, 1);
+    ASSERT_EQ(plain.FTextHaloSettings, nullptr);
+    const std::string before = readFile(saveToFile(document));
+    EXPECT_EQ(sectionOf(before, "PlainHalo"), "[PlainHalo]\ntypeID=textual halo\ntext left=\ntext right=\n"
+                                              "text top=Top\ntext bottom=\ntext center=\nhint=\n");
+    EXPECT_NE(sectionOf(before, "NamedHalo").find("\ntextual halo settings=THS\n"), std::string::npos);
+
+    EXPECT_EQ(plain.GetTextHaloSettings(), document->FTextHaloSettings.get());
+    EXPECT_EQ(haloOfBar(*document, 0).GetTextHaloSettings(), document->FTextHaloSettings.get());
+    EXPECT_EQ(readFile(saveToFile(document)), before);
+
+    const std::weak_ptr<TQVTTextHalo> named = document->Ftable->FRows.at(0)->FBarList.at(0)->FTextHalo;
+    ASSERT_EQ(named.lock()->FTextHaloSettings, document->FTextHaloSettings);
+    ASSERT_EQ(named.lock()->FTextSettings, document->FTextBarSettings);
+    const TQVTTextHaloSettings* shared = document->FTextHaloSettings.get();
+
+    document->Ftable->FRows.at(0)->FBarList.clear();
+    EXPECT_TRUE(named.expired());
+    EXPECT_EQ(document->FTextHaloSettings.get(), shared);
+    EXPECT_FALSE(shared->PrintTextTop);
+    EXPECT_TRUE(shared->PrintTextLeft);
+    EXPECT_NE(document->FTextBarSettings, nullptr);
+
+    const std::string saved = readFile(saveToFile(document));
+    EXPECT_NE(sectionOf(saved, "root").find("\ntextual halo settings=THS\n"), std::string::npos) << saved;
+    EXPECT_EQ(sectionOf(saved, "THS"), "[THS]\ntypeID=Textual Halo Settings\nPrintTextLeft=1\nPrintTextRight=1\n"
+                                       "PrintTextTop=0\nPrintTextBottom=1\nPrintTextCenter=1\n");
+
+    // Labels and flags are written and read back, but the centre alignment is not.
     auto halo = std::make_shared<TQVTTextHalo>();
     halo->TextLeft = "L";
     halo->TextRight = "R";
@@ -349,96 +385,19 @@ TEST_F(HaloFiles, LabelsAndFlagsAreWrittenAndReadBackButTheCentreAlignmentIsNot)
                            read.PrintTextCenter}),
               (std::vector{false, true, true, true, false}));
     EXPECT_TRUE(capture.messages.empty());
-}
 
-TEST_F(HaloFiles, MissingKeysReadAsEmptyTextsNoSettingsAndChosenLabels)
-{
-    const auto halo = std::dynamic_pointer_cast<TQVTTextHalo>(loadFrom("[root]\ntypeID=textual halo\n"));
-    ASSERT_NE(halo, nullptr);
-    EXPECT_EQ(halo->TextLeft + halo->TextRight + halo->TextTop + halo->TextBottom + halo->TextCenter + halo->Hint, "");
-    EXPECT_EQ(halo->FTextSettings, nullptr);
-    EXPECT_EQ(halo->FTextHaloSettings, nullptr);
+    // Missing keys read as empty texts, no settings and every label chosen.
+    const auto bare = std::dynamic_pointer_cast<TQVTTextHalo>(loadFrom("[root]\ntypeID=textual halo\n"));
+    ASSERT_NE(bare, nullptr);
+    EXPECT_EQ(bare->TextLeft + bare->TextRight + bare->TextTop + bare->TextBottom + bare->TextCenter + bare->Hint, "");
+    EXPECT_EQ(bare->FTextSettings, nullptr);
+    EXPECT_EQ(bare->FTextHaloSettings, nullptr);
 
     const auto settings =
         std::dynamic_pointer_cast<TQVTTextHaloSettings>(loadFrom("[root]\ntypeID=Textual Halo Settings\n"));
     ASSERT_NE(settings, nullptr);
     EXPECT_TRUE(settings->PrintTextLeft && settings->PrintTextRight && settings->PrintTextTop &&
                 settings->PrintTextBottom && settings->PrintTextCenter);
-}
-
-// One halo names the document's shared settings before the document reaches them; one names none.
-const char* const SharedSettingsIni = R"(
-[root]
-typeID=Document
-table=T
-text bar settings=Text
-textual halo settings=THS
-[T]
-TypeID=Gantt Table
-rows#count=1
-rows#0=R
-[R]
-typeID=Gantt Row
-bars#count=2
-bars#0=Named
-bars#1=Plain
-[Named]
-typeID=Task Bar
-text halo=NamedHalo
-[NamedHalo]
-typeID=textual halo
-text top=Top
-text settings=Text
-textual halo settings=THS
-[Plain]
-typeID=Task Bar
-text halo=PlainHalo
-[PlainHalo]
-typeID=textual halo
-text top=Top
-[Text]
-typeID=Text Settings
-[THS]
-typeID=Textual Halo Settings
-PrintTextTop=0
-)";
-
-TQVTTextHalo& haloOfBar(TQVTGanttDocument& document, int index)
-{
-    return *document.Ftable->FRows.at(0)->FBarList.at(static_cast<std::size_t>(index))->FTextHalo;
-}
-
-TEST_F(HaloFiles, FillingInTheDocumentDefaultOrFreeingABarLeavesTheSharedSettingsAndTheFileAlone)
-{
-    const auto document = std::dynamic_pointer_cast<TQVTGanttDocument>(loadFrom(SharedSettingsIni));
-    ASSERT_NE(document, nullptr);
-    TQVTTextHalo& plain = haloOfBar(*document, 1);
-    ASSERT_EQ(plain.FTextHaloSettings, nullptr);
-    const std::string before = readFile(saveToFile(document));
-    EXPECT_EQ(sectionOf(before, "PlainHalo"), "[PlainHalo]\ntypeID=textual halo\ntext left=\ntext right=\n"
-                                              "text top=Top\ntext bottom=\ntext center=\nhint=\n");
-    EXPECT_NE(sectionOf(before, "NamedHalo").find("\ntextual halo settings=THS\n"), std::string::npos);
-
-    EXPECT_EQ(plain.GetTextHaloSettings(), document->FTextHaloSettings.get());
-    EXPECT_EQ(haloOfBar(*document, 0).GetTextHaloSettings(), document->FTextHaloSettings.get());
-    EXPECT_EQ(readFile(saveToFile(document)), before);
-
-    const std::weak_ptr<TQVTTextHalo> halo = document->Ftable->FRows.at(0)->FBarList.at(0)->FTextHalo;
-    ASSERT_EQ(halo.lock()->FTextHaloSettings, document->FTextHaloSettings);
-    ASSERT_EQ(halo.lock()->FTextSettings, document->FTextBarSettings);
-    const TQVTTextHaloSettings* shared = document->FTextHaloSettings.get();
-
-    document->Ftable->FRows.at(0)->FBarList.clear();
-    EXPECT_TRUE(halo.expired());
-    EXPECT_EQ(document->FTextHaloSettings.get(), shared);
-    EXPECT_FALSE(shared->PrintTextTop);
-    EXPECT_TRUE(shared->PrintTextLeft);
-    EXPECT_NE(document->FTextBarSettings, nullptr);
-
-    const std::string saved = readFile(saveToFile(document));
-    EXPECT_NE(sectionOf(saved, "root").find("\ntextual halo settings=THS\n"), std::string::npos) << saved;
-    EXPECT_EQ(sectionOf(saved, "THS"), "[THS]\ntypeID=Textual Halo Settings\nPrintTextLeft=1\nPrintTextRight=1\n"
-                                       "PrintTextTop=0\nPrintTextBottom=1\nPrintTextCenter=1\n");
 }
 
 } // namespace

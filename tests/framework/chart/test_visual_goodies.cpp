@@ -82,7 +82,7 @@ protected:
     TBitmap bitmap;
 };
 
-TEST_F(Goodies, TheBodyFillsItsRectangleOrOnlyItsSlices)
+TEST_F(Goodies, TheBodyFillsItsRectangleOrItsSlicesAndAnEmptySectionLoadsTheDefaults)
 {
     paint();
     EXPECT_EQ(countOf(Fill, Rect(0, 0, Width, Height)), 100 * 10);
@@ -108,48 +108,8 @@ TEST_F(Goodies, TheBodyFillsItsRectangleOrOnlyItsSlices)
     paint(&TQVTVisualGoodieDrawer::fillGoodie);
     paintSliceConnector();
     EXPECT_EQ(countOf(clRed, Rect(0, 0, Width, Height)), 0);
-}
 
-TEST_F(Goodies, GlyphsAreSquaresAsHighAsTheBodyFlushWithItsEnds)
-{
-    // A transparent bitmap drops the colour of its bottom-left pixel.
-    goodie->FStartGlyph = glyph(Glyph);
-    goodie->FStartGlyph->getGraphic().SetSize(5, 5);
-    dynamic_cast<TBitmap&>(goodie->FStartGlyph->getGraphic()).SetPixel(0, 4, clBlack);
-    goodie->FEndGlyph = goodie->FStartGlyph;
-    paint(&TQVTVisualGoodieDrawer::drawGlyphs);
-    EXPECT_TRUE(goodie->FStartGlyph->getGraphic().Transparent());
-    // The 4 x 4 glyph pixels of the 5 x 5 picture (the rest is white) become 8 x 8 of the square.
-    EXPECT_EQ(countOf(Glyph, Rect(10, 10, 18, 18)), 64);
-    EXPECT_EQ(countOf(Glyph, Rect(100, 10, 108, 18)), 64);
-    EXPECT_EQ(countOf(Glyph, Rect(20, 0, 100, Height)) + countOf(Glyph, Rect(0, 0, 10, Height)) +
-                  countOf(Glyph, Rect(110, 0, Width, Height)) + countOf(Glyph, Rect(10, 0, 110, 10)) +
-                  countOf(Glyph, Rect(10, 20, 110, Height)),
-              0);
-    EXPECT_EQ(countOf(clBlack, Rect(0, 0, Width, Height)), 0);
-    EXPECT_EQ(bitmap.Pixel(10, 19), clWhite);
-}
-
-TEST_F(Goodies, BuffersArePatternFilledBesideTheBodyAndBrighteningSparesPatterns)
-{
-    goodie->FPatternFillStyle = bsSolid;
-    goodie->FPatternColor = clRed;
-    goodie->FRect = Rect(30, 10, 90, 20);
-    clear();
-    TQVTCanvasVC vc(bitmap.Canvas());
-    drawer().drawBuffers(Rect(10, 10, 110, 20), vc);
-    EXPECT_EQ(countOf(clRed, Rect(0, 0, Width, Height)), (20 + 20) * 10);
-    EXPECT_EQ(countOf(clRed, Rect(30, 10, 90, 20)), 0);
-
-    drawer().brighten(vc, Rect(10, 10, 20, 20), 0x202020);
-    EXPECT_EQ(bitmap.Pixel(15, 15), 0x2020FFu);
-    goodie->FDrawStyle = dsDrawPattern;
-    drawer().brighten(vc, Rect(10, 10, 20, 20), 0x202020);
-    EXPECT_EQ(bitmap.Pixel(15, 15), 0x2020FFu);
-}
-
-TEST_F(Goodies, AnEmptySectionLoadsTheDefaultsAndHostileStylesAreReplaced)
-{
+    // An empty section loads the defaults; hostile styles are replaced.
     const auto loaded = std::dynamic_pointer_cast<TQVTVisualGoodie>(loadFrom("[root]\ntypeID=Visual Goodie\n"));
     ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(loaded->FDrawStyle, dsDrawSolid);
@@ -176,26 +136,42 @@ TEST_F(Goodies, AnEmptySectionLoadsTheDefaultsAndHostileStylesAreReplaced)
     EXPECT_EQ(other->FPatternFillStyle, bsSolid) << "the pattern is not copied";
 }
 
-// Picture resources
-
-TEST_F(Goodies, APictureResourceStartsAsACrossedPlaceholder)
+TEST_F(Goodies, GlyphsArePaintedFlushWithTheBodysEndsAndSavedInSideFilesWithPlainNames)
 {
-    const TQVTPictureResource resource("r");
-    const auto* placeholder = dynamic_cast<const TBitmap*>(&resource.getGraphic());
-    ASSERT_NE(placeholder, nullptr);
-    EXPECT_EQ(placeholder->Width(), 100);
-    EXPECT_EQ(placeholder->Height(), 100);
-    EXPECT_EQ(placeholder->Pixel(10, 10), clBlack);
-    EXPECT_EQ(placeholder->Pixel(10, 90), clBlack);
-    EXPECT_EQ(placeholder->Pixel(10, 50), clWhite);
-    EXPECT_TRUE(resource.isPlaceholder());
-    EXPECT_FALSE(resource.isLoaded());
-    EXPECT_NE(TQVTPictureResourcePersistence::MimeTypeGraphic("image/jpeg"), nullptr);
-    EXPECT_EQ(TQVTPictureResourcePersistence::MimeTypeGraphic("image/gif"), nullptr);
-}
+    // A transparent bitmap drops the colour of its bottom-left pixel.
+    goodie->FStartGlyph = glyph(Glyph);
+    goodie->FStartGlyph->getGraphic().SetSize(5, 5);
+    dynamic_cast<TBitmap&>(goodie->FStartGlyph->getGraphic()).SetPixel(0, 4, clBlack);
+    goodie->FEndGlyph = goodie->FStartGlyph;
+    paint(&TQVTVisualGoodieDrawer::drawGlyphs);
+    EXPECT_TRUE(goodie->FStartGlyph->getGraphic().Transparent());
+    // The 4 x 4 glyph pixels of the 5 x 5 picture (the rest is white) become 8 x 8 of the square.
+    EXPECT_EQ(countOf(Glyph, Rect(10, 10, 18, 18)), 64);
+    EXPECT_EQ(countOf(Glyph, Rect(100, 10, 108, 18)), 64);
+    EXPECT_EQ(countOf(Glyph, Rect(20, 0, 100, Height)) + countOf(Glyph, Rect(0, 0, 10, Height)) +
+                  countOf(Glyph, Rect(110, 0, Width, Height)) + countOf(Glyph, Rect(10, 0, 110, 10)) +
+                  countOf(Glyph, Rect(10, 20, 110, Height)),
+              0);
+    EXPECT_EQ(countOf(clBlack, Rect(0, 0, Width, Height)), 0);
+    EXPECT_EQ(bitmap.Pixel(10, 19), clWhite);
 
-TEST_F(Goodies, GlyphsAreSavedInSideFilesAndReadBackToTheSameBytes)
-{
+    // Buffers are pattern filled beside the body; brightening spares patterns.
+    goodie->FPatternFillStyle = bsSolid;
+    goodie->FPatternColor = clRed;
+    goodie->FRect = Rect(30, 10, 90, 20);
+    clear();
+    TQVTCanvasVC vc(bitmap.Canvas());
+    drawer().drawBuffers(Rect(10, 10, 110, 20), vc);
+    EXPECT_EQ(countOf(clRed, Rect(0, 0, Width, Height)), (20 + 20) * 10);
+    EXPECT_EQ(countOf(clRed, Rect(30, 10, 90, 20)), 0);
+
+    drawer().brighten(vc, Rect(10, 10, 20, 20), 0x202020);
+    EXPECT_EQ(bitmap.Pixel(15, 15), 0x2020FFu);
+    goodie->FDrawStyle = dsDrawPattern;
+    drawer().brighten(vc, Rect(10, 10, 20, 20), 0x202020);
+    EXPECT_EQ(bitmap.Pixel(15, 15), 0x2020FFu);
+
+    // Glyphs are saved in side files and read back to the same bytes.
     goodie->FStartGlyph = glyph(Glyph);
     auto jpeg = std::make_unique<TJPEGImage>();
     jpeg->Assign(*solidBitmap(8, 8, Fill));
@@ -226,25 +202,25 @@ TEST_F(Goodies, GlyphsAreSavedInSideFilesAndReadBackToTheSameBytes)
     EXPECT_EQ(picture->Pixel(1, 1), Glyph);
     EXPECT_NE(dynamic_cast<const TJPEGImage*>(&loaded->FEndGlyph->getGraphic()), nullptr);
     EXPECT_EQ(readFile(saveToFile(loaded)), first);
-}
 
-TEST_F(Goodies, ASectionNameWithUnsafeCharactersSuggestsAPlainFileName)
-{
+    // A section name with unsafe characters suggests a plain file name.
     auto resource = std::make_shared<TQVTPictureResource>("pic");
     resource->setGraphic(solidBitmap(3, 3, Glyph));
     resource->setMimeType("");
-    const auto path = dir.file("doc.ini");
-    auto media = TQVTMediaFactory::CreateMedia("file://" + path);
+    const auto unsafe = dir.file("doc.ini");
+    auto media = TQVTMediaFactory::CreateMedia("file://" + unsafe);
     TQVTEntityFactory factory;
     factory.saveObject("My pic: one/../two", *media, resource.get());
     media->flush();
-    const std::string saved = readFile(path);
+    const std::string saved = readFile(unsafe);
     EXPECT_NE(saved.find("filename=My_pic__one_.._two.bmp"), std::string::npos) << saved;
     EXPECT_NE(saved.find("mimetype=image/bmp"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(dir.path() / "My_pic__one_.._two.bmp"));
 }
 
-TEST_F(Goodies, MissingOrHostilePictureNamesKeepThePlaceholderAndStayInTheFolder)
+// Picture resources
+
+TEST_F(Goodies, APictureResourceStartsAsACrossedPlaceholderWhichMissingOrHostileNamesKeepInTheFolder)
 {
     const auto folder = dir.path() / "doc";
     std::filesystem::create_directories(folder);
@@ -289,6 +265,20 @@ TEST_F(Goodies, MissingOrHostilePictureNamesKeepThePlaceholderAndStayInTheFolder
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "garbage.bmp"));
     for (const auto& entry : std::filesystem::directory_iterator(dir.path().parent_path()))
         EXPECT_EQ(entry.path().extension(), "") << "nothing written beside the scratch folder";
+
+    // A fresh resource is a crossed placeholder.
+    const TQVTPictureResource fresh("r");
+    const auto* placeholder = dynamic_cast<const TBitmap*>(&fresh.getGraphic());
+    ASSERT_NE(placeholder, nullptr);
+    EXPECT_EQ(placeholder->Width(), 100);
+    EXPECT_EQ(placeholder->Height(), 100);
+    EXPECT_EQ(placeholder->Pixel(10, 10), clBlack);
+    EXPECT_EQ(placeholder->Pixel(10, 90), clBlack);
+    EXPECT_EQ(placeholder->Pixel(10, 50), clWhite);
+    EXPECT_TRUE(fresh.isPlaceholder());
+    EXPECT_FALSE(fresh.isLoaded());
+    EXPECT_NE(TQVTPictureResourcePersistence::MimeTypeGraphic("image/jpeg"), nullptr);
+    EXPECT_EQ(TQVTPictureResourcePersistence::MimeTypeGraphic("image/gif"), nullptr);
 }
 
 } // namespace

@@ -48,17 +48,19 @@ protected:
         writeFile(path, text);
         return path;
     }
+    // The source holding the whole document from a file.
+    void loadWhole() { source.setStorage("file://" + file("plan.ini", WholeDocument)); }
 
     ScratchDir dir;
     Capture capture;
     DocumentSaver save;
+    TQVTDataSource source;
 };
 
 } // namespace
 
 TEST_F(DataSource, StartsWithTheBuiltInDocumentAndFallsBackToItForStoragesWithoutAWholeDocument)
 {
-    TQVTDataSource source;
     ASSERT_NE(source.GetTree(), nullptr);
     ASSERT_EQ(source.GetTable()->FRows.size(), 1u);
     EXPECT_TRUE(source.GetTable()->FRows[0]->FBarList.empty());
@@ -86,7 +88,6 @@ TEST_F(DataSource, StartsWithTheBuiltInDocumentAndFallsBackToItForStoragesWithou
 
 TEST_F(DataSource, CommandsAreVetoedOrUndoneAndSettingTheStorageReplacesTheDocumentAndEmptiesTheHistory)
 {
-    TQVTDataSource source;
     const std::string storage = "file://" + file("plan.ini", WholeDocument);
     source.setStorage(storage);
     EXPECT_EQ(source.getStorage(), storage);
@@ -122,8 +123,7 @@ TEST_F(DataSource, CommandsAreVetoedOrUndoneAndSettingTheStorageReplacesTheDocum
 
 TEST_F(DataSource, DeletingTheSelectionIsOneUndoStepAndKeepsOneRow)
 {
-    TQVTDataSource source;
-    source.setStorage("file://" + file("plan.ini", WholeDocument));
+    loadWhole();
     const std::string before = save(source);
     TQVTTreeGrid& tree = *source.GetTree();
     EXPECT_FALSE(source.deleteSelected()) << "nothing selected";
@@ -153,8 +153,7 @@ TEST_F(DataSource, DeletingTheSelectionIsOneUndoStepAndKeepsOneRow)
 
 TEST_F(DataSource, ClearingLeavesOneEmptyRowAndUndoesStepByStep)
 {
-    TQVTDataSource source;
-    source.setStorage("file://" + file("plan.ini", WholeDocument));
+    loadWhole();
     ASSERT_TRUE(source.RowChildInsert(1));
     ASSERT_TRUE(source.RowAppend());
     source.clearUndoRedoStack();
@@ -173,7 +172,6 @@ TEST_F(DataSource, ClearingLeavesOneEmptyRowAndUndoesStepByStep)
 
 TEST_F(DataSource, MilestoneTransparencyReachesEveryPictureOutsideTheHistory)
 {
-    TQVTDataSource source;
     ASSERT_TRUE(source.RowAppend());
     std::vector<std::shared_ptr<TQVTMilestoneBar>> milestones;
     for (int row = 0; row < 2; ++row) {
@@ -194,7 +192,6 @@ TEST_F(DataSource, MilestoneTransparencyReachesEveryPictureOutsideTheHistory)
 
 TEST_F(DataSource, CommandsWithoutTheirObjectsOrOutsideTheRowsAreRefused)
 {
-    TQVTDataSource source;
     const std::string before = save(source);
     const auto bar = std::make_shared<TQVTTaskBar>(46000, 46002, 0); // in no row
     for (const int row : {-1, 1, 1 << 30}) {

@@ -47,28 +47,25 @@ protected:
     }
 };
 
-TEST_F(Localization, FillingsShareOneKeyOrder)
+TEST_F(Localization, FillingsShareOneKeyOrderLookupsSwitchLanguageAndKeepApplicationTexts)
 {
-    const auto english = KeysOf(TableOf(CreateDefaultRessources_ENG));
-    ASSERT_EQ(english.size(), 140u);
-    EXPECT_EQ(std::set<std::string>(english.begin(), english.end()).size(), 140u);
-    EXPECT_EQ(english.front(), "autonumbercolumn");
-    EXPECT_EQ(english[50], "pp_ps_preview");
-    EXPECT_EQ(english[51], "pp_ps_layout");
-    EXPECT_EQ(english.back(), "df_fixedtaskbar");
+    const auto keys = KeysOf(TableOf(CreateDefaultRessources_ENG));
+    ASSERT_EQ(keys.size(), 140u);
+    EXPECT_EQ(std::set<std::string>(keys.begin(), keys.end()).size(), 140u);
+    EXPECT_EQ(keys.front(), "autonumbercolumn");
+    EXPECT_EQ(keys[50], "pp_ps_preview");
+    EXPECT_EQ(keys[51], "pp_ps_layout");
+    EXPECT_EQ(keys.back(), "df_fixedtaskbar");
 
-    EXPECT_EQ(KeysOf(TableOf(CreateDefaultRessources_GER)), english);
+    EXPECT_EQ(KeysOf(TableOf(CreateDefaultRessources_GER)), keys);
 
     std::vector<std::string> frenchExpected;
-    for (const std::string& key : english)
+    for (const std::string& key : keys)
         if (key != PrintToFile && key != PrintToFileFormat)
             frenchExpected.push_back(key);
     ASSERT_EQ(frenchExpected.size(), 138u);
     EXPECT_EQ(KeysOf(TableOf(CreateDefaultRessources_FRA)), frenchExpected);
-}
 
-TEST_F(Localization, LookupRefillingAndSwitchingLanguage)
-{
     EXPECT_EQ(GetRessourceValue("pp_menu_print"), "");
     CreateDefaultRessources_ENG();
     const std::vector<TLocalString> english = QVTRessources();
@@ -98,10 +95,7 @@ TEST_F(Localization, LookupRefillingAndSwitchingLanguage)
     ClearRessources();
     EXPECT_TRUE(QVTRessources().empty());
     EXPECT_EQ(GetRessourceValue("pp_menu_print"), "");
-}
 
-TEST_F(Localization, ApplicationTexts)
-{
     CreateDefaultRessources_GER();
     const std::size_t builtIn = QVTRessources().size();
 
@@ -124,7 +118,7 @@ TEST_F(Localization, ApplicationTexts)
     EXPECT_EQ(GetRessourceValue("pp_menu_close"), "Close");
 }
 
-TEST_F(Localization, TextsTheOtherUnitsRelyOn)
+TEST_F(Localization, EveryTextIsTranslatedAndTheOtherUnitsFindTheirs)
 {
     const auto german = TableOf(CreateDefaultRessources_GER);
     const auto french = TableOf(CreateDefaultRessources_FRA);
@@ -156,10 +150,7 @@ TEST_F(Localization, TextsTheOtherUnitsRelyOn)
         for (const char* key : {"pp_msg_noprinter_post", "pp_msg_deleteprofile_post"})
             EXPECT_TRUE(ValueIn(*table, key).starts_with('"')) << key;
     }
-}
 
-TEST_F(Localization, EveryTextIsTranslated)
-{
     const auto english = TableOf(CreateDefaultRessources_ENG);
     // Words spelled the same in both languages.
     const std::set<std::string> sameInGerman = {"pp_ps_layout", "pp_ps_background_position", "pp_ps_text",
@@ -174,8 +165,8 @@ TEST_F(Localization, EveryTextIsTranslated)
         std::vector<TLocalString> table;
         const std::set<std::string>& same;
     } translations[] = {
-        {"German", TableOf(CreateDefaultRessources_GER), sameInGerman},
-        {"French", TableOf(CreateDefaultRessources_FRA), sameInFrench},
+        {"German", german, sameInGerman},
+        {"French", french, sameInFrench},
     };
     for (const auto& translation : translations) {
         for (const TLocalString& entry : translation.table) {

@@ -36,18 +36,11 @@ const BrokenCase brokenCases[] = {
     {"non-numeric.ini", true, "", 0, "Cal"},
     {"german-decimals.ini", true, "", 0, "R1"},
     {"crlf.ini", true, "", 0, "Weekends"},
-    {"utf16.ini", true, "", 0,
-     "Zeile \xC3\x84"
-     "1"},
-    {"windows-1252.ini", true, "", 0,
-     "Zeile \xC3\x84"
-     "1 \xE2\x82\xAC"},
+    {"utf16.ini", true, "", 0, "Zeile \xC3\x84" "1"},
+    {"windows-1252.ini", true, "", 0, "Zeile \xC3\x84" "1 \xE2\x82\xAC"},
 };
 
-std::string corpusFile(const char* name)
-{
-    return std::string(CORVANE_TEST_DATA) + "/broken/" + name;
-}
+std::string corpusFile(const char* name) { return std::string(CORVANE_TEST_DATA) + "/broken/" + name; }
 
 } // namespace
 

@@ -35,6 +35,15 @@ struct Document {
     std::shared_ptr<TQVTGanttObject> load(const std::string& name) { return factory.loadObject(name, media, nullptr); }
 };
 
+// Saves obj as "N" into a new file and answers the file's text.
+std::string savedText(TQVTEntityFactory& factory, TQVTGanttObject* obj, const std::string& path)
+{
+    TQVTINIFIle target(path);
+    factory.saveObject("N", target, obj);
+    target.flush();
+    return corvane::test::readFile(path);
+}
+
 } // namespace
 
 TEST(EntityFactory, SharesASectionReferencedTwiceAndKeepsItsFirstParent)
@@ -211,10 +220,7 @@ TEST(EntityFactory, EverySaveWritesTheWholeDocument)
     const auto root = doc.load("N");
     ASSERT_NE(root, nullptr);
     const auto saveWith = [&](TQVTEntityFactory& factory, TQVTGanttObject* obj, const std::string& file) {
-        TQVTINIFIle target(doc.dir.file(file));
-        factory.saveObject("N", target, obj);
-        target.flush();
-        return corvane::test::readFile(doc.dir.file(file));
+        return savedText(factory, obj, doc.dir.file(file));
     };
     const std::string first = saveWith(doc.factory, root.get(), "first.ini");
     EXPECT_NE(first.find("[S]\ntypeID=Tree Row Settings"), std::string::npos);
@@ -255,11 +261,8 @@ TEST(EntityFactory, LoadedDocumentsOutliveTheirFactoryAndAreFreedOneByOne)
                                    "[C]\ntypeID=Tree Simple Text Cell\ntext=a text longer than a short string\n"
                                    "[S]\ntypeID=Tree Row Settings\n");
     const auto save = [&](TQVTGanttObject* obj, const std::string& name) {
-        TQVTINIFIle target(dir.file(name));
         TQVTEntityFactory saver;
-        saver.saveObject("root", target, obj);
-        target.flush();
-        return corvane::test::readFile(dir.file(name));
+        return savedText(saver, obj, dir.file(name));
     };
     std::shared_ptr<TQVTGanttObject> first;
     std::shared_ptr<TQVTGanttObject> second;

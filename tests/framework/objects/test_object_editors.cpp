@@ -1,5 +1,4 @@
-// Object editors: the registry, published properties, and the snapshot operation whose undo
-// gives back the document byte for byte.
+// Object editors: the registry, published properties, and byte-exact undo of an edit.
 
 #include "corvane/framework/chart/qvtBarConnection.h"
 #include "corvane/framework/chart/qvtGanttDocument.h"

@@ -114,21 +114,18 @@ TEST_F(ObjectLifetimes, ASharedSubtreeIsWrittenOncePerSave)
     EXPECT_EQ(readFile(saveToFile(root)), saved);
 }
 
-TEST_F(ObjectLifetimes, SharingNeverNestsOwnershipPastTheLoadDepthCap)
+TEST_F(ObjectLifetimes, SharingNeverNestsOwnershipPastTheCapAndCaseVariantsAreOneObject)
 {
-    const auto root = loadFrom(sharedChainsDocument(20));
-    const auto node = rootNodeOf(root);
-    ASSERT_NE(node, nullptr);
-    EXPECT_LE(ownershipDepth(node), TQVTEntityFactory::MaxLoadDepth);
+    const auto chainsRoot = loadFrom(sharedChainsDocument(20));
+    const auto chains = rootNodeOf(chainsRoot);
+    ASSERT_NE(chains, nullptr);
+    EXPECT_LE(ownershipDepth(chains), TQVTEntityFactory::MaxLoadDepth);
     EXPECT_FALSE(capture.messages.empty()) << "the refused references are reported";
-}
 
-TEST_F(ObjectLifetimes, SectionNamesThatDifferInCaseAreOneObject)
-{
-    const auto root = loadFrom(caseVariantsDocument(64));
-    const auto node = rootNodeOf(root);
-    ASSERT_NE(node, nullptr);
-    for (const auto& child : node->Fchildren)
+    const auto variantsRoot = loadFrom(caseVariantsDocument(64));
+    const auto variants = rootNodeOf(variantsRoot);
+    ASSERT_NE(variants, nullptr);
+    for (const auto& child : variants->Fchildren)
         EXPECT_EQ(child, nullptr) << "every variant names the node itself, which is still loading";
 }
 

@@ -1,5 +1,4 @@
-// The critical path: single cases, the calculator against a plain reading of the definition,
-// and the update after each edit against a whole computation.
+// The critical path against a plain reading of the definition and against a whole computation.
 
 #include "corvane/framework/chart/qvtConnectionOperations.h"
 #include "corvane/framework/chart/qvtTaskBar.h"
@@ -133,19 +132,6 @@ TEST_F(CriticalPath, AConnectionEditedInTheObjectEditorMovesItsTargetAndItsUndoM
     EXPECT_NEAR(taskAt(1).FESTime, Monday + 1, 1e-9);
 }
 
-TEST_F(CriticalPath, OnlyTheFirstConnectionOfAPairCountsAndFinishToFinishKeepsTheStartFree)
-{
-    build({{0, {task(Monday, Monday + 2)}}, {0, {task(Monday, Monday + 3)}}});
-    auto first = connect(bar(0, 0), bar(1, 0));
-    first->setConnType(TQVTBarConnection::FinishToFinish);
-    auto second = connect(bar(0, 0), bar(1, 0));
-    second->FMinDistance = 10;
-    table().updateCriticalPath();
-    // B's start still begins the forward pass; the ignored 10-day distance would have moved it.
-    EXPECT_NEAR(taskAt(1).FESTime, Monday, 1e-9);
-    EXPECT_NEAR(taskAt(0).FLBTime, 1, 1e-9);
-}
-
 TEST_F(CriticalPath, AnEmptyTableMarksNothing)
 {
     build({});
@@ -156,30 +142,6 @@ TEST_F(CriticalPath, AnEmptyTableMarksNothing)
     table().setAutoUpdateCriticalPath(false);
     table().updateCriticalPath();
     EXPECT_FALSE(taskAt(0).FCriticalElement);
-}
-
-TEST_F(CriticalPath, BarsOnACycleAreLeftOutAndTheRestIsComputed)
-{
-    // A -> B -> A is a cycle; C follows B and D is on its own.
-    build({{0, {task(Monday, Monday + 1)}},
-           {0, {task(Monday + 1, Monday + 2)}},
-           {0, {task(Monday + 2, Monday + 5)}},
-           {0, {task(Monday, Monday + 2)}}});
-    auto ab = connect(bar(0, 0), bar(1, 0));
-    connect(bar(1, 0), bar(0, 0));
-    connect(bar(1, 0), bar(2, 0));
-    capture.log.clear();
-    table().updateCriticalPath();
-    EXPECT_EQ(calculator().cycleBars(), (std::vector<TQVTTaskBar*>{&taskAt(0), &taskAt(1)}));
-    EXPECT_FALSE(ab->FCriticalElement);
-    EXPECT_EQ(critical(), std::vector<TQVTTaskBar*>{&taskAt(2)});
-    // C lost its only predecessor and starts the project with D; it ends last.
-    EXPECT_NEAR(taskAt(2).FESTime, Monday, 1e-9);
-    EXPECT_NEAR(taskAt(3).FGBTime, 3, 1e-9);
-    EXPECT_EQ(taskAt(0).FGBTime, 0);
-    EXPECT_NE(std::find(capture.log.begin(), capture.log.end(),
-                        "Critical path: 2 task bars lie on precedence cycles and are left out"),
-              capture.log.end());
 }
 
 // ---- the definition, read plainly ----
@@ -335,10 +297,11 @@ Expected byDefinition(const std::vector<TQVTTaskBar*>& bars, const std::vector<T
 
 class RandomSchedules : public CriticalPath {
 protected:
+    int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
+
     // rowCount bars over ten weeks, one holiday, the first spanning all when asked; no connections.
-    void makeEditedSchedule(std::mt19937& rng, int rowCount, bool spanning)
+    void makeEditedSchedule(int rowCount, bool spanning)
     {
-        const auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
         std::vector<RowPlan> rows;
         if (spanning)
             rows.push_back({0, {task(Monday, Monday + 70)}, false});
@@ -354,9 +317,8 @@ protected:
     }
 
     // Up to 8 bars and 12 connections of every kind; connections run forward unless cycles are wanted.
-    void makeSchedule(std::mt19937& rng, bool cycles)
+    void makeSchedule(bool cycles)
     {
-        const auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
         const int n = pick(1, 8);
         std::vector<RowPlan> rows;
         for (int i = 0; i < n; ++i) {
@@ -425,20 +387,22 @@ protected:
         }
         return cyclic;
     }
+
+    std::mt19937 rng;
 };
 
 TEST_F(RandomSchedules, AcyclicAndCyclicSchedulesGiveTheValuesOfTheDefinition)
 {
-    std::mt19937 acyclic(7);
+    rng.seed(7);
     for (int seed = 0; seed < 1500 && !HasFailure(); ++seed) {
-        makeSchedule(acyclic, false);
+        makeSchedule(false);
         EXPECT_FALSE(checkAgainstDefinition(seed));
     }
     // Cycles are left out and logged, the rest computed.
-    std::mt19937 cyclic(11);
+    rng.seed(11);
     int withCycles = 0;
     for (int seed = 0; seed < 500 && !HasFailure(); ++seed) {
-        makeSchedule(cyclic, true);
+        makeSchedule(true);
         withCycles += checkAgainstDefinition(seed) ? 1 : 0;
     }
     EXPECT_GT(withCycles, 100);
@@ -485,8 +449,7 @@ void expectWhatAWholeComputationGives(TQVTGanttTable& table, const TQVTCriticalP
 TEST_F(RandomSchedules, EveryEditLeavesWhatAWholeComputationGives)
 {
     // Moves, resizes, connection edits, undo and redo, some vetoed.
-    std::mt19937 rng(23);
-    const auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    rng.seed(23);
     TQVTDataSourceIntf hooks;
     hooks.AutoCreatePertbars = false;
     hooks.OnBeforeBarMove = [&](TQVTGanttBar*, bool& cancel) { cancel = pick(0, 5) == 0; };
@@ -494,7 +457,7 @@ TEST_F(RandomSchedules, EveryEditLeavesWhatAWholeComputationGives)
     // A log that reaches somebody names bars by a fresh gathering, which would hide the update.
     const TLogObserver listening = SetLogObserver(nullptr);
     for (int seed = 0; seed < 150 && !HasFailure(); ++seed) {
-        makeSchedule(rng, seed % 3 == 0);
+        makeSchedule(seed % 3 == 0);
         table().updateCriticalPath();
         TQVTUndoRedoStack history;
         std::vector<std::shared_ptr<TQVTGanttBar>> bars;
@@ -549,14 +512,13 @@ TEST_F(RandomSchedules, EveryEditLeavesWhatAWholeComputationGives)
 TEST_F(RandomSchedules, EditsWithinTheProjectsSpanGiveWhatAWholeComputationGives)
 {
     // A bar spanning the schedule fixes the project's span, so only what follows from an edit is redone.
-    std::mt19937 rng(31);
-    const auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    rng.seed(31);
     TQVTDataSourceIntf hooks;
     hooks.AutoCreatePertbars = false;
     const TLogObserver listening = SetLogObserver(nullptr);
     for (int seed = 0; seed < 12 && !HasFailure(); ++seed) {
         constexpr int Rows = 40;
-        makeEditedSchedule(rng, Rows, true);
+        makeEditedSchedule(Rows, true);
         for (int c = 0; c < 60; ++c) {
             const int i = pick(1, Rows - 2);
             auto link = connect(bar(i, 0), bar(pick(i + 1, Rows - 1), 0));
@@ -597,12 +559,11 @@ TEST_F(RandomSchedules, ConnectionEditsGiveWhatAWholeComputationGives)
 {
     // Connections inserted, deleted, reordered (which changes the one of a pair that counts) or
     // altered, singly or in batches, so events reorder and cycles come and go.
-    std::mt19937 rng(43);
-    const auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    rng.seed(43);
     for (int seed = 0; seed < 40 && !HasFailure(); ++seed) {
         const bool spanning = seed % 2 == 0;
         const int rowCount = pick(6, 24);
-        makeEditedSchedule(rng, rowCount, spanning);
+        makeEditedSchedule(rowCount, spanning);
         const int first = spanning ? 1 : 0;
         // Every third schedule may close cycles.
         const bool cycles = seed % 3 == 0;

@@ -1,5 +1,4 @@
-// PERT boxes: their derived values, moves, places for new boxes, the PERT connections and their
-// operations (with vetoes), a file round trip, and the box painted on real pixels.
+// PERT boxes: values, moves, places, connections and their operations, files, pixels.
 
 #include "corvane/framework/chart/qvtTaskBar.h"
 #include "corvane/framework/chart/qvtTextHalo.h"
@@ -59,7 +58,7 @@ TEST_F(PertBoxes, UpdateRangeShowsInclusiveDaysAndAveragesProgress)
     EXPECT_FALSE(box(1).FHasTaskBar);
 }
 
-TEST_F(PertBoxes, MovesSnapToTheGridAndUndoRestoresPlaceAndDrawingOrder)
+TEST_F(PertBoxes, MovesSnapToTheGridUndoRestoresThemAndTheKindDecidesTheRectangle)
 {
     threeBoxes();
     const std::string before = snapshot();
@@ -73,11 +72,7 @@ TEST_F(PertBoxes, MovesSnapToTheGridAndUndoRestoresPlaceAndDrawingOrder)
     // A box outside a row cannot be moved.
     auto loose = std::make_shared<TQVTPertBar>();
     EXPECT_FALSE(TQVTPertBarMoveOperation(nullptr, loose, 20, 20).perform());
-}
 
-TEST_F(PertBoxes, TheBoxKindDecidesTheRectangle)
-{
-    threeBoxes();
     box(0).Fx = 40;
     box(0).Fy = 60;
     EXPECT_EQ(box(0).getDrawer(vtPertGraph)->getRect(), (TRect{40, 60, 240, 210})); // time area: +50

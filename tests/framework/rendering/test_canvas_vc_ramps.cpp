@@ -1,6 +1,4 @@
-// Gradients and brightening hand their lines to the canvas in runs. On a bitmap the run is
-// written straight into the pixels; over a painter it is drawn line by line. Both must paint
-// what drawing each line on its own paints.
+// Ramps are written to bitmaps in runs; they must paint what single lines paint.
 
 #include "corvane/framework/rendering/qvtCanvasVC.h"
 

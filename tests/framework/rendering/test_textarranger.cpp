@@ -1,11 +1,12 @@
-// Text layout: line breaking for a width, measuring, and painting aligned lines into a
-// rectangle, checked on the pixels of a bitmap.
+// Text layout: line breaking, measuring, and aligned painting checked on pixels.
 
 #include "corvane/framework/rendering/qvtCanvasVC.h"
 #include "corvane/framework/rendering/qvtTextArranger.h"
 #include "corvane/framework/rendering/qvtTextSettings.h"
 #include "corvane/framework/tasktable/qvtTreeTextSettings.h"
 #include "corvane/platform/Graphics.h"
+
+#include <QString>
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -18,20 +19,10 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// Whole code points only: every lead byte is followed by its continuation bytes.
+// Whole code points only: a broken sequence would not survive the round trip.
 bool isValidUtf8(const std::string& s)
 {
-    for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-        if (n == 0 || i + n > s.size())
-            return false;
-        for (std::size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += n;
-    }
-    return true;
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())).toStdString() == s;
 }
 
 std::string joined(const Lines& lines)
@@ -83,18 +74,7 @@ TEST_F(TextArranger, LongWordsBreakInsideAndLinesBreakAfterTheirLastBlank)
     }
 }
 
-TEST_F(TextArranger, ExplicitLineBreaksInEveryConvention)
-{
-    EXPECT_EQ(wrap("one\r\ntwo\rthree\nfour", 100000), (Lines{"one", "two", "three", "four"}));
-    // Empty lines, leading or inside, become lines of one blank; a final break adds none.
-    EXPECT_EQ(wrap("\r\n\r\nabc\r\n\r\ndef\r\n", 100000), (Lines{" ", " ", "abc", " ", "def"}));
-    EXPECT_EQ(wrap("\n\rx\r\r", 100000), (Lines{" ", " ", "x", " "}));
-    // Without wrapping only the leading empty lines are taken off.
-    arranger.wordWrapText("\r\nab\r\ncd", 1, false);
-    EXPECT_EQ(arranger.textLines, (Lines{" ", "ab\r\ncd"}));
-}
-
-TEST_F(TextArranger, EmptyTextAndMeasures)
+TEST_F(TextArranger, LineBreaksInEveryConventionEmptyTextAndMeasures)
 {
     EXPECT_EQ(arranger.getTextHeight(), 0); // no lines yet
     EXPECT_EQ(wrap("", 100), Lines{});
@@ -104,6 +84,14 @@ TEST_F(TextArranger, EmptyTextAndMeasures)
 
     arranger.wordWrapText("", 100, false);
     EXPECT_EQ(arranger.textLines, Lines{""});
+
+    EXPECT_EQ(wrap("one\r\ntwo\rthree\nfour", 100000), (Lines{"one", "two", "three", "four"}));
+    // Empty lines, leading or inside, become lines of one blank; a final break adds none.
+    EXPECT_EQ(wrap("\r\n\r\nabc\r\n\r\ndef\r\n", 100000), (Lines{" ", " ", "abc", " ", "def"}));
+    EXPECT_EQ(wrap("\n\rx\r\r", 100000), (Lines{" ", " ", "x", " "}));
+    // Without wrapping only the leading empty lines are taken off.
+    arranger.wordWrapText("\r\nab\r\ncd", 1, false);
+    EXPECT_EQ(arranger.textLines, (Lines{" ", "ab\r\ncd"}));
 
     EXPECT_EQ(wrap("ab\r\nabcd", 100000), (Lines{"ab", "abcd"}));
     EXPECT_EQ(arranger.getTextWidthMAX(), width("Wabcd"));
@@ -210,7 +198,7 @@ protected:
     TBitmap bitmap;
 };
 
-TEST_F(TextPainting, LinesAreAlignedLeftCentredAndRight)
+TEST_F(TextPainting, LinesAndBlocksAreAlignedInEveryWay)
 {
     const int W = Box.Right - Box.Left;
     const int tw = width("HH");
@@ -230,10 +218,7 @@ TEST_F(TextPainting, LinesAreAlignedLeftCentredAndRight)
     // Unknown codes lay out like the first.
     paint("HH", 7, -1);
     EXPECT_EQ(ink(clBlack), left);
-}
 
-TEST_F(TextPainting, BlocksAreAlignedTopCentredAndBottom)
-{
     const int H = Box.Bottom - Box.Top;
     const int block = 2 * lineHeight();
     paint("H\r\nH", haLeft, vaTop);

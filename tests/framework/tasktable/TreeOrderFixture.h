@@ -1,8 +1,6 @@
 #pragma once
-// Documents for the tests of sorting, moving and filtering the task table: the chart fixture's
-// rows and tree, with a header of a text column ("Name"), a spin column (which cannot sort) and
-// a multi-line text column ("Note"), a name per row, and each tree row's chart row remembered,
-// so that a test can tell whether tree row i and chart row i still describe the same task.
+// Task table documents whose tree rows remember their chart rows, so that a test can tell
+// whether tree row i and chart row i still describe the same task.
 
 #include "corvane/framework/chart/qvtRowOperations.h"
 #include "corvane/framework/chart/qvtSpecialBars.h"

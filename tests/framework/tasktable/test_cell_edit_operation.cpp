@@ -1,6 +1,4 @@
-// The edit of one tree cell as an operation of the history: every kind's value, undo and redo
-// that give the saved file back byte for byte, the application's veto, the tree kept up to date,
-// and which cells get an in-place editor.
+// Editing one tree cell as an undoable operation, the application's veto, and in-place editors.
 
 #include "corvane/framework/chart/qvtGanttTable.h"
 #include "corvane/framework/interaction/qvtDataSource.h"
@@ -94,38 +92,7 @@ TEST_F(CellEditOperation, EveryKindTakesItsNewValueAndUndoGivesTheFileBackByteFo
     EXPECT_EQ(saved(), edited);
 }
 
-TEST_F(CellEditOperation, TheApplicationCanVetoAnEditAndIsToldOfEveryChange)
-{
-    std::vector<std::string> asked;
-    std::vector<TQVTTreeCell*> told;
-    source.OnBeforeCellEdit = [&](TQVTTreeCell*, const std::string& text, bool& cancel) {
-        asked.push_back(text);
-        cancel = text == "forbidden";
-    };
-    source.OnAfterCellEdit = [&](TQVTTreeCell* changed) { told.push_back(changed); };
-    const std::string original = saved();
-
-    EXPECT_FALSE(source.doOperation(editOf(1, Name, {"forbidden", 0})));
-    EXPECT_EQ(cell(1, Name).FText, "Build");
-    EXPECT_EQ(source.GetUndoRedoStack().GetUndoOperationCount(), 0) << "nothing recorded";
-    EXPECT_TRUE(told.empty());
-    EXPECT_EQ(saved(), original);
-
-    ASSERT_TRUE(source.doOperation(editOf(1, Effort, TQVTTreeSpinCell::valueOf(7))));
-    ASSERT_TRUE(source.GetUndoRedoStack().undo());
-    ASSERT_TRUE(source.GetUndoRedoStack().redo());
-    EXPECT_EQ(asked, (std::vector<std::string>{"forbidden", "7", "7"})) << "undo is not asked";
-    EXPECT_EQ(told, (std::vector<TQVTTreeCell*>{&cell(1, Effort), &cell(1, Effort), &cell(1, Effort)}));
-
-    // A redo that the application now refuses leaves the cell as undone.
-    ASSERT_TRUE(source.GetUndoRedoStack().undo());
-    source.OnBeforeCellEdit = [](TQVTTreeCell*, const std::string&, bool& cancel) { cancel = true; };
-    EXPECT_FALSE(source.GetUndoRedoStack().redo());
-    EXPECT_EQ(dynamic_cast<TQVTTreeSpinCell&>(cell(1, Effort)).FNumber, -3);
-    EXPECT_EQ(saved(), original);
-}
-
-TEST_F(CellEditOperation, OnlyStoredValuesAreEditedAndEachOnlyOnceAtATime)
+TEST_F(CellEditOperation, OnlyStoredValuesAreEditedEachOnceAtATimeAndRowsOfAutomaticHeightFollow)
 {
     auto automatic = editOf(0, Number, {"9.", 0});
     EXPECT_FALSE(automatic->perform()) << "an automatic cell is computed";
@@ -151,10 +118,8 @@ TEST_F(CellEditOperation, OnlyStoredValuesAreEditedAndEachOnlyOnceAtATime)
     auto& date = dynamic_cast<TQVTTreeDateTimeCell&>(cell(1, Due));
     date.setValue({"", std::numeric_limits<double>::quiet_NaN()});
     EXPECT_EQ(date.FDate, 0);
-}
 
-TEST_F(CellEditOperation, ARowOfAutomaticHeightFollowsTheEditAndGetsItsHeightBackOnUndo)
-{
+    // A row of automatic height follows an edit and gets its height back on undo.
     TQVTTextSettings settings;
     TQVTTreeRow& row = *source.GetTree()->getRow(0);
     row.Fsettings->FAutoHeight = true;
@@ -183,8 +148,36 @@ public:
     const TQVTTreeCell* cell;
 };
 
-TEST_F(CellEditOperation, EditableCellsGetTheInstalledEditorAndTheOthersTheDummy)
+TEST_F(CellEditOperation, TheApplicationCanVetoAnEditIsToldOfEveryChangeAndInstallsTheEditors)
 {
+    std::vector<std::string> asked;
+    std::vector<TQVTTreeCell*> told;
+    source.OnBeforeCellEdit = [&](TQVTTreeCell*, const std::string& text, bool& cancel) {
+        asked.push_back(text);
+        cancel = text == "forbidden";
+    };
+    source.OnAfterCellEdit = [&](TQVTTreeCell* changed) { told.push_back(changed); };
+    const std::string original = saved();
+
+    EXPECT_FALSE(source.doOperation(editOf(1, Name, {"forbidden", 0})));
+    EXPECT_EQ(cell(1, Name).FText, "Build");
+    EXPECT_EQ(source.GetUndoRedoStack().GetUndoOperationCount(), 0) << "nothing recorded";
+    EXPECT_TRUE(told.empty());
+    EXPECT_EQ(saved(), original);
+
+    ASSERT_TRUE(source.doOperation(editOf(1, Effort, TQVTTreeSpinCell::valueOf(7))));
+    ASSERT_TRUE(source.GetUndoRedoStack().undo());
+    ASSERT_TRUE(source.GetUndoRedoStack().redo());
+    EXPECT_EQ(asked, (std::vector<std::string>{"forbidden", "7", "7"})) << "undo is not asked";
+    EXPECT_EQ(told, (std::vector<TQVTTreeCell*>{&cell(1, Effort), &cell(1, Effort), &cell(1, Effort)}));
+
+    // A redo that the application now refuses leaves the cell as undone.
+    ASSERT_TRUE(source.GetUndoRedoStack().undo());
+    source.OnBeforeCellEdit = [](TQVTTreeCell*, const std::string&, bool& cancel) { cancel = true; };
+    EXPECT_FALSE(source.GetUndoRedoStack().redo());
+    EXPECT_EQ(dynamic_cast<TQVTTreeSpinCell&>(cell(1, Effort)).FNumber, -3);
+    EXPECT_EQ(saved(), original);
+
     const auto editorOf = [this](int column) { return cell(0, column).CreateEditor(); };
     EXPECT_NE(dynamic_cast<TQVTDummyEditor*>(editorOf(Name).get()), nullptr) << "nothing installed";
 

@@ -1,5 +1,4 @@
-// Column operations: inserting, deleting, moving and resizing columns change the header and
-// every row together, and undo gives back the saved document byte for byte.
+// Column insert, delete, move and resize: header and rows change together and undo exactly.
 
 #include "corvane/framework/interaction/qvtDataSource.h"
 #include "corvane/framework/interaction/qvtUndoRedoStack.h"
@@ -124,7 +123,7 @@ TEST_F(Columns, ADeletedColumnComesBackWithItsCells)
     EXPECT_FALSE(history.doOperation(std::make_shared<TQVTColumnDeleteOperation>(&hooks, &grid(), -1)));
 }
 
-TEST_F(Columns, AMovedColumnTakesItsCellsAlong)
+TEST_F(Columns, AMovedColumnTakesItsCellsAlongAndADraggedBorderResizesDownToSixPixels)
 {
     const std::string before = snapshot();
     ASSERT_TRUE(history.doOperation(grid().moveColumn(0, 2)));
@@ -139,14 +138,11 @@ TEST_F(Columns, AMovedColumnTakesItsCellsAlong)
     // Moves that change nothing, and columns that do not exist, make no operation.
     for (const auto& [from, to] : std::initializer_list<std::pair<int, int>>{{1, 1}, {1, 2}, {2, -1}, {3, 0}, {0, 3}})
         EXPECT_EQ(grid().moveColumn(from, to), nullptr) << from << " to " << to;
-}
 
-TEST_F(Columns, DraggingABorderResizesDownToSixPixelsAndTellsTheApplication)
-{
+    // Dragging a border resizes down to six pixels and tells the application.
     std::vector<std::pair<TQVTTreeHeaderCell*, int>> told;
     hooks.onTreeColumnResize = [&told](TQVTTreeHeaderCell* column, int width) { told.emplace_back(column, width); };
     const auto name = std::static_pointer_cast<TQVTTreeHeaderCell>(header().getHeaderCell(0)->shared_from_this());
-    const std::string before = snapshot();
 
     EXPECT_EQ(TQVTTreeCellResizeOperation::propose(&hooks, name, -45), nullptr); // 5 pixels
     EXPECT_EQ(TQVTTreeCellResizeOperation::propose(&hooks, name, 0), nullptr);

@@ -1,5 +1,4 @@
-// The row pane: its keys in files, its selectors and resizers for the rows shown, row heights
-// changed by dragging, rows selected by clicks and moved by drags.
+// The row pane: file keys, selectors and resizers of shown rows, resizing, selecting, moving.
 
 #include "corvane/framework/interaction/qvtUndoRedoStack.h"
 #include "corvane/framework/tasktable/qvtTreeResizePane.h"
@@ -39,30 +38,18 @@ protected:
     TQVTUndoRedoStack history;
 };
 
-TEST_F(RowPane, WidthAndColourAreKeptInTheFile)
+TEST_F(RowPane, ClickingSelectorsSelectsTheirRowsOnlyShownRowsGetThemAndTheFileKeepsWidthAndColour)
 {
-    const char* const ini = "[root]\ntypeID=Vertical resize pane\nwidth=22\ncolor=$00123456\n";
-    const auto load = [this](const std::string& keys) {
-        const std::string text = "[root]\ntypeID=Vertical resize pane\n" + keys;
-        return std::dynamic_pointer_cast<TQVTTreeRowsResizePane>(loadFrom(text));
-    };
-    const auto loaded = load("width=22\ncolor=$00123456\n");
-    ASSERT_NE(loaded, nullptr);
-    EXPECT_TRUE(loaded->FWidth == 22 && loaded->FColor == 0x123456u);
-    EXPECT_EQ(readFile(saveToFile(loaded)), ini);
-    const auto bare = load("");
-    ASSERT_NE(bare, nullptr);
-    EXPECT_TRUE(bare->FWidth == 15 && bare->FColor == 0xC0C0C0u);
+    // The top pixel of a selector belongs to its own row.
+    pane().GetRowSelector(3)->handleClick(25, 60, 0);
+    ASSERT_EQ(grid().getSelectedRowsCount(), 1);
+    EXPECT_EQ(grid().getSelectedRow(0)->FIndex, 3);
+    pane().GetRowSelector(0)->handleClick(25, 0, 1);
+    EXPECT_EQ(grid().getSelectedRowsCount(), 2);
+    pane().GetRowSelector(2)->handleClick(25, 45, 0);
+    ASSERT_EQ(grid().getSelectedRowsCount(), 1);
+    EXPECT_EQ(grid().getSelectedRow(0)->FIndex, 2);
 
-    capture.log.clear();
-    const auto bad = load("width=-5\n");
-    ASSERT_NE(bad, nullptr);
-    EXPECT_EQ(bad->FWidth, 0);
-    EXPECT_EQ(capture.log.size(), 1u);
-}
-
-TEST_F(RowPane, OnlyShownRowsGetASelectorAndAResizer)
-{
     EXPECT_EQ(shown(), (std::vector<int>{0, 1, 2, 3, 4}));
     grid().collapse(0);
     grid().getRow(4)->FHidden = true;
@@ -81,6 +68,26 @@ TEST_F(RowPane, OnlyShownRowsGetASelectorAndAResizer)
     EXPECT_EQ(pane().locateResizer(30, 41)->targetRow, 3);
     EXPECT_EQ(pane().locateResizer(30, 30), nullptr);
     EXPECT_EQ(pane().locateResizer(19, 20), nullptr);
+
+    // Width and colour are kept in the file.
+    const char* const ini = "[root]\ntypeID=Vertical resize pane\nwidth=22\ncolor=$00123456\n";
+    const auto load = [this](const std::string& keys) {
+        const std::string text = "[root]\ntypeID=Vertical resize pane\n" + keys;
+        return std::dynamic_pointer_cast<TQVTTreeRowsResizePane>(loadFrom(text));
+    };
+    const auto loaded = load("width=22\ncolor=$00123456\n");
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_TRUE(loaded->FWidth == 22 && loaded->FColor == 0x123456u);
+    EXPECT_EQ(readFile(saveToFile(loaded)), ini);
+    const auto bare = load("");
+    ASSERT_NE(bare, nullptr);
+    EXPECT_TRUE(bare->FWidth == 15 && bare->FColor == 0xC0C0C0u);
+
+    capture.log.clear();
+    const auto bad = load("width=-5\n");
+    ASSERT_NE(bad, nullptr);
+    EXPECT_EQ(bad->FWidth, 0);
+    EXPECT_EQ(capture.log.size(), 1u);
 }
 
 TEST_F(RowPane, DraggingABorderChangesTheHeightDownToSixPixelsAndUndoRestoresIt)
@@ -123,19 +130,6 @@ TEST_F(RowPane, DroppingARowMovesItBeforeTheRowUnderThePointer)
     EXPECT_EQ(&row(4), b);
     pane().update();
     EXPECT_EQ(pane().GetRowSelector(1)->handleMove(0, 150, 0, 30, 200), nullptr);
-}
-
-TEST_F(RowPane, ClickingSelectorsSelectsTheirRows)
-{
-    // The top pixel of a selector belongs to its own row.
-    pane().GetRowSelector(3)->handleClick(25, 60, 0);
-    ASSERT_EQ(grid().getSelectedRowsCount(), 1);
-    EXPECT_EQ(grid().getSelectedRow(0)->FIndex, 3);
-    pane().GetRowSelector(0)->handleClick(25, 0, 1);
-    EXPECT_EQ(grid().getSelectedRowsCount(), 2);
-    pane().GetRowSelector(2)->handleClick(25, 45, 0);
-    ASSERT_EQ(grid().getSelectedRowsCount(), 1);
-    EXPECT_EQ(grid().getSelectedRow(0)->FIndex, 2);
 }
 
 } // namespace

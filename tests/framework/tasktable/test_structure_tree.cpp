@@ -71,14 +71,9 @@ protected:
     }
 };
 
-struct LeafCase {
-    const char* typeID;
-    const char* className;
-};
-
 TEST_F(TreeStructure, EveryObjectWithoutReferencesLoadsAndSavesUnderItsIdentifier)
 {
-    const LeafCase cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"Text Settings", "TQVTTextSettings"},
         {"Tree Row Settings", "TQVTTreeRowSettings"},
         {"Tree Column Settings", "TQVTTreeColSettings"},
@@ -96,26 +91,22 @@ TEST_F(TreeStructure, EveryObjectWithoutReferencesLoadsAndSavesUnderItsIdentifie
         {"Tree AutoCellType.EndDate", "TQVTTreeAutoCellEndDate"},
         {"AutoCellType.TaskName", "TQVTTreeAutoCellTaskNameType"},
     };
-    for (const LeafCase& c : cases) {
-        SCOPED_TRACE(c.typeID);
-        const auto obj = loadFrom(std::string("[S]\ntypeID=") + c.typeID + "\n", "S");
+    for (const auto& [typeID, className] : cases) {
+        SCOPED_TRACE(typeID);
+        const auto obj = loadFrom(std::string("[S]\ntypeID=") + typeID + "\n", "S");
         ASSERT_NE(obj, nullptr);
-        EXPECT_EQ(graphOf(obj), c.className);
-        EXPECT_EQ(obj->getPersistence()->getTypeID(), c.typeID);
+        EXPECT_EQ(graphOf(obj), className);
+        EXPECT_EQ(obj->getPersistence()->getTypeID(), typeID);
 
         const auto path = saveToFile(obj);
         std::string saved;
         TQVTMediaFactory::CreateMedia("file://" + path)->getStrProperty("root", "typeID", "", saved);
-        EXPECT_EQ(saved, c.typeID);
-        EXPECT_EQ(graphOf(loadFile(path, "root")), c.className);
+        EXPECT_EQ(saved, typeID);
+        EXPECT_EQ(graphOf(loadFile(path, "root")), className);
     }
+    // The base automatic type is stored as the number type.
+    EXPECT_EQ(graphOf(roundTrip(std::make_shared<TQVTTreeAutoCellType>())), "TQVTTreeAutoCellNumber");
     EXPECT_TRUE(capture.messages.empty());
-}
-
-TEST_F(TreeStructure, TheBaseAutomaticTypeIsStoredAsTheNumberType)
-{
-    const auto reloaded = roundTrip(std::make_shared<TQVTTreeAutoCellType>());
-    EXPECT_EQ(graphOf(reloaded), "TQVTTreeAutoCellNumber");
 }
 
 struct GraphCase {
@@ -127,29 +118,26 @@ struct GraphCase {
 
 // Every cell class with its three references; the settings are shared with a second cell.
 const char* const CellsIni =
-    "[Types]\ntypeID=Spin Type\n[RS]\ntypeID=Tree Row Settings\n[CS]\ntypeID=Tree Column Settings\n"
-    "[Row]\ntypeID=Tree Row\nsettings=RS\ncells#count=10\ncells#0=C0\ncells#1=C1\ncells#2=C2\ncells#3=C3\n"
-    "cells#4=C4\ncells#5=C5\ncells#6=C6\ncells#7=C7\ncells#8=C8\ncells#9=C9\n"
-    "[C0]\ntypeID=Tree Cell\nrowSettings=RS\ncolSettings=CS\ndataType=Types\n[C1]\ntypeID=Tree Simple Text Cell\n"
-    "[C2]\ntypeID=Tree Multiline Text Cell\n[C3]\ntypeID=Tree Date Time Cell\n"
-    "[C4]\ntypeID=Tree Spin Cell\nrowSettings=RS\ncolSettings=CS\ndataType=Types\n[C5]\ntypeID=Tree Currency Cell\n"
-    "[C6]\ntypeID=Tree Combo Cell\n[C7]\ntypeID=Tree Image Combo Cell\n[C8]\ntypeID=Tree Button Edit Cell\n"
-    "[C9]\ntypeID=Tree Auto Cell\ndataType=Types\n";
+    "[Types]\ntypeID=Spin Type\n[RS]\ntypeID=Tree Row Settings\n[CS]\ntypeID=Tree Column Settings\n[Row]\n"
+    "typeID=Tree Row\nsettings=RS\ncells#count=10\ncells#0=C0\ncells#1=C1\ncells#2=C2\ncells#3=C3\ncells#4=C4\n"
+    "cells#5=C5\ncells#6=C6\ncells#7=C7\ncells#8=C8\ncells#9=C9\n[C0]\ntypeID=Tree Cell\nrowSettings=RS\n"
+    "colSettings=CS\ndataType=Types\n[C1]\ntypeID=Tree Simple Text Cell\n[C2]\ntypeID=Tree Multiline Text Cell\n[C3]\n"
+    "typeID=Tree Date Time Cell\n[C4]\ntypeID=Tree Spin Cell\nrowSettings=RS\ncolSettings=CS\ndataType=Types\n[C5]\n"
+    "typeID=Tree Currency Cell\n[C6]\ntypeID=Tree Combo Cell\n[C7]\ntypeID=Tree Image Combo Cell\n[C8]\n"
+    "typeID=Tree Button Edit Cell\n[C9]\ntypeID=Tree Auto Cell\ndataType=Types\n";
 
 const char* const GridIni =
     "[G]\nTypeID=Tree Grid\nheader=H\nroot node=Top\nvertical pane=P\ndefault row settings=RS\n"
-    "default col settings=CS\n[H]\ntypeID=Tree Header\ncells#count=2\ncells#0=HC0\ncells#1=HC1\n"
-    "[HC0]\ntypeID=Tree Header Cell\nsettings=CS\ndataType=Number\n"
-    "[HC1]\ntypeID=Tree Header Cell\nsettings=CS1\ndataType=Text\n[CS]\ntypeID=Tree Column Settings\n"
-    "[CS1]\ntypeID=Tree Column Settings\n[RS]\ntypeID=Tree Row Settings\n[Number]\ntypeID=Tree AutoCellType.Number\n"
-    "[Text]\ntypeID=Simple Text Type\n[P]\ntypeID=Vertical resize pane\n"
-    "[Top]\ntypeID=Tree Node\nrow=empty\nchildren#count=2\nchildren#0=A\nchildren#1=B\n"
-    "[A]\ntypeID=Tree Node\nrow=RowA\nchildren#count=1\nchildren#0=A1\n[A1]\ntypeID=Tree Node\nrow=RowA1\n"
-    "[B]\ntypeID=Tree Node\nrow=RowB\ncollapsed=1\n"
-    "[RowA]\ntypeID=Tree Row\nsettings=RS\ncells#count=2\ncells#0=A.0\ncells#1=A.1\n"
-    "[A.0]\ntypeID=Tree Auto Cell\nrowSettings=RS\ncolSettings=CS\ndataType=Number\n"
-    "[A.1]\ntypeID=Tree Simple Text Cell\nrowSettings=RS\ncolSettings=CS1\ndataType=Text\n"
-    "[RowA1]\ntypeID=Tree Row\nsettings=RS1\n[RS1]\ntypeID=Tree Row Settings\n[RowB]\ntypeID=Tree Row\n";
+    "default col settings=CS\n[H]\ntypeID=Tree Header\ncells#count=2\ncells#0=HC0\ncells#1=HC1\n[HC0]\n"
+    "typeID=Tree Header Cell\nsettings=CS\ndataType=Number\n[HC1]\ntypeID=Tree Header Cell\nsettings=CS1\n"
+    "dataType=Text\n[CS]\ntypeID=Tree Column Settings\n[CS1]\ntypeID=Tree Column Settings\n[RS]\n"
+    "typeID=Tree Row Settings\n[Number]\ntypeID=Tree AutoCellType.Number\n[Text]\ntypeID=Simple Text Type\n[P]\n"
+    "typeID=Vertical resize pane\n[Top]\ntypeID=Tree Node\nrow=empty\nchildren#count=2\nchildren#0=A\nchildren#1=B\n"
+    "[A]\ntypeID=Tree Node\nrow=RowA\nchildren#count=1\nchildren#0=A1\n[A1]\ntypeID=Tree Node\nrow=RowA1\n[B]\n"
+    "typeID=Tree Node\nrow=RowB\ncollapsed=1\n[RowA]\ntypeID=Tree Row\nsettings=RS\ncells#count=2\ncells#0=A.0\n"
+    "cells#1=A.1\n[A.0]\ntypeID=Tree Auto Cell\nrowSettings=RS\ncolSettings=CS\ndataType=Number\n[A.1]\n"
+    "typeID=Tree Simple Text Cell\nrowSettings=RS\ncolSettings=CS1\ndataType=Text\n[RowA1]\ntypeID=Tree Row\n"
+    "settings=RS1\n[RS1]\ntypeID=Tree Row Settings\n[RowB]\ntypeID=Tree Row\n";
 
 const GraphCase GraphCases[] = {
     {"row with every cell class", "Row", CellsIni,
@@ -198,7 +186,7 @@ TEST_F(TreeStructure, GraphsLoadAndSurviveASave)
     EXPECT_TRUE(capture.messages.empty()) << capture.messages.front();
 }
 
-TEST_F(TreeStructure, ObjectsBuiltAtRunTimeAreSavedUnderNewSectionsAndShareThem)
+TEST_F(TreeStructure, ObjectsBuiltAtRunTimeAreSavedUnderNewSectionsAndUnresolvedReferencesStayNone)
 {
     auto rowSettings = std::make_shared<TQVTTreeRowSettings>();
     auto colSettings = std::make_shared<TQVTTreeColSettings>();
@@ -225,10 +213,8 @@ TEST_F(TreeStructure, ObjectsBuiltAtRunTimeAreSavedUnderNewSectionsAndShareThem)
     EXPECT_EQ(loadedRow->getUID(), row->getUID());
     EXPECT_EQ(loadedRow->getUID().rfind("AutoID:", 0), 0u);
     EXPECT_TRUE(capture.messages.empty());
-}
 
-TEST_F(TreeStructure, ReferencesThatCannotBeResolvedStayNone)
-{
+    // References that cannot be resolved stay none.
     const auto loaded = loadFrom("[Cell]\ntypeID=Tree Date Time Cell\nrowSettings=CS\ncolSettings=Unknown\n"
                                  "[CS]\ntypeID=Tree Column Settings\n[Unknown]\ntypeID=Tree Column Setting\n"
                                  "[Node]\ntypeID=Tree Node\nrow=Node\nchildren#count=2\nchildren#0=Cell\n"

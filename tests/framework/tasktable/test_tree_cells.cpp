@@ -1,5 +1,4 @@
-// Cells of the task table: their values in files, the column types, the sorting comparison,
-// the automatic cells, rows built for a header, and the cell operations.
+// Task table cells: values in files, column types, ordering, automatic cells and cell operations.
 
 #include "corvane/framework/chart/qvtTaskBar.h"
 #include "corvane/framework/rendering/qvtTextArranger.h"
@@ -25,23 +24,20 @@ namespace {
 // A row with a cell of every kind, written as a save writes it.
 const char* const EveryCellIni =
     "[root]\ntypeID=Tree Row\nsettings=RS\ncells#count=9\ncells#0=Name\ncells#1=Notes\ncells#2=Due\ncells#3=Effort\n"
-    "cells#4=Cost\ncells#5=Status\ncells#6=Icon\ncells#7=Link\ncells#8=Number\n"
-    "[RS]\ntypeID=Tree Row Settings\nfontColor=clBlack\nfontName=Arial\nfontSize=10\nbackgroundColor=$00EFDAC5\n"
-    "group color=$00FFBAB5\nauto height=0\n"
-    "[Name]\ntypeID=Tree Simple Text Cell\nrowSettings=RS\ncolSettings=CS\ndataType=Text\ntext=Phase 1 Concept\n"
-    "[CS]\ntypeID=Tree Column Settings\nalignHorizontal=0\nalignVertical=2\nwidth=120\n"
-    "[Text]\ntypeID=Simple Text Type\n[Notes]\ntypeID=Tree Multiline Text Cell\ndataType=Notes Type\ntext=two lines\n"
-    "[Notes Type]\ntypeID=Multiline Text Type\n[Due]\ntypeID=Tree Date Time Cell\ndataType=Date\ndate=45352.75\n"
-    "[Date]\ntypeID=Date Time Type\nnoTime=1\n[Effort]\ntypeID=Tree Spin Cell\ndataType=Spin\nnumber=-12\n"
-    "[Spin]\ntypeID=Spin Type\nmin=-50\nmax=50\n"
-    "[Cost]\ntypeID=Tree Currency Cell\ndataType=Money\nvalue=1250.5\ntext=1.250,50 EUR\n"
-    "[Money]\ntypeID=Currency Type\n[Status]\ntypeID=Tree Combo Cell\ndataType=Choice\ntext=Open\n"
-    "[Choice]\ntypeID=Combo Type\nitems#count=2\nitems#0=Open\nitems#1=Done\n"
-    "[Icon]\ntypeID=Tree Image Combo Cell\ndataType=Lights\ntext=Green\n"
-    "[Lights]\ntypeID=Image Combo Type\nitems#count=1\nitems#0=Green\nimages=Traffic\n"
-    "[Link]\ntypeID=Tree Button Edit Cell\ndataType=Button\ntext=specs/concept.pdf\n"
-    "[Button]\ntypeID=Button Edit Type\n[Number]\ntypeID=Tree Auto Cell\ndataType=Auto\n"
-    "[Auto]\ntypeID=Tree AutoCellType.Number\n";
+    "cells#4=Cost\ncells#5=Status\ncells#6=Icon\ncells#7=Link\ncells#8=Number\n[RS]\ntypeID=Tree Row Settings\n"
+    "fontColor=clBlack\nfontName=Arial\nfontSize=10\nbackgroundColor=$00EFDAC5\ngroup color=$00FFBAB5\nauto height=0\n"
+    "[Name]\ntypeID=Tree Simple Text Cell\nrowSettings=RS\ncolSettings=CS\ndataType=Text\ntext=Phase 1 Concept\n[CS]\n"
+    "typeID=Tree Column Settings\nalignHorizontal=0\nalignVertical=2\nwidth=120\n[Text]\ntypeID=Simple Text Type\n"
+    "[Notes]\ntypeID=Tree Multiline Text Cell\ndataType=Notes Type\ntext=two lines\n[Notes Type]\n"
+    "typeID=Multiline Text Type\n[Due]\ntypeID=Tree Date Time Cell\ndataType=Date\ndate=45352.75\n[Date]\n"
+    "typeID=Date Time Type\nnoTime=1\n[Effort]\ntypeID=Tree Spin Cell\ndataType=Spin\nnumber=-12\n[Spin]\n"
+    "typeID=Spin Type\nmin=-50\nmax=50\n[Cost]\ntypeID=Tree Currency Cell\ndataType=Money\nvalue=1250.5\n"
+    "text=1.250,50 EUR\n[Money]\ntypeID=Currency Type\n[Status]\ntypeID=Tree Combo Cell\ndataType=Choice\ntext=Open\n"
+    "[Choice]\ntypeID=Combo Type\nitems#count=2\nitems#0=Open\nitems#1=Done\n[Icon]\ntypeID=Tree Image Combo Cell\n"
+    "dataType=Lights\ntext=Green\n[Lights]\ntypeID=Image Combo Type\nitems#count=1\nitems#0=Green\nimages=Traffic\n"
+    "[Link]\ntypeID=Tree Button Edit Cell\ndataType=Button\ntext=specs/concept.pdf\n[Button]\n"
+    "typeID=Button Edit Type\n[Number]\ntypeID=Tree Auto Cell\ndataType=Auto\n[Auto]\n"
+    "typeID=Tree AutoCellType.Number\n";
 
 class TreeCells : public DocumentFileTest {};
 
@@ -106,7 +102,7 @@ TEST_F(TreeCells, MissingKeysTakeDefaultsAndBadValuesAreClampedWithALogLine)
     EXPECT_TRUE(capture.messages.empty());
 }
 
-TEST(TreeCellValues, ADateShowsItsTimeUnlessTheColumnIsForDatesOnly)
+TEST(TreeCellValues, ADateShowsItsTimeUnlessForDatesOnlyAndTheFittedHeightWrapsTheText)
 {
     TQVTTreeDateTimeCell cell;
     const TDateTime evening = EncodeDateTime(2024, 3, 1, 18, 30, 0, 0);
@@ -123,22 +119,20 @@ TEST(TreeCellValues, ADateShowsItsTimeUnlessTheColumnIsForDatesOnly)
     EXPECT_EQ(cell.FText, "02.03.2024 00:00");
     cell.SetDate(std::numeric_limits<double>::quiet_NaN());
     EXPECT_EQ(cell.FDate, 0);
-}
 
-TEST(TreeCellValues, TheFittedHeightWrapsTheTextToTheColumnsWidth)
-{
+    // The fitted height wraps the text to the column's width.
     TQVTTextSettings settings;
-    TQVTTreeSimpleTextCell cell;
-    EXPECT_EQ(cell.fitHeight(), 0);
-    cell.SetTextArranger(std::make_unique<TQVTTextArranger>(&settings));
-    cell.FColSettings = std::make_shared<TQVTTreeColSettings>();
-    const int oneLine = cell.fitHeight(); // an empty text takes the height of "A"
+    TQVTTreeSimpleTextCell wrapped;
+    EXPECT_EQ(wrapped.fitHeight(), 0);
+    wrapped.SetTextArranger(std::make_unique<TQVTTextArranger>(&settings));
+    wrapped.FColSettings = std::make_shared<TQVTTreeColSettings>();
+    const int oneLine = wrapped.fitHeight(); // an empty text takes the height of "A"
     EXPECT_GT(oneLine, 0);
     for (int i = 0; i < 40; ++i)
-        cell.FText += "word ";
-    EXPECT_GT(cell.fitHeight(), 2 * oneLine);
-    cell.FColSettings->FWidth = 100000;
-    EXPECT_EQ(cell.fitHeight(), oneLine);
+        wrapped.FText += "word ";
+    EXPECT_GT(wrapped.fitHeight(), 2 * oneLine);
+    wrapped.FColSettings->FWidth = 100000;
+    EXPECT_EQ(wrapped.fitHeight(), oneLine);
 }
 
 TEST(TreeCellTypes, EachTypeNamesItsCellClassAndSaysWhetherItSorts)
@@ -202,7 +196,7 @@ std::vector<std::shared_ptr<TQVTTreeCell>> mixedCells(std::mt19937& random, int 
     return cells;
 }
 
-TEST(TreeCellOrder, CellsOfEveryKindFormAStrictWeakOrdering)
+TEST(TreeCellOrder, CellsOfEveryKindFormAStrictWeakOrderingThatSortsStablyWithDatesFirst)
 {
     std::mt19937 random(7);
     const auto cells = mixedCells(random, 60);
@@ -219,18 +213,16 @@ TEST(TreeCellOrder, CellsOfEveryKindFormAStrictWeakOrdering)
             }
         }
     }
-}
 
-TEST(TreeCellOrder, AStableSortKeepsEqualCellsInOrderAndDatesComeFirst)
-{
-    std::mt19937 random(11);
-    auto cells = mixedCells(random, 200);
-    const auto original = cells;
-    std::stable_sort(cells.begin(), cells.end(), [](const auto& a, const auto& b) { return a->lessThan(*b); });
+    // A stable sort keeps equal cells in order, and dates come first.
+    std::mt19937 other(11);
+    auto sorted = mixedCells(other, 200);
+    const auto original = sorted;
+    std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a->lessThan(*b); });
     const auto position = [&original](const auto& cell) { return std::find(original.begin(), original.end(), cell); };
-    for (std::size_t i = 1; i < cells.size(); ++i)
-        EXPECT_TRUE(cells[i - 1]->compare(*cells[i]) != 0 || position(cells[i - 1]) < position(cells[i]));
-    EXPECT_EQ(cells.front()->kind(), TQVTTreeCell::ckDateTime);
+    for (std::size_t i = 1; i < sorted.size(); ++i)
+        EXPECT_TRUE(sorted[i - 1]->compare(*sorted[i]) != 0 || position(sorted[i - 1]) < position(sorted[i]));
+    EXPECT_EQ(sorted.front()->kind(), TQVTTreeCell::ckDateTime);
 
     TQVTTreeSimpleTextCell upper, lower;
     upper.FText = "Zeta";
@@ -327,7 +319,7 @@ std::shared_ptr<TQVTTreeHeader> threeColumns()
     return header;
 }
 
-TEST(TreeRowCells, ARowForAHeaderHasACellOfTheTypesClassPerColumn)
+TEST(TreeRowCells, ARowForAHeaderHasACellOfTheTypesClassPerColumnAndCellsChangeWithinBounds)
 {
     const auto header = threeColumns();
     TQVTTreeRowSettings defaults;
@@ -350,32 +342,30 @@ TEST(TreeRowCells, ARowForAHeaderHasACellOfTheTypesClassPerColumn)
     }
     EXPECT_TRUE(row->getCell(3) == nullptr && row->getCell(-1) == nullptr);
     EXPECT_EQ(TQVTTreeRow::Create(nullptr, nullptr)->Fsettings->FColor, 0xEFDAC5u);
-}
 
-TEST(TreeRowCells, CellsAreInsertedDeletedAndReplacedWithinBounds)
-{
-    const auto row = TQVTTreeRow::Create(threeColumns().get(), nullptr);
+    // Cells are inserted, deleted and replaced within bounds.
+    const auto bare = TQVTTreeRow::Create(threeColumns().get(), nullptr);
     auto text = std::make_shared<TQVTTreeSimpleTextCell>();
-    EXPECT_FALSE(row->insertCell(nullptr, 0));
-    EXPECT_TRUE(row->insertCell(text, 1));
-    EXPECT_EQ(row->getCellIndex(text.get()), 1);
-    EXPECT_EQ(text->getRow(), row.get());
-    EXPECT_EQ(row->deleteCell(4), nullptr);
-    EXPECT_EQ(row->deleteCell(1), text);
-    EXPECT_EQ(row->getCellIndex(text.get()), -1);
-    EXPECT_EQ(row->setCell(3, text), nullptr);
-    const TQVTTreeCell* old = row->getCell(2);
-    EXPECT_EQ(row->setCell(2, text).get(), old);
-    EXPECT_EQ(row->getCell(2), text.get());
+    EXPECT_FALSE(bare->insertCell(nullptr, 0));
+    EXPECT_TRUE(bare->insertCell(text, 1));
+    EXPECT_EQ(bare->getCellIndex(text.get()), 1);
+    EXPECT_EQ(text->getRow(), bare.get());
+    EXPECT_EQ(bare->deleteCell(4), nullptr);
+    EXPECT_EQ(bare->deleteCell(1), text);
+    EXPECT_EQ(bare->getCellIndex(text.get()), -1);
+    EXPECT_EQ(bare->setCell(3, text), nullptr);
+    const TQVTTreeCell* old = bare->getCell(2);
+    EXPECT_EQ(bare->setCell(2, text).get(), old);
+    EXPECT_EQ(bare->getCell(2), text.get());
 
     // Rows compare by their cells in the column; a row without a cell there comes first.
     const auto other = TQVTTreeRow::Create(threeColumns().get(), nullptr);
-    dynamic_cast<TQVTTreeSpinCell&>(*row->getCell(1)).SetNumber(5);
-    EXPECT_TRUE(other->lessThan(*row, 1));
-    EXPECT_FALSE(row->lessThan(*other, 1));
-    EXPECT_FALSE(row->lessThan(*other, 0));
-    EXPECT_TRUE(row->lessThan(*other, 2)); // text before plain
-    EXPECT_TRUE(TQVTTreeRow().lessThan(*row, 0));
+    dynamic_cast<TQVTTreeSpinCell&>(*bare->getCell(1)).SetNumber(5);
+    EXPECT_TRUE(other->lessThan(*bare, 1));
+    EXPECT_FALSE(bare->lessThan(*other, 1));
+    EXPECT_FALSE(bare->lessThan(*other, 0));
+    EXPECT_TRUE(bare->lessThan(*other, 2)); // text before plain
+    EXPECT_TRUE(TQVTTreeRow().lessThan(*bare, 0));
 }
 
 // The cells of every row, named by their column settings' widths.
@@ -409,7 +399,7 @@ protected:
     }
 };
 
-TEST_F(CellOperations, AddingAndDeletingACellIsUndoneExactly)
+TEST_F(CellOperations, AddingDeletingAndMovingCellsIsUndoneExactly)
 {
     const std::string before = cells();
     auto added = std::make_shared<TQVTTreeSimpleTextCell>();
@@ -438,11 +428,8 @@ TEST_F(CellOperations, AddingAndDeletingACellIsUndoneExactly)
     EXPECT_FALSE(TQVTCellOperation(nullptr, treeRow(1), taken, 0).perform());
     EXPECT_FALSE(TQVTCellOperation(nullptr, nullptr, 0).perform());
     EXPECT_EQ(cells(), before);
-}
 
-TEST_F(CellOperations, MovingAColumnMovesTheCellsOfEveryRowAndUndoesExactly)
-{
-    const std::string before = cells();
+    // Moving a column moves the cells of every row.
     TQVTMoveCellsOperation forward(nullptr, &grid(), 0, 3);
     ASSERT_TRUE(forward.perform());
     // Before the cell that was at 3; the short row moves its cell to the end.

@@ -1,7 +1,8 @@
-// The row filter of the task table, the text search and the selection by position: hidden rows
-// are hidden on both sides, the rows above a kept row stay shown, the description is fixed text.
+// The task table's row filter, text search and selection by position.
 
 #include "TreeOrderFixture.h"
+
+#include <functional>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -20,25 +21,20 @@ protected:
         grid().TreeFilter.Values = std::move(values);
         grid().ApplyFilter();
     }
-    // "+" for a row shown in the chart table, "-" for one hidden.
-    std::string shown()
+    // "+" for a row shown in the chart table, "-" for one hidden; kept() the same by the tree
+    // rows' hidden flags.
+    std::string shown() { return marks([this](int i) { return row(i).IsVisible(); }); }
+    std::string kept() { return marks([this](int i) { return !grid().getRow(i)->FHidden; }); }
+    std::string marks(const std::function<bool(int)>& on)
     {
         std::string out;
         for (int i = 0; i < grid().rowsCount(); ++i)
-            out += row(i).IsVisible() ? '+' : '-';
-        return out;
-    }
-    // The same by the tree rows' hidden flags.
-    std::string kept()
-    {
-        std::string out;
-        for (int i = 0; i < grid().rowsCount(); ++i)
-            out += grid().getRow(i)->FHidden ? '-' : '+';
+            out += on(i) ? '+' : '-';
         return out;
     }
 };
 
-TEST_F(TreeFilter, KeptRowsShowTheirPathAndTheDescriptionNamesTheFilter)
+TEST_F(TreeFilter, KeptRowsShowTheirPathTheDescriptionNamesTheFilterAndTheAreaOffersTheTexts)
 {
     int told = -2;
     grid().FOnFilterSettingsChanged = [&told](TQVTTreeGrid*, int column) { told = column; };
@@ -68,18 +64,16 @@ TEST_F(TreeFilter, KeptRowsShowTheirPathAndTheDescriptionNamesTheFilter)
     grid().TreeFilter.ColID = 2;
     grid().TreeFilterChanged();
     EXPECT_EQ(told, 2);
-}
 
-TEST_F(TreeFilter, TheColumnsFilterAreaOffersItsTextsAndFiltersByTheCheckedOnes)
-{
+    // The column's filter area offers its texts and filters by the checked ones.
     grid().getRow(5)->getCell(0)->SetText("a1 ");
     TQVTTreeHeaderFilterArea& area = grid().FHeader->getHeaderCell(0)->HeaderFilterArea;
     EXPECT_EQ(area.GetContentStrings(), (std::vector<std::string>{"A", "A1", "Ä1x", "A2", "B"}))
         << "each text once, first spelling, without blanks";
-    int told = -2;
-    grid().FOnFilterSettingsChanged = [&told](TQVTTreeGrid*, int column) { told = column; };
+    int toldByArea = -2;
+    grid().FOnFilterSettingsChanged = [&toldByArea](TQVTTreeGrid*, int column) { toldByArea = column; };
     area.OnClickContent({"B", "A2"});
-    EXPECT_EQ(told, 0);
+    EXPECT_EQ(toldByArea, 0);
     EXPECT_EQ(grid().TreeFilter.FilterDescription, "Spalte \"Name\" = (B, A2)");
     EXPECT_EQ(kept(), "+--++-");
     area.OnClickContent({"B", "Alles", "A2"});
@@ -87,7 +81,7 @@ TEST_F(TreeFilter, TheColumnsFilterAreaOffersItsTextsAndFiltersByTheCheckedOnes)
     EXPECT_EQ(kept(), "++++++");
 }
 
-TEST_F(TreeFilter, TextSearchIsExactAndGoesColumnByColumn)
+TEST_F(TreeFilter, TextSearchIsExactAndClicksSelectByPositionAloneAddedOrAsARun)
 {
     grid().getRow(1)->getCell(2)->SetText("B");
     EXPECT_EQ(grid().colsCount(), 3);
@@ -99,10 +93,7 @@ TEST_F(TreeFilter, TextSearchIsExactAndGoesColumnByColumn)
     EXPECT_EQ(grid().findTextInColumn("A", 0, 3), nullptr);
     EXPECT_TRUE(grid().getCell(6, 0) == nullptr && grid().getCell(0, 3) == nullptr);
     EXPECT_EQ(grid().getCellStringValue(2, 0) + "|" + grid().getCellStringValue(9, 0), "Ä1x|");
-}
 
-TEST_F(TreeFilter, ClicksSelectByPositionAloneAddedOrAsARun)
-{
     const auto selection = [this] {
         std::vector<int> rows;
         for (int k = 0; k < grid().getSelectedRowsCount(); ++k)

@@ -1,5 +1,4 @@
-// The column header: its keys in files, finding the column under the mouse, sorting by clicks
-// on the titles, and changing a column's data type.
+// The column header: file keys, columns under the mouse, sorting clicks, changing data types.
 
 #include "corvane/framework/interaction/qvtUndoRedoStack.h"
 #include "corvane/framework/localization/qvtLocalization.h"
@@ -22,11 +21,10 @@ namespace {
 const char* const EveryHeaderKeyIni =
     "[root]\ntypeID=Tree Header\nheight=21\ncells#count=2\ncells#0=Number\ncells#1=Name\nbackground color=$00FFEEDD\n"
     "[Number]\ntypeID=Tree Header Cell\ntitle=No.\nsettings=Narrow\nfontColor=clNavy\nfontName=Liberation Serif\n"
-    "fontSize=12\nvisible=0\ndataType=Auto\n"
-    "[Narrow]\ntypeID=Tree Column Settings\nalignHorizontal=2\nalignVertical=0\nwidth=35\n"
-    "[Auto]\ntypeID=Tree AutoCellType.Number\n"
-    "[Name]\ntypeID=Tree Header Cell\ntitle=Task name\nsettings=Narrow\nfontColor=$00336699\nfontName=Arial\n"
-    "fontSize=-9\nvisible=1\ndataType=Text\n[Text]\ntypeID=Simple Text Type\n";
+    "fontSize=12\nvisible=0\ndataType=Auto\n[Narrow]\ntypeID=Tree Column Settings\nalignHorizontal=2\n"
+    "alignVertical=0\nwidth=35\n[Auto]\ntypeID=Tree AutoCellType.Number\n[Name]\ntypeID=Tree Header Cell\n"
+    "title=Task name\nsettings=Narrow\nfontColor=$00336699\nfontName=Arial\nfontSize=-9\nvisible=1\ndataType=Text\n"
+    "[Text]\ntypeID=Simple Text Type\n";
 
 // The columns of History tests: a number column (which cannot sort) and two text columns.
 class Header : public ChartFixture {
@@ -143,23 +141,7 @@ TEST_F(Header, MissingKeysTakeTheDefaultsAndStoredNonsenseIsClamped)
     EXPECT_TRUE(logged("\"height\" of section root") == 1 && logged("\"sortOrder\" of section A") == 1);
 }
 
-TEST_F(Header, ColumnsAreFoundWhereTheTreeDrawsThem)
-{
-    const int start = xIn(0) - 5;
-    EXPECT_EQ(header().columnAt(start - 1), -1); // over the row pane
-    EXPECT_EQ(header().columnAt(start + 39), 0); // the shared border pixel belongs to the left
-    EXPECT_EQ(header().columnAt(start + 40), 1);
-    EXPECT_EQ(header().columnAt(start + 39 + 99 + 59), 2);
-    EXPECT_EQ(header().columnAt(start + 39 + 99 + 60), -1); // right of the last column
-
-    header().getHeaderCell(1)->FVisible = false;
-    document->FTreeStartX = -25;
-    EXPECT_EQ(header().columnAt(xIn(2)), 2);
-    EXPECT_EQ(header().columnAt(start - 25 + 40), 2);
-    EXPECT_EQ(header().getActualWidth(), 100);
-}
-
-TEST_F(Header, ClicksOnATitleSortUpDownAndBackEachOneUndoStepAndOnlyOneColumnIsSorted)
+TEST_F(Header, ClicksOnATitleSortUpDownAndBackAsUndoStepsAndColumnsAreFoundWhereTheTreeDrawsThem)
 {
     const std::string before = snapshot();
     ASSERT_TRUE(header().handleClick(xIn(1)));
@@ -191,11 +173,35 @@ TEST_F(Header, ClicksOnATitleSortUpDownAndBackEachOneUndoStepAndOnlyOneColumnIsS
     EXPECT_FALSE(header().handleClick(xIn(2) + 100));
     EXPECT_EQ(snapshot(), sorted);
     EXPECT_EQ(history.stack.GetUndoOperationCount(), 2);
+
+    const int start = xIn(0) - 5;
+    EXPECT_EQ(header().columnAt(start - 1), -1); // over the row pane
+    EXPECT_EQ(header().columnAt(start + 39), 0); // the shared border pixel belongs to the left
+    EXPECT_EQ(header().columnAt(start + 40), 1);
+    EXPECT_EQ(header().columnAt(start + 39 + 99 + 59), 2);
+    EXPECT_EQ(header().columnAt(start + 39 + 99 + 60), -1); // right of the last column
+
+    header().getHeaderCell(1)->FVisible = false;
+    document->FTreeStartX = -25;
+    EXPECT_EQ(header().columnAt(xIn(2)), 2);
+    EXPECT_EQ(header().columnAt(start - 25 + 40), 2);
+    EXPECT_EQ(header().getActualWidth(), 100);
 }
 
-TEST_F(Header, ANewDataTypeOfAnotherClassReplacesTheColumnsCells)
+TEST_F(Header, TheWidestTitleIsMeasuredInTheColumnsFontAndANewDataTypeOfAnotherClassReplacesTheCells)
 {
     TQVTTreeHeaderCell& name = *header().getHeaderCell(1);
+    const int small = name.getMaxWidth();
+    EXPECT_GT(small, 0);
+    name.FTitle = "Name of the task";
+    EXPECT_GT(name.getMaxWidth(), small);
+    name.FFontSize = 20;
+    const int large = name.getMaxWidth();
+    name.FFontSize = 10;
+    EXPECT_GT(large, name.getMaxWidth());
+    name.FFontName.clear();
+    EXPECT_EQ(name.getMaxWidth(), 0);
+
     const TQVTTreeCell* kept = grid().getCell(0, 1);
 
     // The same type again, or another type of the same cell class, keeps every cell.
@@ -223,21 +229,6 @@ TEST_F(Header, ANewDataTypeOfAnotherClassReplacesTheColumnsCells)
     auto bare = std::make_shared<TQVTTreeHeaderCell>();
     bare->SetDataType(dates);
     EXPECT_EQ(bare->FDataType, dates);
-}
-
-TEST_F(Header, TheWidestTitleIsMeasuredInTheColumnsFont)
-{
-    TQVTTreeHeaderCell& name = *header().getHeaderCell(1);
-    const int small = name.getMaxWidth();
-    EXPECT_GT(small, 0);
-    name.FTitle = "Name of the task";
-    EXPECT_GT(name.getMaxWidth(), small);
-    name.FFontSize = 20;
-    const int large = name.getMaxWidth();
-    name.FFontSize = 10;
-    EXPECT_GT(large, name.getMaxWidth());
-    name.FFontName.clear();
-    EXPECT_EQ(name.getMaxWidth(), 0);
 }
 
 } // namespace

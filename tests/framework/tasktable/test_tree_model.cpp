@@ -1,5 +1,4 @@
-// The task tree as a model: rows by index, numbering, expand and collapse with the chart rows,
-// selection and focus, and what a saved document keeps of it.
+// The task tree as a model: indexes, numbering, collapsing, selection, focus and saving.
 
 #include "corvane/framework/tasktable/qvtTreeGrid.h"
 #include "corvane/framework/tasktable/qvtTreeRow.h"
@@ -30,7 +29,7 @@ protected:
     }
 };
 
-TEST_F(TreeModel, RowsAreNumberedInPreOrder)
+TEST_F(TreeModel, RowsAreNumberedInPreOrderAndRenumberedOnInsertAndRemove)
 {
     EXPECT_EQ(grid().rowsCount(), 5);
     for (int i = 0; i < 5; ++i)
@@ -58,10 +57,7 @@ TEST_F(TreeModel, RowsAreNumberedInPreOrder)
     EXPECT_EQ(node(3).FNumberCont, "4.");
     EXPECT_EQ(node(2).FNumberHierchy, "1.1.1.");
     EXPECT_EQ(node(4).FNumberHierchy, "2.");
-}
 
-TEST_F(TreeModel, InsertingAndRemovingChildrenRenumbers)
-{
     auto added = std::make_shared<TQVTTreeNode>();
     added->FRow = std::make_shared<TQVTTreeRow>();
     ASSERT_TRUE(node(0).addChild(added, 1)); // between A1 and A2
@@ -84,7 +80,7 @@ TEST_F(TreeModel, InsertingAndRemovingChildrenRenumbers)
     EXPECT_FALSE(node(4).addChild(nullptr, 0));
 }
 
-TEST_F(TreeModel, CollapsingHidesTheBranchAndKeepsIndexes)
+TEST_F(TreeModel, CollapsingSelectionAndFocusAndWhatASavedDocumentKeepsOfThem)
 {
     grid().collapse(0);
     EXPECT_EQ(chartRowsShown(), (std::vector<bool>{true, false, false, false, true}));
@@ -106,10 +102,7 @@ TEST_F(TreeModel, CollapsingHidesTheBranchAndKeepsIndexes)
     EXPECT_EQ(table().getScrolledLines(), 4);
     grid().expand(0);
     EXPECT_EQ(table().getScrolledLines(), 1);
-}
 
-TEST_F(TreeModel, SelectionAndFocusMarkBothRows)
-{
     std::vector<std::size_t> told;
     grid().FSelectedRowsChanged = [&](TQVTTreeGrid*, const std::vector<TQVTTreeRow*>& rows) {
         told.push_back(rows.size());
@@ -137,10 +130,8 @@ TEST_F(TreeModel, SelectionAndFocusMarkBothRows)
     grid().unFocus();
     EXPECT_EQ(grid().getFocusedRow(), nullptr);
     EXPECT_FALSE(row(4).FFocused);
-}
 
-TEST_F(TreeModel, ASavedDocumentKeepsCollapsedNodesWidthColoursAndNumberingStyle)
-{
+    // A saved document keeps collapsed nodes, width, colours and the numbering style.
     grid().collapse(1);
     grid().setWidth(420);
     grid().setWidth(-3); // ignored
@@ -158,10 +149,7 @@ TEST_F(TreeModel, ASavedDocumentKeepsCollapsedNodesWidthColoursAndNumberingStyle
     EXPECT_EQ(copy.getWidth(), 420);
     EXPECT_TRUE(copy.FContinuousNumbering && copy.FbkColor == 0x123456u);
     EXPECT_EQ(copy.FUpperPaneColor, 0x02C56A31u);
-}
 
-TEST_F(TreeModel, ANodeListedTwiceInAFileKeepsOnlyItsFirstPlace)
-{
     // The root lists its first child again at the end: a walk would count that branch twice.
     std::string text = readFile(saveToFile(document));
     const std::regex rootChildren("row=empty\n((?:.*\n)*?)children#count=2\nchildren#0=([^\n]*)\nchildren#1=([^\n]*)\n");
@@ -169,22 +157,35 @@ TEST_F(TreeModel, ANodeListedTwiceInAFileKeepsOnlyItsFirstPlace)
     text = std::regex_replace(text, rootChildren,
                               "row=empty\n$1children#count=3\nchildren#0=$2\nchildren#1=$3\nchildren#2=$2\n",
                               std::regex_constants::format_first_only);
-    const auto loaded = std::dynamic_pointer_cast<TQVTGanttDocument>(loadFrom(text));
-    ASSERT_TRUE(loaded && loaded->FTree);
-    EXPECT_EQ(loaded->FTree->rowsCount(), 5);
-    EXPECT_EQ(loaded->FTree->FRootNode->GetChildrenCount(), 2);
+    const auto twice = std::dynamic_pointer_cast<TQVTGanttDocument>(loadFrom(text));
+    ASSERT_TRUE(twice && twice->FTree);
+    EXPECT_EQ(twice->FTree->rowsCount(), 5);
+    EXPECT_EQ(twice->FTree->FRootNode->GetChildrenCount(), 2);
     EXPECT_NE(std::find(capture.log.begin(), capture.log.end(),
                         "Tree: a node listed more than once keeps only its first place"),
               capture.log.end());
 }
 
-TEST_F(TreeModel, EveryChangeOfTheTreesStructureAdvancesItsStamp)
+TEST_F(TreeModel, EveryChangeOfTheTreesStructureAndNothingElseAdvancesItsStamp)
 {
     const auto advances = [](const auto& change) {
         const std::uint64_t before = TreeStructureStamp();
         change();
         return TreeStructureStamp() != before;
     };
+    // Every row command renumbers: a stamp that moved with it would make every kept shape stale.
+    const std::uint64_t unchanged = TreeStructureStamp();
+    grid().updateNodes();
+    std::vector<TQVTTreeRow*> rows;
+    grid().FRootNode->collectChildren(rows);
+    std::vector<TQVTTreeNode*> nodes;
+    grid().FRootNode->flatten(nodes);
+    node(0).setCollapsed(true);
+    node(0).setCollapsed(false);
+    EXPECT_EQ(grid().childrenCount(0), 3);
+    readFile(saveToFile(document));
+    EXPECT_EQ(TreeStructureStamp(), unchanged) << "renumbering and reading";
+
     const auto share = [](TQVTTreeNode& n) { return std::static_pointer_cast<TQVTTreeNode>(n.shared_from_this()); };
     TQVTTreeNode& root = *grid().FRootNode;
     TQVTTreeNode& a = node(0);
@@ -219,22 +220,6 @@ TEST_F(TreeModel, EveryChangeOfTheTreesStructureAdvancesItsStamp)
     EXPECT_TRUE(advances([&] { extra->FRow = std::make_shared<TQVTTreeRow>(); }));
     EXPECT_TRUE(advances([&] { extra->FRow = a.FRow; }));
     EXPECT_TRUE(advances([&] { extra->FRow.reset(); }));
-}
-
-TEST_F(TreeModel, RenumberingAndReadingTheTreeLeaveItsStampAlone)
-{
-    // Every row command renumbers: a stamp that moved with it would make every kept shape stale.
-    const std::uint64_t before = TreeStructureStamp();
-    grid().updateNodes();
-    std::vector<TQVTTreeRow*> rows;
-    grid().FRootNode->collectChildren(rows);
-    std::vector<TQVTTreeNode*> nodes;
-    grid().FRootNode->flatten(nodes);
-    node(0).setCollapsed(true);
-    node(0).setCollapsed(false);
-    EXPECT_EQ(grid().childrenCount(0), 3);
-    readFile(saveToFile(document));
-    EXPECT_EQ(TreeStructureStamp(), before);
 }
 
 } // namespace

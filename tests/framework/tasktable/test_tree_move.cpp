@@ -1,6 +1,4 @@
-// Moving a row with its subtree in the task table: the chart rows follow, summary bars follow
-// the new shape, a sorted table is unsorted first, and undo gives back the same objects and the
-// saved file byte for byte.
+// Moving a row with its subtree: chart rows and summary bars follow, undo restores exactly.
 
 #include "TreeOrderFixture.h"
 
@@ -29,19 +27,28 @@ protected:
     }
 };
 
-TEST_F(TreeMove, ImpossibleMovesMakeNoOperation)
+TEST_F(TreeMove, AMoveInASortedTableUnsortsFirstAndASubtreeMovesWithItsChartRowsAndUndoes)
 {
-    EXPECT_FALSE(grid().repositionRow(1, 1));
-    EXPECT_FALSE(grid().repositionRow(7, 0));
-    EXPECT_FALSE(grid().repositionRow(-1, 0));
-    EXPECT_FALSE(grid().repositionRow(0, 7));
-    EXPECT_FALSE(grid().repositionRow(0, 2)) << "before one of its own descendants";
-    EXPECT_FALSE(grid().repositionRow(1, -1)) << "only a top-level row goes to the end";
-    EXPECT_TRUE(grid().repositionRow(0, -1));
-}
+    const auto sorting = grid().sortRows(0, sortDescending);
+    ASSERT_TRUE(sorting && history.doOperation(sorting));
+    EXPECT_EQ(names(), "C B B1 A A2 A1 A1a");
+    const std::string sorted = snapshot();
 
-TEST_F(TreeMove, ASubtreeMovesWithItsChartRowsAndUndoGivesBackTheFile)
-{
+    // C to the end: the order is the unsorted one, then C moves.
+    ASSERT_TRUE(move(0, -1));
+    expectInStep();
+    EXPECT_EQ(names(), "A A1 A1a A2 B B1 C");
+    EXPECT_EQ(grid().FHeader->getSortColumn(), -1);
+
+    ASSERT_TRUE(history.undo());
+    expectInStep();
+    EXPECT_EQ(names(), "C B B1 A A2 A1 A1a");
+    EXPECT_EQ(grid().FHeader->getSortOrder(0), sortDescending);
+    EXPECT_EQ(snapshot(), sorted);
+    ASSERT_TRUE(history.redo());
+    EXPECT_EQ(names(), "A A1 A1a A2 B B1 C");
+    expectInStep();
+
     const std::string before = snapshot();
     // A1 with A1a goes before C, at the top level.
     ASSERT_TRUE(move(1, 6));
@@ -63,7 +70,7 @@ TEST_F(TreeMove, ASubtreeMovesWithItsChartRowsAndUndoGivesBackTheFile)
     expectInStep();
 }
 
-TEST_F(TreeMove, SummaryBarsFollowTheShapeAndUndoBringsBackTheSameBars)
+TEST_F(TreeMove, SummaryBarsFollowTheShapeUndoBringsBackTheSameBarsAndARefusedOneRefusesTheMove)
 {
     const std::string before = snapshot();
     const auto bSummary = row(4).FBarList.at(0);
@@ -90,11 +97,8 @@ TEST_F(TreeMove, SummaryBarsFollowTheShapeAndUndoBringsBackTheSameBars)
     expectInStep();
     EXPECT_EQ(row(4).FBarList.at(0), bSummary) << "the removed bar itself comes back";
     EXPECT_EQ(snapshot(), before);
-}
 
-TEST_F(TreeMove, ARefusedSummaryBarRefusesTheWholeMove)
-{
-    const std::string before = snapshot();
+    // A refused summary bar refuses the whole move.
     hooks.OnBeforeBarAdd = [](TQVTGanttBar* bar, bool& cancel) { cancel = dynamic_cast<TQVTSummaryBar*>(bar); };
     EXPECT_FALSE(moveUnder(6, 3)) << "A2 would need a summary bar";
     expectInStep();
@@ -106,31 +110,16 @@ TEST_F(TreeMove, ARefusedSummaryBarRefusesTheWholeMove)
     EXPECT_EQ(snapshot(), before);
 }
 
-TEST_F(TreeMove, AMoveInASortedTableUnsortsFirstAndUndoSortsAgain)
+TEST_F(TreeMove, ImpossibleMovesAreRefusedRowsUnderACollapsedRowHiddenAndSwapsStayAmongSiblings)
 {
-    const auto sorting = grid().sortRows(0, sortDescending);
-    ASSERT_TRUE(sorting && history.doOperation(sorting));
-    EXPECT_EQ(names(), "C B B1 A A2 A1 A1a");
-    const std::string sorted = snapshot();
+    EXPECT_FALSE(grid().repositionRow(1, 1));
+    EXPECT_FALSE(grid().repositionRow(7, 0));
+    EXPECT_FALSE(grid().repositionRow(-1, 0));
+    EXPECT_FALSE(grid().repositionRow(0, 7));
+    EXPECT_FALSE(grid().repositionRow(0, 2)) << "before one of its own descendants";
+    EXPECT_FALSE(grid().repositionRow(1, -1)) << "only a top-level row goes to the end";
+    EXPECT_TRUE(grid().repositionRow(0, -1));
 
-    // C to the end: the order is the unsorted one, then C moves.
-    ASSERT_TRUE(move(0, -1));
-    expectInStep();
-    EXPECT_EQ(names(), "A A1 A1a A2 B B1 C");
-    EXPECT_EQ(grid().FHeader->getSortColumn(), -1);
-
-    ASSERT_TRUE(history.undo());
-    expectInStep();
-    EXPECT_EQ(names(), "C B B1 A A2 A1 A1a");
-    EXPECT_EQ(grid().FHeader->getSortOrder(0), sortDescending);
-    EXPECT_EQ(snapshot(), sorted);
-    ASSERT_TRUE(history.redo());
-    EXPECT_EQ(names(), "A A1 A1a A2 B B1 C");
-    expectInStep();
-}
-
-TEST_F(TreeMove, RowsMovedUnderACollapsedRowAreHiddenAndSwapsStayAmongSiblings)
-{
     grid().collapse(4);
     ASSERT_TRUE(move(6, 5));
     expectInStep();

@@ -1,5 +1,4 @@
-// The task table on real pixels: column layout, nesting and expanders, hidden rows, colours,
-// header and row pane; what the mouse finds there; and the operations of its handles.
+// The task table on real pixels, what the mouse finds there, and the operations of its handles.
 
 #include "corvane/framework/chart/qvtTaskBar.h"
 #include "corvane/framework/interaction/qvtUndoRedoStack.h"
@@ -119,7 +118,7 @@ protected:
     TQVTUndoRedoStack history;
 };
 
-TEST_F(TreePainting, ColumnsShareBordersAndRowsNestWithExpanders)
+TEST_F(TreePainting, ColumnsShareBordersRowsNestWithExpandersAndTheHeaderShowsSortMarks)
 {
     paint();
     const TColor plain = grid().getRow(1)->Fsettings->FColor;
@@ -150,10 +149,52 @@ TEST_F(TreePainting, ColumnsShareBordersAndRowsNestWithExpanders)
     expectPixels({{24, 8, box}, {24, 12, box}}); // plus
     EXPECT_EQ(paintedIndexes(), (std::vector<int>{0, 3}));
     EXPECT_EQ(grid().getRow(3)->FOrder, 1);
+
+    // The header.
+    paint();
+    // Over the row pane, a column border, the lower border and above the header.
+    const TColor upper = grid().FUpperPaneColor & 0xFFFFFF;
+    expectPixels({{5, -8, HeaderColor}, {119, -8, LineColor}, {150, -1, LineColor}, {200, -18, upper}});
+    EXPECT_GT(inkIn(Rect(50, -16, 90, -1), HeaderColor), 0); // "Name"
+    // The sort mark stands left of the filter button (x 106..116).
+    const TRect mark = Rect(88, -16, 105, -1);
+    EXPECT_EQ(inkIn(mark, HeaderColor), 0);
+
+    // Ascending: a triangle pointing up, wider at the bottom; descending the other way.
+    const auto halves = [&] {
+        return std::pair{inkIn(Rect(88, -16, 105, -8), HeaderColor), inkIn(Rect(88, -8, 105, -1), HeaderColor)};
+    };
+    grid().FHeader->setSortOrder(0, sortAscending);
+    paint();
+    const auto [upUpper, upLower] = halves();
+    EXPECT_LT(upUpper, upLower);
+    grid().FHeader->setSortOrder(0, sortDescending);
+    paint();
+    const auto [downUpper, downLower] = halves();
+    EXPECT_GT(downUpper, downLower);
 }
 
-TEST_F(TreePainting, FilteredRowsAreLeftOutAndScrolledRowsStartAtTheTop)
+TEST_F(TreePainting, SelectedAndFocusedRowsShowTheirColoursFilteredRowsAreLeftOutAndScrolledRowsStartAtTheTop)
 {
+    grid().select(1, true);
+    grid().getRow(3)->focus(true);
+    grid().getRow(2)->select(true);
+    grid().getRow(2)->focus(true); // both: focus wins
+    paint();
+    const TColor selected = grid().FSelectedRowColor & 0xFFFFFF;
+    const TColor focused = grid().FFocusedRowColor & 0xFFFFFF;
+    expectPixels({{150, 25, selected}, {150, 65, focused}, {150, 45, focused}});
+    // The text of a selected row is in the selected font colour.
+    int selectedFont = 0;
+    for (int y = 20; y < 39; ++y)
+        for (int x = 38; x < 100; ++x)
+            selectedFont += at(x, y) == (grid().FSelectedRowFontColor & 0xFFFFFF);
+    EXPECT_GT(selectedFont, 0);
+    // Pane: selector of the selected row filled, the focused row's has a black triangle.
+    expectPixels({{3, 23, selected}, {3, 3, grid().FRowsResizePane->FColor}, {19, 5, LineColor}, {5, 19, LineColor}});
+    EXPECT_LT(inkIn(Rect(0, 60, 19, 79), clBlack), 19 * 19); // the triangle
+    EXPECT_EQ(inkIn(Rect(0, 0, 19, 19), grid().FRowsResizePane->FColor), 0);
+
     grid().TreeFilter.ColID = 0;
     grid().TreeFilter.Values = {"a2"};
     grid().ApplyFilter();
@@ -170,8 +211,32 @@ TEST_F(TreePainting, FilteredRowsAreLeftOutAndScrolledRowsStartAtTheTop)
     EXPECT_EQ(drawer().paintedRows()[0].y, 0);
 }
 
-TEST_F(TreePainting, StartingAtTheFirstRowOnScreenPaintsWhatTheWholeWalkPaints)
+TEST_F(TreePainting, EachCellTypeShowsItsTextAndStartingAtTheFirstRowOnScreenPaintsWhatTheWholeWalkPaints)
 {
+    addColumn("Date", std::make_shared<TQVTTreeDateTimeCellType>(), 40);
+    addColumn("No", std::make_shared<TQVTTreeAutoCellNumber>(), 40);
+    addColumn("Note", std::make_shared<TQVTTreeMultilineTextCellType>(), 40);
+    // Cells of the new columns for row 3 only.
+    TQVTTreeRow& r = *grid().getRow(3);
+    for (int c = 2; c < 5; ++c) {
+        auto cell = grid().FHeader->getHeaderCell(c)->FDataType->TreeCellClass()();
+        cell->FDataType = grid().FHeader->getHeaderCell(c)->FDataType;
+        cell->FRowSettings = r.Fsettings;
+        r.insertCell(cell, -1);
+    }
+    static_cast<TQVTTreeDateTimeCell&>(*r.getCell(2)).SetDate(45352);
+    r.getCell(4)->SetText("x\ny");
+    grid().getRow(3)->getCell(1)->SetText("");
+    paint();
+    const TColor plain = r.Fsettings->FColor;
+    EXPECT_EQ(inkIn(Rect(120, 61, 177, 78), plain), 0); // empty spin cell
+    EXPECT_GT(inkIn(Rect(179, 61, 216, 78), plain), 0); // date (clipped to its cell)
+    EXPECT_GT(inkIn(Rect(219, 61, 255, 78), plain), 0); // "2." computed while painting
+    // Two lines: ink above and below the middle.
+    EXPECT_GT(inkIn(Rect(258, 60, 294, 69), plain), 0);
+    EXPECT_GT(inkIn(Rect(258, 69, 294, 79), plain), 0);
+
+    // Starting at the first row on screen paints what the whole walk paints.
     std::vector<std::pair<int, std::string>> outline;
     for (int i = 0; i < 400; ++i)
         outline.emplace_back(i % 7 == 0 ? 0 : 1 + (i % 3 == 0 && i % 7 != 1), "T" + std::to_string(i % 11));
@@ -203,85 +268,7 @@ TEST_F(TreePainting, StartingAtTheFirstRowOnScreenPaintsWhatTheWholeWalkPaints)
     }
 }
 
-TEST_F(TreePainting, SelectedAndFocusedRowsShowTheirColoursInTreeAndPane)
-{
-    grid().select(1, true);
-    grid().getRow(3)->focus(true);
-    grid().getRow(2)->select(true);
-    grid().getRow(2)->focus(true); // both: focus wins
-    paint();
-    const TColor selected = grid().FSelectedRowColor & 0xFFFFFF;
-    const TColor focused = grid().FFocusedRowColor & 0xFFFFFF;
-    expectPixels({{150, 25, selected}, {150, 65, focused}, {150, 45, focused}});
-    // The text of a selected row is in the selected font colour.
-    int selectedFont = 0;
-    for (int y = 20; y < 39; ++y)
-        for (int x = 38; x < 100; ++x)
-            selectedFont += at(x, y) == (grid().FSelectedRowFontColor & 0xFFFFFF);
-    EXPECT_GT(selectedFont, 0);
-    // Pane: selector of the selected row filled, the focused row's has a black triangle.
-    expectPixels({{3, 23, selected}, {3, 3, grid().FRowsResizePane->FColor}, {19, 5, LineColor}, {5, 19, LineColor}});
-    EXPECT_LT(inkIn(Rect(0, 60, 19, 79), clBlack), 19 * 19); // the triangle
-    EXPECT_EQ(inkIn(Rect(0, 0, 19, 19), grid().FRowsResizePane->FColor), 0);
-}
-
-TEST_F(TreePainting, HeaderShowsTitlesAndSortMarks)
-{
-    paint();
-    // Over the row pane, a column border, the lower border and above the header.
-    const TColor upper = grid().FUpperPaneColor & 0xFFFFFF;
-    expectPixels({{5, -8, HeaderColor}, {119, -8, LineColor}, {150, -1, LineColor}, {200, -18, upper}});
-    EXPECT_GT(inkIn(Rect(50, -16, 90, -1), HeaderColor), 0); // "Name"
-    // The sort mark stands left of the filter button (x 106..116).
-    const TRect mark = Rect(88, -16, 105, -1);
-    EXPECT_EQ(inkIn(mark, HeaderColor), 0);
-
-    // Ascending: a triangle pointing up, wider at the bottom; descending the other way.
-    const auto halves = [&] {
-        return std::pair{inkIn(Rect(88, -16, 105, -8), HeaderColor), inkIn(Rect(88, -8, 105, -1), HeaderColor)};
-    };
-    grid().FHeader->setSortOrder(0, sortAscending);
-    paint();
-    const auto [upUpper, upLower] = halves();
-    EXPECT_LT(upUpper, upLower);
-    grid().FHeader->setSortOrder(0, sortDescending);
-    paint();
-    const auto [downUpper, downLower] = halves();
-    EXPECT_GT(downUpper, downLower);
-}
-
-TEST_F(TreePainting, EachCellTypeShowsItsText)
-{
-    addColumn("Date", std::make_shared<TQVTTreeDateTimeCellType>(), 40);
-    addColumn("No", std::make_shared<TQVTTreeAutoCellNumber>(), 40);
-    addColumn("Note", std::make_shared<TQVTTreeMultilineTextCellType>(), 40);
-    // Cells of the new columns for row 3 only.
-    TQVTTreeRow& r = *grid().getRow(3);
-    auto dateCell = std::make_shared<TQVTTreeDateTimeCell>();
-    dateCell->FDataType = grid().FHeader->getHeaderCell(2)->FDataType;
-    dateCell->FRowSettings = r.Fsettings;
-    dateCell->SetDate(45352);
-    r.insertCell(dateCell, -1);
-    auto auto_ = std::make_shared<TQVTTreeAutoCell>();
-    auto_->FDataType = grid().FHeader->getHeaderCell(3)->FDataType;
-    auto_->FRowSettings = r.Fsettings;
-    r.insertCell(auto_, -1);
-    auto note = std::make_shared<TQVTTreeMultilineTextCell>();
-    note->FRowSettings = r.Fsettings;
-    note->SetText("x\ny");
-    r.insertCell(note, -1);
-    grid().getRow(3)->getCell(1)->SetText("");
-    paint();
-    const TColor plain = r.Fsettings->FColor;
-    EXPECT_EQ(inkIn(Rect(120, 61, 177, 78), plain), 0); // empty spin cell
-    EXPECT_GT(inkIn(Rect(179, 61, 216, 78), plain), 0); // date (clipped to its cell)
-    EXPECT_GT(inkIn(Rect(219, 61, 255, 78), plain), 0); // "2." computed while painting
-    // Two lines: ink above and below the middle.
-    EXPECT_GT(inkIn(Rect(258, 60, 294, 69), plain), 0);
-    EXPECT_GT(inkIn(Rect(258, 69, 294, 79), plain), 0);
-}
-
-TEST_F(TreePainting, TheMouseFindsHandlesAndCells)
+TEST_F(TreePainting, TheMouseFindsHandlesAndCellsThatStayTheSameObjects)
 {
     TQVTHorizontalResizer resizer;
     resizer.setPosition(100, 10, 30);
@@ -319,6 +306,21 @@ TEST_F(TreePainting, TheMouseFindsHandlesAndCells)
     TQVTGanttObject* splitter = d.locateObject(grid().getWidth() + 4, 50);
     ASSERT_NE(splitter, nullptr);
     EXPECT_TRUE(static_cast<TQVTHaloEntity*>(splitter)->IsTreeGridResizer());
+
+    // Handles stay the same objects across paints.
+    grid().FHeader->getHeaderCell(0)->setWidth(90);
+    paint();
+    EXPECT_EQ(grid().FRowsResizePane->GetRowSelector(1), selector);
+    EXPECT_EQ(grid().FRowsResizePane->resizingHalo.at(1).get(), rowResizer);
+    EXPECT_EQ(grid().FHeader->clickers.at(0).get(), halo);
+    EXPECT_EQ(halo->FRect.Right, 110);
+
+    // Scrolled out of view, a handle held since the last paint is still a live one.
+    table().SetScrolledLines(3);
+    paint();
+    EXPECT_EQ(grid().FRowsResizePane->GetRowSelector(1), nullptr);
+    EXPECT_EQ(selector->index, 1);
+    EXPECT_EQ(rowResizer->handleMove(0, 0, 0, 0, 0), nullptr);
 }
 
 TEST_F(TreePainting, HandlesCarryOutTheirChangesAndUndoRestoresThem)
@@ -357,46 +359,9 @@ TEST_F(TreePainting, HandlesCarryOutTheirChangesAndUndoRestoresThem)
     EXPECT_EQ(grid().getWidth(), 20 + 160); // pane and columns
 }
 
-TEST_F(TreePainting, HandlesStayTheSameObjectsAcrossPaints)
-{
-    paint();
-    TQVTRowSelector* selector = grid().FRowsResizePane->GetRowSelector(1);
-    TQVTRowResizer* rowResizer = grid().FRowsResizePane->resizingHalo.at(1).get();
-    TQVTHeaderHalo* halo = grid().FHeader->clickers.at(0).get();
-    grid().FHeader->getHeaderCell(0)->setWidth(90);
-    paint();
-    EXPECT_EQ(grid().FRowsResizePane->GetRowSelector(1), selector);
-    EXPECT_EQ(grid().FRowsResizePane->resizingHalo.at(1).get(), rowResizer);
-    EXPECT_EQ(grid().FHeader->clickers.at(0).get(), halo);
-    EXPECT_EQ(halo->FRect.Right, 110);
-
-    // Scrolled out of view, a handle held since the last paint is still a live one.
-    table().SetScrolledLines(3);
-    paint();
-    EXPECT_EQ(grid().FRowsResizePane->GetRowSelector(1), nullptr);
-    EXPECT_EQ(selector->index, 1);
-    EXPECT_EQ(rowResizer->handleMove(0, 0, 0, 0, 0), nullptr);
-}
-
-TEST_F(TreePainting, ColumnsAndRowsWithoutSizeAreSkipped)
-{
-    grid().FHeader->getHeaderCell(0)->FSettings->FWidth = 0;
-    grid().FRowsResizePane->FWidth = -4;
-    row(1).setHeight(0);
-    paint();
-    EXPECT_EQ(paintedIndexes(), (std::vector<int>{0, 2, 3}));
-    EXPECT_EQ(drawer().layout().columns.size(), 1u);
-    EXPECT_EQ(drawer().layout().columns[0].left, 0);
-    EXPECT_EQ(at(59, 25), LineColor);
-    grid().FHeader->getHeaderCell(1)->FSettings->FWidth = -7;
-    paint();
-    EXPECT_TRUE(drawer().layout().columns.empty());
-    EXPECT_EQ(drawer().locateObject(30, 5), nullptr);
-}
-
 // The tree's lines run in the grid's line colour at the expander column of the parent (x 24 for
 // children of a top-level row, 31 one level deeper), with a stub into each child at its middle.
-TEST_F(TreePainting, LinesJoinEachParentToItsShownChildren)
+TEST_F(TreePainting, LinesJoinEachParentToItsShownChildrenAndItemsWithoutSizeAreSkipped)
 {
     paint();
     const TColor plain = grid().getRow(1)->Fsettings->FColor;
@@ -430,6 +395,20 @@ TEST_F(TreePainting, LinesJoinEachParentToItsShownChildren)
     EXPECT_EQ(inkIn(Rect(21, 15, 30, 19), group), 0);
     EXPECT_EQ(inkIn(Rect(21, 20, 37, 39), plain), 0);
     EXPECT_EQ(inkIn(Rect(21, 40, 37, 59), plain), 0);
+
+    // Columns and rows without size are skipped.
+    grid().FHeader->getHeaderCell(0)->FSettings->FWidth = 0;
+    grid().FRowsResizePane->FWidth = -4;
+    row(1).setHeight(0);
+    paint();
+    EXPECT_EQ(paintedIndexes(), (std::vector<int>{0, 2, 3}));
+    EXPECT_EQ(drawer().layout().columns.size(), 1u);
+    EXPECT_EQ(drawer().layout().columns[0].left, 0);
+    EXPECT_EQ(at(59, 25), LineColor);
+    grid().FHeader->getHeaderCell(1)->FSettings->FWidth = -7;
+    paint();
+    EXPECT_TRUE(drawer().layout().columns.empty());
+    EXPECT_EQ(drawer().locateObject(30, 5), nullptr);
 }
 
 TEST_F(TreePainting, LinesOfParentsScrolledOutAboveAreStillDrawn)

@@ -1,6 +1,4 @@
-// Sorting the task table by a column: every level of the tree, stably in both directions, the
-// chart rows following; back to the unsorted order; undo gives back the saved file byte for
-// byte. A random run of sorts, moves, undos and redos keeps tree and chart table in step.
+// Sorting the task table by a column, stably on every level, with exact undo.
 
 #include "TreeOrderFixture.h"
 
@@ -27,7 +25,7 @@ protected:
     }
 };
 
-TEST_F(TreeSort, EqualRowsKeepTheirOrderInBothDirectionsAndEveryLevelIsSorted)
+TEST_F(TreeSort, EqualRowsKeepTheirOrderOnlySortableColumnsSortEditsResortAndUnsortingRestores)
 {
     // G has one child H, whose children must be sorted too.
     buildOutline({{0, "b"}, {0, "a"}, {0, "b"}, {0, "G"}, {1, "H"}, {2, "z"}, {2, "y"}, {0, "a"}});
@@ -66,10 +64,7 @@ TEST_F(TreeSort, EqualRowsKeepTheirOrderInBothDirectionsAndEveryLevelIsSorted)
     ASSERT_TRUE(history.redo());
     EXPECT_EQ(rowsInOrder(), ascending);
     expectInStep();
-}
 
-TEST_F(TreeSort, OnlySortableColumnsSortAndAnotherColumnStillUnsortsToTheOriginalOrder)
-{
     buildOutline({{0, "c"}, {0, "a"}, {0, "b"}});
     grid().getRow(0)->getCell(2)->SetText("2");
     grid().getRow(1)->getCell(2)->SetText("3");
@@ -89,10 +84,8 @@ TEST_F(TreeSort, OnlySortableColumnsSortAndAnotherColumnStillUnsortsToTheOrigina
     ASSERT_TRUE(sort(2, sortNone));
     EXPECT_EQ(names(), "c a b");
     expectInStep();
-}
 
-TEST_F(TreeSort, UnsortingKeepsTheOrderWhereChildrenChangedWhileSorted)
-{
+    // Unsorting keeps the order where children changed while sorted.
     buildOutline({{0, "P"}, {1, "c"}, {1, "a"}, {1, "b"}, {0, "Q"}, {1, "z"}, {1, "x"}});
     ASSERT_TRUE(sort(0, sortAscending));
     EXPECT_EQ(names(), "P a b c Q x z");
@@ -102,10 +95,8 @@ TEST_F(TreeSort, UnsortingKeepsTheOrderWhereChildrenChangedWhileSorted)
     ASSERT_TRUE(sort(0, sortNone));
     expectInStep();
     EXPECT_EQ(names(), "P b c Q z x");
-}
 
-TEST_F(TreeSort, AfterAnEditOnlyASortedColumnSortsAgain)
-{
+    // After an edit only a sorted column sorts again.
     buildOutline({{0, "b"}, {0, "c"}, {0, "a"}});
     grid().getRow(0)->getCell(0)->SetText("d");
     grid().updateRows();
@@ -117,10 +108,8 @@ TEST_F(TreeSort, AfterAnEditOnlyASortedColumnSortsAgain)
     grid().updateRows();
     EXPECT_EQ(names(), "c d e");
     expectInStep();
-}
 
-TEST_F(TreeSort, RowsScrolledOutStayTheSamePlaces)
-{
+    // Rows scrolled out stay the same places.
     buildOutline({{0, "d"}, {0, "c"}, {0, "b"}, {0, "a"}});
     table().SetScrolledLines(2);
     ASSERT_TRUE(sort(0, sortAscending));

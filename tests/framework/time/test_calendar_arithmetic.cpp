@@ -1,5 +1,4 @@
-// The document calendar: categories, matching, the non-working searches and the working-time
-// arithmetic, checked against hand-computed dates, a day walk and a straightforward search.
+// The document calendar: categories, matching, searches and working-time arithmetic.
 
 #include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
@@ -48,46 +47,36 @@ class StraightforwardCalendar : public TQVTDocumentCalendar {
 public:
     bool findNextNonWorkingException(TDateTime from, TDateTime& start, double& length, int row) override
     {
-        bool found = false;
         start = NoNonWorkingTime;
-        length = 0;
-        forEachNonWorking([&](TQVTDateException& e) {
-            TDateTime s = 0;
-            double l = 0;
-            if (e.findNextOccurence(from, s, l, row) && (!found || s < start)) {
-                found = true;
-                start = s;
-                length = l;
-            }
-        });
-        return found;
+        return search(from, start, length, row, true);
     }
     bool findPreviousNonWorkingException(TDateTime from, TDateTime& end, double& length, int row) override
     {
-        bool found = false;
         end = 0;
-        length = 0;
-        forEachNonWorking([&](TQVTDateException& e) {
-            TDateTime x = 0;
-            double l = 0;
-            if (e.findPreviousOccurence(from, x, l, row) && (!found || x > end)) {
-                found = true;
-                end = x;
-                length = l;
-            }
-        });
-        return found;
+        return search(from, end, length, row, false);
     }
 
 private:
-    template <typename F>
-    void forEachNonWorking(F f)
+    // The earliest next or the latest previous occurrence of any non-working exception.
+    bool search(TDateTime from, TDateTime& best, double& length, int row, bool forward)
     {
+        bool found = false;
+        length = 0;
         for (int i = 0; i < getCategoriesCount(); ++i) {
             TQVTDateCategory* c = getDateCategory(i);
-            for (int j = 0; !c->getWorking() && j < c->getDatesCount(); ++j)
-                f(*c->getDateByIndex(j));
+            for (int j = 0; !c->getWorking() && j < c->getDatesCount(); ++j) {
+                TDateTime x = 0;
+                double l = 0;
+                TQVTDateException& e = *c->getDateByIndex(j);
+                if ((forward ? e.findNextOccurence(from, x, l, row) : e.findPreviousOccurence(from, x, l, row)) &&
+                    (!found || (forward ? x < best : x > best))) {
+                    found = true;
+                    best = x;
+                    length = l;
+                }
+            }
         }
+        return found;
     }
 };
 
@@ -163,7 +152,7 @@ TEST(CalendarCategories, ManagementByNameAndIndex)
     EXPECT_TRUE(calendar.isWorking(Sat + 0.5, -1, tmDay));
 }
 
-TEST(CalendarMatching, FirstMatchingCategoryDecidesAtTheCalendarsResolution)
+TEST(CalendarMatching, FirstMatchingCategoryDecidesAtTheCalendarsResolutionAndBlockedDaysExemptARow)
 {
     TQVTDocumentCalendar calendar;
     calendar.addDateCategory(weekends());
@@ -191,9 +180,37 @@ TEST(CalendarMatching, FirstMatchingCategoryDecidesAtTheCalendarsResolution)
     calendar.moveUp("Vacations");
     EXPECT_TRUE(calendar.isWorking(Sat + 0.5, -1, tmDay));
     EXPECT_EQ(calendar.addEffective(Fri + 0.5, 1, false), Tue + 1.5);
+
+    // Blocked days exempt a row from holidays and single weekdays.
+    auto document = std::make_shared<TQVTGanttDocument>();
+    document->Ftable = std::make_shared<TQVTGanttTable>();
+    document->Ftable->setParent(document.get());
+    for (int i = 0; i < 3; ++i) {
+        document->Ftable->FRows.push_back(std::make_shared<TQVTGanttRow>());
+        document->Ftable->FRows.back()->setParent(document->Ftable.get());
+    }
+    document->Fcalendar = std::make_shared<TQVTDocumentCalendar>();
+    document->Fcalendar->setParent(document.get());
+    TQVTDocumentCalendar& rows = *document->Fcalendar;
+    rows.addDateCategory(weekends());
+    rows.addDateCategory(category(
+        "Holidays", false, {std::make_shared<TQVTFixedDateException>(Tue, "Feast"), std::make_shared<TQVTSaturday>()}));
+    document->Ftable->FRows[1]->AddBlockedDate(Tue + 0.25);
+    document->Ftable->FRows[2]->AddBlockedDate(Sat);
+
+    EXPECT_FALSE(rows.isWorking(Tue + 0.5, 0, tmDay));
+    EXPECT_TRUE(rows.isWorking(Tue + 0.5, 1, tmDay));
+    EXPECT_EQ(rows.addEffective(0, Mon + 0.5, 1, false), Tue + 1.5);
+    EXPECT_EQ(rows.addEffective(1, Mon + 0.5, 1, false), Tue + 0.5);
+    EXPECT_EQ(rows.diffEffective(1, Mon, Tue + 1), 2);
+    EXPECT_EQ(rows.substrEffective(1, Tue + 1.5, 1), Tue + 0.5);
+    EXPECT_EQ(rows.substrEffective(0, Tue + 1.5, 1), Mon + 0.5);
+    // The weekend rule ignores rows, the Saturday rule does not: both cover that Saturday.
+    EXPECT_FALSE(rows.isWorking(Sat + 0.5, 2, tmDay));
+    EXPECT_EQ(rows.diffEffective(2, Fri, Mon), 1);
 }
 
-TEST(CalendarArithmetic, WeekendExamples)
+TEST(CalendarArithmetic, WeekendExamplesAndOverlappingOccurrencesCrossedAsOne)
 {
     TQVTDocumentCalendar calendar;
     calendar.addDateCategory(weekends());
@@ -217,6 +234,17 @@ TEST(CalendarArithmetic, WeekendExamples)
     EXPECT_TRUE(std::isnan(calendar.addEffective(Fri, NAN, false)));
     EXPECT_GT(calendar.addEffective(Fri, 1e7, false), 2958466.0);
     EXPECT_LT(calendar.substrEffective(Fri, 1e7), -693594.0);
+
+    // Monthly from day 1 for 30.5 days leaves only the last afternoon of each month of 31 days.
+    TQVTDocumentCalendar monthly;
+    monthly.addDateCategory(category(
+        "Closed", false,
+        {std::make_shared<TQVTRecurringDateException>(tmMonth, 1, 1, 31, 0, 12, "", at(2000, 1, 1), at(2100, 1, 1))}));
+    EXPECT_EQ(monthly.addEffective(at(2024, 1, 1), 1, false), at(2024, 4, 1));
+    EXPECT_EQ(monthly.addEffective(at(2024, 1, 1), 1, true), at(2024, 5, 31, 12));
+    EXPECT_EQ(monthly.substrEffective(at(2024, 4, 1), 1), at(2024, 1, 1));
+    EXPECT_EQ(monthly.findFirstEffective(at(2024, 2, 10)), at(2024, 3, 31, 12));
+    EXPECT_NEAR(monthly.diffEffective(at(2000, 1, 1), at(2100, 1, 1)), 100 * 7 * 0.5, 1e-6);
 }
 
 TEST(CalendarArithmetic, EmptyCalendarAndZeroLengthOccurrencesTakeNoTime)
@@ -331,52 +359,8 @@ TEST(CalendarArithmetic, IdentitiesHoldOnRandomCalendars)
     }
 }
 
-TEST(CalendarArithmetic, OverlappingOccurrencesAreCrossedAsOne)
-{
-    // Monthly from day 1 for 30.5 days leaves only the last afternoon of each month of 31 days.
-    TQVTDocumentCalendar calendar;
-    calendar.addDateCategory(category(
-        "Closed", false,
-        {std::make_shared<TQVTRecurringDateException>(tmMonth, 1, 1, 31, 0, 12, "", at(2000, 1, 1), at(2100, 1, 1))}));
-    EXPECT_EQ(calendar.addEffective(at(2024, 1, 1), 1, false), at(2024, 4, 1));
-    EXPECT_EQ(calendar.addEffective(at(2024, 1, 1), 1, true), at(2024, 5, 31, 12));
-    EXPECT_EQ(calendar.substrEffective(at(2024, 4, 1), 1), at(2024, 1, 1));
-    EXPECT_EQ(calendar.findFirstEffective(at(2024, 2, 10)), at(2024, 3, 31, 12));
-    EXPECT_NEAR(calendar.diffEffective(at(2000, 1, 1), at(2100, 1, 1)), 100 * 7 * 0.5, 1e-6);
-}
-
-TEST(CalendarRows, BlockedDaysExemptARowFromHolidaysAndSingleWeekdays)
-{
-    auto document = std::make_shared<TQVTGanttDocument>();
-    document->Ftable = std::make_shared<TQVTGanttTable>();
-    document->Ftable->setParent(document.get());
-    for (int i = 0; i < 3; ++i) {
-        document->Ftable->FRows.push_back(std::make_shared<TQVTGanttRow>());
-        document->Ftable->FRows.back()->setParent(document->Ftable.get());
-    }
-    document->Fcalendar = std::make_shared<TQVTDocumentCalendar>();
-    document->Fcalendar->setParent(document.get());
-    TQVTDocumentCalendar& calendar = *document->Fcalendar;
-    calendar.addDateCategory(weekends());
-    calendar.addDateCategory(category(
-        "Holidays", false, {std::make_shared<TQVTFixedDateException>(Tue, "Feast"), std::make_shared<TQVTSaturday>()}));
-    document->Ftable->FRows[1]->AddBlockedDate(Tue + 0.25);
-    document->Ftable->FRows[2]->AddBlockedDate(Sat);
-
-    EXPECT_FALSE(calendar.isWorking(Tue + 0.5, 0, tmDay));
-    EXPECT_TRUE(calendar.isWorking(Tue + 0.5, 1, tmDay));
-    EXPECT_EQ(calendar.addEffective(0, Mon + 0.5, 1, false), Tue + 1.5);
-    EXPECT_EQ(calendar.addEffective(1, Mon + 0.5, 1, false), Tue + 0.5);
-    EXPECT_EQ(calendar.diffEffective(1, Mon, Tue + 1), 2);
-    EXPECT_EQ(calendar.substrEffective(1, Tue + 1.5, 1), Tue + 0.5);
-    EXPECT_EQ(calendar.substrEffective(0, Tue + 1.5, 1), Mon + 0.5);
-    // The weekend rule ignores rows, the Saturday rule does not: both cover that Saturday.
-    EXPECT_FALSE(calendar.isWorking(Sat + 0.5, 2, tmDay));
-    EXPECT_EQ(calendar.diffEffective(2, Fri, Mon), 1);
-}
-
 // Indexes built by earlier queries must follow every change of the lists they index.
-TEST(CalendarChanges, ReplacingAHolidayCategoryAnswersTheNewOne)
+TEST(CalendarChanges, ReplacedCategoriesAndDatesAreAnswered)
 {
     TQVTDocumentCalendar calendar;
     calendar.addDateCategory(category("Old", false, {std::make_shared<TQVTFixedDateException>(Mon, "Old")}));
@@ -392,23 +376,19 @@ TEST(CalendarChanges, ReplacingAHolidayCategoryAnswersTheNewOne)
     EXPECT_EQ(calendar.substrEffective(Tue + 1.5, 1), Mon + 0.5);
 
     // The whole list replaced by one of the same size.
-    const std::vector<std::shared_ptr<TQVTDateCategory>> replacement = {
+    const std::vector<std::shared_ptr<TQVTDateCategory>> categories = {
         category("Other", false, {std::make_shared<TQVTFixedDateException>(Fri, "Other")})};
-    calendar.FCategories = replacement;
+    calendar.FCategories = categories;
     EXPECT_TRUE(calendar.isWorking(Tue + 0.5, -1, tmDay));
     EXPECT_FALSE(calendar.isWorking(Fri + 0.5, -1, tmDay));
     EXPECT_EQ(calendar.addEffective(Fri - 1, 1.5, false), Sat + 0.5);
-}
 
-TEST(CalendarChanges, ReplacingTheDatesOfACategoryAnswersTheNewDates)
-{
-    TQVTDocumentCalendar calendar;
+    // The dates of a category copied into the list's own buffer: same size, same buffer, no call
+    // through the category.
     auto holidays = category("Holidays", false, {std::make_shared<TQVTFixedDateException>(Mon, "Feast")});
-    calendar.addDateCategory(holidays);
+    calendar.FCategories = std::vector<std::shared_ptr<TQVTDateCategory>>{holidays};
     ASSERT_FALSE(calendar.isWorking(Mon + 0.5, -1, tmDay));
     ASSERT_EQ(calendar.addEffective(Sun, 1.5, false), Tue + 0.5);
-
-    // Copied into the list's own buffer: same size, same buffer, no call through the category.
     const std::vector<std::shared_ptr<TQVTDateException>> replacement = {
         std::make_shared<TQVTFixedDateException>(Tue, "Fair")};
     holidays->FDates = replacement;

@@ -1,5 +1,4 @@
-// The calendar in document files: every category and exception kind through a save and a load,
-// the stored defaults and hostile values.
+// The calendar in document files: round trips, stored defaults and hostile values.
 
 #include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
@@ -81,7 +80,7 @@ TEST_F(CalendarFile, EveryCategoryAndExceptionKindSurvivesSaveAndLoad)
     EXPECT_TRUE(close.Matches(EncodeDate(2027, 3, 1), -1, tmNone));
 }
 
-TEST_F(CalendarFile, PredefinedCategoriesAreChosenBySectionName)
+TEST_F(CalendarFile, PredefinedCategoriesAreChosenBySectionNameAndStoredFlagsOverrideTheClasses)
 {
     const auto calendar = load<TQVTDocumentCalendar>(
         "[Cal]\ntypeID=Document Calendar\ncategories#count=4\ncategories#0=Holidays\ncategories#1=Vacations\n"
@@ -107,11 +106,9 @@ TEST_F(CalendarFile, PredefinedCategoriesAreChosenBySectionName)
     for (int i = 0; i < 4; ++i)
         EXPECT_TRUE(calendar->getDateCategory(i)->getVisible());
     EXPECT_FALSE(calendar->isWorking(EncodeDate(2026, 12, 5), -1, tmDay));
-}
 
-TEST_F(CalendarFile, StoredFlagsAndNamesOverrideThoseOfTheClasses)
-{
-    const auto calendar = load<TQVTDocumentCalendar>(
+    // Stored flags and names override those of the classes.
+    const auto stored = load<TQVTDocumentCalendar>(
         "[Cal]\ntypeID=Document Calendar\ncategories#count=4\ncategories#0=Vacations\ncategories#1=Plain\n"
         "categories#2=Shifts\ncategories#3=Weekends\n"
         "[Vacations]\ntypeID=Predefined Date Category\nWorking=0\n"
@@ -119,18 +116,18 @@ TEST_F(CalendarFile, StoredFlagsAndNamesOverrideThoseOfTheClasses)
         "[Shifts]\ntypeID=Predefined Date Category\nName=Night shifts\nColor=clRed\n"
         "[Weekends]\ntypeID=Predefined Date Category\nName=Weekends\n",
         "Cal");
-    ASSERT_TRUE(calendar);
-    ASSERT_EQ(calendar->getCategoriesCount(), 4);
-    EXPECT_FALSE(calendar->getDateCategory(0)->getWorking());
-    EXPECT_TRUE(calendar->getDateCategory(1)->getWorking());
-    EXPECT_FALSE(calendar->getDateCategory(1)->getVisible());
+    ASSERT_TRUE(stored);
+    ASSERT_EQ(stored->getCategoriesCount(), 4);
+    EXPECT_FALSE(stored->getDateCategory(0)->getWorking());
+    EXPECT_TRUE(stored->getDateCategory(1)->getWorking());
+    EXPECT_FALSE(stored->getDateCategory(1)->getVisible());
     // A category holding the weekend rule under a name of its own.
-    TQVTDateCategory* shifts = calendar->getDateCategory(2);
+    TQVTDateCategory* shifts = stored->getDateCategory(2);
     EXPECT_EQ(shifts->getName(), "Night shifts");
     EXPECT_EQ(shifts->getColor(), 0x0000FFu);
     ASSERT_EQ(shifts->getDatesCount(), 1);
     EXPECT_EQ(shifts->getDateByIndex(0)->ClassName(), "TQVTWeekend");
-    EXPECT_EQ(calendar->getDateCategory(3)->ClassName(), "TQVTWeekendsDateCategory");
+    EXPECT_EQ(stored->getDateCategory(3)->ClassName(), "TQVTWeekendsDateCategory");
 }
 
 TEST_F(CalendarFile, CategoriesThatFailedToLoadAreNotWrittenAsEmptyNames)
@@ -165,27 +162,19 @@ TEST_F(CalendarFile, RecurringDefaultsAndHostileValues)
         "C");
     ASSERT_TRUE(category);
     ASSERT_EQ(category->getDatesCount(), 4);
-    auto* defaults = dynamic_cast<TQVTRecurringDateException*>(category->getDateByIndex(0));
-    ASSERT_TRUE(defaults);
-    EXPECT_EQ(defaults->getRecurringTimeMode(), tmWeek);
-    EXPECT_EQ(defaults->getRecurringPeriod(), 1);
-    EXPECT_EQ(defaults->getDayFrom(), 6);
-    EXPECT_EQ(defaults->getDayTo(), 1);
-    EXPECT_EQ(defaults->getHourFrom(), 0);
-
-    auto* absurd = dynamic_cast<TQVTRecurringDateException*>(category->getDateByIndex(1));
-    ASSERT_TRUE(absurd);
-    EXPECT_EQ(absurd->getRecurringTimeMode(), tmNone);
-    EXPECT_EQ(absurd->getRecurringPeriod(), 65535);
-    EXPECT_EQ(absurd->getDayFrom(), 65535);
-    EXPECT_EQ(absurd->getDayTo(), 0);
-    EXPECT_EQ(absurd->getHourFrom(), 255);
-
-    auto* reversed = dynamic_cast<TQVTRecurringDateException*>(category->getDateByIndex(2));
-    ASSERT_TRUE(reversed);
-    EXPECT_EQ(reversed->getRecurringPeriod(), 1);
-    EXPECT_EQ(reversed->getDateFrom(), EncodeDate(1970, 1, 1));
-    EXPECT_TRUE(reversed->Matches(EncodeDate(2500, 1, 1) + 8.5 / 24, -1, tmHour));
+    // Mode, period, days and first hour of each recurring exception.
+    const auto fields = [&](int i) {
+        const auto* e = dynamic_cast<TQVTRecurringDateException*>(category->getDateByIndex(i));
+        return e ? std::vector<int>{e->getRecurringTimeMode(), e->getRecurringPeriod(), e->getDayFrom(), e->getDayTo(),
+                                    e->getHourFrom()}
+                 : std::vector<int>{};
+    };
+    EXPECT_EQ(fields(0), (std::vector<int>{tmWeek, 1, 6, 1, 0})) << "the defaults";
+    EXPECT_EQ(fields(1), (std::vector<int>{tmNone, 65535, 65535, 0, 255})) << "clamped";
+    auto& reversed = dynamic_cast<TQVTRecurringDateException&>(*category->getDateByIndex(2));
+    EXPECT_EQ(reversed.getRecurringPeriod(), 1);
+    EXPECT_EQ(reversed.getDateFrom(), EncodeDate(1970, 1, 1));
+    EXPECT_TRUE(reversed.Matches(EncodeDate(2500, 1, 1) + 8.5 / 24, -1, tmHour));
 
     TQVTDocumentCalendar calendar;
     calendar.FCategories.push_back(category);
@@ -274,28 +263,20 @@ public:
         const int categories = pick(1, 6);
         for (int i = 0; i < categories; ++i) {
             const int before = calendar->getCategoriesCount();
-            switch (pick(0, 5)) {
-            case 0:
-                calendar->addDateCategory(std::make_shared<TQVTDateCategory>("Plain " + std::to_string(i)));
-                break;
-            case 1: {
-                auto shifts = std::make_shared<TQVTDateCategory>("Shifts " + std::to_string(i));
-                shifts->addDate(std::make_shared<TQVTWeekend>());
-                calendar->addDateCategory(shifts);
-                break;
-            }
-            case 2:
+            const int kind = pick(0, 5);
+            if (kind == 0 || kind == 1) {
+                auto plain = std::make_shared<TQVTDateCategory>((kind ? "Shifts " : "Plain ") + std::to_string(i));
+                if (kind == 1)
+                    plain->addDate(std::make_shared<TQVTWeekend>());
+                calendar->addDateCategory(plain);
+            } else if (kind == 2) {
                 calendar->addDateCategory(std::make_shared<TQVTWeekendsDateCategory>());
-                break;
-            case 3:
+            } else if (kind == 3) {
                 calendar->addDateCategory(std::make_shared<TQVTHolidaysDateCategory>());
-                break;
-            case 4:
+            } else if (kind == 4) {
                 calendar->addDateCategory(std::make_shared<TQVTVacationsDateCategory>());
-                break;
-            default:
+            } else {
                 calendar->AddPredefinedCategories();
-                break;
             }
             for (int c = before; c < calendar->getCategoriesCount(); ++c)
                 vary(*calendar->getDateCategory(c));
@@ -336,6 +317,18 @@ private:
     std::mt19937 rng;
 };
 
+// The stored values of an exception, whatever its kind.
+std::vector<double> storedValues(TQVTDateException& e)
+{
+    std::vector<double> v;
+    if (const auto* f = dynamic_cast<TQVTFixedDateException*>(&e))
+        v = {f->getDateFrom(), f->getDateTo(), double(f->getVisibleTimeMode())};
+    if (const auto* r = dynamic_cast<TQVTRecurringDateException*>(&e))
+        v.insert(v.end(), {double(r->getRecurringTimeMode()), double(r->getRecurringPeriod()), double(r->getDayFrom()),
+                           double(r->getDayTo()), double(r->getHourFrom()), double(r->getHourTo())});
+    return v;
+}
+
 void expectSameExceptions(TQVTDateCategory& a, TQVTDateCategory& b)
 {
     ASSERT_EQ(a.getDatesCount(), b.getDatesCount());
@@ -344,25 +337,7 @@ void expectSameExceptions(TQVTDateCategory& a, TQVTDateCategory& b)
         TQVTDateException* y = b.getDateByIndex(i);
         EXPECT_EQ(x->ClassName(), y->ClassName());
         EXPECT_EQ(x->getName(), y->getName());
-        const auto* fx = dynamic_cast<TQVTFixedDateException*>(x);
-        const auto* fy = dynamic_cast<TQVTFixedDateException*>(y);
-        ASSERT_EQ(fx == nullptr, fy == nullptr);
-        if (!fx)
-            continue;
-        EXPECT_EQ(fx->getDateFrom(), fy->getDateFrom());
-        EXPECT_EQ(fx->getDateTo(), fy->getDateTo());
-        EXPECT_EQ(fx->getVisibleTimeMode(), fy->getVisibleTimeMode());
-        const auto* rx = dynamic_cast<const TQVTRecurringDateException*>(fx);
-        const auto* ry = dynamic_cast<const TQVTRecurringDateException*>(fy);
-        ASSERT_EQ(rx == nullptr, ry == nullptr);
-        if (!rx)
-            continue;
-        EXPECT_EQ(rx->getRecurringTimeMode(), ry->getRecurringTimeMode());
-        EXPECT_EQ(rx->getRecurringPeriod(), ry->getRecurringPeriod());
-        EXPECT_EQ(rx->getDayFrom(), ry->getDayFrom());
-        EXPECT_EQ(rx->getDayTo(), ry->getDayTo());
-        EXPECT_EQ(rx->getHourFrom(), ry->getHourFrom());
-        EXPECT_EQ(rx->getHourTo(), ry->getHourTo());
+        EXPECT_EQ(storedValues(*x), storedValues(*y));
     }
 }
 

@@ -4,6 +4,7 @@
 #include "corvane/platform/DateUtils.h"
 #include "corvane/platform/FormatSettings.h"
 
+#include <array>
 #include <gtest/gtest.h>
 #include <limits>
 #include <memory>
@@ -26,20 +27,8 @@ enum Language {
 
 void UseLanguage(Language language)
 {
-    switch (language) {
-    case English:
-        SetFormatSettings("en");
-        CreateDefaultRessources_ENG();
-        break;
-    case German:
-        SetFormatSettings("de");
-        CreateDefaultRessources_GER();
-        break;
-    case French:
-        SetFormatSettings("fr");
-        CreateDefaultRessources_FRA();
-        break;
-    }
+    SetFormatSettings(std::array{"en", "de", "fr"}[language]);
+    std::array{CreateDefaultRessources_ENG, CreateDefaultRessources_GER, CreateDefaultRessources_FRA}[language]();
 }
 
 class PeriodText : public ::testing::Test {
@@ -96,7 +85,7 @@ const Row Rows[] = {
     {tmDecade, tmfDecade, {"2020-2030", "2020-2030", "2020-2030"}},
 };
 
-TEST_F(PeriodText, EveryRowOfTheTableInThreeLanguages)
+TEST_F(PeriodText, EveryRowOfTheTableInThreeLanguagesAndNothingOutsideIt)
 {
     std::set<int> formats;
     for (const Row& row : Rows)
@@ -109,10 +98,8 @@ TEST_F(PeriodText, EveryRowOfTheTableInThreeLanguages)
             EXPECT_EQ(PeriodToString(feb5, row.mode, row.format), row.text[language])
                 << "language " << language << ", mode " << int(row.mode) << ", format " << int(row.format);
     }
-}
 
-TEST_F(PeriodText, PairsOutsideTheTableGiveNothing)
-{
+    // Pairs outside the table give nothing.
     std::set<std::pair<int, int>> listed;
     for (const Row& row : Rows)
         listed.insert({row.mode, row.format});
@@ -128,30 +115,26 @@ TEST_F(PeriodText, PairsOutsideTheTableGiveNothing)
     EXPECT_EQ(PeriodToString(feb5, tmDay, static_cast<TQVTTimeFormat>(255)), "");
 
     // The object uses its own mode.
+    UseLanguage(English);
     auto obj = std::make_shared<TQVTTimeModeObject>();
     obj->SetTimeMode(tmMonth);
     EXPECT_EQ(obj->PeriodToString(feb5, tmfMonthFullYear), "February 2024");
     EXPECT_EQ(obj->PeriodToString(feb5, tmfDayFull), "");
 }
 
-TEST_F(PeriodText, HoursOnBothClocksAndTheTimeSeparator)
+TEST_F(PeriodText, WeeksQuartersAndDecadesAtTheirBoundaries)
 {
-    const TDateTime night = D(2024, 2, 5, 0, 15);
-    EXPECT_EQ(PeriodToString(night, tmHour, tmfHourStandard), "0");
-    EXPECT_EQ(PeriodToString(night, tmHour, tmfHourAMPM), "12 AM");
-    EXPECT_EQ(PeriodToString(night, tmHour, tmfHourTime), "00:00");
-    EXPECT_EQ(PeriodToString(D(2024, 2, 5, 12), tmHour, tmfHourAMPM), "12 PM");
-    const TDateTime late = D(2024, 2, 5, 23, 59);
-    EXPECT_EQ(PeriodToString(late, tmHour, tmfHourStandard), "23");
-    EXPECT_EQ(PeriodToString(late, tmHour, tmfHourAMPM), "11 PM");
-    EXPECT_EQ(PeriodToString(late, tmHour, tmfHourTime), "23:00");
+    EXPECT_EQ(PeriodToString(D(2024, 3, 31, 23, 59), tmQuarter, tmfQuarterRoman), "I");
+    EXPECT_EQ(PeriodToString(D(2024, 4, 1), tmQuarter, tmfQuarterRoman), "II");
+    EXPECT_EQ(PeriodToString(D(2024, 9, 30), tmQuarter, tmfQuarterRoman), "III");
+    EXPECT_EQ(PeriodToString(D(2024, 11, 15), tmQuarter, tmfQuarterRoman), "IV");
+    EXPECT_EQ(PeriodToString(D(2024, 12, 31), tmQuarter, tmfQuarterShortYear), "4. Q 2024");
 
-    FormatSettings().TimeSeparator = '.';
-    EXPECT_EQ(PeriodToString(late, tmHour, tmfHourTime), "23.00");
-}
+    EXPECT_EQ(PeriodToString(D(2029, 12, 31, 23), tmDecade, tmfDecade), "2020-2030");
+    EXPECT_EQ(PeriodToString(D(2030, 1, 1), tmDecade, tmfDecade), "2030-2040");
+    EXPECT_EQ(PeriodToString(D(5, 6, 1), tmDecade, tmfDecade), "0000-0010");
+    EXPECT_EQ(PeriodToString(D(9995, 6, 1), tmDecade, tmfDecade), "9990-10000");
 
-TEST_F(PeriodText, WeeksBelongToTheYearAndMonthOfTheirThursdayAndStartOnMonday)
-{
     EXPECT_EQ(PeriodToString(D(2021, 1, 1), tmWeek, tmfWeekYear), "53. CW");
     EXPECT_EQ(PeriodToString(D(2024, 12, 31), tmWeek, tmfWeekYearNr), "1");
     EXPECT_EQ(PeriodToString(D(2026, 1, 4, 23), tmWeek, tmfWeekYearNr), "1");
@@ -172,22 +155,21 @@ TEST_F(PeriodText, WeeksBelongToTheYearAndMonthOfTheirThursdayAndStartOnMonday)
     EXPECT_EQ(PeriodToString(D(2025, 1, 5), tmWeek, tmfWeekStartDay), "30.12.2024");
 }
 
-TEST_F(PeriodText, QuartersAndDecadesAtTheirBoundaries)
+TEST_F(PeriodText, HoursOnBothClocksAndNamesFollowTheLocaleByCodePoint)
 {
-    EXPECT_EQ(PeriodToString(D(2024, 3, 31, 23, 59), tmQuarter, tmfQuarterRoman), "I");
-    EXPECT_EQ(PeriodToString(D(2024, 4, 1), tmQuarter, tmfQuarterRoman), "II");
-    EXPECT_EQ(PeriodToString(D(2024, 9, 30), tmQuarter, tmfQuarterRoman), "III");
-    EXPECT_EQ(PeriodToString(D(2024, 11, 15), tmQuarter, tmfQuarterRoman), "IV");
-    EXPECT_EQ(PeriodToString(D(2024, 12, 31), tmQuarter, tmfQuarterShortYear), "4. Q 2024");
+    const TDateTime night = D(2024, 2, 5, 0, 15);
+    EXPECT_EQ(PeriodToString(night, tmHour, tmfHourStandard), "0");
+    EXPECT_EQ(PeriodToString(night, tmHour, tmfHourAMPM), "12 AM");
+    EXPECT_EQ(PeriodToString(night, tmHour, tmfHourTime), "00:00");
+    EXPECT_EQ(PeriodToString(D(2024, 2, 5, 12), tmHour, tmfHourAMPM), "12 PM");
+    const TDateTime late = D(2024, 2, 5, 23, 59);
+    EXPECT_EQ(PeriodToString(late, tmHour, tmfHourStandard), "23");
+    EXPECT_EQ(PeriodToString(late, tmHour, tmfHourAMPM), "11 PM");
+    EXPECT_EQ(PeriodToString(late, tmHour, tmfHourTime), "23:00");
 
-    EXPECT_EQ(PeriodToString(D(2029, 12, 31, 23), tmDecade, tmfDecade), "2020-2030");
-    EXPECT_EQ(PeriodToString(D(2030, 1, 1), tmDecade, tmfDecade), "2030-2040");
-    EXPECT_EQ(PeriodToString(D(5, 6, 1), tmDecade, tmfDecade), "0000-0010");
-    EXPECT_EQ(PeriodToString(D(9995, 6, 1), tmDecade, tmfDecade), "9990-10000");
-}
+    FormatSettings().TimeSeparator = '.';
+    EXPECT_EQ(PeriodToString(late, tmHour, tmfHourTime), "23.00");
 
-TEST_F(PeriodText, NamesFollowTheLocaleByCodePoint)
-{
     UseLanguage(German);
     EXPECT_EQ(PeriodToString(D(2024, 3, 3), tmDay, tmfDayShortDayNumber), "So 3");
     EXPECT_EQ(PeriodToString(D(2024, 3, 3), tmMonth, tmfMonthMediumYear), "M\u00e4r 2024");
@@ -205,17 +187,7 @@ TEST_F(PeriodText, NamesFollowTheLocaleByCodePoint)
     EXPECT_EQ(PeriodToString(feb5, tmDay, tmfDayShortDayNumber), "\u00c9 5");
 }
 
-TEST_F(PeriodText, ResourceTextsAreReadAtEachCall)
-{
-    SetRessourceString("df_calendarweekstring", "Wk");
-    SetRessourceString("df_quarterlongstring", "Qtr");
-    EXPECT_EQ(PeriodToString(feb5, tmWeek, tmfWeekYear), "6. Wk");
-    EXPECT_EQ(PeriodToString(feb5, tmQuarter, tmfQuarterFullYear), "1. Qtr 2024");
-    ClearRessources();
-    EXPECT_EQ(PeriodToString(feb5, tmWeek, tmfWeekMonth), "2. ");
-}
-
-TEST_F(PeriodText, UndecodableDatesAreClamped)
+TEST_F(PeriodText, UndecodableDatesAreClampedAndResourceTextsAreReadAtEachCall)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
@@ -223,6 +195,13 @@ TEST_F(PeriodText, UndecodableDatesAreClamped)
     EXPECT_EQ(PeriodToString(inf, tmYear, tmfYearFull), "9999");
     EXPECT_EQ(PeriodToString(-inf, tmWeek, tmfWeekStartDay), "01/01/0001");
     EXPECT_EQ(PeriodToString(inf, tmDecade, tmfDecade), "9990-10000");
+
+    SetRessourceString("df_calendarweekstring", "Wk");
+    SetRessourceString("df_quarterlongstring", "Qtr");
+    EXPECT_EQ(PeriodToString(feb5, tmWeek, tmfWeekYear), "6. Wk");
+    EXPECT_EQ(PeriodToString(feb5, tmQuarter, tmfQuarterFullYear), "1. Qtr 2024");
+    ClearRessources();
+    EXPECT_EQ(PeriodToString(feb5, tmWeek, tmfWeekMonth), "2. ");
 }
 
 } // namespace

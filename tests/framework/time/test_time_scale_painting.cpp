@@ -1,5 +1,4 @@
-// Time-scale tiers on real pixels: period lines, texts in every unit, label fitting, scrolling,
-// the copy under the table, and a reference picture.
+// Time-scale tiers on real pixels.
 
 #include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
@@ -238,8 +237,20 @@ TEST_F(ScalePainting, EveryUnitShowsItsPeriodTexts)
             ASSERT_EQ(bitmap.Pixel(x, y), Base) << x << ", " << y;
 }
 
-TEST_F(ScalePainting, ALabelThatDoesNotFitShrinksButNotBelowThree)
+TEST_F(ScalePainting, PaintingMeasuresTheLabelHeightAndALabelThatDoesNotFitShrinksButNotBelowThree)
 {
+    // Painting measures the label height for the tier height.
+    TQVTTimeScale& measured = addTier(0);
+    measured.SetFontSize(12);
+    EXPECT_EQ(measured.scaleHeight, 10) << "before a paint the text height is taken as 8";
+    paint();
+    measured.SetFontSize(12);
+    bitmap.Canvas().Font().Name = "Arial";
+    bitmap.Canvas().Font().SetSize(12);
+    EXPECT_EQ(measured.scaleHeight, static_cast<int>(std::nearbyint(1.2 * bitmap.Canvas().TextHeight("A"))));
+    EXPECT_GT(measured.scaleHeight, 10);
+    document->DeleteScale(0);
+
     setup(tmMonth, 48, EncodeDate(2024, 1, 1));
     TQVTTimeScale& tier = addTier(0, 16, 12);
     tier.FTimeFormat = tmfMonthFull; // "September" is wider than 48 pixels at 12 points
@@ -352,19 +363,6 @@ TEST_F(ScalePainting, OnlyVisiblePeriodsAreWalkedAnd3DTablesShadeTheTop)
     EXPECT_EQ(bitmap.Pixel(TreeWidth + 5, 0), clWhite);
     EXPECT_NE(bitmap.Pixel(TreeWidth + 5, 4), Base);
     EXPECT_EQ(bitmap.Pixel(TreeWidth + 5, 6), Base);
-}
-
-TEST_F(ScalePainting, PaintingMeasuresTheLabelHeightForTheTierHeight)
-{
-    TQVTTimeScale& tier = addTier(0);
-    tier.SetFontSize(12);
-    EXPECT_EQ(tier.scaleHeight, 10) << "before a paint the text height is taken as 8";
-    paint();
-    tier.SetFontSize(12);
-    bitmap.Canvas().Font().Name = "Arial";
-    bitmap.Canvas().Font().SetSize(12);
-    EXPECT_EQ(tier.scaleHeight, static_cast<int>(std::nearbyint(1.2 * bitmap.Canvas().TextHeight("A"))));
-    EXPECT_GT(tier.scaleHeight, 10);
 }
 
 TEST_F(ScalePainting, GalleryOfEveryUnit)

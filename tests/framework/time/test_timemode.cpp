@@ -18,7 +18,7 @@ TDateTime D(int y, int m, int d, int h = 0, int n = 0)
 
 const auto BeyondDecade = static_cast<TQVTTimeMode>(8);
 
-TEST(TimeModeAdd, CalendarUnitsClampTheDayKeepTheTimeAndStayInTheCalendar)
+TEST(TimeModeAdd, CalendarUnitsClampTheDayKeepTheTimeStayInTheCalendarAndTakeFractions)
 {
     EXPECT_EQ(Add(D(2001, 1, 31, 10, 30), 1, tmMonth), D(2001, 2, 28, 10, 30));
     EXPECT_EQ(Add(D(2004, 2, 29), 1, tmYear), D(2005, 2, 28));
@@ -34,10 +34,8 @@ TEST(TimeModeAdd, CalendarUnitsClampTheDayKeepTheTimeAndStayInTheCalendar)
     EXPECT_EQ(Add(D(2024, 2, 5), Max, tmDecade), D(9999, 12, 5));
     EXPECT_EQ(Add(D(2024, 2, 5), Min, tmQuarter), D(1, 1, 5));
     EXPECT_EQ(Add(0.0, Min, tmWeek), 7.0 * Min);
-}
 
-TEST(TimeModeAdd, QuartersAndDecadesAreMonthsAndYears)
-{
+    // Quarters and decades are months and years.
     for (TDateTime dt = D(1999, 11, 30, 7); dt < D(2001, 3, 1); dt += 13.5) {
         for (int n : {-7, -1, 0, 1, 2, 5}) {
             EXPECT_EQ(Add(dt, n, tmQuarter), Add(dt, 3 * n, tmMonth)) << dt << ' ' << n;
@@ -45,10 +43,8 @@ TEST(TimeModeAdd, QuartersAndDecadesAreMonthsAndYears)
             EXPECT_EQ(Add(dt, n, tmYear), Add(dt, 12 * n, tmMonth)) << dt << ' ' << n;
         }
     }
-}
 
-TEST(TimeModeRealAdd, FractionIsMeasuredInTheFollowingUnitAndNonFiniteCountsAreSafe)
-{
+    // RealAdd measures the fraction in the following unit; non-finite counts are safe.
     EXPECT_EQ(RealAdd(D(2023, 2, 1), 0.5, tmMonth), D(2023, 2, 15));
     EXPECT_EQ(RealAdd(D(2023, 3, 1), 0.5, tmMonth), D(2023, 3, 16, 12));
     EXPECT_EQ(RealAdd(D(2023, 1, 1), 1.5, tmMonth), D(2023, 2, 15));
@@ -64,7 +60,7 @@ TEST(TimeModeRealAdd, FractionIsMeasuredInTheFollowingUnitAndNonFiniteCountsAreS
     EXPECT_TRUE(std::isfinite(RealAdd(dt, -1e15, tmYear)));
 }
 
-TEST(TimeModeDiff, DaysAndWeeksRoundWithABiasTowardsLater)
+TEST(TimeModeDiff, DaysAndWeeksRoundWithABiasTowardsLaterCalendarUnitsCountCompletedUnits)
 {
     const TDateTime a = D(2024, 2, 5);
     EXPECT_EQ(Diff(a + 0.5, a, tmDay), 1);
@@ -78,10 +74,8 @@ TEST(TimeModeDiff, DaysAndWeeksRoundWithABiasTowardsLater)
     EXPECT_EQ(Diff(2.5 / 24, 0.0, tmHour), 2);
     EXPECT_EQ(Diff(3.5 / 24, 0.0, tmHour), 4);
     EXPECT_EQ(Diff(0.0, 2.5 / 24, tmHour), -2);
-}
 
-TEST(TimeModeDiff, CalendarUnitsCountCompletedUnitsFromB)
-{
+    // Calendar units count the units completed from b.
     EXPECT_EQ(Diff(D(2024, 3, 15, 10), D(2024, 2, 15, 12), tmMonth), 0);
     EXPECT_EQ(Diff(D(2024, 3, 15, 12), D(2024, 2, 15, 10), tmMonth), 1);
     EXPECT_EQ(Diff(D(2024, 2, 15), D(2024, 3, 15), tmMonth), -1);
@@ -101,10 +95,8 @@ TEST(TimeModeDiff, CalendarUnitsCountCompletedUnitsFromB)
 
     EXPECT_EQ(Diff(D(2030, 1, 1), D(2010, 1, 2), tmNone), 0);
     EXPECT_EQ(Diff(D(2030, 1, 1), D(2010, 1, 2), BeyondDecade), 0);
-}
 
-TEST(TimeModeDiff, NonFiniteAndHugeDifferencesAreClampedAndRealDiffsAreSignedNominalUnits)
-{
+    // Non-finite and huge differences are clamped; real differences are signed nominal units.
     constexpr std::int32_t Max = std::numeric_limits<std::int32_t>::max();
     constexpr std::int32_t Min = std::numeric_limits<std::int32_t>::min();
     const double nan = std::nan("");
@@ -115,15 +107,15 @@ TEST(TimeModeDiff, NonFiniteAndHugeDifferencesAreClampedAndRealDiffsAreSignedNom
     EXPECT_EQ(Diff(std::numeric_limits<double>::infinity(), 0.0, tmYear), 8100);
     EXPECT_EQ(Diff(nan, D(2024, 1, 1), tmMonth), Diff(0.0, D(2024, 1, 1), tmMonth));
 
-    const TDateTime a = D(2024, 1, 1);
-    const TDateTime b = D(2024, 3, 1);
-    EXPECT_DOUBLE_EQ(RealDiff(a, b, tmMonth), -60 / 30.4375);
-    EXPECT_DOUBLE_EQ(RealDiff(b, a, tmMonth), 60 / 30.4375);
-    EXPECT_DOUBLE_EQ(RealDiff(b, a, tmDecade), 60 / 3652.5);
-    EXPECT_EQ(RealDiff(a, b, BeyondDecade), 0);
+    const TDateTime from = D(2024, 1, 1);
+    const TDateTime to = D(2024, 3, 1);
+    EXPECT_DOUBLE_EQ(RealDiff(from, to, tmMonth), -60 / 30.4375);
+    EXPECT_DOUBLE_EQ(RealDiff(to, from, tmMonth), 60 / 30.4375);
+    EXPECT_DOUBLE_EQ(RealDiff(to, from, tmDecade), 60 / 3652.5);
+    EXPECT_EQ(RealDiff(from, to, BeyondDecade), 0);
 }
 
-TEST(TimeModeStartOfPeriod, EachMode)
+TEST(TimeModeStartOfPeriod, EachModeAndTheDayIndexWithinThePeriod)
 {
     const TDateTime dt = D(2026, 8, 15, 14, 30); // a Saturday
     const std::pair<TQVTTimeMode, TDateTime> starts[] = {
@@ -141,10 +133,8 @@ TEST(TimeModeStartOfPeriod, EachMode)
     EXPECT_EQ(StartOfPeriod(D(5, 6, 1), tmDecade), D(1, 1, 1));
     for (int m = 1; m <= 12; ++m)
         EXPECT_EQ(StartOfPeriod(D(2026, m, 28), tmQuarter), D(2026, (m - 1) / 3 * 3 + 1, 1)) << m;
-}
 
-TEST(TimeModeDay, IndexWithinThePeriodAndRangesRoundItsEnd)
-{
+    // The index of a day within its period; ranges round their end.
     EXPECT_EQ(Day(D(2024, 3, 1), tmYear), 62);
     EXPECT_EQ(Day(D(2024, 2, 29), tmYear), 60);
     EXPECT_EQ(Day(D(2023, 3, 1), tmYear), 60);
@@ -165,7 +155,19 @@ TEST(TimeModeDay, IndexWithinThePeriodAndRangesRoundItsEnd)
     EXPECT_EQ(DayRange(1, 65535, tmDecade), 65534);
 }
 
-TEST(TimeModeObject, BindsTheArithmeticToItsMode)
+// A subclass that snaps to its own periods: the boundary methods must use the overrides.
+class EvenDays : public TQVTTimeModeObject {
+public:
+    TDateTime StartOfPeriod(TDateTime dt) const override
+    {
+        const TDateTime day = std::floor(dt);
+        return std::fmod(day, 2.0) == 0 ? day : day - 1;
+    }
+    TDateTime Add(TDateTime dt, int n) const override { return dt + 2.0 * n; }
+    TDateTime Next(TDateTime dt) const override { return dt + 2.0; }
+};
+
+TEST(TimeModeObject, BindsTheArithmeticToItsModeAndBoundaryMethodsUseTheVirtualOperations)
 {
     auto obj = std::make_shared<TQVTTimeModeObject>();
     EXPECT_EQ(obj->getTimeMode(), tmDay);
@@ -191,26 +193,11 @@ TEST(TimeModeObject, BindsTheArithmeticToItsMode)
         obj->SetTimeMode(modes[i]);
         EXPECT_DOUBLE_EQ(obj->getUnitPeriod(), periods[i]) << i;
     }
-}
 
-// A subclass that snaps to its own periods: the boundary methods must use the overrides.
-class EvenDays : public TQVTTimeModeObject {
-public:
-    TDateTime StartOfPeriod(TDateTime dt) const override
-    {
-        const TDateTime day = std::floor(dt);
-        return std::fmod(day, 2.0) == 0 ? day : day - 1;
-    }
-    TDateTime Add(TDateTime dt, int n) const override { return dt + 2.0 * n; }
-    TDateTime Next(TDateTime dt) const override { return dt + 2.0; }
-};
-
-TEST(TimeModeObject, BoundaryMethodsUseTheVirtualOperations)
-{
-    const EvenDays obj;
-    EXPECT_EQ(obj.StartOfNextPeriod(11.5), 12.0);
-    EXPECT_EQ(obj.StartOfPreviousPeriod(11.5), 8.0);
-    EXPECT_EQ(obj.getUnitPeriod(), 2.0);
+    const EvenDays even;
+    EXPECT_EQ(even.StartOfNextPeriod(11.5), 12.0);
+    EXPECT_EQ(even.StartOfPreviousPeriod(11.5), 8.0);
+    EXPECT_EQ(even.getUnitPeriod(), 2.0);
 }
 
 } // namespace

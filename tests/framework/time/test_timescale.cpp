@@ -27,7 +27,7 @@ std::shared_ptr<TQVTTimeScale> Tier(std::int32_t offset, TQVTTimeMode calendarMo
     return scale;
 }
 
-TEST(TimeScale, TiersFollowTheCalendarModeAndLabelInTheirFormat)
+TEST(TimeScale, TiersFollowTheCalendarModeLabelInTheirFormatAndMoveTheirOffsetNotBelowTheCalendar)
 {
     auto days = Tier(0, tmDay);
     auto weeks = Tier(1, tmDay);
@@ -55,9 +55,23 @@ TEST(TimeScale, TiersFollowTheCalendarModeAndLabelInTheirFormat)
     scale->FTimeFormat = tmfMonthShortYear;
     EXPECT_EQ(scale->PeriodToString(feb5), "F2024");
     EXPECT_EQ(scale->PeriodToString(feb5, tmfMonthNumber), "2");
+
+    // Setting a mode moves the offset, but not below the calendar.
+    auto moved = Tier(0, tmDay);
+    moved->FTimeFormat = tmfDayShort;
+    moved->SetTimeMode(tmHour);
+    EXPECT_TRUE(moved->getTimeMode() == tmDay && moved->FRelativeTM == 0 && moved->FTimeFormat == tmfDayShort);
+
+    moved->SetTimeMode(tmMonth);
+    EXPECT_TRUE(moved->getTimeMode() == tmMonth && moved->FRelativeTM == 2 && moved->FTimeFormat == tmfMonthFull);
+    moved->Update(tmWeek);
+    EXPECT_EQ(moved->getTimeMode(), tmQuarter);
+
+    moved->SetTimeMode(static_cast<TQVTTimeMode>(9));
+    EXPECT_TRUE(moved->getTimeMode() == tmNone && moved->FTimeFormat == tmfNone);
 }
 
-TEST(TimeScale, AnUnrelatedTierIsRelatedByItsMode)
+TEST(TimeScale, AnUnrelatedTierIsRelatedByItsModeAndSizesAreClamped)
 {
     TQVTTimeScale scale;
     scale.SetTimeMode(tmMonth);
@@ -82,41 +96,23 @@ TEST(TimeScale, AnUnrelatedTierIsRelatedByItsMode)
     EXPECT_EQ(weeks->FTimeFormat, tmfWeekYear);
     weeks->Update(tmDay);
     EXPECT_EQ(weeks->getTimeMode(), tmWeek);
-}
 
-TEST(TimeScale, SetTimeModeMovesTheOffsetButNotBelowTheCalendar)
-{
-    auto scale = Tier(0, tmDay);
-    scale->FTimeFormat = tmfDayShort;
-    scale->SetTimeMode(tmHour);
-    EXPECT_TRUE(scale->getTimeMode() == tmDay && scale->FRelativeTM == 0 && scale->FTimeFormat == tmfDayShort);
-
-    scale->SetTimeMode(tmMonth);
-    EXPECT_TRUE(scale->getTimeMode() == tmMonth && scale->FRelativeTM == 2 && scale->FTimeFormat == tmfMonthFull);
-    scale->Update(tmWeek);
-    EXPECT_EQ(scale->getTimeMode(), tmQuarter);
-
-    scale->SetTimeMode(static_cast<TQVTTimeMode>(9));
-    EXPECT_TRUE(scale->getTimeMode() == tmNone && scale->FTimeFormat == tmfNone);
-}
-
-TEST(TimeScale, HeightAndFontSize)
-{
-    TQVTTimeScale scale;
-    scale.SetHeight(0);
-    scale.SetHeight(-3);
-    EXPECT_EQ(scale.scaleHeight, 14);
-    scale.SetHeight(20);
-    EXPECT_EQ(scale.scaleHeight, 20);
+    // Height and font size.
+    TQVTTimeScale sized;
+    sized.SetHeight(0);
+    sized.SetHeight(-3);
+    EXPECT_EQ(sized.scaleHeight, 14);
+    sized.SetHeight(20);
+    EXPECT_EQ(sized.scaleHeight, 20);
 
     // Until painted, the label text is 8 pixels high and the tier 1.2 times that.
-    scale.SetFontSize(0);
-    EXPECT_EQ(scale.fontSize, 7);
-    EXPECT_EQ(scale.scaleHeight, 10);
-    scale.SetFontSize(12);
-    EXPECT_EQ(scale.fontSize, 12);
-    scale.SetFontSize(-1);
-    EXPECT_EQ(scale.fontSize, 12);
+    sized.SetFontSize(0);
+    EXPECT_EQ(sized.fontSize, 7);
+    EXPECT_EQ(sized.scaleHeight, 10);
+    sized.SetFontSize(12);
+    EXPECT_EQ(sized.fontSize, 12);
+    sized.SetFontSize(-1);
+    EXPECT_EQ(sized.fontSize, 12);
 }
 
 class TimeScaleFile : public corvane::test::DocumentFileTest {
@@ -135,7 +131,7 @@ protected:
     }
 };
 
-TEST_F(TimeScaleFile, EveryKeyRoundTripsInOrder)
+TEST_F(TimeScaleFile, EveryKeyRoundTripsInOrderAndAGridTheDocumentDoesNotHoldIsWrittenWithTheTier)
 {
     auto table = std::make_shared<TQVTGanttTable>();
     auto scale = std::make_shared<TQVTTimeScale>();
@@ -168,26 +164,9 @@ TEST_F(TimeScaleFile, EveryKeyRoundTripsInOrder)
         loadFile(saveToFile(std::make_shared<TQVTTimeScale>(tmMonth, nullptr))));
     ASSERT_NE(unrelated, nullptr);
     EXPECT_EQ(unrelated->FRelativeTM, TQVTTimeScale::NotRelated);
-}
 
-// The grid is a chart table: a reference to anything else leaves none, which saving then omits.
-TEST_F(TimeScaleFile, TheGridNamesOnlyAChartTable)
-{
-    auto scale = load("grid=Table\n[Table]\nTypeID=Gantt Table\n");
-    ASSERT_NE(scale, nullptr);
-    ASSERT_NE(scale->FGrid, nullptr);
-    EXPECT_EQ(scale->FGrid->getUID(), "Table");
-
-    auto other = load("grid=Calendar\n[Calendar]\ntypeID=Document Calendar\n");
-    ASSERT_NE(other, nullptr);
-    EXPECT_EQ(other->FGrid, nullptr);
-    EXPECT_EQ(corvane::test::readFile(saveToFile(other)).find("grid="), std::string::npos);
-}
-
-// A tier's grid need not be the document's table: the tier writes it, so that the file reopens
-// to the same graph; the document's own table is written once.
-TEST_F(TimeScaleFile, AGridTheDocumentDoesNotHoldIsWrittenWithTheTier)
-{
+    // A tier's grid need not be the document's table: the tier writes it, so that the file reopens
+    // to the same graph; the document's own table is written once.
     auto document = std::make_shared<TQVTGanttDocument>();
     document->Ftable = std::make_shared<TQVTGanttTable>();
     document->Ftable->setParent(document.get());
@@ -213,7 +192,7 @@ TEST_F(TimeScaleFile, AGridTheDocumentDoesNotHoldIsWrittenWithTheTier)
     EXPECT_EQ(corvane::test::readFile(saveToFile(loaded)), corvane::test::readFile(saved));
 }
 
-TEST_F(TimeScaleFile, MissingAndBrokenValuesKeepTheDefaults)
+TEST_F(TimeScaleFile, MissingAndBrokenValuesKeepTheDefaultsAndTheGridNamesOnlyAChartTable)
 {
     auto scale = load("");
     ASSERT_NE(scale, nullptr);
@@ -256,6 +235,17 @@ TEST_F(TimeScaleFile, MissingAndBrokenValuesKeepTheDefaults)
     EXPECT_EQ(negative->getTimeMode(), tmDay);
     negative->Update(static_cast<TQVTTimeMode>(200));
     EXPECT_EQ(negative->getTimeMode(), tmNone);
+
+    // The grid is a chart table: a reference to anything else leaves none, which saving then omits.
+    scale = load("grid=Table\n[Table]\nTypeID=Gantt Table\n");
+    ASSERT_NE(scale, nullptr);
+    ASSERT_NE(scale->FGrid, nullptr);
+    EXPECT_EQ(scale->FGrid->getUID(), "Table");
+
+    auto other = load("grid=Calendar\n[Calendar]\ntypeID=Document Calendar\n");
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(other->FGrid, nullptr);
+    EXPECT_EQ(corvane::test::readFile(saveToFile(other)).find("grid="), std::string::npos);
 }
 
 } // namespace
