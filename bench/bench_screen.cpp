@@ -3,8 +3,10 @@
 // middle and at the bottom of the plan; opening a plan up to its first painted frame; and
 // exporting a 10,000-row chart to PNG.
 //
-// Counters: peak_MiB as in bench_plan; rows_painted is the number of rows on the frame.
+// Counters: peak_MiB as in bench_plan; rows_painted and connections_painted are the rows and
+// connections on the frame.
 
+#include "corvane/framework/chart/qvtChartDrawers.h"
 #include "corvane/framework/chart/qvtGanttDocument.h"
 #include "corvane/framework/chart/qvtGanttRow.h"
 #include "corvane/framework/chart/qvtGanttTable.h"
@@ -81,6 +83,8 @@ void BM_FullHDFrame(benchmark::State& state)
     for (int i = table->getScrolledLines(); i < table->countRows() && table->getRowStartY(i) < FrameHeight; ++i)
         rows += table->getRow(i)->IsVisible() ? 1 : 0;
     state.counters["rows_painted"] = rows;
+    if (auto* drawer = dynamic_cast<TQVTDocumentDrawer*>(source->root()->getDrawer(vtGanttGraph)))
+        state.counters["connections_painted"] = static_cast<double>(drawer->paintedConnectionCount());
 }
 BENCHMARK(BM_FullHDFrame)
     ->ArgNames({"tasks", "position"})

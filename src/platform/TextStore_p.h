@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -25,7 +26,7 @@ public:
             // a store of hundreds of megabytes needs few blocks.
             if (!FBlocks.empty() && FBlockSize < MaxBlockSize)
                 FBlockSize *= 2;
-            FFree = FBlocks.emplace_back(FBlockSize).Data();
+            FFree = takeBlock();
             FFreeSize = FBlockSize;
         }
         char* result = FFree;
@@ -44,6 +45,8 @@ public:
 
     void Clear()
     {
+        FPrefaulter.reset();
+        FSpare = TLargeBuffer();
         FBlocks.clear();
         FFree = nullptr;
         FFreeSize = 0;
@@ -51,12 +54,37 @@ public:
     }
 
 private:
+    // Once blocks have their largest size (a store of many megabytes, such as the text of a
+    // large document being saved), the next one is faulted in on another thread while this one
+    // fills: on virtual machines the first touch of fresh pages costs a good part of the time.
+    char* takeBlock()
+    {
+        if (FBlockSize < MaxBlockSize)
+            return FBlocks.emplace_back(FBlockSize).Data();
+        if (FSpare.Data())
+            FBlocks.push_back(std::move(FSpare));
+        else
+            FBlocks.emplace_back(FBlockSize);
+        try {
+            FSpare = TLargeBuffer(MaxBlockSize);
+            if (!FPrefaulter)
+                FPrefaulter = std::make_unique<TPrefaulter>();
+            FPrefaulter->Request(FSpare.Data(), FSpare.Data() + FSpare.Size());
+        } catch (const std::bad_alloc&) {
+            // The block handed out is fine; the next one fails when it is needed.
+        }
+        return FBlocks.back().Data();
+    }
+
     static constexpr std::size_t MinBlockSize = 64 * 1024;
     static constexpr std::size_t MaxBlockSize = 8 * 1024 * 1024;
     std::vector<TLargeBuffer> FBlocks;
     char* FFree = nullptr;
     std::size_t FFreeSize = 0;
     std::size_t FBlockSize = MinBlockSize;
+    TLargeBuffer FSpare;
+    // Declared after the blocks, so that it stops before they are given back.
+    std::unique_ptr<TPrefaulter> FPrefaulter;
 };
 
 } // namespace corvane

@@ -1,5 +1,6 @@
 #include "corvane/platform/LargeMemory_p.h"
 #include "corvane/platform/ObjectArena_p.h"
+#include "corvane/platform/TextStore_p.h"
 
 #include <algorithm>
 #include <atomic>
@@ -285,6 +286,32 @@ TEST(ObjectArena, FaultsInTheNextBlockBeforeThePresentOneRunsOut)
             << "piece " << i;
     }
     arena->Release();
+}
+
+// The text of a large save: from the second block of the largest size on, each block has been
+// faulted in on the other thread before the first text goes into it.
+TEST(TextStore, FaultsInEachLargeBlockBeforeItIsFilled)
+{
+    const bool prefaults = kernelPrefaults();
+    TTextStore store;
+    std::vector<std::pair<char*, std::size_t>> pieces;
+    // Blocks double from 64 KiB: the eighth is the first of 8 MiB.
+    int block = 0;
+    while (block < 10) {
+        const std::size_t size = 40 + pieces.size() % 120;
+        char* piece = store.Allocate(size);
+        if (!pieces.empty() && piece != pieces.back().first + pieces.back().second && ++block >= 8 && prefaults) {
+            EXPECT_TRUE(becomeResident(piece, piece + 8 * MiB)) << "block " << block;
+        }
+        std::memset(piece, static_cast<int>(pieces.size() & 0xFF), size);
+        pieces.emplace_back(piece, size);
+    }
+    for (std::size_t i = 0; i < pieces.size(); ++i)
+        ASSERT_EQ(std::count(pieces[i].first, pieces[i].first + pieces[i].second, static_cast<char>(i & 0xFF)),
+                  static_cast<long>(pieces[i].second))
+            << "piece " << i;
+    store.Clear(); // while the next block may still be faulted in
+    EXPECT_EQ(std::string(store.Store("after")), "after");
 }
 
 #if defined(__SANITIZE_ADDRESS__)

@@ -60,6 +60,8 @@ public:
     /// The tree grid's object at the point, else the table's, else the first connection
     /// (in list order) painted at the last paint that lies there; none otherwise.
     TQVTGanttObject* locateObject(int x, int y) override;
+    /// How many connections the last paint painted (or offered to the application's hook).
+    std::size_t paintedConnectionCount() const { return FPainted.size(); }
 
 private:
     struct ConnectionIndex;
