@@ -70,7 +70,7 @@ public:
 
 private:
     static_assert(sizeof(TIniLine) % alignof(TIniLine) == 0 && alignof(TIniLine) <= alignof(std::max_align_t));
-    TTextStore FStore;
+    TTextStore FStore{TTextStore::Growth::FaultedInAhead};
     std::array<std::vector<TIniLine*>, 32> FFree;
 };
 
@@ -279,7 +279,8 @@ private:
     std::uint32_t FPreambleEnd = 0; // lines before the first header
     std::vector<TIniSection, TLargeAllocator<TIniSection>> FSections;
     TNameIndex FSectionIndex;
-    TTextStore FStore; // text of written lines and of names of sections created in memory
+    // Text of written lines and of names of sections created in memory.
+    TTextStore FStore{TTextStore::Growth::FaultedInAhead};
     // Bodies of sections live here rather than one allocation each; erased sections give
     // theirs back for reuse.
     std::deque<TIniBody> FBodies;

@@ -15,6 +15,13 @@ namespace corvane {
 /// the store. A million short names would cost a million allocations as strings of their own.
 class TTextStore {
 public:
+    /// Whether blocks of the largest size are faulted in ahead on another thread (see takeBlock):
+    /// worth it where text is written by the hundred megabytes, as into an image being saved,
+    /// and a waste of a block elsewhere.
+    enum class Growth { Plain, FaultedInAhead };
+
+    explicit TTextStore(Growth growth = Growth::Plain) : FGrowth(growth) {}
+
     /// Room for size bytes.
     char* Allocate(std::size_t size)
     {
@@ -54,12 +61,12 @@ public:
     }
 
 private:
-    // Once blocks have their largest size (a store of many megabytes, such as the text of a
-    // large document being saved), the next one is faulted in on another thread while this one
-    // fills: on virtual machines the first touch of fresh pages costs a good part of the time.
+    // Once blocks have their largest size, the next one is faulted in on another thread while
+    // this one fills: on virtual machines the first touch of fresh pages costs a good part of
+    // writing a large document.
     char* takeBlock()
     {
-        if (FBlockSize < MaxBlockSize)
+        if (FBlockSize < MaxBlockSize || FGrowth == Growth::Plain)
             return FBlocks.emplace_back(FBlockSize).Data();
         if (FSpare.Data())
             FBlocks.push_back(std::move(FSpare));
@@ -82,6 +89,7 @@ private:
     char* FFree = nullptr;
     std::size_t FFreeSize = 0;
     std::size_t FBlockSize = MinBlockSize;
+    Growth FGrowth;
     TLargeBuffer FSpare;
     // Declared after the blocks, so that it stops before they are given back.
     std::unique_ptr<TPrefaulter> FPrefaulter;
