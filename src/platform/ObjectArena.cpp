@@ -119,6 +119,11 @@ void TObjectArena::prefaultAhead()
     FPrefaulter->Request(FSpare.Data(), FSpare.Data() + (PrefaultLead - FFreeSize));
 }
 
+void TObjectArena::Release() noexcept
+{
+    drop(PieceBias - FHeldPieces + 1);
+}
+
 void TObjectArena::Discard(void* piece, std::size_t bytes) noexcept
 {
     CORVANE_POISON(piece, bytes);

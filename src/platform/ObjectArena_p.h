@@ -10,29 +10,31 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
 namespace corvane {
 
 /// Hands out room from large blocks and never takes single pieces back: the blocks go when the
-/// last holder of the arena lets go of it. Holders count themselves with Retain and Release,
-/// from any thread; Allocate is for one thread at a time.
+/// maker has let go of the arena and every piece held (HoldPiece) has been released. Pieces
+/// are held and room is handed out by one thread at a time while the maker holds the arena;
+/// pieces are released from any thread.
 class TObjectArena {
 public:
     /// The strictest alignment a piece can be asked for.
     static constexpr std::size_t MaxAlignment = alignof(std::max_align_t);
 
-    /// A new arena with one holder, the caller.
+    /// A new arena, held by the caller until Release.
     static TObjectArena* Create() { return new TObjectArena(); }
 
-    void Retain() noexcept { FHolders.fetch_add(1, std::memory_order_relaxed); }
-    /// Frees the arena and all its blocks when this was the last holder.
-    void Release() noexcept
-    {
-        if (FHolders.fetch_sub(1, std::memory_order_acq_rel) == 1)
-            delete this;
-    }
+    /// The maker lets go: frees the arena and all its blocks, now or with the last held piece.
+    void Release() noexcept;
+    /// A piece that keeps the arena until ReleasePiece. Counted without an atomic step (every
+    /// one is a full barrier, and a load holds millions of pieces); the count joins the
+    /// holders when the maker lets go.
+    void HoldPiece() noexcept { ++FHeldPieces; }
+    void ReleasePiece() noexcept { drop(1); }
 
     /// Room for bytes bytes aligned to alignment, a power of two up to MaxAlignment; throws
     /// std::bad_alloc when there is none.
@@ -71,7 +73,17 @@ private:
     ~TObjectArena();
     void prefaultAhead();
 
-    std::atomic<std::size_t> FHolders{1};
+    void drop(std::int64_t holders) noexcept
+    {
+        if (FHolders.fetch_sub(holders, std::memory_order_acq_rel) == holders)
+            delete this;
+    }
+
+    // Pieces released before the maker lets go take from the bias, so that the count cannot
+    // reach zero before the held pieces have joined it.
+    static constexpr std::int64_t PieceBias = std::int64_t{1} << 62;
+    std::atomic<std::int64_t> FHolders{PieceBias + 1};
+    std::int64_t FHeldPieces = 0;
     std::vector<TLargeBuffer> FBlocks;
     // The block to fill next, taken early by a large load so that its first pages can be
     // faulted in before the present one runs out; nothing is handed out from it yet.
@@ -89,31 +101,34 @@ private:
     char* FPrefaultMark = nullptr; // the pieces passing it ask for more pages
 };
 
-/// Allocates from an arena and is one of its holders, so that the arena outlives everything
-/// made with it (std::allocate_shared keeps a copy beside the object).
+/// Allocates from an arena while its maker holds it; every piece allocated holds the arena
+/// until it is deallocated, so that the arena outlives everything made with it (copies of the
+/// allocator do not hold it: std::allocate_shared copies it several times per object).
 template <typename T>
 class TArenaAllocator {
 public:
     using value_type = T;
     static_assert(alignof(T) <= TObjectArena::MaxAlignment);
 
-    explicit TArenaAllocator(TObjectArena& arena) noexcept : FArena(&arena) { FArena->Retain(); }
-    TArenaAllocator(const TArenaAllocator& other) noexcept : FArena(other.FArena) { FArena->Retain(); }
+    explicit TArenaAllocator(TObjectArena& arena) noexcept : FArena(&arena) {}
     template <typename U>
     TArenaAllocator(const TArenaAllocator<U>& other) noexcept : FArena(&other.arena())
     {
-        FArena->Retain();
     }
-    TArenaAllocator& operator=(const TArenaAllocator&) = delete;
-    ~TArenaAllocator() { FArena->Release(); }
 
     T* allocate(std::size_t count)
     {
         if (count > static_cast<std::size_t>(-1) / sizeof(T))
             throw std::bad_array_new_length();
-        return static_cast<T*>(FArena->Allocate(count * sizeof(T), alignof(T)));
+        T* const piece = static_cast<T*>(FArena->Allocate(count * sizeof(T), alignof(T)));
+        FArena->HoldPiece();
+        return piece;
     }
-    void deallocate(T* piece, std::size_t count) noexcept { TObjectArena::Discard(piece, count * sizeof(T)); }
+    void deallocate(T* piece, std::size_t count) noexcept
+    {
+        TObjectArena::Discard(piece, count * sizeof(T));
+        FArena->ReleasePiece();
+    }
 
     TObjectArena& arena() const noexcept { return *FArena; }
     template <typename U>

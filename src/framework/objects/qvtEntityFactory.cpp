@@ -124,11 +124,11 @@ void TQVTEntityFactory::setReferenceContext(std::string_view parentSection, std:
 }
 
 void TQVTEntityFactory::report(TQVTReferenceEvent::Kind kind, const ReferenceContext& context, const std::string& name,
-                               const std::string& typeID, std::shared_ptr<TQVTGanttObject> object) const
+                               const std::string& typeID, const std::shared_ptr<TQVTGanttObject>& object) const
 {
     if (OnReference)
         OnReference(TQVTReferenceEvent{kind, std::string(context.parentSection), std::string(context.key),
-                                       context.index, name, typeID, std::move(object)});
+                                       context.index, name, typeID, object});
 }
 
 std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadObject(const std::string& name, IQVTMedia& media,
@@ -170,8 +170,10 @@ std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadObject(const std::string
     }
     if (index != TNameIndex::NotFound) {
         shared = SharedSlot{hash, static_cast<std::uint32_t>(index + 1)};
-        // Copied before any callback runs: a callback that loads may grow the list.
-        const LoadedEntry entry = (*loadedObjects)[index];
+        // Read before any callback runs: a callback that loads may grow the list. The object is
+        // copied once: every copy of a shared pointer is an atomic step, and these are millions.
+        const LoadedEntry& entry = (*loadedObjects)[index];
+        const int height = entry.height;
         if (!entry.object) {
             ShowMessage("Warning! Circular reference. Involved object: " + name);
             report(TQVTReferenceEvent::Circular, context, name);
@@ -179,13 +181,14 @@ std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadObject(const std::string
         }
         // Sharing a deep structure below a deep reference would nest ownership past the cap,
         // and freeing it would then recurse without limit.
-        if (loadDepth + entry.height > MaxLoadDepth) {
+        if (loadDepth + height > MaxLoadDepth) {
             refuseTooDeep(name, context);
             return nullptr;
         }
-        noteChildHeight(entry.height);
-        report(TQVTReferenceEvent::Shared, context, name, {}, entry.object);
-        return entry.object;
+        std::shared_ptr<TQVTGanttObject> object = entry.object;
+        noteChildHeight(height);
+        report(TQVTReferenceEvent::Shared, context, name, {}, object);
+        return object;
     }
     if (loadDepth >= MaxLoadDepth) {
         refuseTooDeep(name, context);
@@ -304,16 +307,16 @@ void TQVTEntityFactory::saveObject(const std::string& name, IQVTMedia& media, TQ
     obj->doSave(name, media, *this);
 }
 
-void TQVTEntityFactory::saveObjectList(const std::string& section, const std::string& key, IQVTMedia& media,
-                                       const TQVTObjectList& list)
+void TQVTEntityFactory::saveObjects(const std::string& section, const std::string& key, IQVTMedia& media,
+                                    const std::vector<TQVTGanttObject*>& objects)
 {
     std::vector<std::string> names;
-    names.reserve(list.size());
-    for (const auto& obj : list)
+    names.reserve(objects.size());
+    for (const TQVTGanttObject* obj : objects)
         names.push_back(obj ? obj->getUID() : std::string());
     media.setStrArrayProperty(section, key, names);
-    for (std::size_t i = 0; i < list.size(); ++i)
-        saveObject(names[i], media, list[i].get());
+    for (std::size_t i = 0; i < objects.size(); ++i)
+        saveObject(names[i], media, objects[i]);
 }
 
 void TQVTEntityFactory::saveChild(const std::string& section, const std::string& key, TQVTGanttObject* child,

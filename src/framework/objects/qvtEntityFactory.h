@@ -74,13 +74,16 @@ public:
     }
 
     void saveObject(const std::string& name, IQVTMedia& media, TQVTGanttObject* obj);
-    void saveObjectList(const std::string& section, const std::string& key, IQVTMedia& media,
-                        const TQVTObjectList& list);
     template <typename T>
     void saveObjectList(const std::string& section, const std::string& key, IQVTMedia& media,
                         const std::vector<std::shared_ptr<T>>& list)
     {
-        saveObjectList(section, key, media, TQVTObjectList(list.begin(), list.end()));
+        // Plain pointers: copying the shared ones would be two atomic steps per object.
+        std::vector<TQVTGanttObject*> objects;
+        objects.reserve(list.size());
+        for (const auto& object : list)
+            objects.push_back(object.get());
+        saveObjects(section, key, media, objects);
     }
     /// Writes key = the child's identifier into section, then the child into its own section;
     /// nothing when child is none.
@@ -125,8 +128,10 @@ private:
         int index = -1;
     };
 
+    void saveObjects(const std::string& section, const std::string& key, IQVTMedia& media,
+                     const std::vector<TQVTGanttObject*>& objects);
     void report(TQVTReferenceEvent::Kind kind, const ReferenceContext& context, const std::string& name,
-                const std::string& typeID = {}, std::shared_ptr<TQVTGanttObject> object = nullptr) const;
+                const std::string& typeID = {}, const std::shared_ptr<TQVTGanttObject>& object = nullptr) const;
     std::shared_ptr<TQVTGanttObject> loadNew(const std::string& name, std::size_t position, IQVTMedia& media,
                                              TQVTGanttObject* parent, const ReferenceContext& context);
     void refuseTooDeep(const std::string& name, const ReferenceContext& context) const;

@@ -45,7 +45,7 @@ void reserveAutoIdentity(const std::string& uid)
     }
 }
 
-TQVTGanttObject::TQVTGanttObject() : TComponent(nullptr), FIdentity(nextIdentity().fetch_add(1)) {}
+TQVTGanttObject::TQVTGanttObject() : TComponent(nullptr) {}
 
 TQVTGanttObject::~TQVTGanttObject() = default;
 
@@ -132,6 +132,10 @@ std::string TQVTGanttObject::getUID() const
     } else if (FLoadedName && *FLoadedName) {
         return FLoadedName;
     }
+    // Taken when first asked for: most objects are loaded under a name and never need one, and
+    // taking one is an atomic step.
+    if (FIdentity == 0)
+        FIdentity = nextIdentity().fetch_add(1);
     return std::string(AutoIdPrefix) + std::to_string(FIdentity);
 }
 

@@ -142,7 +142,7 @@ protected:
     std::uint64_t FRootGeneration = 0;
 
 private:
-    std::int64_t FIdentity;
+    mutable std::int64_t FIdentity = 0; // for "AutoID:", 0 until first asked for
     std::uint64_t FSaveMark = 0; // the top-level save that wrote the object last
     // An object placed in the arena of its load keeps its section name there instead of a
     // persistence of its own (1.6 million of them were 65 MB of the 100,000-task plan): the
