@@ -890,7 +890,6 @@ struct TIniRecentSection {
         std::uint32_t KeyLength = 0;
         std::uint32_t ValueAt = 0;
         std::uint32_t ValueLength = 0;
-        std::uint32_t Hash = 0;
     };
     std::uint64_t Image = 0;    // serial of the image; 0 for none
     std::uint64_t Erasures = 0; // erasures of the image when remembered
@@ -955,14 +954,16 @@ const TIniRecentSection* TIniImage::findSection(std::string_view section, bool f
     const TIniRecentSection& last = recentSections.Sections[recentSections.Order[0]];
     if (last.Image == FSerial && last.Name == section && (last.Erasures == FErasures || FSections[last.Section].Live()))
         return noteRead(&last, forRead);
-    std::string buffer;
-    const std::string_view name = cleanSectionName(section, buffer);
-    // Should the recent sections not hold it, the index is searched, whose memory is far away
-    // (a new section costs a miss there): the search gets on its way first.
-    const std::uint32_t hash = hashNoCase(name);
-    FSectionIndex.Prefetch(hash);
+    // Loaders go back to a section after loading its children: one of the recent sections,
+    // found without cleaning or hashing the name.
     if (const TIniRecentSection* found = findRecent(section))
         return noteRead(found, forRead);
+    std::string buffer;
+    const std::string_view name = cleanSectionName(section, buffer);
+    // Should the recent sections not hold it either, the index is searched, whose memory is far
+    // away (a new section costs a miss there): the search gets on its way first.
+    const std::uint32_t hash = hashNoCase(name);
+    FSectionIndex.Prefetch(hash);
     if (name.size() != section.size())
         if (const TIniRecentSection* found = findRecent(name))
             return noteRead(found, forRead);
@@ -1033,7 +1034,7 @@ const TIniRecentSection& TIniImage::remember(std::size_t index) const
             entry.Keys[entry.KeyCount++] = {static_cast<std::uint32_t>(key.data() - text),
                                             static_cast<std::uint32_t>(key.size()),
                                             static_cast<std::uint32_t>(value.data() - text),
-                                            static_cast<std::uint32_t>(value.size()), hashNoCase(key)};
+                                            static_cast<std::uint32_t>(value.size())};
         }
         line = afterLineBreak(lineEnd, end);
     }
@@ -1080,17 +1081,18 @@ void addBodyKey(TIniBody& body, std::size_t position, std::string_view key, std:
 
 bool TIniImage::findValue(const TIniRecentSection& found, std::string_view key, std::string_view& value) const
 {
-    const std::uint32_t hash = hashNoCase(key);
     if (const TIniBody* body = bodyAt(FSections[found.Section])) {
-        const std::size_t position = findBodyKey(*body, key, hash);
+        const std::size_t position = findBodyKey(*body, key, hashNoCase(key));
         if (position == TNameIndex::NotFound)
             return false;
         value = valueOf(body->Lines[position].Text());
         return true;
     }
+    // A few keys, told apart by their lengths mostly: hashing every key of every section read
+    // cost more than comparing.
     for (std::uint32_t i = 0; i < found.KeyCount; ++i) {
         const TIniRecentSection::TKey& k = found.Keys[i];
-        if (k.Hash == hash && equalNoCase(keyText(found, i, FText), key)) {
+        if (k.KeyLength == key.size() && equalNoCase(keyText(found, i, FText), key)) {
             value = std::string_view(FText.data() + k.ValueAt, k.ValueLength);
             return true;
         }
@@ -1125,8 +1127,7 @@ namespace {
 bool isFirstOfItsName(const TIniRecentSection& found, std::uint32_t i, std::string_view fileText)
 {
     for (std::uint32_t j = 0; j < i; ++j)
-        if (found.Keys[j].Hash == found.Keys[i].Hash &&
-            equalNoCase(keyText(found, j, fileText), keyText(found, i, fileText)))
+        if (equalNoCase(keyText(found, j, fileText), keyText(found, i, fileText)))
             return false;
     return true;
 }

@@ -120,7 +120,11 @@ std::string& TQVTEntityFactory::referenceBuffer()
 
 void TQVTEntityFactory::setReferenceContext(std::string_view parentSection, std::string_view key, int index)
 {
-    pendingReference = ReferenceContext{parentSection, key, index};
+    // Field by field, and read back only for somebody listening: views written in halves and
+    // read back whole cannot be forwarded from the pending stores, a stall on every reference.
+    pendingReference.parentSection = parentSection;
+    pendingReference.key = key;
+    pendingReference.index = index;
 }
 
 void TQVTEntityFactory::report(TQVTReferenceEvent::Kind kind, const ReferenceContext& context, const std::string& name,
@@ -134,7 +138,8 @@ void TQVTEntityFactory::report(TQVTReferenceEvent::Kind kind, const ReferenceCon
 std::shared_ptr<TQVTGanttObject> TQVTEntityFactory::loadObject(const std::string& name, IQVTMedia& media,
                                                                TQVTGanttObject* parent)
 {
-    const ReferenceContext context = std::exchange(pendingReference, ReferenceContext{});
+    const ReferenceContext context = OnReference ? pendingReference : ReferenceContext{};
+    pendingReference = ReferenceContext{};
     const bool topLevel = loadDepth == 0;
     // The pages of the objects are faulted in on another core while the load fills them.
     const ScopeGuard stopPrefaulting([this, topLevel] {
