@@ -960,14 +960,10 @@ const TIniRecentSection* TIniImage::findSection(std::string_view section, bool f
         return noteRead(found, forRead);
     std::string buffer;
     const std::string_view name = cleanSectionName(section, buffer);
-    // Should the recent sections not hold it either, the index is searched, whose memory is far
-    // away (a new section costs a miss there): the search gets on its way first.
-    const std::uint32_t hash = hashNoCase(name);
-    FSectionIndex.Prefetch(hash);
     if (name.size() != section.size())
         if (const TIniRecentSection* found = findRecent(name))
             return noteRead(found, forRead);
-    return findUnremembered(name, hash, forRead);
+    return findUnremembered(name, forRead);
 }
 
 // Sections are mostly first read in file order; one that was only looked up (a loader finding
@@ -982,7 +978,9 @@ const TIniRecentSection* TIniImage::noteRead(const TIniRecentSection* found, boo
     return found;
 }
 
-const TIniRecentSection* TIniImage::findUnremembered(std::string_view cleanName, std::uint32_t hash, bool forRead) const
+// The index, whose memory is far away, is searched only when the next section in the file is
+// not the one: the name is not even hashed for most sections.
+const TIniRecentSection* TIniImage::findUnremembered(std::string_view cleanName, bool forRead) const
 {
     auto& recent = recentSections;
     const std::size_t next = recent.LastFound + 1;
@@ -991,7 +989,7 @@ const TIniRecentSection* TIniImage::findUnremembered(std::string_view cleanName,
         equalNoCase(FSections[next].NameText(), cleanName))
         index = next;
     else
-        index = FSectionIndex.Find(cleanName, hash, [this](std::size_t i) { return FSections[i].NameText(); });
+        index = FSectionIndex.Find(cleanName, [this](std::size_t i) { return FSections[i].NameText(); });
     if (index == TNameIndex::NotFound)
         return nullptr;
     const TIniRecentSection& found = remember(index);

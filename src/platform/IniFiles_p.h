@@ -255,7 +255,7 @@ private:
     // reads have got to in the file.
     const TIniRecentSection* findSection(std::string_view section, bool forRead = true) const;
     const TIniRecentSection* findRecent(std::string_view name) const;
-    const TIniRecentSection* findUnremembered(std::string_view cleanName, std::uint32_t hash, bool forRead) const;
+    const TIniRecentSection* findUnremembered(std::string_view cleanName, bool forRead) const;
     const TIniRecentSection& remember(std::size_t index) const;
     const TIniRecentSection* noteRead(const TIniRecentSection* found, bool forRead) const;
     TIniSection& obtainSection(std::string_view section);
