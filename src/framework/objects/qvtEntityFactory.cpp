@@ -378,8 +378,9 @@ namespace {
 bool storedAsIs(std::string_view name)
 {
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    // A plain loop: find_first_of asks memchr once per character of the name.
     return !name.empty() && !blank(name.front()) && !blank(name.back()) &&
-           name.find_first_of("\r\n") == std::string_view::npos;
+           std::none_of(name.begin(), name.end(), [](char c) { return c == '\r' || c == '\n'; });
 }
 
 } // namespace
