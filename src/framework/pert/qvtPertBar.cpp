@@ -229,17 +229,13 @@ bool TQVTPertBarSectionDrawer::Draw(TQVTVisualContext& vc)
 
 // ---- PERT bar ----
 
-TQVTPertBar::TQVTPertBar()
-{
-    SetPertType(qvtpbtTimeSpan);
-}
+TQVTPertBar::TQVTPertBar() = default;
 
 TQVTPertBar::TQVTPertBar(int x, int y, const TQVTPertBarSettings* settings)
     : Fx(x),
       Fy(y),
       FMainSection(std::make_shared<TQVTPertBarSection>())
 {
-    SetPertType(qvtpbtTimeSpan);
     if (settings)
         applySettings(*settings);
 }
@@ -253,22 +249,29 @@ std::shared_ptr<TQVTPertBar> TQVTPertBar::Create(int x, int y, const TQVTPertBar
     return box;
 }
 
-std::unique_ptr<TQVTDrawer> TQVTPertBar::makePertDrawer(int type)
+std::unique_ptr<TQVTDrawer> TQVTPertBar::makePertDrawer(int type) const
 {
+    auto* self = const_cast<TQVTPertBar*>(this);
     switch (type) {
     case qvtpbtTimeSpan:
-        return std::make_unique<TQVTPertBarTimespanPertDrawer>(this);
+        return std::make_unique<TQVTPertBarTimespanPertDrawer>(self);
     case qvtpbtNoTimeSpan:
-        return std::make_unique<TQVTPertBarNoTimespanPertDrawer>(this);
+        return std::make_unique<TQVTPertBarNoTimespanPertDrawer>(self);
     default:
-        return std::make_unique<TQVTPertBarPertDrawer>(this);
+        return std::make_unique<TQVTPertBarPertDrawer>(self);
     }
+}
+
+std::unique_ptr<TQVTDrawer> TQVTPertBar::makePertViewDrawer() const
+{
+    return makePertDrawer(FPertBarType);
 }
 
 void TQVTPertBar::SetPertType(int t)
 {
     FPertBarType = t;
-    FDrawerPert = makePertDrawer(t);
+    // Made again, for the new type, when next asked for.
+    FDrawerPert.reset();
 }
 
 void TQVTPertBar::applySettings(const TQVTPertBarSettings& s)
@@ -498,14 +501,11 @@ std::shared_ptr<TQVTGanttBar> TQVTPertBarPersistence::doLoadBar(const std::strin
     return bar;
 }
 
-TQVTFakePertBar::TQVTFakePertBar(int x, int y) : TQVTPertBar(x, y, nullptr)
-{
-    FDrawerPert = makePertDrawer(FPertBarType);
-}
+TQVTFakePertBar::TQVTFakePertBar(int x, int y) : TQVTPertBar(x, y, nullptr) {}
 
-std::unique_ptr<TQVTDrawer> TQVTFakePertBar::makePertDrawer(int)
+std::unique_ptr<TQVTDrawer> TQVTFakePertBar::makePertDrawer(int) const
 {
-    return std::make_unique<TQVTFakePertBarPertDrawer>(this);
+    return std::make_unique<TQVTFakePertBarPertDrawer>(const_cast<TQVTFakePertBar*>(this));
 }
 
 // ---- moving a box ----

@@ -232,7 +232,9 @@ public:
 
 protected:
     /// The PERT drawer for a type.
-    virtual std::unique_ptr<TQVTDrawer> makePertDrawer(int type);
+    virtual std::unique_ptr<TQVTDrawer> makePertDrawer(int type) const;
+    /// The drawer of the box's present type, made when first asked for.
+    std::unique_ptr<TQVTDrawer> makePertViewDrawer() const override;
 };
 
 /// The placeholder box at the mouse while a PERT connection is drawn; a zero-size rectangle.
@@ -241,7 +243,7 @@ public:
     TQVTFakePertBar(int x, int y);
 
 protected:
-    std::unique_ptr<TQVTDrawer> makePertDrawer(int type) override;
+    std::unique_ptr<TQVTDrawer> makePertDrawer(int type) const override;
 };
 
 class TQVTPertBarPersistence : public TQVTPersistenceOf<TQVTPertBar, TQVTGanttBarPersistence> {
