@@ -146,6 +146,30 @@ TEST(EntityFactory, RunTimeObjectsAreSavedUnderAutoIdsThatSurviveReloading)
     const int number = std::stoi(uid.substr(7));
     const int later = std::stoi(std::make_shared<TQVTTextSettings>()->getUID().substr(7));
     EXPECT_GT(later, number) << "new objects never take a loaded auto identity";
+
+    // Nor does an object made before a load that brings the number after the last one taken.
+    const auto madeBefore = std::make_shared<TQVTTextSettings>();
+    const std::string next = "AutoID:" + std::to_string(later + 1);
+    const auto path2 = dir.file("renamed.ini");
+    {
+        TQVTINIFIle media2(path2);
+        TQVTEntityFactory saving;
+        const auto copy = std::make_shared<TQVTTextSettings>();
+        saving.saveObjectList("root", "items", media2, TQVTObjectList{copy});
+        media2.flush();
+        std::string text = corvane::test::readFile(path2);
+        const std::string saved = copy->getUID();
+        for (std::size_t at = text.find(saved); at != std::string::npos; at = text.find(saved, at + next.size()))
+            text.replace(at, saved.size(), next);
+        corvane::test::writeFile(path2, text);
+    }
+    TQVTINIFIle media2(path2);
+    TQVTEntityFactory loading;
+    const auto renamed = loading.loadObjectList("root", "items", media2, nullptr);
+    ASSERT_EQ(renamed.size(), 1u);
+    ASSERT_NE(renamed[0], nullptr);
+    EXPECT_EQ(renamed[0]->getUID(), next);
+    EXPECT_NE(madeBefore->getUID(), next);
 }
 
 TEST(EntityFactory, AutoIdNumbersSkipLoadedNamesAndOddSuffixesStopNothing)
