@@ -29,6 +29,8 @@ public:
     static TObjectArena* Create() { return new TObjectArena(); }
 
     /// The maker lets go: frees the arena and all its blocks, now or with the last held piece.
+    /// Called where the pieces were held (it reads their plain count), and nothing is handed
+    /// out after it.
     void Release() noexcept;
     /// A piece that keeps the arena until ReleasePiece. Counted without an atomic step (every
     /// one is a full barrier, and a load holds millions of pieces); the count joins the
